@@ -1,0 +1,103 @@
+// Working tables of one "PCB >> Aperture" run, shared by its phases and by nothing else.
+#pragma once
+
+#include "app/messagelog.hpp"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace fk::aperture {
+
+inline constexpr size_t keyListCapacity = 255;
+inline constexpr size_t primitiveCapacity = 255;
+inline constexpr size_t holeCapacity = 255;
+inline constexpr size_t dcodeCapacity = 400;
+inline constexpr int planeRowCount = 25;
+inline constexpr int highestDcode = 250;
+
+// An ordered list of distinct keys; membership by hashing.
+class KeyList {
+  public:
+    // Appends the key unless present. Returns true when it was new.
+    bool add(const std::string& key);
+    bool contains(const std::string& key) const { return seen_.count(key) != 0; }
+    const std::vector<std::string>& keys() const { return keys_; }
+    size_t size() const { return keys_.size(); }
+
+  private:
+    std::vector<std::string> keys_;
+    std::unordered_set<std::string> seen_;
+};
+
+struct DesignKeys {
+    KeyList pads, vias, tracks, texts;
+};
+
+struct Options {
+    int maskSwell = 0;
+    bool maskOn = false;
+    int planeType = 0;
+};
+
+// One primitive row, columns 1 to 10 (cells[0] is column 1).
+struct PrimitiveRow {
+    std::array<std::string, 10> cells;
+    std::string& col(int n) { return cells[static_cast<size_t>(n - 1)]; }
+    const std::string& col(int n) const { return cells[static_cast<size_t>(n - 1)]; }
+    // "PAD", "VIA", "TR" or "STR": the first three characters of column 1.
+    std::string type() const { return col(1).substr(0, 3); }
+};
+
+struct Primitives {
+    std::vector<PrimitiveRow> rows;
+    std::vector<int16_t> holes; // distinct hole sizes, ascending after sorting
+};
+
+struct DcodeEntry {
+    std::string dnumber; // the D number, or for a plane entry its whole definition line
+    std::string xsize, ysize, kind, description, labels;
+};
+
+struct DcodeTable {
+    std::vector<DcodeEntry> entries;
+    size_t normalCount = 0;
+};
+
+struct PlaneTables {
+    std::array<std::string, planeRowCount + 1> thermal, donut, round; // element 0 unused
+};
+
+// Phases, in the order the job runs them.
+PlaneTables loadplanetables(const std::string& programDir);
+// The keys of the design, or nullopt when its first line is not the ASCII header.
+std::optional<DesignKeys> readDesign(const std::string& designPath);
+Primitives extractPrimitives(const DesignKeys& keys);
+void assignToolNumbers(Primitives& primitives);
+DcodeTable generateDcodes(Primitives& primitives, const Options& options);
+void compressDcodes(DcodeTable& table);
+void sortDcodes(DcodeTable& table);
+void assignNormalCodes(Primitives& primitives, const DcodeTable& table);
+void assignPlaneCodes(Primitives& primitives, DcodeTable& table, const PlaneTables& planes, int planeType);
+
+struct DefinitionPaths {
+    std::string dfn, backup, design;
+};
+// Writes the backup and both definition files; false (with the log replaced) when over the D-code limit.
+bool writeDefinitionFiles(const DefinitionPaths& paths, const Primitives& primitives, const DcodeTable& table,
+                          app::MessageLog& log);
+
+// The number at the end of a key, read through a window of its last n characters: when the first blank
+// among them is their second character, only the last n - 2 characters count, else all n (blanks skipped).
+double tailValue(const std::string& key, long n);
+
+// A message that ends the run in order: it is put on top of the log followed by "[Aperture processing
+// failed]", and no file is changed.
+struct ApertureFailure {
+    std::string message;
+};
+
+} // namespace fk::aperture

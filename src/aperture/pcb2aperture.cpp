@@ -1,0 +1,105 @@
+// "PCB >> Aperture": validation, then the phases in order, each announced in the log.
+#include "aperture/pcb2aperture.hpp"
+
+#include "aperture/model.hpp"
+#include "platform/files.hpp"
+#include "util/text.hpp"
+
+namespace fk::aperture {
+
+namespace {
+
+const std::string failedLine = "[Aperture processing failed]";
+
+void progress(app::MessageLog& log, const char* line) {
+    log.prepend(line);
+    log.refresh();
+}
+
+// The first failing check decides; its message is shown alone.
+bool validate(const app::JobContext& context, const std::string& design, const std::string& dfn) {
+    auto& log = context.log();
+    const std::string crlf(util::crlf);
+    if (!platform::direxists(context.fields.indatapath))
+        log.show("Invalid input data path, correct and re-try");
+    else if (!platform::direxists(context.fields.dfnpath))
+        log.show("Invalid PCB.DFN data path, correct and re-try");
+    else if (!platform::fileexists(design))
+        log.show("The file you specified was not found: " + crlf + "<" + design + ">");
+    else if (!platform::fileexists(dfn))
+        log.show("The PCB.DFN file you specified was not found: " + crlf + "<" + dfn + ">");
+    else
+        return true;
+    return false;
+}
+
+Options readOptions(const app::Fields& f) {
+    Options o;
+    o.maskSwell = f.smswell;
+    o.maskOn = f.smenable == 1;
+    o.planeType = f.planes;
+    return o;
+}
+
+app::JobResult process(const app::JobContext& context, const PlaneTables& planes, const std::string& design,
+                       const DefinitionPaths& paths) {
+    auto& log = context.log();
+    const Options options = readOptions(context.fields);
+    progress(log, "[Reading Tango-PCB source file]");
+    auto keys = readDesign(design);
+    if (!keys) {
+        const std::string crlf(util::crlf);
+        log.prepend("     The file you specified was not saved in ASCII format:" + crlf + "     " + design +
+                    crlf + failedLine);
+        log.refresh();
+        return app::JobResult::Stopped;
+    }
+    progress(log, "[Extracting primitives from data]");
+    Primitives primitives = extractPrimitives(*keys);
+    keys.reset();
+    progress(log, "[Sorting hole sizes]");
+    assignToolNumbers(primitives);
+    progress(log, "[Generating D-Codes]");
+    DcodeTable table = generateDcodes(primitives, options);
+    progress(log, "[Compressing D-Codes]");
+    compressDcodes(table);
+    progress(log, "[Sorting D-Codes]");
+    sortDcodes(table);
+    progress(log, "[Assigning normal primitives]");
+    assignNormalCodes(primitives, table);
+    progress(log, "[Assigning plane D-Codes]");
+    assignPlaneCodes(primitives, table, planes, options.planeType);
+    progress(log, "[Writing definition files]");
+    if (!writeDefinitionFiles(paths, primitives, table, log))
+        return app::JobResult::Stopped;
+    progress(log, "[Aperture processing completed successfully]");
+    return app::JobResult::Completed;
+}
+
+} // namespace
+
+app::JobResult pcb2aperture(const app::JobContext& context) {
+    auto& log = context.log();
+    const auto& f = context.fields;
+    const std::string crlf(util::crlf);
+    context.beep();
+    log.clear();
+    log.refresh();
+    try {
+        PlaneTables planes = loadplanetables(context.programDir);
+        const std::string design = f.indatapath + "\\" + f.fnamebase + ".PCB";
+        const DefinitionPaths paths{f.dfnpath + "\\PCB.DFN", f.dfnpath + "\\DFN.BAK",
+                                    f.indatapath + "\\" + f.fnamebase + ".DFN"};
+        if (!validate(context, design, paths.dfn))
+            return app::JobResult::Stopped;
+        return process(context, planes, design, paths);
+    } catch (const ApertureFailure& failure) {
+        log.prepend(failure.message + crlf + failedLine);
+    } catch (const platform::FileError& error) {
+        log.prepend(error.logMessage() + crlf + failedLine);
+    }
+    log.refresh();
+    return app::JobResult::Stopped;
+}
+
+} // namespace fk::aperture

@@ -1,0 +1,55 @@
+// What a job gets: the field values, the program directory and four services. Jobs never touch a widget.
+#pragma once
+
+#include "app/messagelog.hpp"
+#include "app/settings.hpp"
+
+#include <functional>
+#include <string>
+
+namespace fk::app {
+
+struct PickRequest {
+    std::string defaultName;
+    std::string mask;
+    std::string startDirectory;
+    std::string title;
+};
+
+struct Services {
+    MessageLog* log = nullptr;
+    // The file selection: the chosen path or paths ("Z:\W\A.GBR ,B.GBR"), empty on cancel.
+    std::function<std::string(const PickRequest&)> pickfile;
+    // OK/Cancel prompt: true for OK.
+    std::function<bool(const std::string& message, const std::string& caption)> confirm;
+    std::function<void()> beep;
+};
+
+struct JobContext {
+    Fields fields;
+    std::string programDir;
+    Services services;
+
+    MessageLog& log() const { return *services.log; }
+    void beep() const {
+        if (services.beep)
+            services.beep();
+    }
+    std::string pickfile(const PickRequest& request) const {
+        return services.pickfile ? services.pickfile(request) : std::string();
+    }
+    bool confirm(const std::string& message, const std::string& caption) const {
+        return services.confirm ? services.confirm(message, caption) : false;
+    }
+};
+
+// How a job ended: Completed when it did its work to the end, Stopped when it stopped early.
+enum class JobResult { Completed, Stopped };
+
+// A job stops in order with this message (a format or limit problem). The job's boundary puts it into the
+// log in the job's own manner.
+struct JobStop {
+    std::string message;
+};
+
+} // namespace fk::app

@@ -1,0 +1,71 @@
+#include "app/dfncopy.hpp"
+
+#include "platform/files.hpp"
+#include "util/text.hpp"
+
+namespace fk::app {
+
+namespace {
+
+struct CopyRoles {
+    std::string source;
+    std::string destination;
+    const char* badInputPath;
+    const char* badDfnPath;
+    const char* notFound;
+};
+
+JobResult copyDefinition(const JobContext& context, const CopyRoles& roles) {
+    auto& log = context.log();
+    const auto crlf = std::string(util::crlf);
+    context.beep();
+    log.clear();
+    log.refresh();
+    if (!platform::direxists(context.fields.indatapath)) {
+        log.show(roles.badInputPath);
+        return JobResult::Stopped;
+    }
+    if (!platform::direxists(context.fields.dfnpath)) {
+        log.show(roles.badDfnPath);
+        return JobResult::Stopped;
+    }
+    if (!platform::fileexists(roles.source)) {
+        log.show(roles.notFound + crlf + "<" + roles.source + ">");
+        return JobResult::Stopped;
+    }
+    try {
+        if (platform::isReadOnly(roles.destination))
+            throw platform::FileError(platform::FileError::Kind::Write, roles.destination);
+        platform::copyFile(roles.source, roles.destination);
+    } catch (const platform::FileError& e) {
+        log.show(e.logMessage());
+        return JobResult::Stopped;
+    }
+    log.show("<" + roles.source + ">" + crlf + "copied to" + crlf + "<" + roles.destination + ">");
+    return JobResult::Completed;
+}
+
+std::string designDfn(const Fields& f) {
+    return f.indatapath + "\\" + f.fnamebase + ".DFN";
+}
+std::string pcbDfn(const Fields& f) {
+    return f.dfnpath + "\\PCB.DFN";
+}
+
+} // namespace
+
+JobResult dfn2file(const JobContext& context) {
+    return copyDefinition(context, {pcbDfn(context.fields), designDfn(context.fields),
+                                    "Invalid xxx.DFN destination file path, correct and re-try",
+                                    "Invalid PCB.DFN source file path, correct and re-try",
+                                    "The PCB.DFN file you specified was not found:"});
+}
+
+JobResult file2dfn(const JobContext& context) {
+    return copyDefinition(context, {designDfn(context.fields), pcbDfn(context.fields),
+                                    "Invalid xxx.DFN source file path, correct and re-try",
+                                    "Invalid PCB.DFN destination file path, correct and re-try",
+                                    "The xxx.DFN file you specified was not found:"});
+}
+
+} // namespace fk::app

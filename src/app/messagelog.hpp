@@ -1,0 +1,30 @@
+// The message log: one text whose lines are separated by CR LF. Front ends observe it to repaint (GUI) or
+// to echo progress (command line).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace fk::app {
+
+class MessageLog {
+  public:
+    void clear();
+    void show(std::string_view message);    // the log becomes the message alone
+    void prepend(std::string_view message); // message, CR LF, former text
+    void append(std::string_view message);  // former text, CR LF, message
+    void appendRaw(std::string_view text);  // text at the very end, no line break before it
+    void refresh();
+    const std::string& text() const { return text_; }
+
+    // Called with each message as it is added, and on every refresh.
+    std::function<void(std::string_view)> onMessage;
+    std::function<void()> onRefresh;
+
+  private:
+    void notify(std::string_view message);
+    std::string text_;
+};
+
+} // namespace fk::app

@@ -1,0 +1,236 @@
+#include "cli/cli.hpp"
+
+#include "app/dispatch.hpp"
+#include "platform/files.hpp"
+#include "util/text.hpp"
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+
+namespace fk::cli {
+
+namespace {
+
+const char* const usageText =
+    "usage: flashkit-cli JOB [options]\n"
+    "jobs: pcb2aperture (0), rep2prevue (2), pcbprocess (4), ncdrill (6),\n"
+    "      gerberconverter (8), viaplane (9), dfn2file (10), file2dfn (11)\n"
+    "options: --program-dir DIR  --base TEXT  --input-path TEXT  --dfn-path TEXT\n"
+    "         --prevue-path TEXT  --output-path TEXT  --planes N  --mask N  --swell N\n"
+    "         --pick TEXT (repeatable)  --confirm ok|cancel (repeatable)  --log FILE\n";
+
+struct UsageError {
+    std::string message;
+};
+
+struct Options {
+    std::optional<std::string> programDir, base, inputPath, dfnPath, prevuePath, outputPath, logFile;
+    std::optional<int> planes, mask, swell;
+    std::deque<std::string> picks;
+    std::deque<bool> confirms;
+};
+
+// A host path ("/tmp/work") becomes its Z: text; any other value stays as typed.
+std::string hostToText(const std::string& value) {
+#ifdef _WIN32
+    return value;
+#else
+    if (value.empty() || value[0] != '/')
+        return value;
+    std::string text = "Z:" + value;
+    for (char& c : text) {
+        if (c == '/')
+            c = '\\';
+    }
+    return text;
+#endif
+}
+
+int parseIndex(const std::string& option, const std::string& value) {
+    char* end = nullptr;
+    long n = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || n < -32768 || n > 32767)
+        throw UsageError{option + " takes a whole number, not \"" + value + "\""};
+    return static_cast<int>(n);
+}
+
+Options parseOptions(const std::vector<std::string>& args) {
+    Options o;
+    for (size_t i = 1; i < args.size(); ++i) {
+        std::string option = args[i];
+        std::string value;
+        auto eq = option.find('=');
+        if (option.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = option.substr(eq + 1);
+            option = option.substr(0, eq);
+        } else {
+            if (option.rfind("--", 0) != 0)
+                throw UsageError{"unexpected argument \"" + option + "\""};
+            if (i + 1 >= args.size())
+                throw UsageError{option + " needs a value"};
+            value = args[++i];
+        }
+        if (option == "--program-dir")
+            o.programDir = hostToText(value);
+        else if (option == "--base")
+            o.base = hostToText(value);
+        else if (option == "--input-path")
+            o.inputPath = hostToText(value);
+        else if (option == "--dfn-path")
+            o.dfnPath = hostToText(value);
+        else if (option == "--prevue-path")
+            o.prevuePath = hostToText(value);
+        else if (option == "--output-path")
+            o.outputPath = hostToText(value);
+        else if (option == "--log")
+            o.logFile = hostToText(value);
+        else if (option == "--planes")
+            o.planes = parseIndex(option, value);
+        else if (option == "--mask")
+            o.mask = parseIndex(option, value);
+        else if (option == "--swell")
+            o.swell = parseIndex(option, value);
+        else if (option == "--pick")
+            o.picks.push_back(hostToText(value));
+        else if (option == "--confirm") {
+            std::string answer = util::lower(value);
+            if (answer != "ok" && answer != "cancel")
+                throw UsageError{"--confirm takes ok or cancel, not \"" + value + "\""};
+            o.confirms.push_back(answer == "ok");
+        } else {
+            throw UsageError{"unknown option " + option};
+        }
+    }
+    return o;
+}
+
+void applyOptions(const Options& o, app::Fields& f) {
+    if (o.base)
+        f.fnamebase = *o.base;
+    if (o.inputPath)
+        f.indatapath = *o.inputPath;
+    if (o.dfnPath)
+        f.dfnpath = *o.dfnPath;
+    if (o.prevuePath)
+        f.gcpvpath = *o.prevuePath;
+    if (o.outputPath)
+        f.outdatapath = *o.outputPath;
+    if (o.planes)
+        f.planes = *o.planes;
+    if (o.mask)
+        f.smenable = *o.mask;
+    if (o.swell)
+        f.smswell = *o.swell;
+}
+
+// Line breaks of the log (CR LF) as the host's line breaks.
+std::string forTerminal(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            out.push_back('\n');
+            ++i;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+const app::Command& findJob(const std::vector<std::string>& args) {
+    if (args.empty())
+        throw UsageError{"no job named"};
+    const app::Command* command = app::commandByName(args[0]);
+    if (!command)
+        throw UsageError{"unknown job \"" + args[0] + "\""};
+    return *command;
+}
+
+} // namespace
+
+std::string defaultProgramDirectory() {
+    std::string dir = platform::executableDirectory();
+#ifndef _WIN32
+    if (!platform::directoryWritable(dir)) {
+        const char* xdg = std::getenv("XDG_CONFIG_HOME");
+        const char* home = std::getenv("HOME");
+        std::filesystem::path config = (xdg && *xdg)
+                                           ? std::filesystem::path(xdg)
+                                           : std::filesystem::path(home ? home : "/tmp") / ".config";
+        config /= "flashkit";
+        std::error_code ec;
+        std::filesystem::create_directories(config, ec);
+        dir = platform::toPathText(config);
+    }
+#endif
+    return dir;
+}
+
+int run(const std::vector<std::string>& args, const std::string& defaultProgramDir, std::ostream& out,
+        std::ostream& err) {
+    Options options;
+    const app::Command* command = nullptr;
+    try {
+        command = &findJob(args);
+        options = parseOptions(args);
+    } catch (const UsageError& e) {
+        err << "flashkit-cli: " << e.message << "\n" << usageText;
+        return 2;
+    }
+
+    std::string programDir = options.programDir.value_or(defaultProgramDir);
+    if (!platform::direxists(programDir)) {
+        err << "flashkit-cli: the program directory does not exist: " << programDir << "\n";
+        return 2;
+    }
+    app::SettingsTable settings(programDir);
+    if (auto problem = settings.load())
+        err << forTerminal(*problem) << "\n";
+
+    app::MessageLog log;
+    log.onMessage = [&err](std::string_view message) { err << forTerminal(message) << "\n" << std::flush; };
+    app::JobContext context;
+    context.fields = settings.fields();
+    applyOptions(options, context.fields);
+    context.programDir = programDir;
+    context.services.log = &log;
+    context.services.pickfile = [&options](const app::PickRequest&) {
+        if (options.picks.empty())
+            return std::string();
+        std::string answer = options.picks.front();
+        options.picks.pop_front();
+        return answer;
+    };
+    context.services.confirm = [&options](const std::string&, const std::string&) {
+        if (options.confirms.empty())
+            return false;
+        bool answer = options.confirms.front();
+        options.confirms.pop_front();
+        return answer;
+    };
+
+    auto result = app::dispatch(command->index, context);
+    const std::string& text = log.text();
+    if (!text.empty())
+        out << forTerminal(text) << "\n";
+    out.flush();
+
+    int status = result == app::JobResult::Completed ? 0 : 1;
+    if (options.logFile) {
+        try {
+            platform::AtomicWriter writer(*options.logFile);
+            writer.write(text);
+            writer.commit();
+        } catch (const platform::FileError& e) {
+            err << forTerminal(e.logMessage()) << "\n";
+            status = status == 0 ? 1 : status;
+        }
+    }
+    return status;
+}
+
+} // namespace fk::cli

@@ -1,0 +1,120 @@
+// The host file system behind Windows path texts. Every path the program shows or composes is a Windows
+// path text; this room maps it to the host (drive Z: is the POSIX root) and owns all file access.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fk::platform {
+
+// A file that could not be opened, read or written. Carries the path text as the user wrote it.
+class FileError : public std::runtime_error {
+  public:
+    enum class Kind { Read, Write };
+    FileError(Kind kind, std::string pathText);
+    Kind kind() const { return kind_; }
+    const std::string& pathText() const { return path_; }
+    // The message for the log: a line saying what failed, then the path between "<" and ">".
+    std::string logMessage() const;
+
+  private:
+    Kind kind_;
+    std::string path_;
+};
+
+// True when the text names an existing ordinary (regular, not hidden) file; wildcards * and ? are allowed in
+// the last component. Never throws.
+bool fileexists(std::string_view pathText);
+// As fileexists, but directories match too.
+bool direxists(std::string_view pathText);
+
+// The host path of an existing file or directory, looked up exactly and then case-insensitively.
+std::optional<std::filesystem::path> resolveExisting(std::string_view pathText);
+// The host path a new file of this text takes: the directory must exist; an existing file of the same name
+// in another case is reused. Throws FileError(Write) when the directory is missing.
+std::filesystem::path resolveForWrite(std::string_view pathText);
+
+// The Windows path text of a host path ("/tmp/work" gives "Z:\tmp\work").
+std::string toPathText(const std::filesystem::path& hostPath);
+
+std::optional<std::uintmax_t> filelength(std::string_view pathText);
+// Clears the read-only state of a file (no error when it does not exist).
+void resetAttributes(std::string_view pathText);
+// True when an existing file is marked read-only (no write permission bit at all).
+bool isReadOnly(std::string_view pathText);
+// Byte-for-byte copy, replacing the destination atomically. Throws FileError.
+void copyFile(std::string_view fromText, std::string_view toText);
+
+std::string currentDirectory();
+bool setCurrentDirectory(std::string_view pathText);
+// Directory of the running executable, as a path text.
+std::string executableDirectory();
+// True when a new file can be created in the directory.
+bool directoryWritable(std::string_view pathText);
+
+struct DirEntry {
+    std::string name;
+    bool directory = false;
+};
+// Entries of a directory, sorted by name (ASCII case-insensitive); hidden names left out. Empty on error.
+std::vector<DirEntry> listDirectory(std::string_view pathText);
+// Windows-style wildcard match of a file name (case-insensitive, "*.*" matches every name).
+bool wildcardMatch(std::string_view pattern, std::string_view name);
+
+// Reads a text file line by line: a line ends at CR LF, LF or CR; the last line counts without its end;
+// a Ctrl-Z byte ends the text. Throws FileError(Read) when the file cannot be opened or read.
+class LineReader {
+  public:
+    explicit LineReader(std::string_view pathText);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+    // Next line into `line`; false at the end of the text.
+    bool next(std::string& line);
+    bool atEnd();
+
+  private:
+    bool fill();
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    std::vector<char> buffer_;
+    size_t pos_ = 0;
+    size_t size_ = 0;
+    bool eof_ = false;
+    bool ended_ = false;
+};
+
+// Writes a file through a temporary file in its target directory; commit() renames it over the target. A
+// writer destroyed without commit removes its temporary file, so the target is always old or new, never half.
+class AtomicWriter {
+  public:
+    explicit AtomicWriter(std::string_view pathText);
+    ~AtomicWriter();
+    AtomicWriter(const AtomicWriter&) = delete;
+    AtomicWriter& operator=(const AtomicWriter&) = delete;
+    void write(std::string_view bytes);
+    void writeLine(std::string_view line); // the line and CR LF
+    void commit();
+    const std::string& pathText() const { return path_; }
+
+  private:
+    void fail();
+    std::string path_;
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    std::FILE* file_ = nullptr;
+    bool committed_ = false;
+};
+
+// Test seam: the number of bytes after which every write fails as on a full disk (nullopt: never).
+// Only tests set it; it is per thread so that it cannot leak between runs of the program.
+void setWriteBudgetForTesting(std::optional<std::uintmax_t> bytes);
+
+} // namespace fk::platform

@@ -1,0 +1,319 @@
+#include "util/text.hpp"
+
+#include <cfenv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace fk::util {
+
+namespace {
+
+char upperChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char lowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The working text of the blank-delimited modes: leading blanks dropped, runs of blanks reduced to one.
+std::string squeezeBlanks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    bool lastBlank = true;
+    for (char c : text) {
+        if (c == ' ') {
+            if (!lastBlank)
+                out.push_back(' ');
+            lastBlank = true;
+        } else {
+            out.push_back(c);
+            lastBlank = false;
+        }
+    }
+    return out;
+}
+
+std::string trimDelimiter(std::string& text, std::string_view delimiter) {
+    if (text.empty())
+        return text;
+    auto differs = [&](char c) { return delimiter.size() != 1 || c != delimiter[0]; };
+    size_t first = 0;
+    while (first < text.size() && !differs(text[first]))
+        ++first;
+    text.erase(0, first);
+    if (text.size() < 2)
+        return text;
+    size_t last = text.size();
+    while (last > 0 && !differs(text[last - 1]))
+        --last;
+    return text.substr(0, last);
+}
+
+} // namespace
+
+std::string upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = upperChar(c);
+    return out;
+}
+
+std::string lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = lowerChar(c);
+    return out;
+}
+
+std::string mid(std::string_view text, long start, long length) {
+    if (start < 1)
+        start = 1;
+    auto from = static_cast<size_t>(start - 1);
+    if (from >= text.size() || length == 0)
+        return {};
+    size_t count = length < 0 ? std::string_view::npos : static_cast<size_t>(length);
+    return std::string(text.substr(from, count));
+}
+
+std::string left(std::string_view text, long length) {
+    if (length <= 0)
+        return {};
+    return std::string(text.substr(0, static_cast<size_t>(length)));
+}
+
+std::string right(std::string_view text, long length) {
+    if (length <= 0)
+        return {};
+    auto n = static_cast<size_t>(length);
+    return n >= text.size() ? std::string(text) : std::string(text.substr(text.size() - n));
+}
+
+long instr(std::string_view text, std::string_view needle, long start) {
+    if (start < 1)
+        start = 1;
+    auto from = static_cast<size_t>(start - 1);
+    if (from > text.size())
+        return 0;
+    auto pos = text.find(needle, from);
+    return pos == std::string_view::npos ? 0 : static_cast<long>(pos) + 1;
+}
+
+std::string getfield(std::string& text, long n, std::string& delimiter) {
+    if (n == -1)
+        return trimDelimiter(text, delimiter);
+    std::string work;
+    if (delimiter.empty() || delimiter == " ") {
+        delimiter = " ";
+        work = squeezeBlanks(text);
+    } else {
+        work = text;
+    }
+    const char d = delimiter[0];
+    if (n <= 0) {
+        if (work.empty())
+            return "0";
+        long count = 1;
+        for (char c : work)
+            count += (c == d) ? 1 : 0;
+        if (count == 1)
+            return "1";
+        if (work.back() == d)
+            --count;
+        return std::to_string(count);
+    }
+    size_t begin = 0;
+    for (long k = 1; k < n; ++k) {
+        auto next = work.find(d, begin);
+        if (next == std::string::npos)
+            return {};
+        begin = next + 1;
+    }
+    auto end = work.find(d, begin);
+    return work.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+std::string field(std::string_view text, long n, std::string_view delimiter) {
+    std::string t(text);
+    std::string d(delimiter);
+    return getfield(t, n, d);
+}
+
+long fieldcount(std::string_view text, std::string_view delimiter) {
+    return std::atol(field(text, 0, delimiter).c_str());
+}
+
+std::string cleanpath(std::string_view text) {
+    std::string word = field(upper(text), 1, "");
+    if (word.empty())
+        return {};
+    std::string out(1, word[0]);
+    bool afterName = false;
+    for (size_t i = 1; i < word.size(); ++i) {
+        char c = word[i];
+        bool nameChar = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == ':';
+        if (nameChar) {
+            out.push_back(c);
+            afterName = true;
+        } else if (c == '\\' && afterName) {
+            out.push_back(c);
+            afterName = false;
+        } else {
+            afterName = false;
+        }
+    }
+    if (out.size() > 0 && out.back() == '\\')
+        out.pop_back();
+    return out;
+}
+
+std::string splitname(std::string& text, int mode) {
+    if (text.empty())
+        return {};
+    auto first = text.find_first_not_of(' ');
+    if (first != std::string::npos) {
+        auto last = text.find_last_not_of(' ');
+        text = text.substr(first, last - first + 1);
+    }
+    std::string work;
+    for (char c : text) {
+        if (c != '/' && c != '*' && c != '?' && c != '<' && c != '>' && c != '|')
+            work.push_back(c);
+    }
+    auto slash = work.rfind('\\');
+    size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    // Dots count only in the last component, so a directory named MY.DIR does not split the name.
+    auto dot1 = work.find('.', nameStart);
+    if (dot1 != std::string::npos) {
+        auto dot2 = work.find('.', dot1 + 1);
+        if (dot2 != std::string::npos)
+            work.erase(dot2);
+    }
+    std::string directory = slash == std::string::npos ? std::string() : work.substr(0, slash);
+    std::string name, separator, extension;
+    if (dot1 != std::string::npos) {
+        name = work.substr(nameStart, dot1 - nameStart);
+        extension = work.substr(dot1 + 1);
+        separator = ".";
+    } else {
+        name = work.substr(nameStart);
+    }
+    switch (mode) {
+    case 0:
+        return name + separator + extension;
+    case 1:
+        return name;
+    case 2:
+        return extension;
+    case 3:
+        return directory;
+    case 4:
+        return directory + "\\" + name + separator + extension;
+    case 5:
+        return directory + "\\" + name;
+    default:
+        return {};
+    }
+}
+
+std::string splitname(std::string_view text, int mode) {
+    std::string t(text);
+    return splitname(t, mode);
+}
+
+double valueOf(std::string_view text) {
+    std::string digits;
+    size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < text.size() && text[i] == ' ')
+            ++i;
+    };
+    skipBlanks();
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-')
+            digits.push_back('-');
+        ++i;
+    }
+    bool seenDigit = false;
+    bool seenPoint = false;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == ' ')
+            continue;
+        if (c >= '0' && c <= '9') {
+            digits.push_back(c);
+            seenDigit = true;
+        } else if (c == '.' && !seenPoint) {
+            digits.push_back(c);
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (!seenDigit)
+        return 0.0;
+    return std::strtod(digits.c_str(), nullptr);
+}
+
+namespace {
+std::optional<double> roundEven(double value, double low, double high) {
+    if (!std::isfinite(value))
+        return std::nullopt;
+    double r = std::nearbyint(value); // the default rounding mode is to nearest, halves to even
+    if (r < low || r > high)
+        return std::nullopt;
+    return r;
+}
+} // namespace
+
+std::optional<int16_t> toInt16(double value) {
+    auto r = roundEven(value, -32768.0, 32767.0);
+    if (!r)
+        return std::nullopt;
+    return static_cast<int16_t>(*r);
+}
+
+std::optional<int32_t> toInt32(double value) {
+    auto r = roundEven(value, -2147483648.0, 2147483647.0);
+    if (!r)
+        return std::nullopt;
+    return static_cast<int32_t>(*r);
+}
+
+std::string signedText(long long value) {
+    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+}
+
+std::string numberText(double value) {
+    if (value == std::floor(value) && std::fabs(value) < 1e15)
+        return std::to_string(static_cast<long long>(value));
+    char buffer[64];
+    for (int precision = 1; precision <= 17; ++precision) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
+        if (std::strtod(buffer, nullptr) == value)
+            break;
+    }
+    std::string out(buffer);
+    if (out.find('e') == std::string::npos)
+        return out;
+    std::snprintf(buffer, sizeof buffer, "%.15f", value);
+    out = buffer;
+    while (!out.empty() && out.back() == '0')
+        out.pop_back();
+    if (!out.empty() && out.back() == '.')
+        out.pop_back();
+    return out;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (upperChar(a[i]) != upperChar(b[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace fk::util
