@@ -1,1 +1,66 @@
-// placeholder
+// First step of the Gerber converter: a drill list drawn as a Tango-PCB design file.
+#include "gerber/steps.hpp"
+
+#include "platform/files.hpp"
+#include "util/text.hpp"
+
+#include <cmath>
+
+namespace fk::gerber {
+
+namespace {
+
+const std::string crlf(util::crlf);
+
+int16_t wordValue(const std::string& line, int word, long lineNumber, const std::string& path) {
+    auto value = util::toInt16(util::valueOf(util::field(line, word)));
+    if (!value)
+        throw StepFailure{"Line " + std::to_string(lineNumber) +
+                          " of the drill list holds a number out of range:" + crlf + "<" + path + ">" + crlf +
+                          "Correct the drill list and re-try."};
+    return *value;
+}
+
+} // namespace
+
+std::string arcRecord(int radius, int x, int y) {
+    return "ARC" + util::signedText(radius) + " 0 360 2 18" + util::signedText(x) + util::signedText(y) +
+           " 0 0 0";
+}
+
+void drillListStep(const app::JobContext& context) {
+    const std::string choice =
+        context.pickfile({"", "*.*", context.fields.indatapath, "Select dril list file to convert..."});
+    if (choice.empty())
+        return;
+    std::string drillList = util::field(choice, 1, ",");
+    util::splitname(drillList, 0); // trims the blank that stands before a comma
+    const std::string directory = util::splitname(drillList, 3);
+    const std::string name = util::splitname(drillList, 1) + ".pcb";
+    const std::string drawing = directory.empty() ? name : directory + "\\" + name;
+    if (util::equalsNoCase(util::splitname(drillList, 2), "pcb"))
+        throw StepFailure{"The drill list would be replaced by its own drawing file:" + crlf + "<" +
+                          drillList + ">" + crlf + "Rename the drill list and re-try."};
+
+    platform::LineReader reader(drillList);
+    platform::AtomicWriter writer(drawing);
+    writer.writeLine(";Tango-PCB PLUS V2.30 Series II");
+    writer.writeLine("VERSION 1 3 A");
+    writer.writeLine("BOARD 1 1 31999 31999 1 1");
+    int drill = 0;
+    std::string line;
+    for (long number = 1; reader.next(line); ++number) {
+        if (util::lower(util::left(line, 6)) == "drill:") {
+            drill = wordValue(line, 2, number, drillList);
+        } else if (!line.empty() && (line[0] == 'X' || line[0] == 'x')) {
+            int x = wordValue(line, 2, number, drillList);
+            int y = wordValue(line, 4, number, drillList);
+            writer.writeLine(arcRecord(static_cast<int>(std::floor(drill / 2.0)), x, y));
+        }
+    }
+    writer.commit();
+    context.log().show("Drill file processed:\tOK");
+    context.log().refresh();
+}
+
+} // namespace fk::gerber

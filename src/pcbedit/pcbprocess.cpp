@@ -1,6 +1,124 @@
+// "PCB Processor": polygons with fewer than three distinct points removed, repeated points dropped.
 #include "pcbedit/pcbedit.hpp"
+
+#include "pcbedit/design.hpp"
+#include "platform/files.hpp"
+#include "util/text.hpp"
+
+#include <unordered_set>
+#include <vector>
+
 namespace fk::pcbedit {
-app::JobResult pcbprocess(const app::JobContext&) {
+
+namespace {
+
+const std::string crlf(util::crlf);
+
+bool isPolygonLine(const std::string& line) {
+    return util::lower(util::left(line, 4)) == "poly";
+}
+bool isPointLine(const std::string& line) {
+    return util::lower(util::left(line, 4)) == "pnt ";
+}
+
+class PolygonCleaner {
+  public:
+    explicit PolygonCleaner(platform::AtomicWriter& out) : out_(out) {}
+
+    void line(const std::string& text) {
+        if (isPointLine(text)) {
+            // Point lines outside a polygon's run belong to nothing and are dropped.
+            if (inPolygon_)
+                points_.push_back(text);
+            return;
+        }
+        if (inPolygon_) {
+            cleanPolygon();
+            points_.clear();
+        }
+        if (isPolygonLine(text)) {
+            polygon_ = text;
+            points_.clear();
+            inPolygon_ = true;
+        } else {
+            out_.writeLine(text);
+            inPolygon_ = false;
+        }
+    }
+
+    long removed() const { return removed_; }
+    long modified() const { return modified_; }
+
+  private:
+    void cleanPolygon() {
+        std::vector<const std::string*> distinct;
+        std::unordered_set<std::string> seen;
+        for (const auto& p : points_) {
+            if (seen.insert(p).second)
+                distinct.push_back(&p);
+        }
+        const size_t k = distinct.size();
+        if (k < 3) {
+            ++removed_;
+            return;
+        }
+        if (k != points_.size())
+            ++modified_;
+        const auto f = [this](long n) { return util::field(polygon_, n); };
+        out_.writeLine("POLY  " + f(2) + util::signedText(static_cast<long long>(k)) + " " + f(4) + " " +
+                       f(5) + " " + f(6));
+        for (const auto* p : distinct)
+            out_.writeLine(*p);
+    }
+
+    platform::AtomicWriter& out_;
+    std::string polygon_;
+    std::vector<std::string> points_; // grows as needed: a polygon may have any number of points
+    bool inPolygon_ = false;
+    long removed_ = 0;
+    long modified_ = 0;
+};
+
+} // namespace
+
+app::JobResult pcbprocess(const app::JobContext& context) {
+    auto& log = context.log();
+    const std::string chosen =
+        context.pickfile({"", "*.pcb", context.fields.indatapath, "Select a PCB file to process..."});
+    if (chosen.empty() || !platform::fileexists(chosen))
+        return app::JobResult::Stopped;
+    try {
+        if (firstLine(chosen) != ";Tango-PCB PLUS V2.30 Series II") {
+            log.show("File is not in ASCII format!" + crlf + "Save as ASCII and Re-Try.");
+            log.refresh();
+            return app::JobResult::Stopped;
+        }
+        // The design keeps two single-blank lines at its end: they close a polygon that ends the file.
+        platform::AtomicWriter design(chosen);
+        char last = platform::copyInto(design, chosen);
+        if (last != '\n' && last != '\r' && last != '\0')
+            design.write(crlf);
+        design.writeLine(" ");
+        design.writeLine(" ");
+        design.finish();
+
+        platform::AtomicWriter out(util::splitname(chosen, 3) + "\\x" + util::splitname(chosen, 0));
+        PolygonCleaner cleaner(out);
+        forEachLine(chosen, [&](const std::string& line) { cleaner.line(line); });
+        cleaner.line(" ");
+        cleaner.line(" ");
+        out.finish();
+        design.commit();
+        out.commit();
+        log.show("Bad polygons removed:\t" + util::signedText(cleaner.removed()) + crlf +
+                 "Modified polygons:\t\t" + util::signedText(cleaner.modified()));
+        log.refresh();
+        return app::JobResult::Completed;
+    } catch (const platform::FileError& e) {
+        log.show(e.logMessage());
+    }
+    log.refresh();
     return app::JobResult::Stopped;
 }
+
 } // namespace fk::pcbedit

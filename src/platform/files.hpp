@@ -52,6 +52,9 @@ bool isReadOnly(std::string_view pathText);
 // Byte-for-byte copy, replacing the destination atomically. Throws FileError.
 void copyFile(std::string_view fromText, std::string_view toText);
 
+// Renames a file, replacing the target in one step. Throws FileError.
+void renameFile(std::string_view fromText, std::string_view toText);
+
 std::string currentDirectory();
 bool setCurrentDirectory(std::string_view pathText);
 // Directory of the running executable, as a path text.
@@ -101,6 +104,9 @@ class AtomicWriter {
     AtomicWriter& operator=(const AtomicWriter&) = delete;
     void write(std::string_view bytes);
     void writeLine(std::string_view line); // the line and CR LF
+    // Completes the temporary file and closes it; the target is replaced later by commit(). Lets a job
+    // prepare many outputs without holding their files open.
+    void finish();
     void commit();
     const std::string& pathText() const { return path_; }
 
@@ -110,8 +116,12 @@ class AtomicWriter {
     std::filesystem::path target_;
     std::filesystem::path temp_;
     std::FILE* file_ = nullptr;
+    bool finished_ = false;
     bool committed_ = false;
 };
+
+// Copies the bytes of a file into a writer; returns the last byte copied ('\0' for an empty file).
+char copyInto(AtomicWriter& out, std::string_view fromText);
 
 // Test seam: the number of bytes after which every write fails as on a full disk (nullopt: never).
 // Only tests set it; it is per thread so that it cannot leak between runs of the program.

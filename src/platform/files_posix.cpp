@@ -274,20 +274,43 @@ void resetAttributes(std::string_view pathText) {
         ::chmod(p->c_str(), (st.st_mode & 07777) | S_IWUSR);
 }
 
-void copyFile(std::string_view fromText, std::string_view toText) {
+char copyInto(AtomicWriter& out, std::string_view fromText) {
     auto from = resolveExisting(fromText);
-    std::FILE* in = from ? std::fopen(from->c_str(), "rb") : nullptr;
+    struct stat st;
+    std::FILE* in =
+        (from && statPath(*from, st) && S_ISREG(st.st_mode)) ? std::fopen(from->c_str(), "rb") : nullptr;
     if (!in)
         throw FileError(FileError::Kind::Read, std::string(fromText));
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(in, std::fclose);
-    AtomicWriter out(toText);
     std::vector<char> buffer(1 << 16);
     size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0)
+    char last = '\0';
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
         out.write(std::string_view(buffer.data(), n));
+        last = buffer[n - 1];
+    }
     if (std::ferror(in))
         throw FileError(FileError::Kind::Read, std::string(fromText));
+    return last;
+}
+
+void copyFile(std::string_view fromText, std::string_view toText) {
+    if (!resolveExisting(fromText))
+        throw FileError(FileError::Kind::Read, std::string(fromText));
+    AtomicWriter out(toText);
+    copyInto(out, fromText);
     out.commit();
+}
+
+void renameFile(std::string_view fromText, std::string_view toText) {
+    auto from = resolveExisting(fromText);
+    if (!from)
+        throw FileError(FileError::Kind::Read, std::string(fromText));
+    if (isReadOnly(toText))
+        throw FileError(FileError::Kind::Write, std::string(toText));
+    fs::path to = resolveForWrite(toText);
+    if (::rename(from->c_str(), to.c_str()) != 0)
+        throw FileError(FileError::Kind::Write, std::string(toText));
 }
 
 std::string currentDirectory() {
@@ -467,7 +490,7 @@ void AtomicWriter::fail() {
 }
 
 void AtomicWriter::write(std::string_view bytes) {
-    if (!file_)
+    if (!file_ || finished_)
         fail();
     try {
         chargeWrite(bytes.size());
@@ -483,7 +506,9 @@ void AtomicWriter::writeLine(std::string_view line) {
     write(util::crlf);
 }
 
-void AtomicWriter::commit() {
+void AtomicWriter::finish() {
+    if (finished_)
+        return;
     if (!file_)
         fail();
     if (std::fflush(file_) != 0 || ::fsync(::fileno(file_)) != 0)
@@ -492,6 +517,11 @@ void AtomicWriter::commit() {
     file_ = nullptr;
     if (rc != 0)
         fail();
+    finished_ = true;
+}
+
+void AtomicWriter::commit() {
+    finish();
     if (::rename(temp_.c_str(), target_.c_str()) != 0)
         fail();
     committed_ = true;

@@ -1,6 +1,163 @@
+// "REP >> GerbView": the aperture report read twice (count, convert), then the two viewer tables written.
 #include "report/rep2prevue.hpp"
+
+#include "platform/files.hpp"
+#include "report/viewertables.hpp"
+#include "util/text.hpp"
+
 namespace fk::report {
-app::JobResult rep2prevue(const app::JobContext&) {
+
+namespace {
+
+const std::string crlf(util::crlf);
+
+struct Paths {
+    std::string report, apr, rck;
+};
+
+struct LimitError {
+    std::string message;
+};
+
+[[noreturn]] void limit(const std::string& what) {
+    throw LimitError{what + crlf + "No viewer table was written, correct and re-try."};
+}
+
+enum class LineClass { Ignored, Aperture, Tool };
+
+LineClass classify(const std::string& codeWord) {
+    if (codeWord == "DRAW" || codeWord.empty())
+        return LineClass::Ignored;
+    if (codeWord[0] == 'D')
+        return LineClass::Aperture;
+    if (codeWord[0] == 'T')
+        return LineClass::Tool;
+    return LineClass::Ignored;
+}
+
+std::string codeWordOf(const std::string& line) {
+    return util::upper(util::field(util::mid(line, 5, 4), 1));
+}
+
+int32_t nanometres(const std::string& field, long lineNumber) {
+    auto nm = nmvalue(util::valueOf(field) / 1000.0);
+    if (!nm)
+        limit("The size " + util::field(field, 1) + " on line " + std::to_string(lineNumber) +
+              " of the report is too large for the viewer.");
+    return *nm;
+}
+
+struct Counts {
+    long apertures = 0, tools = 0;
+};
+
+Counts countLines(const std::string& path) {
+    platform::LineReader reader(path);
+    Counts counts;
+    std::string line;
+    while (reader.next(line)) {
+        LineClass c = classify(codeWordOf(line));
+        counts.apertures += c == LineClass::Aperture;
+        counts.tools += c == LineClass::Tool;
+    }
+    if (counts.apertures > 255)
+        limit("The report lists " + std::to_string(counts.apertures) +
+              " apertures, more than the 255 the viewer's aperture table can hold.");
+    if (counts.tools > maxTools)
+        limit("The report lists " + std::to_string(counts.tools) + " tools, more than the " +
+              std::to_string(maxTools) + " the viewer's tool table can hold.");
+    return counts;
+}
+
+void convertAperture(const std::string& line, long lineNumber, std::string& apr, app::MessageLog& log) {
+    const std::string codeWord = codeWordOf(line);
+    auto dcode = util::toInt16(util::valueOf(util::mid(codeWord, 2)));
+    if (!dcode || *dcode < 0 || *dcode > 255)
+        limit("The D-code " + codeWord + " on line " + std::to_string(lineNumber) +
+              " of the report does not fit the viewer's table (0 to 255).");
+    const std::string key = util::mid(line, 12, 7) + util::mid(line, 38, 4);
+    auto shape = shapecode(key);
+    if (!shape) {
+        log.appendRaw("     Aperture [" + key + "] is not recognised" + crlf);
+        shape = 0;
+    }
+    const int32_t width = nanometres(util::mid(line, 21, 3), lineNumber);
+    const int32_t height = (*shape == 4 || *shape == 5) ? nanometres(util::mid(line, 26, 3), lineNumber) : 0;
+    apr += apertureRecord(static_cast<uint8_t>(*shape), static_cast<uint8_t>(*dcode), width, height);
+}
+
+// The second pass: aperture records in report order, tool sizes by order of appearance.
+void convertLines(const std::string& path, std::string& apr, std::string& rck, app::MessageLog& log) {
+    platform::LineReader reader(path);
+    std::string line;
+    long lineNumber = 0;
+    while (reader.next(line)) {
+        ++lineNumber;
+        switch (classify(codeWordOf(line))) {
+        case LineClass::Aperture:
+            convertAperture(line, lineNumber, apr, log);
+            break;
+        case LineClass::Tool:
+            rck += toolRecord(nanometres(util::mid(line, 12, 7), lineNumber));
+            break;
+        case LineClass::Ignored:
+            break;
+        }
+    }
+}
+
+bool validate(const app::JobContext& context, const Paths& paths) {
+    auto& log = context.log();
+    if (!platform::direxists(context.fields.indatapath))
+        log.show("Invalid input data path, correct and re-try");
+    else if (!platform::direxists(context.fields.gcpvpath))
+        log.show("Invalid Gerber Prevue path, correct and re-try");
+    else if (!platform::fileexists(paths.report))
+        log.show("You must save the Tango PCB aperture report" + crlf +
+                 "to a file in the input data path:" + crlf + crlf + "[" + paths.report + "]");
+    else
+        return true;
+    return false;
+}
+
+} // namespace
+
+app::JobResult rep2prevue(const app::JobContext& context) {
+    auto& log = context.log();
+    const auto& f = context.fields;
+    context.beep();
+    log.clear();
+    log.refresh();
+    const Paths paths{f.indatapath + "\\" + f.fnamebase + ".REP", f.gcpvpath + "\\apr.apr",
+                      f.gcpvpath + "\\rck.rck"};
+    if (!validate(context, paths))
+        return app::JobResult::Stopped;
+    log.prepend("[Reading and converting Tango apertures]");
+    log.refresh();
+    try {
+        const Counts counts = countLines(paths.report);
+        std::string apr = aprHeader(static_cast<uint8_t>(counts.apertures));
+        std::string rck = rckHeader(static_cast<uint8_t>(counts.tools));
+        convertLines(paths.report, apr, rck, log);
+        // Both tables are complete in their temporaries before either replaces its target.
+        platform::AtomicWriter aprFile(paths.apr);
+        aprFile.write(apr);
+        platform::AtomicWriter rckFile(paths.rck);
+        rckFile.write(rck);
+        aprFile.commit();
+        log.prepend("[Reading and converting Tango tools]");
+        log.refresh();
+        rckFile.commit();
+        log.prepend("[Tango aperture report to GCPreview completed]");
+        log.refresh();
+        return app::JobResult::Completed;
+    } catch (const LimitError& e) {
+        log.appendRaw(e.message + crlf);
+    } catch (const platform::FileError& e) {
+        log.appendRaw(e.logMessage() + crlf);
+    }
+    log.refresh();
     return app::JobResult::Stopped;
 }
+
 } // namespace fk::report

@@ -1,0 +1,25 @@
+// Line access shared by the design file editors.
+#pragma once
+
+#include "platform/files.hpp"
+
+#include <string>
+
+namespace fk::pcbedit {
+
+// The first line of a text file (empty when it has none).
+inline std::string firstLine(const std::string& path) {
+    platform::LineReader reader(path);
+    std::string line;
+    reader.next(line);
+    return line;
+}
+
+template <typename Handler> void forEachLine(const std::string& path, Handler handler) {
+    platform::LineReader reader(path);
+    std::string line;
+    while (reader.next(line))
+        handler(line);
+}
+
+} // namespace fk::pcbedit
