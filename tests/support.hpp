@@ -1,0 +1,85 @@
+// Shared helpers of the tests: a scratch folder, file bytes, and the command line run in-process.
+#pragma once
+
+#include "cli/cli.hpp"
+#include "platform/files.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fk::test {
+
+namespace fs = std::filesystem;
+
+inline std::string readBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void writeBytes(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream out(p, std::ios::binary);
+    out << bytes;
+}
+
+// Lines joined with CR LF, each line ended.
+inline std::string crlfLines(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const auto& l : lines)
+        s += l + "\r\n";
+    return s;
+}
+
+// What standard output shows of a log: CR LF as line breaks, and a final line break.
+inline std::string terminal(std::string log) {
+    for (size_t at; (at = log.find("\r\n")) != std::string::npos;)
+        log.replace(at, 2, "\n");
+    return log.empty() ? log : log + "\n";
+}
+
+struct CliResult {
+    int status;
+    std::string out, err, log;
+};
+
+// A scratch folder with a program directory "prog" and the Z: text of any path below it.
+class Scratch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::random_device rd;
+        root_ = fs::temp_directory_path() / ("flashkit-test-" + std::to_string(rd()) + std::to_string(rd()));
+        fs::create_directories(root_ / "prog");
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(root_, ec);
+    }
+    fs::path path(const std::string& rel) const { return root_ / rel; }
+    std::string text(const std::string& rel) const { return platform::toPathText(root_ / rel); }
+    void write(const std::string& rel, const std::string& bytes) const { writeBytes(root_ / rel, bytes); }
+    std::string read(const std::string& rel) const { return readBytes(root_ / rel); }
+    bool exists(const std::string& rel) const { return fs::exists(root_ / rel); }
+
+    CliResult cli(std::vector<std::string> args) const {
+        fs::path logFile = root_ / "cli-log.txt";
+        std::error_code ec;
+        fs::remove(logFile, ec);
+        args.push_back("--log");
+        args.push_back(logFile.string());
+        std::ostringstream out, err;
+        int status = cli::run(args, text("prog"), out, err);
+        return {status, out.str(), err.str(), fs::exists(logFile) ? readBytes(logFile) : std::string()};
+    }
+
+    fs::path root_;
+};
+
+} // namespace fk::test

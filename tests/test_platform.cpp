@@ -1,0 +1,188 @@
+#include "support.hpp"
+
+#include <sys/stat.h>
+
+using namespace fk;
+using fk::test::Scratch;
+namespace fs = std::filesystem;
+
+namespace {
+
+class PlatformTest : public Scratch {
+  protected:
+    void SetUp() override {
+        Scratch::SetUp();
+        write("Work/Board.PCB", "x");
+        write("Work/.hidden", "x");
+        write("Work/Sub/Deep.txt", "x");
+        fs::create_directories(path("Work/.git"));
+    }
+};
+
+TEST_F(PlatformTest, ExistenceTests) {
+    struct Case {
+        std::string rel;
+        bool file, dir;
+    } cases[] = {
+        {"Work\\Board.PCB", true, true},
+        {"WORK\\BOARD.PCB", true, true},
+        {"work\\board.pcb", true, true},
+        {"Work", false, true},
+        {"WORK\\", false, true},
+        {"Work\\.hidden", false, false},
+        {"Work\\.git", false, false},
+        {"Work\\*.pcb", true, true},
+        {"Work\\B?ard.*", true, true},
+        {"Work\\*.txt", false, false},
+        {"Work\\S*", false, true},
+        {"Work\\Nope.PCB", false, false},
+        {"Work\\Board.PCB. ", true, true},
+        {"W*\\Board.PCB", false, false},
+        {"Work\\Sub\\..\\Board.PCB", true, true},
+    };
+    for (const auto& c : cases) {
+        std::string t = text("") + "\\" + c.rel;
+        EXPECT_EQ(platform::fileexists(t), c.file) << t;
+        EXPECT_EQ(platform::direxists(t), c.dir) << t;
+    }
+    EXPECT_FALSE(platform::fileexists(""));
+    EXPECT_FALSE(platform::direxists(""));
+    EXPECT_FALSE(platform::direxists("C:\\"));
+    EXPECT_TRUE(platform::direxists("Z:\\"));
+    EXPECT_TRUE(platform::direxists("\\"));
+}
+
+TEST_F(PlatformTest, RelativeTextsFollowTheCurrentDirectory) {
+    auto old = fs::current_path();
+    fs::current_path(path("Work"));
+    EXPECT_TRUE(platform::fileexists("board.pcb"));
+    EXPECT_TRUE(platform::fileexists("Z:board.pcb"));
+    EXPECT_TRUE(platform::fileexists("Sub\\Deep.txt"));
+    EXPECT_TRUE(platform::fileexists("..\\Work\\Board.PCB"));
+    EXPECT_TRUE(platform::direxists("."));
+    EXPECT_EQ(platform::currentDirectory(), text("Work"));
+    fs::current_path(old);
+}
+
+TEST_F(PlatformTest, PathTextsOfHostPaths) {
+    EXPECT_EQ(platform::toPathText("/tmp/work"), "Z:\\tmp\\work");
+    EXPECT_EQ(platform::toPathText("/"), "Z:\\");
+    EXPECT_EQ(platform::toPathText("/a/b/"), "Z:\\a\\b");
+}
+
+TEST_F(PlatformTest, NewFileTakesWrittenCaseUnlessAnotherCaseExists) {
+    EXPECT_EQ(platform::resolveForWrite(text("Work") + "\\NEW.TXT"), path("Work/NEW.TXT"));
+    EXPECT_EQ(platform::resolveForWrite(text("") + "\\WORK\\BOARD.pcb"), path("Work/Board.PCB"));
+    EXPECT_THROW(platform::resolveForWrite(text("") + "\\Missing\\X.TXT"), platform::FileError);
+    EXPECT_THROW(platform::resolveForWrite("C:\\X.TXT"), platform::FileError);
+}
+
+TEST_F(PlatformTest, LineReaderEndsLinesAtCrLfLfOrCrAndStopsAtCtrlZ) {
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"", {}},
+        {"A", {"A"}},
+        {"A\r\nB", {"A", "B"}},
+        {"A\r\n", {"A"}},
+        {"A\nB\rC\r\n\r\nD", {"A", "B", "C", "", "D"}},
+        {"\r\n\r\n", {"", ""}},
+        {"A\r\rB", {"A", "", "B"}},
+        {"A\x1a"
+         "B\r\n",
+         {"A"}},
+        {"\x1a", {}},
+        {"A\r\n\x1a", {"A"}},
+        {std::string(70000, 'x') + "\r\ny", {std::string(70000, 'x'), "y"}},
+    };
+    for (const auto& c : cases) {
+        write("in.txt", c.bytes);
+        platform::LineReader reader(text("in.txt"));
+        std::vector<std::string> got;
+        std::string line;
+        while (reader.next(line))
+            got.push_back(line);
+        EXPECT_EQ(got, c.lines);
+    }
+}
+
+TEST_F(PlatformTest, CrLfSplitAcrossTheReadBufferIsOneLineEnd) {
+    std::string bytes = std::string(65535, 'a') + "\r\nb";
+    write("in.txt", bytes);
+    platform::LineReader reader(text("in.txt"));
+    std::string line;
+    ASSERT_TRUE(reader.next(line));
+    ASSERT_TRUE(reader.next(line));
+    EXPECT_EQ(line, "b");
+    EXPECT_FALSE(reader.next(line));
+}
+
+TEST_F(PlatformTest, ReaderRefusesMissingFilesAndDirectories) {
+    EXPECT_THROW(platform::LineReader(text("Work/none")), platform::FileError);
+    EXPECT_THROW(platform::LineReader(text("Work")), platform::FileError);
+}
+
+TEST_F(PlatformTest, AtomicWriterReplacesOnlyOnCommit) {
+    write("Work/out.txt", "old");
+    {
+        platform::AtomicWriter w(text("Work") + "\\OUT.TXT");
+        w.writeLine("new");
+        EXPECT_EQ(read("Work/out.txt"), "old");
+    }
+    EXPECT_EQ(read("Work/out.txt"), "old");
+    {
+        platform::AtomicWriter w(text("Work") + "\\OUT.TXT");
+        w.writeLine("new");
+        w.commit();
+    }
+    EXPECT_EQ(read("Work/out.txt"), "new\r\n");
+    for (const auto& e : fs::directory_iterator(path("Work")))
+        EXPECT_EQ(e.path().filename().string().find(".fk-"), std::string::npos) << e.path();
+}
+
+TEST_F(PlatformTest, ReadOnlyTargetIsRefusedUntilItsAttributesAreReset) {
+    write("Work/ro.txt", "keep");
+    fs::permissions(path("Work/ro.txt"), fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_TRUE(platform::isReadOnly(text("Work/ro.txt")));
+    EXPECT_THROW(platform::AtomicWriter(text("Work/ro.txt")), platform::FileError);
+    platform::resetAttributes(text("Work/ro.txt"));
+    EXPECT_FALSE(platform::isReadOnly(text("Work/ro.txt")));
+}
+
+TEST_F(PlatformTest, FullDiskLeavesTheTargetAsItWas) {
+    write("Work/out.txt", "old");
+    platform::setWriteBudgetForTesting(5);
+    {
+        platform::AtomicWriter w(text("Work/out.txt"));
+        EXPECT_THROW(w.writeLine("too long for the disk"), platform::FileError);
+    }
+    platform::setWriteBudgetForTesting(std::nullopt);
+    EXPECT_EQ(read("Work/out.txt"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(path("Work")), fs::directory_iterator()), 5);
+}
+
+TEST_F(PlatformTest, CopyAndRenameReplaceTheTarget) {
+    write("Work/a.txt", "A\r\n");
+    write("Work/b.txt", "B");
+    platform::copyFile(text("Work/a.txt"), text("Work/b.txt"));
+    EXPECT_EQ(read("Work/b.txt"), "A\r\n");
+    write("Work/c.txt", "C");
+    platform::renameFile(text("Work/c.txt"), text("Work/a.txt"));
+    EXPECT_EQ(read("Work/a.txt"), "C");
+    EXPECT_FALSE(exists("Work/c.txt"));
+    EXPECT_THROW(platform::copyFile(text("Work/none"), text("Work/b.txt")), platform::FileError);
+}
+
+TEST(Wildcards, MatchAsOnWindows) {
+    struct Case {
+        const char *pattern, *name;
+        bool match;
+    } cases[] = {{"*.*", "README", true},    {"*.pcb", "BOARD.PCB", true}, {"*.pcb", "BOARD.PCBX", false},
+                 {"B?ARD.*", "BOARD", true}, {"*.", "BOARD", true},        {"*.", "BOARD.PCB", false},
+                 {"a*b*c", "aXXbYYc", true}, {"a*b*c", "aXXbYY", false},   {"*", ".x", true}};
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::wildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
+}
+
+} // namespace

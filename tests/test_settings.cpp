@@ -1,0 +1,90 @@
+#include "app/settings.hpp"
+#include "support.hpp"
+
+using namespace fk;
+using fk::test::crlfLines;
+using fk::test::Scratch;
+namespace fs = std::filesystem;
+
+namespace {
+
+class SettingsTest : public Scratch {};
+
+std::vector<std::string> hundred(std::vector<std::string> first) {
+    first.resize(100);
+    return first;
+}
+
+TEST_F(SettingsTest, FirstStartCreatesTwoEmptyLinesAndSavesHundred) {
+    app::SettingsTable table(text("prog"));
+    EXPECT_EQ(table.settingsfile("LOAD"), std::nullopt);
+    EXPECT_EQ(read("prog/flashkit.ini"), "\r\n\r\n");
+    app::Fields f = table.fields();
+    EXPECT_EQ(f.planes, 0);
+    EXPECT_EQ(f.fnamebase, "");
+    table.setFields(f);
+    EXPECT_EQ(table.settingsfile("Save"), std::nullopt);
+    EXPECT_EQ(read("prog/flashkit.ini"), crlfLines(hundred({" 0", " 0", " 0"})));
+}
+
+TEST_F(SettingsTest, EmptyFileIsRecreated) {
+    write("prog/flashkit.ini", "");
+    app::SettingsTable table(text("prog"));
+    table.load();
+    EXPECT_EQ(read("prog/flashkit.ini"), "\r\n\r\n");
+}
+
+TEST_F(SettingsTest, ShortFileLongFileAndPassThroughLines) {
+    std::vector<std::string> lines = {" 2", " 1", " 10", "BOARD", "Z:\\W", "Z:\\D", "Z:\\G", "Z:\\O"};
+    for (int i = 9; i <= 120; ++i)
+        lines.push_back("line " + std::to_string(i) + " \t\x01 keep");
+    write("prog/flashkit.ini", crlfLines(lines));
+    app::SettingsTable table(text("prog"));
+    table.load();
+    app::Fields f = table.fields();
+    EXPECT_EQ(f.planes, 2);
+    EXPECT_EQ(f.smenable, 1);
+    EXPECT_EQ(f.smswell, 10);
+    EXPECT_EQ(f.outdatapath, "Z:\\O");
+    f.fnamebase = "NEW";
+    table.setFields(f);
+    table.save();
+    lines[3] = "NEW";
+    lines.resize(100);
+    EXPECT_EQ(read("prog/flashkit.ini"), crlfLines(lines));
+
+    write("prog/flashkit.ini", crlfLines({" 1", "", "x"}));
+    app::SettingsTable shortTable(text("prog"));
+    shortTable.load();
+    EXPECT_EQ(shortTable.line(3), "x");
+    EXPECT_EQ(shortTable.line(4), "");
+    shortTable.save();
+    EXPECT_EQ(read("prog/flashkit.ini"), crlfLines(hundred({" 1", "", "x"})));
+}
+
+TEST_F(SettingsTest, UnknownCommandDoesNothing) {
+    app::SettingsTable table(text("prog"));
+    table.settingsfile("reload");
+    EXPECT_FALSE(exists("prog/flashkit.ini"));
+}
+
+TEST(ListIndex, FromSettingsLines) {
+    struct Case {
+        std::string line;
+        int size, index;
+    } cases[] = {{" 10", 11, 10}, {"2abc", 3, 2}, {"", 3, 0},       {" 5", 3, 0}, {"-1", 3, 0},
+                 {"1.5", 3, 2},   {"0.5", 2, 0},  {"99999", 11, 0}, {" 1", 2, 1}, {"x1", 3, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(app::listIndexFromLine(c.line, c.size), c.index) << c.line;
+}
+
+TEST_F(SettingsTest, UnwritableFileIsReportedNotFatal) {
+    fs::create_directories(path("prog/flashkit.ini"));
+    app::SettingsTable table(text("prog"));
+    auto problem = table.load();
+    ASSERT_TRUE(problem);
+    EXPECT_NE(problem->find(text("prog") + "\\flashkit.ini>"), std::string::npos);
+    EXPECT_TRUE(table.save().has_value());
+}
+
+} // namespace
