@@ -1,1 +1,187 @@
-#include <gtest/gtest.h>
+// "PCB Processor" and "Vias >> Plane".
+#include "support.hpp"
+
+using namespace fk;
+using fk::test::crlfLines;
+using fk::test::Scratch;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string header = ";Tango-PCB PLUS V2.30 Series II";
+
+class PolygonTest : public Scratch {
+  protected:
+    test::CliResult run(const std::vector<std::string>& lines) const {
+        write("w/BOARD.PCB", crlfLines(lines));
+        return cli({"pcbprocess", "--pick", text("w") + "\\BOARD.PCB"});
+    }
+    static std::string summary(int removed, int modified) {
+        return "Bad polygons removed:\t " + std::to_string(removed) + "\r\nModified polygons:\t\t " +
+               std::to_string(modified);
+    }
+};
+
+TEST_F(PolygonTest, PolygonsAreCleaned) {
+    struct Case {
+        std::vector<std::string> in, out;
+        int removed, modified;
+    } cases[] = {
+        {{header, "POLY 7 5 a b c d", "pnt A", "pnt B", "pnt A", "pnt C", "END"},
+         {header, "POLY  7 3 a b c", "pnt A", "pnt B", "pnt C", "END"},
+         0,
+         1},
+        {{header, "POLY 7 3 a b c", "pnt A", "pnt B", "pnt A", "END"}, {header, "END"}, 1, 0},
+        {{header, "POLY 1 0 a b c", "poly 2 3 x y z", "PNT 1", "Pnt 2", "pnt  3", "END"},
+         {header, "POLY  2 3 x y z", "PNT 1", "Pnt 2", "pnt  3", "END"},
+         1,
+         0},
+        {{header, "POLY 1 3 a b c d e", "pnt A", "pnt B", "pnt C"},
+         {header, "POLY  1 3 a b c", "pnt A", "pnt B", "pnt C"},
+         0,
+         0},
+        {{header, "VIA CR 1", "pnt stray", "pnt stray2", "POLY 1 2", "pnt A", "pnt a", "pnt A ", "X"},
+         {header, "VIA CR 1", "POLY  1 3   ", "pnt A", "pnt a", "pnt A ", "X"},
+         0,
+         0},
+        {{header,  "POLY 1 3 a b c", "pnt A", "pnt B",          "pnt C", "POLY 2 3 a b c", "pnt A",
+          "pnt B", "pnt C",          "pnt B", "POLY 3 4 a b c", "pnt A", "pnt B",          "pnt B",
+          "pnt C", "POLY 4 4 a b c", "pnt A", "pnt C",          "pnt A", "pnt D"},
+         {header, "POLY  1 3 a b c", "pnt A", "pnt B", "pnt C", "POLY  2 3 a b c", "pnt A", "pnt B", "pnt C",
+          "POLY  3 3 a b c", "pnt A", "pnt B", "pnt C", "POLY  4 3 a b c", "pnt A", "pnt C", "pnt D"},
+         0,
+         3},
+    };
+    for (const auto& c : cases) {
+        auto r = run(c.in);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.log, summary(c.removed, c.modified));
+        std::vector<std::string> out = c.out;
+        out.push_back(" ");
+        out.push_back(" ");
+        EXPECT_EQ(read("w/xBOARD.PCB"), crlfLines(out));
+        std::vector<std::string> grown = c.in;
+        grown.push_back(" ");
+        grown.push_back(" ");
+        EXPECT_EQ(read("w/BOARD.PCB"), crlfLines(grown));
+    }
+}
+
+TEST_F(PolygonTest, ManyPointsAreKept) {
+    std::vector<std::string> in{header, "POLY 1 400 a b c"};
+    for (int i = 0; i < 400; ++i)
+        in.push_back("pnt " + std::to_string(i));
+    auto r = run(in);
+    EXPECT_EQ(r.log, summary(0, 0));
+    EXPECT_EQ(read("w/xBOARD.PCB").substr(header.size() + 2, 18), "POLY  1 400 a b c\r");
+}
+
+TEST_F(PolygonTest, AppendedLinesStartOnALineOfTheirOwn) {
+    write("w/BOARD.PCB", header + "\r\nPOLY 1 3 a b c\r\npnt A\r\npnt B\r\npnt C");
+    auto r = cli({"pcbprocess", "--pick", text("w") + "\\BOARD.PCB"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(read("w/BOARD.PCB"), header + "\r\nPOLY 1 3 a b c\r\npnt A\r\npnt B\r\npnt C\r\n \r\n \r\n");
+}
+
+TEST_F(PolygonTest, WrongHeaderCancelAndMissingFile) {
+    auto r = run({";Tango-PCB PLUS V2.30 Series III", "POLY 1 0"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.log, "File is not in ASCII format!\r\nSave as ASCII and Re-Try.");
+    EXPECT_FALSE(exists("w/xBOARD.PCB"));
+    EXPECT_EQ(read("w/BOARD.PCB"), crlfLines({";Tango-PCB PLUS V2.30 Series III", "POLY 1 0"}));
+    r = cli({"pcbprocess"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.log, "");
+    r = cli({"pcbprocess", "--pick", text("w") + "\\NONE.PCB"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.log, "");
+}
+
+class ViaTest : public Scratch {
+  protected:
+    void SetUp() override {
+        Scratch::SetUp();
+        write("w/BOARD.PCB", crlfLines(design));
+        write("w/LIST.TXT", crlfLines({"Via plane list", "50/28 GT", "50/28 PD", " 60/30 GD", "60/30 NP",
+                                       "60/30  PT", "9/9 gd"}));
+    }
+    test::CliResult run(const std::vector<std::string>& confirms) const {
+        std::vector<std::string> args{"viaplane", "--input-path",          text("w"), "--base", "BOARD",
+                                      "--pick",   text("w") + "\\LIST.TXT"};
+        for (const auto& c : confirms) {
+            args.push_back("--confirm");
+            args.push_back(c);
+        }
+        return cli(args);
+    }
+    std::vector<std::string> design{header,
+                                    "VIA CR 50 28 NP 100 200 300 400 500",
+                                    "VIA CR  50  28 GD 1 2 3 4 5 6 7",
+                                    "VIA CR 60 30 GD 1",
+                                    "VIA CR 50 29 NP 1 2 3 4 5",
+                                    "VIA RD 50 28 GD 1 2 3 4 5",
+                                    "via cr 50 28 GD 1 2 3 4 5",
+                                    "PAD EL 50 28 AL"};
+    std::string summary(const std::string& mode, int changed, std::array<int, 5> counts) const {
+        std::string s =
+            "Vias >> Plane (" + mode + ") completed:\r\nVias changed:\t " + std::to_string(changed);
+        const char* codes[] = {"GD", "GT", "PD", "PT", "NP"};
+        for (int i = 0; i < 5; ++i)
+            s += "\r\n" + std::string(codes[i]) + ":\t\t " + std::to_string(counts[static_cast<size_t>(i)]);
+        return s + "\r\nWritten to:\r\n<" + text("w") + "\\xBOARD.PCB>";
+    }
+};
+
+TEST_F(ViaTest, AssignAndUnassign) {
+    auto r = run({"ok"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.log, summary("ASSIGN", 3, {0, 2, 0, 1, 0}));
+    std::vector<std::string> assigned = design;
+    assigned[1] = "VIA CR 50 28 GT 100 200 300 400 500";
+    assigned[2] = "VIA CR 50 28 GT 1 2 3 4 5";
+    assigned[3] = "VIA CR 60 30 PT 1    ";
+    EXPECT_EQ(read("w/xBOARD.PCB"), crlfLines(assigned));
+    EXPECT_EQ(read("w/BOARD.PCB"), crlfLines(design));
+
+    r = run({"cancel", "ok"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.log, summary("UNASSIGN", 3, {2, 0, 0, 0, 1}));
+    assigned[1] = "VIA CR 50 28 NP 100 200 300 400 500";
+    assigned[2] = "VIA CR 50 28 NP 1 2 3 4 5";
+    assigned[3] = "VIA CR 60 30 NP 1    ";
+    EXPECT_EQ(read("w/xBOARD.PCB"), crlfLines(assigned));
+}
+
+TEST_F(ViaTest, StopsWriteNothing) {
+    const std::string crlf = "\r\n";
+    auto r = run({"cancel", "cancel"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.log, "Vias >> Plane was cancelled; nothing was written.");
+    EXPECT_FALSE(exists("w/xBOARD.PCB"));
+
+    r = cli({"viaplane", "--input-path", text("w"), "--base", "BOARD"});
+    EXPECT_EQ(r.log, "No via plane list was chosen; nothing was written.");
+
+    std::vector<std::string> eleven;
+    for (int i = 0; i < 11; ++i)
+        eleven.push_back(std::to_string(i) + "/1 GD");
+    write("w/LIST.TXT", crlfLines(eleven));
+    r = run({"ok"});
+    EXPECT_EQ(r.log, "The via plane list holds more than 10 entries:" + crlf + "<" + text("w") +
+                         "\\LIST.TXT>" + crlf + "Shorten the list and re-try; nothing was written.");
+    eleven.pop_back();
+    write("w/LIST.TXT", crlfLines(eleven));
+    EXPECT_EQ(run({"ok"}).status, 0);
+
+    write("w/LIST.TXT", crlfLines({"x 50/28 GD"}));
+    EXPECT_EQ(run({"ok"}).log.substr(0, 30), "The via plane list holds no en");
+
+    write("w/BOARD.PCB", ";Tango-PCB PLUS V3.0\r\n");
+    EXPECT_EQ(run({"ok"}).log, "File is not in ASCII format!\r\nSave as ASCII and Re-Try.");
+    r = cli({"viaplane", "--input-path", text("w"), "--base", "NONE"});
+    EXPECT_EQ(r.log, "The file you specified was not found: \r\n<" + text("w") + "\\NONE.PCB>");
+    r = cli({"viaplane", "--input-path", text("none"), "--base", "NONE"});
+    EXPECT_EQ(r.log, "Invalid input data path, correct and re-try");
+}
+
+} // namespace

@@ -1,1 +1,184 @@
-#include <gtest/gtest.h>
+// "REP >> GerbView": viewer table bytes and log lines.
+#include "report/viewertables.hpp"
+#include "support.hpp"
+
+using namespace fk;
+using fk::test::crlfLines;
+using fk::test::Scratch;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A report line with its fields in their columns: code 5-8, shape or tool size 12-18, width 21-23,
+// height 26-28, kind 38-41.
+std::string reportLine(const std::string& code, const std::string& shape, const std::string& width = "",
+                       const std::string& height = "", const std::string& kind = "") {
+    std::string line(41, ' ');
+    line.replace(4, code.size(), code);
+    line.replace(11, shape.size(), shape);
+    line.replace(20, width.size(), width);
+    line.replace(25, height.size(), height);
+    line.replace(37, kind.size(), kind);
+    return line;
+}
+
+std::string bytes(std::initializer_list<int> values) {
+    std::string s;
+    for (int v : values)
+        s.push_back(static_cast<char>(v));
+    return s;
+}
+
+std::string apertureRecordBytes(int shape, int dcode, const std::string& width, const std::string& height) {
+    return bytes({shape, 0, 0, 0, dcode, 0, 0x0A, 0, 0, 0}) + width + height + std::string(46, '\0');
+}
+
+const std::string emptyApr = bytes({0xF7, 0, 0, 0, 0, 1});
+const std::string emptyRck = bytes({0x74, 2, 0, 0, 0, 1});
+
+class ReportTest : public Scratch {
+  protected:
+    void SetUp() override {
+        Scratch::SetUp();
+        fs::create_directories(path("in"));
+        fs::create_directories(path("gcpv"));
+    }
+    void report(const std::vector<std::string>& lines) const { write("in/BOARD.REP", crlfLines(lines)); }
+    test::CliResult run() const {
+        return cli(
+            {"rep2prevue", "--input-path", text("in"), "--prevue-path", text("gcpv"), "--base", "BOARD"});
+    }
+    const std::string doneLog =
+        "[Tango aperture report to GCPreview completed]\r\n[Reading and converting Tango tools]\r\n"
+        "[Reading and converting Tango apertures]\r\n";
+};
+
+TEST_F(ReportTest, RecordsByteForByte) {
+    report({"Report for BOARD", "", reportLine("D10", "ELLIPSE", " 10", " 10", "FLAS"),
+            reportLine("d11", "SQ RECT", " 60", " 30", "FLAS"),
+            reportLine("DRAW", "ELLIPSE", " 10", " 10", "DRAW"),
+            reportLine("D12", "ELLIPSE", " 12", "  9", "DRAW"),
+            reportLine("D13", "OVAL", " 40", " 20", "FLAS"), reportLine("T5", "   35"),
+            reportLine("t2", " 28")});
+    auto r = run();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.log, doneLog);
+    EXPECT_EQ(read("gcpv/apr.apr"),
+              bytes({0xF7, 0, 4, 0, 0, 1}) +
+                  apertureRecordBytes(1, 10, bytes({0x30, 0xE0, 0x03, 0}), bytes({0, 0, 0, 0})) +
+                  apertureRecordBytes(4, 11, bytes({0x20, 0x41, 0x17, 0}), bytes({0x90, 0xA0, 0x0B, 0})) +
+                  apertureRecordBytes(0, 12, bytes({0xA0, 0xA6, 0x04, 0}), bytes({0, 0, 0, 0})) +
+                  apertureRecordBytes(5, 13, bytes({0xC0, 0x80, 0x0F, 0}), bytes({0x60, 0xC0, 0x07, 0})));
+    EXPECT_EQ(read("gcpv/rck.rck"), bytes({0x74, 2, 2, 0, 0, 1}) + bytes({0xA8, 0x90, 0x0D, 0, 0, 0x0E}) +
+                                        std::string(16, '\0') + bytes({0x20, 0xDA, 0x0A, 0, 0, 0x0E}) +
+                                        std::string(16, '\0'));
+}
+
+TEST_F(ReportTest, ReportWithoutAperturesOrToolsGivesHeadersOnly) {
+    for (const auto& lines : std::vector<std::vector<std::string>>{{"heading", "", "  x"}, {}}) {
+        report(lines);
+        auto r = run();
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.log, doneLog);
+        EXPECT_EQ(read("gcpv/apr.apr"), emptyApr);
+        EXPECT_EQ(read("gcpv/rck.rck"), emptyRck);
+    }
+}
+
+TEST_F(ReportTest, UnknownShapeKeysAreLoggedAtTheEndInReportOrder) {
+    report({reportLine("D10", "STAR", " 10", " 10", "FLAS"),
+            reportLine("D11", "ELLIPSE", " 10", " 10", "FLAS"),
+            reportLine("D12", "Thermal", " 20", " 20", "flas"),
+            reportLine("D13", "SQUARE", " 10", " 10", "DRAW")});
+    auto r = run();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.log, doneLog + "     Aperture [STAR   FLAS] is not recognised\r\n"
+                               "     Aperture [Thermalflas] is not recognised\r\n");
+    const std::string apr = read("gcpv/apr.apr");
+    ASSERT_EQ(apr.size(), 6u + 4 * 64);
+    EXPECT_EQ(apr[6], 0);
+    EXPECT_EQ(apr[6 + 64 * 3], 0);
+}
+
+TEST_F(ReportTest, ShapeCodes) {
+    struct Case {
+        std::string key;
+        std::optional<int> code;
+    } cases[] = {{"ELLIPSEDRAW", 0}, {"ellipseflas", 1},          {"MT HOLEFLAS", 1}, {"SQ RECTFLAS", 4},
+                 {"OVAL   FLAS", 5}, {"RD RECTFLAS", 5},          {"TARGET FLAS", 8}, {"UNUSED", 2},
+                 {"SQUARE DRAW", 0}, {"OVAL FLAS", std::nullopt}, {"", std::nullopt}};
+    for (const auto& c : cases)
+        EXPECT_EQ(report::shapecode(c.key), c.code) << c.key;
+}
+
+TEST(SizeEncoding, NanometresLittleEndian) {
+    EXPECT_EQ(report::nmbytes(*report::nmvalue(0.010)), bytes({0x30, 0xE0, 0x03, 0x00}));
+    EXPECT_EQ(report::nmbytes(*report::nmvalue(0.001)), bytes({0x38, 0x63, 0x00, 0x00}));
+    EXPECT_EQ(report::nmbytes(*report::nmvalue(-0.001)), bytes({0xC8, 0x9C, 0xFF, 0xFF}));
+    EXPECT_EQ(report::nmbytes(*report::nmvalue(0.0105)), bytes({0xCC, 0x11, 0x04, 0x00}));
+    EXPECT_EQ(report::nmvalue(84.55), std::nullopt);
+    EXPECT_EQ(report::nmvalue(84.5), 2146300000);
+    EXPECT_EQ(report::hexvalue("ff"), 255);
+    EXPECT_EQ(report::hexvalue(" 1A 2"), 26);
+}
+
+TEST_F(ReportTest, LineBreakBytesInsideRecordsStayBinary) {
+    // D-code 10 is the byte 0x0A, D-code 13 the byte 0x0D: neither may be treated as a line end.
+    report(
+        {reportLine("D10", "ELLIPSE", " 10", "", "FLAS"), reportLine("D13", "ELLIPSE", " 10", "", "FLAS")});
+    ASSERT_EQ(run().status, 0);
+    const std::string apr = read("gcpv/apr.apr");
+    ASSERT_EQ(apr.size(), 6u + 2 * 64);
+    EXPECT_EQ(apr[6 + 4], '\x0A');
+    EXPECT_EQ(apr[6 + 64 + 4], '\x0D');
+}
+
+TEST_F(ReportTest, ValidationMessages) {
+    auto r =
+        cli({"rep2prevue", "--input-path", text("none"), "--prevue-path", text("gcpv"), "--base", "BOARD"});
+    EXPECT_EQ(r.log, "Invalid input data path, correct and re-try");
+    r = cli({"rep2prevue", "--input-path", text("in"), "--prevue-path", text("none"), "--base", "BOARD"});
+    EXPECT_EQ(r.log, "Invalid Gerber Prevue path, correct and re-try");
+    r = run();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.log,
+              "You must save the Tango PCB aperture report\r\nto a file in the input data path:\r\n\r\n[" +
+                  text("in") + "\\BOARD.REP]");
+    EXPECT_FALSE(exists("gcpv/apr.apr"));
+}
+
+TEST_F(ReportTest, LimitsStopWithoutWritingEitherTable) {
+    auto many = [](const std::string& prefix, int count) {
+        std::vector<std::string> lines;
+        for (int i = 0; i < count; ++i)
+            lines.push_back(reportLine(prefix + std::to_string(i % 200), "ELLIPSE", " 10", " 10", "FLAS"));
+        return lines;
+    };
+    struct Case {
+        std::vector<std::string> lines;
+        std::string message;
+    } cases[] = {
+        {many("D", 256),
+         "The report lists 256 apertures, more than the 255 the viewer's aperture table can hold."},
+        {many("T", 21), "The report lists 21 tools, more than the 20 the viewer's tool table can hold."},
+        {{reportLine("D256", "ELLIPSE", " 10", " 10", "FLAS")},
+         "The D-code D256 on line 1 of the report does not fit the viewer's table (0 to 255)."},
+        {{reportLine("D-1", "ELLIPSE", " 10", " 10", "FLAS")},
+         "The D-code D-1 on line 1 of the report does not fit the viewer's table (0 to 255)."},
+        {{"heading", reportLine("T1", "9999999")},
+         "The size 9999999 on line 2 of the report is too large for the viewer."},
+    };
+    write("gcpv/apr.apr", "old apr");
+    write("gcpv/rck.rck", "old rck");
+    for (const auto& c : cases) {
+        report(c.lines);
+        auto r = run();
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.log, "[Reading and converting Tango apertures]\r\n" + c.message +
+                             "\r\nNo viewer table was written, correct and re-try.\r\n");
+        EXPECT_EQ(read("gcpv/apr.apr"), "old apr");
+        EXPECT_EQ(read("gcpv/rck.rck"), "old rck");
+    }
+}
+
+} // namespace
