@@ -1,1 +1,32 @@
-int main(){return 0;}
+// Renders the main window with sample fields and a finished job's log to a PNG (for the README).
+#include "gui/mainwindow.hpp"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2)
+        return 2;
+    QTemporaryDir dir;
+    fk::gui::MainWindow window("Z:" + dir.path().replace('/', '\\').toStdString());
+    fk::app::Fields f;
+    f.planes = 1;
+    f.smenable = 1;
+    f.smswell = 4;
+    f.fnamebase = "DEMO";
+    f.indatapath = "C:\\TANGO\\DEMO";
+    f.dfnpath = "C:\\TANGO";
+    f.gcpvpath = "C:\\GCPREVUE";
+    f.outdatapath = "C:\\NCDRILL";
+    window.setFields(f);
+    window.errorbox()->setPlainText(
+        "[Aperture processing completed successfully]\n[Writing definition files]\n"
+        "[Assigning plane D-Codes]\n[Assigning normal primitives]\n[Sorting D-Codes]\n"
+        "[Compressing D-Codes]\n[Generating D-Codes]\n[Sorting hole sizes]\n"
+        "[Extracting primitives from data]\n[Reading Tango-PCB source file]");
+    window.show();
+    window.grab().save(argv[1]);
+    return 0;
+}
