@@ -155,7 +155,8 @@ TEST_F(PlatformTest, FullDiskLeavesTheTargetAsItWas) {
     platform::setWriteBudgetForTesting(5);
     {
         platform::AtomicWriter w(text("Work/out.txt"));
-        EXPECT_THROW(w.writeLine("too long for the disk"), platform::FileError);
+        w.writeLine("too long for the disk");
+        EXPECT_THROW(w.commit(), platform::FileError);
     }
     platform::setWriteBudgetForTesting(std::nullopt);
     EXPECT_EQ(read("Work/out.txt"), "old");

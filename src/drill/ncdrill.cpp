@@ -6,6 +6,8 @@
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <optional>
+
 namespace fk::drill {
 
 namespace {
@@ -40,68 +42,98 @@ std::string dialectKey(const std::string& path) {
     return util::lower(first + second);
 }
 
-void convertInPlace(const Paths& paths, Fill fill) {
-    {
-        platform::LineReader reader(paths.source());
-        platform::AtomicWriter writer(paths.transient());
-        std::string line;
-        reader.next(line);
-        reader.next(line);
-        writer.writeLine("M48");
-        writer.writeLine("INCH");
-        while (reader.next(line))
-            writer.writeLine(isCoordinateLine(line) ? toPreferred(line, fill) : line);
-        writer.commit();
+// The four derived files, written line by line from the preferred form in one pass.
+class DerivedFiles {
+  public:
+    explicit DerivedFiles(const Paths& paths)
+        : nc2_(paths.derived(2)), nc3_(paths.derived(3)), nc4_(paths.derived(4)), nc5_(paths.derived(5)) {}
+
+    void line(std::string_view text, long number) {
+        if (number <= 2 || !isCoordinateLine(text)) {
+            for (auto* out : {&nc2_, &nc3_, &nc4_})
+                out->writeLine(text);
+            nc5_.writeLine(number == 2 ? std::string_view("INCH,LZ") : text);
+            return;
+        }
+        const size_t most = text.size();
+        nc2_.writeLineWith(most, [&](char* out) { return writeFiveDigits(out, text); });
+        nc3_.writeLineWith(most, [&](char* out) { return writeWithoutPlus(out, text); });
+        nc4_.writeLineWith(most, [&](char* out) {
+            cut_.resize(most);
+            cut_.resize(writeFiveDigits(cut_.data(), text));
+            return writeWithoutPlus(out, cut_);
+        });
+        nc5_.writeLineWith(most, [&](char* out) { return writeTrailingSuppressed(out, text); });
     }
-    // The rename replaces the source in one step: there is never a moment without a drill file.
-    platform::renameFile(paths.transient(), paths.source());
-}
 
-template <typename Rule> void derive(const Paths& paths, int n, Rule rule) {
-    platform::LineReader reader(paths.source());
-    platform::AtomicWriter writer(paths.derived(n));
-    std::string line;
-    for (long number = 1; reader.next(line); ++number)
-        writer.writeLine(rule(line, number));
-    writer.commit();
-}
+    void finish() {
+        for (auto* out : {&nc2_, &nc3_, &nc4_, &nc5_})
+            out->finish();
+    }
+    void commit() {
+        for (auto* out : {&nc2_, &nc3_, &nc4_, &nc5_})
+            out->commit();
+    }
 
-void writeDerivedFiles(const Paths& paths, app::MessageLog& log) {
+  private:
+    platform::AtomicWriter nc2_, nc3_, nc4_, nc5_;
+    std::string cut_;
+};
+
+void announceDerivedFiles(app::MessageLog& log) {
     progress(log, "Translating NC1 to NC2 (2/4 >> 2/3).");
-    derive(paths, 2, [](const std::string& l, long) { return isCoordinateLine(l) ? cutToFiveDigits(l) : l; });
     progress(log, "Translating NC1 to NC3 (2/4 >> 2/4 stripped sign).");
-    derive(paths, 3, [](const std::string& l, long) { return isCoordinateLine(l) ? stripPlusSigns(l) : l; });
     progress(log, "Translating NC1 to NC4 (2/4 >> 2/3 stripped sign).");
-    derive(paths, 4, [](const std::string& l, long) {
-        return isCoordinateLine(l) ? stripPlusSigns(cutToFiveDigits(l)) : l;
-    });
     progress(log, "Translating NC1 to NC5 (2/4 >> 2/3 TZ suppressed [Circuit logic]).");
-    derive(paths, 5, [](const std::string& l, long number) {
-        if (number == 1)
-            return l;
-        if (number == 2)
-            return std::string("INCH,LZ");
-        return isCoordinateLine(l) ? suppressTrailingZeros(l) : l;
-    });
+}
+
+// One pass over the source: when a fill is given, the preferred form goes to the transient NC0 as well.
+void translateLines(const Paths& paths, std::optional<Fill> fill, app::MessageLog& log) {
+    platform::LineReader reader(paths.source());
+    std::optional<platform::AtomicWriter> preferred;
+    if (fill)
+        preferred.emplace(paths.transient());
+    announceDerivedFiles(log);
+    DerivedFiles derived(paths);
+    std::string_view line;
+    char converted[maxPreferredLength];
+    for (long number = 1; reader.next(line); ++number) {
+        if (fill) {
+            if (number <= 2)
+                line = number == 1 ? "M48" : "INCH";
+            else if (isCoordinateLine(line))
+                line = std::string_view(converted, writePreferred(converted, line, *fill));
+            preferred->writeLine(line);
+        }
+        derived.line(line, number);
+    }
+    derived.finish();
+    if (preferred) {
+        preferred->commit();
+        // The rename replaces the source in one step: there is never a moment without a drill file.
+        platform::renameFile(paths.transient(), paths.source());
+    }
+    derived.commit();
 }
 
 app::JobResult translate(const app::JobContext& context, const Paths& paths) {
     auto& log = context.log();
     const std::string key = dialectKey(paths.source());
+    std::optional<Fill> fill;
     if (key == "m48inch") {
         log.append("NC1 is prefered format, using as is.");
     } else if (key == "m48inch,lz") {
         progress(log, "Translating Trailing Zero suppressed NC file to prefered format.");
-        convertInPlace(paths, Fill::Right);
+        fill = Fill::Right;
     } else if (key == "m48inch,tz") {
         progress(log, "Translating Leading Zero suppressed NC file to prefered format.");
-        convertInPlace(paths, Fill::Left);
+        fill = Fill::Left;
     } else {
         log.show(adviceBlock());
         log.refresh();
         return app::JobResult::Stopped;
     }
-    writeDerivedFiles(paths, log);
+    translateLines(paths, fill, log);
     if (paths.out != paths.in)
         platform::copyFile(paths.source(), paths.derived(1));
     log.append("NC Drill format translatiion is complete!");

@@ -5,6 +5,7 @@
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -33,7 +34,7 @@ struct Coordinates {
     std::string dtext;
 };
 
-int apertureNumber(const std::string& text, const std::string& path, long lineNumber) {
+int apertureNumber(std::string_view text, const std::string& path, long lineNumber) {
     auto n = util::toInt16(util::valueOf(text));
     if (!n)
         throw StepFailure{"Line " + std::to_string(lineNumber) + " selects an aperture number out of range:" +
@@ -70,17 +71,38 @@ Selection selectionOf(const std::string& choice) {
     return s;
 }
 
-bool selectsAperture(const std::string& line) {
+bool selectsAperture(std::string_view line) {
     return !line.empty() && (line[0] == 'D' || line[0] == 'd');
+}
+
+// The aperture number of a selection line: the number in the four characters after its "D".
+std::string_view selectedNumber(std::string_view line) {
+    return line.substr(1, 4);
+}
+
+char lowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// True when the first five characters of the line, in lower case, are the text (which may be shorter).
+bool headIs(std::string_view line, std::string_view text) {
+    std::string_view head = line.substr(0, 5);
+    if (head.size() != text.size())
+        return false;
+    for (size_t i = 0; i < head.size(); ++i) {
+        if (lowerChar(head[i]) != text[i])
+            return false;
+    }
+    return true;
 }
 
 void scan(const Selection& selection, ApertureCodes& codes) {
     for (size_t i = 0; i < selection.names.size(); ++i) {
         platform::LineReader reader(selection.input(i));
-        std::string line;
+        std::string_view line;
         for (long number = 1; reader.next(line); ++number) {
             if (selectsAperture(line))
-                codes.usage[apertureNumber(util::mid(line, 2, 4), selection.input(i), number)] = line;
+                codes.usage[apertureNumber(selectedNumber(line), selection.input(i), number)] = line;
         }
     }
 }
@@ -93,48 +115,70 @@ long renumber(ApertureCodes& codes) {
 }
 
 // Five digits of a coordinate; a negative coordinate keeps its sign in front of them.
-std::string fiveDigits(int value) {
-    std::string digits = std::to_string(value < 0 ? -static_cast<long>(value) : value);
-    std::string five = util::right("00000" + digits, 5);
-    return value < 0 ? "-" + five : five;
+size_t writeFiveDigits(char* out, int value) {
+    size_t n = 0;
+    if (value < 0)
+        out[n++] = '-';
+    unsigned long magnitude =
+        value < 0 ? static_cast<unsigned long>(-static_cast<long>(value)) : static_cast<unsigned long>(value);
+    for (int place = 4; place >= 0; --place) {
+        out[n + static_cast<size_t>(place)] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    }
+    return n + 5;
 }
 
-std::string coordinateLine(const std::string& line, Coordinates& at) {
-    const std::string low = util::lower(line);
-    const long px = util::instr(low, "x");
-    const long py = util::instr(low, "y");
-    const long pd = util::instr(low, "d");
-    // Five characters hold at most 99999, so a 32-bit value always holds the coordinate.
-    if (px > 0)
-        at.x = *util::toInt32(util::valueOf(util::mid(line, px + 1, 5)));
-    if (py > 0)
-        at.y = *util::toInt32(util::valueOf(util::mid(line, py + 1, 5)));
-    if (pd > 0)
-        at.dtext = util::mid(line, pd, 4);
-    return "X" + fiveDigits(at.x) + "Y" + fiveDigits(at.y) + at.dtext;
+size_t findNoCase(std::string_view line, char lower) {
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (lowerChar(line[i]) == lower)
+            return i;
+    }
+    return std::string_view::npos;
 }
+
+// Reads the coordinates of a line into `at` (what the line lacks is remembered) and writes the line.
+size_t writeCoordinateLine(char* out, std::string_view line, Coordinates& at) {
+    const size_t px = findNoCase(line, 'x');
+    const size_t py = findNoCase(line, 'y');
+    const size_t pd = findNoCase(line, 'd');
+    // Five characters hold at most 99999, so a 32-bit value always holds the coordinate.
+    if (px != std::string_view::npos)
+        at.x = *util::toInt32(util::valueOf(line.substr(px + 1, 5)));
+    if (py != std::string_view::npos)
+        at.y = *util::toInt32(util::valueOf(line.substr(py + 1, 5)));
+    if (pd != std::string_view::npos)
+        at.dtext = line.substr(pd, 4);
+    size_t n = 0;
+    out[n++] = 'X';
+    n += writeFiveDigits(out + n, at.x);
+    out[n++] = 'Y';
+    n += writeFiveDigits(out + n, at.y);
+    std::memcpy(out + n, at.dtext.data(), at.dtext.size());
+    return n + at.dtext.size();
+}
+
+constexpr size_t maxCoordinateLine = 1 + 6 + 1 + 6 + 4;
 
 void rewriteFile(const std::string& input, platform::AtomicWriter& out, const ApertureCodes& codes,
                  Coordinates& at) {
     platform::LineReader reader(input);
     out.writeLine("*%FSLAX53Y53*");
     out.writeLine("SFA1.0B1.0*%");
-    std::string line;
+    std::string_view line;
     for (long number = 1; reader.next(line); ++number) {
-        const std::string head = util::lower(util::left(line, 5));
         if (selectsAperture(line)) {
-            auto code = codes.usage.find(apertureNumber(util::mid(line, 2, 4), input, number));
+            auto code = codes.usage.find(apertureNumber(selectedNumber(line), input, number));
             if (code == codes.usage.end())
                 throw StepFailure{"The file changed while it was converted:" + crlf + "<" + input + ">" +
                                   crlf + "No file was written, re-try."};
             out.writeLine("D02*");
             out.writeLine(code->second);
-        } else if (head == "x0y0d") {
+        } else if (headIs(line, "x0y0d")) {
             continue;
-        } else if (head == "m02*") {
+        } else if (headIs(line, "m02*")) {
             out.writeLine("D02M02*");
-        } else if (line[0] == 'X' || line[0] == 'x' || line[0] == 'Y' || line[0] == 'y') {
-            out.writeLine(coordinateLine(line, at));
+        } else if (!line.empty() && (lowerChar(line[0]) == 'x' || lowerChar(line[0]) == 'y')) {
+            out.writeLineWith(maxCoordinateLine, [&](char* o) { return writeCoordinateLine(o, line, at); });
         }
     }
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -81,10 +82,13 @@ class LineReader {
     LineReader& operator=(const LineReader&) = delete;
     // Next line into `line`; false at the end of the text.
     bool next(std::string& line);
+    // Next line as a view that stays valid until the next call; saves a copy per line.
+    bool next(std::string_view& line);
     bool atEnd();
 
   private:
     bool fill();
+    std::string carry_; // a line that runs across two reads of the buffer
     std::string path_;
     std::FILE* file_ = nullptr;
     std::vector<char> buffer_;
@@ -102,16 +106,52 @@ class AtomicWriter {
     ~AtomicWriter();
     AtomicWriter(const AtomicWriter&) = delete;
     AtomicWriter& operator=(const AtomicWriter&) = delete;
-    void write(std::string_view bytes);
-    void writeLine(std::string_view line); // the line and CR LF
+    void write(std::string_view bytes) {
+        if (used_ + bytes.size() > capacity_ || !open_)
+            writeSlow(bytes);
+        else
+            append(bytes);
+    }
+    // A line of at most maxBytes built in place by fill(char*), which returns its length; then CR LF.
+    template <typename Fill> void writeLineWith(size_t maxBytes, Fill fill) {
+        if (used_ + maxBytes + 2 > capacity_ || !open_)
+            flushForLine(maxBytes);
+        used_ += fill(buffer_.get() + used_);
+        buffer_[used_++] = '\r';
+        buffer_[used_++] = '\n';
+    }
+    // The line and CR LF.
+    void writeLine(std::string_view line) {
+        if (used_ + line.size() + 2 > capacity_ || !open_) {
+            writeSlow(line);
+            writeSlow("\r\n");
+            return;
+        }
+        append(line);
+        buffer_[used_++] = '\r';
+        buffer_[used_++] = '\n';
+    }
     // Completes the temporary file and closes it; the target is replaced later by commit(). Lets a job
     // prepare many outputs without holding their files open.
     void finish();
     void commit();
+    // Appends the whole content of an open file; returns its last byte ('\0' when empty).
+    char appendFile(int fd, const std::string& fromText);
     const std::string& pathText() const { return path_; }
 
   private:
+    size_t capacity_ = 1 << 20;
+    void append(std::string_view bytes) {
+        std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
+    }
+    void writeSlow(std::string_view bytes);
+    void flushForLine(size_t maxBytes);
     void fail();
+    void flush();
+    std::unique_ptr<char[]> buffer_;
+    size_t used_ = 0;
+    bool open_ = false;
     std::string path_;
     std::filesystem::path target_;
     std::filesystem::path temp_;

@@ -277,21 +277,11 @@ void resetAttributes(std::string_view pathText) {
 char copyInto(AtomicWriter& out, std::string_view fromText) {
     auto from = resolveExisting(fromText);
     struct stat st;
-    std::FILE* in =
-        (from && statPath(*from, st) && S_ISREG(st.st_mode)) ? std::fopen(from->c_str(), "rb") : nullptr;
-    if (!in)
+    int fd = (from && statPath(*from, st) && S_ISREG(st.st_mode)) ? ::open(from->c_str(), O_RDONLY) : -1;
+    if (fd < 0)
         throw FileError(FileError::Kind::Read, std::string(fromText));
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(in, std::fclose);
-    std::vector<char> buffer(1 << 16);
-    size_t n;
-    char last = '\0';
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-        out.write(std::string_view(buffer.data(), n));
-        last = buffer[n - 1];
-    }
-    if (std::ferror(in))
-        throw FileError(FileError::Kind::Read, std::string(fromText));
-    return last;
+    std::unique_ptr<int, void (*)(int*)> guard(&fd, [](int* f) { ::close(*f); });
+    return out.appendFile(fd, std::string(fromText));
 }
 
 void copyFile(std::string_view fromText, std::string_view toText) {
@@ -404,35 +394,57 @@ bool LineReader::atEnd() {
 }
 
 bool LineReader::next(std::string& line) {
-    line.clear();
+    std::string_view view;
+    if (!next(view)) {
+        line.clear();
+        return false;
+    }
+    line.assign(view);
+    return true;
+}
+
+bool LineReader::next(std::string_view& line) {
     if (atEnd())
         return false;
+    carry_.clear();
+    bool carrying = false;
     for (;;) {
         if (pos_ >= size_ && !fill()) {
             ended_ = true;
+            line = carry_;
             return true;
         }
         const char* start = buffer_.data() + pos_;
         const char* stop = buffer_.data() + size_;
         const char* p = start;
-        while (p < stop && *p != '\n' && *p != '\r' && *p != '\x1a')
+        // Line ends and the end-of-text mark are all below 0x1b: one compare skips ordinary text.
+        while (p < stop &&
+               (static_cast<unsigned char>(*p) > 0x1a || (*p != '\n' && *p != '\r' && *p != '\x1a')))
             ++p;
-        line.append(start, static_cast<size_t>(p - start));
+        std::string_view piece(start, static_cast<size_t>(p - start));
         pos_ = static_cast<size_t>(p - buffer_.data());
-        if (p == stop)
+        if (p == stop) {
+            carry_.append(piece);
+            carrying = true;
             continue;
+        }
+        if (carrying)
+            carry_.append(piece);
         char c = *p;
-        if (c == '\x1a') {
-            ended_ = true;
-            return true;
-        }
         ++pos_;
-        if (c == '\r') {
-            if (pos_ >= size_)
-                fill();
-            if (pos_ < size_ && buffer_[pos_] == '\n')
-                ++pos_;
+        if (c == '\x1a')
+            ended_ = true;
+        if (c == '\r' && pos_ >= size_ && !ended_) {
+            // The LF that may follow is in the next read, which replaces the buffer the piece points into.
+            if (!carrying) {
+                carry_.assign(piece);
+                carrying = true;
+            }
+            fill();
         }
+        if (c == '\r' && pos_ < size_ && buffer_[pos_] == '\n')
+            ++pos_;
+        line = carrying ? std::string_view(carry_) : piece;
         return true;
     }
 }
@@ -465,7 +477,8 @@ AtomicWriter::AtomicWriter(std::string_view pathText) : path_(pathText) {
         ::close(fd);
         fail();
     }
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
+    open_ = true;
 }
 
 AtomicWriter::~AtomicWriter() {
@@ -478,6 +491,7 @@ AtomicWriter::~AtomicWriter() {
 }
 
 void AtomicWriter::fail() {
+    open_ = false;
     if (file_) {
         std::fclose(file_);
         file_ = nullptr;
@@ -489,21 +503,94 @@ void AtomicWriter::fail() {
     throw FileError(FileError::Kind::Write, path_);
 }
 
-void AtomicWriter::write(std::string_view bytes) {
-    if (!file_ || finished_)
+void AtomicWriter::writeSlow(std::string_view bytes) {
+    if (!open_)
         fail();
+    if (used_ + bytes.size() > capacity_)
+        flush();
+    if (bytes.size() > capacity_) {
+        try {
+            chargeWrite(bytes.size());
+        } catch (const std::runtime_error&) {
+            fail();
+        }
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+            fail();
+        return;
+    }
+    append(bytes);
+}
+
+char AtomicWriter::appendFile(int fd, const std::string& fromText) {
+    if (!open_)
+        fail();
+    flush();
+    if (std::fflush(file_) != 0)
+        fail();
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        throw FileError(FileError::Kind::Read, fromText);
     try {
-        chargeWrite(bytes.size());
+        chargeWrite(static_cast<size_t>(st.st_size));
     } catch (const std::runtime_error&) {
         fail();
     }
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+    // The kernel copies the bytes without passing them through this process; a file system that cannot
+    // (another device, an old kernel) gets the ordinary read and write loop.
+    const int to = ::fileno(file_);
+    bool fallback = false;
+    for (;;) {
+        ssize_t n = ::copy_file_range(fd, nullptr, to, nullptr, 1 << 30, 0);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+                fallback = true;
+                break;
+            }
+            fail();
+        }
+    }
+    if (fallback) {
+        std::vector<char> chunk(1 << 16);
+        for (;;) {
+            ssize_t n = ::read(fd, chunk.data(), chunk.size());
+            if (n < 0)
+                throw FileError(FileError::Kind::Read, fromText);
+            if (n == 0)
+                break;
+            if (::write(to, chunk.data(), static_cast<size_t>(n)) != n)
+                fail();
+        }
+    }
+    // The last byte tells a caller whether the text ends with a line break.
+    char last = '\0';
+    if (st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) != 1)
+        throw FileError(FileError::Kind::Read, fromText);
+    if (std::fseek(file_, 0, SEEK_END) != 0)
         fail();
+    return last;
 }
 
-void AtomicWriter::writeLine(std::string_view line) {
-    write(line);
-    write(util::crlf);
+void AtomicWriter::flushForLine(size_t maxBytes) {
+    if (!open_)
+        fail();
+    flush();
+    if (maxBytes + 2 > capacity_) {
+        buffer_ = std::make_unique_for_overwrite<char[]>(maxBytes + 2);
+        capacity_ = maxBytes + 2;
+    }
+}
+
+void AtomicWriter::flush() {
+    try {
+        chargeWrite(used_);
+    } catch (const std::runtime_error&) {
+        fail();
+    }
+    if (used_ > 0 && std::fwrite(buffer_.get(), 1, used_, file_) != used_)
+        fail();
+    used_ = 0;
 }
 
 void AtomicWriter::finish() {
@@ -511,10 +598,14 @@ void AtomicWriter::finish() {
         return;
     if (!file_)
         fail();
-    if (std::fflush(file_) != 0 || ::fsync(::fileno(file_)) != 0)
+    flush();
+    // The data goes to the operating system before the rename; a killed or failing job can therefore never
+    // leave a partial target. No fsync: forcing every output to the disk would halve the write speed.
+    if (std::fflush(file_) != 0)
         fail();
     int rc = std::fclose(file_);
     file_ = nullptr;
+    open_ = false;
     if (rc != 0)
         fail();
     finished_ = true;

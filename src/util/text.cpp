@@ -225,17 +225,16 @@ std::string splitname(std::string_view text, int mode) {
 double valueOf(std::string_view text) {
     std::string digits;
     size_t i = 0;
-    auto skipBlanks = [&] {
-        while (i < text.size() && text[i] == ' ')
-            ++i;
-    };
-    skipBlanks();
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '-')
-            digits.push_back('-');
+        negative = text[i] == '-';
         ++i;
     }
-    bool seenDigit = false;
+    // Whole numbers of up to 18 digits are summed exactly; anything else goes through strtod.
+    unsigned long long whole = 0;
+    int digitCount = 0;
     bool seenPoint = false;
     for (; i < text.size(); ++i) {
         char c = text[i];
@@ -243,7 +242,8 @@ double valueOf(std::string_view text) {
             continue;
         if (c >= '0' && c <= '9') {
             digits.push_back(c);
-            seenDigit = true;
+            whole = whole * 10 + static_cast<unsigned>(c - '0');
+            ++digitCount;
         } else if (c == '.' && !seenPoint) {
             digits.push_back(c);
             seenPoint = true;
@@ -251,9 +251,11 @@ double valueOf(std::string_view text) {
             break;
         }
     }
-    if (!seenDigit)
+    if (digitCount == 0)
         return 0.0;
-    return std::strtod(digits.c_str(), nullptr);
+    double value =
+        (!seenPoint && digitCount <= 18) ? static_cast<double>(whole) : std::strtod(digits.c_str(), nullptr);
+    return negative ? -value : value;
 }
 
 namespace {

@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""Writes realistic inputs of a given size for the benchmarks: design files, aperture reports, NC drill files,
+Gerber files. Deterministic (fixed seed), so every run measures the same bytes."""
+import random
+import sys
+
+
+def design(records, rng):
+    shapes = ["EL", "SQ", "OV", "RR", "CR", "MH", "TG"]
+    pads = [(rng.choice(shapes), 40 + 5 * rng.randrange(20), 40 + 5 * rng.randrange(20), 20 + rng.randrange(0, 100, 5),
+             rng.choice(["AL", "TL", "BL"])) for _ in range(60)]
+    vias = [(rng.choice(["CR", "EL"]), 30 + 5 * rng.randrange(8), 12 + 2 * rng.randrange(8)) for _ in range(10)]
+    out = [";Tango-PCB PLUS V2.30 Series II", "VERSION 1 3 A", "BOARD 1 1 31999 31999 1 1"]
+    polygon = 0
+    while len(out) < records:
+        kind = rng.random()
+        x, y = rng.randrange(32000), rng.randrange(32000)
+        if kind < 0.30:
+            s, w, h, hole, layer = rng.choice(pads)
+            out.append(f"PAD {s} {w} {h} {hole} {layer} {x} {y} 0 0 1")
+        elif kind < 0.40:
+            s, size, hole = rng.choice(vias)
+            out.append(f"VIA {s} {size} {hole} {rng.choice(['GD', 'GT', 'PD', 'PT', 'NP'])} {x} {y} 0 0")
+        elif kind < 0.75:
+            out.append(f"LINE {rng.choice([8, 10, 12, 15, 20, 25, 50])} {x} {y} {x + 100} {y + 50} 1")
+        elif kind < 0.82:
+            out.append(f"ARC {rng.randrange(10, 200)} 0 360 {rng.choice([8, 10, 12])} 18 {x} {y} 0 0 0")
+        elif kind < 0.88:
+            out.append(f'TEXT "R{rng.randrange(999)}" 60 45 {rng.choice([6, 8, 10])} {x} {y} 0 0 15')
+        else:
+            polygon += 1
+            points = rng.randrange(2, 8)
+            out.append(f"POLY {polygon} {points} 12 0 0")
+            for _ in range(points):
+                out.append(f"pnt {rng.randrange(32000)} {rng.randrange(32000)}")
+    return out[:records]
+
+
+def report(lines, rng):
+    # The viewer's tables hold 255 apertures and 20 tools; the rest of a large report is lines the job
+    # passes over (drawn-aperture summaries and headings).
+    out = ["Report for BENCH", ""]
+    apertures = tools = 0
+    while len(out) < lines:
+        r = rng.random()
+        if tools < 20 and r < 0.001:
+            tools += 1
+            out.append(f"    T{tools:<3}   {rng.randrange(10, 200):>5}")
+        elif apertures < 255 and r < 0.01:
+            apertures += 1
+            out.append(f"    D{rng.randrange(10, 250):<3}   ELLIPSE  {rng.randrange(5, 200):>3}  {rng.randrange(5, 200):>3}         FLAS")
+        else:
+            out.append(f"    DRAW   ELLIPSE  {rng.randrange(5, 200):>3}  {rng.randrange(5, 200):>3}         DRAW")
+    return out[:lines]
+
+
+def ncdrill(lines, dialect, rng):
+    header = {"preferred": "INCH", "lz": "INCH,LZ", "tz": "INCH,TZ"}[dialect]
+    out = ["M48", header, "T1C0.035"]
+    while len(out) < lines - 1:
+        x, y = rng.randrange(1, 999999), rng.randrange(1, 999999)
+        if dialect == "preferred":
+            out.append(f"X+{x:06d}Y+{y:06d}")
+        elif dialect == "lz":
+            out.append(f"X+{x:06d}".rstrip("0") + f"Y+{y:06d}".rstrip("0"))
+        else:
+            out.append(f"X+{x}Y+{y}")
+    out.append("M30")
+    return out
+
+
+def gerber(lines, rng):
+    out = ["%FSLAX23Y23*%", "%MOIN*%"]
+    while len(out) < lines - 1:
+        if rng.random() < 0.02:
+            out.append(f"D{rng.randrange(10, 400)}*")
+        else:
+            out.append(f"X{rng.randrange(99999)}Y{rng.randrange(99999)}D0{rng.choice([1, 2, 3])}*")
+    out.append("M02*")
+    return out
+
+
+def main():
+    kind, count, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+    rng = random.Random(1234)
+    if kind == "design":
+        lines = design(count, rng)
+    elif kind == "report":
+        lines = report(count, rng)
+    elif kind.startswith("nc-"):
+        lines = ncdrill(count, kind[3:], rng)
+    elif kind == "gerber":
+        lines = gerber(count, rng)
+    else:
+        sys.exit(f"unknown kind {kind}")
+    with open(path, "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode())
+
+
+if __name__ == "__main__":
+    main()
