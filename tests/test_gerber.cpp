@@ -113,17 +113,24 @@ TEST_F(GerberTest, CancelsEndTheJobQuietly) {
 }
 
 TEST_F(GerberTest, HighApertureNumbersAndDottedNames) {
-    write("w/T2.TXT", crlfLines({"1500 7 7 ROUND", "99999 1 1 X"}));
+    write("w/T2.TXT", crlfLines({"1500 7 7 ROUND", "20240101 table of 1 January"}));
     write("w/A.B.GBR", crlfLines({"D1500*", "D11*", "X1Y1*"}));
-    auto r = run({"", w("T2.TXT")});
-    EXPECT_EQ(r.log, "Line 2 selects an aperture number out of range:\r\n<" + w("T2.TXT") +
-                         ">\r\nCorrect the file and re-try.");
-    write("w/T2.TXT", crlfLines({"1500 7 7 ROUND"}));
-    r = run({"", w("T2.TXT"), w("A.B.GBR")});
+    auto r = run({"", w("T2.TXT"), w("A.B.GBR")});
     EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.log.substr(0, r.log.find("\r\n")), "Aperture file processed:\t 1 codes found.");
     EXPECT_EQ(read("w/xA.B.GBR"),
               crlfLines({"*%FSLAX53Y53*", "SFA1.0B1.0*%", "D02*", "D11*", "D02*", "D10*", "X00001Y00001"}));
     EXPECT_NE(read("w/Aperture.new").find("D10\t\t\t\r\nD11\t7\t7\tROUND\r\n"), std::string::npos);
+}
+
+TEST_F(GerberTest, DrillListWithDotsIsNotMistakenForItsDrawing) {
+    write("w/HOLES.PCB.TXT", "DRILL: 20\r\nX 1 Y 2\r\n");
+    run({w("HOLES.PCB.TXT")});
+    EXPECT_EQ(read("w/HOLES.pcb"), crlfLines({drawingHeader[0], drawingHeader[1], drawingHeader[2],
+                                              "ARC 10 0 360 2 18 1 2 0 0 0"}));
+    write("w/lower.pcb", "X 1 Y 2\r\n");
+    EXPECT_EQ(run({w("LOWER.PCB")}).log.substr(0, 20), "The drill list would");
+    EXPECT_EQ(read("w/lower.pcb"), "X 1 Y 2\r\n");
 }
 
 TEST_F(GerberTest, FailureLeavesEveryOutputAsItWas) {

@@ -21,6 +21,16 @@ int16_t wordValue(const std::string& line, int word, long lineNumber, const std:
     return *value;
 }
 
+// True when both texts name one file: the same text in any case, or one existing file.
+bool sameFile(const std::string& a, const std::string& b) {
+    if (util::equalsNoCase(a, b))
+        return true;
+    auto hostA = platform::resolveExisting(a);
+    auto hostB = platform::resolveExisting(b);
+    std::error_code ec;
+    return hostA && hostB && std::filesystem::equivalent(*hostA, *hostB, ec);
+}
+
 } // namespace
 
 std::string arcRecord(int radius, int x, int y) {
@@ -38,7 +48,7 @@ void drillListStep(const app::JobContext& context) {
     const std::string directory = util::splitname(drillList, 3);
     const std::string name = util::splitname(drillList, 1) + ".pcb";
     const std::string drawing = directory.empty() ? name : directory + "\\" + name;
-    if (util::equalsNoCase(util::splitname(drillList, 2), "pcb"))
+    if (sameFile(drillList, drawing))
         throw StepFailure{"The drill list would be replaced by its own drawing file:" + crlf + "<" +
                           drillList + ">" + crlf + "Rename the drill list and re-try."};
 

@@ -46,12 +46,15 @@ long readApertureTable(const std::string& path, ApertureCodes& codes) {
     platform::LineReader reader(path);
     std::string line;
     long taken = 0;
-    for (long number = 1; reader.next(line); ++number) {
+    while (reader.next(line)) {
         const std::string first = util::field(line, 1);
         if (util::valueOf(first) <= 10)
             continue;
-        int n = apertureNumber(first, path, number);
-        codes.dimensions[n] = util::field(line, 2) + "," + util::field(line, 3) + "," + util::field(line, 4);
+        // A number no aperture selection can reach (a date in a heading, say) describes no aperture.
+        auto n = util::toInt16(util::valueOf(first));
+        if (!n)
+            continue;
+        codes.dimensions[*n] = util::field(line, 2) + "," + util::field(line, 3) + "," + util::field(line, 4);
         ++taken;
     }
     return taken;
