@@ -141,7 +141,9 @@ TEST_F(GerberTest, FailureLeavesEveryOutputAsItWas) {
     fs::permissions(path("w/xB.GBR"), fs::perms::owner_read);
     auto r = run({"", w("TABLE.TXT"), w("A.GBR ,B.GBR")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log, "Could not write the file:\r\n<" + w("xB.GBR") + ">");
+    EXPECT_EQ(r.log, "Aperture file processed:\t 4 codes found.\r\nGerber files processed:\t 2\r\n"
+                     "Descreet apertures found:\t 1\r\nCould not write the file:\r\n<" +
+                         w("xB.GBR") + ">");
     EXPECT_EQ(read("w/xA.GBR"), "old A");
     EXPECT_FALSE(exists("w/Aperture.new"));
 }

@@ -94,9 +94,10 @@ bool writeDefinitionFiles(const DefinitionPaths& paths, const Primitives& primit
         dfn.writeLine(line);
         design.writeLine(line);
     }
-    backup.commit();
-    dfn.commit();
-    design.commit();
+    for (auto* file : {&backup, &dfn, &design})
+        file->finish();
+    for (auto* file : {&backup, &dfn, &design})
+        file->commit();
     return true;
 }
 

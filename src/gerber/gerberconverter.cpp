@@ -204,6 +204,14 @@ void writeCompressedTable(platform::AtomicWriter& out, const Selection& selectio
     }
 }
 
+// A failure goes below the lines the job has logged so far.
+void report(app::MessageLog& log, const std::string& message) {
+    if (log.text().empty())
+        log.show(message);
+    else
+        log.append(message);
+}
+
 app::JobResult convert(const app::JobContext& context) {
     auto& log = context.log();
     drillListStep(context);
@@ -261,9 +269,9 @@ app::JobResult gerberconverter(const app::JobContext& context) {
     try {
         return convert(context);
     } catch (const StepFailure& failure) {
-        log.show(failure.message);
+        report(log, failure.message);
     } catch (const platform::FileError& e) {
-        log.show(e.logMessage());
+        report(log, e.logMessage());
     }
     log.refresh();
     return app::JobResult::Stopped;

@@ -6,6 +6,7 @@
 #include "util/text.hpp"
 
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace fk::pcbedit {
@@ -36,6 +37,12 @@ struct Counters {
 struct Stop {
     std::string message;
 };
+
+const std::string notAscii = "File is not in ASCII format!" + crlf + "Save as ASCII and Re-Try.";
+
+bool isAsciiHeader(const std::string& line) {
+    return line.compare(0, 19, ";Tango-PCB PLUS V2.") == 0;
+}
 
 bool isListCode(const std::string& code) {
     return code == "GD" || code == "GT" || code == "PD" || code == "PT";
@@ -82,7 +89,11 @@ Counters rewriteDesign(const std::string& design, const std::string& output,
                        const std::vector<Entry>& entries, Mode mode) {
     Counters counters;
     platform::AtomicWriter out(output);
+    bool first = true;
     forEachLine(design, [&](const std::string& line) {
+        // The header is checked again here: the design may have changed while the list was chosen.
+        if (std::exchange(first, false) && !isAsciiHeader(line))
+            throw Stop{notAscii};
         if (line.compare(0, 6, "VIA CR") == 0) {
             const std::string key = util::field(line, 3) + "/" + util::field(line, 4);
             for (const auto& entry : entries) {
@@ -96,6 +107,8 @@ Counters rewriteDesign(const std::string& design, const std::string& output,
         }
         out.writeLine(line);
     });
+    if (first)
+        throw Stop{notAscii};
     out.commit();
     return counters;
 }
@@ -119,8 +132,8 @@ app::JobResult run(const app::JobContext& context) {
         throw Stop{"Invalid input data path, correct and re-try"};
     if (!platform::fileexists(design))
         throw Stop{"The file you specified was not found: " + crlf + "<" + design + ">"};
-    if (firstLine(design).compare(0, 19, ";Tango-PCB PLUS V2.") != 0)
-        throw Stop{"File is not in ASCII format!" + crlf + "Save as ASCII and Re-Try."};
+    if (!isAsciiHeader(firstLine(design)))
+        throw Stop{notAscii};
     std::string listChoice = context.pickfile({"", "*.*", f.indatapath, "Select via plane list to use..."});
     if (listChoice.empty())
         throw Stop{"No via plane list was chosen; nothing was written."};

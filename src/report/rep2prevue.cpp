@@ -144,6 +144,8 @@ app::JobResult rep2prevue(const app::JobContext& context) {
         aprFile.write(apr);
         platform::AtomicWriter rckFile(paths.rck);
         rckFile.write(rck);
+        aprFile.finish();
+        rckFile.finish();
         aprFile.commit();
         log.prepend("[Reading and converting Tango tools]");
         log.refresh();

@@ -1,0 +1,200 @@
+// Faults while jobs run: files removed or emptied after the checks, inputs that are directories, a disk that
+// fills up. Each must end with a message naming the path, a stopped job, and every file as it was.
+#include "app/dispatch.hpp"
+#include "support.hpp"
+
+#include <functional>
+#include <map>
+
+using namespace fk;
+using fk::test::crlfLines;
+using fk::test::Scratch;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FaultTest : public Scratch {
+  protected:
+    void SetUp() override {
+        Scratch::SetUp();
+        prepareFiles();
+    }
+
+    // Every input afresh, and nothing else in the work folders.
+    void prepareFiles() {
+        for (const char* dir : {"w", "out"}) {
+            fs::remove_all(path(dir));
+            fs::create_directories(path(dir));
+        }
+        const std::string header = ";Tango-PCB PLUS V2.30 Series II";
+        write("w/BOARD.PCB", crlfLines({header, "PAD EL 60 60 28 AL", "VIA CR 50 28 GD 1 2 3 4 5",
+                                        "LINE 10 0 0 1 1", "POLY 1 3 a b c", "pnt 1", "pnt 2", "pnt 3"}));
+        write("w/PCB.DFN", "PALETD 1\r\nPALETD 2\r\nCAM_FILE x\r\n");
+        write("w/BOARD.REP", "    D10   ELLIPSE   10   10         FLAS\r\n    T1      35\r\n");
+        write("w/BOARD.NC1", crlfLines({"M48", "INCH,LZ", "X+12Y+34"}));
+        write("w/LIST.TXT", "50/28 GT\r\n");
+        write("w/TABLE.TXT", "11 10 10 ROUND\r\n");
+        write("w/A.GBR", "D11*\r\nX1Y2D01*\r\n");
+        write("w/HOLES.TXT", "DRILL: 20\r\nX 1 Y 1\r\n");
+        write("prog/flashkit.ini", "\r\n\r\n");
+        // The plane tables exist, so that a run writes nothing but its own outputs.
+        runJob(0, {});
+        fs::remove(path("w/DFN.BAK"));
+        fs::remove(path("w/BOARD.DFN"));
+        write("w/PCB.DFN", "PALETD 1\r\nPALETD 2\r\nCAM_FILE x\r\n");
+    }
+
+    app::Fields fields() const {
+        app::Fields f;
+        f.fnamebase = "BOARD";
+        f.indatapath = f.dfnpath = f.gcpvpath = text("w");
+        f.outdatapath = text("out");
+        return f;
+    }
+
+    // Runs a job in-process; `fault` runs once, at the given refresh of the log (0: at the beep, pickHook:
+    // at the first file selection).
+    static constexpr int pickHook = 1000;
+    app::JobResult runJob(int index, std::vector<std::string> picks, int faultAt = -1,
+                          std::function<void()> fault = {}) {
+        app::MessageLog log;
+        app::JobContext context;
+        context.fields = fields();
+        context.programDir = text("prog");
+        context.services.log = &log;
+        int refreshes = 0;
+        context.services.beep = [&] {
+            if (faultAt == 0 && fault)
+                fault();
+        };
+        log.onRefresh = [&] {
+            if (++refreshes == faultAt && fault)
+                fault();
+        };
+        size_t next = 0;
+        context.services.pickfile = [&](const app::PickRequest&) {
+            if (next == 0 && faultAt == pickHook && fault)
+                fault();
+            return next < picks.size() ? picks[next++] : std::string();
+        };
+        context.services.confirm = [](const std::string&, const std::string&) { return true; };
+        auto result = app::dispatch(index, context);
+        log_ = log.text();
+        return result.value_or(app::JobResult::Stopped);
+    }
+
+    // Every file below the scratch folder with its bytes.
+    std::map<std::string, std::string> snapshot() const {
+        std::map<std::string, std::string> files;
+        for (const auto& e : fs::recursive_directory_iterator(root_)) {
+            if (e.is_regular_file())
+                files[fs::relative(e.path(), root_).string()] = test::readBytes(e.path());
+        }
+        return files;
+    }
+
+    std::string log_;
+};
+
+struct Fault {
+    const char* name;
+    int job;
+    int at;
+    const char* file;   // the file the fault touches
+    bool remove;        // remove it, or else empty it
+    const char* logHas; // a part of the final log
+};
+
+TEST_F(FaultTest, InputsChangedAfterTheChecks) {
+    const std::string w = text("w");
+    const Fault faults[] = {
+        {"design removed while reading", 0, 2, "w/BOARD.PCB", true, "Could not read the file:\r\n<"},
+        {"design emptied", 0, 2, "w/BOARD.PCB", false, "not saved in ASCII format"},
+        {"PCB.DFN removed before the backup", 0, 9, "w/PCB.DFN", true, "Could not read the file:\r\n<"},
+        {"report removed", 2, 2, "w/BOARD.REP", true, "Could not read the file:\r\n<"},
+        {"drill file removed", 6, 0, "w/BOARD.NC1", true, "Could not read the file:\r\n<"},
+        {"drill file emptied", 6, 0, "w/BOARD.NC1", false,
+         "The NC drill data is not in a recognized format!"},
+        {"design removed before the via list", 9, pickHook, "w/BOARD.PCB", true,
+         "Could not read the file:\r\n<"},
+        {"design emptied before the via list", 9, pickHook, "w/BOARD.PCB", false,
+         "File is not in ASCII format!"},
+    };
+    for (const auto& f : faults) {
+        prepareFiles();
+        const std::string touched = f.file;
+        auto before = snapshot();
+        auto result = runJob(f.job, {w + "\\LIST.TXT"}, f.at, [&] {
+            if (f.remove)
+                fs::remove(path(touched));
+            else
+                write(touched, "");
+        });
+        EXPECT_EQ(result, app::JobResult::Stopped) << f.name;
+        EXPECT_NE(log_.find(f.logHas), std::string::npos) << f.name << "\n" << log_;
+        auto after = snapshot();
+        if (f.remove)
+            before.erase(fs::path(touched).string());
+        else
+            before[fs::path(touched).string()] = "";
+        EXPECT_EQ(after, before) << f.name;
+    }
+}
+
+TEST_F(FaultTest, InputThatIsADirectory) {
+    fs::remove(path("w/BOARD.PCB"));
+    fs::create_directories(path("w/BOARD.PCB"));
+    fs::remove(path("w/BOARD.NC1"));
+    fs::create_directories(path("w/BOARD.NC1"));
+    auto before = snapshot();
+    const std::string w = text("w");
+    struct Case {
+        int job;
+        std::vector<std::string> picks;
+        std::string log;
+    } cases[] = {
+        {0, {}, "The file you specified was not found: \r\n<" + w + "\\BOARD.PCB>"},
+        {6, {}, "File (" + w + "\\BOARD.NC1) not found!"},
+        {4, {w + "\\BOARD.PCB"}, ""},
+        {8,
+         {"", w + "\\TABLE.TXT", w + "\\A.GBR ,BOARD.PCB"},
+         "Aperture file processed:\t 1 codes found.\r\nCould not read the file:\r\n<" + w + "\\BOARD.PCB>"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(runJob(c.job, c.picks), app::JobResult::Stopped) << c.job;
+        EXPECT_EQ(log_, c.log) << c.job;
+        EXPECT_EQ(snapshot(), before) << c.job;
+    }
+}
+
+TEST_F(FaultTest, FullDiskChangesNothing) {
+    const std::string w = text("w");
+    struct Case {
+        int job;
+        std::vector<std::string> picks;
+    } cases[] = {
+        {0, {}},
+        {2, {}},
+        {4, {w + "\\BOARD.PCB"}},
+        {6, {}},
+        {8, {w + "\\HOLES.TXT", w + "\\TABLE.TXT", w + "\\A.GBR"}},
+        {9, {w + "\\LIST.TXT"}},
+        {10, {}},
+    };
+    for (const auto& c : cases) {
+        for (std::uintmax_t budget : {0, 20}) {
+            prepareFiles();
+            auto before = snapshot();
+            platform::setWriteBudgetForTesting(budget);
+            auto result = runJob(c.job, c.picks);
+            platform::setWriteBudgetForTesting(std::nullopt);
+            EXPECT_EQ(result, app::JobResult::Stopped) << c.job << " " << budget;
+            EXPECT_NE(log_.find("Could not write the file:\r\n<" + text("")), std::string::npos)
+                << c.job << " " << budget << "\n"
+                << log_;
+            EXPECT_EQ(snapshot(), before) << c.job << " " << budget;
+        }
+    }
+}
+
+} // namespace
