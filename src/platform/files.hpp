@@ -136,7 +136,7 @@ class AtomicWriter {
     void finish();
     void commit();
     // Appends the whole content of an open file; returns its last byte ('\0' when empty).
-    char appendFile(int fd, const std::string& fromText);
+    char appendFile(std::FILE* from, const std::string& fromText);
     const std::string& pathText() const { return path_; }
 
   private:

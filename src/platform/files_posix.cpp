@@ -1,4 +1,5 @@
 #include "platform/files.hpp"
+#include "platform/host.hpp"
 
 #include "util/text.hpp"
 
@@ -16,8 +17,6 @@ namespace fk::platform {
 namespace fs = std::filesystem;
 
 namespace {
-
-thread_local std::optional<std::uintmax_t> writeBudget;
 
 bool isSeparator(char c) {
     return c == '\\' || c == '/';
@@ -153,67 +152,7 @@ bool exists(std::string_view text, Want want) {
     return false;
 }
 
-bool matchHere(std::string_view p, std::string_view n) {
-    // Iterative glob with backtracking on the last star.
-    size_t pi = 0, ni = 0, star = std::string_view::npos, mark = 0;
-    auto same = [](char a, char b) {
-        return util::equalsNoCase(std::string_view(&a, 1), std::string_view(&b, 1));
-    };
-    while (ni < n.size()) {
-        if (pi < p.size() && (p[pi] == '?' || same(p[pi], n[ni]))) {
-            ++pi;
-            ++ni;
-        } else if (pi < p.size() && p[pi] == '*') {
-            star = pi++;
-            mark = ni;
-        } else if (star != std::string_view::npos) {
-            pi = star + 1;
-            ni = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (pi < p.size() && p[pi] == '*')
-        ++pi;
-    return pi == p.size();
-}
-
-void chargeWrite(size_t bytes) {
-    if (!writeBudget)
-        return;
-    if (*writeBudget < bytes) {
-        *writeBudget = 0;
-        errno = ENOSPC;
-        throw std::runtime_error("no space");
-    }
-    *writeBudget -= bytes;
-}
-
 } // namespace
-
-FileError::FileError(Kind kind, std::string pathText)
-    : std::runtime_error("file error: " + pathText), kind_(kind), path_(std::move(pathText)) {}
-
-std::string FileError::logMessage() const {
-    std::string what = kind_ == Kind::Read ? "Could not read the file:" : "Could not write the file:";
-    return what + std::string(util::crlf) + "<" + path_ + ">";
-}
-
-bool wildcardMatch(std::string_view pattern, std::string_view name) {
-    if (pattern == "*.*" || pattern == "*")
-        return true;
-    if (matchHere(pattern, name))
-        return true;
-    // As on Windows, a pattern ending in ".*" also matches names without an extension, and one ending in
-    // "." matches names without a dot.
-    if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*")
-        return name.find('.') == std::string_view::npos &&
-               matchHere(pattern.substr(0, pattern.size() - 2), name);
-    if (!pattern.empty() && pattern.back() == '.')
-        return name.find('.') == std::string_view::npos &&
-               matchHere(pattern.substr(0, pattern.size() - 1), name);
-    return false;
-}
 
 bool fileexists(std::string_view pathText) {
     return exists(pathText, Want::File);
@@ -272,24 +211,6 @@ void resetAttributes(std::string_view pathText) {
     struct stat st;
     if (p && statPath(*p, st) && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
         ::chmod(p->c_str(), (st.st_mode & 07777) | S_IWUSR);
-}
-
-char copyInto(AtomicWriter& out, std::string_view fromText) {
-    auto from = resolveExisting(fromText);
-    struct stat st;
-    int fd = (from && statPath(*from, st) && S_ISREG(st.st_mode)) ? ::open(from->c_str(), O_RDONLY) : -1;
-    if (fd < 0)
-        throw FileError(FileError::Kind::Read, std::string(fromText));
-    std::unique_ptr<int, void (*)(int*)> guard(&fd, [](int* f) { ::close(*f); });
-    return out.appendFile(fd, std::string(fromText));
-}
-
-void copyFile(std::string_view fromText, std::string_view toText) {
-    if (!resolveExisting(fromText))
-        throw FileError(FileError::Kind::Read, std::string(fromText));
-    AtomicWriter out(toText);
-    copyInto(out, fromText);
-    out.commit();
 }
 
 void renameFile(std::string_view fromText, std::string_view toText) {
@@ -351,118 +272,29 @@ std::vector<DirEntry> listDirectory(std::string_view pathText) {
     return out;
 }
 
-// ---- LineReader ----
+} // namespace fk::platform
 
-LineReader::LineReader(std::string_view pathText) : path_(pathText), buffer_(1 << 16) {
-    auto p = resolveExisting(pathText);
+namespace fk::platform::host {
+
+namespace fs = std::filesystem;
+
+std::FILE* openRead(const fs::path& file) {
     struct stat st;
-    if (p && statPath(*p, st) && S_ISREG(st.st_mode))
-        file_ = std::fopen(p->c_str(), "rb");
-    if (!file_)
-        throw FileError(FileError::Kind::Read, path_);
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return nullptr;
+    return std::fopen(file.c_str(), "rb");
 }
 
-LineReader::~LineReader() {
-    if (file_)
-        std::fclose(file_);
-}
-
-bool LineReader::fill() {
-    if (eof_)
-        return false;
-    size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-    pos_ = 0;
-    if (size_ == 0) {
-        if (std::ferror(file_))
-            throw FileError(FileError::Kind::Read, path_);
-        eof_ = true;
-        return false;
-    }
-    return true;
-}
-
-bool LineReader::atEnd() {
-    if (ended_)
-        return true;
-    if (pos_ < size_)
-        return buffer_[pos_] == '\x1a' ? (ended_ = true) : false;
-    if (!fill()) {
-        ended_ = true;
-        return true;
-    }
-    return atEnd();
-}
-
-bool LineReader::next(std::string& line) {
-    std::string_view view;
-    if (!next(view)) {
-        line.clear();
-        return false;
-    }
-    line.assign(view);
-    return true;
-}
-
-bool LineReader::next(std::string_view& line) {
-    if (atEnd())
-        return false;
-    carry_.clear();
-    bool carrying = false;
-    for (;;) {
-        if (pos_ >= size_ && !fill()) {
-            ended_ = true;
-            line = carry_;
-            return true;
-        }
-        const char* start = buffer_.data() + pos_;
-        const char* stop = buffer_.data() + size_;
-        const char* p = start;
-        // Line ends and the end-of-text mark are all below 0x1b: one compare skips ordinary text.
-        while (p < stop &&
-               (static_cast<unsigned char>(*p) > 0x1a || (*p != '\n' && *p != '\r' && *p != '\x1a')))
-            ++p;
-        std::string_view piece(start, static_cast<size_t>(p - start));
-        pos_ = static_cast<size_t>(p - buffer_.data());
-        if (p == stop) {
-            carry_.append(piece);
-            carrying = true;
-            continue;
-        }
-        if (carrying)
-            carry_.append(piece);
-        char c = *p;
-        ++pos_;
-        if (c == '\x1a')
-            ended_ = true;
-        if (c == '\r' && pos_ >= size_ && !ended_) {
-            // The LF that may follow is in the next read, which replaces the buffer the piece points into.
-            if (!carrying) {
-                carry_.assign(piece);
-                carrying = true;
-            }
-            fill();
-        }
-        if (c == '\r' && pos_ < size_ && buffer_[pos_] == '\n')
-            ++pos_;
-        line = carrying ? std::string_view(carry_) : piece;
-        return true;
-    }
-}
-
-// ---- AtomicWriter ----
-
-AtomicWriter::AtomicWriter(std::string_view pathText) : path_(pathText) {
-    target_ = resolveForWrite(pathText);
+std::optional<Temp> createTempBeside(const fs::path& target) {
     struct stat st;
-    bool targetExists = statPath(target_, st);
+    const bool targetExists = ::stat(target.c_str(), &st) == 0;
     if (targetExists && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0))
-        throw FileError(FileError::Kind::Write, path_);
-    std::string pattern =
-        (target_.parent_path() / ("." + target_.filename().string() + ".fk-XXXXXX")).string();
+        return std::nullopt;
+    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".fk-XXXXXX")).string();
     int fd = ::mkstemp(pattern.data());
     if (fd < 0)
-        throw FileError(FileError::Kind::Write, path_);
-    temp_ = pattern;
+        return std::nullopt;
+    // The new file gets the permissions of the one it replaces, or the usual ones for a new file.
     mode_t mode;
     if (targetExists) {
         mode = st.st_mode & 07777;
@@ -472,154 +304,55 @@ AtomicWriter::AtomicWriter(std::string_view pathText) : path_(pathText) {
         mode = 0666 & ~mask;
     }
     ::fchmod(fd, mode);
-    file_ = ::fdopen(fd, "wb");
-    if (!file_) {
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
         ::close(fd);
-        fail();
+        ::unlink(pattern.c_str());
+        return std::nullopt;
     }
-    buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
-    open_ = true;
+    return Temp{file, pattern};
 }
 
-AtomicWriter::~AtomicWriter() {
-    if (file_)
-        std::fclose(file_);
-    if (!committed_ && !temp_.empty()) {
-        std::error_code ec;
-        fs::remove(temp_, ec);
-    }
+bool replace(const fs::path& from, const fs::path& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-void AtomicWriter::fail() {
-    open_ = false;
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
-    std::error_code ec;
-    if (!temp_.empty())
-        fs::remove(temp_, ec);
-    temp_.clear();
-    throw FileError(FileError::Kind::Write, path_);
+void removeQuietly(const fs::path& file) {
+    ::unlink(file.c_str());
 }
 
-void AtomicWriter::writeSlow(std::string_view bytes) {
-    if (!open_)
-        fail();
-    if (used_ + bytes.size() > capacity_)
-        flush();
-    if (bytes.size() > capacity_) {
-        try {
-            chargeWrite(bytes.size());
-        } catch (const std::runtime_error&) {
-            fail();
-        }
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-            fail();
-        return;
-    }
-    append(bytes);
-}
-
-char AtomicWriter::appendFile(int fd, const std::string& fromText) {
-    if (!open_)
-        fail();
-    flush();
-    if (std::fflush(file_) != 0)
-        fail();
+std::optional<std::uintmax_t> sizeOf(std::FILE* file) {
     struct stat st;
-    if (::fstat(fd, &st) != 0)
-        throw FileError(FileError::Kind::Read, fromText);
-    try {
-        chargeWrite(static_cast<size_t>(st.st_size));
-    } catch (const std::runtime_error&) {
-        fail();
-    }
+    if (::fstat(::fileno(file), &st) != 0)
+        return std::nullopt;
+    return static_cast<std::uintmax_t>(st.st_size);
+}
+
+CopyResult copyBytes(std::FILE* from, std::FILE* to) {
     // The kernel copies the bytes without passing them through this process; a file system that cannot
     // (another device, an old kernel) gets the ordinary read and write loop.
-    const int to = ::fileno(file_);
-    bool fallback = false;
+    const int in = ::fileno(from);
+    const int out = ::fileno(to);
     for (;;) {
-        ssize_t n = ::copy_file_range(fd, nullptr, to, nullptr, 1 << 30, 0);
+        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
         if (n == 0)
-            break;
+            return CopyResult::Done;
         if (n < 0) {
-            if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
-                fallback = true;
+            if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)
                 break;
-            }
-            fail();
+            return CopyResult::WriteFailed;
         }
     }
-    if (fallback) {
-        std::vector<char> chunk(1 << 16);
-        for (;;) {
-            ssize_t n = ::read(fd, chunk.data(), chunk.size());
-            if (n < 0)
-                throw FileError(FileError::Kind::Read, fromText);
-            if (n == 0)
-                break;
-            if (::write(to, chunk.data(), static_cast<size_t>(n)) != n)
-                fail();
-        }
-    }
-    // The last byte tells a caller whether the text ends with a line break.
-    char last = '\0';
-    if (st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) != 1)
-        throw FileError(FileError::Kind::Read, fromText);
-    if (std::fseek(file_, 0, SEEK_END) != 0)
-        fail();
-    return last;
-}
-
-void AtomicWriter::flushForLine(size_t maxBytes) {
-    if (!open_)
-        fail();
-    flush();
-    if (maxBytes + 2 > capacity_) {
-        buffer_ = std::make_unique_for_overwrite<char[]>(maxBytes + 2);
-        capacity_ = maxBytes + 2;
+    std::vector<char> chunk(1 << 16);
+    for (;;) {
+        ssize_t n = ::read(in, chunk.data(), chunk.size());
+        if (n < 0)
+            return CopyResult::ReadFailed;
+        if (n == 0)
+            return CopyResult::Done;
+        if (::write(out, chunk.data(), static_cast<size_t>(n)) != n)
+            return CopyResult::WriteFailed;
     }
 }
 
-void AtomicWriter::flush() {
-    try {
-        chargeWrite(used_);
-    } catch (const std::runtime_error&) {
-        fail();
-    }
-    if (used_ > 0 && std::fwrite(buffer_.get(), 1, used_, file_) != used_)
-        fail();
-    used_ = 0;
-}
-
-void AtomicWriter::finish() {
-    if (finished_)
-        return;
-    if (!file_)
-        fail();
-    flush();
-    // The data goes to the operating system before the rename; a killed or failing job can therefore never
-    // leave a partial target. No fsync: forcing every output to the disk would halve the write speed.
-    if (std::fflush(file_) != 0)
-        fail();
-    int rc = std::fclose(file_);
-    file_ = nullptr;
-    open_ = false;
-    if (rc != 0)
-        fail();
-    finished_ = true;
-}
-
-void AtomicWriter::commit() {
-    finish();
-    if (::rename(temp_.c_str(), target_.c_str()) != 0)
-        fail();
-    committed_ = true;
-}
-
-void setWriteBudgetForTesting(std::optional<std::uintmax_t> bytes) {
-    writeBudget = bytes;
-}
-
-} // namespace fk::platform
+} // namespace fk::platform::host

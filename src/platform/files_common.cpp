@@ -1,0 +1,327 @@
+// The parts of the file room that are the same on every host: errors, wildcards, the line reader and the
+// atomic writer. Host specifics come through host.hpp.
+#include "platform/files.hpp"
+
+#include "platform/host.hpp"
+#include "util/text.hpp"
+
+#include <algorithm>
+
+namespace fk::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+thread_local std::optional<std::uintmax_t> writeBudget;
+
+bool matchHere(std::string_view p, std::string_view n) {
+    // Iterative glob with backtracking on the last star.
+    size_t pi = 0, ni = 0, star = std::string_view::npos, mark = 0;
+    auto same = [](char a, char b) {
+        return util::equalsNoCase(std::string_view(&a, 1), std::string_view(&b, 1));
+    };
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == '?' || same(p[pi], n[ni]))) {
+            ++pi;
+            ++ni;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++;
+            mark = ni;
+        } else if (star != std::string_view::npos) {
+            pi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*')
+        ++pi;
+    return pi == p.size();
+}
+
+void chargeWrite(size_t bytes) {
+    if (!writeBudget)
+        return;
+    if (*writeBudget < bytes) {
+        *writeBudget = 0;
+        errno = ENOSPC;
+        throw std::runtime_error("no space");
+    }
+    *writeBudget -= bytes;
+}
+
+} // namespace
+
+FileError::FileError(Kind kind, std::string pathText)
+    : std::runtime_error("file error: " + pathText), kind_(kind), path_(std::move(pathText)) {}
+
+std::string FileError::logMessage() const {
+    std::string what = kind_ == Kind::Read ? "Could not read the file:" : "Could not write the file:";
+    return what + std::string(util::crlf) + "<" + path_ + ">";
+}
+
+bool wildcardMatch(std::string_view pattern, std::string_view name) {
+    if (pattern == "*.*" || pattern == "*")
+        return true;
+    if (matchHere(pattern, name))
+        return true;
+    // As on Windows, a pattern ending in ".*" also matches names without an extension, and one ending in
+    // "." matches names without a dot.
+    if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*")
+        return name.find('.') == std::string_view::npos &&
+               matchHere(pattern.substr(0, pattern.size() - 2), name);
+    if (!pattern.empty() && pattern.back() == '.')
+        return name.find('.') == std::string_view::npos &&
+               matchHere(pattern.substr(0, pattern.size() - 1), name);
+    return false;
+}
+
+char copyInto(AtomicWriter& out, std::string_view fromText) {
+    auto from = resolveExisting(fromText);
+    std::FILE* in = from ? host::openRead(*from) : nullptr;
+    if (!in)
+        throw FileError(FileError::Kind::Read, std::string(fromText));
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(in, std::fclose);
+    return out.appendFile(in, std::string(fromText));
+}
+
+void copyFile(std::string_view fromText, std::string_view toText) {
+    if (!resolveExisting(fromText))
+        throw FileError(FileError::Kind::Read, std::string(fromText));
+    AtomicWriter out(toText);
+    copyInto(out, fromText);
+    out.commit();
+}
+
+// ---- LineReader ----
+
+LineReader::LineReader(std::string_view pathText) : path_(pathText), buffer_(1 << 16) {
+    auto p = resolveExisting(pathText);
+    if (p)
+        file_ = host::openRead(*p);
+    if (!file_)
+        throw FileError(FileError::Kind::Read, path_);
+}
+
+LineReader::~LineReader() {
+    if (file_)
+        std::fclose(file_);
+}
+
+bool LineReader::fill() {
+    if (eof_)
+        return false;
+    size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    pos_ = 0;
+    if (size_ == 0) {
+        if (std::ferror(file_))
+            throw FileError(FileError::Kind::Read, path_);
+        eof_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool LineReader::atEnd() {
+    if (ended_)
+        return true;
+    if (pos_ < size_)
+        return buffer_[pos_] == '\x1a' ? (ended_ = true) : false;
+    if (!fill()) {
+        ended_ = true;
+        return true;
+    }
+    return atEnd();
+}
+
+bool LineReader::next(std::string& line) {
+    std::string_view view;
+    if (!next(view)) {
+        line.clear();
+        return false;
+    }
+    line.assign(view);
+    return true;
+}
+
+bool LineReader::next(std::string_view& line) {
+    if (atEnd())
+        return false;
+    carry_.clear();
+    bool carrying = false;
+    for (;;) {
+        if (pos_ >= size_ && !fill()) {
+            ended_ = true;
+            line = carry_;
+            return true;
+        }
+        const char* start = buffer_.data() + pos_;
+        const char* stop = buffer_.data() + size_;
+        const char* p = start;
+        // Line ends and the end-of-text mark are all below 0x1b: one compare skips ordinary text.
+        while (p < stop &&
+               (static_cast<unsigned char>(*p) > 0x1a || (*p != '\n' && *p != '\r' && *p != '\x1a')))
+            ++p;
+        std::string_view piece(start, static_cast<size_t>(p - start));
+        pos_ = static_cast<size_t>(p - buffer_.data());
+        if (p == stop) {
+            carry_.append(piece);
+            carrying = true;
+            continue;
+        }
+        if (carrying)
+            carry_.append(piece);
+        char c = *p;
+        ++pos_;
+        if (c == '\x1a')
+            ended_ = true;
+        if (c == '\r' && pos_ >= size_ && !ended_) {
+            // The LF that may follow is in the next read, which replaces the buffer the piece points into.
+            if (!carrying) {
+                carry_.assign(piece);
+                carrying = true;
+            }
+            fill();
+        }
+        if (c == '\r' && pos_ < size_ && buffer_[pos_] == '\n')
+            ++pos_;
+        line = carrying ? std::string_view(carry_) : piece;
+        return true;
+    }
+}
+
+// ---- AtomicWriter ----
+
+AtomicWriter::AtomicWriter(std::string_view pathText) : path_(pathText) {
+    target_ = resolveForWrite(pathText);
+    auto temp = host::createTempBeside(target_);
+    if (!temp)
+        throw FileError(FileError::Kind::Write, path_);
+    file_ = temp->file;
+    temp_ = temp->path;
+    buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
+    open_ = true;
+}
+
+AtomicWriter::~AtomicWriter() {
+    if (file_)
+        std::fclose(file_);
+    if (!committed_ && !temp_.empty()) {
+        host::removeQuietly(temp_);
+    }
+}
+
+void AtomicWriter::fail() {
+    open_ = false;
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!temp_.empty())
+        host::removeQuietly(temp_);
+    temp_.clear();
+    throw FileError(FileError::Kind::Write, path_);
+}
+
+void AtomicWriter::writeSlow(std::string_view bytes) {
+    if (!open_)
+        fail();
+    if (used_ + bytes.size() > capacity_)
+        flush();
+    if (bytes.size() > capacity_) {
+        try {
+            chargeWrite(bytes.size());
+        } catch (const std::runtime_error&) {
+            fail();
+        }
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+            fail();
+        return;
+    }
+    append(bytes);
+}
+
+char AtomicWriter::appendFile(std::FILE* from, const std::string& fromText) {
+    if (!open_)
+        fail();
+    flush();
+    if (std::fflush(file_) != 0)
+        fail();
+    auto size = host::sizeOf(from);
+    if (!size)
+        throw FileError(FileError::Kind::Read, fromText);
+    try {
+        chargeWrite(*size);
+    } catch (const std::runtime_error&) {
+        fail();
+    }
+    switch (host::copyBytes(from, file_)) {
+    case host::CopyResult::ReadFailed:
+        throw FileError(FileError::Kind::Read, fromText);
+    case host::CopyResult::WriteFailed:
+        fail();
+        break;
+    case host::CopyResult::Done:
+        break;
+    }
+    // The last byte tells a caller whether the text ends with a line break.
+    char last = '\0';
+    if (*size > 0 && (std::fseek(from, -1, SEEK_END) != 0 || std::fread(&last, 1, 1, from) != 1))
+        throw FileError(FileError::Kind::Read, fromText);
+    if (std::fseek(file_, 0, SEEK_END) != 0)
+        fail();
+    return last;
+}
+
+void AtomicWriter::flushForLine(size_t maxBytes) {
+    if (!open_)
+        fail();
+    flush();
+    if (maxBytes + 2 > capacity_) {
+        buffer_ = std::make_unique_for_overwrite<char[]>(maxBytes + 2);
+        capacity_ = maxBytes + 2;
+    }
+}
+
+void AtomicWriter::flush() {
+    try {
+        chargeWrite(used_);
+    } catch (const std::runtime_error&) {
+        fail();
+    }
+    if (used_ > 0 && std::fwrite(buffer_.get(), 1, used_, file_) != used_)
+        fail();
+    used_ = 0;
+}
+
+void AtomicWriter::finish() {
+    if (finished_)
+        return;
+    if (!file_)
+        fail();
+    flush();
+    // The data goes to the operating system before the rename; a killed or failing job can therefore never
+    // leave a partial target. No fsync: forcing every output to the disk would halve the write speed.
+    if (std::fflush(file_) != 0)
+        fail();
+    int rc = std::fclose(file_);
+    file_ = nullptr;
+    open_ = false;
+    if (rc != 0)
+        fail();
+    finished_ = true;
+}
+
+void AtomicWriter::commit() {
+    finish();
+    if (!host::replace(temp_, target_))
+        fail();
+    committed_ = true;
+}
+
+void setWriteBudgetForTesting(std::optional<std::uintmax_t> bytes) {
+    writeBudget = bytes;
+}
+
+} // namespace fk::platform
