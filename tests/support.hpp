@@ -12,6 +12,13 @@
 #include <string>
 #include <vector>
 
+// The Z: mapping, dot-names as hidden files and permission bits exist only on POSIX hosts.
+#ifdef _WIN32
+#define FK_POSIX_ONLY() GTEST_SKIP() << "POSIX behaviour"
+#else
+#define FK_POSIX_ONLY() (void)0
+#endif
+
 namespace fk::test {
 
 namespace fs = std::filesystem;

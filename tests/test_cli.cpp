@@ -109,6 +109,7 @@ TEST_F(CliTest, FieldsComeFromTheSettingsFileAndAreNeverSaved) {
 }
 
 TEST_F(CliTest, HostPathsBecomeZTextsAndProgressGoesToStandardError) {
+    FK_POSIX_ONLY();
     write("dfn/PCB.DFN", "x");
     auto r = cli(
         {"dfn2file", "--input-path", path("in").string(), "--dfn-path", path("dfn").string(), "--base", "B"});

@@ -134,9 +134,9 @@ TEST_F(FaultTest, InputsChangedAfterTheChecks) {
         EXPECT_NE(log_.find(f.logHas), std::string::npos) << f.name << "\n" << log_;
         auto after = snapshot();
         if (f.remove)
-            before.erase(fs::path(touched).string());
+            before.erase(fs::path(touched).make_preferred().string());
         else
-            before[fs::path(touched).string()] = "";
+            before[fs::path(touched).make_preferred().string()] = "";
         EXPECT_EQ(after, before) << f.name;
     }
 }

@@ -1,6 +1,8 @@
 #include "support.hpp"
 
-#include <sys/stat.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 using namespace fk;
 using fk::test::Scratch;
@@ -20,6 +22,7 @@ class PlatformTest : public Scratch {
 };
 
 TEST_F(PlatformTest, ExistenceTests) {
+    FK_POSIX_ONLY();
     struct Case {
         std::string rel;
         bool file, dir;
@@ -53,6 +56,7 @@ TEST_F(PlatformTest, ExistenceTests) {
 }
 
 TEST_F(PlatformTest, RelativeTextsFollowTheCurrentDirectory) {
+    FK_POSIX_ONLY();
     auto old = fs::current_path();
     fs::current_path(path("Work"));
     EXPECT_TRUE(platform::fileexists("board.pcb"));
@@ -65,12 +69,14 @@ TEST_F(PlatformTest, RelativeTextsFollowTheCurrentDirectory) {
 }
 
 TEST_F(PlatformTest, PathTextsOfHostPaths) {
+    FK_POSIX_ONLY();
     EXPECT_EQ(platform::toPathText("/tmp/work"), "Z:\\tmp\\work");
     EXPECT_EQ(platform::toPathText("/"), "Z:\\");
     EXPECT_EQ(platform::toPathText("/a/b/"), "Z:\\a\\b");
 }
 
 TEST_F(PlatformTest, NewFileTakesWrittenCaseUnlessAnotherCaseExists) {
+    FK_POSIX_ONLY();
     EXPECT_EQ(platform::resolveForWrite(text("Work") + "\\NEW.TXT"), path("Work/NEW.TXT"));
     EXPECT_EQ(platform::resolveForWrite(text("") + "\\WORK\\BOARD.pcb"), path("Work/Board.PCB"));
     EXPECT_THROW(platform::resolveForWrite(text("") + "\\Missing\\X.TXT"), platform::FileError);
@@ -174,6 +180,23 @@ TEST_F(PlatformTest, CopyAndRenameReplaceTheTarget) {
     EXPECT_FALSE(exists("Work/c.txt"));
     EXPECT_THROW(platform::copyFile(text("Work/none"), text("Work/b.txt")), platform::FileError);
 }
+
+#ifdef _WIN32
+TEST_F(PlatformTest, HiddenAndSystemAttributesAreNotOrdinary) {
+    const std::string board = text("Work") + "\\Board.PCB";
+    EXPECT_TRUE(platform::fileexists(board));
+    EXPECT_TRUE(platform::fileexists(text("Work") + "\\BOARD.pcb"));
+    SetFileAttributesA(board.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(platform::fileexists(board));
+    EXPECT_FALSE(platform::direxists(board));
+    EXPECT_FALSE(platform::fileexists(text("Work") + "\\B*.PCB"));
+    SetFileAttributesA(board.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(platform::direxists(text("Work") + "\\"));
+    EXPECT_TRUE(platform::direxists(text("Work").substr(0, 3)));
+    EXPECT_FALSE(platform::fileexists(text("Work")));
+    EXPECT_TRUE(platform::direxists(text("Work")));
+}
+#endif
 
 TEST(Wildcards, MatchAsOnWindows) {
     struct Case {

@@ -89,23 +89,26 @@ void announceDerivedFiles(app::MessageLog& log) {
 
 // One pass over the source: when a fill is given, the preferred form goes to the transient NC0 as well.
 void translateLines(const Paths& paths, std::optional<Fill> fill, app::MessageLog& log) {
-    platform::LineReader reader(paths.source());
     std::optional<platform::AtomicWriter> preferred;
     if (fill)
         preferred.emplace(paths.transient());
     announceDerivedFiles(log);
     DerivedFiles derived(paths);
-    std::string_view line;
-    char converted[maxPreferredLength];
-    for (long number = 1; reader.next(line); ++number) {
-        if (fill) {
-            if (number <= 2)
-                line = number == 1 ? "M48" : "INCH";
-            else if (isCoordinateLine(line))
-                line = std::string_view(converted, writePreferred(converted, line, *fill));
-            preferred->writeLine(line);
+    {
+        // The source is closed before anything replaces it (Windows refuses to replace an open file).
+        platform::LineReader reader(paths.source());
+        std::string_view line;
+        char converted[maxPreferredLength];
+        for (long number = 1; reader.next(line); ++number) {
+            if (fill) {
+                if (number <= 2)
+                    line = number == 1 ? "M48" : "INCH";
+                else if (isCoordinateLine(line))
+                    line = std::string_view(converted, writePreferred(converted, line, *fill));
+                preferred->writeLine(line);
+            }
+            derived.line(line, number);
         }
-        derived.line(line, number);
     }
     derived.finish();
     if (preferred) {

@@ -1,0 +1,282 @@
+// The file room on Windows: path texts are the paths themselves, bytes in the ANSI code page, converted for
+// the wide API. Hidden and system files are not ordinary files.
+#include "platform/files.hpp"
+#include "platform/host.hpp"
+
+#include "util/text.hpp"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <io.h>
+#include <random>
+#include <sys/stat.h>
+#include <windows.h>
+
+namespace fk::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::wstring widen(std::string_view text) {
+    if (text.empty())
+        return {};
+    int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string narrow(std::wstring_view text) {
+    if (text.empty())
+        return {};
+    int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                  nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                          nullptr);
+    return out;
+}
+
+bool usable(std::string_view text) {
+    return !text.empty() && text.find('\0') == std::string_view::npos;
+}
+
+bool hasWildcard(std::string_view s) {
+    return s.find_first_of("*?") != std::string_view::npos;
+}
+
+constexpr DWORD notOrdinary = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+DWORD attributesOf(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str());
+}
+
+bool isDirectory(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+enum class Want { File, FileOrDirectory };
+
+bool qualifies(DWORD attributes, Want want) {
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & notOrdinary))
+        return false;
+    return !(attributes & FILE_ATTRIBUTE_DIRECTORY) || want == Want::FileOrDirectory;
+}
+
+// A drive root or a text ending in a separator names a directory; FindFirstFile cannot look those up.
+bool namesDirectoryItself(std::string_view text) {
+    return text.back() == '\\' || text.back() == '/' || (text.size() == 2 && text[1] == ':');
+}
+
+bool exists(std::string_view text, Want want) {
+    if (!usable(text))
+        return false;
+    const std::wstring path = widen(text);
+    if (namesDirectoryItself(text)) {
+        if (hasWildcard(text))
+            return false;
+        return want == Want::FileOrDirectory && isDirectory(attributesOf(path));
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    bool any = false;
+    do {
+        std::wstring_view name = found.cFileName;
+        if (name != L"." && name != L".." && qualifies(found.dwFileAttributes, want))
+            any = true;
+    } while (!any && ::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return any;
+}
+
+} // namespace
+
+bool fileexists(std::string_view pathText) {
+    return exists(pathText, Want::File);
+}
+
+bool direxists(std::string_view pathText) {
+    return exists(pathText, Want::FileOrDirectory);
+}
+
+std::optional<fs::path> resolveExisting(std::string_view pathText) {
+    if (!usable(pathText) || hasWildcard(pathText))
+        return std::nullopt;
+    std::wstring path = widen(pathText);
+    if (attributesOf(path) == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    return fs::path(path);
+}
+
+fs::path resolveForWrite(std::string_view pathText) {
+    if (!usable(pathText) || hasWildcard(pathText) || namesDirectoryItself(pathText))
+        throw FileError(FileError::Kind::Write, std::string(pathText));
+    fs::path path(widen(pathText));
+    std::error_code ec;
+    fs::path directory = fs::absolute(path, ec).parent_path();
+    if (ec || !isDirectory(attributesOf(directory.wstring())))
+        throw FileError(FileError::Kind::Write, std::string(pathText));
+    return path;
+}
+
+std::string toPathText(const fs::path& hostPath) {
+    std::error_code ec;
+    std::wstring text = fs::absolute(hostPath, ec).lexically_normal().wstring();
+    std::replace(text.begin(), text.end(), L'/', L'\\');
+    if (text.size() > 3 && text.back() == L'\\')
+        text.pop_back();
+    return narrow(text);
+}
+
+std::optional<std::uintmax_t> filelength(std::string_view pathText) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!usable(pathText) || !::GetFileAttributesExW(widen(pathText).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return (static_cast<std::uintmax_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool isReadOnly(std::string_view pathText) {
+    if (!usable(pathText))
+        return false;
+    DWORD attributes = attributesOf(widen(pathText));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+void resetAttributes(std::string_view pathText) {
+    if (isReadOnly(pathText))
+        ::SetFileAttributesW(widen(pathText).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+void renameFile(std::string_view fromText, std::string_view toText) {
+    if (!resolveExisting(fromText))
+        throw FileError(FileError::Kind::Read, std::string(fromText));
+    if (isReadOnly(toText))
+        throw FileError(FileError::Kind::Write, std::string(toText));
+    fs::path to = resolveForWrite(toText);
+    if (!::MoveFileExW(widen(fromText).c_str(), to.wstring().c_str(), MOVEFILE_REPLACE_EXISTING))
+        throw FileError(FileError::Kind::Write, std::string(toText));
+}
+
+std::string currentDirectory() {
+    wchar_t buffer[MAX_PATH * 4];
+    DWORD n = ::GetCurrentDirectoryW(static_cast<DWORD>(std::size(buffer)), buffer);
+    return n == 0 ? std::string("C:\\") : toPathText(fs::path(std::wstring(buffer, n)));
+}
+
+bool setCurrentDirectory(std::string_view pathText) {
+    return usable(pathText) && ::SetCurrentDirectoryW(widen(pathText).c_str());
+}
+
+std::string executableDirectory() {
+    wchar_t buffer[MAX_PATH * 4];
+    DWORD n = ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
+    if (n == 0)
+        return currentDirectory();
+    return toPathText(fs::path(std::wstring(buffer, n)).parent_path());
+}
+
+bool directoryWritable(std::string_view pathText) {
+    return usable(pathText) && isDirectory(attributesOf(widen(pathText)));
+}
+
+std::vector<DirEntry> listDirectory(std::string_view pathText) {
+    std::vector<DirEntry> out;
+    if (!usable(pathText))
+        return out;
+    std::wstring pattern = widen(pathText);
+    if (pattern.back() != L'\\')
+        pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return out;
+    do {
+        std::wstring_view name = found.cFileName;
+        if (name == L"." || name == L".." || (found.dwFileAttributes & notOrdinary))
+            continue;
+        out.push_back({narrow(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    std::sort(out.begin(), out.end(),
+              [](const DirEntry& a, const DirEntry& b) { return util::upper(a.name) < util::upper(b.name); });
+    return out;
+}
+
+} // namespace fk::platform
+
+namespace fk::platform::host {
+
+namespace fs = std::filesystem;
+
+std::FILE* openRead(const fs::path& file) {
+    DWORD attributes = ::GetFileAttributesW(file.wstring().c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return nullptr;
+    return ::_wfopen(file.wstring().c_str(), L"rb");
+}
+
+std::optional<Temp> createTempBeside(const fs::path& target) {
+    DWORD attributes = ::GetFileAttributesW(target.wstring().c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+        return std::nullopt;
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        wchar_t suffix[32];
+        ::swprintf(suffix, 32, L".fk-%08x", random());
+        fs::path path = target.parent_path() / (L"." + target.filename().wstring() + suffix);
+        HANDLE handle = ::CreateFileW(path.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            if (::GetLastError() == ERROR_FILE_EXISTS)
+                continue;
+            return std::nullopt;
+        }
+        int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+        std::FILE* file = fd < 0 ? nullptr : ::_fdopen(fd, "wb");
+        if (!file) {
+            if (fd >= 0)
+                ::_close(fd);
+            else
+                ::CloseHandle(handle);
+            ::DeleteFileW(path.wstring().c_str());
+            return std::nullopt;
+        }
+        return Temp{file, path};
+    }
+    return std::nullopt;
+}
+
+bool replace(const fs::path& from, const fs::path& to) {
+    return ::MoveFileExW(from.wstring().c_str(), to.wstring().c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+void removeQuietly(const fs::path& file) {
+    ::DeleteFileW(file.wstring().c_str());
+}
+
+std::optional<std::uintmax_t> sizeOf(std::FILE* file) {
+    struct _stat64 st;
+    if (::_fstat64(::_fileno(file), &st) != 0)
+        return std::nullopt;
+    return static_cast<std::uintmax_t>(st.st_size);
+}
+
+CopyResult copyBytes(std::FILE* from, std::FILE* to) {
+    std::vector<char> chunk(1 << 16);
+    for (;;) {
+        size_t n = std::fread(chunk.data(), 1, chunk.size(), from);
+        if (n == 0)
+            return std::ferror(from) ? CopyResult::ReadFailed : CopyResult::Done;
+        if (std::fwrite(chunk.data(), 1, n, to) != n)
+            return CopyResult::WriteFailed;
+    }
+}
+
+} // namespace fk::platform::host
