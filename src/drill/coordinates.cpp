@@ -33,7 +33,8 @@ size_t writeCoordinate(char* out, std::string_view text, Fill fill) {
         std::memcpy(out + n, digits.data() + digits.size() - 6, 6);
     } else {
         std::memset(out + n, '0', 6 - digits.size());
-        std::memcpy(out + n + 6 - digits.size(), digits.data(), digits.size());
+        if (!digits.empty()) // an empty view may have no data at all
+            std::memcpy(out + n + 6 - digits.size(), digits.data(), digits.size());
     }
     return n + 6;
 }

@@ -142,6 +142,8 @@ class AtomicWriter {
   private:
     size_t capacity_ = 1 << 20;
     void append(std::string_view bytes) {
+        if (bytes.empty()) // an empty view may have no data at all
+            return;
         std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
         used_ += bytes.size();
     }
