@@ -314,12 +314,6 @@ TEST_F(ApertureTest, HeaderIsCheckedExactly) {
     }
 }
 
-TEST_F(ApertureTest, LastLineWithoutLineEndCounts) {
-    write("in/BOARD.PCB", header + "\r\nLINE 10 0 0 1 1\nLINE 12 0 0 1 1");
-    ASSERT_EQ(run().status, 0);
-    EXPECT_EQ(linesStarting("TR"), (std::vector<std::string>{"TR 10 10", "TR 12 11"}));
-}
-
 TEST_F(ApertureTest, OrderlyStopsChangeNoFile) {
     std::vector<std::string> many;
     for (int i = 1; i <= 256; ++i)

@@ -124,11 +124,6 @@ TEST_F(PlatformTest, CrLfSplitAcrossTheReadBufferIsOneLineEnd) {
     EXPECT_FALSE(reader.next(line));
 }
 
-TEST_F(PlatformTest, ReaderRefusesMissingFilesAndDirectories) {
-    EXPECT_THROW(platform::LineReader(text("Work/none")), platform::FileError);
-    EXPECT_THROW(platform::LineReader(text("Work")), platform::FileError);
-}
-
 TEST_F(PlatformTest, AtomicWriterReplacesOnlyOnCommit) {
     write("Work/out.txt", "old");
     {
@@ -154,31 +149,6 @@ TEST_F(PlatformTest, ReadOnlyTargetIsRefusedUntilItsAttributesAreReset) {
     EXPECT_THROW(platform::AtomicWriter(text("Work/ro.txt")), platform::FileError);
     platform::resetAttributes(text("Work/ro.txt"));
     EXPECT_FALSE(platform::isReadOnly(text("Work/ro.txt")));
-}
-
-TEST_F(PlatformTest, FullDiskLeavesTheTargetAsItWas) {
-    write("Work/out.txt", "old");
-    platform::setWriteBudgetForTesting(5);
-    {
-        platform::AtomicWriter w(text("Work/out.txt"));
-        w.writeLine("too long for the disk");
-        EXPECT_THROW(w.commit(), platform::FileError);
-    }
-    platform::setWriteBudgetForTesting(std::nullopt);
-    EXPECT_EQ(read("Work/out.txt"), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator(path("Work")), fs::directory_iterator()), 5);
-}
-
-TEST_F(PlatformTest, CopyAndRenameReplaceTheTarget) {
-    write("Work/a.txt", "A\r\n");
-    write("Work/b.txt", "B");
-    platform::copyFile(text("Work/a.txt"), text("Work/b.txt"));
-    EXPECT_EQ(read("Work/b.txt"), "A\r\n");
-    write("Work/c.txt", "C");
-    platform::renameFile(text("Work/c.txt"), text("Work/a.txt"));
-    EXPECT_EQ(read("Work/a.txt"), "C");
-    EXPECT_FALSE(exists("Work/c.txt"));
-    EXPECT_THROW(platform::copyFile(text("Work/none"), text("Work/b.txt")), platform::FileError);
 }
 
 #ifdef _WIN32

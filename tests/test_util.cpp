@@ -139,14 +139,4 @@ TEST(NumberTexts, SignedAndShortest) {
     EXPECT_EQ(numberText(-3), "-3");
 }
 
-TEST(Substrings, OutOfRangePartsShorten) {
-    EXPECT_EQ(mid("ABCDEF", 3, 2), "CD");
-    EXPECT_EQ(mid("ABC", 3, 9), "C");
-    EXPECT_EQ(mid("ABC", 9, 2), "");
-    EXPECT_EQ(left("ABC", 9), "ABC");
-    EXPECT_EQ(right("ABC", 2), "BC");
-    EXPECT_EQ(instr("ABCABC", "C", 4), 6);
-    EXPECT_EQ(instr("ABC", "X"), 0);
-}
-
 } // namespace
