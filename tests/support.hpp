@@ -44,11 +44,11 @@ inline std::string crlfLines(const std::vector<std::string>& lines) {
     return s;
 }
 
-// What standard output shows of a log: CR LF as line breaks, and a final line break.
+// What standard output shows of a log: CR LF as line breaks.
 inline std::string terminal(std::string log) {
     for (size_t at; (at = log.find("\r\n")) != std::string::npos;)
         log.replace(at, 2, "\n");
-    return log.empty() ? log : log + "\n";
+    return log;
 }
 
 struct CliResult {

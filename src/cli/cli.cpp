@@ -214,9 +214,9 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
     };
 
     auto result = app::dispatch(command->index, context);
+    // Exactly the log, its CR LF pairs as line breaks: nothing is added, so scripts can compare it.
     const std::string& text = log.text();
-    if (!text.empty())
-        out << forTerminal(text) << "\n";
+    out << forTerminal(text);
     out.flush();
 
     int status = result == app::JobResult::Completed ? 0 : 1;
