@@ -115,6 +115,12 @@ class DialogsTest : public QObject {
         QCOMPARE(QString::fromStdString(seenMask), QString("*.*"));
         QCOMPARE(QString::fromStdString(result), QString::fromStdString(work() + "\\NEW.PCB"));
 
+        answer([](SelectFile* w) {
+            w->filename()->clear();
+            QTest::mouseClick(w->okbutton(), Qt::LeftButton);
+        });
+        QCOMPARE(QString::fromStdString(fk::dialogs::pickfile({"", "*.*", work(), "T"}, work())), QString());
+
         answer([](SelectFile* w) { QTest::keyClick(w, Qt::Key_Escape); });
         QCOMPARE(QString::fromStdString(fk::dialogs::pickfile({"A.GBR", "*.*", work(), "T"}, work())),
                  QString());
