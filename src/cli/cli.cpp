@@ -57,6 +57,52 @@ int parseIndex(const std::string& option, const std::string& value) {
     return static_cast<int>(n);
 }
 
+// The options that set a text (a field, a folder or a file), and those that set a list index.
+struct TextOption {
+    const char* name;
+    std::optional<std::string> Options::*member;
+};
+constexpr TextOption textOptions[] = {
+    {"--program-dir", &Options::programDir},
+    {"--base", &Options::base},
+    {"--input-path", &Options::inputPath},
+    {"--dfn-path", &Options::dfnPath},
+    {"--prevue-path", &Options::prevuePath},
+    {"--output-path", &Options::outputPath},
+    {"--log", &Options::logFile},
+};
+struct IndexOption {
+    const char* name;
+    std::optional<int> Options::*member;
+};
+constexpr IndexOption indexOptions[] = {
+    {"--planes", &Options::planes}, {"--mask", &Options::mask}, {"--swell", &Options::swell}};
+
+void setOption(Options& o, const std::string& option, const std::string& value) {
+    for (const auto& t : textOptions) {
+        if (option == t.name) {
+            o.*t.member = hostToText(value);
+            return;
+        }
+    }
+    for (const auto& i : indexOptions) {
+        if (option == i.name) {
+            o.*i.member = parseIndex(option, value);
+            return;
+        }
+    }
+    if (option == "--pick") {
+        o.picks.push_back(hostToText(value));
+    } else if (option == "--confirm") {
+        std::string answer = util::lower(value);
+        if (answer != "ok" && answer != "cancel")
+            throw UsageError{"--confirm takes ok or cancel, not \"" + value + "\""};
+        o.confirms.push_back(answer == "ok");
+    } else {
+        throw UsageError{"unknown option " + option};
+    }
+}
+
 Options parseOptions(const std::vector<std::string>& args) {
     Options o;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -73,57 +119,28 @@ Options parseOptions(const std::vector<std::string>& args) {
                 throw UsageError{option + " needs a value"};
             value = args[++i];
         }
-        if (option == "--program-dir")
-            o.programDir = hostToText(value);
-        else if (option == "--base")
-            o.base = hostToText(value);
-        else if (option == "--input-path")
-            o.inputPath = hostToText(value);
-        else if (option == "--dfn-path")
-            o.dfnPath = hostToText(value);
-        else if (option == "--prevue-path")
-            o.prevuePath = hostToText(value);
-        else if (option == "--output-path")
-            o.outputPath = hostToText(value);
-        else if (option == "--log")
-            o.logFile = hostToText(value);
-        else if (option == "--planes")
-            o.planes = parseIndex(option, value);
-        else if (option == "--mask")
-            o.mask = parseIndex(option, value);
-        else if (option == "--swell")
-            o.swell = parseIndex(option, value);
-        else if (option == "--pick")
-            o.picks.push_back(hostToText(value));
-        else if (option == "--confirm") {
-            std::string answer = util::lower(value);
-            if (answer != "ok" && answer != "cancel")
-                throw UsageError{"--confirm takes ok or cancel, not \"" + value + "\""};
-            o.confirms.push_back(answer == "ok");
-        } else {
-            throw UsageError{"unknown option " + option};
-        }
+        setOption(o, option, value);
     }
     return o;
 }
 
 void applyOptions(const Options& o, app::Fields& f) {
-    if (o.base)
-        f.fnamebase = *o.base;
-    if (o.inputPath)
-        f.indatapath = *o.inputPath;
-    if (o.dfnPath)
-        f.dfnpath = *o.dfnPath;
-    if (o.prevuePath)
-        f.gcpvpath = *o.prevuePath;
-    if (o.outputPath)
-        f.outdatapath = *o.outputPath;
-    if (o.planes)
-        f.planes = *o.planes;
-    if (o.mask)
-        f.smenable = *o.mask;
-    if (o.swell)
-        f.smswell = *o.swell;
+    const std::pair<const std::optional<std::string>*, std::string*> texts[] = {
+        {&o.base, &f.fnamebase},
+        {&o.inputPath, &f.indatapath},
+        {&o.dfnPath, &f.dfnpath},
+        {&o.prevuePath, &f.gcpvpath},
+        {&o.outputPath, &f.outdatapath}};
+    for (const auto& [option, field] : texts) {
+        if (*option)
+            *field = **option;
+    }
+    const std::pair<const std::optional<int>*, int*> indexes[] = {
+        {&o.planes, &f.planes}, {&o.mask, &f.smenable}, {&o.swell, &f.smswell}};
+    for (const auto& [option, field] : indexes) {
+        if (*option)
+            *field = **option;
+    }
 }
 
 // Line breaks of the log (CR LF) as the host's line breaks.

@@ -86,6 +86,16 @@ char copyInto(AtomicWriter& out, std::string_view fromText) {
     return out.appendFile(in, std::string(fromText));
 }
 
+void renameFile(std::string_view fromText, std::string_view toText) {
+    auto from = resolveExisting(fromText);
+    if (!from)
+        throw FileError(FileError::Kind::Read, std::string(fromText));
+    if (isReadOnly(toText))
+        throw FileError(FileError::Kind::Write, std::string(toText));
+    if (!host::replace(*from, resolveForWrite(toText)))
+        throw FileError(FileError::Kind::Write, std::string(toText));
+}
+
 void copyFile(std::string_view fromText, std::string_view toText) {
     if (!resolveExisting(fromText))
         throw FileError(FileError::Kind::Read, std::string(fromText));

@@ -213,17 +213,6 @@ void resetAttributes(std::string_view pathText) {
         ::chmod(p->c_str(), (st.st_mode & 07777) | S_IWUSR);
 }
 
-void renameFile(std::string_view fromText, std::string_view toText) {
-    auto from = resolveExisting(fromText);
-    if (!from)
-        throw FileError(FileError::Kind::Read, std::string(fromText));
-    if (isReadOnly(toText))
-        throw FileError(FileError::Kind::Write, std::string(toText));
-    fs::path to = resolveForWrite(toText);
-    if (::rename(from->c_str(), to.c_str()) != 0)
-        throw FileError(FileError::Kind::Write, std::string(toText));
-}
-
 std::string currentDirectory() {
     std::error_code ec;
     auto p = fs::current_path(ec);

@@ -152,16 +152,6 @@ void resetAttributes(std::string_view pathText) {
         ::SetFileAttributesW(widen(pathText).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-void renameFile(std::string_view fromText, std::string_view toText) {
-    if (!resolveExisting(fromText))
-        throw FileError(FileError::Kind::Read, std::string(fromText));
-    if (isReadOnly(toText))
-        throw FileError(FileError::Kind::Write, std::string(toText));
-    fs::path to = resolveForWrite(toText);
-    if (!::MoveFileExW(widen(fromText).c_str(), to.wstring().c_str(), MOVEFILE_REPLACE_EXISTING))
-        throw FileError(FileError::Kind::Write, std::string(toText));
-}
-
 std::string currentDirectory() {
     wchar_t buffer[MAX_PATH * 4];
     DWORD n = ::GetCurrentDirectoryW(static_cast<DWORD>(std::size(buffer)), buffer);
