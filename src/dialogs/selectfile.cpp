@@ -100,23 +100,25 @@ SelectFile::SelectFile(QWidget* parent) : QDialog(parent) {
     cancelbutton_ = new QPushButton(tr("Cancel"), this);
     cancelbutton_->setObjectName("cancelbutton");
 
+    // Files on the left (pattern, list, chosen names), directories and drives on the right.
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(tr("Files: "), this), 0, 0);
     grid->addWidget(new QLabel(tr("Directories:"), this), 0, 1);
     grid->addWidget(filemask_, 1, 0);
-    grid->addWidget(new QLabel(tr("Drives"), this), 1, 1);
     grid->addWidget(filelist_, 2, 0);
-    grid->addWidget(dirlist_, 2, 1);
-    grid->addWidget(drivelist_, 3, 1);
+    grid->addWidget(dirlist_, 1, 1, 2, 1);
+    grid->addWidget(new QLabel(tr("File name:"), this), 3, 0);
+    grid->addWidget(new QLabel(tr("Drives"), this), 3, 1);
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(filename_, 1);
-    nameRow->addWidget(filecount_);
-    grid->addLayout(nameRow, 3, 0);
+    nameRow->addWidget(filecount_, 0, Qt::AlignTop);
+    grid->addLayout(nameRow, 4, 0);
+    grid->addWidget(drivelist_, 4, 1, Qt::AlignTop);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(okbutton_);
     buttons->addWidget(cancelbutton_);
-    grid->addLayout(buttons, 4, 0, 1, 2);
+    grid->addLayout(buttons, 5, 0, 1, 2);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     grid->setRowStretch(2, 1);
