@@ -8,7 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fk::app::SettingsTable table(text("prog"));
     table.load();
     fk::app::Fields f = table.fields();
-    require(f.planes >= 0 && f.planes < 3 && f.smenable >= 0 && f.smenable < 2 && f.smswell >= 0 && f.smswell < 11);
+    require(f.planes >= 0 && f.planes < 3 && f.smenable >= 0 && f.smenable < 2 && f.smswell >= 0 &&
+            f.smswell < 11);
     table.setFields(f);
     require(!table.save());
     fk::app::SettingsTable again(text("prog"));

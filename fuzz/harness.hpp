@@ -1,5 +1,5 @@
-// Shared set-up of the fuzz targets: a scratch folder per process, input bytes split into files, and a job run
-// in-process with scripted answers. Every target checks the promises that hold whatever the input.
+// Shared set-up of the fuzz targets: a scratch folder per process, input bytes split into files, and a job
+// run in-process with scripted answers. Every target checks the promises that hold whatever the input.
 #pragma once
 
 #include "app/dispatch.hpp"
@@ -29,7 +29,9 @@ inline const fs::path& scratch() {
     return dir;
 }
 
-inline std::string text(const std::string& rel) { return platform::toPathText(scratch() / rel); }
+inline std::string text(const std::string& rel) {
+    return platform::toPathText(scratch() / rel);
+}
 
 inline void put(const std::string& rel, const std::string& bytes) {
     std::ofstream(scratch() / rel, std::ios::binary) << bytes;

@@ -2,8 +2,7 @@
 #include "support.hpp"
 
 using namespace fk;
-using fk::test::Scratch;
-namespace fs = std::filesystem;
+using namespace fk::test;
 
 namespace {
 
@@ -61,7 +60,7 @@ TEST_F(CliTest, CopyChecksInOrder) {
         auto r = cli(args);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.log, c.log);
-        EXPECT_EQ(r.out, fk::test::terminal(c.log));
+        EXPECT_EQ(r.out, terminal(c.log));
     }
 }
 

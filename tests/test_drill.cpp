@@ -3,9 +3,7 @@
 #include "support.hpp"
 
 using namespace fk;
-using fk::test::crlfLines;
-using fk::test::Scratch;
-namespace fs = std::filesystem;
+using namespace fk::test;
 
 namespace {
 

@@ -7,9 +7,7 @@
 #include <map>
 
 using namespace fk;
-using fk::test::crlfLines;
-using fk::test::Scratch;
-namespace fs = std::filesystem;
+using namespace fk::test;
 
 namespace {
 

@@ -5,8 +5,7 @@
 #endif
 
 using namespace fk;
-using fk::test::Scratch;
-namespace fs = std::filesystem;
+using namespace fk::test;
 
 namespace {
 
