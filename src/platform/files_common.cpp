@@ -86,6 +86,21 @@ char copyInto(AtomicWriter& out, std::string_view fromText) {
     return out.appendFile(in, std::string(fromText));
 }
 
+bool fileexists(std::string_view pathText) {
+    return host::exists(pathText, host::Want::File);
+}
+
+bool direxists(std::string_view pathText) {
+    return host::exists(pathText, host::Want::FileOrDirectory);
+}
+
+std::vector<DirEntry> listDirectory(std::string_view pathText) {
+    std::vector<DirEntry> out = host::entries(pathText);
+    std::sort(out.begin(), out.end(),
+              [](const DirEntry& a, const DirEntry& b) { return util::upper(a.name) < util::upper(b.name); });
+    return out;
+}
+
 void renameFile(std::string_view fromText, std::string_view toText) {
     auto from = resolveExisting(fromText);
     if (!from)

@@ -18,6 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using host::Want;
+
 bool isSeparator(char c) {
     return c == '\\' || c == '/';
 }
@@ -117,8 +119,6 @@ bool isHiddenName(const fs::path& p) {
     return !name.empty() && name[0] == '.' && name != "." && name != "..";
 }
 
-enum class Want { File, FileOrDirectory };
-
 bool qualifies(const fs::path& p, Want want) {
     struct stat st;
     if (!statPath(p, st))
@@ -130,7 +130,9 @@ bool qualifies(const fs::path& p, Want want) {
     return false;
 }
 
-bool exists(std::string_view text, Want want) {
+} // namespace
+
+bool host::exists(std::string_view text, Want want) {
     auto parsed = parse(text);
     if (!parsed)
         return false;
@@ -150,16 +152,6 @@ bool exists(std::string_view text, Want want) {
             return true;
     }
     return false;
-}
-
-} // namespace
-
-bool fileexists(std::string_view pathText) {
-    return exists(pathText, Want::File);
-}
-
-bool direxists(std::string_view pathText) {
-    return exists(pathText, Want::FileOrDirectory);
 }
 
 std::optional<fs::path> resolveExisting(std::string_view pathText) {
@@ -241,7 +233,7 @@ bool directoryWritable(std::string_view pathText) {
     return p && ::access(p->c_str(), W_OK | X_OK) == 0;
 }
 
-std::vector<DirEntry> listDirectory(std::string_view pathText) {
+std::vector<DirEntry> host::entries(std::string_view pathText) {
     std::vector<DirEntry> out;
     auto dir = resolveExisting(pathText);
     if (!dir)
@@ -256,8 +248,6 @@ std::vector<DirEntry> listDirectory(std::string_view pathText) {
         if (S_ISDIR(st.st_mode) || S_ISREG(st.st_mode))
             out.push_back({it->path().filename().string(), S_ISDIR(st.st_mode)});
     }
-    std::sort(out.begin(), out.end(),
-              [](const DirEntry& a, const DirEntry& b) { return util::upper(a.name) < util::upper(b.name); });
     return out;
 }
 

@@ -18,6 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using host::Want;
+
 std::wstring widen(std::string_view text) {
     if (text.empty())
         return {};
@@ -56,8 +58,6 @@ bool isDirectory(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-enum class Want { File, FileOrDirectory };
-
 bool qualifies(DWORD attributes, Want want) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & notOrdinary))
         return false;
@@ -69,7 +69,9 @@ bool namesDirectoryItself(std::string_view text) {
     return text.back() == '\\' || text.back() == '/' || (text.size() == 2 && text[1] == ':');
 }
 
-bool exists(std::string_view text, Want want) {
+} // namespace
+
+bool host::exists(std::string_view text, Want want) {
     if (!usable(text))
         return false;
     const std::wstring path = widen(text);
@@ -90,16 +92,6 @@ bool exists(std::string_view text, Want want) {
     } while (!any && ::FindNextFileW(search, &found));
     ::FindClose(search);
     return any;
-}
-
-} // namespace
-
-bool fileexists(std::string_view pathText) {
-    return exists(pathText, Want::File);
-}
-
-bool direxists(std::string_view pathText) {
-    return exists(pathText, Want::FileOrDirectory);
 }
 
 std::optional<fs::path> resolveExisting(std::string_view pathText) {
@@ -174,7 +166,7 @@ bool directoryWritable(std::string_view pathText) {
     return usable(pathText) && isDirectory(attributesOf(widen(pathText)));
 }
 
-std::vector<DirEntry> listDirectory(std::string_view pathText) {
+std::vector<DirEntry> host::entries(std::string_view pathText) {
     std::vector<DirEntry> out;
     if (!usable(pathText))
         return out;
@@ -193,8 +185,6 @@ std::vector<DirEntry> listDirectory(std::string_view pathText) {
         out.push_back({narrow(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
-    std::sort(out.begin(), out.end(),
-              [](const DirEntry& a, const DirEntry& b) { return util::upper(a.name) < util::upper(b.name); });
     return out;
 }
 

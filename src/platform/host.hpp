@@ -5,8 +5,18 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <string_view>
+#include <vector>
+
+#include "platform/files.hpp"
 
 namespace fk::platform::host {
+
+enum class Want { File, FileOrDirectory };
+// Whether the text names an existing ordinary file (or, when wanted, a directory); wildcards allowed last.
+bool exists(std::string_view pathText, Want want);
+// The entries of a directory that are not hidden, in no particular order.
+std::vector<DirEntry> entries(std::string_view pathText);
 
 // An existing regular file opened for binary reading; nullptr when it cannot be.
 std::FILE* openRead(const std::filesystem::path& file);
