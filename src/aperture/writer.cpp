@@ -1,6 +1,7 @@
 // The last phase: the D-code limit, the backup, and both definition files.
 #include "aperture/model.hpp"
 
+#include "app/commit.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
@@ -94,10 +95,7 @@ bool writeDefinitionFiles(const DefinitionPaths& paths, const Primitives& primit
         dfn.writeLine(line);
         design.writeLine(line);
     }
-    for (auto* file : {&backup, &dfn, &design})
-        file->finish();
-    for (auto* file : {&backup, &dfn, &design})
-        file->commit();
+    app::commitOutputs({&backup, &dfn, &design});
     return true;
 }
 

@@ -1,6 +1,7 @@
 // "Gerber Converter": drill list step, aperture table, scan, renumbering, rewrite and the compressed table.
 #include "gerber/gerberconverter.hpp"
 
+#include "app/commit.hpp"
 #include "gerber/steps.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
@@ -250,11 +251,13 @@ app::JobResult convert(const app::JobContext& context) {
     auto table = std::make_unique<platform::AtomicWriter>(selection.directory + "\\Aperture.new");
     writeCompressedTable(*table, selection, codes);
     table->finish();
+    std::vector<platform::AtomicWriter*> all;
     for (auto& out : outputs)
-        out->commit();
+        all.push_back(out.get());
+    all.push_back(table.get());
+    app::commitOutputs(all);
     log.append("Writing with new codes:\tOK");
     log.refresh();
-    table->commit();
     log.append("Writing compressed table:\tOK");
     log.refresh();
     return app::JobResult::Completed;

@@ -1,6 +1,7 @@
 // "PCB Processor": polygons with fewer than three distinct points removed, repeated points dropped.
 #include "pcbedit/pcbedit.hpp"
 
+#include "app/commit.hpp"
 #include "pcbedit/design.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
@@ -107,9 +108,7 @@ app::JobResult pcbprocess(const app::JobContext& context) {
         forEachLine(chosen, [&](const std::string& line) { cleaner.line(line); });
         cleaner.line(" ");
         cleaner.line(" ");
-        out.finish();
-        design.commit();
-        out.commit();
+        app::commitOutputs({&design, &out});
         log.show("Bad polygons removed:\t" + util::signedText(cleaner.removed()) + crlf +
                  "Modified polygons:\t\t" + util::signedText(cleaner.modified()));
         log.refresh();

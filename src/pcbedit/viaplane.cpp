@@ -1,6 +1,7 @@
 // "Vias >> Plane": the plane code of listed round vias assigned (or set back to NP) from a via plane list.
 #include "pcbedit/pcbedit.hpp"
 
+#include "app/commit.hpp"
 #include "pcbedit/design.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
@@ -109,7 +110,7 @@ Counters rewriteDesign(const std::string& design, const std::string& output,
     });
     if (first)
         throw Stop{notAscii};
-    out.commit();
+    app::commitOutputs({&out});
     return counters;
 }
 

@@ -1,6 +1,7 @@
 // "REP >> GerbView": the aperture report read twice (count, convert), then the two viewer tables written.
 #include "report/rep2prevue.hpp"
 
+#include "app/commit.hpp"
 #include "platform/files.hpp"
 #include "report/viewertables.hpp"
 #include "util/text.hpp"
@@ -144,12 +145,9 @@ app::JobResult rep2prevue(const app::JobContext& context) {
         aprFile.write(apr);
         platform::AtomicWriter rckFile(paths.rck);
         rckFile.write(rck);
-        aprFile.finish();
-        rckFile.finish();
-        aprFile.commit();
         log.prepend("[Reading and converting Tango tools]");
         log.refresh();
-        rckFile.commit();
+        app::commitOutputs({&aprFile, &rckFile});
         log.prepend("[Tango aperture report to GCPreview completed]");
         log.refresh();
         return app::JobResult::Completed;

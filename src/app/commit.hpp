@@ -1,0 +1,19 @@
+// The one commit of a job: every output is complete before the first target is touched, then all targets are
+// replaced together.
+#pragma once
+
+#include "platform/files.hpp"
+
+#include <initializer_list>
+#include <span>
+
+namespace fk::app {
+
+// Finishes every output, then replaces all their targets together. When a replacement fails, the targets
+// already replaced get their old content back and the FileError names the target that failed.
+void commitOutputs(std::span<platform::AtomicWriter* const> outputs);
+inline void commitOutputs(std::initializer_list<platform::AtomicWriter*> outputs) {
+    commitOutputs(std::span<platform::AtomicWriter* const>(outputs.begin(), outputs.size()));
+}
+
+} // namespace fk::app
