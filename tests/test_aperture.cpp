@@ -388,7 +388,7 @@ TEST_F(ApertureTest, ReadOnlyDefinitionFileChangesNothing) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.log.substr(0, r.log.find("[Writing")),
               "Could not write the file:\r\n<" + text("in") +
-                  "\\BOARD.DFN>\r\n[Aperture processing failed]\r\n");
+                  "\\BOARD.DFN>\r\nThe file is read-only.\r\n[Aperture processing failed]\r\n");
     EXPECT_EQ(dfn(), "PALETD 1 2 3\r\nGRB_AP2 10 old\r\n");
     EXPECT_FALSE(exists("dfn/DFN.BAK"));
 }

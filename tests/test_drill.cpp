@@ -166,7 +166,7 @@ TEST_F(DrillTest, FailedDerivedFileKeepsTheOldOne) {
     auto r = run();
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.log.substr(r.log.rfind("Could")),
-              "Could not write the file:\r\n<" + text("out") + "\\BOARD.NC3>");
+              "Could not write the file:\r\n<" + text("out") + "\\BOARD.NC3>\r\nThe file is read-only.");
     EXPECT_EQ(read("out/BOARD.NC3"), "old");
 }
 

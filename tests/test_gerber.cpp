@@ -141,7 +141,7 @@ TEST_F(GerberTest, FailureLeavesEveryOutputAsItWas) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.log, "Aperture file processed:\t 4 codes found.\r\nGerber files processed:\t 2\r\n"
                      "Descreet apertures found:\t 1\r\nCould not write the file:\r\n<" +
-                         w("xB.GBR") + ">");
+                         w("xB.GBR") + ">\r\nThe file is read-only.");
     EXPECT_EQ(read("w/xA.GBR"), "old A");
     EXPECT_FALSE(exists("w/Aperture.new"));
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,19 +16,28 @@
 
 namespace fk::platform {
 
-// A file that could not be opened, read or written. Carries the path text as the user wrote it.
+// A file that could not be opened, read or written. Carries the path text as the user wrote it and, where
+// the system said why, the reason in the program's words ("The disk is full.").
 class FileError : public std::runtime_error {
   public:
     enum class Kind { Read, Write };
-    FileError(Kind kind, std::string pathText);
+    FileError(Kind kind, std::string pathText, std::string reason = {});
     Kind kind() const { return kind_; }
     const std::string& pathText() const { return path_; }
-    // The message for the log: a line saying what failed, then the path between "<" and ">".
+    const std::string& reason() const { return reason_; }
+    // The message for the log: a line saying what failed, the path between "<" and ">", then the reason.
     std::string logMessage() const;
 
   private:
     Kind kind_;
     std::string path_;
+    std::string reason_;
+};
+
+// A job stopped by the user or the system (Ctrl+C, SIGTERM, a closed terminal) at a safe point.
+class Interrupted : public std::runtime_error {
+  public:
+    Interrupted() : std::runtime_error("interrupted") {}
 };
 
 // True when the text names an existing ordinary (regular, not hidden) file; wildcards * and ? are allowed in
@@ -72,8 +82,12 @@ std::vector<DirEntry> listDirectory(std::string_view pathText);
 // Windows-style wildcard match of a file name (case-insensitive, "*.*" matches every name).
 bool wildcardMatch(std::string_view pattern, std::string_view name);
 
+// The longest line a job reads; a longer one stops the job, so that no input can take unbounded memory.
+inline constexpr size_t maxLineLength = size_t{4} << 20;
+
 // Reads a text file line by line: a line ends at CR LF, LF or CR; the last line counts without its end;
-// a Ctrl-Z byte ends the text. Throws FileError(Read) when the file cannot be opened or read.
+// a Ctrl-Z byte ends the text. Throws FileError(Read) when the file cannot be opened or read, or holds a line
+// longer than maxLineLength.
 class LineReader {
   public:
     explicit LineReader(std::string_view pathText);
@@ -88,7 +102,9 @@ class LineReader {
 
   private:
     bool fill();
+    void keep(std::string_view piece);
     std::string carry_; // a line that runs across two reads of the buffer
+    long lineNumber_ = 0;
     std::string path_;
     std::FILE* file_ = nullptr;
     std::vector<char> buffer_;
@@ -98,8 +114,10 @@ class LineReader {
     bool ended_ = false;
 };
 
-// Writes a file through a temporary file in its target directory; commit() renames it over the target. A
-// writer destroyed without commit removes its temporary file, so the target is always old or new, never half.
+// Writes a file through a hidden temporary file in its target's directory; commit() puts it in the target's
+// place (a job with several outputs commits them together: app::commitOutputs). A writer destroyed without
+// commit removes its temporary file, so the target is always old or new, never half. A target that is a
+// symbolic link is followed: the file it points to is replaced and the link stays.
 class AtomicWriter {
   public:
     explicit AtomicWriter(std::string_view pathText);
@@ -138,6 +156,11 @@ class AtomicWriter {
     // Appends the whole content of an open file; returns its last byte ('\0' when empty).
     char appendFile(std::FILE* from, const std::string& fromText);
     const std::string& pathText() const { return path_; }
+    // For the commit of several outputs: the host paths of the target and of the finished temporary file.
+    const std::filesystem::path& targetPath() const { return target_; }
+    const std::filesystem::path& tempPath() const { return temp_; }
+    // The temporary file now stands in the target's place; nothing is left to remove.
+    void markCommitted() { committed_ = true; }
 
   private:
     size_t capacity_ = 1 << 20;
@@ -149,8 +172,10 @@ class AtomicWriter {
     }
     void writeSlow(std::string_view bytes);
     void flushForLine(size_t maxBytes);
-    void fail();
+    [[noreturn]] void fail();
+    [[noreturn]] void failWithReason(std::string reason);
     void flush();
+    void writeOut(const char* data, size_t size);
     std::unique_ptr<char[]> buffer_;
     size_t used_ = 0;
     bool open_ = false;
@@ -165,7 +190,8 @@ class AtomicWriter {
 // Copies the bytes of a file into a writer; returns the last byte copied ('\0' for an empty file).
 char copyInto(AtomicWriter& out, std::string_view fromText);
 
-// Test seam: the number of bytes after which every write fails as on a full disk (nullopt: never).
+// Test seam: the number of bytes after which every write fails as on a full disk (nullopt: never). On POSIX
+// the file is then really full (its descriptor points at /dev/full), so the system calls themselves fail.
 // Only tests set it; it is per thread so that it cannot leak between runs of the program.
 void setWriteBudgetForTesting(std::optional<std::uintmax_t> bytes);
 

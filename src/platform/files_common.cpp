@@ -3,6 +3,8 @@
 #include "platform/files.hpp"
 
 #include "platform/host.hpp"
+#include "platform/interrupt.hpp"
+#include "platform/replace.hpp"
 #include "util/text.hpp"
 
 #include <algorithm>
@@ -40,25 +42,30 @@ bool matchHere(std::string_view p, std::string_view n) {
     return pi == p.size();
 }
 
-void chargeWrite(size_t bytes) {
+// False when the test seam's budget does not cover the bytes: the disk counts as full from then on.
+bool chargeWrite(size_t bytes) {
     if (!writeBudget)
-        return;
+        return true;
     if (*writeBudget < bytes) {
         *writeBudget = 0;
-        errno = ENOSPC;
-        throw std::runtime_error("no space");
+        return false;
     }
     *writeBudget -= bytes;
+    return true;
 }
 
 } // namespace
 
-FileError::FileError(Kind kind, std::string pathText)
-    : std::runtime_error("file error: " + pathText), kind_(kind), path_(std::move(pathText)) {}
+FileError::FileError(Kind kind, std::string pathText, std::string reason)
+    : std::runtime_error("file error: " + pathText), kind_(kind), path_(std::move(pathText)),
+      reason_(std::move(reason)) {}
 
 std::string FileError::logMessage() const {
     std::string what = kind_ == Kind::Read ? "Could not read the file:" : "Could not write the file:";
-    return what + std::string(util::crlf) + "<" + path_ + ">";
+    what += std::string(util::crlf) + "<" + path_ + ">";
+    if (!reason_.empty())
+        what += std::string(util::crlf) + reason_;
+    return what;
 }
 
 bool wildcardMatch(std::string_view pattern, std::string_view name) {
@@ -106,9 +113,9 @@ void renameFile(std::string_view fromText, std::string_view toText) {
     if (!from)
         throw FileError(FileError::Kind::Read, std::string(fromText));
     if (isReadOnly(toText))
-        throw FileError(FileError::Kind::Write, std::string(toText));
+        throw FileError(FileError::Kind::Write, std::string(toText), "The file is read-only.");
     if (!host::replace(*from, resolveForWrite(toText)))
-        throw FileError(FileError::Kind::Write, std::string(toText));
+        throw FileError(FileError::Kind::Write, std::string(toText), host::lastErrorReason());
 }
 
 void copyFile(std::string_view fromText, std::string_view toText) {
@@ -137,6 +144,7 @@ LineReader::~LineReader() {
 bool LineReader::fill() {
     if (eof_)
         return false;
+    checkInterrupted();
     size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
     pos_ = 0;
     if (size_ == 0) {
@@ -170,9 +178,19 @@ bool LineReader::next(std::string& line) {
     return true;
 }
 
+// A piece of a line that runs on into the next read; a line longer than any job can use stops the job.
+void LineReader::keep(std::string_view piece) {
+    if (carry_.size() + piece.size() > maxLineLength)
+        throw FileError(FileError::Kind::Read, path_,
+                        "Line " + std::to_string(lineNumber_ + 1) + " is longer than " +
+                            std::to_string(maxLineLength >> 20) + " MB; no job reads lines that long.");
+    carry_.append(piece);
+}
+
 bool LineReader::next(std::string_view& line) {
     if (atEnd())
         return false;
+    ++lineNumber_;
     carry_.clear();
     bool carrying = false;
     for (;;) {
@@ -191,12 +209,12 @@ bool LineReader::next(std::string_view& line) {
         std::string_view piece(start, static_cast<size_t>(p - start));
         pos_ = static_cast<size_t>(p - buffer_.data());
         if (p == stop) {
-            carry_.append(piece);
+            keep(piece);
             carrying = true;
             continue;
         }
         if (carrying)
-            carry_.append(piece);
+            keep(piece);
         char c = *p;
         ++pos_;
         if (c == '\x1a')
@@ -204,7 +222,7 @@ bool LineReader::next(std::string_view& line) {
         if (c == '\r' && pos_ >= size_ && !ended_) {
             // The LF that may follow is in the next read, which replaces the buffer the piece points into.
             if (!carrying) {
-                carry_.assign(piece);
+                keep(piece);
                 carrying = true;
             }
             fill();
@@ -219,12 +237,12 @@ bool LineReader::next(std::string_view& line) {
 // ---- AtomicWriter ----
 
 AtomicWriter::AtomicWriter(std::string_view pathText) : path_(pathText) {
-    target_ = resolveForWrite(pathText);
-    auto temp = host::createTempBeside(target_);
-    if (!temp)
-        throw FileError(FileError::Kind::Write, path_);
-    file_ = temp->file;
-    temp_ = temp->path;
+    target_ = host::followLinks(resolveForWrite(pathText));
+    auto made = host::createTempBeside(target_, 't');
+    if (!made.temp)
+        throw FileError(FileError::Kind::Write, path_, made.reason);
+    file_ = made.temp->file;
+    temp_ = made.temp->path;
     buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
     open_ = true;
 }
@@ -238,6 +256,10 @@ AtomicWriter::~AtomicWriter() {
 }
 
 void AtomicWriter::fail() {
+    failWithReason(host::lastErrorReason());
+}
+
+void AtomicWriter::failWithReason(std::string reason) {
     open_ = false;
     if (file_) {
         std::fclose(file_);
@@ -246,7 +268,16 @@ void AtomicWriter::fail() {
     if (!temp_.empty())
         host::removeQuietly(temp_);
     temp_.clear();
-    throw FileError(FileError::Kind::Write, path_);
+    throw FileError(FileError::Kind::Write, path_, std::move(reason));
+}
+
+// Every byte goes through here, so that the test seam's full disk is met by the real system call.
+void AtomicWriter::writeOut(const char* data, size_t size) {
+    checkInterrupted();
+    if (!chargeWrite(size) && !host::makeFull(file_))
+        failWithReason("The disk is full.");
+    if (size > 0 && std::fwrite(data, 1, size, file_) != size)
+        fail();
 }
 
 void AtomicWriter::writeSlow(std::string_view bytes) {
@@ -255,13 +286,7 @@ void AtomicWriter::writeSlow(std::string_view bytes) {
     if (used_ + bytes.size() > capacity_)
         flush();
     if (bytes.size() > capacity_) {
-        try {
-            chargeWrite(bytes.size());
-        } catch (const std::runtime_error&) {
-            fail();
-        }
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-            fail();
+        writeOut(bytes.data(), bytes.size());
         return;
     }
     append(bytes);
@@ -276,11 +301,8 @@ char AtomicWriter::appendFile(std::FILE* from, const std::string& fromText) {
     auto size = host::sizeOf(from);
     if (!size)
         throw FileError(FileError::Kind::Read, fromText);
-    try {
-        chargeWrite(*size);
-    } catch (const std::runtime_error&) {
-        fail();
-    }
+    if (!chargeWrite(*size) && !host::makeFull(file_))
+        failWithReason("The disk is full.");
     switch (host::copyBytes(from, file_)) {
     case host::CopyResult::ReadFailed:
         throw FileError(FileError::Kind::Read, fromText);
@@ -310,13 +332,7 @@ void AtomicWriter::flushForLine(size_t maxBytes) {
 }
 
 void AtomicWriter::flush() {
-    try {
-        chargeWrite(used_);
-    } catch (const std::runtime_error&) {
-        fail();
-    }
-    if (used_ > 0 && std::fwrite(buffer_.get(), 1, used_, file_) != used_)
-        fail();
+    writeOut(buffer_.get(), used_);
     used_ = 0;
 }
 
@@ -339,10 +355,8 @@ void AtomicWriter::finish() {
 }
 
 void AtomicWriter::commit() {
-    finish();
-    if (!host::replace(temp_, target_))
-        fail();
-    committed_ = true;
+    AtomicWriter* self = this;
+    replaceTogether(std::span<AtomicWriter* const>(&self, 1));
 }
 
 void setWriteBudgetForTesting(std::optional<std::uintmax_t> bytes) {

@@ -7,8 +7,14 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -169,7 +175,7 @@ fs::path resolveForWrite(std::string_view pathText) {
     auto dir = walk(parsed->base, comps, comps.size() - 1);
     std::error_code ec;
     if (!dir || !fs::is_directory(*dir, ec))
-        throw FileError(FileError::Kind::Write, std::string(pathText));
+        throw FileError(FileError::Kind::Write, std::string(pathText), "The folder does not exist.");
     auto existing = findEntry(*dir, comps.back());
     return existing ? *existing : *dir / comps.back();
 }
@@ -264,15 +270,76 @@ std::FILE* openRead(const fs::path& file) {
     return std::fopen(file.c_str(), "rb");
 }
 
-std::optional<Temp> createTempBeside(const fs::path& target) {
+std::string lastErrorReason() {
+    switch (errno) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return "The disk is full.";
+    case EROFS:
+        return "The disk is read-only.";
+    case EACCES:
+    case EPERM:
+        return "Access is denied: the file or its folder is read-only or protected.";
+    case EBUSY:
+    case ETXTBSY:
+        return "The file is in use by another program.";
+    case ENAMETOOLONG:
+        return "The name is too long for the file system.";
+    case ENOENT:
+    case ENOTDIR:
+        return "The folder does not exist.";
+    case EISDIR:
+        return "A folder of that name stands in its place.";
+    case EIO:
+        return "The disk reported an input/output error.";
+    case EXDEV:
+        return "The file is on another disk.";
+    default:
+        return "The system reported error " + std::to_string(errno) + ".";
+    }
+}
+
+namespace {
+
+// The longest name the directory takes; transient names are cut to fit it.
+size_t nameLimit(const fs::path& directory) {
+    long limit = ::pathconf(directory.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<size_t>(limit) : 255;
+}
+
+// `.<name>.fk-<pid>-<kind>` with the name cut so that six more characters still fit.
+std::string transientPrefix(const fs::path& target, char kind) {
+    const std::string tail = ".fk-" + std::to_string(::getpid()) + "-" + kind;
+    std::string name = target.filename().string();
+    const size_t room = nameLimit(target.parent_path()) - 1 - tail.size() - 6;
+    if (name.size() > room)
+        name.resize(room);
+    return "." + name + tail;
+}
+
+} // namespace
+
+fs::path transientName(const fs::path& target, char kind) {
+    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device random;
+    std::string name = transientPrefix(target, kind);
+    for (int i = 0; i < 6; ++i)
+        name += letters[random() % (sizeof letters - 1)];
+    return target.parent_path() / name;
+}
+
+TempResult createTempBeside(const fs::path& target, char kind) {
     struct stat st;
     const bool targetExists = ::stat(target.c_str(), &st) == 0;
-    if (targetExists && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0))
-        return std::nullopt;
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".fk-XXXXXX")).string();
+    if (targetExists && !S_ISREG(st.st_mode))
+        return {std::nullopt, "A folder or device of that name stands in its place."};
+    if (targetExists && (st.st_mode & 0222) == 0)
+        return {std::nullopt, "The file is read-only."};
+    std::string pattern = (target.parent_path() / (transientPrefix(target, kind) + "XXXXXX")).string();
     int fd = ::mkstemp(pattern.data());
     if (fd < 0)
-        return std::nullopt;
+        return {std::nullopt, lastErrorReason()};
     // The new file gets the permissions of the one it replaces, or the usual ones for a new file.
     mode_t mode;
     if (targetExists) {
@@ -285,15 +352,105 @@ std::optional<Temp> createTempBeside(const fs::path& target) {
     ::fchmod(fd, mode);
     std::FILE* file = ::fdopen(fd, "wb");
     if (!file) {
+        std::string reason = lastErrorReason();
         ::close(fd);
         ::unlink(pattern.c_str());
-        return std::nullopt;
+        return {std::nullopt, reason};
     }
-    return Temp{file, pattern};
+    return {Temp{file, pattern}, {}};
 }
 
 bool replace(const fs::path& from, const fs::path& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool hardLink(const fs::path& existing, const fs::path& link) {
+    return ::link(existing.c_str(), link.c_str()) == 0;
+}
+
+void syncFile(const fs::path& file) {
+    int fd = ::open(file.c_str(), O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+void syncDirectory(const fs::path& directory) {
+    syncFile(directory);
+}
+
+void showFile(const fs::path&) {}
+
+fs::path followLinks(const fs::path& path) {
+    fs::path current = path;
+    std::error_code ec;
+    // Bounded, as the system bounds a chain of links, so that a loop of links cannot hold the job.
+    for (int hops = 0; hops < 40 && fs::is_symlink(current, ec); ++hops) {
+        fs::path next = fs::read_symlink(current, ec);
+        if (ec)
+            break;
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    return current;
+}
+
+unsigned long processId() {
+    return static_cast<unsigned long>(::getpid());
+}
+
+namespace {
+
+// When a process started, in seconds since the epoch (Linux); nullopt where that cannot be told.
+std::optional<long long> startTime(unsigned long pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return std::nullopt;
+    // The command name in parentheses may hold blanks; the start time is the 20th field after it.
+    auto close = line.rfind(')');
+    if (close == std::string::npos)
+        return std::nullopt;
+    std::istringstream fields(line.substr(close + 2));
+    std::string field;
+    for (int i = 0; i < 20 && fields >> field; ++i) {
+    }
+    std::ifstream system("/proc/stat");
+    long long boot = -1;
+    for (std::string key; system >> key;) {
+        if (key == "btime") {
+            system >> boot;
+            break;
+        }
+    }
+    long ticks = ::sysconf(_SC_CLK_TCK);
+    if (!fields || boot < 0 || ticks <= 0)
+        return std::nullopt;
+    return boot + std::strtoll(field.c_str(), nullptr, 10) / ticks;
+}
+
+} // namespace
+
+bool processMayOwn(unsigned long pid, const fs::path& file) {
+    if (pid == 0 || pid > static_cast<unsigned long>(std::numeric_limits<pid_t>::max()))
+        return false;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        return false;
+    // A process that started after the file was last changed only took the number of the one that made it.
+    struct stat made;
+    auto started = startTime(pid);
+    if (!started || ::stat(file.c_str(), &made) != 0)
+        return true;
+    return made.st_mtime + 2 >= *started;
+}
+
+bool makeFull(std::FILE* file) {
+    int full = ::open("/dev/full", O_WRONLY);
+    if (full < 0)
+        return false;
+    bool done = ::dup2(full, ::fileno(file)) >= 0;
+    ::close(full);
+    return done;
 }
 
 void removeQuietly(const fs::path& file) {

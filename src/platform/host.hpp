@@ -21,17 +21,46 @@ std::vector<DirEntry> entries(std::string_view pathText);
 // An existing regular file opened for binary reading; nullptr when it cannot be.
 std::FILE* openRead(const std::filesystem::path& file);
 
+// The reason of this thread's last failed system call, in the program's words ("The disk is full.").
+std::string lastErrorReason();
+
+// Transient files of a run are named `.<name>.fk-<process id>-<kind><random>`, so that a later run can tell
+// them apart and remove those whose process has gone. Kinds: 't' a temporary output, 'b' the old content of
+// a target during a commit, 'j' a commit's journal.
 struct Temp {
     std::FILE* file;
     std::filesystem::path path;
 };
-// A new hidden temporary file in the target's directory, open for binary writing. Nothing when it cannot be
-// made, or when the target exists and is read-only or not a regular file.
-std::optional<Temp> createTempBeside(const std::filesystem::path& target);
+struct TempResult {
+    std::optional<Temp> temp;
+    std::string reason; // why there is none
+};
+// A new hidden transient file of the given kind beside `target`, open for binary writing. Nothing when it
+// cannot be made, or when the target exists and is read-only or not a regular file.
+TempResult createTempBeside(const std::filesystem::path& target, char kind);
+// A new name for a transient file of the given kind beside `target` (no file is made).
+std::filesystem::path transientName(const std::filesystem::path& target, char kind);
 
 // Puts `from` in the place of `to` in one step, replacing it.
 bool replace(const std::filesystem::path& from, const std::filesystem::path& to);
+// A second name for an existing file (false where the file system has no links).
+bool hardLink(const std::filesystem::path& existing, const std::filesystem::path& link);
 void removeQuietly(const std::filesystem::path& file);
+// Forces a file's content, or a directory's entries, to the disk.
+void syncFile(const std::filesystem::path& file);
+void syncDirectory(const std::filesystem::path& directory);
+// A temporary output is hidden while it is written and shown once it stands in its target's place.
+void showFile(const std::filesystem::path& file);
+// The file a path names after following symbolic links (the path itself when it is no link).
+std::filesystem::path followLinks(const std::filesystem::path& path);
+
+unsigned long processId();
+// False only when the process `pid` is certainly not the one that last changed `file`: it has ended, or a
+// later process took its number.
+bool processMayOwn(unsigned long pid, const std::filesystem::path& file);
+
+// Test seam: the file's descriptor is pointed at a device that is always full (POSIX only; false elsewhere).
+bool makeFull(std::FILE* file);
 
 std::optional<std::uintmax_t> sizeOf(std::FILE* file);
 enum class CopyResult { Done, ReadFailed, WriteFailed };

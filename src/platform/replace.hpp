@@ -1,0 +1,29 @@
+// Replacing several files together, and tidying what an interrupted run left behind.
+#pragma once
+
+#include "platform/files.hpp"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fk::platform {
+
+// Puts every finished output in its target's place, all or nothing. Before the first target is touched, a
+// journal of the planned replacements is written beside the targets; each old target keeps a second name
+// until all are replaced. When a replacement fails, the targets already replaced get their old content back
+// and the FileError names the target that failed. A run killed in the middle is undone by tidyDirectory().
+void replaceTogether(std::span<AtomicWriter* const> outputs);
+
+// Finishes or undoes a commit that an ended run left in the directory, and removes the transient files of
+// runs that have ended (never those of a running one). Returns one message for the log per commit undone.
+std::vector<std::string> tidyDirectory(std::string_view directoryText);
+
+// Test seams, per thread: make the n-th replacement of the next commits fail as a locked file would (0 is
+// the first), or end the process at once after n replacements as a kill would.
+void setReplaceFailureForTesting(std::optional<int> failingReplacement);
+void setCommitKillForTesting(std::optional<int> afterReplacements);
+
+} // namespace fk::platform
