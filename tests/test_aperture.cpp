@@ -329,6 +329,8 @@ TEST_F(ApertureTest, OrderlyStopsChangeNoFile) {
         {{"TEXT \"A\" 60 45"},
          "     Line 2 of the design file is a text record without three style fields after its text,"},
         {{"PAD EL 60 60 99999 AL"}, "     The hole size 99999 is too large for a drill tool,"},
+        // The message quotes the whole hole field, not the six characters a via row keeps.
+        {{"VIA CR 50 99999999999 GD"}, "     The hole size 99999999999 is too large for a drill tool,"},
         {many, "     The design has more than 255 distinct pad types,"},
     };
     for (const auto& c : cases) {

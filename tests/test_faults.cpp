@@ -153,7 +153,7 @@ TEST_F(FaultTest, InputThatIsADirectory) {
     } cases[] = {
         {0, {}, "The file you specified was not found: \r\n<" + w + "\\BOARD.PCB>"},
         {6, {}, "File (" + w + "\\BOARD.NC1) not found!"},
-        {4, {w + "\\BOARD.PCB"}, ""},
+        {4, {w + "\\BOARD.PCB"}, "The file you specified was not found:\r\n<" + w + "\\BOARD.PCB>"},
         {8,
          {"", w + "\\TABLE.TXT", w + "\\A.GBR ,BOARD.PCB"},
          "Aperture file processed:\t 1 codes found.\r\nCould not read the file:\r\n<" + w + "\\BOARD.PCB>"},

@@ -90,9 +90,10 @@ TEST_F(PolygonTest, WrongHeaderCancelAndMissingFile) {
     r = cli({"pcbprocess"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.log, "");
+    // A chosen file that is missing (or no ordinary file) is named, not passed over in silence.
     r = cli({"pcbprocess", "--pick", text("w") + "\\NONE.PCB"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log, "");
+    EXPECT_EQ(r.log, "The file you specified was not found:\r\n<" + text("w") + "\\NONE.PCB>");
 }
 
 class ViaTest : public Scratch {

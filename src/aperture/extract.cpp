@@ -99,7 +99,8 @@ Primitives extractPrimitives(const DesignKeys& keys) {
     }
     for (const auto& key : keys.vias.keys()) {
         p.rows.push_back(viaRow(key));
-        addHole(p.holes, holeSize(key, 3, p.rows.back().col(4)));
+        // The hole is the key's last field; column 4 keeps only six characters of it.
+        addHole(p.holes, holeSize(key, 3, key.substr(key.rfind(' ') + 1)));
     }
     for (const auto& key : keys.tracks.keys())
         p.rows.push_back(trackRow(key));

@@ -41,28 +41,66 @@ std::string primitiveLine(PrimitiveRow row) {
     }
 }
 
-std::vector<std::string> definitionLines(const Primitives& primitives, const DcodeTable& table,
-                                         const std::vector<std::string>& kept) {
-    std::vector<std::string> lines;
+bool isKept(const std::string& line) {
+    return line.compare(0, 6, "PALETD") == 0 || line.compare(0, 6, "CAM_FI") == 0;
+}
+
+// Each definition line goes to PCB.DFN and to the design's own copy.
+class DefinitionFiles {
+  public:
+    explicit DefinitionFiles(const DefinitionPaths& paths) : dfn_(paths.dfn), design_(paths.design) {}
+    void line(const std::string& text) {
+        dfn_.writeLine(text);
+        design_.writeLine(text);
+    }
+    platform::AtomicWriter& dfn() { return dfn_; }
+    platform::AtomicWriter& design() { return design_; }
+
+  private:
+    platform::AtomicWriter dfn_, design_;
+};
+
+void writePrimitives(DefinitionFiles& out, const Primitives& primitives) {
     for (const auto& row : primitives.rows) {
         std::string line = primitiveLine(row);
         if (!line.empty())
-            lines.push_back(std::move(line));
+            out.line(line);
     }
-    lines.insert(lines.end(), kept.begin(), kept.end());
-    lines.push_back("GRB_DRAWCODE 10");
+}
+
+// The kept lines are read again from the old file rather than held: it may have any number of them.
+void copyKeptLines(DefinitionFiles& out, const std::string& oldDfn) {
+    platform::LineReader old(oldDfn);
+    std::string line;
+    while (old.next(line)) {
+        if (isKept(line))
+            out.line(line);
+    }
+}
+
+void writeApertures(DefinitionFiles& out, const DcodeTable& table) {
+    out.line("GRB_DRAWCODE 10");
     for (size_t i = 0; i < table.entries.size(); ++i) {
         const auto& e = table.entries[i];
         if (i < table.normalCount)
-            lines.push_back("GRB_AP2 " + e.dnumber + " " + e.xsize + " " + e.ysize + " 0 " + e.kind + " " +
-                            e.description);
+            out.line("GRB_AP2 " + e.dnumber + " " + e.xsize + " " + e.ysize + " 0 " + e.kind + " " +
+                     e.description);
         else
-            lines.push_back(e.dnumber);
+            out.line(e.dnumber); // a plane entry holds its whole line
     }
+}
+
+void writeTools(DefinitionFiles& out, const Primitives& primitives) {
     for (size_t k = 0; k < primitives.holes.size(); ++k)
-        lines.push_back("CAM_TOOL " + std::to_string(k + 1) + " " + std::to_string(primitives.holes[k]));
-    lines.push_back("  ");
-    return lines;
+        out.line("CAM_TOOL " + std::to_string(k + 1) + " " + std::to_string(primitives.holes[k]));
+    out.line("  ");
+}
+
+void writeBackup(platform::AtomicWriter& backup, const std::string& oldDfn) {
+    platform::LineReader old(oldDfn);
+    std::string line;
+    while (old.next(line))
+        backup.writeLine(line);
 }
 
 } // namespace
@@ -77,25 +115,14 @@ bool writeDefinitionFiles(const DefinitionPaths& paths, const Primitives& primit
         log.refresh();
         return false;
     }
-    // Every file is complete in its temporary before the first one replaces its target.
     platform::AtomicWriter backup(paths.backup);
-    std::vector<std::string> kept;
-    {
-        platform::LineReader old(paths.dfn);
-        std::string line;
-        while (old.next(line)) {
-            backup.writeLine(line);
-            if (line.compare(0, 6, "PALETD") == 0 || line.compare(0, 6, "CAM_FI") == 0)
-                kept.push_back(line);
-        }
-    }
-    platform::AtomicWriter dfn(paths.dfn);
-    platform::AtomicWriter design(paths.design);
-    for (const auto& line : definitionLines(primitives, table, kept)) {
-        dfn.writeLine(line);
-        design.writeLine(line);
-    }
-    app::commitOutputs({&backup, &dfn, &design});
+    writeBackup(backup, paths.dfn);
+    DefinitionFiles out(paths);
+    writePrimitives(out, primitives);
+    copyKeptLines(out, paths.dfn);
+    writeApertures(out, table);
+    writeTools(out, primitives);
+    app::commitOutputs({&backup, &out.dfn(), &out.design()});
     return true;
 }
 

@@ -2,14 +2,13 @@
 
 #include "aperture/pcb2aperture.hpp"
 #include "app/dfncopy.hpp"
+#include "app/runner.hpp"
 #include "drill/ncdrill.hpp"
 #include "gerber/gerberconverter.hpp"
 #include "pcbedit/pcbedit.hpp"
-#include "platform/files.hpp"
 #include "report/rep2prevue.hpp"
 
 #include <array>
-#include <cstdlib>
 
 namespace fk::app {
 
@@ -62,17 +61,7 @@ std::optional<JobResult> dispatch(int index, const JobContext& context) {
     const Command* command = commandByIndex(index);
     if (!command || !command->job)
         return std::nullopt;
-    try {
-        return command->job(context);
-    } catch (const platform::FileError& e) {
-        context.log().append(e.logMessage());
-    } catch (const JobStop& stop) {
-        context.log().append(stop.message);
-    } catch (const std::bad_alloc&) {
-        context.log().append("Not enough memory to finish the job; no file was changed.");
-    }
-    context.log().refresh();
-    return JobResult::Stopped;
+    return runJob(command->job, context);
 }
 
 } // namespace fk::app

@@ -2,14 +2,13 @@
 #pragma once
 
 #include "app/context.hpp"
+#include "app/runner.hpp"
 
 #include <optional>
 #include <span>
 #include <string>
 
 namespace fk::app {
-
-using JobFunction = JobResult (*)(const JobContext&);
 
 struct Command {
     int index;

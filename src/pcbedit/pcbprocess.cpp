@@ -22,15 +22,19 @@ bool isPointLine(const std::string& line) {
     return util::lower(util::left(line, 4)) == "pnt ";
 }
 
+// A polygon's points are held until it ends; this bound keeps any design within a few megabytes.
+constexpr size_t maxPolygonPoints = 100000;
+
 class PolygonCleaner {
   public:
-    explicit PolygonCleaner(platform::AtomicWriter& out) : out_(out) {}
+    PolygonCleaner(platform::AtomicWriter& out, std::string design) : out_(out), design_(std::move(design)) {}
 
     void line(const std::string& text) {
+        ++lineNumber_;
         if (isPointLine(text)) {
             // Point lines outside a polygon's run belong to nothing and are dropped.
             if (inPolygon_)
-                points_.push_back(text);
+                addPoint(text);
             return;
         }
         if (inPolygon_) {
@@ -39,6 +43,7 @@ class PolygonCleaner {
         }
         if (isPolygonLine(text)) {
             polygon_ = text;
+            polygonLine_ = lineNumber_;
             points_.clear();
             inPolygon_ = true;
         } else {
@@ -51,6 +56,14 @@ class PolygonCleaner {
     long modified() const { return modified_; }
 
   private:
+    void addPoint(const std::string& text) {
+        if (points_.size() >= maxPolygonPoints)
+            throw app::JobStop{"The polygon on line " + std::to_string(polygonLine_) + " has more than " +
+                               std::to_string(maxPolygonPoints) + " points:" + crlf + "<" + design_ + ">" +
+                               crlf + "No file was changed."};
+        points_.push_back(text);
+    }
+
     void cleanPolygon() {
         std::vector<const std::string*> distinct;
         std::unordered_set<std::string> seen;
@@ -73,8 +86,11 @@ class PolygonCleaner {
     }
 
     platform::AtomicWriter& out_;
+    std::string design_;
+    long lineNumber_ = 0;
+    long polygonLine_ = 0;
     std::string polygon_;
-    std::vector<std::string> points_; // grows as needed: a polygon may have any number of points
+    std::vector<std::string> points_;
     bool inPolygon_ = false;
     long removed_ = 0;
     long modified_ = 0;
@@ -86,8 +102,14 @@ app::JobResult pcbprocess(const app::JobContext& context) {
     auto& log = context.log();
     const std::string chosen =
         context.pickfile({"", "*.pcb", context.fields.indatapath, "Select a PCB file to process..."});
-    if (chosen.empty() || !platform::fileexists(chosen))
+    if (chosen.empty())
         return app::JobResult::Stopped;
+    if (!platform::fileexists(chosen)) {
+        // Something was chosen: saying nothing would look as if the job had done its work.
+        log.show("The file you specified was not found:" + crlf + "<" + chosen + ">");
+        log.refresh();
+        return app::JobResult::Stopped;
+    }
     try {
         if (firstLine(chosen) != ";Tango-PCB PLUS V2.30 Series II") {
             log.show("File is not in ASCII format!" + crlf + "Save as ASCII and Re-Try.");
@@ -104,7 +126,7 @@ app::JobResult pcbprocess(const app::JobContext& context) {
         design.finish();
 
         platform::AtomicWriter out(util::splitname(chosen, 3) + "\\x" + util::splitname(chosen, 0));
-        PolygonCleaner cleaner(out);
+        PolygonCleaner cleaner(out, chosen);
         forEachLine(chosen, [&](const std::string& line) { cleaner.line(line); });
         cleaner.line(" ");
         cleaner.line(" ");
