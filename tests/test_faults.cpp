@@ -1,10 +1,17 @@
 // Faults while jobs run: files removed or emptied after the checks, inputs that are directories, a disk that
 // fills up. Each must end with a message naming the path, a stopped job, and every file as it was.
 #include "app/dispatch.hpp"
+#include "platform/interrupt.hpp"
+#include "platform/replace.hpp"
 #include "support.hpp"
 
 #include <functional>
 #include <map>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 using namespace fk;
 using namespace fk::test;
@@ -50,9 +57,12 @@ class FaultTest : public Scratch {
         return f;
     }
 
+  public:
     // Runs a job in-process; `fault` runs once, at the given refresh of the log (0: at the beep, pickHook:
     // at the first file selection).
     static constexpr int pickHook = 1000;
+
+  protected:
     app::JobResult runJob(int index, std::vector<std::string> picks, int faultAt = -1,
                           std::function<void()> fault = {}) {
         app::MessageLog log;
@@ -190,8 +200,124 @@ TEST_F(FaultTest, FullDiskChangesNothing) {
             EXPECT_NE(log_.find("Could not write the file:\r\n<" + text("")), std::string::npos)
                 << c.job << " " << budget << "\n"
                 << log_;
+            EXPECT_NE(log_.find(">\r\nThe disk is full."), std::string::npos) << c.job << " " << budget;
             EXPECT_EQ(snapshot(), before) << c.job << " " << budget;
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Jobs that write several files, with the picks that make them write all of them.
+struct MultiOutputJob {
+    const char* name;
+    int job;
+    int outputs;
+    std::vector<std::string> picks;
+    int early; // a hook before the job reads anything: the beep or the first file selection
+};
+
+std::vector<MultiOutputJob> multiOutputJobs(const std::string& w) {
+    return {
+        {"PCB >> Aperture", 0, 3, {}, 0},
+        {"REP >> GerbView", 2, 2, {}, 0},
+        {"PCB Processor", 4, 2, {w + "\\BOARD.PCB"}, FaultTest::pickHook},
+        {"Gerber Converter", 8, 2, {"", w + "\\TABLE.TXT", w + "\\A.GBR"}, FaultTest::pickHook},
+    };
+}
+
+bool hasTransientFile(const std::map<std::string, std::string>& files) {
+    for (const auto& [name, bytes] : files) {
+        if (name.find(".fk-") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// Catches: targets replaced before a later one fails staying new (a half old, half new set of files).
+TEST_F(FaultTest, AFailingReplacementPutsBackTheTargetsAlreadyReplaced) {
+    for (const auto& job : multiOutputJobs(text("w"))) {
+        for (int failing = 0; failing < job.outputs; ++failing) {
+            prepareFiles();
+            const auto before = snapshot();
+            platform::setReplaceFailureForTesting(failing);
+            const auto result = runJob(job.job, job.picks);
+            platform::setReplaceFailureForTesting(std::nullopt);
+            EXPECT_EQ(result, app::JobResult::Stopped) << job.name << " " << failing;
+            EXPECT_NE(log_.find("Could not write the file:\r\n<" + text("")), std::string::npos) << log_;
+            EXPECT_NE(log_.find(">\r\nThe file is in use by another program."), std::string::npos) << log_;
+            EXPECT_EQ(snapshot(), before) << job.name << " " << failing;
+        }
+    }
+}
+
+#ifndef _WIN32
+// A job that writes nothing: what runs first in a folder after a killed run.
+app::JobResult nothing(const app::JobContext&) {
+    return app::JobResult::Completed;
+}
+
+// Catches: a run killed between two replacements leaving a mixed set that the next run does not repair.
+TEST_F(FaultTest, ARunKilledWhileReplacingIsUndoneByTheNextRun) {
+    for (const auto& job : multiOutputJobs(text("w"))) {
+        for (int replaced = 0; replaced < job.outputs; ++replaced) {
+            prepareFiles();
+            const auto before = snapshot();
+            const pid_t child = ::fork();
+            if (child == 0) {
+                platform::setCommitKillForTesting(replaced);
+                runJob(job.job, job.picks);
+                std::_Exit(0);
+            }
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            ASSERT_EQ(WEXITSTATUS(status), 137) << job.name << ": the kill seam was not reached";
+            EXPECT_TRUE(hasTransientFile(snapshot())) << job.name;
+
+            app::MessageLog log;
+            app::JobContext context;
+            context.fields = fields();
+            context.programDir = text("prog");
+            context.services.log = &log;
+            EXPECT_EQ(app::runJob(nothing, context), app::JobResult::Completed);
+            EXPECT_EQ(log.text().substr(0, 62),
+                      "A run that was stopped while it replaced its files has been un")
+                << job.name;
+            EXPECT_EQ(snapshot(), before) << job.name << " " << replaced;
+        }
+    }
+}
+#endif
+
+// Catches: leftovers of ended runs piling up, and another running instance's files being removed.
+TEST_F(FaultTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
+    FK_POSIX_ONLY();
+    write("w/.A.GBR.fk-999999999-tabcdef", "ended");
+    write("out/.flashkit-journal.fk-999999999-jabcdef", "ended");
+    write("w/.A.GBR.fk-1-tabcdef", "running");
+    write("w/.keep.fk-data", "not ours");
+    runJob(2, {});
+    EXPECT_FALSE(exists("w/.A.GBR.fk-999999999-tabcdef"));
+    EXPECT_FALSE(exists("out/.flashkit-journal.fk-999999999-jabcdef"));
+    EXPECT_TRUE(exists("w/.A.GBR.fk-1-tabcdef"));
+    EXPECT_TRUE(exists("w/.keep.fk-data"));
+}
+
+// Catches: Ctrl+C or SIGTERM killing a job half way instead of ending it with every file as it was.
+TEST_F(FaultTest, AStopRequestEndsTheJobWithEveryFileAsItWas) {
+    for (const auto& job : multiOutputJobs(text("w"))) {
+        prepareFiles();
+        const auto before = snapshot();
+        const auto result =
+            runJob(job.job, job.picks, job.early, [] { platform::requestInterruptForTesting(); });
+        EXPECT_EQ(result, app::JobResult::Stopped) << job.name;
+        const auto lastLine = log_.rfind("\r\n");
+        EXPECT_EQ(log_.substr(lastLine == std::string::npos ? 0 : lastLine + 2),
+                  "The job was stopped before it finished; no file was changed.")
+            << job.name;
+        EXPECT_EQ(snapshot(), before) << job.name;
     }
 }
 

@@ -1,3 +1,4 @@
+#include "platform/replace.hpp"
 #include "support.hpp"
 
 #ifdef _WIN32
@@ -139,6 +140,51 @@ TEST_F(PlatformTest, AtomicWriterReplacesOnlyOnCommit) {
     EXPECT_EQ(read("Work/out.txt"), "new\r\n");
     for (const auto& e : fs::directory_iterator(path("Work")))
         EXPECT_EQ(e.path().filename().string().find(".fk-"), std::string::npos) << e.path();
+}
+
+// Catches: a line that never ends taking all memory; the limit being off by one.
+TEST_F(PlatformTest, LineLongerThanTheLimitStopsTheReaderNamingTheLine) {
+    write("long.txt", "short\n" + std::string(platform::maxLineLength, 'a') + "\n" +
+                          std::string(platform::maxLineLength + 1, 'b'));
+    platform::LineReader reader(text("long.txt"));
+    std::string line;
+    ASSERT_TRUE(reader.next(line));
+    ASSERT_TRUE(reader.next(line));
+    EXPECT_EQ(line.size(), platform::maxLineLength);
+    try {
+        reader.next(line);
+        ADD_FAILURE() << "no error";
+    } catch (const platform::FileError& e) {
+        EXPECT_EQ(e.logMessage(), "Could not read the file:\r\n<" + text("long.txt") +
+                                      ">\r\nLine 3 is longer than 4 MB; no job reads lines that long.");
+    }
+}
+
+// Catches: temporary names longer than the file system allows; links replaced by plain files; modes lost.
+TEST_F(PlatformTest, ReplacedTargetsKeepLinksModesAndLongNames) {
+    FK_POSIX_ONLY();
+    const std::string longName = std::string(250, 'L') + ".TXT";
+    write("real/data.txt", "old");
+    fs::permissions(path("real/data.txt"),
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_directories(path("Work"));
+    fs::create_symlink(path("real/data.txt"), path("Work/link.txt"));
+    {
+        platform::AtomicWriter viaLink(text("Work") + "\\link.txt");
+        platform::AtomicWriter named(text("Work") + "\\" + longName);
+        viaLink.write("new");
+        named.write("long");
+        platform::replaceTogether(std::vector<platform::AtomicWriter*>{&viaLink, &named});
+    }
+    EXPECT_TRUE(fs::is_symlink(path("Work/link.txt")));
+    EXPECT_EQ(read("real/data.txt"), "new");
+    EXPECT_EQ(fs::status(path("real/data.txt")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(read("Work/" + longName), "long");
+    for (const char* dir : {"Work", "real"}) {
+        for (const auto& e : fs::directory_iterator(path(dir)))
+            EXPECT_EQ(e.path().filename().string().find(".fk-"), std::string::npos) << e.path();
+    }
 }
 
 TEST_F(PlatformTest, ReadOnlyTargetIsRefusedUntilItsAttributesAreReset) {

@@ -182,7 +182,7 @@ bool LineReader::next(std::string& line) {
 void LineReader::keep(std::string_view piece) {
     if (carry_.size() + piece.size() > maxLineLength)
         throw FileError(FileError::Kind::Read, path_,
-                        "Line " + std::to_string(lineNumber_ + 1) + " is longer than " +
+                        "Line " + std::to_string(lineNumber_) + " is longer than " +
                             std::to_string(maxLineLength >> 20) + " MB; no job reads lines that long.");
     carry_.append(piece);
 }

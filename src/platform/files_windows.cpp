@@ -201,22 +201,77 @@ std::FILE* openRead(const fs::path& file) {
     return ::_wfopen(file.wstring().c_str(), L"rb");
 }
 
-std::optional<Temp> createTempBeside(const fs::path& target) {
-    DWORD attributes = ::GetFileAttributesW(target.wstring().c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
-        return std::nullopt;
+std::string lastErrorReason() {
+    const DWORD code = ::GetLastError();
+    switch (code) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return "The disk is full.";
+    case ERROR_WRITE_PROTECT:
+        return "The disk is read-only.";
+    case ERROR_ACCESS_DENIED:
+        return "Access is denied: the file or its folder is read-only or protected.";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+        return "The file is in use by another program.";
+    case ERROR_FILENAME_EXCED_RANGE:
+        return "The name is too long for the file system.";
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+        return "The folder does not exist.";
+    case ERROR_SUCCESS:
+        // The C runtime's own failures (fwrite) leave their reason in errno.
+        if (errno == ENOSPC)
+            return "The disk is full.";
+        return "The system reported an error.";
+    default:
+        return "The system reported error " + std::to_string(code) + ".";
+    }
+}
+
+namespace {
+
+// `.<name>.fk-<pid>-<kind>` with the name cut so that the whole name stays within 255 characters.
+std::wstring transientPrefix(const fs::path& target, char kind) {
+    const std::wstring tail =
+        L".fk-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + static_cast<wchar_t>(kind);
+    std::wstring name = target.filename().wstring();
+    const size_t room = 255 - 1 - tail.size() - 8;
+    if (name.size() > room)
+        name.resize(room);
+    return L"." + name + tail;
+}
+
+std::wstring randomSuffix() {
+    static constexpr wchar_t letters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device random;
+    std::wstring out;
+    for (int i = 0; i < 6; ++i)
+        out += letters[random() % (std::size(letters) - 1)];
+    return out;
+}
+
+} // namespace
+
+fs::path transientName(const fs::path& target, char kind) {
+    return target.parent_path() / (transientPrefix(target, kind) + randomSuffix());
+}
+
+TempResult createTempBeside(const fs::path& target, char kind) {
+    DWORD attributes = ::GetFileAttributesW(target.wstring().c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {std::nullopt, "A folder of that name stands in its place."};
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return {std::nullopt, "The file is read-only."};
     for (int attempt = 0; attempt < 16; ++attempt) {
-        wchar_t suffix[32];
-        ::swprintf(suffix, 32, L".fk-%08x", random());
-        fs::path path = target.parent_path() / (L"." + target.filename().wstring() + suffix);
+        fs::path path = transientName(target, kind);
         HANDLE handle = ::CreateFileW(path.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+                                      FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             if (::GetLastError() == ERROR_FILE_EXISTS)
                 continue;
-            return std::nullopt;
+            return {std::nullopt, lastErrorReason()};
         }
         int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
         std::FILE* file = fd < 0 ? nullptr : ::_fdopen(fd, "wb");
@@ -226,15 +281,69 @@ std::optional<Temp> createTempBeside(const fs::path& target) {
             else
                 ::CloseHandle(handle);
             ::DeleteFileW(path.wstring().c_str());
-            return std::nullopt;
+            return {std::nullopt, "The temporary file could not be opened."};
         }
-        return Temp{file, path};
+        return {Temp{file, path}, {}};
     }
-    return std::nullopt;
+    return {std::nullopt, "No free name for a temporary file."};
 }
 
 bool replace(const fs::path& from, const fs::path& to) {
     return ::MoveFileExW(from.wstring().c_str(), to.wstring().c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool hardLink(const fs::path& existing, const fs::path& link) {
+    return ::CreateHardLinkW(link.wstring().c_str(), existing.wstring().c_str(), nullptr) != 0;
+}
+
+void syncFile(const fs::path& file) {
+    HANDLE handle = ::CreateFileW(file.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        ::FlushFileBuffers(handle);
+        ::CloseHandle(handle);
+    }
+}
+
+// Windows keeps a directory's entries with the files themselves.
+void syncDirectory(const fs::path&) {}
+
+void showFile(const fs::path& file) {
+    ::SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+fs::path followLinks(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_symlink(path, ec))
+        return path;
+    fs::path real = fs::weakly_canonical(path, ec);
+    return ec ? path : real;
+}
+
+unsigned long processId() {
+    return ::GetCurrentProcessId();
+}
+
+bool processMayOwn(unsigned long pid, const fs::path& file) {
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!process)
+        return ::GetLastError() == ERROR_ACCESS_DENIED;
+    FILETIME created, exited, kernel, user;
+    DWORD code = 0;
+    bool running = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    bool timed = ::GetProcessTimes(process, &created, &exited, &kernel, &user);
+    ::CloseHandle(process);
+    if (!running)
+        return false;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!timed || !::GetFileAttributesExW(file.wstring().c_str(), GetFileExInfoStandard, &data))
+        return true;
+    // A process that started after the file was last changed only took the number of the one that made it.
+    return ::CompareFileTime(&data.ftLastWriteTime, &created) >= 0;
+}
+
+bool makeFull(std::FILE*) {
+    return false;
 }
 
 void removeQuietly(const fs::path& file) {
