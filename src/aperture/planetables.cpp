@@ -3,7 +3,6 @@
 
 #include "platform/files.hpp"
 
-#include <cstdio>
 
 namespace fk::aperture {
 
@@ -74,15 +73,19 @@ std::string quoted(const std::string& fields, const std::string& description) {
     return fields + "\"" + description + "\"";
 }
 
+// A number in decimal, filled with zeros on the left to `width` digits.
+std::string zeroFilled(int value, size_t width) {
+    std::string digits = std::to_string(value);
+    return std::string(digits.size() < width ? width - digits.size() : 0, '0') + digits;
+}
+
 std::string thermalDefault(int row) {
-    char fields[64];
-    char description[64];
-    int outer = 50 + 10 * row;
-    int spoke = row <= 3 ? 15 : row <= 6 ? 20 : row <= 10 ? 40 : 50;
-    std::snprintf(fields, sizeof fields, "GRB_AP2 %02d %04d %04d 0 FLASH THERMAL ", row, outer, outer);
-    std::snprintf(description, sizeof description, "THERMAL-OD%03d ID%03d SP%d AN45", outer, 30 + 10 * row,
-                  spoke);
-    return quoted(fields, description);
+    const int outer = 50 + 10 * row;
+    const int spoke = row <= 3 ? 15 : row <= 6 ? 20 : row <= 10 ? 40 : 50;
+    const std::string size = zeroFilled(outer, 4);
+    return quoted("GRB_AP2 " + zeroFilled(row, 2) + " " + size + " " + size + " 0 FLASH THERMAL ",
+                  "THERMAL-OD" + zeroFilled(outer, 3) + " ID" + zeroFilled(30 + 10 * row, 3) + " SP" +
+                      std::to_string(spoke) + " AN45");
 }
 
 std::vector<std::string> defaultLines(char which) {

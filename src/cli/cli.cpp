@@ -4,6 +4,7 @@
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <charconv>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -50,9 +51,10 @@ std::string hostToText(const std::string& value) {
 }
 
 int parseIndex(const std::string& option, const std::string& value) {
-    char* end = nullptr;
-    long n = std::strtol(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || n < -32768 || n > 32767)
+    long n = 0;
+    const char* last = value.data() + value.size();
+    auto [end, error] = std::from_chars(value.data(), last, n);
+    if (value.empty() || error != std::errc() || end != last || n < -32768 || n > 32767)
         throw UsageError{option + " takes a whole number, not \"" + value + "\""};
     return static_cast<int>(n);
 }

@@ -3,7 +3,6 @@
 #include "util/text.hpp"
 
 #include <array>
-#include <cstdio>
 #include <vector>
 
 namespace fk::report {
@@ -56,11 +55,15 @@ std::optional<int32_t> nmvalue(double inches) {
 }
 
 std::string nmbytes(int32_t nanometres) {
-    char hex[9];
-    std::snprintf(hex, sizeof hex, "%08X", static_cast<uint32_t>(nanometres));
+    // Eight upper-case hexadecimal digits, read back pair by pair from the last: the little-endian bytes.
+    static constexpr char digits[] = "0123456789ABCDEF";
+    const auto value = static_cast<uint32_t>(nanometres);
+    std::string hex(8, '0');
+    for (int i = 0; i < 8; ++i)
+        hex[static_cast<size_t>(7 - i)] = digits[(value >> (4 * i)) & 0xF];
     std::string bytes;
     for (int pair = 3; pair >= 0; --pair)
-        bytes.push_back(static_cast<char>(hexvalue(std::string(hex + 2 * pair, 2))));
+        bytes.push_back(static_cast<char>(hexvalue(hex.substr(static_cast<size_t>(2 * pair), 2))));
     return bytes;
 }
 

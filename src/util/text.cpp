@@ -1,9 +1,7 @@
 #include "util/text.hpp"
 
-#include <cfenv>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 namespace fk::util {
@@ -141,7 +139,10 @@ std::string field(std::string_view text, long n, std::string_view delimiter) {
 }
 
 long fieldcount(std::string_view text, std::string_view delimiter) {
-    return std::atol(field(text, 0, delimiter).c_str());
+    const std::string count = field(text, 0, delimiter);
+    long n = 0;
+    std::from_chars(count.data(), count.data() + count.size(), n);
+    return n;
 }
 
 std::string cleanpath(std::string_view text) {
@@ -222,6 +223,17 @@ std::string splitname(std::string_view text, int mode) {
     return splitname(t, mode);
 }
 
+namespace {
+// Digits with at most one point, as gathered by valueOf.
+double decimalValue(const std::string& digits) {
+    // from_chars wants a digit before the point (".5" is read as "0.5").
+    const std::string text = !digits.empty() && digits[0] == '.' ? "0" + digits : digits;
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    return value;
+}
+} // namespace
+
 double valueOf(std::string_view text) {
     std::string digits;
     size_t i = 0;
@@ -232,7 +244,8 @@ double valueOf(std::string_view text) {
         negative = text[i] == '-';
         ++i;
     }
-    // Whole numbers of up to 18 digits are summed exactly; anything else goes through strtod.
+    // Whole numbers of up to 18 digits are summed exactly; anything else is converted as a whole. Neither
+    // depends on the locale, which a desktop program takes from its user (a decimal comma, say).
     unsigned long long whole = 0;
     int digitCount = 0;
     bool seenPoint = false;
@@ -254,7 +267,7 @@ double valueOf(std::string_view text) {
     if (digitCount == 0)
         return 0.0;
     double value =
-        (!seenPoint && digitCount <= 18) ? static_cast<double>(whole) : std::strtod(digits.c_str(), nullptr);
+        (!seenPoint && digitCount <= 18) ? static_cast<double>(whole) : decimalValue(digits);
     return negative ? -value : value;
 }
 
@@ -290,22 +303,10 @@ std::string signedText(long long value) {
 std::string numberText(double value) {
     if (value == std::floor(value) && std::fabs(value) < 1e15)
         return std::to_string(static_cast<long long>(value));
-    char buffer[64];
-    for (int precision = 1; precision <= 17; ++precision) {
-        std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
-        if (std::strtod(buffer, nullptr) == value)
-            break;
-    }
-    std::string out(buffer);
-    if (out.find('e') == std::string::npos)
-        return out;
-    std::snprintf(buffer, sizeof buffer, "%.15f", value);
-    out = buffer;
-    while (!out.empty() && out.back() == '0')
-        out.pop_back();
-    if (!out.empty() && out.back() == '.')
-        out.pop_back();
-    return out;
+    // The shortest digits that read back as the same value, never with an exponent or a locale's comma.
+    char buffer[400];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
