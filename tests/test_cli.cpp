@@ -85,7 +85,8 @@ TEST_F(CliTest, FailedCopyLeavesTheDestinationAsItWas) {
     fs::permissions(path("in/BOARD.DFN"), fs::perms::owner_read);
     auto r = cli(copyArgs("dfn2file"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log, "Could not write the file:\r\n<" + text("in") + "\\BOARD.DFN>");
+    EXPECT_EQ(r.log,
+              "Could not write the file:\r\n<" + text("in") + "\\BOARD.DFN>\r\nThe file is read-only.");
     EXPECT_EQ(read("in/BOARD.DFN"), "old");
 }
 

@@ -1,6 +1,7 @@
 // Working tables of one "PCB >> Aperture" run, shared by its phases and by nothing else.
 #pragma once
 
+#include "app/context.hpp"
 #include "app/messagelog.hpp"
 
 #include <array>
@@ -93,11 +94,5 @@ bool writeDefinitionFiles(const DefinitionPaths& paths, const Primitives& primit
 // The number at the end of a key, read through a window of its last n characters: when the first blank
 // among them is their second character, only the last n - 2 characters count, else all n (blanks skipped).
 double tailValue(const std::string& key, long n);
-
-// A message that ends the run in order: it is put on top of the log followed by "[Aperture processing
-// failed]", and no file is changed.
-struct ApertureFailure {
-    std::string message;
-};
 
 } // namespace fk::aperture

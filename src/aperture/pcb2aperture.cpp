@@ -2,6 +2,7 @@
 #include "aperture/pcb2aperture.hpp"
 
 #include "aperture/model.hpp"
+#include "app/runner.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
@@ -81,25 +82,19 @@ app::JobResult process(const app::JobContext& context, const PlaneTables& planes
 app::JobResult pcb2aperture(const app::JobContext& context) {
     auto& log = context.log();
     const auto& f = context.fields;
-    const std::string crlf(util::crlf);
     context.beep();
     log.clear();
     log.refresh();
-    try {
+    return app::runBody(context, {.placement = app::Placement::Prepend, .trailer = failedLine}, [&] {
         PlaneTables planes = loadplanetables(context.programDir);
         const std::string design = f.indatapath + "\\" + f.fnamebase + ".PCB";
-        const DefinitionPaths paths{f.dfnpath + "\\PCB.DFN", f.dfnpath + "\\DFN.BAK",
-                                    f.indatapath + "\\" + f.fnamebase + ".DFN"};
+        const DefinitionPaths paths{.dfn = f.dfnpath + "\\PCB.DFN",
+                                    .backup = f.dfnpath + "\\DFN.BAK",
+                                    .design = f.indatapath + "\\" + f.fnamebase + ".DFN"};
         if (!validate(context, design, paths.dfn))
             return app::JobResult::Stopped;
         return process(context, planes, design, paths);
-    } catch (const ApertureFailure& failure) {
-        log.prepend(failure.message + crlf + failedLine);
-    } catch (const platform::FileError& error) {
-        log.prepend(error.logMessage() + crlf + failedLine);
-    }
-    log.refresh();
-    return app::JobResult::Stopped;
+    });
 }
 
 } // namespace fk::aperture

@@ -3,7 +3,6 @@
 
 #include "platform/files.hpp"
 
-
 namespace fk::aperture {
 
 namespace {

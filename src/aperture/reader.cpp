@@ -14,17 +14,17 @@ using util::mid;
 const std::string header = ";Tango-PCB PLUS V2.";
 
 [[noreturn]] void malformed(long lineNumber, const std::string& what) {
-    throw ApertureFailure{"     Line " + std::to_string(lineNumber) + " of the design file is " + what + "," +
-                          std::string(util::crlf) + "     correct the design file and re-try."};
+    throw app::JobStop{"     Line " + std::to_string(lineNumber) + " of the design file is " + what + "," +
+                       std::string(util::crlf) + "     correct the design file and re-try."};
 }
 
 void addKey(KeyList& list, const std::string& key, const char* listName) {
     if (list.contains(key))
         return;
     if (list.size() >= keyListCapacity)
-        throw ApertureFailure{"     The design has more than " + std::to_string(keyListCapacity) +
-                              " distinct " + listName + "," + std::string(util::crlf) +
-                              "     reduce the primitives and re-try."};
+        throw app::JobStop{"     The design has more than " + std::to_string(keyListCapacity) + " distinct " +
+                           listName + "," + std::string(util::crlf) +
+                           "     reduce the primitives and re-try."};
     list.add(key);
 }
 

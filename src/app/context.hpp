@@ -10,10 +10,10 @@
 namespace fk::app {
 
 struct PickRequest {
-    std::string defaultName;
-    std::string mask;
-    std::string startDirectory;
-    std::string title;
+    std::string defaultName{}; // every job leaves it empty
+    std::string mask{};
+    std::string startDirectory{};
+    std::string title{};
 };
 
 struct Services {

@@ -1,5 +1,6 @@
 #include "app/dfncopy.hpp"
 
+#include "app/runner.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
@@ -17,7 +18,6 @@ struct CopyRoles {
 
 JobResult copyDefinition(const JobContext& context, const CopyRoles& roles) {
     auto& log = context.log();
-    const auto crlf = std::string(util::crlf);
     context.beep();
     log.clear();
     log.refresh();
@@ -30,19 +30,14 @@ JobResult copyDefinition(const JobContext& context, const CopyRoles& roles) {
         return JobResult::Stopped;
     }
     if (!platform::fileexists(roles.source)) {
-        log.show(roles.notFound + crlf + "<" + roles.source + ">");
+        log.show(util::lines({roles.notFound, util::angled(roles.source)}));
         return JobResult::Stopped;
     }
-    try {
-        if (platform::isReadOnly(roles.destination))
-            throw platform::FileError(platform::FileError::Kind::Write, roles.destination);
+    return runBody(context, {.placement = Placement::Show}, [&] {
         platform::copyFile(roles.source, roles.destination);
-    } catch (const platform::FileError& e) {
-        log.show(e.logMessage());
-        return JobResult::Stopped;
-    }
-    log.show("<" + roles.source + ">" + crlf + "copied to" + crlf + "<" + roles.destination + ">");
-    return JobResult::Completed;
+        log.show(util::lines({util::angled(roles.source), "copied to", util::angled(roles.destination)}));
+        return JobResult::Completed;
+    });
 }
 
 std::string designDfn(const Fields& f) {

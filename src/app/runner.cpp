@@ -33,25 +33,44 @@ void addBelow(MessageLog& log, const std::string& message) {
         log.append(message);
 }
 
-JobResult runGuarded(JobFunction job, const JobContext& context) {
-    auto& log = context.log();
-    try {
-        platform::checkInterrupted();
-        return job(context);
-    } catch (const platform::FileError& e) {
-        addBelow(log, e.logMessage());
-    } catch (const JobStop& stop) {
-        addBelow(log, stop.message);
-    } catch (const platform::Interrupted&) {
-        addBelow(log, "The job was stopped before it finished; no file was changed.");
-    } catch (const std::bad_alloc&) {
-        addBelow(log, "Not enough memory to finish the job; no file was changed.");
+void place(MessageLog& log, const StopReport& report, const std::string& message) {
+    const std::string text = report.trailer.empty() ? message : util::lines({message, report.trailer});
+    switch (report.placement) {
+    case Placement::Show:
+        log.show(text);
+        break;
+    case Placement::Prepend:
+        log.prepend(text);
+        break;
+    case Placement::Append:
+        log.append(text);
+        break;
+    case Placement::Below:
+        addBelow(log, text);
+        break;
+    case Placement::AtEnd:
+        log.appendRaw(text + std::string(util::crlf));
+        break;
     }
     log.refresh();
-    return JobResult::Stopped;
 }
 
 } // namespace
+
+JobResult runBody(const JobContext& context, const StopReport& report,
+                  const std::function<JobResult()>& body) {
+    try {
+        platform::checkInterrupted();
+        return body();
+    } catch (const JobStop& stop) {
+        place(context.log(), report, stop.message);
+    } catch (const platform::FileError& e) {
+        place(context.log(), report, e.logMessage());
+    } catch (const platform::Interrupted&) {
+        place(context.log(), report, "The job was stopped before it finished; no file was changed.");
+    }
+    return JobResult::Stopped;
+}
 
 JobResult runJob(JobFunction job, const JobContext& context) {
     platform::InterruptScope interrupts;
@@ -63,10 +82,16 @@ JobResult runJob(JobFunction job, const JobContext& context) {
     JobContext guarded = context;
     guarded.services.pickfile = [&tidier, &context](const PickRequest& request) {
         std::string choice = context.pickfile(request);
-        tidier.tidy(util::splitname(util::field(choice, 1, ","), 3));
+        tidier.tidy(util::directoryOf(util::field(choice, 1, ",")));
         return choice;
     };
-    const JobResult result = runGuarded(job, guarded);
+    JobResult result = JobResult::Stopped;
+    try {
+        result = job(guarded);
+    } catch (const std::bad_alloc&) {
+        addBelow(context.log(), "Not enough memory to finish the job; no file was changed.");
+        context.log().refresh();
+    }
     for (const auto& message : tidier.messages())
         addBelow(context.log(), message);
     if (!tidier.messages().empty())

@@ -2,6 +2,7 @@
 // the four derived files.
 #include "drill/ncdrill.hpp"
 
+#include "app/runner.hpp"
 #include "drill/coordinates.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
@@ -160,13 +161,8 @@ app::JobResult ncdrill(const app::JobContext& context) {
     context.beep();
     log.show("Translating NC Drill formats...");
     log.refresh();
-    try {
-        return translate(context, paths);
-    } catch (const platform::FileError& e) {
-        log.append(e.logMessage());
-    }
-    log.refresh();
-    return app::JobResult::Stopped;
+    return app::runBody(context, {.placement = app::Placement::Append},
+                        [&] { return translate(context, paths); });
 }
 
 } // namespace fk::drill

@@ -15,9 +15,9 @@ const std::string crlf(util::crlf);
 int16_t wordValue(const std::string& line, int word, long lineNumber, const std::string& path) {
     auto value = util::toInt16(util::valueOf(util::field(line, word)));
     if (!value)
-        throw StepFailure{"Line " + std::to_string(lineNumber) +
-                          " of the drill list holds a number out of range:" + crlf + "<" + path + ">" + crlf +
-                          "Correct the drill list and re-try."};
+        throw app::JobStop{"Line " + std::to_string(lineNumber) +
+                           " of the drill list holds a number out of range:" + crlf + "<" + path + ">" +
+                           crlf + "Correct the drill list and re-try."};
     return *value;
 }
 
@@ -49,8 +49,8 @@ void drillListStep(const app::JobContext& context) {
     const std::string name = util::splitname(drillList, 1) + ".pcb";
     const std::string drawing = directory.empty() ? name : directory + "\\" + name;
     if (sameFile(drillList, drawing))
-        throw StepFailure{"The drill list would be replaced by its own drawing file:" + crlf + "<" +
-                          drillList + ">" + crlf + "Rename the drill list and re-try."};
+        throw app::JobStop{"The drill list would be replaced by its own drawing file:" + crlf + "<" +
+                           drillList + ">" + crlf + "Rename the drill list and re-try."};
 
     platform::LineReader reader(drillList);
     platform::AtomicWriter writer(drawing);

@@ -2,6 +2,7 @@
 #include "gerber/gerberconverter.hpp"
 
 #include "app/commit.hpp"
+#include "app/runner.hpp"
 #include "gerber/steps.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
@@ -38,8 +39,9 @@ struct Coordinates {
 int apertureNumber(std::string_view text, const std::string& path, long lineNumber) {
     auto n = util::toInt16(util::valueOf(text));
     if (!n)
-        throw StepFailure{"Line " + std::to_string(lineNumber) + " selects an aperture number out of range:" +
-                          crlf + "<" + path + ">" + crlf + "Correct the file and re-try."};
+        throw app::JobStop{"Line " + std::to_string(lineNumber) +
+                           " selects an aperture number out of range:" + crlf + "<" + path + ">" + crlf +
+                           "Correct the file and re-try."};
     return *n;
 }
 
@@ -173,8 +175,8 @@ void rewriteFile(const std::string& input, platform::AtomicWriter& out, const Ap
         if (selectsAperture(line)) {
             auto code = codes.usage.find(apertureNumber(selectedNumber(line), input, number));
             if (code == codes.usage.end())
-                throw StepFailure{"The file changed while it was converted:" + crlf + "<" + input + ">" +
-                                  crlf + "No file was written, re-try."};
+                throw app::JobStop{"The file changed while it was converted:" + crlf + "<" + input + ">" +
+                                   crlf + "No file was written, re-try."};
             out.writeLine("D02*");
             out.writeLine(code->second);
         } else if (headIs(line, "x0y0d")) {
@@ -203,14 +205,6 @@ void writeCompressedTable(platform::AtomicWriter& out, const Selection& selectio
         out.writeLine(code + "\t" + util::field(d, 1, ",") + "\t" + util::field(d, 2, ",") + "\t" +
                       util::field(d, 3, ","));
     }
-}
-
-// A failure goes below the lines the job has logged so far.
-void report(app::MessageLog& log, const std::string& message) {
-    if (log.text().empty())
-        log.show(message);
-    else
-        log.append(message);
 }
 
 app::JobResult convert(const app::JobContext& context) {
@@ -269,15 +263,8 @@ app::JobResult gerberconverter(const app::JobContext& context) {
     auto& log = context.log();
     log.clear();
     log.refresh();
-    try {
-        return convert(context);
-    } catch (const StepFailure& failure) {
-        report(log, failure.message);
-    } catch (const platform::FileError& e) {
-        report(log, e.logMessage());
-    }
-    log.refresh();
-    return app::JobResult::Stopped;
+    // A failure goes below the lines the job has logged so far.
+    return app::runBody(context, {.placement = app::Placement::Below}, [&] { return convert(context); });
 }
 
 } // namespace fk::gerber

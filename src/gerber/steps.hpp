@@ -7,11 +7,6 @@
 
 namespace fk::gerber {
 
-// A step that cannot go on: its message ends the job (nothing of the step is written).
-struct StepFailure {
-    std::string message;
-};
-
 // Draws a chosen drill list as a design file of arc records. Cancelling the selection skips the step.
 void drillListStep(const app::JobContext& context);
 

@@ -2,6 +2,7 @@
 #include "pcbedit/pcbedit.hpp"
 
 #include "app/commit.hpp"
+#include "app/runner.hpp"
 #include "pcbedit/design.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
@@ -12,8 +13,6 @@
 namespace fk::pcbedit {
 
 namespace {
-
-const std::string crlf(util::crlf);
 
 bool isPolygonLine(const std::string& line) {
     return util::lower(util::left(line, 4)) == "poly";
@@ -58,9 +57,10 @@ class PolygonCleaner {
   private:
     void addPoint(const std::string& text) {
         if (points_.size() >= maxPolygonPoints)
-            throw app::JobStop{"The polygon on line " + std::to_string(polygonLine_) + " has more than " +
-                               std::to_string(maxPolygonPoints) + " points:" + crlf + "<" + design_ + ">" +
-                               crlf + "No file was changed."};
+            throw app::JobStop{
+                util::lines({"The polygon on line " + std::to_string(polygonLine_) + " has more than " +
+                                 std::to_string(maxPolygonPoints) + " points:",
+                             util::angled(design_), "No file was changed."})};
         points_.push_back(text);
     }
 
@@ -98,48 +98,57 @@ class PolygonCleaner {
 
 } // namespace
 
+namespace {
+
+const std::string asciiHeader = ";Tango-PCB PLUS V2.30 Series II";
+
+// The design keeps two single-blank lines at its end: they close a polygon that ends the file.
+void appendClosingLines(platform::AtomicWriter& design, const std::string& path) {
+    const char last = platform::copyInto(design, path);
+    if (last != '\n' && last != '\r' && last != '\0')
+        design.write(util::crlf);
+    design.writeLine(" ");
+    design.writeLine(" ");
+}
+
+app::JobResult clean(const app::JobContext& context, const std::string& chosen) {
+    auto& log = context.log();
+    if (firstLine(chosen) != asciiHeader) {
+        log.show(util::lines({"File is not in ASCII format!", "Save as ASCII and Re-Try."}));
+        log.refresh();
+        return app::JobResult::Stopped;
+    }
+    platform::AtomicWriter design(chosen);
+    appendClosingLines(design, chosen);
+    design.finish();
+    platform::AtomicWriter out(util::directoryOf(chosen) + "\\x" + util::fileNameOf(chosen));
+    PolygonCleaner cleaner(out, chosen);
+    forEachLine(chosen, [&](const std::string& line) { cleaner.line(line); });
+    cleaner.line(" ");
+    cleaner.line(" ");
+    app::commitOutputs({&design, &out});
+    log.show(util::lines({"Bad polygons removed:\t" + util::signedText(cleaner.removed()),
+                          "Modified polygons:\t\t" + util::signedText(cleaner.modified())}));
+    log.refresh();
+    return app::JobResult::Completed;
+}
+
+} // namespace
+
 app::JobResult pcbprocess(const app::JobContext& context) {
     auto& log = context.log();
-    const std::string chosen =
-        context.pickfile({"", "*.pcb", context.fields.indatapath, "Select a PCB file to process..."});
+    const std::string chosen = context.pickfile({.mask = "*.pcb",
+                                                 .startDirectory = context.fields.indatapath,
+                                                 .title = "Select a PCB file to process..."});
     if (chosen.empty())
         return app::JobResult::Stopped;
     if (!platform::fileexists(chosen)) {
         // Something was chosen: saying nothing would look as if the job had done its work.
-        log.show("The file you specified was not found:" + crlf + "<" + chosen + ">");
+        log.show(util::lines({"The file you specified was not found:", util::angled(chosen)}));
         log.refresh();
         return app::JobResult::Stopped;
     }
-    try {
-        if (firstLine(chosen) != ";Tango-PCB PLUS V2.30 Series II") {
-            log.show("File is not in ASCII format!" + crlf + "Save as ASCII and Re-Try.");
-            log.refresh();
-            return app::JobResult::Stopped;
-        }
-        // The design keeps two single-blank lines at its end: they close a polygon that ends the file.
-        platform::AtomicWriter design(chosen);
-        char last = platform::copyInto(design, chosen);
-        if (last != '\n' && last != '\r' && last != '\0')
-            design.write(crlf);
-        design.writeLine(" ");
-        design.writeLine(" ");
-        design.finish();
-
-        platform::AtomicWriter out(util::splitname(chosen, 3) + "\\x" + util::splitname(chosen, 0));
-        PolygonCleaner cleaner(out, chosen);
-        forEachLine(chosen, [&](const std::string& line) { cleaner.line(line); });
-        cleaner.line(" ");
-        cleaner.line(" ");
-        app::commitOutputs({&design, &out});
-        log.show("Bad polygons removed:\t" + util::signedText(cleaner.removed()) + crlf +
-                 "Modified polygons:\t\t" + util::signedText(cleaner.modified()));
-        log.refresh();
-        return app::JobResult::Completed;
-    } catch (const platform::FileError& e) {
-        log.show(e.logMessage());
-    }
-    log.refresh();
-    return app::JobResult::Stopped;
+    return app::runBody(context, {.placement = app::Placement::Show}, [&] { return clean(context, chosen); });
 }
 
 } // namespace fk::pcbedit

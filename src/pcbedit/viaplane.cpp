@@ -2,6 +2,7 @@
 #include "pcbedit/pcbedit.hpp"
 
 #include "app/commit.hpp"
+#include "app/runner.hpp"
 #include "pcbedit/design.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
@@ -35,10 +36,6 @@ struct Counters {
     }
 };
 
-struct Stop {
-    std::string message;
-};
-
 const std::string notAscii = "File is not in ASCII format!" + crlf + "Save as ASCII and Re-Try.";
 
 bool isAsciiHeader(const std::string& line) {
@@ -56,13 +53,14 @@ std::vector<Entry> readPlaneList(const std::string& path) {
         if (line.empty() || line[0] < '0' || line[0] > '9' || !isListCode(code))
             return;
         if (entries.size() >= listCapacity)
-            throw Stop{"The via plane list holds more than " + std::to_string(listCapacity) + " entries:" +
-                       crlf + "<" + path + ">" + crlf + "Shorten the list and re-try; nothing was written."};
+            throw app::JobStop{"The via plane list holds more than " + std::to_string(listCapacity) +
+                               " entries:" + crlf + "<" + path + ">" + crlf +
+                               "Shorten the list and re-try; nothing was written."};
         entries.push_back({util::field(line, 1), code});
     });
     if (entries.empty())
-        throw Stop{"The via plane list holds no entry (size/hole and GD, GT, PD or PT):" + crlf + "<" + path +
-                   ">" + crlf + "Correct the list and re-try; nothing was written."};
+        throw app::JobStop{"The via plane list holds no entry (size/hole and GD, GT, PD or PT):" + crlf +
+                           "<" + path + ">" + crlf + "Correct the list and re-try; nothing was written."};
     return entries;
 }
 
@@ -94,7 +92,7 @@ Counters rewriteDesign(const std::string& design, const std::string& output,
     forEachLine(design, [&](const std::string& line) {
         // The header is checked again here: the design may have changed while the list was chosen.
         if (std::exchange(first, false) && !isAsciiHeader(line))
-            throw Stop{notAscii};
+            throw app::JobStop{notAscii};
         if (line.compare(0, 6, "VIA CR") == 0) {
             const std::string key = util::field(line, 3) + "/" + util::field(line, 4);
             for (const auto& entry : entries) {
@@ -109,7 +107,7 @@ Counters rewriteDesign(const std::string& design, const std::string& output,
         out.writeLine(line);
     });
     if (first)
-        throw Stop{notAscii};
+        throw app::JobStop{notAscii};
     app::commitOutputs({&out});
     return counters;
 }
@@ -130,20 +128,20 @@ app::JobResult run(const app::JobContext& context) {
     const std::string design = f.indatapath + "\\" + f.fnamebase + ".PCB";
     const std::string output = f.indatapath + "\\x" + f.fnamebase + ".PCB";
     if (!platform::direxists(f.indatapath))
-        throw Stop{"Invalid input data path, correct and re-try"};
+        throw app::JobStop{"Invalid input data path, correct and re-try"};
     if (!platform::fileexists(design))
-        throw Stop{"The file you specified was not found: " + crlf + "<" + design + ">"};
+        throw app::JobStop{"The file you specified was not found: " + crlf + "<" + design + ">"};
     if (!isAsciiHeader(firstLine(design)))
-        throw Stop{notAscii};
+        throw app::JobStop{notAscii};
     std::string listChoice = context.pickfile({"", "*.*", f.indatapath, "Select via plane list to use..."});
     if (listChoice.empty())
-        throw Stop{"No via plane list was chosen; nothing was written."};
+        throw app::JobStop{"No via plane list was chosen; nothing was written."};
     std::string listPath = util::field(listChoice, 1, ",");
     util::splitname(listPath, 0); // trim
     const auto entries = readPlaneList(listPath);
     const auto mode = askMode(context);
     if (!mode)
-        throw Stop{"Vias >> Plane was cancelled; nothing was written."};
+        throw app::JobStop{"Vias >> Plane was cancelled; nothing was written."};
     const Counters counters = rewriteDesign(design, output, entries, *mode);
     log.show(summary(*mode, counters, output));
     log.refresh();
@@ -157,15 +155,7 @@ app::JobResult viaplane(const app::JobContext& context) {
     context.beep();
     log.clear();
     log.refresh();
-    try {
-        return run(context);
-    } catch (const Stop& stop) {
-        log.show(stop.message);
-    } catch (const platform::FileError& e) {
-        log.show(e.logMessage());
-    }
-    log.refresh();
-    return app::JobResult::Stopped;
+    return app::runBody(context, {.placement = app::Placement::Show}, [&] { return run(context); });
 }
 
 } // namespace fk::pcbedit

@@ -2,6 +2,7 @@
 #include "report/rep2prevue.hpp"
 
 #include "app/commit.hpp"
+#include "app/runner.hpp"
 #include "platform/files.hpp"
 #include "report/viewertables.hpp"
 #include "util/text.hpp"
@@ -16,12 +17,8 @@ struct Paths {
     std::string report, apr, rck;
 };
 
-struct LimitError {
-    std::string message;
-};
-
 [[noreturn]] void limit(const std::string& what) {
-    throw LimitError{what + crlf + "No viewer table was written, correct and re-try."};
+    throw app::JobStop{util::lines({what, "No viewer table was written, correct and re-try."})};
 }
 
 enum class LineClass { Ignored, Aperture, Tool };
@@ -129,13 +126,15 @@ app::JobResult rep2prevue(const app::JobContext& context) {
     context.beep();
     log.clear();
     log.refresh();
-    const Paths paths{f.indatapath + "\\" + f.fnamebase + ".REP", f.gcpvpath + "\\apr.apr",
-                      f.gcpvpath + "\\rck.rck"};
+    const Paths paths{.report = f.indatapath + "\\" + f.fnamebase + ".REP",
+                      .apr = f.gcpvpath + "\\apr.apr",
+                      .rck = f.gcpvpath + "\\rck.rck"};
     if (!validate(context, paths))
         return app::JobResult::Stopped;
     log.prepend("[Reading and converting Tango apertures]");
     log.refresh();
-    try {
+    // The report job adds its notes at the very end of the log, and so a message that stops it.
+    return app::runBody(context, {.placement = app::Placement::AtEnd}, [&] {
         const Counts counts = countLines(paths.report);
         std::string apr = aprHeader(static_cast<uint8_t>(counts.apertures));
         std::string rck = rckHeader(static_cast<uint8_t>(counts.tools));
@@ -151,13 +150,7 @@ app::JobResult rep2prevue(const app::JobContext& context) {
         log.prepend("[Tango aperture report to GCPreview completed]");
         log.refresh();
         return app::JobResult::Completed;
-    } catch (const LimitError& e) {
-        log.appendRaw(e.message + crlf);
-    } catch (const platform::FileError& e) {
-        log.appendRaw(e.logMessage() + crlf);
-    }
-    log.refresh();
-    return app::JobResult::Stopped;
+    });
 }
 
 } // namespace fk::report

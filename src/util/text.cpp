@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace fk::util {
@@ -223,6 +224,27 @@ std::string splitname(std::string_view text, int mode) {
     return splitname(t, mode);
 }
 
+std::string trim(std::string_view text) {
+    std::string t(text);
+    splitname(t, 0);
+    return t;
+}
+
+std::string lines(std::initializer_list<std::string_view> parts) {
+    std::string out;
+    bool first = true;
+    for (auto part : parts) {
+        if (!std::exchange(first, false))
+            out += crlf;
+        out += part;
+    }
+    return out;
+}
+
+std::string angled(std::string_view path) {
+    return "<" + std::string(path) + ">";
+}
+
 namespace {
 // Digits with at most one point, as gathered by valueOf.
 double decimalValue(const std::string& digits) {
@@ -266,8 +288,7 @@ double valueOf(std::string_view text) {
     }
     if (digitCount == 0)
         return 0.0;
-    double value =
-        (!seenPoint && digitCount <= 18) ? static_cast<double>(whole) : decimalValue(digits);
+    double value = (!seenPoint && digitCount <= 18) ? static_cast<double>(whole) : decimalValue(digits);
     return negative ? -value : value;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,10 +36,29 @@ long fieldcount(std::string_view text, std::string_view delimiter = "");
 // single backslashes kept, no trailing backslash.
 std::string cleanpath(std::string_view text);
 
-// Parts of a file name: 0 name.ext, 1 name, 2 ext, 3 directory, 4 dir\name.ext, 5 dir\name. text comes back
-// trimmed of blanks.
+// Parts of a file name: 0 name.ext, 1 name, 2 ext, 3 directory, 4 dir\name.ext, 5 dir\name; any other mode
+// gives the empty text. text comes back trimmed of blanks. Callers use the named forms below.
 std::string splitname(std::string& text, int mode);
 std::string splitname(std::string_view text, int mode);
+inline std::string fileNameOf(std::string_view path) {
+    return splitname(path, 0);
+} // BOARD.PCB
+inline std::string baseNameOf(std::string_view path) {
+    return splitname(path, 1);
+} // BOARD
+inline std::string directoryOf(std::string_view path) {
+    return splitname(path, 3);
+} // C:\WORK
+inline std::string withoutExtension(std::string_view path) {
+    return splitname(path, 5);
+} // C:\WORK\BOARD
+// The text without the blanks at its ends (a text of blanks only stays as it is).
+std::string trim(std::string_view text);
+
+// The lines of a message joined by CR LF, as the log and every message show them.
+std::string lines(std::initializer_list<std::string_view> parts);
+// A path as messages quote it on a line of its own: "<C:\WORK\BOARD.PCB>".
+std::string angled(std::string_view path);
 
 // Value of a text: blanks skipped, optional sign, digits with an optional fraction; 0 when there is none.
 double valueOf(std::string_view text);
