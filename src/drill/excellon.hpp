@@ -80,11 +80,24 @@ struct DrillLine {
     bool yFirst = false;
 };
 
+// What the numbers of a file show when its header names no zero suppression: a number shorter than its
+// format that ends in 0 has lost leading zeros; one that starts with 0 has lost trailing zeros.
+struct ZeroSurvey {
+    long firstShortLine = 0, leadingOmittedLine = 0, trailingOmittedLine = 0;
+    std::string firstShortText, leadingOmittedText, trailingOmittedText;
+    std::string firstShortExpected; // the refusal of the first short number when nothing settles it
+};
+
 // Reads a drill file line by line; each line is read by the format the lines before it stated.
 class ExcellonReader {
   public:
     // Throws ExcellonError.
     DrillLine read(std::string_view line);
+    // Surveying: numbers that need the unstated zero suppression are noted instead of refused.
+    void surveyZeros() { surveying_ = true; }
+    const ZeroSurvey& survey() const { return survey_; }
+    // The zeros that numbers shorter than their format omit where the header names none.
+    void assumeZeros(Zeros zeros) { assumed_ = zeros; }
     const DrillFormat& format() const { return format_; }
     bool unitsKnown() const { return units_.has_value(); }
     long lineNumber() const { return number_; }
@@ -98,15 +111,25 @@ class ExcellonReader {
     void refuseUntranslatable(std::string_view upper, std::string_view line) const;
     DrillLine readTool(std::string_view upper, std::string_view line) const;
     DrillLine readCoordinates(std::string_view line);
-    Axis readAxis(std::string_view line, size_t& at) const;
+    Axis readAxis(std::string_view line, size_t& at);
     std::int64_t toNanometres(std::int64_t mantissa, int decimals) const;
     [[noreturn]] void refuse(std::string_view line, std::string expected) const;
 
+    Zeros shortNumberZeros(std::string_view line, std::string_view digits);
+    std::string completeNumberExpected() const;
+
     DrillFormat format_;
     std::optional<Units> units_;
+    bool surveying_ = false;
+    ZeroSurvey survey_;
+    Zeros assumed_ = Zeros::Unstated;
     long number_ = 0;
     bool holesSeen_ = false;
 };
+
+// The zeros a file omits where its header names none, read from its numbers (Unstated when every number is
+// complete). Throws ExcellonError when the numbers do not tell or contradict each other, and FileError.
+Zeros zerosShownByNumbers(std::string_view pathText);
 
 // The whole file: its format, tools and holes. Throws ExcellonError and platform::FileError.
 DrillFile readDrillFile(std::string_view pathText);

@@ -4,6 +4,7 @@
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 namespace fk::drill {
@@ -70,7 +71,7 @@ DrillLine ExcellonReader::readCoordinates(std::string_view line) {
 
 // An optional sign, then digits with at most one decimal point. Without a point the header's zeros and digit
 // counts place the inch or millimetre point.
-Axis ExcellonReader::readAxis(std::string_view line, size_t& at) const {
+Axis ExcellonReader::readAxis(std::string_view line, size_t& at) {
     const char letter = line[at - 1];
     Axis axis{.present = true};
     if (at < line.size() && (line[at] == '+' || line[at] == '-'))
@@ -93,10 +94,10 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& at) const {
         if (digits.size() > width)
             refuse(line, "at most " + std::to_string(width) + " digits, as the format " +
                              formatText(format_) + " holds");
-        if (format_.zeros == Zeros::Unstated && digits.size() != width)
-            refuse(line, "all " + std::to_string(width) + " digits of the format " + formatText(format_) +
-                             " or a decimal point: the header states no zero suppression (LZ or TZ)");
-        if (format_.zeros == Zeros::Leading)
+        const Zeros zeros = digits.size() == width || format_.zeros != Zeros::Unstated
+                                ? format_.zeros
+                                : shortNumberZeros(line, digits);
+        if (zeros == Zeros::Leading)
             digits.append(width - digits.size(), '0');
         decimals = format_.decimalDigits;
     } else if (decimals > maxDecimals || digits.size() > maxDigits) {
@@ -108,9 +109,67 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& at) const {
     return axis;
 }
 
-DrillFile readDrillFile(std::string_view pathText) {
+std::string ExcellonReader::completeNumberExpected() const {
+    return "all " + std::to_string(format_.integerDigits + format_.decimalDigits) + " digits of the format " +
+           formatText(format_) +
+           " or a decimal point: neither the header (LZ or TZ) nor the numbers show which zeros are left out";
+}
+
+// A number shorter than its format where the header names no zeros: surveyed, read as assumed, or refused.
+Zeros ExcellonReader::shortNumberZeros(std::string_view line, std::string_view digits) {
+    if (digits.find_first_not_of('0') == std::string_view::npos)
+        return Zeros::Trailing; // zero is zero either way
+    if (!surveying_) {
+        if (assumed_ == Zeros::Unstated)
+            refuse(line, completeNumberExpected());
+        return assumed_;
+    }
+    auto note = [&](long& at, std::string& text) {
+        if (!at) {
+            at = number_;
+            text = line;
+        }
+    };
+    if (!survey_.firstShortLine)
+        survey_.firstShortExpected = completeNumberExpected();
+    note(survey_.firstShortLine, survey_.firstShortText);
+    if (digits.back() == '0')
+        note(survey_.leadingOmittedLine, survey_.leadingOmittedText);
+    if (digits.front() == '0')
+        note(survey_.trailingOmittedLine, survey_.trailingOmittedText);
+    return Zeros::Trailing;
+}
+
+Zeros zerosShownByNumbers(std::string_view pathText) {
     platform::LineReader lines(pathText);
     ExcellonReader reader;
+    reader.surveyZeros();
+    std::string_view text;
+    while (lines.next(text))
+        reader.read(text);
+    const ZeroSurvey& s = reader.survey();
+    if (s.leadingOmittedLine && s.trailingOmittedLine) {
+        const bool leadingFirst = s.leadingOmittedLine < s.trailingOmittedLine;
+        throw ExcellonError(std::max(s.leadingOmittedLine, s.trailingOmittedLine),
+                            leadingFirst ? s.trailingOmittedText : s.leadingOmittedText,
+                            "numbers that leave out the same zeros as line " +
+                                std::to_string(std::min(s.leadingOmittedLine, s.trailingOmittedLine)) + " [" +
+                                (leadingFirst ? s.leadingOmittedText : s.trailingOmittedText) + "]");
+    }
+    if (s.leadingOmittedLine)
+        return Zeros::Trailing;
+    if (s.trailingOmittedLine)
+        return Zeros::Leading;
+    if (s.firstShortLine)
+        throw ExcellonError(s.firstShortLine, s.firstShortText, s.firstShortExpected);
+    return Zeros::Unstated;
+}
+
+DrillFile readDrillFile(std::string_view pathText) {
+    const Zeros shown = zerosShownByNumbers(pathText);
+    platform::LineReader lines(pathText);
+    ExcellonReader reader;
+    reader.assumeZeros(shown);
     DrillFile file;
     int tool = 0;
     std::int64_t x = 0, y = 0;

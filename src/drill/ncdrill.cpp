@@ -60,7 +60,13 @@ void reportTranslation(const Translation& t, const Paths& paths, app::MessageLog
         log.append("NC1 is prefered format, using as is.");
         return;
     }
-    progress(log, "Translating " + formatDescription(t.format) + " NC file to prefered format.");
+    DrillFormat stated = t.format;
+    if (stated.zeros == Zeros::Unstated)
+        stated.zeros = t.zerosShown;
+    progress(log, "Translating " + formatDescription(stated) + " NC file to prefered format.");
+    if (t.format.zeros == Zeros::Unstated && t.zerosShown != Zeros::Unstated)
+        log.append("No zero suppression stated in the header: the numbers leave out " +
+                   std::string(t.zerosShown == Zeros::Trailing ? "leading" : "trailing") + " zeros.");
     if (t.format.units == Units::Metric)
         log.append("Metric values converted to inches, rounded to 0.0001 inch.");
     else if (t.rounded)

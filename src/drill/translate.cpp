@@ -12,7 +12,9 @@ using Kind = DrillLine::Kind;
 
 class Pass {
   public:
-    Pass(const std::string& firstTwo, Outputs& outputs) : outputs_(outputs) {
+    Pass(const std::string& firstTwo, Zeros shown, Outputs& outputs) : outputs_(outputs) {
+        reader_.assumeZeros(shown);
+        result_.zerosShown = shown;
         const std::string key = util::lower(firstTwo);
         keepsHeader_ = key == "m48inch";
         result_.tangoDialect = keepsHeader_ || key == "m48inch,lz" || key == "m48inch,tz";
@@ -134,7 +136,8 @@ std::string firstTwoLines(const std::string& source) {
 } // namespace
 
 Translation translateDrillFile(const std::string& source, Outputs& outputs) {
-    Pass pass(firstTwoLines(source), outputs);
+    // Where the header names no zero suppression, a first reading of the numbers settles it (or refuses).
+    Pass pass(firstTwoLines(source), zerosShownByNumbers(source), outputs);
     platform::LineReader reader(source);
     std::string_view line;
     while (reader.next(line))

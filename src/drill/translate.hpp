@@ -19,9 +19,10 @@ struct Outputs {
 struct Translation {
     DrillFormat format;
     bool unitsFound = false;
-    bool alreadyPreferred = false; // Tango's preferred form: the source stays as it is
-    bool tangoDialect = false;     // M48 and a Tango units line on top, every coordinate signed
-    bool rounded = false;          // an inch value finer than 0.0001 inch was rounded
+    bool alreadyPreferred = false;      // Tango's preferred form: the source stays as it is
+    bool tangoDialect = false;          // M48 and a Tango units line on top, every coordinate signed
+    bool rounded = false;               // an inch value finer than 0.0001 inch was rounded
+    Zeros zerosShown = Zeros::Unstated; // what the numbers omit where the header names no zeros
 };
 
 // Reads the source through the Excellon reader and writes every output line; throws ExcellonError for a
