@@ -1,5 +1,6 @@
 // "NC1 >> 2,3,4": dialects, the preferred form and the derived files.
 #include "drill/coordinates.hpp"
+#include "drill/excellon.hpp"
 #include "support.hpp"
 
 #include <cmath>
@@ -26,6 +27,10 @@ TEST(Coordinates, DerivedForms) {
         EXPECT_EQ(drill::stripPlusSigns(drill::cutToFiveDigits(c.line)), c.nc4) << c.line;
         EXPECT_EQ(drill::suppressTrailingZeros(c.line), c.nc5) << c.line;
     }
+}
+
+fs::path samplePath(const std::string& name) {
+    return fs::path(FLASHKIT_SAMPLES) / "drill" / name;
 }
 
 class DrillTest : public Scratch {
@@ -352,7 +357,7 @@ TEST_F(DrillTest, RealSamplesKeepEveryHole) {
         return found;
     };
     for (const auto& s : samples) {
-        const std::string source = readBytes(fs::path(FLASHKIT_SAMPLES) / "drill" / s.file);
+        const std::string source = readBytes(samplePath(s.file));
         write("in/BOARD.NC1", source);
         auto r = run();
         ASSERT_EQ(r.status, 0) << s.file << "\n" << r.log;
@@ -364,12 +369,19 @@ TEST_F(DrillTest, RealSamplesKeepEveryHole) {
             EXPECT_NEAR(got[i].second, expected[i].second, 0.00005 + 1e-9) << s.file << " hole " << i;
         }
         EXPECT_EQ(read("in/BOARD.NC1.orig"), source) << s.file;
+        // The reader other windows and jobs use gives the same holes, unrounded.
+        const drill::DrillFile file = drill::readDrillFile(platform::toPathText(samplePath(s.file)));
+        ASSERT_EQ(file.holes.size(), expected.size()) << s.file;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_NEAR(file.holes[i].x / 25.4e6, expected[i].first, 1e-9) << s.file << " hole " << i;
+            EXPECT_NEAR(file.holes[i].y / 25.4e6, expected[i].second, 1e-9) << s.file << " hole " << i;
+        }
     }
 }
 
 // A header that never states its units (Cadence Allegro writes none) is refused at its first hole.
 TEST_F(DrillTest, RealSampleWithoutUnitsIsRefused) {
-    const std::string source = readBytes(fs::path(FLASHKIT_SAMPLES) / "drill" / "allegro-excerpt.drl");
+    const std::string source = readBytes(samplePath("allegro-excerpt.drl"));
     write("in/BOARD.NC1", source);
     auto r = run();
     EXPECT_EQ(r.status, 1);
