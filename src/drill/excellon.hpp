@@ -129,6 +129,7 @@ class ExcellonReader {
 
 // The zeros a file omits where its header names none, read from its numbers (Unstated when every number is
 // complete). Throws ExcellonError when the numbers do not tell or contradict each other, and FileError.
+Zeros zerosShown(const ZeroSurvey& survey);
 Zeros zerosShownByNumbers(std::string_view pathText);
 
 // The whole file: its format, tools and holes. Throws ExcellonError and platform::FileError.

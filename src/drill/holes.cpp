@@ -140,14 +140,7 @@ Zeros ExcellonReader::shortNumberZeros(std::string_view line, std::string_view d
     return Zeros::Trailing;
 }
 
-Zeros zerosShownByNumbers(std::string_view pathText) {
-    platform::LineReader lines(pathText);
-    ExcellonReader reader;
-    reader.surveyZeros();
-    std::string_view text;
-    while (lines.next(text))
-        reader.read(text);
-    const ZeroSurvey& s = reader.survey();
+Zeros zerosShown(const ZeroSurvey& s) {
     if (s.leadingOmittedLine && s.trailingOmittedLine) {
         const bool leadingFirst = s.leadingOmittedLine < s.trailingOmittedLine;
         throw ExcellonError(std::max(s.leadingOmittedLine, s.trailingOmittedLine),
@@ -163,6 +156,16 @@ Zeros zerosShownByNumbers(std::string_view pathText) {
     if (s.firstShortLine)
         throw ExcellonError(s.firstShortLine, s.firstShortText, s.firstShortExpected);
     return Zeros::Unstated;
+}
+
+Zeros zerosShownByNumbers(std::string_view pathText) {
+    platform::LineReader lines(pathText);
+    ExcellonReader reader;
+    reader.surveyZeros();
+    std::string_view text;
+    while (lines.next(text))
+        reader.read(text);
+    return zerosShown(reader.survey());
 }
 
 DrillFile readDrillFile(std::string_view pathText) {

@@ -86,49 +86,69 @@ app::JobResult showAdvice(app::MessageLog& log, const std::string& found) {
     return app::JobResult::Stopped;
 }
 
-app::JobResult translate(const Paths& paths, app::MessageLog& log) {
-    Outputs outputs{.preferred = platform::AtomicWriter(paths.source()),
-                    .outputCopy = {},
-                    .nc2 = platform::AtomicWriter(paths.derived(2)),
-                    .nc3 = platform::AtomicWriter(paths.derived(3)),
-                    .nc4 = platform::AtomicWriter(paths.derived(4)),
-                    .nc5 = platform::AtomicWriter(paths.derived(5))};
-    const bool copyOut = paths.out != paths.in;
-    if (copyOut)
-        outputs.outputCopy.emplace(paths.derived(1));
-    Translation t;
-    try {
-        t = translateDrillFile(paths.source(), outputs);
-    } catch (const ExcellonError& e) {
-        if (!e.unsettled) {
-            progress(log, refusal(e));
-            return app::JobResult::Stopped;
-        }
+app::JobResult refuse(const ExcellonError& e, app::MessageLog& log) {
+    if (e.unsettled)
         return showAdvice(log,
                           "NC1 line " + std::to_string(e.line) + " [" + e.text +
                               "] is a hole, but no units line (INCH, METRIC, M71 or M72) stands before it.");
-    }
-    if (!t.unitsFound)
-        return showAdvice(log, "NC1 holds no units line (INCH, METRIC, M71 or M72).");
-    reportTranslation(t, paths, log);
-    announceDerivedFiles(log);
-    std::vector<platform::AtomicWriter*> targets{&outputs.nc2, &outputs.nc3, &outputs.nc4, &outputs.nc5};
-    // The file as it came is kept beside its preferred form; an NC1 used as is is neither copied nor
-    // replaced.
+    progress(log, refusal(e));
+    return app::JobResult::Stopped;
+}
+
+// The outputs of a translation; an NC1 used as is is neither replaced nor backed up, and its copy in the
+// output path keeps its bytes.
+struct JobOutputs {
+    Outputs files;
     std::optional<platform::AtomicWriter> backup, asIsCopy;
-    if (!t.alreadyPreferred) {
+
+    JobOutputs(const Paths& paths, bool alreadyPreferred)
+        : files{.preferred = {},
+                .outputCopy = {},
+                .nc2 = platform::AtomicWriter(paths.derived(2)),
+                .nc3 = platform::AtomicWriter(paths.derived(3)),
+                .nc4 = platform::AtomicWriter(paths.derived(4)),
+                .nc5 = platform::AtomicWriter(paths.derived(5))} {
+        const bool copyOut = paths.out != paths.in;
+        if (alreadyPreferred) {
+            if (copyOut) {
+                asIsCopy.emplace(paths.derived(1));
+                platform::copyInto(*asIsCopy, paths.source());
+            }
+            return;
+        }
         backup.emplace(paths.backup());
         platform::copyInto(*backup, paths.source());
-        targets.insert(targets.begin(), {&*backup, &outputs.preferred});
+        files.preferred.emplace(paths.source());
+        if (copyOut)
+            files.outputCopy.emplace(paths.derived(1));
     }
-    if (copyOut && t.alreadyPreferred) {
-        asIsCopy.emplace(paths.derived(1));
-        platform::copyInto(*asIsCopy, paths.source());
-        targets.push_back(&*asIsCopy);
-    } else if (copyOut) {
-        targets.push_back(&*outputs.outputCopy);
+
+    std::vector<platform::AtomicWriter*> all() {
+        std::vector<platform::AtomicWriter*> targets;
+        for (auto* output : {&backup, &files.preferred, &files.outputCopy, &asIsCopy})
+            if (*output)
+                targets.push_back(&**output);
+        for (auto* output : {&files.nc2, &files.nc3, &files.nc4, &files.nc5})
+            targets.push_back(output);
+        return targets;
     }
-    app::commitOutputs(targets);
+};
+
+app::JobResult translate(const Paths& paths, app::MessageLog& log) {
+    Translation t;
+    std::optional<JobOutputs> outputs;
+    try {
+        const Translation survey = surveyDrillFile(paths.source());
+        if (!survey.unitsFound)
+            return showAdvice(log, "NC1 holds no units line (INCH, METRIC, M71 or M72).");
+        outputs.emplace(paths, survey.alreadyPreferred);
+        t = translateDrillFile(paths.source(), survey, outputs->files);
+    } catch (const ExcellonError& e) {
+        return refuse(e, log);
+    }
+    reportTranslation(t, paths, log);
+    announceDerivedFiles(log);
+    app::commitOutputs(outputs->all());
     log.append("NC Drill format translatiion is complete!");
     log.refresh();
     return app::JobResult::Completed;

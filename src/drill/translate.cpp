@@ -12,12 +12,16 @@ using Kind = DrillLine::Kind;
 
 class Pass {
   public:
-    Pass(const std::string& firstTwo, Zeros shown, Outputs& outputs) : outputs_(outputs) {
-        reader_.assumeZeros(shown);
+    // Without outputs the pass surveys: it reads every line and notes the zeros the numbers omit.
+    Pass(const std::string& firstTwo, Zeros shown, Outputs* outputs) : outputs_(outputs) {
+        if (outputs)
+            reader_.assumeZeros(shown);
+        else
+            reader_.surveyZeros();
         result_.zerosShown = shown;
         const std::string key = util::lower(firstTwo);
         keepsHeader_ = key == "m48inch";
-        result_.tangoDialect = keepsHeader_ || key == "m48inch,lz" || key == "m48inch,tz";
+        result_.tangoDialect = key == "m48inch,lz" || key == "m48inch,tz";
         result_.alreadyPreferred = keepsHeader_;
         if (!keepsHeader_) {
             emit("M48");  // start of header
@@ -52,16 +56,21 @@ class Pass {
         result_.format = reader_.format();
         result_.unitsFound = reader_.unitsKnown();
         if (result_.format.units != Units::Inch || result_.format.integerDigits != 2 ||
-            result_.format.decimalDigits != 4)
+            result_.format.decimalDigits != 4 || result_.rounded)
             result_.tangoDialect = false;
+        if (!outputs_)
+            result_.zerosShown = zerosShown(reader_.survey());
         return result_;
     }
 
   private:
     void emit(std::string_view text) {
-        outputs_.preferred.writeLine(text);
-        if (outputs_.outputCopy)
-            outputs_.outputCopy->writeLine(text);
+        if (!outputs_)
+            return;
+        if (outputs_->preferred)
+            outputs_->preferred->writeLine(text);
+        if (outputs_->outputCopy)
+            outputs_->outputCopy->writeLine(text);
         derived(text);
     }
     void changed() { result_.alreadyPreferred = false; }
@@ -101,23 +110,23 @@ class Pass {
     void derived(std::string_view text) {
         ++number_;
         if (number_ <= 2 || !isCoordinateLine(text)) {
-            for (auto* out : {&outputs_.nc2, &outputs_.nc3, &outputs_.nc4})
+            for (auto* out : {&outputs_->nc2, &outputs_->nc3, &outputs_->nc4})
                 out->writeLine(text);
-            outputs_.nc5.writeLine(number_ == 2 ? std::string_view("INCH,LZ") : text);
+            outputs_->nc5.writeLine(number_ == 2 ? std::string_view("INCH,LZ") : text);
             return;
         }
         const size_t most = text.size();
-        outputs_.nc2.writeLineWith(most, [&](char* out) { return writeFiveDigits(out, text); });
-        outputs_.nc3.writeLineWith(most, [&](char* out) { return writeWithoutPlus(out, text); });
-        outputs_.nc4.writeLineWith(most, [&](char* out) {
+        outputs_->nc2.writeLineWith(most, [&](char* out) { return writeFiveDigits(out, text); });
+        outputs_->nc3.writeLineWith(most, [&](char* out) { return writeWithoutPlus(out, text); });
+        outputs_->nc4.writeLineWith(most, [&](char* out) {
             char cut[maxPreferredLength];
             const size_t n = writeFiveDigits(cut, text);
             return writeWithoutPlus(out, std::string_view(cut, n));
         });
-        outputs_.nc5.writeLineWith(most, [&](char* out) { return writeTrailingSuppressed(out, text); });
+        outputs_->nc5.writeLineWith(most, [&](char* out) { return writeTrailingSuppressed(out, text); });
     }
 
-    Outputs& outputs_;
+    Outputs* outputs_;
     ExcellonReader reader_;
     Translation result_;
     bool keepsHeader_ = false;
@@ -133,16 +142,23 @@ std::string firstTwoLines(const std::string& source) {
     return first + second;
 }
 
-} // namespace
-
-Translation translateDrillFile(const std::string& source, Outputs& outputs) {
-    // Where the header names no zero suppression, a first reading of the numbers settles it (or refuses).
-    Pass pass(firstTwoLines(source), zerosShownByNumbers(source), outputs);
+Translation readAll(const std::string& source, Zeros shown, Outputs* outputs) {
+    Pass pass(firstTwoLines(source), shown, outputs);
     platform::LineReader reader(source);
     std::string_view line;
     while (reader.next(line))
         pass.line(line);
     return pass.finish();
+}
+
+} // namespace
+
+Translation surveyDrillFile(const std::string& source) {
+    return readAll(source, Zeros::Unstated, nullptr);
+}
+
+Translation translateDrillFile(const std::string& source, const Translation& survey, Outputs& outputs) {
+    return readAll(source, survey.zerosShown, &outputs);
 }
 
 } // namespace fk::drill

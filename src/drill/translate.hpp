@@ -11,7 +11,7 @@
 namespace fk::drill {
 
 struct Outputs {
-    platform::AtomicWriter preferred;                 // replaces the source when it was not preferred
+    std::optional<platform::AtomicWriter> preferred;  // replaces the source when it was not preferred
     std::optional<platform::AtomicWriter> outputCopy; // the preferred form in the output path
     platform::AtomicWriter nc2, nc3, nc4, nc5;
 };
@@ -25,8 +25,11 @@ struct Translation {
     Zeros zerosShown = Zeros::Unstated; // what the numbers omit where the header names no zeros
 };
 
-// Reads the source through the Excellon reader and writes every output line; throws ExcellonError for a
-// line that cannot be translated exactly, FileError when a file fails.
-Translation translateDrillFile(const std::string& source, Outputs& outputs);
+// A first reading of the whole source that writes nothing: whether it is already preferred, and the zeros its
+// numbers omit where the header names none. Throws ExcellonError for a line that cannot be translated
+// exactly, FileError when the file fails.
+Translation surveyDrillFile(const std::string& source);
+// The second reading, by what the survey found: every output line.
+Translation translateDrillFile(const std::string& source, const Translation& survey, Outputs& outputs);
 
 } // namespace fk::drill
