@@ -168,6 +168,10 @@ TEST_F(DrillTest, OtherToolsAreTranslatedByTheirHeader) {
          {"M48", "INCH,TZ", "T1", "X665Y23500"},
          {"M48", "INCH", "T1", "X+000665Y+023500"},
          {"Translating Leading Zero suppressed NC file to prefered format."}},
+        {"largest values",
+         {"M48", "INCH", "X99.9999Y-99.9999"},
+         {"M48", "INCH", "X+999999Y-999999"},
+         {"Translating Inch 2.4 NC file to prefered format."}},
         {"decimal y before x",
          {"M48", "INCH", "Y1.5X-.25"},
          {"M48", "INCH", "X-002500Y+015000"},
@@ -193,55 +197,35 @@ TEST_F(DrillTest, OtherToolsAreTranslatedByTheirHeader) {
 
 // What the preferred form cannot hold exactly stops the job before any file is written.
 TEST_F(DrillTest, RefusalsNameTheLineAndWriteNothing) {
-    const std::string retry = "\r\nCorrect the NC drill file and re-try.";
     struct Case {
-        std::vector<std::string> source;
-        std::string refusal;
+        std::vector<std::string> source; // the last line is refused
+        std::string expected;
     } cases[] = {
-        {{"M48", "INCH,LZ", "X1.2.5"},
-         "3 cannot be translated: [X1.2.5]\r\nExpected: at most one decimal point in a value."},
-        {{"M48", "INCH,LZ", "X1234567"},
-         "3 cannot be translated: [X1234567]\r\nExpected: at most 6 digits, as the format INCH,LZ 2.4 "
-         "holds."},
-        {{"M48", "INCH,TZ", "X12A4"},
-         "3 cannot be translated: [X12A4]\r\nExpected: a digit where \"A\" stands."},
+        {{"M48", "INCH,LZ", "X1.2.5"}, "at most one decimal point in a value"},
+        {{"M48", "INCH,LZ", "X1234567"}, "at most 6 digits, as the format INCH,LZ 2.4 holds"},
+        {{"M48", "INCH,TZ", "X12A4"}, "a digit where \"A\" stands"},
         {{"M48", "INCH", "X12345"},
-         "3 cannot be translated: [X12345]\r\nExpected: all 6 digits of the format INCH 2.4 or a decimal "
-         "point: "
-         "neither the header (LZ or TZ) nor the numbers show which zeros are left out."},
-        {{"M48", "INCH", "X0125Y1", "X1250"},
-         "4 cannot be translated: [X1250]\r\nExpected: numbers that leave out the same zeros as line 3 "
-         "[X0125Y1]."},
-        {{"M48", "METRIC", "T1", "G00X1000Y1000", "M15"},
-         "4 cannot be translated: [G00X1000Y1000]\r\nExpected: drilled holes only: routing (G00, G01, G02, "
-         "G03, M15, "
-         "M16) has no prefered form."},
-        {{"M48", "INCH,LZ", "X01Y01G85X02Y01"},
-         "3 cannot be translated: [X01Y01G85X02Y01]\r\nExpected: drilled holes only: slots (G85) have no "
-         "prefered "
-         "form."},
-        {{"M48", "INCH", "G91"},
-         "3 cannot be translated: [G91]\r\nExpected: absolute coordinates: incremental mode (G91, ICI) has "
-         "no "
-         "prefered form."},
-        {{"M48", "INCH,TZ", "X100Y100", "R4X015Y32"},
-         "4 cannot be translated: [R4X015Y32]\r\nExpected: single holes: repeat codes (R) have no prefered "
-         "form."},
-        {{"M48", "INCH", "X120.0Y1.0"},
-         "3 cannot be translated: [X120.0Y1.0]\r\nExpected: values below 100 inches, as the prefered form "
-         "holds 2.4 "
-         "digits."},
-        {{"M48", "INCH,LZ", "X+12Y+34Y+56"},
-         "3 cannot be translated: [X+12Y+34Y+56]\r\nExpected: X and Y at most once in a line."},
-        {{"M48", "INCH,LZ", "X01", "M71"},
-         "4 cannot be translated: [M71]\r\nExpected: the units of the first hole throughout the file."},
+         "all 6 digits of the format INCH 2.4 or a decimal point: neither the header (LZ or TZ) nor the "
+         "numbers "
+         "show which zeros are left out"},
+        {{"M48", "INCH", "X0125Y1", "X1250"}, "numbers that leave out the same zeros as line 3 [X0125Y1]"},
+        {{"M48", "METRIC", "T1", "G00X1000Y1000"},
+         "drilled holes only: routing (G00, G01, G02, G03, M15, M16) has no prefered form"},
+        {{"M48", "INCH,LZ", "X01Y01G85X02Y01"}, "drilled holes only: slots (G85) have no prefered form"},
+        {{"M48", "INCH", "G91"}, "absolute coordinates: incremental mode (G91, ICI) has no prefered form"},
+        {{"M48", "INCH,TZ", "X100Y100", "R4X015Y32"}, "single holes: repeat codes (R) have no prefered form"},
+        {{"M48", "INCH", "X120.0Y1.0"}, "values below 100 inches, as the prefered form holds 2.4 digits"},
+        {{"M48", "INCH,LZ", "X+12Y+34Y+56"}, "X and Y at most once in a line"},
+        {{"M48", "INCH,LZ", "X01", "M71"}, "the units of the first hole throughout the file"},
     };
     for (const auto& c : cases) {
         const std::string source = crlfLines(c.source);
         write("in/BOARD.NC1", source);
         auto r = run();
         EXPECT_EQ(r.status, 1) << source;
-        EXPECT_EQ(r.log, "Translating NC Drill formats...\r\nNC1 line " + c.refusal + retry);
+        EXPECT_EQ(r.log, "Translating NC Drill formats...\r\nNC1 line " + std::to_string(c.source.size()) +
+                             " cannot be translated: [" + c.source.back() + "]\r\nExpected: " + c.expected +
+                             ".\r\nCorrect the NC drill file and re-try.");
         EXPECT_EQ(files(), (std::map<std::string, std::string>{{"in/BOARD.NC1", source}})) << source;
     }
 }
@@ -262,6 +246,9 @@ TEST_F(DrillTest, UnsettledHeaderShowsWhatWasFoundAndTheAdvice) {
          "NC1 line 3 [X+1] is a hole, but no units line (INCH, METRIC, M71 or M72) stands before it.\r\n"},
         {crlfLines({"%", "M48", "T1C0.035", "%", "T1", "X012Y034", "INCH,LZ"}),
          "NC1 line 6 [X012Y034] is a hole, but no units line (INCH, METRIC, M71 or M72) stands before "
+         "it.\r\n"},
+        {readBytes(samplePath("allegro-excerpt.drl")), // Cadence Allegro states no units at all
+         "NC1 line 12 [X367600Y73100] is a hole, but no units line (INCH, METRIC, M71 or M72) stands before "
          "it.\r\n"},
         {crlfLines({"M48"}), noUnits},
         {std::string(), noUnits},
@@ -377,17 +364,6 @@ TEST_F(DrillTest, RealSamplesKeepEveryHole) {
             EXPECT_NEAR(file.holes[i].y / 25.4e6, expected[i].second, 1e-9) << s.file << " hole " << i;
         }
     }
-}
-
-// A header that never states its units (Cadence Allegro writes none) is refused at its first hole.
-TEST_F(DrillTest, RealSampleWithoutUnitsIsRefused) {
-    const std::string source = readBytes(samplePath("allegro-excerpt.drl"));
-    write("in/BOARD.NC1", source);
-    auto r = run();
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log.substr(0, r.log.find("\r\n")), "NC1 line 12 [X367600Y73100] is a hole, but no units line "
-                                                   "(INCH, METRIC, M71 or M72) stands before it.");
-    EXPECT_EQ(read("in/BOARD.NC1"), source);
 }
 
 } // namespace
