@@ -77,7 +77,6 @@ struct DrillLine {
     std::int64_t diameter = 0;
     size_t diameterAt = 0, diameterLength = 0; // where the C value stands in the line
     Axis x{}, y{};
-    bool yFirst = false;
 };
 
 // What the numbers of a file show when its header names no zero suppression: a number shorter than its

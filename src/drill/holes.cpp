@@ -60,11 +60,8 @@ DrillLine ExcellonReader::readCoordinates(std::string_view line) {
         Axis& axis = letter == 'X' ? coordinates.x : coordinates.y;
         if (axis.present)
             refuse(line, "X and Y at most once in a line");
-        if (letter == 'Y' && !coordinates.x.present)
-            coordinates.yFirst = true;
         axis = readAxis(line, at);
     }
-    coordinates.yFirst = coordinates.yFirst && coordinates.x.present;
     holesSeen_ = true;
     return coordinates;
 }
@@ -89,6 +86,8 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& at) {
     }
     if (digits.empty())
         refuse(line, std::string("digits after ") + letter);
+    if (digits.size() > maxDigits)
+        refuse(line, "at most " + std::to_string(maxDigits) + " digits in a value");
     const size_t width = static_cast<size_t>(format_.integerDigits + format_.decimalDigits);
     if (points == 0) {
         if (digits.size() > width)
@@ -100,7 +99,7 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& at) {
         if (zeros == Zeros::Leading)
             digits.append(width - digits.size(), '0');
         decimals = format_.decimalDigits;
-    } else if (decimals > maxDecimals || digits.size() > maxDigits) {
+    } else if (decimals > maxDecimals) {
         refuse(line, "at most " + std::to_string(maxDecimals) + " digits after the decimal point");
     }
     std::int64_t mantissa = 0;
