@@ -173,7 +173,7 @@ TEST_F(DrillTest, OtherToolsAreTranslatedByTheirHeader) {
          {"M48", "INCH", "X+999999Y-999999"},
          {"Translating Inch 2.4 NC file to prefered format."}},
         {"decimal y before x",
-         {"M48", "INCH", "Y1.5X-.25"},
+         {"M48", "INCH", "Y1.5X-.25 \t"},
          {"M48", "INCH", "X-002500Y+015000"},
          {"Translating Inch 2.4 NC file to prefered format."}},
         {"inch rounded",

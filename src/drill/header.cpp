@@ -49,7 +49,7 @@ bool readPattern(std::string_view pattern, DrillFormat& format) {
 DrillLine ExcellonReader::read(std::string_view line) {
     ++number_;
     if (!line.empty() && (line[0] == 'X' || line[0] == 'Y'))
-        return readCoordinates(line);
+        return readCoordinates(trimEnd(line));
     return readCommand(trimEnd(line), line);
 }
 
