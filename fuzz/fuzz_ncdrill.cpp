@@ -15,8 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int n = 1; n <= 5; ++n)
             require(fs::exists(scratch() / ("out/BOARD.NC" + std::to_string(n))));
         require(get("out/BOARD.NC1") == get("w/BOARD.NC1"));
+        // The file as it came is never lost.
+        require(get("w/BOARD.NC1") == source || get("w/BOARD.NC1.orig") == source);
     } else {
         require(get("w/BOARD.NC1") == source);
+        require(!fs::exists(scratch() / "w/BOARD.NC1.orig"));
     }
     require(!fs::exists(scratch() / "w/BOARD.NC0"));
     return 0;

@@ -1,36 +1,15 @@
 // "NC1 >> 2,3,4": dialects, the preferred form and the derived files.
 #include "drill/coordinates.hpp"
+#include "drill/excellon.hpp"
 #include "support.hpp"
+
+#include <cmath>
+#include <map>
 
 using namespace fk;
 using namespace fk::test;
 
 namespace {
-
-struct Conversion {
-    std::string in, out;
-};
-
-TEST(Coordinates, RightFill) {
-    for (const auto& c : std::vector<Conversion>{{"X+1234Y+5678", "X+123400Y+567800"},
-                                                 {"X-01", "X-010000"},
-                                                 {"Y+0125", "Y+012500"},
-                                                 {"X+1 T1", "X+100000"},
-                                                 {"Y+1 T1", "Y+100000"},
-                                                 {"X+12Y+34Y+56", "X+120000Y+340000"},
-                                                 {"X+123456789Y+5", "X+123456Y+500000"},
-                                                 {"Y+12X+34", "X+340000Y+120000"}})
-        EXPECT_EQ(drill::toPreferred(c.in, drill::Fill::Right), c.out) << c.in;
-}
-
-TEST(Coordinates, LeftFill) {
-    for (const auto& c : std::vector<Conversion>{{"X+1234Y+5678", "X+001234Y+005678"},
-                                                 {"Y-5", "Y-000005"},
-                                                 {"X+1", "X+000001"},
-                                                 {"X+12345678Y-1", "X+345678Y-000001"},
-                                                 {"Y+12X+34", "X+000034Y+000012"}})
-        EXPECT_EQ(drill::toPreferred(c.in, drill::Fill::Left), c.out) << c.in;
-}
 
 TEST(Coordinates, DerivedForms) {
     struct Case {
@@ -50,6 +29,10 @@ TEST(Coordinates, DerivedForms) {
     }
 }
 
+fs::path samplePath(const std::string& name) {
+    return fs::path(FLASHKIT_SAMPLES) / "drill" / name;
+}
+
 class DrillTest : public Scratch {
   protected:
     void SetUp() override {
@@ -60,9 +43,20 @@ class DrillTest : public Scratch {
     test::CliResult run(const std::string& out = "out") const {
         return cli({"ncdrill", "--input-path", text("in"), "--output-path", text(out), "--base", "BOARD"});
     }
-    static std::string completeLog(const std::string& dialectLine) {
-        return crlfLines({"Translating NC Drill formats...", dialectLine,
-                          "Translating NC1 to NC2 (2/4 >> 2/3).",
+    std::string backupLine() const { return "Original NC1 kept as <" + text("in") + "\\BOARD.NC1.orig>"; }
+    // Every file below in/ and out/ with its bytes.
+    std::map<std::string, std::string> files() const {
+        std::map<std::string, std::string> all;
+        for (const char* dir : {"in", "out"})
+            for (const auto& e : fs::directory_iterator(path(dir)))
+                all[std::string(dir) + "/" + e.path().filename().string()] = readBytes(e.path());
+        return all;
+    }
+    static std::string completeLog(const std::vector<std::string>& dialectLines) {
+        std::vector<std::string> lines{"Translating NC Drill formats..."};
+        lines.insert(lines.end(), dialectLines.begin(), dialectLines.end());
+        return crlfLines(lines) +
+               crlfLines({"Translating NC1 to NC2 (2/4 >> 2/3).",
                           "Translating NC1 to NC3 (2/4 >> 2/4 stripped sign).",
                           "Translating NC1 to NC4 (2/4 >> 2/3 stripped sign).",
                           "Translating NC1 to NC5 (2/4 >> 2/3 TZ suppressed [Circuit logic])."}) +
@@ -76,7 +70,7 @@ TEST_F(DrillTest, PreferredFileIsUsedAsIs) {
     write("in/BOARD.NC1", source);
     auto r = run();
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.log, completeLog("NC1 is prefered format, using as is."));
+    EXPECT_EQ(r.log, completeLog({"NC1 is prefered format, using as is."}));
     EXPECT_EQ(read("in/BOARD.NC1"), source);
     EXPECT_EQ(read("out/BOARD.NC1"), source);
     EXPECT_EQ(read("out/BOARD.NC2"), crlfLines({"M48", "INCH", "T1C0.035", "%", "X+12345Y-06543", "x+1 lower",
@@ -90,6 +84,7 @@ TEST_F(DrillTest, PreferredFileIsUsedAsIs) {
                                                 "x+1 lower", " X+1", "T2", "X+1234Y+", "Y+0001", "M30"}));
 }
 
+// Tango's suppressed dialects: exact bytes and log as before, the original kept, a user's own NC0 untouched.
 TEST_F(DrillTest, SuppressedDialectsAreConvertedInPlace) {
     struct Case {
         std::vector<std::string> header;
@@ -111,35 +106,168 @@ TEST_F(DrillTest, SuppressedDialectsAreConvertedInPlace) {
          "Y-5",
          "Y-000005",
          "Translating Leading Zero suppressed NC file to prefered format."},
+        {{"M48", "INCH,LZ"},
+         "Y+12X-01",
+         "X-010000Y+120000",
+         "Translating Trailing Zero suppressed NC file to prefered format."},
     };
     for (const auto& c : cases) {
-        write("in/BOARD.NC1", crlfLines({c.header[0], c.header[1], "T1", c.line, "M30"}));
-        write("in/BOARD.NC0", "stale");
+        const std::string source = crlfLines({c.header[0], c.header[1], "T1", c.line, "M30"});
+        write("in/BOARD.NC1", source);
+        write("in/BOARD.NC0", "mine");
         auto r = run("in");
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.log, completeLog(c.message));
+        EXPECT_EQ(r.log, completeLog({c.message}));
         EXPECT_EQ(read("in/BOARD.NC1"), crlfLines({"M48", "INCH", "T1", c.converted, "M30"}));
-        EXPECT_FALSE(exists("in/BOARD.NC0"));
-        // A second run finds the preferred form.
-        EXPECT_EQ(run("in").log, completeLog("NC1 is prefered format, using as is."));
+        EXPECT_EQ(read("in/BOARD.NC1.orig"), source);
+        EXPECT_EQ(read("in/BOARD.NC0"), "mine");
+        // A second run finds the preferred form and backs nothing up again.
+        EXPECT_EQ(run("in").log, completeLog({"NC1 is prefered format, using as is."}));
+        EXPECT_EQ(read("in/BOARD.NC1.orig"), source);
     }
 }
 
-TEST_F(DrillTest, UnrecognisedDialectShowsTheAdviceAndWritesNothing) {
+// Files of other PCB tools: header found wherever it stands, each coordinate read by the stated format.
+TEST_F(DrillTest, OtherToolsAreTranslatedByTheirHeader) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> source, preferred, log;
+    } cases[] = {
+        {"altium 2:5 lz",
+         {"%", ";Layer_Color=9474304", "M48", ";FILE_FORMAT=2:5", "inch,lz", "T1F00S00C0.0300", "%", "T01",
+          "X0252500Y-0078", "Y0052", "M30"},
+         {"M48", "INCH", ";Layer_Color=9474304", "T1F00S00C0.0300", "%", "T01", "X+025250Y-007800",
+          "Y+005200", "M30"},
+         {"Translating Inch 2.5 Trailing Zero suppressed NC file to prefered format."}},
+        {"metric tz with digits",
+         {"M48", "Metric,TZ,000.000", "M71", "T1C0.800", "%", "T1", "X12500Y-3000", "M30"},
+         {"M48", "INCH", "T1C0.0315", "%", "T1", "X+004921Y-001181", "M30"},
+         {"Translating Metric 3.3 Leading Zero suppressed NC file to prefered format.",
+          "Metric values converted to inches, rounded to 0.0001 inch."}},
+        {"metric lz default digits",
+         {"M48", "METRIC,LZ", "T1C1.0", "%", "T1", "X0125Y-003", "M30"},
+         {"M48", "INCH", "T1C0.0394", "%", "T1", "X+004921Y-001181", "M30"},
+         {"Translating Metric 3.3 Trailing Zero suppressed NC file to prefered format.",
+          "Metric values converted to inches, rounded to 0.0001 inch."}},
+        {"eagle m72",
+         {"%", "M48", "M72", "T01C0.0240", "%", "T01", "X040944Y019842", "M30"},
+         {"M48", "INCH", "T01C0.0240", "%", "T01", "X+040944Y+019842", "M30"},
+         {"Translating Inch 2.4 NC file to prefered format."}},
+        {"kicad decimal metric",
+         {"M48", "; FORMAT={-:-/ absolute / metric / decimal}", "FMAT,2", "METRIC", "T1C0.300", "%", "G90",
+          "G05", "T1", "X-84.587Y31.494", "M30"},
+         {"M48", "INCH", "FMAT,2", "T1C0.0118", "%", "G90", "G05", "T1", "X-033302Y+012399", "M30"},
+         {"Translating Metric 3.3 NC file to prefered format.",
+          "Metric values converted to inches, rounded to 0.0001 inch."}},
+        {"eagle m72 short numbers",
+         {"%", "M48", "M72", "T01C0.0200", "%", "T01", "X18333Y8500", "Y0"},
+         {"M48", "INCH", "T01C0.0200", "%", "T01", "X+018333Y+008500", "Y+000000"},
+         {"Translating Leading Zero suppressed NC file to prefered format.",
+          "No zero suppression stated in the header: the numbers leave out leading zeros."}},
+        {"unsigned inch tz",
+         {"M48", "INCH,TZ", "T1", "X665Y23500"},
+         {"M48", "INCH", "T1", "X+000665Y+023500"},
+         {"Translating Leading Zero suppressed NC file to prefered format."}},
+        {"header among other lines",
+         {"", "; by hand", "G90", "M48", "ICI,OFF", "inch,tz,00.0000", "T1C0.035", "M95", "T1", "X5Y-25"},
+         {"M48", "INCH", "", "; by hand", "G90", "ICI,OFF", "T1C0.035", "M95", "T1", "X+000005Y-000025"},
+         {"Translating Leading Zero suppressed NC file to prefered format."}},
+        {"metric digit pattern without zeros",
+         {"M48", "METRIC,0000.00", "X012345Y-000100"},
+         {"M48", "INCH", "X+048602Y-000394"},
+         {"Translating Metric 4.2 NC file to prefered format.",
+          "Metric values converted to inches, rounded to 0.0001 inch."}},
+        {"largest values",
+         {"M48", "INCH", "X99.9999Y-99.9999"},
+         {"M48", "INCH", "X+999999Y-999999"},
+         {"Translating Inch 2.4 NC file to prefered format."}},
+        {"decimal y before x",
+         {"M48", "INCH", "Y1.5X-.25 \t"},
+         {"M48", "INCH", "X-002500Y+015000"},
+         {"Translating Inch 2.4 NC file to prefered format."}},
+        {"inch rounded",
+         {"M48", ";FILE_FORMAT=2:5", "INCH,LZ", "X0000125Y0000135"},
+         {"M48", "INCH", "X+000012Y+000014"},
+         {"Translating Inch 2.5 Trailing Zero suppressed NC file to prefered format.",
+          "Inch values rounded to 0.0001 inch."}},
+    };
+    for (const auto& c : cases) {
+        write("in/BOARD.NC1", crlfLines(c.source));
+        std::vector<std::string> log = c.log;
+        log.push_back(backupLine());
+        auto r = run();
+        EXPECT_EQ(r.status, 0) << c.name;
+        EXPECT_EQ(r.log, completeLog(log)) << c.name;
+        EXPECT_EQ(read("in/BOARD.NC1"), crlfLines(c.preferred)) << c.name;
+        EXPECT_EQ(read("out/BOARD.NC1"), crlfLines(c.preferred)) << c.name;
+        EXPECT_EQ(read("in/BOARD.NC1.orig"), crlfLines(c.source)) << c.name;
+    }
+}
+
+// What the preferred form cannot hold exactly stops the job before any file is written.
+TEST_F(DrillTest, RefusalsNameTheLineAndWriteNothing) {
+    struct Case {
+        std::vector<std::string> source; // the last line is refused
+        std::string expected;
+    } cases[] = {
+        {{"M48", "INCH,LZ", "X1.2.5"}, "at most one decimal point in a value"},
+        {{"M48", "INCH,LZ", "X1234567"}, "at most 6 digits, as the format INCH,LZ 2.4 holds"},
+        {{"M48", "INCH,TZ", "X12A4"}, "a digit where \"A\" stands"},
+        {{"M48", "INCH", "X12345"},
+         "all 6 digits of the format INCH 2.4 or a decimal point: neither the header (LZ or TZ) nor the "
+         "numbers "
+         "show which zeros are left out"},
+        {{"M48", "INCH", "X0125Y1", "X1250"}, "numbers that leave out the same zeros as line 3 [X0125Y1]"},
+        {{"M48", "METRIC", "T1", "G00X1000Y1000"},
+         "drilled holes only: routing (G00, G01, G02, G03, M15, M16) has no prefered form"},
+        {{"M48", "INCH,LZ", "X01Y01G85X02Y01"}, "drilled holes only: slots (G85) have no prefered form"},
+        {{"M48", "INCH", "G91"}, "absolute coordinates: incremental mode (G91, ICI) has no prefered form"},
+        {{"M48", "INCH,TZ", "X100Y100", "R4X015Y32"}, "single holes: repeat codes (R) have no prefered form"},
+        {{"M48", "INCH", "X120.0Y1.0"}, "values below 100 inches, as the prefered form holds 2.4 digits"},
+        {{"M48", "INCH,LZ", "X+12Y+34Y+56"}, "X and Y at most once in a line"},
+        {{"M48", "INCH,LZ", "X01", "M71"}, "the units of the first hole throughout the file"},
+    };
+    for (const auto& c : cases) {
+        const std::string source = crlfLines(c.source);
+        write("in/BOARD.NC1", source);
+        auto r = run();
+        EXPECT_EQ(r.status, 1) << source;
+        EXPECT_EQ(r.log, "Translating NC Drill formats...\r\nNC1 line " + std::to_string(c.source.size()) +
+                             " cannot be translated: [" + c.source.back() + "]\r\nExpected: " + c.expected +
+                             ".\r\nCorrect the NC drill file and re-try.");
+        EXPECT_EQ(files(), (std::map<std::string, std::string>{{"in/BOARD.NC1", source}})) << source;
+    }
+}
+
+// A header that settles no units gets the advice, after a line saying what was found.
+TEST_F(DrillTest, UnsettledHeaderShowsWhatWasFoundAndTheAdvice) {
     const std::string advice =
         "The NC drill data is not in a recognized format!\r\n"
         "Set Tango's Output-CAM Language to:\tUnits [Inches]\r\n"
         "\t\t\t\tFormat [5.3]\r\n\t\t\t\tUnits [Inches]\r\n\t\t\t\tCode [Ascii none]\r\n"
         "\t\t\t\tZero Suppression [None]\r\n"
         "Re-generate the NC Drill file and then try to process again.";
-    for (const auto& source : {crlfLines({"M48", "INCH, LZ", "X+1"}), crlfLines({"M48", "METRIC", "X+1"}),
-                               crlfLines({"M48 ", "INCH"}), crlfLines({"M48"}), std::string()}) {
-        write("in/BOARD.NC1", source);
+    const std::string noUnits = "NC1 holds no units line (INCH, METRIC, M71 or M72).\r\n";
+    struct Case {
+        std::string source, found;
+    } cases[] = {
+        {crlfLines({"M48", "INCH, LZ", "X+1"}),
+         "NC1 line 3 [X+1] is a hole, but no units line (INCH, METRIC, M71 or M72) stands before it.\r\n"},
+        {crlfLines({"%", "M48", "T1C0.035", "%", "T1", "X012Y034", "INCH,LZ"}),
+         "NC1 line 6 [X012Y034] is a hole, but no units line (INCH, METRIC, M71 or M72) stands before "
+         "it.\r\n"},
+        {readBytes(samplePath("allegro-excerpt.drl")), // Cadence Allegro states no units at all
+         "NC1 line 12 [X367600Y73100] is a hole, but no units line (INCH, METRIC, M71 or M72) stands before "
+         "it.\r\n"},
+        {crlfLines({"M48"}), noUnits},
+        {std::string(), noUnits},
+    };
+    for (const auto& c : cases) {
+        write("in/BOARD.NC1", c.source);
         auto r = run();
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.log, advice);
-        EXPECT_EQ(read("in/BOARD.NC1"), source);
-        EXPECT_TRUE(fs::is_empty(path("out")));
+        EXPECT_EQ(r.log, c.found + advice);
+        EXPECT_EQ(files(), (std::map<std::string, std::string>{{"in/BOARD.NC1", c.source}}));
     }
 }
 
@@ -168,6 +296,83 @@ TEST_F(DrillTest, FailedDerivedFileKeepsTheOldOne) {
     EXPECT_EQ(r.log.substr(r.log.rfind("Could")),
               "Could not write the file:\r\n<" + text("out") + "\\BOARD.NC3>\r\nThe file is read-only.");
     EXPECT_EQ(read("out/BOARD.NC3"), "old");
+}
+
+// Drill files of other PCB tools (tests/samples/drill/README.md), read here by the format a reader of the
+// header names, independently of the program: each hole of the preferred form lies within 0.00005 inch.
+TEST_F(DrillTest, RealSamplesKeepEveryHole) {
+    struct Sample {
+        const char* file;
+        double unitsPerInch; // 1 for inch, 25.4 for millimetres
+        int decimals;        // of a number without decimal point
+        bool readFromLeft;   // leading zeros kept (LZ): the digits fill from the left
+        int width;           // all digits of the format
+    } samples[] = {
+        {"kicad9-metric-decimal.drl", 25.4, 3, false, 6},
+        {"kicad6-metric-npth.drl", 25.4, 3, false, 6},
+        {"kicad-inch-tz-decimal.drl", 1, 4, false, 6},
+        {"kicad-inch-decimal-dht22.drl", 1, 4, false, 6},
+        {"eagle-arduino-uno.drd", 1, 4, false, 6},
+        {"m72-inch-tz-core.txt", 1, 4, false, 6},
+        {"m72-lilytiny.xln", 1, 4, false, 6},
+        {"altium-pic18f14k50.txt", 1, 4, true, 6},
+    };
+    using Holes = std::vector<std::pair<double, double>>;
+    // Absolute positions in inches of every coordinate line: an axis left out keeps its last value.
+    auto holes = [](const std::string& bytes, const Sample& s, bool preferred) {
+        Holes found;
+        double x = 0, y = 0;
+        std::istringstream in(bytes);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (line.empty() || (line[0] != 'X' && line[0] != 'Y'))
+                continue;
+            for (size_t at = 0; at < line.size();) {
+                const char letter = line[at];
+                const size_t end = line.find_first_of("XY", at + 1);
+                std::string number = line.substr(at + 1, end - at - 1);
+                double value = 0;
+                if (preferred) {
+                    value = std::stoi(number) / 10000.0;
+                } else if (number.find('.') != std::string::npos) {
+                    value = std::stod(number) / s.unitsPerInch;
+                } else {
+                    const bool negative = number[0] == '-';
+                    std::string digits = number.substr(number[0] == '-' || number[0] == '+');
+                    if (s.readFromLeft)
+                        digits.resize(s.width, '0');
+                    value =
+                        (negative ? -1 : 1) * std::stod(digits) / std::pow(10, s.decimals) / s.unitsPerInch;
+                }
+                (letter == 'X' ? x : y) = value;
+                at = end == std::string::npos ? line.size() : end;
+            }
+            found.emplace_back(x, y);
+        }
+        return found;
+    };
+    for (const auto& s : samples) {
+        const std::string source = readBytes(samplePath(s.file));
+        write("in/BOARD.NC1", source);
+        auto r = run();
+        ASSERT_EQ(r.status, 0) << s.file << "\n" << r.log;
+        const Holes expected = holes(source, s, false), got = holes(read("in/BOARD.NC1"), s, true);
+        ASSERT_GE(expected.size(), 2u) << s.file;
+        ASSERT_EQ(got.size(), expected.size()) << s.file;
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_NEAR(got[i].first, expected[i].first, 0.00005 + 1e-9) << s.file << " hole " << i;
+            EXPECT_NEAR(got[i].second, expected[i].second, 0.00005 + 1e-9) << s.file << " hole " << i;
+        }
+        EXPECT_EQ(read("in/BOARD.NC1.orig"), source) << s.file;
+        // The reader other windows and jobs use gives the same holes, unrounded.
+        const drill::DrillFile file = drill::readDrillFile(platform::toPathText(samplePath(s.file)));
+        ASSERT_EQ(file.holes.size(), expected.size()) << s.file;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_NEAR(file.holes[i].x / 25.4e6, expected[i].first, 1e-9) << s.file << " hole " << i;
+            EXPECT_NEAR(file.holes[i].y / 25.4e6, expected[i].second, 1e-9) << s.file << " hole " << i;
+        }
+    }
 }
 
 } // namespace

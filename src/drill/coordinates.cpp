@@ -7,73 +7,32 @@
 
 namespace fk::drill {
 
-namespace {
-
-constexpr auto npos = std::string_view::npos;
-
-std::string_view upToFirstBlank(std::string_view text) {
-    return text.substr(0, text.find(' '));
-}
-
-// One coordinate of the preferred form: letter, sign and six digits.
-size_t writeCoordinate(char* out, std::string_view text, Fill fill) {
-    if (fill == Fill::Right) {
-        // The text followed by "000000", cut to 8 characters.
-        size_t n = std::min<size_t>(text.size(), 8);
-        std::memcpy(out, text.data(), n);
-        size_t total = std::min<size_t>(text.size() + 6, 8);
-        std::memset(out + n, '0', total - n);
-        return total;
-    }
-    // Letter and sign, then the last six characters of "000000" followed by characters 3 to 10.
-    size_t n = std::min<size_t>(text.size(), 2);
-    std::memcpy(out, text.data(), n);
-    std::string_view digits = text.size() > 2 ? text.substr(2, 8) : std::string_view();
-    if (digits.size() >= 6) {
-        std::memcpy(out + n, digits.data() + digits.size() - 6, 6);
-    } else {
-        std::memset(out + n, '0', 6 - digits.size());
-        if (!digits.empty()) // an empty view may have no data at all
-            std::memcpy(out + n + 6 - digits.size(), digits.data(), digits.size());
-    }
-    return n + 6;
-}
-
-} // namespace
-
 bool isCoordinateLine(std::string_view line) {
     return !line.empty() && (line[0] == 'X' || line[0] == 'Y');
 }
 
-size_t writePreferred(char* out, std::string_view line, Fill fill) {
-    const size_t xAt = line.find('X');
-    const size_t yAt = line.find('Y');
-    const bool right = fill == Fill::Right;
-    if (line[0] == 'Y' && xAt != npos) {
-        // Y given before X: each coordinate is cut at the other's letter, and X is written first.
-        std::string_view y = line.substr(0, xAt);
-        std::string_view x = line.substr(xAt);
-        size_t n = writeCoordinate(out, right ? upToFirstBlank(x) : x, fill);
-        return n + writeCoordinate(out + n, right ? upToFirstBlank(y) : y, fill);
-    }
-    size_t n = 0;
-    if (line[0] == 'X') {
-        std::string_view x = yAt != npos ? line.substr(0, yAt) : (right ? upToFirstBlank(line) : line);
-        n += writeCoordinate(out, x, fill);
-    }
-    if (yAt == 0) {
-        n += writeCoordinate(out + n, right ? upToFirstBlank(line) : line, fill);
-    } else if (yAt != npos) {
-        // "Y", then the text after the first "Y" up to the next "Y" or the end of the line.
-        size_t next = line.find('Y', yAt + 1);
-        n += writeCoordinate(out + n, line.substr(yAt, next == npos ? npos : next - yAt), fill);
-    }
-    return n;
+std::int64_t preferredSteps(std::int64_t nanometres) {
+    const bool negative = nanometres < 0;
+    const std::int64_t n = negative ? -nanometres : nanometres;
+    std::int64_t steps = n / nanometresPerStep;
+    const std::int64_t twice = 2 * (n % nanometresPerStep);
+    if (twice > nanometresPerStep || (twice == nanometresPerStep && steps % 2 == 1))
+        ++steps;
+    return negative ? -steps : steps;
 }
 
-std::string toPreferred(const std::string& line, Fill fill) {
-    char out[maxPreferredLength];
-    return std::string(out, writePreferred(out, line, fill));
+size_t writePreferredCoordinate(char* out, char letter, char sign, std::int64_t steps) {
+    out[0] = letter;
+    out[1] = steps < 0 ? '-' : sign == '-' ? '-' : '+';
+    std::int64_t rest = steps < 0 ? -steps : steps;
+    for (int i = 7; i >= 2; --i, rest /= 10)
+        out[i] = static_cast<char>('0' + rest % 10);
+    return 8;
+}
+
+std::string inchText(std::int64_t steps) {
+    std::string decimals = std::to_string(steps % 10000);
+    return std::to_string(steps / 10000) + "." + std::string(4 - decimals.size(), '0') + decimals;
 }
 
 namespace {

@@ -1,18 +1,24 @@
 // Coordinate line rules of the NC drill dialects and of the derived drill files.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace fk::drill {
 
-enum class Fill { Right, Left }; // right: trailing zeros were suppressed; left: leading zeros were
-
 bool isCoordinateLine(std::string_view line);
-// A coordinate line in the preferred form: letter, sign and six digits per coordinate, X before Y.
+
+// The preferred form: a letter, a sign and exactly six digits (2.4 inch) per coordinate, X before Y.
 inline constexpr size_t maxPreferredLength = 16;
-size_t writePreferred(char* out, std::string_view line, Fill fill);
-std::string toPreferred(const std::string& line, Fill fill);
+inline constexpr std::int64_t nanometresPerStep = 2540; // 0.0001 inch
+inline constexpr std::int64_t largestPreferredValue = 999999;
+// A length in steps of 0.0001 inch, rounded to nearest, halves to even.
+std::int64_t preferredSteps(std::int64_t nanometres);
+// One coordinate: letter, sign ("+" unless negative or written "-") and six digits; returns 8.
+size_t writePreferredCoordinate(char* out, char letter, char sign, std::int64_t steps);
+// A diameter in inches with four decimals ("0.0315").
+std::string inchText(std::int64_t steps);
 
 // The derived forms of a preferred coordinate line, written to `out` (room for line.size() characters);
 // each returns the number of characters written.

@@ -1,13 +1,15 @@
-// "NC1 >> 2,3,4": recognise the dialect, bring the drill file into the preferred form in place, then write
-// the four derived files.
+// "NC1 >> 2,3,4": read the drill file by the format its header states, bring it into the preferred form in
+// place (keeping the file as it came), then write the four derived files.
 #include "drill/ncdrill.hpp"
 
+#include "app/commit.hpp"
 #include "app/runner.hpp"
-#include "drill/coordinates.hpp"
+#include "drill/translate.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
 #include <optional>
+#include <vector>
 
 namespace fk::drill {
 
@@ -18,7 +20,7 @@ const std::string crlf(util::crlf);
 struct Paths {
     std::string in, out, base;
     std::string source() const { return in + "\\" + base + ".NC1"; }
-    std::string transient() const { return in + "\\" + base + ".NC0"; }
+    std::string backup() const { return in + "\\" + base + ".NC1.orig"; }
     std::string derived(int n) const { return out + "\\" + base + ".NC" + std::to_string(n); }
 };
 
@@ -35,52 +37,6 @@ std::string adviceBlock() {
            "Re-generate the NC Drill file and then try to process again.";
 }
 
-std::string dialectKey(const std::string& path) {
-    platform::LineReader reader(path);
-    std::string first, second;
-    reader.next(first);
-    reader.next(second);
-    return util::lower(first + second);
-}
-
-// The four derived files, written line by line from the preferred form in one pass.
-class DerivedFiles {
-  public:
-    explicit DerivedFiles(const Paths& paths)
-        : nc2_(paths.derived(2)), nc3_(paths.derived(3)), nc4_(paths.derived(4)), nc5_(paths.derived(5)) {}
-
-    void line(std::string_view text, long number) {
-        if (number <= 2 || !isCoordinateLine(text)) {
-            for (auto* out : {&nc2_, &nc3_, &nc4_})
-                out->writeLine(text);
-            nc5_.writeLine(number == 2 ? std::string_view("INCH,LZ") : text);
-            return;
-        }
-        const size_t most = text.size();
-        nc2_.writeLineWith(most, [&](char* out) { return writeFiveDigits(out, text); });
-        nc3_.writeLineWith(most, [&](char* out) { return writeWithoutPlus(out, text); });
-        nc4_.writeLineWith(most, [&](char* out) {
-            cut_.resize(most);
-            cut_.resize(writeFiveDigits(cut_.data(), text));
-            return writeWithoutPlus(out, cut_);
-        });
-        nc5_.writeLineWith(most, [&](char* out) { return writeTrailingSuppressed(out, text); });
-    }
-
-    void finish() {
-        for (auto* out : {&nc2_, &nc3_, &nc4_, &nc5_})
-            out->finish();
-    }
-    void commit() {
-        for (auto* out : {&nc2_, &nc3_, &nc4_, &nc5_})
-            out->commit();
-    }
-
-  private:
-    platform::AtomicWriter nc2_, nc3_, nc4_, nc5_;
-    std::string cut_;
-};
-
 void announceDerivedFiles(app::MessageLog& log) {
     progress(log, "Translating NC1 to NC2 (2/4 >> 2/3).");
     progress(log, "Translating NC1 to NC3 (2/4 >> 2/4 stripped sign).");
@@ -88,58 +44,112 @@ void announceDerivedFiles(app::MessageLog& log) {
     progress(log, "Translating NC1 to NC5 (2/4 >> 2/3 TZ suppressed [Circuit logic]).");
 }
 
-// One pass over the source: when a fill is given, the preferred form goes to the transient NC0 as well.
-void translateLines(const Paths& paths, std::optional<Fill> fill, app::MessageLog& log) {
-    std::optional<platform::AtomicWriter> preferred;
-    if (fill)
-        preferred.emplace(paths.transient());
-    announceDerivedFiles(log);
-    DerivedFiles derived(paths);
-    {
-        // The source is closed before anything replaces it (Windows refuses to replace an open file).
-        platform::LineReader reader(paths.source());
-        std::string_view line;
-        char converted[maxPreferredLength];
-        for (long number = 1; reader.next(line); ++number) {
-            if (fill) {
-                if (number <= 2)
-                    line = number == 1 ? "M48" : "INCH";
-                else if (isCoordinateLine(line))
-                    line = std::string_view(converted, writePreferred(converted, line, *fill));
-                preferred->writeLine(line);
-            }
-            derived.line(line, number);
-        }
-    }
-    derived.finish();
-    if (preferred) {
-        preferred->commit();
-        // The rename replaces the source in one step: there is never a moment without a drill file.
-        platform::renameFile(paths.transient(), paths.source());
-    }
-    derived.commit();
+// "Trailing Zero suppressed", "Metric 3.3 Leading Zero suppressed", "Inch 2.4": what the header stated.
+std::string formatDescription(const DrillFormat& f) {
+    std::string words;
+    if (f.units != Units::Inch || f.integerDigits != 2 || f.decimalDigits != 4 || f.zeros == Zeros::Unstated)
+        words = (f.units == Units::Inch ? "Inch " : "Metric ") + std::to_string(f.integerDigits) + "." +
+                std::to_string(f.decimalDigits);
+    if (f.zeros != Zeros::Unstated)
+        words += std::string(words.empty() ? "" : " ") +
+                 (f.zeros == Zeros::Leading ? "Trailing Zero suppressed" : "Leading Zero suppressed");
+    return words;
 }
 
-app::JobResult translate(const app::JobContext& context, const Paths& paths) {
-    auto& log = context.log();
-    const std::string key = dialectKey(paths.source());
-    std::optional<Fill> fill;
-    if (key == "m48inch") {
+void reportTranslation(const Translation& t, const Paths& paths, app::MessageLog& log) {
+    if (t.alreadyPreferred) {
         log.append("NC1 is prefered format, using as is.");
-    } else if (key == "m48inch,lz") {
-        progress(log, "Translating Trailing Zero suppressed NC file to prefered format.");
-        fill = Fill::Right;
-    } else if (key == "m48inch,tz") {
-        progress(log, "Translating Leading Zero suppressed NC file to prefered format.");
-        fill = Fill::Left;
-    } else {
-        log.show(adviceBlock());
-        log.refresh();
-        return app::JobResult::Stopped;
+        return;
     }
-    translateLines(paths, fill, log);
-    if (paths.out != paths.in)
-        platform::copyFile(paths.source(), paths.derived(1));
+    DrillFormat stated = t.format;
+    if (stated.zeros == Zeros::Unstated)
+        stated.zeros = t.zerosShown;
+    progress(log, "Translating " + formatDescription(stated) + " NC file to prefered format.");
+    if (t.format.zeros == Zeros::Unstated && t.zerosShown != Zeros::Unstated)
+        log.append("No zero suppression stated in the header: the numbers leave out " +
+                   std::string(t.zerosShown == Zeros::Trailing ? "leading" : "trailing") + " zeros.");
+    if (t.format.units == Units::Metric)
+        log.append("Metric values converted to inches, rounded to 0.0001 inch.");
+    else if (t.rounded)
+        log.append("Inch values rounded to 0.0001 inch.");
+    if (!t.tangoDialect)
+        log.append("Original NC1 kept as <" + paths.backup() + ">");
+}
+
+std::string refusal(const ExcellonError& e) {
+    return "NC1 line " + std::to_string(e.line) + " cannot be translated: [" + e.text + "]" + crlf +
+           "Expected: " + e.expected + "." + crlf + "Correct the NC drill file and re-try.";
+}
+
+app::JobResult showAdvice(app::MessageLog& log, const std::string& found) {
+    log.show(found + crlf + adviceBlock());
+    log.refresh();
+    return app::JobResult::Stopped;
+}
+
+app::JobResult refuse(const ExcellonError& e, app::MessageLog& log) {
+    if (e.unsettled)
+        return showAdvice(log,
+                          "NC1 line " + std::to_string(e.line) + " [" + e.text +
+                              "] is a hole, but no units line (INCH, METRIC, M71 or M72) stands before it.");
+    progress(log, refusal(e));
+    return app::JobResult::Stopped;
+}
+
+// The outputs of a translation; an NC1 used as is is neither replaced nor backed up, and its copy in the
+// output path keeps its bytes.
+struct JobOutputs {
+    Outputs files;
+    std::optional<platform::AtomicWriter> backup, asIsCopy;
+
+    JobOutputs(const Paths& paths, bool alreadyPreferred)
+        : files{.preferred = {},
+                .outputCopy = {},
+                .nc2 = platform::AtomicWriter(paths.derived(2)),
+                .nc3 = platform::AtomicWriter(paths.derived(3)),
+                .nc4 = platform::AtomicWriter(paths.derived(4)),
+                .nc5 = platform::AtomicWriter(paths.derived(5))} {
+        const bool copyOut = paths.out != paths.in;
+        if (alreadyPreferred) {
+            if (copyOut) {
+                asIsCopy.emplace(paths.derived(1));
+                platform::copyInto(*asIsCopy, paths.source());
+            }
+            return;
+        }
+        backup.emplace(paths.backup());
+        platform::copyInto(*backup, paths.source());
+        files.preferred.emplace(paths.source());
+        if (copyOut)
+            files.outputCopy.emplace(paths.derived(1));
+    }
+
+    std::vector<platform::AtomicWriter*> all() {
+        std::vector<platform::AtomicWriter*> targets;
+        for (auto* output : {&backup, &files.preferred, &files.outputCopy, &asIsCopy})
+            if (*output)
+                targets.push_back(&**output);
+        for (auto* output : {&files.nc2, &files.nc3, &files.nc4, &files.nc5})
+            targets.push_back(output);
+        return targets;
+    }
+};
+
+app::JobResult translate(const Paths& paths, app::MessageLog& log) {
+    Translation t;
+    std::optional<JobOutputs> outputs;
+    try {
+        const Translation survey = surveyDrillFile(paths.source());
+        if (!survey.unitsFound)
+            return showAdvice(log, "NC1 holds no units line (INCH, METRIC, M71 or M72).");
+        outputs.emplace(paths, survey.alreadyPreferred);
+        t = translateDrillFile(paths.source(), survey, outputs->files);
+    } catch (const ExcellonError& e) {
+        return refuse(e, log);
+    }
+    reportTranslation(t, paths, log);
+    announceDerivedFiles(log);
+    app::commitOutputs(outputs->all());
     log.append("NC Drill format translatiion is complete!");
     log.refresh();
     return app::JobResult::Completed;
@@ -162,7 +172,7 @@ app::JobResult ncdrill(const app::JobContext& context) {
     log.show("Translating NC Drill formats...");
     log.refresh();
     return app::runBody(context, {.placement = app::Placement::Append},
-                        [&] { return translate(context, paths); });
+                        [&] { return translate(paths, log); });
 }
 
 } // namespace fk::drill

@@ -1,0 +1,137 @@
+// Excellon drill files as PCB tools write them: the header's stated format, tool sizes and hole positions.
+// Plain data only, so that any job or window can read NC1 to NC5 through it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fk::drill {
+
+// Every length is in nanometres: exact for inch values of up to five decimals and metric values of up to six.
+inline constexpr std::int64_t nanometresPerInch = 25'400'000;
+inline constexpr int maxDecimals = 6; // digits after a decimal point that a value may carry
+
+enum class Units { Inch, Metric };
+// Which zeros a number without decimal point keeps: LZ keeps the leading ones (so it is read from the left),
+// TZ the trailing ones (read from the right). Unstated: a number must carry all its digits.
+enum class Zeros { Unstated, Leading, Trailing };
+
+struct DrillFormat {
+    Units units = Units::Inch;
+    Zeros zeros = Zeros::Unstated;
+    int integerDigits = 2;
+    int decimalDigits = 4;
+    bool digitsStated = false; // by the units line or a FILE_FORMAT comment, else Excellon's defaults
+};
+
+struct DrillTool {
+    int number = 0;
+    std::int64_t diameter = 0;
+};
+
+struct DrillHole {
+    int tool = 0;
+    std::int64_t x = 0, y = 0; // absolute: an axis a line leaves out keeps its last value
+    long line = 0;
+};
+
+struct DrillFile {
+    DrillFormat format;
+    std::vector<DrillTool> tools;
+    std::vector<DrillHole> holes;
+};
+
+// A line that cannot be read exactly. `unsettled` marks a file whose units are not known by its first hole.
+struct ExcellonError : std::runtime_error {
+    ExcellonError(long line, std::string text, std::string expected, bool unsettled = false);
+    long line;
+    std::string text, expected;
+    bool unsettled;
+};
+
+// One coordinate as the line wrote it and its value.
+struct Axis {
+    bool present = false;
+    char sign = 0; // '+', '-' or 0 when none was written
+    std::int64_t value = 0;
+};
+
+// What one line of a drill file is.
+struct DrillLine {
+    enum class Kind {
+        Other,       // anything that passes through: comments, G90, G05, M30, end of header, ...
+        HeaderStart, // M48
+        Units,       // a units line, M71 or M72: the format, not a hole
+        FormatNote,  // a comment that states the digit format (FILE_FORMAT, KiCad's FORMAT)
+        HeaderEnd,   // % or M95
+        ToolDefinition,
+        ToolSelection,
+        Coordinate,
+    };
+    Kind kind = Kind::Other;
+    int tool = 0;
+    std::int64_t diameter = 0;
+    size_t diameterAt = 0, diameterLength = 0; // where the C value stands in the line
+    Axis x{}, y{};
+};
+
+// What the numbers of a file show when its header names no zero suppression: a number shorter than its
+// format that ends in 0 has lost leading zeros; one that starts with 0 has lost trailing zeros.
+struct ZeroSurvey {
+    long firstShortLine = 0, leadingOmittedLine = 0, trailingOmittedLine = 0;
+    std::string firstShortText, leadingOmittedText, trailingOmittedText;
+    std::string firstShortExpected; // the refusal of the first short number when nothing settles it
+};
+
+// Reads a drill file line by line; each line is read by the format the lines before it stated.
+class ExcellonReader {
+  public:
+    // Throws ExcellonError.
+    DrillLine read(std::string_view line);
+    // Surveying: numbers that need the unstated zero suppression are noted instead of refused.
+    void surveyZeros() { surveying_ = true; }
+    const ZeroSurvey& survey() const { return survey_; }
+    // The zeros that numbers shorter than their format omit where the header names none.
+    void assumeZeros(Zeros zeros) { assumed_ = zeros; }
+    const DrillFormat& format() const { return format_; }
+    bool unitsKnown() const { return units_.has_value(); }
+    long lineNumber() const { return number_; }
+    bool holesSeen() const { return holesSeen_; }
+
+  private:
+    DrillLine readCommand(std::string_view trimmed, std::string_view line);
+    bool readUnitsLine(std::string_view upper);
+    void setUnits(Units units, std::string_view line);
+    bool readFormatNote(std::string_view upper);
+    void refuseUntranslatable(std::string_view upper, std::string_view line) const;
+    DrillLine readTool(std::string_view upper, std::string_view line) const;
+    DrillLine readCoordinates(std::string_view line);
+    Axis readAxis(std::string_view line, size_t& at);
+    std::int64_t toNanometres(std::int64_t mantissa, int decimals) const;
+    [[noreturn]] void refuse(std::string_view line, std::string expected) const;
+
+    Zeros shortNumberZeros(std::string_view line, std::string_view digits);
+    std::string completeNumberExpected() const;
+
+    DrillFormat format_;
+    std::optional<Units> units_;
+    bool surveying_ = false;
+    ZeroSurvey survey_;
+    Zeros assumed_ = Zeros::Unstated;
+    long number_ = 0;
+    bool holesSeen_ = false;
+};
+
+// The zeros a file omits where its header names none, read from its numbers (Unstated when every number is
+// complete). Throws ExcellonError when the numbers do not tell or contradict each other, and FileError.
+Zeros zerosShown(const ZeroSurvey& survey);
+Zeros zerosShownByNumbers(std::string_view pathText);
+
+// The whole file: its format, tools and holes. Throws ExcellonError and platform::FileError.
+DrillFile readDrillFile(std::string_view pathText);
+
+} // namespace fk::drill

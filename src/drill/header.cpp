@@ -1,0 +1,203 @@
+// Header recognition: M48, the units line and digit format, tool definitions, the end of the header, and the
+// commands that have no drilled-hole meaning.
+#include "drill/excellon.hpp"
+
+#include "util/text.hpp"
+
+#include <charconv>
+
+namespace fk::drill {
+
+ExcellonError::ExcellonError(long line_, std::string text_, std::string expected_, bool unsettled_)
+    : std::runtime_error(expected_), line(line_), text(std::move(text_)), expected(std::move(expected_)),
+      unsettled(unsettled_) {}
+
+namespace {
+
+bool startsWith(std::string_view text, std::string_view start) {
+    return text.substr(0, start.size()) == start;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Trailing blanks and tabs mean nothing in a command.
+std::string_view trimEnd(std::string_view text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// A digit pattern such as "000.000": digits before and after the point, each 1 to 6.
+bool readPattern(std::string_view pattern, DrillFormat& format) {
+    const size_t point = pattern.find('.');
+    if (point == std::string_view::npos || pattern.find_first_not_of("0.") != std::string_view::npos ||
+        pattern.find('.', point + 1) != std::string_view::npos)
+        return false;
+    const int before = static_cast<int>(point), after = static_cast<int>(pattern.size() - point - 1);
+    if (before < 1 || before > maxDecimals || after < 1 || after > maxDecimals)
+        return false;
+    format.integerDigits = before;
+    format.decimalDigits = after;
+    format.digitsStated = true;
+    return true;
+}
+
+} // namespace
+
+DrillLine ExcellonReader::read(std::string_view line) {
+    ++number_;
+    if (!line.empty() && (line[0] == 'X' || line[0] == 'Y'))
+        return readCoordinates(trimEnd(line));
+    return readCommand(trimEnd(line), line);
+}
+
+DrillLine ExcellonReader::readCommand(std::string_view trimmed, std::string_view line) {
+    const std::string upper = util::upper(trimmed);
+    if (upper == "M48")
+        return {.kind = DrillLine::Kind::HeaderStart};
+    if (upper == "%" || upper == "M95")
+        return {.kind = DrillLine::Kind::HeaderEnd};
+    if (upper == "M71" || upper == "M72") {
+        setUnits(upper == "M71" ? Units::Metric : Units::Inch, line);
+        return {.kind = DrillLine::Kind::Units};
+    }
+    if (readUnitsLine(upper)) {
+        if (holesSeen_ && units_ != format_.units)
+            refuse(line, "the units of the first hole throughout the file");
+        units_ = format_.units;
+        return {.kind = DrillLine::Kind::Units};
+    }
+    if (readFormatNote(upper))
+        return {.kind = DrillLine::Kind::FormatNote};
+    if (upper.size() > 1 && upper[0] == 'T' && isDigit(upper[1]))
+        return readTool(upper, line);
+    refuseUntranslatable(upper, line);
+    return {};
+}
+
+// INCH or METRIC, then optionally ",LZ" or ",TZ", then optionally a digit pattern ("METRIC,TZ,000.000").
+bool ExcellonReader::readUnitsLine(std::string_view upper) {
+    DrillFormat format = format_;
+    if (startsWith(upper, "INCH"))
+        format.units = Units::Inch;
+    else if (startsWith(upper, "METRIC"))
+        format.units = Units::Metric;
+    else
+        return false;
+    std::string_view rest = upper.substr(format.units == Units::Inch ? 4 : 6);
+    if (startsWith(rest, ",LZ") || startsWith(rest, ",TZ")) {
+        format.zeros = rest[1] == 'L' ? Zeros::Leading : Zeros::Trailing;
+        rest.remove_prefix(3);
+    } else {
+        format.zeros = Zeros::Unstated;
+    }
+    if (!rest.empty() && (rest[0] != ',' || !readPattern(rest.substr(1), format)))
+        return false;
+    if (!format.digitsStated) {
+        format.integerDigits = format.units == Units::Inch ? 2 : 3;
+        format.decimalDigits = format.units == Units::Inch ? 4 : 3;
+    }
+    format_ = format;
+    return true;
+}
+
+// M71 and M72 state the units alone; the digits follow them unless a pattern or comment stated its own.
+void ExcellonReader::setUnits(Units units, std::string_view line) {
+    if (holesSeen_ && units_ != units)
+        refuse(line, "the units of the first hole throughout the file");
+    units_ = format_.units = units;
+    if (!format_.digitsStated) {
+        format_.integerDigits = units == Units::Inch ? 2 : 3;
+        format_.decimalDigits = units == Units::Inch ? 4 : 3;
+    }
+}
+
+// ";FILE_FORMAT=2:4" (Altium and others) or KiCad's "; FORMAT={3:3/ absolute / metric / ...}": the digit
+// counts. A format comment that states no digits ("{-:-/ ... / decimal}") is still a format comment.
+bool ExcellonReader::readFormatNote(std::string_view upper) {
+    if (upper.empty() || upper[0] != ';')
+        return false;
+    std::string_view note = upper.substr(1);
+    while (!note.empty() && note[0] == ' ')
+        note.remove_prefix(1);
+    if (startsWith(note, "FILE_FORMAT="))
+        note.remove_prefix(12);
+    else if (startsWith(note, "FORMAT={"))
+        note.remove_prefix(8);
+    else
+        return false;
+    if (note.size() >= 3 && isDigit(note[0]) && note[1] == ':' && isDigit(note[2]) && !holesSeen_) {
+        const int before = note[0] - '0', after = note[2] - '0';
+        if (before >= 1 && after >= 1 && after <= maxDecimals) {
+            format_.integerDigits = before;
+            format_.decimalDigits = after;
+            format_.digitsStated = true;
+        }
+    }
+    return true;
+}
+
+// What the preferred form cannot express stops the translation: moving the drill along a path, offsets,
+// incremental positions, repeats and mirroring would all change where holes land.
+void ExcellonReader::refuseUntranslatable(std::string_view upper, std::string_view line) const {
+    static constexpr std::string_view routing[] = {"G00", "G01", "G02", "G03", "M15", "M16"};
+    for (auto code : routing)
+        if (startsWith(upper, code))
+            refuse(line, "drilled holes only: routing (G00, G01, G02, G03, M15, M16) has no prefered form");
+    if (upper.find("G85") != std::string_view::npos)
+        refuse(line, "drilled holes only: slots (G85) have no prefered form");
+    if (startsWith(upper, "G91") || upper == "ICI" || upper == "ICI,ON")
+        refuse(line, "absolute coordinates: incremental mode (G91, ICI) has no prefered form");
+    if (startsWith(upper, "G93"))
+        refuse(line, "no zero offset: G93 has no prefered form");
+    static constexpr std::string_view repeats[] = {"M25", "M01", "M02", "M08", "M70",
+                                                   "M80", "M90", "M97", "M98"};
+    for (auto code : repeats)
+        if (startsWith(upper, code))
+            refuse(line, "single holes: pattern, repeat, mirror and text codes have no prefered form");
+    if (upper.size() > 1 && upper[0] == 'R' && isDigit(upper[1]))
+        refuse(line, "single holes: repeat codes (R) have no prefered form");
+}
+
+// "T1", "T01", "T1C0.035", "T01F00S00C0.0300": a tool number, then lettered parameters, C the diameter.
+DrillLine ExcellonReader::readTool(std::string_view upper, std::string_view line) const {
+    DrillLine tool{.kind = DrillLine::Kind::ToolSelection};
+    size_t at = 1;
+    while (at < upper.size() && isDigit(upper[at]))
+        ++at;
+    std::from_chars(upper.data() + 1, upper.data() + at, tool.tool);
+    while (at < upper.size()) {
+        const char letter = upper[at++];
+        const size_t start = at;
+        while (at < upper.size() && (isDigit(upper[at]) || upper[at] == '.'))
+            ++at;
+        if (start == at || letter < 'A' || letter > 'Z')
+            refuse(line, "a tool line: T and its number, then lettered values (C for the diameter)");
+        if (letter != 'C')
+            continue;
+        const std::string_view value = upper.substr(start, at - start);
+        const size_t point = value.find('.');
+        const int decimals = point == std::string_view::npos ? 0 : static_cast<int>(value.size() - point - 1);
+        std::string digits(value);
+        if (point != std::string_view::npos)
+            digits.erase(point, 1);
+        std::int64_t mantissa = 0;
+        if (decimals > maxDecimals || digits.size() > 11 ||
+            value.find('.', point + 1) != std::string_view::npos)
+            refuse(line, "a tool diameter of at most 6 decimals");
+        std::from_chars(digits.data(), digits.data() + digits.size(), mantissa);
+        tool.kind = DrillLine::Kind::ToolDefinition;
+        tool.diameter = toNanometres(mantissa, decimals);
+        tool.diameterAt = start;
+        tool.diameterLength = at - start;
+    }
+    return tool;
+}
+
+void ExcellonReader::refuse(std::string_view line, std::string expected) const {
+    throw ExcellonError(number_, std::string(line), std::move(expected));
+}
+
+} // namespace fk::drill

@@ -1,0 +1,195 @@
+// Coordinate reading: each X and Y value by the format its header stated, and the whole file as holes.
+#include "drill/excellon.hpp"
+
+#include "platform/files.hpp"
+#include "util/text.hpp"
+
+#include <algorithm>
+#include <charconv>
+
+namespace fk::drill {
+
+namespace {
+
+// More digits than this could overflow the nanometre value; no drill format comes near it.
+constexpr size_t maxDigits = 11;
+
+std::int64_t powerOfTen(int n) {
+    std::int64_t p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+// numerator / denominator, rounded to nearest, halves to even.
+std::int64_t roundedQuotient(std::int64_t numerator, std::int64_t denominator) {
+    const bool negative = numerator < 0;
+    const std::int64_t n = negative ? -numerator : numerator;
+    std::int64_t q = n / denominator;
+    const std::int64_t twice = 2 * (n % denominator);
+    if (twice > denominator || (twice == denominator && q % 2 == 1))
+        ++q;
+    return negative ? -q : q;
+}
+
+std::string formatText(const DrillFormat& f) {
+    return std::string(f.units == Units::Inch ? "INCH" : "METRIC") +
+           (f.zeros == Zeros::Leading    ? ",LZ"
+            : f.zeros == Zeros::Trailing ? ",TZ"
+                                         : "") +
+           " " + std::to_string(f.integerDigits) + "." + std::to_string(f.decimalDigits);
+}
+
+} // namespace
+
+std::int64_t ExcellonReader::toNanometres(std::int64_t mantissa, int decimals) const {
+    const std::int64_t perUnit = format_.units == Units::Inch ? nanometresPerInch : 1'000'000;
+    return roundedQuotient(mantissa * perUnit, powerOfTen(decimals));
+}
+
+DrillLine ExcellonReader::readCoordinates(std::string_view line) {
+    if (!units_)
+        throw ExcellonError(number_, std::string(line), "a units line before the first hole", true);
+    if (line.find("G85") != std::string_view::npos)
+        refuse(line, "drilled holes only: slots (G85) have no prefered form");
+    DrillLine coordinates{.kind = DrillLine::Kind::Coordinate};
+    for (size_t at = 0; at < line.size();) {
+        const char letter = line[at++];
+        if (letter != 'X' && letter != 'Y')
+            refuse(line, std::string("a digit where \"") + letter + "\" stands");
+        Axis& axis = letter == 'X' ? coordinates.x : coordinates.y;
+        if (axis.present)
+            refuse(line, "X and Y at most once in a line");
+        axis = readAxis(line, at);
+    }
+    holesSeen_ = true;
+    return coordinates;
+}
+
+// An optional sign, then digits with at most one decimal point. Without a point the header's zeros and digit
+// counts place the inch or millimetre point.
+Axis ExcellonReader::readAxis(std::string_view line, size_t& at) {
+    const char letter = line[at - 1];
+    Axis axis{.present = true};
+    if (at < line.size() && (line[at] == '+' || line[at] == '-'))
+        axis.sign = line[at++];
+    std::string digits;
+    int points = 0, decimals = 0;
+    for (; at < line.size() && ((line[at] >= '0' && line[at] <= '9') || line[at] == '.'); ++at) {
+        if (line[at] == '.') {
+            if (++points > 1)
+                refuse(line, "at most one decimal point in a value");
+            continue;
+        }
+        digits += line[at];
+        decimals += points;
+    }
+    if (digits.empty())
+        refuse(line, std::string("digits after ") + letter);
+    if (digits.size() > maxDigits)
+        refuse(line, "at most " + std::to_string(maxDigits) + " digits in a value");
+    const size_t width = static_cast<size_t>(format_.integerDigits + format_.decimalDigits);
+    if (points == 0) {
+        if (digits.size() > width)
+            refuse(line, "at most " + std::to_string(width) + " digits, as the format " +
+                             formatText(format_) + " holds");
+        const Zeros zeros = digits.size() == width || format_.zeros != Zeros::Unstated
+                                ? format_.zeros
+                                : shortNumberZeros(line, digits);
+        if (zeros == Zeros::Leading)
+            digits.append(width - digits.size(), '0');
+        decimals = format_.decimalDigits;
+    } else if (decimals > maxDecimals) {
+        refuse(line, "at most " + std::to_string(maxDecimals) + " digits after the decimal point");
+    }
+    std::int64_t mantissa = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), mantissa);
+    axis.value = toNanometres(axis.sign == '-' ? -mantissa : mantissa, decimals);
+    return axis;
+}
+
+std::string ExcellonReader::completeNumberExpected() const {
+    return "all " + std::to_string(format_.integerDigits + format_.decimalDigits) + " digits of the format " +
+           formatText(format_) +
+           " or a decimal point: neither the header (LZ or TZ) nor the numbers show which zeros are left out";
+}
+
+// A number shorter than its format where the header names no zeros: surveyed, read as assumed, or refused.
+Zeros ExcellonReader::shortNumberZeros(std::string_view line, std::string_view digits) {
+    if (digits.find_first_not_of('0') == std::string_view::npos)
+        return Zeros::Trailing; // zero is zero either way
+    if (!surveying_) {
+        if (assumed_ == Zeros::Unstated)
+            refuse(line, completeNumberExpected());
+        return assumed_;
+    }
+    auto note = [&](long& at, std::string& text) {
+        if (!at) {
+            at = number_;
+            text = line;
+        }
+    };
+    if (!survey_.firstShortLine)
+        survey_.firstShortExpected = completeNumberExpected();
+    note(survey_.firstShortLine, survey_.firstShortText);
+    if (digits.back() == '0')
+        note(survey_.leadingOmittedLine, survey_.leadingOmittedText);
+    if (digits.front() == '0')
+        note(survey_.trailingOmittedLine, survey_.trailingOmittedText);
+    return Zeros::Trailing;
+}
+
+Zeros zerosShown(const ZeroSurvey& s) {
+    if (s.leadingOmittedLine && s.trailingOmittedLine) {
+        const bool leadingFirst = s.leadingOmittedLine < s.trailingOmittedLine;
+        throw ExcellonError(std::max(s.leadingOmittedLine, s.trailingOmittedLine),
+                            leadingFirst ? s.trailingOmittedText : s.leadingOmittedText,
+                            "numbers that leave out the same zeros as line " +
+                                std::to_string(std::min(s.leadingOmittedLine, s.trailingOmittedLine)) + " [" +
+                                (leadingFirst ? s.leadingOmittedText : s.trailingOmittedText) + "]");
+    }
+    if (s.leadingOmittedLine)
+        return Zeros::Trailing;
+    if (s.trailingOmittedLine)
+        return Zeros::Leading;
+    if (s.firstShortLine)
+        throw ExcellonError(s.firstShortLine, s.firstShortText, s.firstShortExpected);
+    return Zeros::Unstated;
+}
+
+Zeros zerosShownByNumbers(std::string_view pathText) {
+    platform::LineReader lines(pathText);
+    ExcellonReader reader;
+    reader.surveyZeros();
+    std::string_view text;
+    while (lines.next(text))
+        reader.read(text);
+    return zerosShown(reader.survey());
+}
+
+DrillFile readDrillFile(std::string_view pathText) {
+    const Zeros shown = zerosShownByNumbers(pathText);
+    platform::LineReader lines(pathText);
+    ExcellonReader reader;
+    reader.assumeZeros(shown);
+    DrillFile file;
+    int tool = 0;
+    std::int64_t x = 0, y = 0;
+    std::string_view text;
+    while (lines.next(text)) {
+        const DrillLine line = reader.read(text);
+        if (line.kind == DrillLine::Kind::ToolDefinition)
+            file.tools.push_back({.number = line.tool, .diameter = line.diameter});
+        if (line.kind == DrillLine::Kind::ToolDefinition || line.kind == DrillLine::Kind::ToolSelection)
+            tool = line.tool;
+        if (line.kind != DrillLine::Kind::Coordinate)
+            continue;
+        x = line.x.present ? line.x.value : x;
+        y = line.y.present ? line.y.value : y;
+        file.holes.push_back({.tool = tool, .x = x, .y = y, .line = reader.lineNumber()});
+    }
+    file.format = reader.format();
+    return file;
+}
+
+} // namespace fk::drill
