@@ -68,9 +68,9 @@ TEST_F(GerberTest, DrillListEdgeCases) {
 }
 
 TEST_F(GerberTest, TwoFilesShareOneNumbering) {
-    write("w/A.GBR", crlfLines({"%FSLAX23Y23*%", "%ADD11C,0.010*%", "G54D11*", "D40*", "X1250Y3400D01*",
-                                "Y3500D02*", "X1300Y3500*", "X0Y0D02*", "x0y0d03*", "d11*", "X123456Y1D03*",
-                                "M02*", "m02*", "M02* ", "G04 comment*"}));
+    write("w/A.GBR", crlfLines({"%ADD11C,0.010*%", "G54D11*", "D40*", "X1250Y3400D01*", "Y3500D02*",
+                                "X1300Y3500*", "X0Y0D02*", "x0y0d03*", "d11*", "X123456Y1D03*", "M02*",
+                                "m02*", "M02* ", "G04 comment*"}));
     write("w/B.GBR", crlfLines({"Y7*", "D15*", "D01*", "D03*", "X-5Y-7D01*", "X5.5Y2.5*"}));
     auto r = run({"", w("TABLE.TXT"), w("A.GBR ,B.GBR")});
     EXPECT_EQ(r.status, 0);
@@ -89,7 +89,7 @@ TEST_F(GerberTest, TwoFilesShareOneNumbering) {
                          w("B.GBR") + " >> " + w("xB.GBR"), " ", "DCode\tWidth\tHeight\tShape",
                          "------------------------------", "D01\t\t\t", "D03\t\t\t", "D10\t10\t10\tROUND",
                          "D11\t62\t62\tSQUARE", "D12\t20\t30\tRECT"}));
-    EXPECT_EQ(read("w/A.GBR").substr(0, 13), "%FSLAX23Y23*%");
+    EXPECT_EQ(read("w/A.GBR").substr(0, 15), "%ADD11C,0.010*%");
 }
 
 TEST_F(GerberTest, ApertureTenIsNotTakenFromTheTable) {
