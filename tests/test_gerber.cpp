@@ -1,6 +1,10 @@
 // "Gerber Converter": drill list drawing, renumbering, rewrite rules and the compressed table.
 #include "support.hpp"
 
+#include <cmath>
+#include <regex>
+#include <set>
+
 using namespace fk;
 using namespace fk::test;
 
@@ -144,6 +148,256 @@ TEST_F(GerberTest, FailureLeavesEveryOutputAsItWas) {
                          w("xB.GBR") + ">");
     EXPECT_EQ(read("w/xA.GBR"), "old A");
     EXPECT_FALSE(exists("w/Aperture.new"));
+}
+
+// ---- Files of other tools: read by their format statement, refused where the rewritten file falls short.
+
+struct FormatCase {
+    std::string name;
+    std::vector<std::string> input;
+    std::vector<std::string> output; // the rewritten file after its two header lines
+    std::string rounded;             // the shift the log reports, empty for none
+};
+
+class GerberFormatTest : public GerberTest, public ::testing::WithParamInterface<FormatCase> {};
+
+// Coordinates of each format and unit come out in exact whole mils, halves to even, with the shift logged.
+TEST_P(GerberFormatTest, ConvertsToWholeMils) {
+    const FormatCase& c = GetParam();
+    write("w/A.GBR", crlfLines(c.input));
+    auto r = run({"", w("TABLE.TXT"), w("A.GBR")});
+    ASSERT_EQ(r.status, 0) << r.log;
+    std::vector<std::string> expected = {"*%FSLAX53Y53*", "SFA1.0B1.0*%"};
+    expected.insert(expected.end(), c.output.begin(), c.output.end());
+    EXPECT_EQ(read("w/xA.GBR"), crlfLines(expected));
+    const std::string line =
+        "\r\nCoordinates rounded to whole mils, largest shift:\t " + c.rounded + " mil\r\n";
+    EXPECT_EQ(r.log.find(line) != std::string::npos, !c.rounded.empty()) << r.log;
+    EXPECT_EQ(c.rounded.empty(), r.log.find("rounded") == std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, GerberFormatTest,
+    ::testing::Values(
+        FormatCase{"Inch24",
+                   {"%FSLAX24Y24*%", "%MOIN*%", "D11*", "X12500Y-345000D02*"},
+                   {"D02*", "D10*", "X01250Y-34500D02*"},
+                   ""},
+        FormatCase{"TrailingZeros23",
+                   {"%FSTAX23Y23*%", "X125Y034D01*", "Y-5D03*"},
+                   {"X12500Y03400D01*", "X12500Y-50000D03*"},
+                   ""},
+        FormatCase{"Metric46HalvesToEven",
+                   {"%FSLAX46Y46*%", "%MOMM*%", "X25400000Y12700D03*", "X38100Y1D03*"},
+                   {"X01000Y00000D03*", "X00002Y00000D03*"},
+                   "0.5"},
+        FormatCase{"Inch35Rounded",
+                   {"%MOIN*%", "%FSLAX35Y35*%", "X250Y-350D02*", "X1234D01*"},
+                   {"X00002Y-00004D02*", "X00012Y-00004D01*"},
+                   "0.5"},
+        FormatCase{"G54AndCommandsOnOneLine",
+                   {"%FSLAX23Y23*%", "G54D11*X100Y200D02*G01X300Y400D01*", "X500*", "D03*", "X0Y0D02*M02*"},
+                   {"D02*", "D10*", "X00100Y00200D02*", "X00300Y00400D01*", "X00500Y00400D01*", "D03*",
+                    "X00000Y00000D02*", "D02M02*"},
+                   ""},
+        FormatCase{"MacrosAttributesAndComments",
+                   {"G04 50% done*", "%FSDAX23Y23*MOIN*%", "%AMOC8*", "5,1,8,0,0,1.08239X$1,22.5*%",
+                    "%TO.C,R1*%", "%SRX1Y1I0J0*%", "G75*G70*D11*", "X001Y002D03*", "%LPD*%"},
+                   {"D02*", "D10*", "X00001Y00002D03*"},
+                   ""}),
+    [](const auto& test) { return test.param.name; });
+
+struct RefusalCase {
+    std::string name;
+    std::vector<std::string> input;
+    int line;
+    std::string quoted, what, advice;
+};
+
+class GerberRefusalTest : public GerberTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+// What the rewritten file cannot hold stops the job with file, line and command, and nothing is written.
+TEST_P(GerberRefusalTest, NamesTheCommandAndWritesNothing) {
+    const RefusalCase& c = GetParam();
+    write("w/HOLES.TXT", "DRILL: 20\r\nX 1 Y 2\r\n");
+    write("w/A.GBR", crlfLines(c.input));
+    auto r = run({w("HOLES.TXT"), w("TABLE.TXT"), w("A.GBR")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.log, "Aperture file processed:\t 4 codes found.\r\nLine " + std::to_string(c.line) + " " +
+                         c.what + ", which the rewritten file cannot hold:\r\n<" + w("A.GBR") + ">\r\n" +
+                         c.quoted + "\r\nNo file was written; " + c.advice + " and re-try.");
+    EXPECT_FALSE(exists("w/HOLES.pcb") || exists("w/xA.GBR") || exists("w/Aperture.new"));
+}
+
+const std::string arc = "draws an arc (G02/G03, I/J)", fixFile = "correct the file";
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, GerberRefusalTest,
+    ::testing::Values(RefusalCase{"ArcOffsets",
+                                  {"%FSLAX23Y23*%", "D11*", "G75*G02*", "X1Y1I1J0D01*"},
+                                  4,
+                                  "X1Y1I1J0D01*",
+                                  arc,
+                                  "plot arcs as straight segments"},
+                      RefusalCase{"ArcMode",
+                                  {"%FSLAX23Y23*%", "G03*", "X1Y1D02*", "X2Y1D01*"},
+                                  4,
+                                  "X2Y1D01*",
+                                  arc,
+                                  "plot arcs as straight segments"},
+                      RefusalCase{"ArcWithoutFormat",
+                                  {"X100Y100I50J0D01*"},
+                                  1,
+                                  "X100Y100I50J0D01*",
+                                  arc,
+                                  "plot arcs as straight segments"},
+                      RefusalCase{"Region",
+                                  {"%FSLAX23Y23*%", "D11*G36*"},
+                                  2,
+                                  "G36*",
+                                  "fills a region (G36/G37)",
+                                  "plot without filled regions"},
+                      RefusalCase{"ClearPolarity",
+                                  {"%FSLAX23Y23*%", "%LPC*%"},
+                                  2,
+                                  "%LPC*%",
+                                  "switches to clear polarity (%LPC)",
+                                  "plot without clear (negative) objects"},
+                      RefusalCase{"StepAndRepeat",
+                                  {"%FSLAX23Y23*%", "%SRX2Y1I0.5J0*%"},
+                                  2,
+                                  "%SRX2Y1I0.5J0*%",
+                                  "repeats the image (%SR)",
+                                  "plot without step and repeat"},
+                      RefusalCase{"Incremental",
+                                  {"%FSLIX23Y23*%"},
+                                  1,
+                                  "%FSLIX23Y23*%",
+                                  "states incremental coordinates",
+                                  "plot with absolute coordinates"},
+                      RefusalCase{"Overflow",
+                                  {"%FSLAX33Y33*%", "X99999Y0D02*", "X100000Y0D02*"},
+                                  3,
+                                  "X100000Y0D02*",
+                                  "holds a coordinate beyond 99999 mils",
+                                  "plot nearer the origin"},
+                      RefusalCase{"TooManyDigits",
+                                  {"%FSLAX23Y23*%", "X123456Y0D02*"},
+                                  2,
+                                  "X123456Y0D02*",
+                                  "holds a coordinate that does not fit the file's format",
+                                  fixFile},
+                      RefusalCase{"FormatAfterCoordinates",
+                                  {"D11*", "%FSLAX23Y23*%"},
+                                  2,
+                                  "%FSLAX23Y23*%",
+                                  "states the coordinate format after the first coordinates",
+                                  fixFile}),
+    [](const auto& test) { return test.param.name; });
+
+// Table lines in the D form of other tools are taken; a table without aperture lines and apertures the table
+// lacks are named in the log.
+TEST_F(GerberTest, TableLinesOfOtherToolsAndMissingSizes) {
+    write("w/D.TXT",
+          crlfLines({"D-CODE WIDTH HEIGHT SHAPE", "D10 5 5 ROUND", "D11,10, 10 ,SQUARE", "d12\t7\t7\tOVAL"}));
+    write("w/A.GBR", crlfLines({"%FSLAX23Y23*%", "D10*", "D11*", "D12*", "D40*"}));
+    auto r = run({"", w("D.TXT"), w("A.GBR")});
+    EXPECT_EQ(r.log, "Aperture file processed:\t 3 codes found.\r\nGerber files processed:\t 1\r\n"
+                     "Descreet apertures found:\t 4\r\nApertures not in the aperture table:\t D40\r\n"
+                     "Writing with new codes:\tOK\r\nWriting compressed table:\tOK");
+    EXPECT_NE(read("w/Aperture.new")
+                  .find("\r\nD10\t5\t5\tROUND\r\nD11\t10\t10\tSQUARE\r\nD12\t7\t7\tOVAL\r\nD13\t\t\t\r\n"),
+              std::string::npos);
+
+    write("w/E.TXT", "");
+    r = run({"", w("E.TXT")});
+    EXPECT_EQ(r.log,
+              "Aperture file processed:\t 0 codes found.\r\nNo aperture line found: a line must begin with "
+              "an aperture number above 10, or with D and the number.");
+}
+
+// An independent reading of a Gerber file: the aperture and operation of every draw, coordinates in mils.
+struct Draw {
+    int aperture, d, x, y;
+    bool operator==(const Draw&) const = default;
+};
+
+struct Reading {
+    std::vector<Draw> draws;
+    std::set<int> selected;
+};
+
+Reading readGerber(const std::string& bytes) {
+    Reading out;
+    int decimals = 4, aperture = 0, d = 0, x = 0, y = 0;
+    long double milsPerUnit = 1000;
+    std::string word;
+    bool parameter = false;
+    const auto mils = [&](const std::string& digits) {
+        return static_cast<int>(
+            std::nearbyintl(std::stoll(digits) * milsPerUnit / std::pow(10.0L, decimals)));
+    };
+    const std::regex operation(R"((?:G0?1)?(?:X([+-]?\d+))?(?:Y([+-]?\d+))?(?:D0?([123]))?)");
+    for (char c : bytes) {
+        if (c != '%' && c != '*') {
+            if (c != '\r' && c != '\n')
+                word += c;
+            continue;
+        }
+        std::smatch m;
+        if (parameter && word.rfind("FS", 0) == 0)
+            decimals = word[word.find('X') + 2] - '0';
+        else if (parameter && word == "MOMM")
+            milsPerUnit = 1000 / 25.4L;
+        else if (!parameter && std::regex_match(word, m, std::regex(R"((?:G54)?D(\d+))")) &&
+                 std::stoi(m[1]) >= 10)
+            out.selected.insert(aperture = std::stoi(m[1]));
+        else if (!parameter && !word.empty() && std::regex_match(word, m, operation)) {
+            x = m[1].matched ? mils(m[1]) : x;
+            y = m[2].matched ? mils(m[2]) : y;
+            d = m[3].matched ? std::stoi(m[3]) : d;
+            if (m[1].matched || m[2].matched)
+                out.draws.push_back({aperture, d, x, y});
+        }
+        parameter = c == '%' ? !parameter : parameter;
+        word.clear();
+    }
+    return out;
+}
+
+// Files of other tools come out draw by draw as an independent reading of the source says; a file with arcs
+// is refused with nothing written.
+TEST_F(GerberTest, SamplesOfOtherToolsTranslateDrawByDraw) {
+    const std::vector<std::string> names = {"BoardOutline.gml", "currentMonitor-RevB_BOTTOMSOLDERMASK.m2",
+                                            "herovco_switch-MaskTop.gts", "ButtonBoard-F_Mask.gts",
+                                            "jacdac_connector_0.1-Edge_Cuts.gm1"};
+    std::string pick = w(names[0]);
+    for (const auto& name : names) {
+        fs::copy_file(fs::path(FLASHKIT_GERBER_SAMPLES) / name, path("w/" + name));
+        pick += name == names[0] || name == names.back() ? "" : " ," + name;
+    }
+    auto r = run({"", w("TABLE.TXT"), pick});
+    ASSERT_EQ(r.status, 0) << r.log;
+    EXPECT_NE(r.log.find("\r\nCoordinates rounded to whole mils, largest shift:\t 0.4724 mil\r\n"),
+              std::string::npos);
+    std::set<int> used;
+    for (size_t i = 0; i + 1 < names.size(); ++i)
+        used.merge(readGerber(read("w/" + names[i])).selected);
+    for (size_t i = 0; i + 1 < names.size(); ++i) {
+        Reading source = readGerber(read("w/" + names[i]));
+        for (Draw& draw :
+             source.draws) // the compressed numbering: used apertures from D10 in ascending order
+            draw.aperture = 10 + static_cast<int>(std::distance(used.begin(), used.find(draw.aperture)));
+        EXPECT_EQ(readGerber(read("w/x" + names[i])).draws, source.draws) << names[i];
+        EXPECT_FALSE(source.draws.empty());
+    }
+
+    r = run({"", w("TABLE.TXT"), w(names[0]) + " ," + names.back()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.log.find("Line 27 draws an arc (G02/G03, I/J), which the rewritten file cannot hold:\r\n<" +
+                         w(names.back()) + ">\r\nX2850000Y-1500000I350000J0D01*\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(exists("w/x" + names.back()));
 }
 
 } // namespace
