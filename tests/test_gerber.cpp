@@ -178,33 +178,34 @@ TEST_P(GerberFormatTest, ConvertsToWholeMils) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, GerberFormatTest,
-    ::testing::Values(
-        FormatCase{"Inch24",
-                   {"%FSLAX24Y24*%", "%MOIN*%", "D11*", "X12500Y-345000D02*"},
-                   {"D02*", "D10*", "X01250Y-34500D02*"},
-                   ""},
-        FormatCase{"TrailingZeros23",
-                   {"%FSTAX23Y23*%", "X125Y034D01*", "Y-5D03*"},
-                   {"X12500Y03400D01*", "X12500Y-50000D03*"},
-                   ""},
-        FormatCase{"Metric46HalvesToEven",
-                   {"%FSLAX46Y46*%", "%MOMM*%", "X25400000Y12700D03*", "X38100Y1D03*"},
-                   {"X01000Y00000D03*", "X00002Y00000D03*"},
-                   "0.5"},
-        FormatCase{"Inch35Rounded",
-                   {"%MOIN*%", "%FSLAX35Y35*%", "X250Y-350D02*", "X1234D01*"},
-                   {"X00002Y-00004D02*", "X00012Y-00004D01*"},
-                   "0.5"},
-        FormatCase{"G54AndCommandsOnOneLine",
-                   {"%FSLAX23Y23*%", "G54D11*X100Y200D02*G01X300Y400D01*", "X500*", "D03*", "X0Y0D02*M02*"},
-                   {"D02*", "D10*", "X00100Y00200D02*", "X00300Y00400D01*", "X00500Y00400D01*", "D03*",
-                    "X00000Y00000D02*", "D02M02*"},
-                   ""},
-        FormatCase{"MacrosAttributesAndComments",
-                   {"G04 50% done*", "%FSDAX23Y23*MOIN*%", "%AMOC8*", "5,1,8,0,0,1.08239X$1,22.5*%",
-                    "%TO.C,R1*%", "%SRX1Y1I0J0*%", "G75*G70*D11*", "X001Y002D03*", "%LPD*%"},
-                   {"D02*", "D10*", "X00001Y00002D03*"},
-                   ""}),
+    ::testing::Values(FormatCase{"Inch24",
+                                 {"%FSLAX24Y24*%", "%MOIN*%", "D11*", "X12500Y-345000D02*"},
+                                 {"D02*", "D10*", "X01250Y-34500D02*"},
+                                 ""},
+                      FormatCase{"TrailingZeros23",
+                                 {"%FSTAX23Y23*%", "X125Y034D01*", "Y-5D03*"},
+                                 {"X12500Y03400D01*", "X12500Y-50000D03*"},
+                                 ""},
+                      FormatCase{"Metric46HalvesToEven",
+                                 {"%FSLAX46Y46*%", "%MOMM*%", "X25400000Y12700D03*", "X38100Y1D03*"},
+                                 {"X01000Y00000D03*", "X00002Y00000D03*"},
+                                 "0.5"},
+                      FormatCase{"Inch35Rounded",
+                                 {"%MOIN*%", "%FSLAX35Y35*%", "X250Y-350D02*", "X1234D01*"},
+                                 {"X00002Y-00004D02*", "X00012Y-00004D01*"},
+                                 "0.5"},
+                      FormatCase{"G54AndCommandsOnOneLine",
+                                 {"%FSLAX23Y23*%", "G54D11*X100Y200D02*G01X300Y400D01*", "X500*", "D11*",
+                                  "X0Y0D02*", "D03*", "X0Y0D02*M02*"},
+                                 {"D02*", "D10*", "X00100Y00200D02*", "X00300Y00400D01*", "X00500Y00400D01*",
+                                  "X00000Y00000D02*", "D03*", "D02M02*"},
+                                 ""},
+                      FormatCase{"MacrosAttributesAndComments",
+                                 {"G04 50% done*", "%FSDAX23Y23*MOIN*%", "%AMOC8*",
+                                  "5,1,8,0,0,1.08239X$1,22.5*%", "%TO.C,R1*%", "%SRX1Y1I0J0*%",
+                                  "G75*G70*D11*", "X001Y002D03*", "%LPD*%"},
+                                 {"D02*", "D10*", "X00001Y00002D03*"},
+                                 ""}),
     [](const auto& test) { return test.param.name; });
 
 struct RefusalCase {
@@ -388,6 +389,8 @@ TEST_F(GerberTest, SamplesOfOtherToolsTranslateDrawByDraw) {
         for (Draw& draw :
              source.draws) // the compressed numbering: used apertures from D10 in ascending order
             draw.aperture = 10 + static_cast<int>(std::distance(used.begin(), used.find(draw.aperture)));
+        if (source.draws.back().d == 2) // the move before the end draws nothing and is left out
+            source.draws.pop_back();
         EXPECT_EQ(readGerber(read("w/x" + names[i])).draws, source.draws) << names[i];
         EXPECT_FALSE(source.draws.empty());
     }

@@ -133,6 +133,12 @@ bool numbersAllEqual(std::string_view parameter, double value) {
     return true;
 }
 
+// The repeat count of a step-and-repeat parameter along one axis (1 when it names none).
+double repeats(std::string_view parameter, char axis) {
+    const size_t at = parameter.find(axis);
+    return at == std::string_view::npos ? 1 : util::valueOf(parameter.substr(at + 1));
+}
+
 // Rounds num/den (den > 0) to the nearest integer, halves to even.
 long long roundHalfEven(long long num, long long den) {
     long long q = num / den;
@@ -269,6 +275,7 @@ class FileTranslator {
             refuse(Refusal::LateFormat, statement);
         stated_ = true;
         at_ = Coordinates{};
+        selected_ = -1;
     }
 
     void resetStatements() {
@@ -280,7 +287,9 @@ class FileTranslator {
 
     void readStatements(std::string_view line) {
         for (char c : line) {
-            if (c == '%') {
+            if (c == '%' && !inParameters_ && trimmed(word_).substr(0, 3) == "G04") {
+                word_ += c; // a comment may hold a percent sign
+            } else if (c == '%') {
                 endWord();
                 inParameters_ = !inParameters_;
                 macro_ = false;
@@ -321,7 +330,7 @@ class FileTranslator {
             readUnits(p);
         else if (code == "LP" && p != "LPD")
             refuse(Refusal::ClearPolarity, p);
-        else if (code == "SR" && !numbersAllEqual(p, 1))
+        else if (code == "SR" && (repeats(p, 'X') != 1 || repeats(p, 'Y') != 1))
             refuse(Refusal::StepRepeat, p);
         else if (code == "AB" || (code == "IP" && p != "IPPOS") || (code == "LM" && p != "LMN"))
             refuse(Refusal::Transform, p);
@@ -428,15 +437,21 @@ class FileTranslator {
         const long m = leadingNumber(rest.substr(1), length);
         if (length == 0 || length + 1 != rest.size() || m > 2)
             refuse(Refusal::Unknown, command);
-        if (m != 1) // M00 and M02 end the file; M01 is an optional stop
+        if (m != 1) { // M00 and M02 end the file; M01 is an optional stop
+            originMove_ = false;
             sink_.line("D02M02*");
+        }
     }
 
     void readDCode(std::string_view digits, std::string_view command) {
         size_t length;
         const long d = leadingNumber(digits, length);
         if (d >= 10 || d < 0) {
-            sink_.select(apertureNumber(digits), std::string(command) + "*");
+            // Selecting the aperture in use changes nothing (G54D11* followed by D11*, as Tango-PCB writes).
+            const int number = apertureNumber(digits);
+            if (number != selected_)
+                sink_.select(number, std::string(command) + "*");
+            selected_ = number;
             return;
         }
         if (d < 1 || d > 3)
@@ -444,7 +459,17 @@ class FileTranslator {
         at_.dtext = operationText(d);
         if (circular_ && d == 1)
             refuse(Refusal::Arc, command);
+        writeOriginMove();
         sink_.line(at_.dtext);
+    }
+
+    // A move to the origin is held back until something follows that it matters to; the move before the
+    // end of a file, as Tango-PCB writes it, draws nothing and is left out.
+    void writeOriginMove() {
+        if (!originMove_)
+            return;
+        originMove_ = false;
+        sink_.operation(Coordinates{.x = 0, .y = 0, .dtext = "D02*"});
     }
 
     static std::string operationText(long d) { return "D0" + std::to_string(d) + "*"; }
@@ -488,7 +513,11 @@ class FileTranslator {
             at_.x = toMils(x, format_.x, command);
         if (hasY)
             at_.y = toMils(y, format_.y, command);
-        sink_.operation(at_);
+        writeOriginMove();
+        if (at_.x == 0 && at_.y == 0 && at_.dtext == "D02*")
+            originMove_ = true;
+        else
+            sink_.operation(at_);
     }
 
     // A coordinate of the file's format in whole mils, rounded half to even.
@@ -538,6 +567,8 @@ class FileTranslator {
     bool sawData_ = false; // a selection or coordinate came before any format statement
     Format format_;
     bool circular_ = false;
+    int selected_ = -1;       // the aperture in use, from the format statement on
+    bool originMove_ = false; // a move to the origin not yet written
     bool inParameters_ = false;
     bool firstParameter_ = true;
     bool macro_ = false; // an aperture macro: its further words are primitives, not parameters
