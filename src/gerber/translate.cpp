@@ -75,6 +75,14 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+bool allDigits(std::string_view text) {
+    for (char c : text) {
+        if (!isDigit(c))
+            return false;
+    }
+    return true;
+}
+
 size_t findNoCase(std::string_view text, char upper) {
     for (size_t i = 0; i < text.size(); ++i) {
         if (upperChar(text[i]) == upper)
@@ -286,7 +294,17 @@ class FileTranslator {
     }
 
     void readStatements(std::string_view line) {
-        for (char c : line) {
+        while (!line.empty()) {
+            size_t end = 0;
+            while (end < line.size() && line[end] != '%' && line[end] != '*')
+                ++end;
+            if (end == line.size())
+                end = std::string_view::npos;
+            addToWord(line.substr(0, end));
+            if (end == std::string_view::npos)
+                return;
+            const char c = line[end];
+            line.remove_prefix(end + 1);
             if (c == '%' && !inParameters_ && trimmed(word_).substr(0, 3) == "G04") {
                 word_ += c; // a comment may hold a percent sign
             } else if (c == '%') {
@@ -294,14 +312,16 @@ class FileTranslator {
                 inParameters_ = !inParameters_;
                 macro_ = false;
                 firstParameter_ = true;
-            } else if (c == '*') {
-                endWord();
             } else {
-                if (word_.empty() && c != ' ' && c != '\t')
-                    commandLine_ = lineNumber_;
-                word_ += c;
+                endWord();
             }
         }
+    }
+
+    void addToWord(std::string_view text) {
+        if (trimmed(word_).empty() && !trimmed(text).empty())
+            commandLine_ = lineNumber_;
+        word_ += text;
     }
 
     void finishStatements() { endWord(); }
@@ -395,7 +415,7 @@ class FileTranslator {
             return;
         if (rest[0] == 'M')
             readMCode(rest, command);
-        else if (rest[0] == 'D' && rest.size() > 1 && rest.find_first_not_of("0123456789", 1) == rest.npos)
+        else if (rest[0] == 'D' && rest.size() > 1 && allDigits(rest.substr(1)))
             readDCode(rest.substr(1), command);
         else
             readOperation(rest, command);
@@ -472,7 +492,10 @@ class FileTranslator {
         sink_.operation(Coordinates{.x = 0, .y = 0, .dtext = "D02*"});
     }
 
-    static std::string operationText(long d) { return "D0" + std::to_string(d) + "*"; }
+    static const std::string& operationText(long d) {
+        static const std::string texts[] = {"D01*", "D02*", "D03*"};
+        return texts[d - 1];
+    }
 
     // Coordinate data: X, Y (I and J only with arcs), then an optional D01, D02 or D03.
     void readOperation(std::string_view rest, std::string_view command) {
@@ -526,8 +549,7 @@ class FileTranslator {
         if (!text.empty() && (text[0] == '-' || text[0] == '+'))
             text.remove_prefix(1);
         const int places = axis.integer + axis.decimal;
-        if (text.empty() || text.size() > static_cast<size_t>(places) ||
-            text.find_first_not_of("0123456789") != text.npos)
+        if (text.empty() || text.size() > static_cast<size_t>(places) || !allDigits(text))
             refuse(Refusal::BadCoordinate, command);
         long long value = 0;
         for (char c : text)
@@ -537,6 +559,13 @@ class FileTranslator {
             value *= 10;
         if (negative)
             value = -value;
+        if (!format_.metric && axis.decimal <= 3) { // whole mils already: nothing to round
+            for (int n = axis.decimal; n < 3; ++n)
+                value *= 10;
+            if (value > 99999 || value < -99999)
+                refuse(Refusal::Overflow, command);
+            return static_cast<int>(value);
+        }
         long long den = 1;
         for (int n = 0; n < axis.decimal; ++n)
             den *= 10;
