@@ -159,6 +159,10 @@ struct FormatCase {
     std::string rounded;             // the shift the log reports, empty for none
 };
 
+void PrintTo(const FormatCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class GerberFormatTest : public GerberTest, public ::testing::WithParamInterface<FormatCase> {};
 
 // Coordinates of each format and unit come out in exact whole mils, halves to even, with the shift logged.
@@ -214,6 +218,10 @@ struct RefusalCase {
     int line;
     std::string quoted, what, advice;
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class GerberRefusalTest : public GerberTest, public ::testing::WithParamInterface<RefusalCase> {};
 
