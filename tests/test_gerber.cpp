@@ -152,156 +152,99 @@ TEST_F(GerberTest, FailureLeavesEveryOutputAsItWas) {
 
 // ---- Files of other tools: read by their format statement, refused where the rewritten file falls short.
 
-struct FormatCase {
-    std::string name;
-    std::vector<std::string> input;
-    std::vector<std::string> output; // the rewritten file after its two header lines
-    std::string rounded;             // the shift the log reports, empty for none
+// Lines written as one text, "|" between them.
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t from = 0, bar; from <= text.size(); from = bar + 1) {
+        bar = std::min(text.find('|', from), text.size());
+        out.push_back(text.substr(from, bar - from));
+    }
+    return out;
+}
+
+// A case: its name, the Gerber file, and what is expected (lines of the rewritten file after its header and
+// the rounding shift logged, or line number, command and advice of the refusal).
+struct Case {
+    std::string name, input, expected, also;
 };
 
-void PrintTo(const FormatCase& c, std::ostream* os) {
+void PrintTo(const Case& c, std::ostream* os) {
     *os << c.name;
 }
 
-class GerberFormatTest : public GerberTest, public ::testing::WithParamInterface<FormatCase> {};
+class GerberCaseTest : public GerberTest, public ::testing::WithParamInterface<Case> {};
+using GerberFormatTest = GerberCaseTest;
+using GerberRefusalTest = GerberCaseTest;
 
 // Coordinates of each format and unit come out in exact whole mils, halves to even, with the shift logged.
 TEST_P(GerberFormatTest, ConvertsToWholeMils) {
-    const FormatCase& c = GetParam();
-    write("w/A.GBR", crlfLines(c.input));
+    const Case& c = GetParam();
+    write("w/A.GBR", crlfLines(lines(c.input)));
     auto r = run({"", w("TABLE.TXT"), w("A.GBR")});
     ASSERT_EQ(r.status, 0) << r.log;
-    std::vector<std::string> expected = {"*%FSLAX53Y53*", "SFA1.0B1.0*%"};
-    expected.insert(expected.end(), c.output.begin(), c.output.end());
-    EXPECT_EQ(read("w/xA.GBR"), crlfLines(expected));
-    const std::string line =
-        "\r\nCoordinates rounded to whole mils, largest shift:\t " + c.rounded + " mil\r\n";
-    EXPECT_EQ(r.log.find(line) != std::string::npos, !c.rounded.empty()) << r.log;
-    EXPECT_EQ(c.rounded.empty(), r.log.find("rounded") == std::string::npos);
+    EXPECT_EQ(read("w/xA.GBR"), crlfLines(lines("*%FSLAX53Y53*|SFA1.0B1.0*%|" + c.expected)));
+    const std::string line = "\r\nCoordinates rounded to whole mils, largest shift:\t " + c.also + " mil\r\n";
+    EXPECT_EQ(r.log.find(line) != std::string::npos, !c.also.empty()) << r.log;
+    EXPECT_EQ(c.also.empty(), r.log.find("rounded") == std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, GerberFormatTest,
-    ::testing::Values(FormatCase{"Inch24",
-                                 {"%FSLAX24Y24*%", "%MOIN*%", "D11*", "X12500Y-345000D02*"},
-                                 {"D02*", "D10*", "X01250Y-34500D02*"},
-                                 ""},
-                      FormatCase{"TrailingZeros23",
-                                 {"%FSTAX23Y23*%", "X125Y034D01*", "Y-5D03*"},
-                                 {"X12500Y03400D01*", "X12500Y-50000D03*"},
-                                 ""},
-                      FormatCase{"Metric46HalvesToEven",
-                                 {"%FSLAX46Y46*%", "%MOMM*%", "X25400000Y12700D03*", "X38100Y1D03*"},
-                                 {"X01000Y00000D03*", "X00002Y00000D03*"},
-                                 "0.5"},
-                      FormatCase{"Inch35Rounded",
-                                 {"%MOIN*%", "%FSLAX35Y35*%", "X250Y-350D02*", "X1234D01*"},
-                                 {"X00002Y-00004D02*", "X00012Y-00004D01*"},
-                                 "0.5"},
-                      FormatCase{"G54AndCommandsOnOneLine",
-                                 {"%FSLAX23Y23*%", "G54D11*X100Y200D02*G01X300Y400D01*", "X500*", "D11*",
-                                  "X0Y0D02*", "D03*", "X0Y0D02*M02*"},
-                                 {"D02*", "D10*", "X00100Y00200D02*", "X00300Y00400D01*", "X00500Y00400D01*",
-                                  "X00000Y00000D02*", "D03*", "D02M02*"},
-                                 ""},
-                      FormatCase{"MacrosAttributesAndComments",
-                                 {"G04 50% done*", "%FSDAX23Y23*MOIN*%", "%AMOC8*",
-                                  "5,1,8,0,0,1.08239X$1,22.5*%", "%TO.C,R1*%", "%SRX1Y1I0J0*%",
-                                  "G75*G70*D11*", "X001Y002D03*", "%LPD*%"},
-                                 {"D02*", "D10*", "X00001Y00002D03*"},
-                                 ""}),
+    ::testing::Values(
+        Case{"Inch24", "%FSLAX24Y24*%|%MOIN*%|D11*|X12500Y-345000D02*", "D02*|D10*|X01250Y-34500D02*", ""},
+        Case{"TrailingZeros23", "%FSTAX23Y23*%|X125Y034D01*|Y-5D03*", "X12500Y03400D01*|X12500Y-50000D03*",
+             ""},
+        Case{"Metric46HalvesToEven", "%FSLAX46Y46*%|%MOMM*%|X25400000Y12700D03*|X38100Y1D03*",
+             "X01000Y00000D03*|X00002Y00000D03*", "0.5"},
+        Case{"Inch35Rounded", "%MOIN*%|%FSLAX35Y35*%|X250Y-350D02*|X1234D01*",
+             "X00002Y-00004D02*|X00012Y-00004D01*", "0.5"},
+        Case{"G54AndCommandsOnOneLine",
+             "%FSLAX23Y23*%|G54D11*X100Y200D02*G01X300Y400D01*|X500*|D11*|X0Y0D02*|D03*|X0Y0D02*M02*",
+             "D02*|D10*|X00100Y00200D02*|X00300Y00400D01*|X00500Y00400D01*|X00000Y00000D02*|D03*|D02M02*",
+             ""},
+        Case{"MacrosAttributesAndComments",
+             "G04 50% done*|%FSDAX23Y23*MOIN*%|%AMOC8*|5,1,8,0,0,1.08239X$1,22.5*%|%TO.C,R1*%|%SRX1Y1I0J0*%|"
+             "G75*G70*D11*|X001Y002D03*|%LPD*%",
+             "D02*|D10*|X00001Y00002D03*", ""}),
     [](const auto& test) { return test.param.name; });
-
-struct RefusalCase {
-    std::string name;
-    std::vector<std::string> input;
-    int line;
-    std::string quoted, what, advice;
-};
-
-void PrintTo(const RefusalCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class GerberRefusalTest : public GerberTest, public ::testing::WithParamInterface<RefusalCase> {};
 
 // What the rewritten file cannot hold stops the job with file, line and command, and nothing is written.
 TEST_P(GerberRefusalTest, NamesTheCommandAndWritesNothing) {
-    const RefusalCase& c = GetParam();
+    const Case& c = GetParam();
     write("w/HOLES.TXT", "DRILL: 20\r\nX 1 Y 2\r\n");
-    write("w/A.GBR", crlfLines(c.input));
+    write("w/A.GBR", crlfLines(lines(c.input)));
     auto r = run({w("HOLES.TXT"), w("TABLE.TXT"), w("A.GBR")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log, "Aperture file processed:\t 4 codes found.\r\nLine " + std::to_string(c.line) + " " +
-                         c.what + ", which the rewritten file cannot hold:\r\n<" + w("A.GBR") + ">\r\n" +
-                         c.quoted + "\r\nNo file was written; " + c.advice + " and re-try.");
+    const auto e = lines(c.expected);
+    EXPECT_EQ(r.log, "Aperture file processed:\t 4 codes found.\r\nLine " + e[0] +
+                         ", which the rewritten file cannot hold:\r\n<" + w("A.GBR") + ">\r\n" + e[1] +
+                         "\r\nNo file was written; " + (c.also.empty() ? "correct the file" : c.also) +
+                         " and re-try.");
     EXPECT_FALSE(exists("w/HOLES.pcb") || exists("w/xA.GBR") || exists("w/Aperture.new"));
 }
 
-const std::string arc = "draws an arc (G02/G03, I/J)", fixFile = "correct the file";
+const std::string arc = " draws an arc (G02/G03, I/J)|", segments = "plot arcs as straight segments";
 
 INSTANTIATE_TEST_SUITE_P(
     Refusals, GerberRefusalTest,
-    ::testing::Values(RefusalCase{"ArcOffsets",
-                                  {"%FSLAX23Y23*%", "D11*", "G75*G02*", "X1Y1I1J0D01*"},
-                                  4,
-                                  "X1Y1I1J0D01*",
-                                  arc,
-                                  "plot arcs as straight segments"},
-                      RefusalCase{"ArcMode",
-                                  {"%FSLAX23Y23*%", "G03*", "X1Y1D02*", "X2Y1D01*"},
-                                  4,
-                                  "X2Y1D01*",
-                                  arc,
-                                  "plot arcs as straight segments"},
-                      RefusalCase{"ArcWithoutFormat",
-                                  {"X100Y100I50J0D01*"},
-                                  1,
-                                  "X100Y100I50J0D01*",
-                                  arc,
-                                  "plot arcs as straight segments"},
-                      RefusalCase{"Region",
-                                  {"%FSLAX23Y23*%", "D11*G36*"},
-                                  2,
-                                  "G36*",
-                                  "fills a region (G36/G37)",
-                                  "plot without filled regions"},
-                      RefusalCase{"ClearPolarity",
-                                  {"%FSLAX23Y23*%", "%LPC*%"},
-                                  2,
-                                  "%LPC*%",
-                                  "switches to clear polarity (%LPC)",
-                                  "plot without clear (negative) objects"},
-                      RefusalCase{"StepAndRepeat",
-                                  {"%FSLAX23Y23*%", "%SRX2Y1I0.5J0*%"},
-                                  2,
-                                  "%SRX2Y1I0.5J0*%",
-                                  "repeats the image (%SR)",
-                                  "plot without step and repeat"},
-                      RefusalCase{"Incremental",
-                                  {"%FSLIX23Y23*%"},
-                                  1,
-                                  "%FSLIX23Y23*%",
-                                  "states incremental coordinates",
-                                  "plot with absolute coordinates"},
-                      RefusalCase{"Overflow",
-                                  {"%FSLAX33Y33*%", "X99999Y0D02*", "X100000Y0D02*"},
-                                  3,
-                                  "X100000Y0D02*",
-                                  "holds a coordinate beyond 99999 mils",
-                                  "plot nearer the origin"},
-                      RefusalCase{"TooManyDigits",
-                                  {"%FSLAX23Y23*%", "X123456Y0D02*"},
-                                  2,
-                                  "X123456Y0D02*",
-                                  "holds a coordinate that does not fit the file's format",
-                                  fixFile},
-                      RefusalCase{"FormatAfterCoordinates",
-                                  {"D11*", "%FSLAX23Y23*%"},
-                                  2,
-                                  "%FSLAX23Y23*%",
-                                  "states the coordinate format after the first coordinates",
-                                  fixFile}),
+    ::testing::Values(
+        Case{"ArcOffsets", "%FSLAX23Y23*%|D11*|G75*G02*|X1Y1I1J0D01*", "4" + arc + "X1Y1I1J0D01*", segments},
+        Case{"ArcMode", "%FSLAX23Y23*%|G03*|X1Y1D02*|X2Y1D01*", "4" + arc + "X2Y1D01*", segments},
+        Case{"ArcWithoutFormat", "X100Y100I50J0D01*", "1" + arc + "X100Y100I50J0D01*", segments},
+        Case{"Region", "%FSLAX23Y23*%|D11*G36*", "2 fills a region (G36/G37)|G36*",
+             "plot without filled regions"},
+        Case{"ClearPolarity", "%FSLAX23Y23*%|%LPC*%", "2 switches to clear polarity (%LPC)|%LPC*%",
+             "plot without clear (negative) objects"},
+        Case{"StepAndRepeat", "%FSLAX23Y23*%|%SRX2Y1I0.5J0*%", "2 repeats the image (%SR)|%SRX2Y1I0.5J0*%",
+             "plot without step and repeat"},
+        Case{"Incremental", "%FSLIX23Y23*%", "1 states incremental coordinates|%FSLIX23Y23*%",
+             "plot with absolute coordinates"},
+        Case{"Overflow", "%FSLAX33Y33*%|X99999Y0D02*|X100000Y0D02*",
+             "3 holds a coordinate beyond 99999 mils|X100000Y0D02*", "plot nearer the origin"},
+        Case{"TooManyDigits", "%FSLAX23Y23*%|X123456Y0D02*",
+             "2 holds a coordinate that does not fit the file's format|X123456Y0D02*", ""},
+        Case{"FormatAfterCoordinates", "D11*|%FSLAX23Y23*%",
+             "2 states the coordinate format after the first coordinates|%FSLAX23Y23*%", ""}),
     [](const auto& test) { return test.param.name; });
 
 // Table lines in the D form of other tools are taken; a table without aperture lines and apertures the table
@@ -394,8 +337,8 @@ TEST_F(GerberTest, SamplesOfOtherToolsTranslateDrawByDraw) {
         used.merge(readGerber(read("w/" + names[i])).selected);
     for (size_t i = 0; i + 1 < names.size(); ++i) {
         Reading source = readGerber(read("w/" + names[i]));
-        for (Draw& draw :
-             source.draws) // the compressed numbering: used apertures from D10 in ascending order
+        // The compressed numbering: used apertures from D10 in ascending order.
+        for (Draw& draw : source.draws)
             draw.aperture = 10 + static_cast<int>(std::distance(used.begin(), used.find(draw.aperture)));
         if (source.draws.back().d == 2) // the move before the end draws nothing and is left out
             source.draws.pop_back();
