@@ -232,7 +232,12 @@ class FileTranslator {
         const char first = line.empty() ? '\0' : upperChar(line[0]);
         if (first == 'D') {
             sawData_ = true;
+            heldSelection_.clear();
             sink_.select(apertureNumber(line.substr(1, 4)), line);
+        } else if (first == 'G' && headIs(line.substr(0, 4), "g54d")) {
+            // Dropped by the fixed rules, as Tango-PCB follows it with its own D line; held back in case a
+            // coordinate comes first.
+            heldSelection_ = line;
         } else if (headIs(line, "x0y0d")) {
             sawData_ = true;
         } else if (headIs(line, "m02*")) {
@@ -240,6 +245,9 @@ class FileTranslator {
         } else if (first == 'X' || first == 'Y') {
             sawData_ = true;
             readTangoCoordinates(line);
+            if (!heldSelection_.empty())
+                sink_.select(apertureNumber(std::string_view(heldSelection_).substr(4, 4)), heldSelection_);
+            heldSelection_.clear();
             sink_.operation(at_);
         }
     }
@@ -602,6 +610,7 @@ class FileTranslator {
     bool firstParameter_ = true;
     bool macro_ = false; // an aperture macro: its further words are primitives, not parameters
     std::string word_;
+    std::string heldSelection_; // a G54Dnn line of a file without format statement, not yet needed
     enum class Quoting { Line, Command, Parameter } quoting_ = Quoting::Line;
 };
 
