@@ -252,8 +252,9 @@ class FileTranslator {
         }
     }
 
-    // What the fixed rules would drop or draw straight although it changes the image.
-    void checkTangoLine(std::string_view line) const {
+    // What the fixed rules would drop or draw straight although it changes the image; units stated by G70/G71
+    // before a format statement count for it.
+    void checkTangoLine(std::string_view line) {
         const char first = line.empty() ? '\0' : upperChar(line[0]);
         if (first == 'G') {
             size_t length;
@@ -264,6 +265,8 @@ class FileTranslator {
                 refuse(Refusal::Region, line);
             if (length > 0 && g == 91)
                 refuse(Refusal::Incremental, line);
+            if (length > 0 && (g == 70 || g == 71))
+                format_.metric = g == 71;
         } else if (first == 'X' || first == 'Y') {
             if (findNoCase(line, 'I') != std::string_view::npos ||
                 findNoCase(line, 'J') != std::string_view::npos)
