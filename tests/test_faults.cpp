@@ -224,7 +224,12 @@ std::vector<MultiOutputJob> multiOutputJobs(const std::string& w) {
         {"PCB >> Aperture", 0, 3, {}, 0},
         {"REP >> GerbView", 2, 2, {}, 0},
         {"PCB Processor", 4, 2, {w + "\\BOARD.PCB"}, FaultTest::pickHook},
-        {"Gerber Converter", 8, 2, {"", w + "\\TABLE.TXT", w + "\\A.GBR"}, FaultTest::pickHook},
+        {"Gerber Converter",
+         8,
+         3,
+         {w + "\\HOLES.TXT", w + "\\TABLE.TXT", w + "\\A.GBR"},
+         FaultTest::pickHook},
+        {"NC1 >> 2,3,4", 6, 7, {}, 0},
     };
 }
 

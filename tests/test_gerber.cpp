@@ -1,6 +1,10 @@
 // "Gerber Converter": drill list drawing, renumbering, rewrite rules and the compressed table.
 #include "support.hpp"
 
+#include <cmath>
+#include <regex>
+#include <set>
+
 using namespace fk;
 using namespace fk::test;
 
@@ -68,9 +72,9 @@ TEST_F(GerberTest, DrillListEdgeCases) {
 }
 
 TEST_F(GerberTest, TwoFilesShareOneNumbering) {
-    write("w/A.GBR", crlfLines({"%FSLAX23Y23*%", "%ADD11C,0.010*%", "G54D11*", "D40*", "X1250Y3400D01*",
-                                "Y3500D02*", "X1300Y3500*", "X0Y0D02*", "x0y0d03*", "d11*", "X123456Y1D03*",
-                                "M02*", "m02*", "M02* ", "G04 comment*"}));
+    write("w/A.GBR", crlfLines({"%ADD11C,0.010*%", "G54D11*", "D40*", "X1250Y3400D01*", "Y3500D02*",
+                                "X1300Y3500*", "X0Y0D02*", "x0y0d03*", "d11*", "X123456Y1D03*", "M02*",
+                                "m02*", "M02* ", "G04 comment*"}));
     write("w/B.GBR", crlfLines({"Y7*", "D15*", "D01*", "D03*", "X-5Y-7D01*", "X5.5Y2.5*"}));
     auto r = run({"", w("TABLE.TXT"), w("A.GBR ,B.GBR")});
     EXPECT_EQ(r.status, 0);
@@ -89,7 +93,7 @@ TEST_F(GerberTest, TwoFilesShareOneNumbering) {
                          w("B.GBR") + " >> " + w("xB.GBR"), " ", "DCode\tWidth\tHeight\tShape",
                          "------------------------------", "D01\t\t\t", "D03\t\t\t", "D10\t10\t10\tROUND",
                          "D11\t62\t62\tSQUARE", "D12\t20\t30\tRECT"}));
-    EXPECT_EQ(read("w/A.GBR").substr(0, 13), "%FSLAX23Y23*%");
+    EXPECT_EQ(read("w/A.GBR").substr(0, 15), "%ADD11C,0.010*%");
 }
 
 TEST_F(GerberTest, ApertureTenIsNotTakenFromTheTable) {
@@ -144,6 +148,212 @@ TEST_F(GerberTest, FailureLeavesEveryOutputAsItWas) {
                          w("xB.GBR") + ">\r\nThe file is read-only.");
     EXPECT_EQ(read("w/xA.GBR"), "old A");
     EXPECT_FALSE(exists("w/Aperture.new"));
+}
+
+// ---- Files of other tools: read by their format statement, refused where the rewritten file falls short.
+
+// Lines written as one text, "|" between them.
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t from = 0, bar; from <= text.size(); from = bar + 1) {
+        bar = std::min(text.find('|', from), text.size());
+        out.push_back(text.substr(from, bar - from));
+    }
+    return out;
+}
+
+// A case: its name, the Gerber file, and what is expected (lines of the rewritten file after its header and
+// the rounding shift logged, or line number, command and advice of the refusal).
+struct Case {
+    std::string name, input, expected, also;
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class GerberCaseTest : public GerberTest, public ::testing::WithParamInterface<Case> {};
+using GerberFormatTest = GerberCaseTest;
+using GerberRefusalTest = GerberCaseTest;
+
+// Coordinates of each format and unit come out in exact whole mils, halves to even, with the shift logged.
+TEST_P(GerberFormatTest, ConvertsToWholeMils) {
+    const Case& c = GetParam();
+    write("w/A.GBR", crlfLines(lines(c.input)));
+    auto r = run({"", w("TABLE.TXT"), w("A.GBR")});
+    ASSERT_EQ(r.status, 0) << r.log;
+    EXPECT_EQ(read("w/xA.GBR"), crlfLines(lines("*%FSLAX53Y53*|SFA1.0B1.0*%|" + c.expected)));
+    const std::string line = "\r\nCoordinates rounded to whole mils, largest shift:\t " + c.also + " mil\r\n";
+    EXPECT_EQ(r.log.find(line) != std::string::npos, !c.also.empty()) << r.log;
+    EXPECT_EQ(c.also.empty(), r.log.find("rounded") == std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, GerberFormatTest,
+    ::testing::Values(
+        Case{"Inch24", "%FSLAX24Y24*%|%MOIN*%|D11*|X12500Y-345000D02*", "D02*|D10*|X01250Y-34500D02*", ""},
+        Case{"TrailingZeros23", "%FSTAX23Y23*%|X125Y034D01*|Y-5D03*", "X12500Y03400D01*|X12500Y-50000D03*",
+             ""},
+        Case{"Metric46HalvesToEven", "%FSLAX46Y46*%|%MOMM*%|X25400000Y12700D03*|X38100Y1D03*",
+             "X01000Y00000D03*|X00002Y00000D03*", "0.5"},
+        Case{"Inch35Rounded", "%MOIN*%|%FSLAX35Y35*%|X250Y-350D02*|X1234D01*",
+             "X00002Y-00004D02*|X00012Y-00004D01*", "0.5"},
+        Case{"G54AndCommandsOnOneLine",
+             "%FSLAX23Y23*%|G54D11*X100Y200D02*G01X300Y400D01*|X500*|D11*|X0Y0D02*|D03*|X0Y0D02*M02*",
+             "D02*|D10*|X00100Y00200D02*|X00300Y00400D01*|X00500Y00400D01*|X00000Y00000D02*|D03*|D02M02*",
+             ""},
+        Case{"G54WithoutFormatStatement", "G54D15*|D11*|X1Y1D03*|G54D40*|X2Y2D03*",
+             "D02*|D10*|X00001Y00001D03*|D02*|D11*|X00002Y00002D03*", ""},
+        Case{"MacrosAttributesAndComments",
+             "G04 50% done*|%FSDAX23Y23*MOIN*%|%AMOC8*|5,1,8,0,0,1.08239X$1,22.5*%|%TO.C,R1*%|%SRX1Y1I0J0*%|"
+             "G75*G70*D11*|X001Y002D03*|%LPD*%",
+             "D02*|D10*|X00001Y00002D03*", ""}),
+    [](const auto& test) { return test.param.name; });
+
+// What the rewritten file cannot hold stops the job with file, line and command, and nothing is written.
+TEST_P(GerberRefusalTest, NamesTheCommandAndWritesNothing) {
+    const Case& c = GetParam();
+    write("w/HOLES.TXT", "DRILL: 20\r\nX 1 Y 2\r\n");
+    write("w/A.GBR", crlfLines(lines(c.input)));
+    auto r = run({w("HOLES.TXT"), w("TABLE.TXT"), w("A.GBR")});
+    EXPECT_EQ(r.status, 1);
+    const auto e = lines(c.expected);
+    EXPECT_EQ(r.log, "Aperture file processed:\t 4 codes found.\r\nLine " + e[0] +
+                         ", which the rewritten file cannot hold:\r\n<" + w("A.GBR") + ">\r\n" + e[1] +
+                         "\r\nNo file was written; " + (c.also.empty() ? "correct the file" : c.also) +
+                         " and re-try.");
+    EXPECT_FALSE(exists("w/HOLES.pcb") || exists("w/xA.GBR") || exists("w/Aperture.new"));
+}
+
+const std::string arc = " draws an arc (G02/G03, I/J)|", segments = "plot arcs as straight segments";
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, GerberRefusalTest,
+    ::testing::Values(
+        Case{"ArcOffsets", "%FSLAX23Y23*%|D11*|G75*G02*|X1Y1I1J0D01*", "4" + arc + "X1Y1I1J0D01*", segments},
+        Case{"ArcMode", "%FSLAX23Y23*%|G03*|X1Y1D02*|X2Y1D01*", "4" + arc + "X2Y1D01*", segments},
+        Case{"ArcWithoutFormat", "X100Y100I50J0D01*", "1" + arc + "X100Y100I50J0D01*", segments},
+        Case{"Region", "%FSLAX23Y23*%|D11*G36*", "2 fills a region (G36/G37)|G36*",
+             "plot without filled regions"},
+        Case{"ClearPolarity", "%FSLAX23Y23*%|%LPC*%", "2 switches to clear polarity (%LPC)|%LPC*%",
+             "plot without clear (negative) objects"},
+        Case{"StepAndRepeat", "%FSLAX23Y23*%|%SRX2Y1I0.5J0*%", "2 repeats the image (%SR)|%SRX2Y1I0.5J0*%",
+             "plot without step and repeat"},
+        Case{"Incremental", "%FSLIX23Y23*%", "1 states incremental coordinates|%FSLIX23Y23*%",
+             "plot with absolute coordinates"},
+        Case{"Overflow", "%FSLAX33Y33*%|X99999Y0D02*|X100000Y0D02*",
+             "3 holds a coordinate beyond 99999 mils|X100000Y0D02*", "plot nearer the origin"},
+        Case{"TooManyDigits", "%FSLAX23Y23*%|X123456Y0D02*",
+             "2 holds a coordinate that does not fit the file's format|X123456Y0D02*", ""},
+        Case{"FormatAfterCoordinates", "D11*|%FSLAX23Y23*%",
+             "2 states the coordinate format after the first coordinates|%FSLAX23Y23*%", ""}),
+    [](const auto& test) { return test.param.name; });
+
+// Table lines in the D form of other tools are taken; a table without aperture lines and apertures the table
+// lacks are named in the log.
+TEST_F(GerberTest, TableLinesOfOtherToolsAndMissingSizes) {
+    write("w/D.TXT",
+          crlfLines({"D-CODE WIDTH HEIGHT SHAPE", "D10 5 5 ROUND", "D11,10, 10 ,SQUARE", "d12\t7\t7\tOVAL"}));
+    write("w/A.GBR", crlfLines({"%FSLAX23Y23*%", "D10*", "D11*", "D12*", "D40*"}));
+    auto r = run({"", w("D.TXT"), w("A.GBR")});
+    EXPECT_EQ(r.log, "Aperture file processed:\t 3 codes found.\r\nGerber files processed:\t 1\r\n"
+                     "Descreet apertures found:\t 4\r\nApertures not in the aperture table:\t D40\r\n"
+                     "Writing with new codes:\tOK\r\nWriting compressed table:\tOK");
+    EXPECT_NE(read("w/Aperture.new")
+                  .find("\r\nD10\t5\t5\tROUND\r\nD11\t10\t10\tSQUARE\r\nD12\t7\t7\tOVAL\r\nD13\t\t\t\r\n"),
+              std::string::npos);
+
+    write("w/E.TXT", "");
+    r = run({"", w("E.TXT")});
+    EXPECT_EQ(r.log,
+              "Aperture file processed:\t 0 codes found.\r\nNo aperture line found: a line must begin with "
+              "an aperture number above 10, or with D and the number.");
+}
+
+// An independent reading of a Gerber file: the aperture and operation of every draw, coordinates in mils.
+struct Draw {
+    int aperture, d, x, y;
+    bool operator==(const Draw&) const = default;
+};
+
+struct Reading {
+    std::vector<Draw> draws;
+    std::set<int> selected;
+};
+
+Reading readGerber(const std::string& bytes) {
+    Reading out;
+    int decimals = 4, aperture = 0, d = 0, x = 0, y = 0;
+    long double milsPerUnit = 1000;
+    std::string word;
+    bool parameter = false;
+    const auto mils = [&](const std::string& digits) {
+        return static_cast<int>(
+            std::nearbyintl(std::stoll(digits) * milsPerUnit / std::pow(10.0L, decimals)));
+    };
+    const std::regex operation(R"((?:G0?1)?(?:X([+-]?\d+))?(?:Y([+-]?\d+))?(?:D0?([123]))?)");
+    for (char c : bytes) {
+        if (c != '%' && c != '*') {
+            if (c != '\r' && c != '\n')
+                word += c;
+            continue;
+        }
+        std::smatch m;
+        if (parameter && word.rfind("FS", 0) == 0)
+            decimals = word[word.find('X') + 2] - '0';
+        else if (parameter && word == "MOMM")
+            milsPerUnit = 1000 / 25.4L;
+        else if (!parameter && std::regex_match(word, m, std::regex(R"((?:G54)?D(\d+))")) &&
+                 std::stoi(m[1]) >= 10)
+            out.selected.insert(aperture = std::stoi(m[1]));
+        else if (!parameter && !word.empty() && std::regex_match(word, m, operation)) {
+            x = m[1].matched ? mils(m[1]) : x;
+            y = m[2].matched ? mils(m[2]) : y;
+            d = m[3].matched ? std::stoi(m[3]) : d;
+            if (m[1].matched || m[2].matched)
+                out.draws.push_back({aperture, d, x, y});
+        }
+        parameter = c == '%' ? !parameter : parameter;
+        word.clear();
+    }
+    return out;
+}
+
+// Files of other tools come out draw by draw as an independent reading of the source says; a file with arcs
+// is refused with nothing written.
+TEST_F(GerberTest, SamplesOfOtherToolsTranslateDrawByDraw) {
+    const std::vector<std::string> names = {"BoardOutline.gml", "currentMonitor-RevB_BOTTOMSOLDERMASK.m2",
+                                            "herovco_switch-MaskTop.gts", "ButtonBoard-F_Mask.gts",
+                                            "jacdac_connector_0.1-Edge_Cuts.gm1"};
+    std::string pick = w(names[0]);
+    for (const auto& name : names) {
+        fs::copy_file(fs::path(FLASHKIT_GERBER_SAMPLES) / name, path("w/" + name));
+        pick += name == names[0] || name == names.back() ? "" : " ," + name;
+    }
+    auto r = run({"", w("TABLE.TXT"), pick});
+    ASSERT_EQ(r.status, 0) << r.log;
+    EXPECT_NE(r.log.find("\r\nCoordinates rounded to whole mils, largest shift:\t 0.4724 mil\r\n"),
+              std::string::npos);
+    std::set<int> used;
+    for (size_t i = 0; i + 1 < names.size(); ++i)
+        used.merge(readGerber(read("w/" + names[i])).selected);
+    for (size_t i = 0; i + 1 < names.size(); ++i) {
+        Reading source = readGerber(read("w/" + names[i]));
+        // The compressed numbering: used apertures from D10 in ascending order.
+        for (Draw& draw : source.draws)
+            draw.aperture = 10 + static_cast<int>(std::distance(used.begin(), used.find(draw.aperture)));
+        if (source.draws.back().d == 2) // the move before the end draws nothing and is left out
+            source.draws.pop_back();
+        EXPECT_EQ(readGerber(read("w/x" + names[i])).draws, source.draws) << names[i];
+        EXPECT_FALSE(source.draws.empty());
+    }
+
+    r = run({"", w("TABLE.TXT"), w(names[0]) + " ," + names.back()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.log.find("Line 27 draws an arc (G02/G03, I/J), which the rewritten file cannot hold:\r\n<" +
+                         w(names.back()) + ">\r\nX2850000Y-1500000I350000J0D01*\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(exists("w/x" + names.back()));
 }
 
 } // namespace

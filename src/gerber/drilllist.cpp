@@ -38,11 +38,11 @@ std::string arcRecord(int radius, int x, int y) {
            " 0 0 0";
 }
 
-void drillListStep(const app::JobContext& context) {
+std::unique_ptr<platform::AtomicWriter> drillListStep(const app::JobContext& context) {
     const std::string choice =
         context.pickfile({"", "*.*", context.fields.indatapath, "Select dril list file to convert..."});
     if (choice.empty())
-        return;
+        return nullptr;
     std::string drillList = util::field(choice, 1, ",");
     util::splitname(drillList, 0); // trims the blank that stands before a comma
     const std::string directory = util::splitname(drillList, 3);
@@ -53,7 +53,8 @@ void drillListStep(const app::JobContext& context) {
                            drillList + ">" + crlf + "Rename the drill list and re-try."};
 
     platform::LineReader reader(drillList);
-    platform::AtomicWriter writer(drawing);
+    auto out = std::make_unique<platform::AtomicWriter>(drawing);
+    auto& writer = *out;
     writer.writeLine(";Tango-PCB PLUS V2.30 Series II");
     writer.writeLine("VERSION 1 3 A");
     writer.writeLine("BOARD 1 1 31999 31999 1 1");
@@ -68,9 +69,10 @@ void drillListStep(const app::JobContext& context) {
             writer.writeLine(arcRecord(static_cast<int>(std::floor(drill / 2.0)), x, y));
         }
     }
-    writer.commit();
+    writer.finish();
     context.log().show("Drill file processed:\tOK");
     context.log().refresh();
+    return out;
 }
 
 } // namespace fk::gerber

@@ -4,9 +4,12 @@
 #include "app/commit.hpp"
 #include "app/runner.hpp"
 #include "gerber/steps.hpp"
+#include "gerber/translate.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -31,17 +34,32 @@ struct Selection {
     std::string output(size_t i) const { return directory + "\\x" + names[i]; }
 };
 
-struct Coordinates {
-    int x = 0, y = 0;
-    std::string dtext;
-};
-
-int apertureNumber(std::string_view text, const std::string& path, long lineNumber) {
-    auto n = util::toInt16(util::valueOf(text));
+// The aperture number a table line describes (0 for none) and its width, height and shape words. A line
+// begins with the number above 10, as in Tango-PCB's tables, or with D and the number (D10 ..., D10,...), as
+// other tools write them.
+int tableLine(const std::string& line, std::string& dimensions) {
+    const std::string first = util::field(line, 1);
+    const bool dForm =
+        first.size() > 1 && (first[0] == 'D' || first[0] == 'd') && first[1] >= '0' && first[1] <= '9';
+    const double value = util::valueOf(dForm ? std::string_view(first).substr(1) : std::string_view(first));
+    if (dForm ? value < 10 : value <= 10)
+        return 0;
+    // A number no aperture selection can reach (a date in a heading, say) describes no aperture.
+    auto n = util::toInt16(value);
     if (!n)
-        throw app::JobStop{"Line " + std::to_string(lineNumber) +
-                           " selects an aperture number out of range:" + crlf + "<" + path + ">" + crlf +
-                           "Correct the file and re-try."};
+        return 0;
+    // Other tools separate their words with tabs as often as with blanks.
+    std::string text = line;
+    if (dForm)
+        std::replace(text.begin(), text.end(), '\t', ' ');
+    const bool commas = dForm && first.find(',') != std::string::npos;
+    dimensions.clear();
+    for (long i = 2; i <= 4; ++i) {
+        const std::string word = commas ? util::field(text, i, ",") : util::field(text, i);
+        const size_t from = word.find_first_not_of(' ');
+        dimensions += (i > 2 ? "," : "") +
+                      (from == word.npos ? "" : word.substr(from, word.find_last_not_of(' ') + 1 - from));
+    }
     return *n;
 }
 
@@ -49,16 +67,12 @@ long readApertureTable(const std::string& path, ApertureCodes& codes) {
     platform::LineReader reader(path);
     std::string line;
     long taken = 0;
+    std::string dimensions;
     while (reader.next(line)) {
-        const std::string first = util::field(line, 1);
-        if (util::valueOf(first) <= 10)
-            continue;
-        // A number no aperture selection can reach (a date in a heading, say) describes no aperture.
-        auto n = util::toInt16(util::valueOf(first));
-        if (!n)
-            continue;
-        codes.dimensions[*n] = util::field(line, 2) + "," + util::field(line, 3) + "," + util::field(line, 4);
-        ++taken;
+        if (const int n = tableLine(line, dimensions)) {
+            codes.dimensions[n] = dimensions;
+            ++taken;
+        }
     }
     return taken;
 }
@@ -77,40 +91,25 @@ Selection selectionOf(const std::string& choice) {
     return s;
 }
 
-bool selectsAperture(std::string_view line) {
-    return !line.empty() && (line[0] == 'D' || line[0] == 'd');
-}
+// The scan records, for every aperture number selected, the last line or command that selected it.
+class ScanSink : public Sink {
+  public:
+    explicit ScanSink(ApertureCodes& codes) : codes_(codes) {}
+    void select(int number, std::string_view text) override { codes_.usage[number] = text; }
+    void operation(const Coordinates&) override {}
+    void line(std::string_view) override {}
 
-// The aperture number of a selection line: the number in the four characters after its "D".
-std::string_view selectedNumber(std::string_view line) {
-    return line.substr(1, 4);
-}
+  private:
+    ApertureCodes& codes_;
+};
 
-char lowerChar(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// True when the first five characters of the line, in lower case, are the text (which may be shorter).
-bool headIs(std::string_view line, std::string_view text) {
-    std::string_view head = line.substr(0, 5);
-    if (head.size() != text.size())
-        return false;
-    for (size_t i = 0; i < head.size(); ++i) {
-        if (lowerChar(head[i]) != text[i])
-            return false;
-    }
-    return true;
-}
-
-void scan(const Selection& selection, ApertureCodes& codes) {
-    for (size_t i = 0; i < selection.names.size(); ++i) {
-        platform::LineReader reader(selection.input(i));
-        std::string_view line;
-        for (long number = 1; reader.next(line); ++number) {
-            if (selectsAperture(line))
-                codes.usage[apertureNumber(selectedNumber(line), selection.input(i), number)] = line;
-        }
-    }
+Rounding scan(const Selection& selection, ApertureCodes& codes) {
+    ScanSink sink(codes);
+    Coordinates at;
+    Rounding rounding;
+    for (size_t i = 0; i < selection.names.size(); ++i)
+        translateFile(selection.input(i), at, rounding, sink);
+    return rounding;
 }
 
 long renumber(ApertureCodes& codes) {
@@ -134,26 +133,8 @@ size_t writeFiveDigits(char* out, int value) {
     return n + 5;
 }
 
-size_t findNoCase(std::string_view line, char lower) {
-    for (size_t i = 0; i < line.size(); ++i) {
-        if (lowerChar(line[i]) == lower)
-            return i;
-    }
-    return std::string_view::npos;
-}
-
-// Reads the coordinates of a line into `at` (what the line lacks is remembered) and writes the line.
-size_t writeCoordinateLine(char* out, std::string_view line, Coordinates& at) {
-    const size_t px = findNoCase(line, 'x');
-    const size_t py = findNoCase(line, 'y');
-    const size_t pd = findNoCase(line, 'd');
-    // Five characters hold at most 99999, so a 32-bit value always holds the coordinate.
-    if (px != std::string_view::npos)
-        at.x = *util::toInt32(util::valueOf(line.substr(px + 1, 5)));
-    if (py != std::string_view::npos)
-        at.y = *util::toInt32(util::valueOf(line.substr(py + 1, 5)));
-    if (pd != std::string_view::npos)
-        at.dtext = line.substr(pd, 4);
+// The coordinate line of the rewritten file: X, five digits, Y, five digits, the D text.
+size_t writeCoordinateLine(char* out, const Coordinates& at) {
     size_t n = 0;
     out[n++] = 'X';
     n += writeFiveDigits(out + n, at.x);
@@ -165,28 +146,38 @@ size_t writeCoordinateLine(char* out, std::string_view line, Coordinates& at) {
 
 constexpr size_t maxCoordinateLine = 1 + 6 + 1 + 6 + 4;
 
+// The rewrite writes each selection as "D02*" and the new code, and each operation as a coordinate line.
+class RewriteSink : public Sink {
+  public:
+    RewriteSink(platform::AtomicWriter& out, const ApertureCodes& codes, const std::string& input)
+        : out_(out), codes_(codes), input_(input) {}
+    void select(int number, std::string_view) override {
+        auto code = codes_.usage.find(number);
+        if (code == codes_.usage.end())
+            throw app::JobStop{"The file changed while it was converted:" + crlf + "<" + input_ + ">" + crlf +
+                               "No file was written, re-try."};
+        out_.writeLine("D02*");
+        out_.writeLine(code->second);
+    }
+    void operation(const Coordinates& at) override {
+        // A D text is at most four characters, so the line never outgrows its bound.
+        out_.writeLineWith(maxCoordinateLine, [&](char* o) { return writeCoordinateLine(o, at); });
+    }
+    void line(std::string_view text) override { out_.writeLine(text); }
+
+  private:
+    platform::AtomicWriter& out_;
+    const ApertureCodes& codes_;
+    const std::string& input_;
+};
+
 void rewriteFile(const std::string& input, platform::AtomicWriter& out, const ApertureCodes& codes,
                  Coordinates& at) {
-    platform::LineReader reader(input);
     out.writeLine("*%FSLAX53Y53*");
     out.writeLine("SFA1.0B1.0*%");
-    std::string_view line;
-    for (long number = 1; reader.next(line); ++number) {
-        if (selectsAperture(line)) {
-            auto code = codes.usage.find(apertureNumber(selectedNumber(line), input, number));
-            if (code == codes.usage.end())
-                throw app::JobStop{"The file changed while it was converted:" + crlf + "<" + input + ">" +
-                                   crlf + "No file was written, re-try."};
-            out.writeLine("D02*");
-            out.writeLine(code->second);
-        } else if (headIs(line, "x0y0d")) {
-            continue;
-        } else if (headIs(line, "m02*")) {
-            out.writeLine("D02M02*");
-        } else if (!line.empty() && (lowerChar(line[0]) == 'x' || lowerChar(line[0]) == 'y')) {
-            out.writeLineWith(maxCoordinateLine, [&](char* o) { return writeCoordinateLine(o, line, at); });
-        }
-    }
+    RewriteSink sink(out, codes, input);
+    Rounding rounding;
+    translateFile(input, at, rounding, sink);
 }
 
 void writeCompressedTable(platform::AtomicWriter& out, const Selection& selection,
@@ -207,49 +198,105 @@ void writeCompressedTable(platform::AtomicWriter& out, const Selection& selectio
     }
 }
 
-app::JobResult convert(const app::JobContext& context) {
-    auto& log = context.log();
-    drillListStep(context);
-    const std::string tableChoice =
-        context.pickfile({"", "*.*", context.fields.indatapath, "Select aperture table to use..."});
-    if (tableChoice.empty())
-        return app::JobResult::Stopped;
+using Outputs = std::vector<std::unique_ptr<platform::AtomicWriter>>;
+
+// The one commit of the job: every output, complete, replaces its target together with the others.
+void commitAll(const Outputs& outputs) {
+    std::vector<platform::AtomicWriter*> all;
+    for (const auto& out : outputs)
+        all.push_back(out.get());
+    app::commitOutputs(all);
+}
+
+// The largest rounding shift as the log shows it: mils with up to four decimals.
+std::string shiftText(double mils) {
+    if (mils < 0.00005)
+        return "under 0.0001";
+    char buffer[64];
+    std::string text(buffer,
+                     std::to_chars(buffer, buffer + sizeof buffer, mils, std::chars_format::fixed, 4).ptr);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+// The renumbered apertures that the aperture table gives no size for, by their numbers in the files.
+std::string undescribed(const ApertureCodes& codes) {
+    std::string list;
+    for (auto it = codes.usage.lower_bound(10); it != codes.usage.end(); ++it) {
+        if (!codes.dimensions.count(it->first))
+            list += " D" + std::to_string(it->first);
+    }
+    return list;
+}
+
+long readTable(const app::JobContext& context, const std::string& tableChoice, ApertureCodes& codes) {
     std::string tablePath = util::field(tableChoice, 1, ",");
     util::splitname(tablePath, 0); // trim
-    ApertureCodes codes;
     const long taken = readApertureTable(tablePath, codes);
+    auto& log = context.log();
     log.show("Aperture file processed:\t" + util::signedText(taken) + " codes found.");
+    if (taken == 0)
+        log.append(
+            "No aperture line found: a line must begin with an aperture number above 10, or with D and "
+            "the number.");
     log.refresh();
+    return taken;
+}
 
-    const std::string gerberChoice =
-        context.pickfile({"", "*.*", util::splitname(tableChoice, 3), "Select gerber files to process..."});
-    if (gerberChoice.empty())
-        return app::JobResult::Stopped;
-    const Selection selection = selectionOf(gerberChoice);
-    scan(selection, codes);
+// Scan and renumber, with the counts, the rounding and the apertures missing from the table in the log.
+void scanSelection(const app::JobContext& context, const Selection& selection, ApertureCodes& codes) {
+    const Rounding rounding = scan(selection, codes);
     const long found = renumber(codes);
+    auto& log = context.log();
     log.append("Gerber files processed:\t" +
                util::signedText(static_cast<long long>(selection.names.size())) + crlf +
                "Descreet apertures found:\t" + util::signedText(found));
+    if (rounding.happened)
+        log.append("Coordinates rounded to whole mils, largest shift:\t " + shiftText(rounding.largestMils) +
+                   " mil");
+    if (const std::string missing = undescribed(codes); !missing.empty())
+        log.append("Apertures not in the aperture table:\t" + missing);
     log.refresh();
+}
 
-    // Every output is complete before the first one replaces its target, so that a failure changes nothing
-    // and an output never replaces an input that is still to be read.
-    std::vector<std::unique_ptr<platform::AtomicWriter>> outputs;
+app::JobResult convert(const app::JobContext& context) {
+    auto& log = context.log();
+    // Every output is complete before the first one replaces its target, and all are committed at the end
+    // of the job together, so that a stop anywhere changes nothing and no output replaces an input that is
+    // still to be read.
+    Outputs outputs;
+    if (auto drawing = drillListStep(context))
+        outputs.push_back(std::move(drawing));
+    const std::string tableChoice =
+        context.pickfile({"", "*.*", context.fields.indatapath, "Select aperture table to use..."});
+    if (tableChoice.empty()) {
+        commitAll(outputs);
+        return app::JobResult::Stopped;
+    }
+    ApertureCodes codes;
+    readTable(context, tableChoice, codes);
+
+    const std::string gerberChoice =
+        context.pickfile({"", "*.*", util::splitname(tableChoice, 3), "Select gerber files to process..."});
+    if (gerberChoice.empty()) {
+        commitAll(outputs);
+        return app::JobResult::Stopped;
+    }
+    const Selection selection = selectionOf(gerberChoice);
+    scanSelection(context, selection, codes);
+
     Coordinates at;
     for (size_t i = 0; i < selection.names.size(); ++i) {
         outputs.push_back(std::make_unique<platform::AtomicWriter>(selection.output(i)));
         rewriteFile(selection.input(i), *outputs.back(), codes, at);
         outputs.back()->finish();
     }
-    auto table = std::make_unique<platform::AtomicWriter>(selection.directory + "\\Aperture.new");
-    writeCompressedTable(*table, selection, codes);
-    table->finish();
-    std::vector<platform::AtomicWriter*> all;
-    for (auto& out : outputs)
-        all.push_back(out.get());
-    all.push_back(table.get());
-    app::commitOutputs(all);
+    outputs.push_back(std::make_unique<platform::AtomicWriter>(selection.directory + "\\Aperture.new"));
+    writeCompressedTable(*outputs.back(), selection, codes);
+    outputs.back()->finish();
+    commitAll(outputs);
     log.append("Writing with new codes:\tOK");
     log.refresh();
     log.append("Writing compressed table:\tOK");

@@ -165,6 +165,8 @@ Entry entryOf(const AtomicWriter& w) {
 } // namespace
 
 void replaceTogether(std::span<AtomicWriter* const> outputs) {
+    if (outputs.empty())
+        return;
     for (auto* w : outputs)
         w->finish();
     if (outputs.size() == 1 && !replaceFailure && !commitKill) {

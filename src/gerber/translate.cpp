@@ -1,0 +1,626 @@
+// Reading a Gerber file for its rewritten copy: Tango-PCB's own lines by their fixed rules, and RS-274-X
+// files of other tools by the format they state, command by command.
+#include "gerber/translate.hpp"
+
+#include "gerber/steps.hpp"
+#include "platform/files.hpp"
+#include "util/text.hpp"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace fk::gerber {
+
+namespace {
+
+const std::string crlf(util::crlf);
+
+// What the rewritten file cannot hold, with the advice that goes with it.
+enum class Refusal {
+    Arc,
+    Region,
+    ClearPolarity,
+    StepRepeat,
+    Transform,
+    Incremental,
+    Overflow,
+    BadCoordinate,
+    BadFormat,
+    BadUnits,
+    LateFormat,
+    Unknown
+};
+
+struct RefusalText {
+    const char* what;
+    const char* advice;
+};
+
+RefusalText refusalText(Refusal r) {
+    switch (r) {
+    case Refusal::Arc:
+        return {"draws an arc (G02/G03, I/J)", "plot arcs as straight segments"};
+    case Refusal::Region:
+        return {"fills a region (G36/G37)", "plot without filled regions"};
+    case Refusal::ClearPolarity:
+        return {"switches to clear polarity (%LPC)", "plot without clear (negative) objects"};
+    case Refusal::StepRepeat:
+        return {"repeats the image (%SR)", "plot without step and repeat"};
+    case Refusal::Transform:
+        return {"offsets, scales, mirrors, rotates or inverts the image",
+                "plot without image transformations"};
+    case Refusal::Incremental:
+        return {"states incremental coordinates", "plot with absolute coordinates"};
+    case Refusal::Overflow:
+        return {"holds a coordinate beyond 99999 mils", "plot nearer the origin"};
+    case Refusal::BadCoordinate:
+        return {"holds a coordinate that does not fit the file's format", "correct the file"};
+    case Refusal::BadFormat:
+        return {"states a coordinate format that cannot be read", "correct the file"};
+    case Refusal::BadUnits:
+        return {"states units that cannot be read", "correct the file"};
+    case Refusal::LateFormat:
+        return {"states the coordinate format after the first coordinates", "correct the file"};
+    case Refusal::Unknown:
+        break;
+    }
+    return {"holds a command that cannot be translated", "correct the file"};
+}
+
+char upperChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool allDigits(std::string_view text) {
+    for (char c : text) {
+        if (!isDigit(c))
+            return false;
+    }
+    return true;
+}
+
+size_t findNoCase(std::string_view text, char upper) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (upperChar(text[i]) == upper)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+// True when the first five characters of the line, in lower case, are the text (which may be shorter).
+bool headIs(std::string_view line, std::string_view text) {
+    std::string_view head = line.substr(0, 5);
+    if (head.size() != text.size())
+        return false;
+    for (size_t i = 0; i < head.size(); ++i) {
+        if (upperChar(head[i]) != upperChar(text[i]))
+            return false;
+    }
+    return true;
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The digits that start the text, as a number; `length` gets their count. Counts beyond nine digits are not
+// codes any command uses.
+long leadingNumber(std::string_view text, size_t& length) {
+    length = 0;
+    long n = 0;
+    while (length < text.size() && isDigit(text[length])) {
+        if (length < 9)
+            n = n * 10 + (text[length] - '0');
+        ++length;
+    }
+    return length > 9 ? -1 : n;
+}
+
+// True when every number in a parameter (after its two-letter code) equals `value`: the parameter changes
+// nothing.
+bool numbersAllEqual(std::string_view parameter, double value) {
+    for (size_t i = 2; i < parameter.size(); ++i) {
+        const char c = parameter[i];
+        if (isDigit(c) || c == '-' || c == '+' || c == '.') {
+            size_t end = i + 1;
+            while (end < parameter.size() && (isDigit(parameter[end]) || parameter[end] == '.'))
+                ++end;
+            if (util::valueOf(parameter.substr(i, end - i)) != value)
+                return false;
+            i = end - 1;
+        }
+    }
+    return true;
+}
+
+// The repeat count of a step-and-repeat parameter along one axis (1 when it names none).
+double repeats(std::string_view parameter, char axis) {
+    const size_t at = parameter.find(axis);
+    return at == std::string_view::npos ? 1 : util::valueOf(parameter.substr(at + 1));
+}
+
+// Rounds num/den (den > 0) to the nearest integer, halves to even.
+long long roundHalfEven(long long num, long long den) {
+    long long q = num / den;
+    long long rem = num % den;
+    if (rem < 0) {
+        rem += den;
+        --q;
+    }
+    if (2 * rem > den || (2 * rem == den && (q % 2 != 0)))
+        ++q;
+    return q;
+}
+
+// The coordinate format of one axis: digits before and after the decimal point.
+struct AxisFormat {
+    int integer = 2;
+    int decimal = 3;
+};
+
+struct Format {
+    AxisFormat x, y;
+    bool trailingOmitted = false;
+    bool metric = false;
+};
+
+class FileTranslator {
+  public:
+    FileTranslator(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink)
+        : path_(path), at_(at), rounding_(rounding), sink_(sink) {}
+
+    void run() {
+        platform::LineReader reader(path_);
+        std::string_view line;
+        while (reader.next(line)) {
+            ++lineNumber_;
+            if (stated_)
+                readStatements(line);
+            else
+                readTangoLine(line);
+        }
+        finishStatements();
+    }
+
+  private:
+    [[noreturn]] void refuse(Refusal r, std::string_view text) const {
+        const RefusalText t = refusalText(r);
+        // The command as it stands in the file, cut where a line without breaks would flood the log.
+        std::string shown(text.substr(0, 72));
+        if (text.size() > 72)
+            shown += "...";
+        else if (quoting_ == Quoting::Command)
+            shown += "*";
+        else if (quoting_ == Quoting::Parameter)
+            shown = "%" + shown + "*%";
+        throw app::JobStop{"Line " + std::to_string(commandLine_) + " " + t.what +
+                           ", which the rewritten file cannot hold:" + crlf + "<" + path_ + ">" + crlf +
+                           shown + crlf + "No file was written; " + t.advice + " and re-try."};
+    }
+
+    int apertureNumber(std::string_view digits) const {
+        auto n = util::toInt16(util::valueOf(digits));
+        if (!n)
+            throw app::JobStop{"Line " + std::to_string(commandLine_) +
+                               " selects an aperture number out of range:" + crlf + "<" + path_ + ">" + crlf +
+                               "Correct the file and re-try."};
+        return *n;
+    }
+
+    // ---- Tango-PCB's own files: one command per line, five-character coordinates in mils.
+
+    void readTangoLine(std::string_view line) {
+        commandLine_ = lineNumber_;
+        quoting_ = Quoting::Line;
+        // Parameter lines are read for what they state (units, format, polarity, ...); the format statement
+        // starts RS-274-X reading, even in the middle of a line ("*%FSLAX53Y53*").
+        if ((!line.empty() && line[0] == '%') || line.find("%FS") != std::string_view::npos) {
+            readStatements(line);
+            if (!stated_)
+                resetStatements();
+            return;
+        }
+        checkTangoLine(line);
+        const char first = line.empty() ? '\0' : upperChar(line[0]);
+        if (first == 'D') {
+            sawData_ = true;
+            heldSelection_.clear();
+            sink_.select(apertureNumber(line.substr(1, 4)), line);
+        } else if (first == 'G' && headIs(line.substr(0, 4), "g54d")) {
+            // Dropped by the fixed rules, as Tango-PCB follows it with its own D line; held back in case a
+            // coordinate comes first.
+            heldSelection_ = line;
+        } else if (headIs(line, "x0y0d")) {
+            sawData_ = true;
+        } else if (headIs(line, "m02*")) {
+            sink_.line("D02M02*");
+        } else if (first == 'X' || first == 'Y') {
+            sawData_ = true;
+            readTangoCoordinates(line);
+            if (!heldSelection_.empty())
+                sink_.select(apertureNumber(std::string_view(heldSelection_).substr(4, 4)), heldSelection_);
+            heldSelection_.clear();
+            sink_.operation(at_);
+        }
+    }
+
+    // What the fixed rules would drop or draw straight although it changes the image; units stated by G70/G71
+    // before a format statement count for it.
+    void checkTangoLine(std::string_view line) {
+        const char first = line.empty() ? '\0' : upperChar(line[0]);
+        if (first == 'G') {
+            size_t length;
+            const long g = leadingNumber(line.substr(1), length);
+            if (length > 0 && (g == 2 || g == 3))
+                refuse(Refusal::Arc, line);
+            if (length > 0 && (g == 36 || g == 37))
+                refuse(Refusal::Region, line);
+            if (length > 0 && g == 91)
+                refuse(Refusal::Incremental, line);
+            if (length > 0 && (g == 70 || g == 71))
+                format_.metric = g == 71;
+        } else if (first == 'X' || first == 'Y') {
+            if (findNoCase(line, 'I') != std::string_view::npos ||
+                findNoCase(line, 'J') != std::string_view::npos)
+                refuse(Refusal::Arc, line);
+        }
+    }
+
+    void readTangoCoordinates(std::string_view line) {
+        const size_t px = findNoCase(line, 'X');
+        const size_t py = findNoCase(line, 'Y');
+        const size_t pd = findNoCase(line, 'D');
+        // Five characters hold at most 99999, so a 32-bit value always holds the coordinate.
+        if (px != std::string_view::npos)
+            at_.x = *util::toInt32(util::valueOf(line.substr(px + 1, 5)));
+        if (py != std::string_view::npos)
+            at_.y = *util::toInt32(util::valueOf(line.substr(py + 1, 5)));
+        if (pd != std::string_view::npos)
+            at_.dtext = line.substr(pd, 4);
+    }
+
+    // ---- RS-274-X: commands ended by "*", parameters between "%" and "%", across line ends.
+
+    void startStatements(std::string_view statement) {
+        if (sawData_)
+            refuse(Refusal::LateFormat, statement);
+        stated_ = true;
+        at_ = Coordinates{};
+        selected_ = -1;
+    }
+
+    void resetStatements() {
+        inParameters_ = false;
+        firstParameter_ = true;
+        macro_ = false;
+        word_.clear();
+    }
+
+    void readStatements(std::string_view line) {
+        while (!line.empty()) {
+            size_t end = 0;
+            while (end < line.size() && line[end] != '%' && line[end] != '*')
+                ++end;
+            if (end == line.size())
+                end = std::string_view::npos;
+            addToWord(line.substr(0, end));
+            if (end == std::string_view::npos)
+                return;
+            const char c = line[end];
+            line.remove_prefix(end + 1);
+            if (c == '%' && !inParameters_ && trimmed(word_).substr(0, 3) == "G04") {
+                word_ += c; // a comment may hold a percent sign
+            } else if (c == '%') {
+                endWord();
+                inParameters_ = !inParameters_;
+                macro_ = false;
+                firstParameter_ = true;
+            } else {
+                endWord();
+            }
+        }
+    }
+
+    void addToWord(std::string_view text) {
+        if (trimmed(word_).empty() && !trimmed(text).empty())
+            commandLine_ = lineNumber_;
+        word_ += text;
+    }
+
+    void finishStatements() { endWord(); }
+
+    void endWord() {
+        const std::string_view word = trimmed(word_);
+        if (!word.empty()) {
+            quoting_ = inParameters_ ? Quoting::Parameter : Quoting::Command;
+            if (!inParameters_)
+                readCommand(word);
+            else if (firstParameter_ || !macro_)
+                readParameter(word);
+        }
+        if (inParameters_ && !word.empty())
+            firstParameter_ = false;
+        word_.clear();
+    }
+
+    void readParameter(std::string_view p) {
+        if (firstParameter_ && inParameters_)
+            macro_ = p.substr(0, 2) == "AM";
+        const std::string_view code = p.substr(0, 2);
+        if (code == "FS")
+            readFormat(p);
+        else if (code == "MO")
+            readUnits(p);
+        else if (code == "LP" && p != "LPD")
+            refuse(Refusal::ClearPolarity, p);
+        else if (code == "SR" && (repeats(p, 'X') != 1 || repeats(p, 'Y') != 1))
+            refuse(Refusal::StepRepeat, p);
+        else if (code == "AB" || (code == "IP" && p != "IPPOS") || (code == "LM" && p != "LMN"))
+            refuse(Refusal::Transform, p);
+        else if ((code == "OF" || code == "MI" || code == "IR" || code == "LR") && !numbersAllEqual(p, 0))
+            refuse(Refusal::Transform, p);
+        else if ((code == "SF" || code == "LS") && !numbersAllEqual(p, 1))
+            refuse(Refusal::Transform, p);
+    }
+
+    // FS, zero omission (L, T or D), notation (A or I), then X and Y each with two digit counts.
+    void readFormat(std::string_view p) {
+        Format f = format_;
+        f.trailingOmitted = false;
+        size_t i = 2;
+        for (; i < p.size() && p[i] != 'X'; ++i) {
+            if (p[i] == 'T')
+                f.trailingOmitted = true;
+            else if (p[i] == 'I')
+                refuse(Refusal::Incremental, p);
+            else if (p[i] != 'L' && p[i] != 'D' && p[i] != 'A')
+                refuse(Refusal::BadFormat, p);
+        }
+        const auto axis = [&](char letter, AxisFormat& a) {
+            if (i + 2 >= p.size() || p[i] != letter || !isDigit(p[i + 1]) || !isDigit(p[i + 2]))
+                refuse(Refusal::BadFormat, p);
+            a.integer = p[i + 1] - '0';
+            a.decimal = p[i + 2] - '0';
+            // Thirteen digits keep every conversion within 64 bits.
+            if (a.integer + a.decimal > 13 || a.integer + a.decimal == 0)
+                refuse(Refusal::BadFormat, p);
+            i += 3;
+        };
+        axis('X', f.x);
+        axis('Y', f.y);
+        if (!stated_)
+            startStatements(p);
+        format_ = f;
+    }
+
+    void readUnits(std::string_view p) {
+        if (p == "MOIN")
+            format_.metric = false;
+        else if (p == "MOMM")
+            format_.metric = true;
+        else
+            refuse(Refusal::BadUnits, p);
+    }
+
+    void readCommand(std::string_view command) {
+        std::string_view rest = command;
+        while (!rest.empty() && rest[0] == 'G') {
+            size_t length;
+            const long g = leadingNumber(rest.substr(1), length);
+            if (length == 0)
+                refuse(Refusal::Unknown, command);
+            if (g == 4)
+                return; // a comment
+            readGCode(g, command);
+            rest.remove_prefix(1 + length);
+        }
+        if (rest.empty())
+            return;
+        if (rest[0] == 'M')
+            readMCode(rest, command);
+        else if (rest[0] == 'D' && rest.size() > 1 && allDigits(rest.substr(1)))
+            readDCode(rest.substr(1), command);
+        else
+            readOperation(rest, command);
+    }
+
+    void readGCode(long g, std::string_view command) {
+        switch (g) {
+        case 1:
+            circular_ = false; // straight draws
+            break;
+        case 2:
+        case 3:
+            circular_ = true; // arcs follow; refused at their first draw
+            break;
+        case 36:
+        case 37:
+            refuse(Refusal::Region, command);
+        case 70:
+            format_.metric = false; // inch, as %MOIN
+            break;
+        case 71:
+            format_.metric = true; // millimetres, as %MOMM
+            break;
+        case 91:
+            refuse(Refusal::Incremental, command);
+        case 54: // an aperture selection follows
+        case 55: // a flash follows
+        case 74: // single- and multi-quadrant arcs: only arcs use them
+        case 75:
+        case 90: // absolute coordinates
+            break;
+        default:
+            refuse(Refusal::Unknown, command);
+        }
+    }
+
+    void readMCode(std::string_view rest, std::string_view command) {
+        size_t length;
+        const long m = leadingNumber(rest.substr(1), length);
+        if (length == 0 || length + 1 != rest.size() || m > 2)
+            refuse(Refusal::Unknown, command);
+        if (m != 1) { // M00 and M02 end the file; M01 is an optional stop
+            originMove_ = false;
+            sink_.line("D02M02*");
+        }
+    }
+
+    void readDCode(std::string_view digits, std::string_view command) {
+        size_t length;
+        const long d = leadingNumber(digits, length);
+        if (d >= 10 || d < 0) {
+            // Selecting the aperture in use changes nothing (G54D11* followed by D11*, as Tango-PCB writes).
+            const int number = apertureNumber(digits);
+            if (number != selected_)
+                sink_.select(number, std::string(command) + "*");
+            selected_ = number;
+            return;
+        }
+        if (d < 1 || d > 3)
+            refuse(Refusal::Unknown, command);
+        at_.dtext = operationText(d);
+        if (circular_ && d == 1)
+            refuse(Refusal::Arc, command);
+        writeOriginMove();
+        sink_.line(at_.dtext);
+    }
+
+    // A move to the origin is held back until something follows that it matters to; the move before the
+    // end of a file, as Tango-PCB writes it, draws nothing and is left out.
+    void writeOriginMove() {
+        if (!originMove_)
+            return;
+        originMove_ = false;
+        sink_.operation(Coordinates{.x = 0, .y = 0, .dtext = "D02*"});
+    }
+
+    static const std::string& operationText(long d) {
+        static const std::string texts[] = {"D01*", "D02*", "D03*"};
+        return texts[d - 1];
+    }
+
+    // Coordinate data: X, Y (I and J only with arcs), then an optional D01, D02 or D03.
+    void readOperation(std::string_view rest, std::string_view command) {
+        std::string_view x, y;
+        bool hasX = false, hasY = false;
+        size_t i = 0;
+        while (i < rest.size() && rest[i] != 'D') {
+            const char letter = rest[i];
+            size_t end = i + 1;
+            while (end < rest.size() &&
+                   (isDigit(rest[end]) || rest[end] == '+' || rest[end] == '-' || rest[end] == '.'))
+                ++end;
+            if (letter == 'I' || letter == 'J')
+                refuse(Refusal::Arc, command);
+            if (letter == 'X') {
+                x = rest.substr(i + 1, end - i - 1);
+                hasX = true;
+            } else if (letter == 'Y') {
+                y = rest.substr(i + 1, end - i - 1);
+                hasY = true;
+            } else {
+                refuse(Refusal::Unknown, command);
+            }
+            i = end;
+        }
+        if (!hasX && !hasY)
+            refuse(Refusal::Unknown, command);
+        if (i < rest.size()) {
+            size_t length;
+            const long d = leadingNumber(rest.substr(i + 1), length);
+            if (length == 0 || i + 1 + length != rest.size() || d < 1 || d > 3)
+                refuse(Refusal::Unknown, command);
+            at_.dtext = operationText(d);
+        }
+        if (circular_ && at_.dtext == "D01*")
+            refuse(Refusal::Arc, command);
+        if (hasX)
+            at_.x = toMils(x, format_.x, command);
+        if (hasY)
+            at_.y = toMils(y, format_.y, command);
+        writeOriginMove();
+        if (at_.x == 0 && at_.y == 0 && at_.dtext == "D02*")
+            originMove_ = true;
+        else
+            sink_.operation(at_);
+    }
+
+    // A coordinate of the file's format in whole mils, rounded half to even.
+    int toMils(std::string_view text, const AxisFormat& axis, std::string_view command) {
+        const bool negative = !text.empty() && text[0] == '-';
+        if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+            text.remove_prefix(1);
+        const int places = axis.integer + axis.decimal;
+        if (text.empty() || text.size() > static_cast<size_t>(places) || !allDigits(text))
+            refuse(Refusal::BadCoordinate, command);
+        long long value = 0;
+        for (char c : text)
+            value = value * 10 + (c - '0');
+        // Trailing zeros omitted: the digits stand at the left of the full width.
+        for (size_t n = text.size(); format_.trailingOmitted && n < static_cast<size_t>(places); ++n)
+            value *= 10;
+        if (negative)
+            value = -value;
+        if (!format_.metric && axis.decimal <= 3) { // whole mils already: nothing to round
+            for (int n = axis.decimal; n < 3; ++n)
+                value *= 10;
+            if (value > 99999 || value < -99999)
+                refuse(Refusal::Overflow, command);
+            return static_cast<int>(value);
+        }
+        long long den = 1;
+        for (int n = 0; n < axis.decimal; ++n)
+            den *= 10;
+        // One inch is 1000 mils; one millimetre is 1000/25.4 = 5000/127 mils.
+        const long long num = value * (format_.metric ? 5000 : 1000);
+        if (format_.metric)
+            den *= 127;
+        const long long mils = roundHalfEven(num, den);
+        if (mils > 99999 || mils < -99999)
+            refuse(Refusal::Overflow, command);
+        const long long off = std::llabs(num - mils * den);
+        if (off != 0) {
+            rounding_.happened = true;
+            const double shift = static_cast<double>(off) / static_cast<double>(den);
+            if (shift > rounding_.largestMils)
+                rounding_.largestMils = shift;
+        }
+        return static_cast<int>(mils);
+    }
+
+    const std::string& path_;
+    Coordinates& at_;
+    Rounding& rounding_;
+    Sink& sink_;
+    long lineNumber_ = 0;
+    long commandLine_ = 0; // the line on which the command being read starts
+    bool stated_ = false;  // a format statement has been read: RS-274-X from here on
+    bool sawData_ = false; // a selection or coordinate came before any format statement
+    Format format_;
+    bool circular_ = false;
+    int selected_ = -1;       // the aperture in use, from the format statement on
+    bool originMove_ = false; // a move to the origin not yet written
+    bool inParameters_ = false;
+    bool firstParameter_ = true;
+    bool macro_ = false; // an aperture macro: its further words are primitives, not parameters
+    std::string word_;
+    std::string heldSelection_; // a G54Dnn line of a file without format statement, not yet needed
+    enum class Quoting { Line, Command, Parameter } quoting_ = Quoting::Line;
+};
+
+} // namespace
+
+void translateFile(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink) {
+    FileTranslator(path, at, rounding, sink).run();
+}
+
+} // namespace fk::gerber

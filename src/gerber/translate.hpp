@@ -1,0 +1,40 @@
+// Reading a Gerber file for its rewritten copy: what each line or command asks the copy to hold.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace fk::gerber {
+
+// The current point of the rewritten file in mils and its operation text (such as "D01*", empty before the
+// first one).
+struct Coordinates {
+    int x = 0, y = 0;
+    std::string dtext;
+};
+
+// What the rewritten copy of a Gerber file holds, in the order of the file.
+class Sink {
+  public:
+    virtual ~Sink() = default;
+    // An aperture selection; `text` is the line or command that made it.
+    virtual void select(int number, std::string_view text) = 0;
+    // An operation at the current point just read.
+    virtual void operation(const Coordinates& at) = 0;
+    // A line written as it stands ("D02M02*", "D01*").
+    virtual void line(std::string_view text) = 0;
+};
+
+// Whether coordinates were rounded to whole mils, and the largest shift that caused.
+struct Rounding {
+    bool happened = false;
+    double largestMils = 0;
+};
+
+// Reads one Gerber file and tells the sink what its rewritten copy holds. From a format statement (%FS) on,
+// coordinates are read by the format and units the file states and converted exactly into whole mils;
+// without one, by the rules of Tango-PCB's own files. `at` carries the current point from file to file.
+// Anything the rewritten file cannot hold stops the run with an app::JobStop naming file, line and command.
+void translateFile(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink);
+
+} // namespace fk::gerber
