@@ -58,11 +58,11 @@ void assignNormalCodes(Primitives& primitives, const DcodeTable& table) {
     for (auto& row : primitives.rows) {
         const std::string type = row.type();
         if (type == "TR" || type == "STR") {
-            row.col(5) = lookup(row.col(5));
+            row.col(Column::Draw) = lookup(row.col(Column::Draw));
         } else if (type == "PAD" || type == "VIA") {
-            row.col(6) = lookup(row.col(6));
-            const std::string& mask = row.col(7);
-            row.col(7) = (mask == "0" || mask.empty()) ? "1" : lookup(mask);
+            row.col(Column::Flash) = lookup(row.col(Column::Flash));
+            const std::string& mask = row.col(Column::Mask);
+            row.col(Column::Mask) = (mask == "0" || mask.empty()) ? "1" : lookup(mask);
         }
     }
 }

@@ -47,39 +47,39 @@ void addHole(std::vector<int16_t>& holes, int16_t hole) {
 
 PrimitiveRow padRow(const std::string& key) {
     PrimitiveRow row;
-    row.col(1) = util::left(key, 6);
-    row.col(5) = util::right(key, 2);
+    row.col(Column::Kind) = util::left(key, 6);
+    row.col(Column::Layer) = util::right(key, 2);
     long blank = 7;
-    row.col(2) = nextField(key, blank);
-    row.col(3) = nextField(key, blank);
-    row.col(4) = nextField(key, blank);
+    row.col(Column::XSize) = nextField(key, blank);
+    row.col(Column::YSize) = nextField(key, blank);
+    row.col(Column::Hole) = nextField(key, blank);
     return row;
 }
 
 PrimitiveRow viaRow(const std::string& key) {
     PrimitiveRow row;
-    row.col(1) = util::left(key, 6);
+    row.col(Column::Kind) = util::left(key, 6);
     long blank = 7;
-    row.col(2) = nextField(key, blank);
-    row.col(3) = row.col(2);
-    row.col(4) = blank > 0 ? mid(key, blank + 1, 6) : std::string();
+    row.col(Column::XSize) = nextField(key, blank);
+    row.col(Column::YSize) = row.col(Column::XSize);
+    row.col(Column::Hole) = blank > 0 ? mid(key, blank + 1, 6) : std::string();
     return row;
 }
 
 PrimitiveRow trackRow(const std::string& key) {
     PrimitiveRow row;
-    row.col(1) = util::left(key, 2);
-    row.col(4) = mid(key, 4, 6);
+    row.col(Column::Kind) = util::left(key, 2);
+    row.col(Column::Width) = mid(key, 4, 6);
     return row;
 }
 
 PrimitiveRow textRow(const std::string& key) {
     PrimitiveRow row;
-    row.col(1) = util::left(key, 3);
+    row.col(Column::Kind) = util::left(key, 3);
     long blank = 4;
-    row.col(2) = nextField(key, blank);
-    row.col(3) = nextField(key, blank);
-    row.col(4) = blank > 0 ? mid(key, blank + 1, 6) : std::string();
+    row.col(Column::XSize) = nextField(key, blank);
+    row.col(Column::YSize) = nextField(key, blank);
+    row.col(Column::Width) = blank > 0 ? mid(key, blank + 1, 6) : std::string();
     return row;
 }
 
@@ -95,7 +95,7 @@ Primitives extractPrimitives(const DesignKeys& keys) {
     p.rows.reserve(total);
     for (const auto& key : keys.pads.keys()) {
         p.rows.push_back(padRow(key));
-        addHole(p.holes, holeSize(key, 6, p.rows.back().col(4)));
+        addHole(p.holes, holeSize(key, 6, p.rows.back().col(Column::Hole)));
     }
     for (const auto& key : keys.vias.keys()) {
         p.rows.push_back(viaRow(key));
@@ -115,10 +115,10 @@ void assignToolNumbers(Primitives& primitives) {
         const std::string type = row.type();
         if (type == "TR" || type == "STR")
             break;
-        double hole = util::valueOf(row.col(4));
+        double hole = util::valueOf(row.col(Column::Hole));
         auto it = std::find(primitives.holes.begin(), primitives.holes.end(), hole);
         if (it != primitives.holes.end())
-            row.col(10) = std::to_string(it - primitives.holes.begin() + 1);
+            row.col(Column::Tool) = std::to_string(it - primitives.holes.begin() + 1);
     }
 }
 

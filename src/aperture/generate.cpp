@@ -52,22 +52,23 @@ std::string append(DcodeTable& table, std::string x, std::string y, const Shape&
 }
 
 void generateFlash(PrimitiveRow& row, DcodeTable& table, const Options& options) {
-    const std::string code = util::right(row.col(1), 2);
+    const std::string code = util::right(row.col(Column::Kind), 2);
     if (!isFlashShape(code))
         return;
-    const double x = util::valueOf(row.col(2));
-    const double y = util::valueOf(row.col(3));
+    const double x = util::valueOf(row.col(Column::XSize));
+    const double y = util::valueOf(row.col(Column::YSize));
     const bool round = x == y;
-    row.col(6) = append(table, row.col(2), row.col(3), flashShape(code, round, row.col(2), row.col(3)));
+    row.col(Column::Flash) = append(table, row.col(Column::XSize), row.col(Column::YSize),
+                                    flashShape(code, round, row.col(Column::XSize), row.col(Column::YSize)));
     if (code == "MH" || code == "TG") {
-        row.col(7) = "0";
+        row.col(Column::Mask) = "0";
         return;
     }
     if (options.maskOn) {
         std::string mx = util::numberText(x + options.maskSwell);
         std::string my = util::numberText(y + options.maskSwell);
         Shape mask = flashShape(code, round, mx, my);
-        row.col(7) = append(table, mx, my, mask);
+        row.col(Column::Mask) = append(table, mx, my, mask);
     }
 }
 
@@ -78,8 +79,9 @@ DcodeTable generateDcodes(Primitives& primitives, const Options& options) {
     for (auto& row : primitives.rows) {
         const std::string type = row.type();
         if (type == "TR" || type == "STR") {
-            const std::string width = row.col(4);
-            row.col(5) = append(table, width, width, {"DRAW ELLIPSE", "ROUND DRAW- " + width + " MILS"});
+            const std::string width = row.col(Column::Width);
+            row.col(Column::Draw) =
+                append(table, width, width, {"DRAW ELLIPSE", "ROUND DRAW- " + width + " MILS"});
         } else if (type == "PAD" || type == "VIA") {
             generateFlash(row, table, options);
         }

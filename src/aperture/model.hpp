@@ -44,13 +44,29 @@ struct Options {
     int planeType = 0;
 };
 
-// One primitive row, columns 1 to 10 (cells[0] is column 1).
+// The columns of a primitive row, numbered as the definition file's layout counts them.
+enum class Column {
+    Kind = 1,  // "PAD EL", "VIA CR", "TR", "STR"
+    XSize = 2, // a text's first style field
+    YSize = 3, // a text's second style field
+    Hole = 4,  // the hole of a pad or via
+    Width = 4, // the line width of a track or text
+    Layer = 5, // the layer code of a pad
+    Draw = 5,  // the draw code of a track or text
+    Flash = 6,
+    Mask = 7,
+    PlanePad = 8,
+    Thermal = 9,
+    Tool = 10,
+};
+
+// One primitive row, columns 1 to 10.
 struct PrimitiveRow {
     std::array<std::string, 10> cells;
-    std::string& col(int n) { return cells[static_cast<size_t>(n - 1)]; }
-    const std::string& col(int n) const { return cells[static_cast<size_t>(n - 1)]; }
-    // "PAD", "VIA", "TR" or "STR": the first three characters of column 1.
-    std::string type() const { return col(1).substr(0, 3); }
+    std::string& col(Column c) { return cells[static_cast<size_t>(c) - 1]; }
+    const std::string& col(Column c) const { return cells[static_cast<size_t>(c) - 1]; }
+    // "PAD", "VIA", "TR" or "STR": the first three characters of the kind.
+    std::string type() const { return col(Column::Kind).substr(0, 3); }
 };
 
 struct Primitives {

@@ -36,7 +36,7 @@ std::string numbered(const std::string& line, size_t dnumber, const char* table,
 void assignPlaneCodes(Primitives& primitives, DcodeTable& table, const PlaneTables& planes, int planeType) {
     if (planeType == 0) {
         for (auto& row : primitives.rows)
-            row.col(8) = row.col(9) = "1";
+            row.col(Column::PlanePad) = row.col(Column::Thermal) = "1";
         return;
     }
     if (planeType != 1 && planeType != 2)
@@ -60,11 +60,11 @@ void assignPlaneCodes(Primitives& primitives, DcodeTable& table, const PlaneTabl
     const size_t n = table.normalCount;
     const size_t u = kept.size();
     for (auto& row : primitives.rows) {
-        const std::string tag = "H" + row.col(10) + "H";
+        const std::string tag = "H" + row.col(Column::Tool) + "H";
         for (size_t m = 1; m <= u; ++m) {
             if (kept[m - 1].second.tags.find(tag) != std::string::npos) {
-                row.col(8) = std::to_string(m + n + 9);
-                row.col(9) = std::to_string(m + n + u + 9);
+                row.col(Column::PlanePad) = std::to_string(m + n + 9);
+                row.col(Column::Thermal) = std::to_string(m + n + u + 9);
                 break;
             }
         }

@@ -20,22 +20,26 @@ std::string join(std::initializer_list<const std::string*> cells) {
 }
 
 std::string primitiveLine(PrimitiveRow row) {
-    for (int c : {8, 9, 10}) {
+    for (Column c : {Column::PlanePad, Column::Thermal, Column::Tool}) {
         if (row.col(c).empty())
             row.col(c) = "0";
     }
     static const std::string one = "1";
-    switch (row.col(1).empty() ? '\0' : row.col(1)[0]) {
+    switch (row.col(Column::Kind).empty() ? '\0' : row.col(Column::Kind)[0]) {
     case 'P':
-        return join({&row.col(1), &row.col(2), &row.col(3), &row.col(4), &row.col(5), &row.col(6),
-                     &row.col(7), &row.col(8), &row.col(9), &one, &row.col(10)});
+        return join({&row.col(Column::Kind), &row.col(Column::XSize), &row.col(Column::YSize),
+                     &row.col(Column::Hole), &row.col(Column::Layer), &row.col(Column::Flash),
+                     &row.col(Column::Mask), &row.col(Column::PlanePad), &row.col(Column::Thermal), &one,
+                     &row.col(Column::Tool)});
     case 'V':
-        return join({&row.col(1), &row.col(2), &row.col(4), &row.col(6), &row.col(7), &row.col(8),
-                     &row.col(9), &one, &row.col(10)});
+        return join({&row.col(Column::Kind), &row.col(Column::XSize), &row.col(Column::Hole),
+                     &row.col(Column::Flash), &row.col(Column::Mask), &row.col(Column::PlanePad),
+                     &row.col(Column::Thermal), &one, &row.col(Column::Tool)});
     case 'T':
-        return join({&row.col(1), &row.col(4), &row.col(5)});
+        return join({&row.col(Column::Kind), &row.col(Column::Width), &row.col(Column::Draw)});
     case 'S':
-        return join({&row.col(1), &row.col(2), &row.col(3), &row.col(4), &row.col(5)});
+        return join({&row.col(Column::Kind), &row.col(Column::XSize), &row.col(Column::YSize),
+                     &row.col(Column::Width), &row.col(Column::Draw)});
     default:
         return {};
     }
