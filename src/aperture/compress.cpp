@@ -1,4 +1,6 @@
 // Compression, sorting and numbering of the D-codes, then the final codes of the primitives.
+// Board houses key these D-codes in by hand: the merge and order rules are pinned by test_aperture.cpp
+// DcodesAreSortedByKindThenSize and MaskEntriesMergeThroughTheirLabels; a change here needs a test there.
 #include "aperture/model.hpp"
 
 #include "util/text.hpp"
