@@ -63,13 +63,25 @@ int tableLine(const std::string& line, std::string& dimensions) {
     return *n;
 }
 
+// Keeps the table's memory bounded whatever its lines hold.
+constexpr size_t maxDimensionsLength = 256;
+
 long readApertureTable(const std::string& path, ApertureCodes& codes) {
     platform::LineReader reader(path);
     std::string line;
     long taken = 0;
+    long number = 0;
     std::string dimensions;
     while (reader.next(line)) {
+        ++number;
         if (const int n = tableLine(line, dimensions)) {
+            // Sizes and shapes are short words; a table line that holds more is no aperture line.
+            if (dimensions.size() > maxDimensionsLength)
+                throw app::JobStop{
+                    util::lines({"Line " + std::to_string(number) +
+                                     " of the aperture table gives sizes and a shape longer than " +
+                                     std::to_string(maxDimensionsLength) + " characters:",
+                                 util::angled(path), "Correct the aperture table and re-try."})};
             codes.dimensions[n] = dimensions;
             ++taken;
         }
@@ -95,7 +107,11 @@ Selection selectionOf(const std::string& choice) {
 class ScanSink : public Sink {
   public:
     explicit ScanSink(ApertureCodes& codes) : codes_(codes) {}
-    void select(int number, std::string_view text) override { codes_.usage[number] = text; }
+    void select(int number, std::string_view text) override {
+        // Only the rows below D10 show their selecting line; the others get their new code, so keeping
+        // their lines would only cost memory (up to one long line per aperture number).
+        codes_.usage[number] = number < 10 ? std::string(text) : std::string();
+    }
     void operation(const Coordinates&) override {}
     void line(std::string_view) override {}
 

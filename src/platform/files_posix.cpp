@@ -444,6 +444,10 @@ bool processMayOwn(unsigned long pid, const fs::path& file) {
     return made.st_mtime + 2 >= *started;
 }
 
+void failAsInUse() {
+    errno = EBUSY;
+}
+
 bool makeFull(std::FILE* file) {
     int full = ::open("/dev/full", O_WRONLY);
     if (full < 0)

@@ -342,6 +342,10 @@ bool processMayOwn(unsigned long pid, const fs::path& file) {
     return ::CompareFileTime(&data.ftLastWriteTime, &created) >= 0;
 }
 
+void failAsInUse() {
+    ::SetLastError(ERROR_SHARING_VIOLATION);
+}
+
 bool makeFull(std::FILE*) {
     return false;
 }

@@ -61,6 +61,8 @@ bool processMayOwn(unsigned long pid, const std::filesystem::path& file);
 
 // Test seam: the file's descriptor is pointed at a device that is always full (POSIX only; false elsewhere).
 bool makeFull(std::FILE* file);
+// Test seam: the last error becomes the one of a file that another program holds open.
+void failAsInUse();
 
 std::optional<std::uintmax_t> sizeOf(std::FILE* file);
 enum class CopyResult { Done, ReadFailed, WriteFailed };

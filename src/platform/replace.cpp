@@ -150,7 +150,7 @@ bool keepOld(const Entry& e) {
 
 bool putInPlace(const Entry& e, int index) {
     if (replaceFailure && *replaceFailure == index) {
-        errno = EBUSY;
+        host::failAsInUse();
         return false;
     }
     host::showFile(e.temp);
