@@ -47,7 +47,7 @@ inline std::string crlfLines(const std::vector<std::string>& lines) {
 // What standard output shows of a log: CR LF as line breaks.
 inline std::string terminal(std::string log) {
     for (size_t at; (at = log.find("\r\n")) != std::string::npos;)
-        log.replace(at, 2, "\n");
+        log.replace(at, 2, 1, '\n');
     return log;
 }
 
