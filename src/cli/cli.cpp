@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
 #include <optional>
 #include <ostream>
 
@@ -168,24 +167,6 @@ const app::Command& findJob(const std::vector<std::string>& args) {
 }
 
 } // namespace
-
-std::string defaultProgramDirectory() {
-    std::string dir = platform::executableDirectory();
-#ifndef _WIN32
-    if (!platform::directoryWritable(dir)) {
-        const char* xdg = std::getenv("XDG_CONFIG_HOME");
-        const char* home = std::getenv("HOME");
-        std::filesystem::path config = (xdg && *xdg)
-                                           ? std::filesystem::path(xdg)
-                                           : std::filesystem::path(home ? home : "/tmp") / ".config";
-        config /= "flashkit";
-        std::error_code ec;
-        std::filesystem::create_directories(config, ec);
-        dir = platform::toPathText(config);
-    }
-#endif
-    return dir;
-}
 
 int run(const std::vector<std::string>& args, const std::string& defaultProgramDir, std::ostream& out,
         std::ostream& err) {
