@@ -15,6 +15,7 @@ namespace {
 
 const char* const usageText =
     "usage: flashkit-cli JOB [options]\n"
+    "       flashkit-cli --help | --version\n"
     "jobs: pcb2aperture (0), rep2prevue (2), pcbprocess (4), ncdrill (6),\n"
     "      gerberconverter (8), viaplane (9), dfn2file (10), file2dfn (11)\n"
     "options: --program-dir DIR  --base TEXT  --input-path TEXT  --dfn-path TEXT\n"
@@ -170,6 +171,15 @@ const app::Command& findJob(const std::vector<std::string>& args) {
 
 int run(const std::vector<std::string>& args, const std::string& defaultProgramDir, std::ostream& out,
         std::ostream& err) {
+    // Asked for on their own, help and version go to standard output as answers, not as errors.
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        out << usageText;
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        out << "flashkit-cli " << FLASHKIT_VERSION << "\n";
+        return 0;
+    }
     Options options;
     const app::Command* command = nullptr;
     try {
