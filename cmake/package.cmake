@@ -7,10 +7,10 @@ set(CPACK_PACKAGE_NAME flashkit)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
 set(CPACK_PACKAGE_DESCRIPTION
-    "Flashkit reads the plain-text files of the Tango-PCB design tool and writes aperture (D-code) \
-definitions, GC Prevue viewer tables, NC drill files in several coordinate formats and renumbered Gerber \
-files. It comes as a desktop program, flashkit, and a command line, flashkit-cli, that runs every job from \
-scripts.")
+    "Flashkit reads the plain-text files of the Tango-PCB design tool and writes aperture\n\
+(D-code) definitions, GC Prevue viewer tables, NC drill files in several coordinate\n\
+formats and renumbered Gerber files. It comes as a desktop program, flashkit, and a\n\
+command line, flashkit-cli, that runs every job from scripts.")
 set(CPACK_PACKAGE_CONTACT ${FLASHKIT_PACKAGE_MAINTAINER})
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
