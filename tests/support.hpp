@@ -22,6 +22,7 @@
 namespace fk::test {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
 inline std::string readBytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

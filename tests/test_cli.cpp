@@ -13,10 +13,10 @@ class CliTest : public Scratch {
         fs::create_directories(path("in"));
         fs::create_directories(path("dfn"));
     }
-    std::vector<std::string> copyArgs(const std::string& job) const {
+    Lines copyArgs(const std::string& job) const {
         return {job, "--input-path", text("in"), "--dfn-path", text("dfn"), "--base", "BOARD"};
     }
-    CliResult runDirect(const std::vector<std::string>& args) const {
+    CliResult runDirect(const Lines& args) const {
         std::ostringstream out, err;
         int status = cli::run(args, text("prog"), out, err);
         return {status, out.str(), err.str(), ""};
@@ -46,7 +46,7 @@ TEST_F(CliTest, UsageErrors) {
          {"", "nojob", "7", "1", "--version dfn2file", "dfn2file --help", "dfn2file --bogus x",
           "dfn2file --planes x", "dfn2file --planes 70000", "dfn2file --confirm maybe", "dfn2file --base",
           "dfn2file stray", noDirectory.c_str()}) {
-        std::vector<std::string> args;
+        Lines args;
         std::istringstream words(line);
         for (std::string word; words >> word;)
             args.push_back(word);
