@@ -45,13 +45,6 @@ inline std::string crlfLines(const std::vector<std::string>& lines) {
     return s;
 }
 
-// What standard output shows of a log: CR LF as line breaks.
-inline std::string terminal(std::string log) {
-    for (size_t at; (at = log.find("\r\n")) != std::string::npos;)
-        log.replace(at, 2, 1, '\n');
-    return log;
-}
-
 struct CliResult {
     int status;
     std::string out, err, log;

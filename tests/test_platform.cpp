@@ -78,26 +78,25 @@ TEST_F(PlatformTest, NewFileTakesWrittenCaseUnlessAnotherCaseExists) {
 
 // Catches a line end missed or doubled (a lone CR last, a CR LF split by the buffer) or text past Ctrl-Z.
 TEST_F(PlatformTest, LineReaderEndsLinesAtCrLfLfOrCrAndStopsAtCtrlZ) {
-    // The lines read, joined by "|".
+    // The lines read, each ended by "|".
     auto linesOf = [this](const std::string& bytes) {
         write("in.txt", bytes);
         platform::LineReader reader(text("in.txt"));
         std::string got;
-        for (std::string line, bar; reader.next(line); bar = "|")
-            got += bar + line;
+        for (std::string line; reader.next(line);)
+            got += line + '|';
         return got;
     };
     struct Case {
         const char *bytes, *lines;
-    } cases[] = {
-        {"", ""},           {"A", "A"},        {"A\r\nB", "A|B"}, {"A\r\n", "A"}, {"\r\n\r\nB", "||B"},
-        {"A\r\rB", "A||B"}, {"A\rB\r", "A|B"}, {"A\nB", "A|B"},   {"\032", ""},   {"A\032B\r\n", "A"},
-        {"A\r\n\032", "A"}};
+    } cases[] = {{"A", "A|"},          {"A\r\nB", "A|B|"},  {"A\r\n", "A|"},  {"\r\n\r\nB", "||B|"},
+                 {"A\r\rB", "A||B|"},  {"A\rB\r", "A|B|"},  {"A\nB", "A|B|"}, {"\032", ""},
+                 {"A\032B\r\n", "A|"}, {"A\r\n\032", "A|"}, {"", ""}};
     for (const auto& c : cases)
         EXPECT_EQ(linesOf(c.bytes), c.lines) << testing::PrintToString(c.bytes);
     // A CR LF split across the read buffer, and a line longer than the buffer.
     for (size_t n : {65535, 70000})
-        EXPECT_EQ(linesOf(std::string(n, 'a') + "\r\nb"), std::string(n, 'a') + "|b");
+        EXPECT_EQ(linesOf(std::string(n, 'a') + "\r\nb"), std::string(n, 'a') + "|b|");
 }
 
 // Catches a file without write bits replaced, or one with only a group or others write bit refused.
