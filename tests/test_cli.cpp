@@ -41,11 +41,9 @@ TEST_F(CliTest, HelpAndVersionAnswerOnStandardOutput) {
 
 // Catches a wrong command line running a job, printing to standard output or exiting other than 2.
 TEST_F(CliTest, UsageErrors) {
-    const std::string noDirectory = "dfn2file --program-dir " + text("nowhere");
-    for (const std::string line :
-         {"", "nojob", "7", "1", "--version dfn2file", "dfn2file --help", "dfn2file --bogus x",
-          "dfn2file --planes x", "dfn2file --planes 70000", "dfn2file --confirm maybe", "dfn2file --base",
-          "dfn2file stray", noDirectory.c_str()}) {
+    for (const std::string line : {"", "nojob", "7", "1", "--version dfn2file", "dfn2file --help",
+                                   "dfn2file --bogus x", "dfn2file --planes x", "dfn2file --planes 70000",
+                                   "dfn2file --confirm maybe", "dfn2file --base", "dfn2file stray"}) {
         Lines args;
         std::istringstream words(line);
         for (std::string word; words >> word;)
@@ -56,6 +54,10 @@ TEST_F(CliTest, UsageErrors) {
         EXPECT_EQ(r.out, "");
     }
     EXPECT_NE(runDirect({"nojob"}).err.find("\nusage: flashkit-cli JOB"), std::string::npos);
+    auto noDirectory = runDirect({"dfn2file", "--program-dir", text("nowhere")});
+    EXPECT_EQ(noDirectory.status, 2);
+    EXPECT_EQ(noDirectory.err,
+              "flashkit-cli: the program directory does not exist: " + text("nowhere") + "\n");
 }
 
 // Catches the copies checking their paths in another order or with other messages.
@@ -119,9 +121,9 @@ TEST_F(CliTest, FailedCopyLeavesTheDestinationAsItWas) {
 
 // Catches options not overriding the settings, the settings saved, or a lower-case z: in them not found.
 TEST_F(CliTest, FieldsComeFromTheSettingsFileAndAreNeverSaved) {
-    FK_POSIX_ONLY();
+    auto lowerDrive = [](std::string t) { return t.replace(0, 1, 1, static_cast<char>(std::tolower(t[0]))); };
     const std::string ini =
-        " 0\r\n 0\r\n 0\r\nBOARD\r\nz" + text("in").substr(1) + "\r\nz" + text("dfn").substr(1) + "\r\n";
+        " 0\r\n 0\r\n 0\r\nBOARD\r\n" + lowerDrive(text("in")) + "\r\n" + lowerDrive(text("dfn")) + "\r\n";
     write("prog/flashkit.ini", ini);
     write("dfn/PCB.DFN", "x");
     auto r = cli({"dfn2file", "--base=OTHER"});
