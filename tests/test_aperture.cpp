@@ -54,39 +54,31 @@ TEST_F(ApertureTest, WholeFileExternalPlanesWithMask) {
     EXPECT_EQ(r.log, progressLog);
     EXPECT_EQ(read("dfn/DFN.BAK"), "PALETD 1 2 3\r\nGRB_AP2 10 old\r\n");
     EXPECT_EQ(read("in/BOARD.DFN"), dfn());
-    EXPECT_EQ(dfn(), crlfLines({"PAD EL 60 60 28 AL 15 16 21 25 1 2",
-                                "PAD SQ 50 80 35 TL 18 19 22 26 1 3",
-                                "PAD MH 125 125 125 AL 17 1 23 27 1 4",
-                                "VIA CR 40 20 13 14 20 24 1 1",
-                                "TR 10 11",
-                                "TR 12 12",
-                                "TR 8 10",
-                                "STR 60 45 8 10",
-                                "PALETD 1 2 3",
-                                "GRB_DRAWCODE 10",
-                                "GRB_AP2 10 8 8 0 DRAW ELLIPSE \"ROUND DRAW- 8 MILS\"",
-                                "GRB_AP2 11 10 10 0 DRAW ELLIPSE \"ROUND DRAW- 10 MILS\"",
-                                "GRB_AP2 12 12 12 0 DRAW ELLIPSE \"ROUND DRAW- 12 MILS\"",
-                                "GRB_AP2 13 40 40 0 FLASH ELLIPSE \"ROUND PAD- 40 MILS\"",
-                                "GRB_AP2 14 42 42 0 FLASH ELLIPSE \"ROUND PAD- 42 MILS\"",
-                                "GRB_AP2 15 60 60 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\"",
-                                "GRB_AP2 16 62 62 0 FLASH ELLIPSE \"ROUND PAD- 62 MILS\"",
-                                "GRB_AP2 17 125 125 0 FLASH MTHOLE \"MOUNTING HOLE- 125 MILS\"",
-                                "GRB_AP2 18 50 80 0 FLASH SQRECT \"RECTANGLE PAD- X50 Y80\"",
-                                "GRB_AP2 19 52 82 0 FLASH SQRECT \"RECTANGLE PAD- X52 Y82\"",
-                                "GRB_AP2 20  070 0070 050 FLASH ELLIPSE \"DONUT PAD-OD0070 ID050\"",
-                                "GRB_AP2 21  080 0080 060 FLASH ELLIPSE \"DONUT PAD-OD0080 ID060\"",
-                                "GRB_AP2 22  090 0090 070 FLASH ELLIPSE \"DONUT PAD-OD0090 ID070\"",
-                                "GRB_AP2 23  190 0190 170 FLASH ELLIPSE \"DONUT PAD-OD0190 ID170\"",
-                                "GRB_AP2 24  060 0060 0 FLASH THERMAL \"THERMAL-OD060 ID040 SP15 AN45\"",
-                                "GRB_AP2 25  070 0070 0 FLASH THERMAL \"THERMAL-OD070 ID050 SP15 AN45\"",
-                                "GRB_AP2 26  080 0080 0 FLASH THERMAL \"THERMAL-OD080 ID060 SP15 AN45\"",
-                                "GRB_AP2 27  170 0170 0 FLASH THERMAL \"THERMAL-OD170 ID150 SP50 AN45\"",
-                                "CAM_TOOL 1 20",
-                                "CAM_TOOL 2 28",
-                                "CAM_TOOL 3 35",
-                                "CAM_TOOL 4 125",
-                                "  "}));
+    // Section by section: the records with their codes, the kept lines, the apertures, the tools.
+    EXPECT_EQ(dfn(),
+              crlfLines({"PAD EL 60 60 28 AL 15 16 21 25 1 2", "PAD SQ 50 80 35 TL 18 19 22 26 1 3",
+                         "PAD MH 125 125 125 AL 17 1 23 27 1 4", "VIA CR 40 20 13 14 20 24 1 1"}) +
+                  crlfLines({"TR 10 11", "TR 12 12", "TR 8 10", "STR 60 45 8 10", "PALETD 1 2 3",
+                             "GRB_DRAWCODE 10"}) +
+                  crlfLines({"GRB_AP2 10 8 8 0 DRAW ELLIPSE \"ROUND DRAW- 8 MILS\"",
+                             "GRB_AP2 11 10 10 0 DRAW ELLIPSE \"ROUND DRAW- 10 MILS\"",
+                             "GRB_AP2 12 12 12 0 DRAW ELLIPSE \"ROUND DRAW- 12 MILS\"",
+                             "GRB_AP2 13 40 40 0 FLASH ELLIPSE \"ROUND PAD- 40 MILS\"",
+                             "GRB_AP2 14 42 42 0 FLASH ELLIPSE \"ROUND PAD- 42 MILS\"",
+                             "GRB_AP2 15 60 60 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\"",
+                             "GRB_AP2 16 62 62 0 FLASH ELLIPSE \"ROUND PAD- 62 MILS\"",
+                             "GRB_AP2 17 125 125 0 FLASH MTHOLE \"MOUNTING HOLE- 125 MILS\"",
+                             "GRB_AP2 18 50 80 0 FLASH SQRECT \"RECTANGLE PAD- X50 Y80\"",
+                             "GRB_AP2 19 52 82 0 FLASH SQRECT \"RECTANGLE PAD- X52 Y82\"",
+                             "GRB_AP2 20  070 0070 050 FLASH ELLIPSE \"DONUT PAD-OD0070 ID050\"",
+                             "GRB_AP2 21  080 0080 060 FLASH ELLIPSE \"DONUT PAD-OD0080 ID060\"",
+                             "GRB_AP2 22  090 0090 070 FLASH ELLIPSE \"DONUT PAD-OD0090 ID070\"",
+                             "GRB_AP2 23  190 0190 170 FLASH ELLIPSE \"DONUT PAD-OD0190 ID170\"",
+                             "GRB_AP2 24  060 0060 0 FLASH THERMAL \"THERMAL-OD060 ID040 SP15 AN45\"",
+                             "GRB_AP2 25  070 0070 0 FLASH THERMAL \"THERMAL-OD070 ID050 SP15 AN45\"",
+                             "GRB_AP2 26  080 0080 0 FLASH THERMAL \"THERMAL-OD080 ID060 SP15 AN45\"",
+                             "GRB_AP2 27  170 0170 0 FLASH THERMAL \"THERMAL-OD170 ID150 SP50 AN45\""}) +
+                  crlfLines({"CAM_TOOL 1 20", "CAM_TOOL 2 28", "CAM_TOOL 3 35", "CAM_TOOL 4 125", "  "}));
 }
 
 TEST_F(ApertureTest, InternalPlanesAfterThirtyNormalCodes) {
