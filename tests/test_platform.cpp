@@ -129,12 +129,12 @@ TEST(ProgramDirectory, BesideTheExecutableElseTheUsersConfiguration) {
     struct Case {
         bool beside;
         const char *xdg, *home, *expected;
-    } cases[] = {{true, "/xdg", "/home/me", "Z:\\opt\\fk"},
-                 {false, "/xdg", "/home/me", "Z:\\xdg\\flashkit"},
-                 {false, "", "/home/me", "Z:\\home\\me\\.config\\flashkit"},
-                 {false, "xdg", "/home/me", "Z:\\home\\me\\.config\\flashkit"},
-                 {false, nullptr, "/home/me", "Z:\\home\\me\\.config\\flashkit"}};
-    for (const auto& c : cases) {
+    };
+    for (const Case& c :
+         {Case{true, "/xdg", "/home/me", "Z:\\opt\\fk"}, Case{false, "/xdg", "/home/me", "Z:\\xdg\\flashkit"},
+          Case{false, "", "/home/me", "Z:\\home\\me\\.config\\flashkit"},
+          Case{false, "xdg", "/home/me", "Z:\\home\\me\\.config\\flashkit"},
+          Case{false, nullptr, "/home/me", "Z:\\home\\me\\.config\\flashkit"}}) {
         platform::ProgramDirFacts facts{.executableDir = "Z:\\opt\\fk",
                                         .besideExecutable = c.beside,
                                         .xdgConfigHome = c.xdg,

@@ -6,24 +6,24 @@ using namespace fk::util;
 
 namespace {
 
-// Catches a field counted or cut wrongly: blanks squeezed only for the blank delimiter, empty fields kept
-// for others, a trailing delimiter not counted, -1 trimming the delimiter from the front.
+// Catches fields cut or counted wrongly: blanks squeezed only for " ", empty fields, a trailing delimiter,
+// -1.
 TEST(Getfield, ReturnsFieldCountOrTrimmedText) {
     struct Case {
         std::string text;
         long n;
         std::string delimiter, expected;
-    } cases[] = {{"  A   B C ", 2, " ", "B"}, {"  A   B C ", 0, " ", "3"},
-                 {"  A   B C ", 4, " ", ""},  {"  A   B C ", 1, "", "A"},
-                 {"  A   B C ", -5, "", "3"}, {"A,,B", 2, ",", ""},
-                 {"A,,B", 3, ",", "B"},       {"A,,B", 0, ",", "3"},
-                 {"A,B,", 0, ",", "2"},       {"ABC", 1, ",", "ABC"},
-                 {"ABC", 2, ",", ""},         {"ABC", 0, ",", "1"},
-                 {"", 0, ",", "0"},           {"", 1, ",", ""},
-                 {"00120", -1, "0", "12"},    {"0000", -1, "0", ""},
-                 {"x", -1, "0", "x"},         {"  ab  ", -1, " ", "ab"},
-                 {"", -1, ",", ""},           {"a b", 9000, " ", ""}};
-    for (const auto& c : cases)
+    };
+    for (const Case& c : {Case{"  A   B C ", 2, " ", "B"}, Case{"  A   B C ", 0, " ", "3"},
+                          Case{"  A   B C ", 4, " ", ""},  Case{"  A   B C ", 1, "", "A"},
+                          Case{"  A   B C ", -5, "", "3"}, Case{"A,,B", 2, ",", ""},
+                          Case{"A,,B", 3, ",", "B"},       Case{"A,,B", 0, ",", "3"},
+                          Case{"A,B,", 0, ",", "2"},       Case{"ABC", 1, ",", "ABC"},
+                          Case{"ABC", 2, ",", ""},         Case{"ABC", 0, ",", "1"},
+                          Case{"", 0, ",", "0"},           Case{"", 1, ",", ""},
+                          Case{"00120", -1, "0", "12"},    Case{"0000", -1, "0", ""},
+                          Case{"x", -1, "0", "x"},         Case{"  ab  ", -1, " ", "ab"},
+                          Case{"", -1, ",", ""},           Case{"a b", 9000, " ", ""}})
         EXPECT_EQ(field(c.text, c.n, c.delimiter), c.expected) << '"' << c.text << "\" " << c.n;
 }
 
@@ -41,24 +41,16 @@ TEST(Getfield, CountsBeyondEightThousandFields) {
 TEST(Cleanpath, Normalises) {
     struct Case {
         std::string in, out;
-    } cases[] = {{"c:\\tango\\\\work\\", "C:\\TANGO\\WORK"},
-                 {"d:\\my.dir\\x", "D:\\MYDIR\\X"},
-                 {"c:\\a.\\b", "C:\\AB"},
-                 {"c:\\my dir", "C:\\MY"},
-                 {"\\\\server\\share", "\\SERVER\\SHARE"},
-                 {"   ", ""},
-                 {"", ""},
-                 {"  z:\\w", "Z:\\W"},
-                 {".\\x", ".X"},
-                 {"a-\\b", "AB"},
-                 {"\\", ""},
-                 {"c:\\é\\x", "C:\\X"}};
-    for (const auto& c : cases)
+    };
+    for (const Case& c : {Case{"c:\\tango\\\\work\\", "C:\\TANGO\\WORK"},
+                          Case{"d:\\my.dir\\x", "D:\\MYDIR\\X"}, Case{"c:\\a.\\b", "C:\\AB"},
+                          Case{"c:\\my dir", "C:\\MY"}, Case{"\\\\server\\share", "\\SERVER\\SHARE"},
+                          Case{"   ", ""}, Case{"", ""}, Case{"  z:\\w", "Z:\\W"}, Case{".\\x", ".X"},
+                          Case{"a-\\b", "AB"}, Case{"\\", ""}, Case{"c:\\é\\x", "C:\\X"}})
         EXPECT_EQ(cleanpath(c.in), c.out) << c.in;
 }
 
-// Catches a wrong part of a path: extension dots looked for in the directory, a second dot kept, the
-// multiple-selection form, characters Windows forbids in names.
+// Catches a wrong part: extension dots found in the directory, a second dot kept, forbidden characters kept.
 TEST(Splitname, ReturnsPart) {
     const char* parts[] = {"BOARD.PCB",           "BOARD",           "PCB", "C:\\WORK",
                            "C:\\WORK\\BOARD.PCB", "C:\\WORK\\BOARD", ""};
@@ -68,18 +60,12 @@ TEST(Splitname, ReturnsPart) {
         std::string text;
         int mode;
         std::string expected;
-    } cases[] = {{"BOARD.OLD.PCB", 0, "BOARD.OLD"},
-                 {"BOARD", 4, "\\BOARD"},
-                 {"   board.pcb", 1, "board"},
-                 {"C:\\MY.DIR\\BOARD.PCB", 1, "BOARD"},
-                 {"C:\\MY.DIR\\BOARD", 1, "BOARD"},
-                 {"C:\\MY.DIR\\BOARD", 3, "C:\\MY.DIR"},
-                 {"C:\\W\\A.GBR ,B.GBR", 3, "C:\\W"},
-                 {"C:\\W\\A.GBR ,B.GBR", 5, "C:\\W\\A"},
-                 {"a<b>|*?/.t", 0, "ab.t"},
-                 {"C:\\W\\", 1, ""},
-                 {"", 0, ""}};
-    for (const auto& c : cases)
+    };
+    for (const Case& c : {Case{"BOARD.OLD.PCB", 0, "BOARD.OLD"}, Case{"BOARD", 4, "\\BOARD"},
+                          Case{"   board.pcb", 1, "board"}, Case{"C:\\MY.DIR\\BOARD.PCB", 1, "BOARD"},
+                          Case{"C:\\MY.DIR\\BOARD", 1, "BOARD"}, Case{"C:\\MY.DIR\\BOARD", 3, "C:\\MY.DIR"},
+                          Case{"C:\\W\\A.GBR ,B.GBR", 3, "C:\\W"}, Case{"C:\\W\\A.GBR ,B.GBR", 5, "C:\\W\\A"},
+                          Case{"a<b>|*?/.t", 0, "ab.t"}, Case{"C:\\W\\", 1, ""}, Case{"", 0, ""}})
         EXPECT_EQ(splitname(std::string_view(c.text), c.mode), c.expected) << c.text << " mode " << c.mode;
     // The caller's text is trimmed in place: the jobs read it back.
     std::string text = "  C:\\W\\B.PCB  ";
