@@ -81,33 +81,29 @@ TEST_F(ApertureTest, WholeFileExternalPlanesWithMask) {
                   crlfLines({"CAM_TOOL 1 20", "CAM_TOOL 2 28", "CAM_TOOL 3 35", "CAM_TOOL 4 125", "  "}));
 }
 
-TEST_F(ApertureTest, InternalPlanesAfterThirtyNormalCodes) {
-    Lines records{"PAD EL 60 60 28 AL", "PAD EL 70 70 35 AL"};
+// Catches plane codes numbered before the normal codes, a hole put in the wrong plane row, or a row past 25.
+TEST_F(ApertureTest, InternalPlanesAfterTheNormalCodes) {
+    // Holes 5 and 20 share row 1, 21 is row 2, 260 row 25, 261 none: 28 track widths and 5 pads take D10 to
+    // D42, the three kept rows D43 to D45 (pads) and D46 to D48 (thermals).
+    Lines records{"PAD EL 60 60 5 AL", "PAD EL 61 61 20 AL", "PAD EL 62 62 21 AL", "PAD EL 63 63 260 AL",
+                  "PAD EL 64 64 261 AL"};
     for (int w = 1; w <= 28; ++w)
         records.push_back("LINE " + std::to_string(w) + " 0 0 1 1");
     design(records);
     ASSERT_EQ(run(1).status, 0);
     EXPECT_EQ(linesStarting("PAD"),
-              (Lines{"PAD EL 60 60 28 AL 38 1 40 42 1 1", "PAD EL 70 70 35 AL 39 1 41 43 1 2"}));
-    EXPECT_EQ(linesStarting("GRB_AP2 4"),
-              (Lines{"GRB_AP2 40  050 0050 0 FLASH ELLIPSE \"ROUND PAD-0050 MIL\"",
-                     "GRB_AP2 41  060 0060 0 FLASH ELLIPSE \"ROUND PAD-0060 MIL\"",
-                     "GRB_AP2 42  070 0070 0 FLASH THERMAL \"THERMAL-OD070 ID050 SP15 AN45\"",
-                     "GRB_AP2 43  080 0080 0 FLASH THERMAL \"THERMAL-OD080 ID060 SP15 AN45\""}));
+              (Lines{"PAD EL 60 60 5 AL 38 1 43 46 1 1", "PAD EL 61 61 20 AL 39 1 43 46 1 2",
+                     "PAD EL 62 62 21 AL 40 1 44 47 1 3", "PAD EL 63 63 260 AL 41 1 45 48 1 4",
+                     "PAD EL 64 64 261 AL 42 1 0 0 1 5"}));
+    Lines planes = linesStarting("GRB_AP2 4");
+    planes.erase(planes.begin(), planes.begin() + 3); // the normal pads D40 to D42
+    EXPECT_EQ(planes, (Lines{"GRB_AP2 43  040 0040 0 FLASH ELLIPSE \"ROUND PAD-0040 MIL\"",
+                             "GRB_AP2 44  050 0050 0 FLASH ELLIPSE \"ROUND PAD-0050 MIL\"",
+                             "GRB_AP2 45  310 0310 0 FLASH ELLIPSE \"ROUND PAD-0310 MIL\"",
+                             "GRB_AP2 46  060 0060 0 FLASH THERMAL \"THERMAL-OD060 ID040 SP15 AN45\"",
+                             "GRB_AP2 47  070 0070 0 FLASH THERMAL \"THERMAL-OD070 ID050 SP15 AN45\"",
+                             "GRB_AP2 48  300 0300 0 FLASH THERMAL \"THERMAL-OD300 ID280 SP50 AN45\""}));
     EXPECT_EQ(linesStarting("TR 1 ").front(), "TR 1 10");
-}
-
-TEST_F(ApertureTest, PlaneRowBoundaries) {
-    design({"PAD EL 60 60 5 AL", "PAD EL 61 61 20 AL", "PAD EL 62 62 21 AL", "PAD EL 63 63 260 AL",
-            "PAD EL 64 64 261 AL"});
-    ASSERT_EQ(run(1).status, 0);
-    // Holes 5 and 20 share row 1, 21 is row 2, 260 row 25, 261 none: three kept rows, N = 5.
-    EXPECT_EQ(linesStarting("PAD"),
-              (Lines{"PAD EL 60 60 5 AL 10 1 15 18 1 1", "PAD EL 61 61 20 AL 11 1 15 18 1 2",
-                     "PAD EL 62 62 21 AL 12 1 16 19 1 3", "PAD EL 63 63 260 AL 13 1 17 20 1 4",
-                     "PAD EL 64 64 261 AL 14 1 0 0 1 5"}));
-    EXPECT_EQ(linesStarting("GRB_AP2 17"),
-              (Lines{"GRB_AP2 17  310 0310 0 FLASH ELLIPSE \"ROUND PAD-0310 MIL\""}));
 }
 
 TEST_F(ApertureTest, DcodesAreSortedByKindThenSize) {
