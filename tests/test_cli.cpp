@@ -108,17 +108,6 @@ TEST_F(CliTest, CopiesReplaceTheDestination) {
               std::string::npos);
 }
 
-// Catches a failed copy that changes or removes the destination.
-TEST_F(CliTest, FailedCopyLeavesTheDestinationAsItWas) {
-    write("dfn/PCB.DFN", "new");
-    write("in/BOARD.DFN", "old");
-    fs::permissions(path("in/BOARD.DFN"), fs::perms::owner_read);
-    auto r = cli(copyArgs("dfn2file"));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log, "Could not write the file:\r\n<" + text("in") + "\\BOARD.DFN>");
-    EXPECT_EQ(read("in/BOARD.DFN"), "old");
-}
-
 // Catches options not overriding the settings, the settings saved, or a lower-case z: in them not found.
 TEST_F(CliTest, FieldsComeFromTheSettingsFileAndAreNeverSaved) {
     auto lowerDrive = [](std::string t) { return t.replace(0, 1, 1, static_cast<char>(std::tolower(t[0]))); };
