@@ -22,6 +22,7 @@
 namespace fk::test {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
 inline std::string readBytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -42,13 +43,6 @@ inline std::string crlfLines(const std::vector<std::string>& lines) {
     for (const auto& l : lines)
         s += l + "\r\n";
     return s;
-}
-
-// What standard output shows of a log: CR LF as line breaks.
-inline std::string terminal(std::string log) {
-    for (size_t at; (at = log.find("\r\n")) != std::string::npos;)
-        log.replace(at, 2, "\n");
-    return log;
 }
 
 struct CliResult {

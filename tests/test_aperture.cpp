@@ -19,8 +19,8 @@ class ApertureTest : public Scratch {
         Scratch::SetUp();
         write("dfn/PCB.DFN", "PALETD 1 2 3\r\nGRB_AP2 10 old\r\n");
     }
-    void design(const std::vector<std::string>& records) const {
-        std::vector<std::string> lines{header};
+    void design(const Lines& records) const {
+        Lines lines{header};
         lines.insert(lines.end(), records.begin(), records.end());
         write("in/BOARD.PCB", crlfLines(lines));
     }
@@ -31,8 +31,8 @@ class ApertureTest : public Scratch {
     }
     std::string dfn() const { return read("dfn/PCB.DFN"); }
     // The lines of the new definition file that start with the prefix.
-    std::vector<std::string> linesStarting(const std::string& prefix) const {
-        std::vector<std::string> out;
+    Lines linesStarting(const std::string& prefix) const {
+        Lines out;
         std::istringstream in(dfn());
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.back() == '\r')
@@ -44,125 +44,95 @@ class ApertureTest : public Scratch {
     }
 };
 
-TEST_F(ApertureTest, WholeFileWithoutPlanes) {
-    design({"PAD EL 60 60 28 AL 100 200", "LINE 10 1 2 3 4"});
-    auto r = run();
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.log, progressLog);
-    const std::string expected =
-        crlfLines({"PAD EL 60 60 28 AL 11 1 1 1 1 1", "TR 10 10", "PALETD 1 2 3", "GRB_DRAWCODE 10",
-                   "GRB_AP2 10 10 10 0 DRAW ELLIPSE \"ROUND DRAW- 10 MILS\"",
-                   "GRB_AP2 11 60 60 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\"", "CAM_TOOL 1 28", "  "});
-    EXPECT_EQ(dfn(), expected);
-    EXPECT_EQ(read("in/BOARD.DFN"), expected);
-    EXPECT_EQ(read("dfn/DFN.BAK"), "PALETD 1 2 3\r\nGRB_AP2 10 old\r\n");
-}
-
+// Catches any byte of either definition file wrong, the backup not the old PCB.DFN, or a progress line lost.
 TEST_F(ApertureTest, WholeFileExternalPlanesWithMask) {
     design({"PAD EL 60 60 28 AL 1 1", "PAD SQ 50 80 35 TL 1 1", "VIA CR 40 20 GD 1 1",
             "PAD MH 125 125 125 AL 1 1", "LINE 10 1 1 1 1", "ARC 50 0 360 12 18 1 1 0 0 0",
             "TEXT \"X\" 60 45 8 1 1 0"});
     auto r = run(2, 1, 2);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(dfn(), crlfLines({
-                         "PAD EL 60 60 28 AL 15 16 21 25 1 2",
-                         "PAD SQ 50 80 35 TL 18 19 22 26 1 3",
-                         "PAD MH 125 125 125 AL 17 1 23 27 1 4",
-                         "VIA CR 40 20 13 14 20 24 1 1",
-                         "TR 10 11",
-                         "TR 12 12",
-                         "TR 8 10",
-                         "STR 60 45 8 10",
-                         "PALETD 1 2 3",
-                         "GRB_DRAWCODE 10",
-                         "GRB_AP2 10 8 8 0 DRAW ELLIPSE \"ROUND DRAW- 8 MILS\"",
-                         "GRB_AP2 11 10 10 0 DRAW ELLIPSE \"ROUND DRAW- 10 MILS\"",
-                         "GRB_AP2 12 12 12 0 DRAW ELLIPSE \"ROUND DRAW- 12 MILS\"",
-                         "GRB_AP2 13 40 40 0 FLASH ELLIPSE \"ROUND PAD- 40 MILS\"",
-                         "GRB_AP2 14 42 42 0 FLASH ELLIPSE \"ROUND PAD- 42 MILS\"",
-                         "GRB_AP2 15 60 60 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\"",
-                         "GRB_AP2 16 62 62 0 FLASH ELLIPSE \"ROUND PAD- 62 MILS\"",
-                         "GRB_AP2 17 125 125 0 FLASH MTHOLE \"MOUNTING HOLE- 125 MILS\"",
-                         "GRB_AP2 18 50 80 0 FLASH SQRECT \"RECTANGLE PAD- X50 Y80\"",
-                         "GRB_AP2 19 52 82 0 FLASH SQRECT \"RECTANGLE PAD- X52 Y82\"",
-                         "GRB_AP2 20  070 0070 050 FLASH ELLIPSE \"DONUT PAD-OD0070 ID050\"",
-                         "GRB_AP2 21  080 0080 060 FLASH ELLIPSE \"DONUT PAD-OD0080 ID060\"",
-                         "GRB_AP2 22  090 0090 070 FLASH ELLIPSE \"DONUT PAD-OD0090 ID070\"",
-                         "GRB_AP2 23  190 0190 170 FLASH ELLIPSE \"DONUT PAD-OD0190 ID170\"",
-                         "GRB_AP2 24  060 0060 0 FLASH THERMAL \"THERMAL-OD060 ID040 SP15 AN45\"",
-                         "GRB_AP2 25  070 0070 0 FLASH THERMAL \"THERMAL-OD070 ID050 SP15 AN45\"",
-                         "GRB_AP2 26  080 0080 0 FLASH THERMAL \"THERMAL-OD080 ID060 SP15 AN45\"",
-                         "GRB_AP2 27  170 0170 0 FLASH THERMAL \"THERMAL-OD170 ID150 SP50 AN45\"",
-                         "CAM_TOOL 1 20",
-                         "CAM_TOOL 2 28",
-                         "CAM_TOOL 3 35",
-                         "CAM_TOOL 4 125",
-                         "  ",
-                     }));
+    EXPECT_EQ(r.log, progressLog);
+    EXPECT_EQ(read("dfn/DFN.BAK"), "PALETD 1 2 3\r\nGRB_AP2 10 old\r\n");
+    EXPECT_EQ(read("in/BOARD.DFN"), dfn());
+    // Section by section: the records with their codes, the kept lines, the apertures, the tools.
+    EXPECT_EQ(dfn(),
+              crlfLines({"PAD EL 60 60 28 AL 15 16 21 25 1 2", "PAD SQ 50 80 35 TL 18 19 22 26 1 3",
+                         "PAD MH 125 125 125 AL 17 1 23 27 1 4", "VIA CR 40 20 13 14 20 24 1 1"}) +
+                  crlfLines({"TR 10 11", "TR 12 12", "TR 8 10", "STR 60 45 8 10", "PALETD 1 2 3",
+                             "GRB_DRAWCODE 10"}) +
+                  crlfLines({"GRB_AP2 10 8 8 0 DRAW ELLIPSE \"ROUND DRAW- 8 MILS\"",
+                             "GRB_AP2 11 10 10 0 DRAW ELLIPSE \"ROUND DRAW- 10 MILS\"",
+                             "GRB_AP2 12 12 12 0 DRAW ELLIPSE \"ROUND DRAW- 12 MILS\"",
+                             "GRB_AP2 13 40 40 0 FLASH ELLIPSE \"ROUND PAD- 40 MILS\"",
+                             "GRB_AP2 14 42 42 0 FLASH ELLIPSE \"ROUND PAD- 42 MILS\"",
+                             "GRB_AP2 15 60 60 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\"",
+                             "GRB_AP2 16 62 62 0 FLASH ELLIPSE \"ROUND PAD- 62 MILS\"",
+                             "GRB_AP2 17 125 125 0 FLASH MTHOLE \"MOUNTING HOLE- 125 MILS\"",
+                             "GRB_AP2 18 50 80 0 FLASH SQRECT \"RECTANGLE PAD- X50 Y80\"",
+                             "GRB_AP2 19 52 82 0 FLASH SQRECT \"RECTANGLE PAD- X52 Y82\"",
+                             "GRB_AP2 20  070 0070 050 FLASH ELLIPSE \"DONUT PAD-OD0070 ID050\"",
+                             "GRB_AP2 21  080 0080 060 FLASH ELLIPSE \"DONUT PAD-OD0080 ID060\"",
+                             "GRB_AP2 22  090 0090 070 FLASH ELLIPSE \"DONUT PAD-OD0090 ID070\"",
+                             "GRB_AP2 23  190 0190 170 FLASH ELLIPSE \"DONUT PAD-OD0190 ID170\"",
+                             "GRB_AP2 24  060 0060 0 FLASH THERMAL \"THERMAL-OD060 ID040 SP15 AN45\"",
+                             "GRB_AP2 25  070 0070 0 FLASH THERMAL \"THERMAL-OD070 ID050 SP15 AN45\"",
+                             "GRB_AP2 26  080 0080 0 FLASH THERMAL \"THERMAL-OD080 ID060 SP15 AN45\"",
+                             "GRB_AP2 27  170 0170 0 FLASH THERMAL \"THERMAL-OD170 ID150 SP50 AN45\""}) +
+                  crlfLines({"CAM_TOOL 1 20", "CAM_TOOL 2 28", "CAM_TOOL 3 35", "CAM_TOOL 4 125", "  "}));
 }
 
-TEST_F(ApertureTest, InternalPlanesAfterThirtyNormalCodes) {
-    std::vector<std::string> records{"PAD EL 60 60 28 AL", "PAD EL 70 70 35 AL"};
+// Catches plane codes numbered before the normal codes, a hole put in the wrong plane row, or a row past 25.
+TEST_F(ApertureTest, InternalPlanesAfterTheNormalCodes) {
+    // Holes 5 and 20 share row 1, 21 is row 2, 260 row 25, 261 none: 28 track widths and 5 pads take D10 to
+    // D42, the three kept rows D43 to D45 (pads) and D46 to D48 (thermals).
+    Lines records{"PAD EL 60 60 5 AL", "PAD EL 61 61 20 AL", "PAD EL 62 62 21 AL", "PAD EL 63 63 260 AL",
+                  "PAD EL 64 64 261 AL"};
     for (int w = 1; w <= 28; ++w)
         records.push_back("LINE " + std::to_string(w) + " 0 0 1 1");
     design(records);
     ASSERT_EQ(run(1).status, 0);
-    EXPECT_EQ(linesStarting("PAD"), (std::vector<std::string>{"PAD EL 60 60 28 AL 38 1 40 42 1 1",
-                                                              "PAD EL 70 70 35 AL 39 1 41 43 1 2"}));
-    EXPECT_EQ(
-        linesStarting("GRB_AP2 4"),
-        (std::vector<std::string>{"GRB_AP2 40  050 0050 0 FLASH ELLIPSE \"ROUND PAD-0050 MIL\"",
-                                  "GRB_AP2 41  060 0060 0 FLASH ELLIPSE \"ROUND PAD-0060 MIL\"",
-                                  "GRB_AP2 42  070 0070 0 FLASH THERMAL \"THERMAL-OD070 ID050 SP15 AN45\"",
-                                  "GRB_AP2 43  080 0080 0 FLASH THERMAL \"THERMAL-OD080 ID060 SP15 AN45\""}));
+    EXPECT_EQ(linesStarting("PAD"),
+              (Lines{"PAD EL 60 60 5 AL 38 1 43 46 1 1", "PAD EL 61 61 20 AL 39 1 43 46 1 2",
+                     "PAD EL 62 62 21 AL 40 1 44 47 1 3", "PAD EL 63 63 260 AL 41 1 45 48 1 4",
+                     "PAD EL 64 64 261 AL 42 1 0 0 1 5"}));
+    Lines planes = linesStarting("GRB_AP2 4");
+    planes.erase(planes.begin(), planes.begin() + 3); // the normal pads D40 to D42
+    EXPECT_EQ(planes, (Lines{"GRB_AP2 43  040 0040 0 FLASH ELLIPSE \"ROUND PAD-0040 MIL\"",
+                             "GRB_AP2 44  050 0050 0 FLASH ELLIPSE \"ROUND PAD-0050 MIL\"",
+                             "GRB_AP2 45  310 0310 0 FLASH ELLIPSE \"ROUND PAD-0310 MIL\"",
+                             "GRB_AP2 46  060 0060 0 FLASH THERMAL \"THERMAL-OD060 ID040 SP15 AN45\"",
+                             "GRB_AP2 47  070 0070 0 FLASH THERMAL \"THERMAL-OD070 ID050 SP15 AN45\"",
+                             "GRB_AP2 48  300 0300 0 FLASH THERMAL \"THERMAL-OD300 ID280 SP50 AN45\""}));
     EXPECT_EQ(linesStarting("TR 1 ").front(), "TR 1 10");
-}
-
-TEST_F(ApertureTest, PlaneRowBoundaries) {
-    design({"PAD EL 60 60 5 AL", "PAD EL 61 61 20 AL", "PAD EL 62 62 21 AL", "PAD EL 63 63 260 AL",
-            "PAD EL 64 64 261 AL"});
-    ASSERT_EQ(run(1).status, 0);
-    // Holes 5 and 20 share row 1, 21 is row 2, 260 row 25, 261 none: three kept rows, N = 5.
-    EXPECT_EQ(
-        linesStarting("PAD"),
-        (std::vector<std::string>{"PAD EL 60 60 5 AL 10 1 15 18 1 1", "PAD EL 61 61 20 AL 11 1 15 18 1 2",
-                                  "PAD EL 62 62 21 AL 12 1 16 19 1 3", "PAD EL 63 63 260 AL 13 1 17 20 1 4",
-                                  "PAD EL 64 64 261 AL 14 1 0 0 1 5"}));
-    EXPECT_EQ(linesStarting("GRB_AP2 17"),
-              (std::vector<std::string>{"GRB_AP2 17  310 0310 0 FLASH ELLIPSE \"ROUND PAD-0310 MIL\""}));
 }
 
 TEST_F(ApertureTest, DcodesAreSortedByKindThenSize) {
     design({"PAD SQ 60 60 28 AL", "PAD EL 62 62 28 AL", "PAD EL 60 100 28 AL", "LINE 12 0 0 1 1",
             "LINE 10 0 0 1 1"});
     ASSERT_EQ(run().status, 0);
-    EXPECT_EQ(linesStarting("GRB_AP2"), (std::vector<std::string>{
-                                            "GRB_AP2 10 10 10 0 DRAW ELLIPSE \"ROUND DRAW- 10 MILS\"",
-                                            "GRB_AP2 11 12 12 0 DRAW ELLIPSE \"ROUND DRAW- 12 MILS\"",
-                                            "GRB_AP2 12 60 100 0 FLASH ELLIPSE \"ELLIPSE PAD- X60 Y100\"",
-                                            "GRB_AP2 13 62 62 0 FLASH ELLIPSE \"ROUND PAD- 62 MILS\"",
-                                            "GRB_AP2 14 60 60 0 FLASH SQRECT \"SQUARE PAD- 60 MILS\"",
-                                        }));
+    EXPECT_EQ(linesStarting("GRB_AP2"), (Lines{"GRB_AP2 10 10 10 0 DRAW ELLIPSE \"ROUND DRAW- 10 MILS\"",
+                                               "GRB_AP2 11 12 12 0 DRAW ELLIPSE \"ROUND DRAW- 12 MILS\"",
+                                               "GRB_AP2 12 60 100 0 FLASH ELLIPSE \"ELLIPSE PAD- X60 Y100\"",
+                                               "GRB_AP2 13 62 62 0 FLASH ELLIPSE \"ROUND PAD- 62 MILS\"",
+                                               "GRB_AP2 14 60 60 0 FLASH SQRECT \"SQUARE PAD- 60 MILS\""}));
 }
 
 TEST_F(ApertureTest, ShapesKindsAndDescriptions) {
     struct Case {
         std::string record, aperture;
-    } cases[] = {
-        {"PAD EL 60 60 28 AL", "GRB_AP2 10 60 60 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\""},
-        {"PAD CR 60 80 28 AL", "GRB_AP2 10 60 80 0 FLASH ELLIPSE \"ELLIPSE PAD- X60 Y80\""},
-        {"PAD OV 60 060 28 AL", "GRB_AP2 10 60 060 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\""},
-        {"PAD SQ 62.5 80 28 AL", "GRB_AP2 10 62.5 80 0 FLASH SQRECT \"RECTANGLE PAD- X62.5 Y80\""},
-        {"PAD RR 60 60 28 AL", "GRB_AP2 10 60 60 0 FLASH RDRECT \"ROUNDED RECT PAD- X60 Y60\""},
-        {"PAD MH 125 130 125 AL", "GRB_AP2 10 125 130 0 FLASH MTHOLE \"MOUNTING HOLE- 125 MILS\""},
-        {"PAD TG 80 90 0 AL", "GRB_AP2 10 80 90 0 FLASH TARGET \"TARGET- 80 MILS\""},
-        {"VIA CR 50 28 GT 100 200", "GRB_AP2 10 50 50 0 FLASH ELLIPSE \"ROUND PAD- 50 MILS\""},
-        {"via ov 45 20 np", "GRB_AP2 10 45 45 0 FLASH ELLIPSE \"ROUND PAD- 45 MILS\""},
-    };
+    } cases[] = {{"PAD EL 60 60 28 AL", "GRB_AP2 10 60 60 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\""},
+                 {"PAD CR 60 80 28 AL", "GRB_AP2 10 60 80 0 FLASH ELLIPSE \"ELLIPSE PAD- X60 Y80\""},
+                 {"PAD OV 60 060 28 AL", "GRB_AP2 10 60 060 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\""},
+                 {"PAD SQ 62.5 80 28 AL", "GRB_AP2 10 62.5 80 0 FLASH SQRECT \"RECTANGLE PAD- X62.5 Y80\""},
+                 {"PAD RR 60 60 28 AL", "GRB_AP2 10 60 60 0 FLASH RDRECT \"ROUNDED RECT PAD- X60 Y60\""},
+                 {"PAD MH 125 130 125 AL", "GRB_AP2 10 125 130 0 FLASH MTHOLE \"MOUNTING HOLE- 125 MILS\""},
+                 {"PAD TG 80 90 0 AL", "GRB_AP2 10 80 90 0 FLASH TARGET \"TARGET- 80 MILS\""},
+                 {"VIA CR 50 28 GT 100 200", "GRB_AP2 10 50 50 0 FLASH ELLIPSE \"ROUND PAD- 50 MILS\""},
+                 {"via ov 45 20 np", "GRB_AP2 10 45 45 0 FLASH ELLIPSE \"ROUND PAD- 45 MILS\""}};
     for (const auto& c : cases) {
         design({c.record});
         ASSERT_EQ(run().status, 0) << c.record;
-        EXPECT_EQ(linesStarting("GRB_AP2"), std::vector<std::string>{c.aperture}) << c.record;
+        EXPECT_EQ(linesStarting("GRB_AP2"), Lines{c.aperture}) << c.record;
     }
 }
 
@@ -173,58 +143,51 @@ TEST_F(ApertureTest, KeysAreCutAtTheirCodes) {
             "POLY 1 2 3", "XYZ 1 2"});
     ASSERT_EQ(run().status, 0);
     EXPECT_EQ(linesStarting("PAD"),
-              (std::vector<std::string>{"PAD OV 60 80 35 TL 13 1 1 1 1 2", "PAD OV 060 80 35 TL 14 1 1 1 1 2",
-                                        "PAD EL 60 60 28 AL 12 1 1 1 1 1"}));
-    EXPECT_EQ(linesStarting("VIA"), (std::vector<std::string>{"VIA CR 50 28 11 1 1 1 1 1"}));
-    EXPECT_EQ(linesStarting("TR"), (std::vector<std::string>{"TR 0 10"}));
+              (Lines{"PAD OV 60 80 35 TL 13 1 1 1 1 2", "PAD OV 060 80 35 TL 14 1 1 1 1 2",
+                     "PAD EL 60 60 28 AL 12 1 1 1 1 1"}));
+    EXPECT_EQ(linesStarting("VIA"), (Lines{"VIA CR 50 28 11 1 1 1 1 1"}));
+    EXPECT_EQ(linesStarting("TR"), (Lines{"TR 0 10"}));
 }
 
 TEST_F(ApertureTest, TextStrokeWidthIsLookedUpEveryTime) {
     design({"LINE 10 0 0 1 1", "TEXT \"A\" 60 45 8 1 1 0", "TEXT \"B\" 60 45 8 1 1 0",
             "TEXT \"C\" 80 60 10 1 1 0", "ARC 50 0 360 5 18 1 1 0 0 0", "TEXT \"D\" 10 10 5 0 0 0"});
     ASSERT_EQ(run().status, 0);
-    EXPECT_EQ(linesStarting("TR"), (std::vector<std::string>{"TR 10 12", "TR 8 11", "TR 5 10"}));
-    EXPECT_EQ(linesStarting("STR"),
-              (std::vector<std::string>{"STR 60 45 8 11", "STR 80 60 10 12", "STR 10 10 5 10"}));
+    EXPECT_EQ(linesStarting("TR"), (Lines{"TR 10 12", "TR 8 11", "TR 5 10"}));
+    EXPECT_EQ(linesStarting("STR"), (Lines{"STR 60 45 8 11", "STR 80 60 10 12", "STR 10 10 5 10"}));
 }
 
 TEST_F(ApertureTest, HoleSizesWindowsAndToolNumbers) {
     design({"PAD SQ 60 60 5 AL", "PAD RD 150 150 125 AL", "PAD RD 60 60 2.5 AL", "PAD EL 70 70 0 AL",
             "PAD EL 80 80 1250 AL", "VIA CR 40 7 GD", "VIA CR 41 35 GD"});
     ASSERT_EQ(run().status, 0);
-    EXPECT_EQ(linesStarting("CAM_TOOL"),
-              (std::vector<std::string>{"CAM_TOOL 1 2", "CAM_TOOL 2 5", "CAM_TOOL 3 7", "CAM_TOOL 4 35",
-                                        "CAM_TOOL 5 125", "CAM_TOOL 6 1250"}));
+    EXPECT_EQ(linesStarting("CAM_TOOL"), (Lines{"CAM_TOOL 1 2", "CAM_TOOL 2 5", "CAM_TOOL 3 7",
+                                                "CAM_TOOL 4 35", "CAM_TOOL 5 125", "CAM_TOOL 6 1250"}));
     // A pad of unknown shape has no aperture: its flash code is 0. A 2.5 hole lists as 2 but matches no tool.
     EXPECT_EQ(linesStarting("PAD"),
-              (std::vector<std::string>{"PAD SQ 60 60 5 AL 14 1 1 1 1 2", "PAD RD 150 150 125 AL 0 1 1 1 1 5",
-                                        "PAD RD 60 60 2.5 AL 0 1 1 1 1 0", "PAD EL 70 70 0 AL 12 1 1 1 1 0",
-                                        "PAD EL 80 80 1250 AL 13 1 1 1 1 6"}));
-    EXPECT_EQ(linesStarting("VIA"),
-              (std::vector<std::string>{"VIA CR 40 7 10 1 1 1 1 3", "VIA CR 41 35 11 1 1 1 1 4"}));
+              (Lines{"PAD SQ 60 60 5 AL 14 1 1 1 1 2", "PAD RD 150 150 125 AL 0 1 1 1 1 5",
+                     "PAD RD 60 60 2.5 AL 0 1 1 1 1 0", "PAD EL 70 70 0 AL 12 1 1 1 1 0",
+                     "PAD EL 80 80 1250 AL 13 1 1 1 1 6"}));
+    EXPECT_EQ(linesStarting("VIA"), (Lines{"VIA CR 40 7 10 1 1 1 1 3", "VIA CR 41 35 11 1 1 1 1 4"}));
 }
 
 TEST_F(ApertureTest, MaskEntriesMergeThroughTheirLabels) {
     design({"PAD EL 60 60 28 AL", "PAD EL 65 65 28 AL", "PAD MH 100 100 90 AL", "PAD TG 50 50 0 AL"});
     ASSERT_EQ(run(0, 1, 5).status, 0);
-    EXPECT_EQ(
-        linesStarting("PAD"),
-        (std::vector<std::string>{"PAD EL 60 60 28 AL 10 11 1 1 1 1", "PAD EL 65 65 28 AL 11 12 1 1 1 1",
-                                  "PAD MH 100 100 90 AL 13 1 1 1 1 2", "PAD TG 50 50 0 AL 14 1 1 1 1 0"}));
-    design({"PAD EL 60 60 28 AL"});
-    ASSERT_EQ(run(0, 1, 0).status, 0);
-    EXPECT_EQ(linesStarting("PAD"), (std::vector<std::string>{"PAD EL 60 60 28 AL 10 10 1 1 1 1"}));
-}
-
-TEST_F(ApertureTest, NoSelectionInTheListsMeansNoMaskAndNoPlaneCodes) {
+    EXPECT_EQ(linesStarting("PAD"),
+              (Lines{"PAD EL 60 60 28 AL 10 11 1 1 1 1", "PAD EL 65 65 28 AL 11 12 1 1 1 1",
+                     "PAD MH 100 100 90 AL 13 1 1 1 1 2", "PAD TG 50 50 0 AL 14 1 1 1 1 0"}));
     design({"PAD EL 60 60 28 AL", "LINE 10 0 0 1 1"});
+    ASSERT_EQ(run(0, 1, 0).status, 0);
+    EXPECT_EQ(linesStarting("PAD"), (Lines{"PAD EL 60 60 28 AL 11 11 1 1 1 1"}));
+    // No entry selected in the lists: no mask and no plane codes.
     ASSERT_EQ(run(-1, -1, 0).status, 0);
-    EXPECT_EQ(linesStarting("PAD"), (std::vector<std::string>{"PAD EL 60 60 28 AL 11 1 0 0 1 1"}));
+    EXPECT_EQ(linesStarting("PAD"), (Lines{"PAD EL 60 60 28 AL 11 1 0 0 1 1"}));
 }
 
 TEST_F(ApertureTest, DcodeLimit) {
     auto tracks = [](int count) {
-        std::vector<std::string> records;
+        Lines records;
         for (int w = 1; w <= count; ++w)
             records.push_back("LINE " + std::to_string(w) + " 0 0 1 1");
         return records;
@@ -248,7 +211,7 @@ TEST_F(ApertureTest, DcodeLimit) {
     EXPECT_EQ(read("in/BOARD.DFN"), designDfn);
 
     // Plane entries count toward the limit: 230 normal codes and 7 plane rows make 244.
-    std::vector<std::string> records = tracks(223);
+    Lines records = tracks(223);
     for (int row = 1; row <= 7; ++row)
         records.push_back("PAD EL " + std::to_string(100 + row) + " 100 " + std::to_string(10 * row + 15) +
                           " AL");
@@ -267,14 +230,8 @@ TEST_F(ApertureTest, KeptLinesAndBackup) {
                                               "PALET", "last without end"}));
     EXPECT_EQ(dfn(), crlfLines({"TR 10 10", "PALETD 1", "CAM_FILE x", "CAM_FI", "GRB_DRAWCODE 10",
                                 "GRB_AP2 10 10 10 0 DRAW ELLIPSE \"ROUND DRAW- 10 MILS\"", "  "}));
-}
-
-TEST_F(ApertureTest, MoreThan255KeptLinesAreAllKept) {
-    std::vector<std::string> old;
-    for (int i = 0; i < 300; ++i)
-        old.push_back("PALETD " + std::to_string(i));
-    write("dfn/PCB.DFN", crlfLines(old));
-    design({});
+    // More kept lines than the old 255-line table held.
+    write("dfn/PCB.DFN", crlfLines(Lines(300, "PALETD x")));
     ASSERT_EQ(run().status, 0);
     EXPECT_EQ(linesStarting("PALETD").size(), 300u);
 }
@@ -282,8 +239,7 @@ TEST_F(ApertureTest, MoreThan255KeptLinesAreAllKept) {
 TEST_F(ApertureTest, ValidationMessagesInOrder) {
     const std::string crlf = "\r\n";
     auto args = [&](const std::string& in, const std::string& dfnDir) {
-        return std::vector<std::string>{"pcb2aperture", "--input-path", in,     "--dfn-path",
-                                        dfnDir,         "--base",       "BOARD"};
+        return Lines{"pcb2aperture", "--input-path", in, "--dfn-path", dfnDir, "--base", "BOARD"};
     };
     EXPECT_EQ(cli(args("", text("dfn"))).log, "Invalid input data path, correct and re-try");
     EXPECT_EQ(cli(args(text("dfn"), text("nowhere"))).log, "Invalid PCB.DFN data path, correct and re-try");
@@ -313,12 +269,15 @@ TEST_F(ApertureTest, HeaderIsCheckedExactly) {
 }
 
 TEST_F(ApertureTest, OrderlyStopsChangeNoFile) {
-    std::vector<std::string> many;
+    Lines many;
     for (int i = 1; i <= 256; ++i)
         many.push_back("PAD EL " + std::to_string(i) + " 60 28 AL");
+    Lines fourHundredAndOne(many.begin(), many.begin() + 200);
+    fourHundredAndOne.push_back("LINE 10 0 0 1 1");
     struct Case {
-        std::vector<std::string> records;
+        Lines records;
         std::string firstLogLine;
+        int mask = 0;
     } cases[] = {
         {{"PAD EL 60 60 28"},
          "     Line 2 of the design file is a pad record without size, hole and layer fields,"},
@@ -332,19 +291,21 @@ TEST_F(ApertureTest, OrderlyStopsChangeNoFile) {
         // The message quotes the whole hole field, not the six characters a via row keeps.
         {{"VIA CR 50 99999999999 GD"}, "     The hole size 99999999999 is too large for a drill tool,"},
         {many, "     The design has more than 255 distinct pad types,"},
-    };
+        {fourHundredAndOne, "     The design needs more than 400 D-code entries,", 1}};
     for (const auto& c : cases) {
         design(c.records);
-        auto r = run();
+        auto r = run(0, c.mask);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.log.substr(0, r.log.find("\r\n")), c.firstLogLine);
         EXPECT_NE(r.log.find("\r\n[Aperture processing failed]\r\n"), std::string::npos);
         EXPECT_EQ(dfn(), "PALETD 1 2 3\r\nGRB_AP2 10 old\r\n");
         EXPECT_FALSE(exists("dfn/DFN.BAK"));
     }
-    std::vector<std::string> allowed(many.begin(), many.end() - 1);
-    design(allowed);
+    // 255 pad types pass that check; 200 pads with their mask entries make exactly 400 entries.
+    design(Lines(many.begin(), many.end() - 1));
     EXPECT_EQ(run().log.substr(0, 40), "Your design exceeded the 250 dcode limit");
+    design(Lines(many.begin(), many.begin() + 200));
+    EXPECT_EQ(run(0, 1).status, 0);
 }
 
 TEST_F(ApertureTest, DefaultPlaneTablesAreWrittenOnceAndEditsAreKept) {
@@ -352,12 +313,14 @@ TEST_F(ApertureTest, DefaultPlaneTablesAreWrittenOnceAndEditsAreKept) {
     ASSERT_EQ(run(1).status, 0);
     const std::string pt = read("prog/flashkit.pt");
     EXPECT_EQ(std::count(pt.begin(), pt.end(), '\n'), 25);
-    EXPECT_EQ(pt.substr(0, pt.find("\r\n")),
-              "GRB_AP2 01 0060 0060 0 FLASH THERMAL \"THERMAL-OD060 ID040 SP15 AN45\"");
-    EXPECT_NE(pt.find("GRB_AP2 25 0300 0300 0 FLASH THERMAL \"THERMAL-OD300 ID280 SP50 AN45\"\r\n"),
-              std::string::npos);
-    EXPECT_NE(pt.find("GRB_AP2 07 0120 0120 0 FLASH THERMAL \"THERMAL-OD120 ID100 SP40 AN45\""),
-              std::string::npos);
+    // The spoke width changes after rows 3, 6 and 10.
+    for (const std::string row : {"04 0090 0090 0 FLASH THERMAL \"THERMAL-OD090 ID070 SP20",
+                                  "06 0110 0110 0 FLASH THERMAL \"THERMAL-OD110 ID090 SP20",
+                                  "07 0120 0120 0 FLASH THERMAL \"THERMAL-OD120 ID100 SP40",
+                                  "10 0150 0150 0 FLASH THERMAL \"THERMAL-OD150 ID130 SP40",
+                                  "11 0160 0160 0 FLASH THERMAL \"THERMAL-OD160 ID140 SP50",
+                                  "25 0300 0300 0 FLASH THERMAL \"THERMAL-OD300 ID280 SP50"})
+        EXPECT_NE(pt.find("\r\nGRB_AP2 " + row + " AN45\"\r\n"), std::string::npos) << row;
     const std::string pa = read("prog/flashkit.pa");
     EXPECT_NE(pa.find("GRB_AP2 23 0300 0300 280 FLASH ELLIPSE \"DONUT PAD-OD0310 ID270\"\r\n"),
               std::string::npos);
@@ -371,8 +334,7 @@ TEST_F(ApertureTest, DefaultPlaneTablesAreWrittenOnceAndEditsAreKept) {
     fs::remove(path("prog/flashkit.pa"));
     ASSERT_EQ(run(1).status, 0);
     EXPECT_TRUE(exists("prog/flashkit.pa"));
-    EXPECT_EQ(linesStarting("GRB_AP2 11"),
-              std::vector<std::string>{"GRB_AP2 11  055 0055 0 FLASH ELLIPSE \"E2\""});
+    EXPECT_EQ(linesStarting("GRB_AP2 11"), Lines{"GRB_AP2 11  055 0055 0 FLASH ELLIPSE \"E2\""});
 
     write("prog/flashkit.pc", "");
     EXPECT_EQ(run(0).status, 0);

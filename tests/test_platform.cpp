@@ -1,3 +1,4 @@
+#include "platform/programdir.hpp"
 #include "platform/replace.hpp"
 #include "support.hpp"
 
@@ -24,25 +25,15 @@ class PlatformTest : public Scratch {
 TEST_F(PlatformTest, ExistenceTests) {
     FK_POSIX_ONLY();
     struct Case {
-        std::string rel;
         bool file, dir;
-    } cases[] = {
-        {"Work\\Board.PCB", true, true},
-        {"WORK\\BOARD.PCB", true, true},
-        {"work\\board.pcb", true, true},
-        {"Work", false, true},
-        {"WORK\\", false, true},
-        {"Work\\.hidden", false, false},
-        {"Work\\.git", false, false},
-        {"Work\\*.pcb", true, true},
-        {"Work\\B?ard.*", true, true},
-        {"Work\\*.txt", false, false},
-        {"Work\\S*", false, true},
-        {"Work\\Nope.PCB", false, false},
-        {"Work\\Board.PCB. ", true, true},
-        {"W*\\Board.PCB", false, false},
-        {"Work\\Sub\\..\\Board.PCB", true, true},
-    };
+        const char* rel;
+    } cases[] = {{true, true, "Work\\Board.PCB"},   {true, true, "WORK\\BOARD.PCB"},
+                 {true, true, "work\\board.pcb"},   {false, true, "Work"},
+                 {false, true, "WORK\\"},           {false, false, "Work\\.hidden"},
+                 {false, false, "Work\\.git"},      {true, true, "Work\\*.pcb"},
+                 {true, true, "Work\\B?ard.*"},     {false, false, "Work\\*.txt"},
+                 {false, true, "Work\\S*"},         {false, false, "Work\\Nope.PCB"},
+                 {true, true, "Work\\Board.PCB. "}, {false, false, "W*\\Board.PCB"}};
     for (const auto& c : cases) {
         std::string t = text("") + "\\" + c.rel;
         EXPECT_EQ(platform::fileexists(t), c.file) << t;
@@ -52,7 +43,10 @@ TEST_F(PlatformTest, ExistenceTests) {
     EXPECT_FALSE(platform::direxists(""));
     EXPECT_FALSE(platform::direxists("C:\\"));
     EXPECT_TRUE(platform::direxists("Z:\\"));
+    EXPECT_TRUE(platform::direxists("z:\\"));
+    EXPECT_TRUE(platform::fileexists("z" + text("Work").substr(1) + "\\Board.PCB"));
     EXPECT_TRUE(platform::direxists("\\"));
+    EXPECT_TRUE(platform::fileexists(text("Work") + "\\Sub\\..\\Board.PCB"));
 }
 
 TEST_F(PlatformTest, RelativeTextsFollowTheCurrentDirectory) {
@@ -83,63 +77,71 @@ TEST_F(PlatformTest, NewFileTakesWrittenCaseUnlessAnotherCaseExists) {
     EXPECT_THROW(platform::resolveForWrite("C:\\X.TXT"), platform::FileError);
 }
 
+// Catches a line end missed or doubled (a lone CR last, a CR LF split by the buffer) or text past Ctrl-Z.
 TEST_F(PlatformTest, LineReaderEndsLinesAtCrLfLfOrCrAndStopsAtCtrlZ) {
-    struct Case {
-        std::string bytes;
-        std::vector<std::string> lines;
-    } cases[] = {
-        {"", {}},
-        {"A", {"A"}},
-        {"A\r\nB", {"A", "B"}},
-        {"A\r\n", {"A"}},
-        {"A\nB\rC\r\n\r\nD", {"A", "B", "C", "", "D"}},
-        {"\r\n\r\n", {"", ""}},
-        {"A\r\rB", {"A", "", "B"}},
-        {"A\x1a"
-         "B\r\n",
-         {"A"}},
-        {"\x1a", {}},
-        {"A\r\n\x1a", {"A"}},
-        {std::string(70000, 'x') + "\r\ny", {std::string(70000, 'x'), "y"}},
-    };
-    for (const auto& c : cases) {
-        write("in.txt", c.bytes);
+    // The lines read, each ended by "|".
+    auto linesOf = [this](const std::string& bytes) {
+        write("in.txt", bytes);
         platform::LineReader reader(text("in.txt"));
-        std::vector<std::string> got;
-        std::string line;
-        while (reader.next(line))
-            got.push_back(line);
-        EXPECT_EQ(got, c.lines);
+        std::string got;
+        for (std::string line; reader.next(line);)
+            got += line + '|';
+        return got;
+    };
+    struct Case {
+        const char *bytes, *lines;
+    } cases[] = {{"A", "A|"},          {"A\r\nB", "A|B|"},  {"A\r\n", "A|"},  {"\r\n\r\nB", "||B|"},
+                 {"A\r\rB", "A||B|"},  {"A\rB\r", "A|B|"},  {"A\nB", "A|B|"}, {"\032", ""},
+                 {"A\032B\r\n", "A|"}, {"A\r\n\032", "A|"}, {"", ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(linesOf(c.bytes), c.lines) << testing::PrintToString(c.bytes);
+    // A CR LF split across the read buffer, and a line longer than the buffer.
+    for (size_t n : {65535, 70000})
+        EXPECT_EQ(linesOf(std::string(n, 'a') + "\r\nb"), std::string(n, 'a') + "|b|");
+}
+
+// Catches a file without write bits replaced, or one with only a group or others write bit refused.
+TEST_F(PlatformTest, ReadOnlyMeansNoWriteBitAtAll) {
+    using enum fs::perms;
+    for (auto [perms, readOnly] : {std::pair{owner_read | group_read, true},
+                                   {owner_read | group_write, false},
+                                   {owner_read | others_write, false}}) {
+#ifdef _WIN32
+        if (!readOnly)
+            continue; // Windows keeps one read-only attribute, set from the owner's write bit alone
+#endif
+        write("Work/f.txt", "keep");
+        fs::permissions(path("Work/f.txt"), perms);
+        EXPECT_EQ(platform::isReadOnly(text("Work") + "\\f.txt"), readOnly);
+        if (readOnly) {
+            EXPECT_THROW(platform::AtomicWriter(text("Work") + "\\f.txt"), platform::FileError);
+            platform::resetAttributes(text("Work") + "\\f.txt");
+            EXPECT_FALSE(platform::isReadOnly(text("Work") + "\\f.txt"));
+        } else {
+            platform::AtomicWriter(text("Work") + "\\f.txt").commit();
+            EXPECT_EQ(read("Work/f.txt"), "");
+        }
     }
 }
 
-TEST_F(PlatformTest, CrLfSplitAcrossTheReadBufferIsOneLineEnd) {
-    std::string bytes = std::string(65535, 'a') + "\r\nb";
-    write("in.txt", bytes);
-    platform::LineReader reader(text("in.txt"));
-    std::string line;
-    ASSERT_TRUE(reader.next(line));
-    ASSERT_TRUE(reader.next(line));
-    EXPECT_EQ(line, "b");
-    EXPECT_FALSE(reader.next(line));
-}
-
-TEST_F(PlatformTest, AtomicWriterReplacesOnlyOnCommit) {
-    write("Work/out.txt", "old");
-    {
-        platform::AtomicWriter w(text("Work") + "\\OUT.TXT");
-        w.writeLine("new");
-        EXPECT_EQ(read("Work/out.txt"), "old");
+// Catches settings kept beside an executable they may not be, or an empty or relative XDG_CONFIG_HOME used.
+TEST(ProgramDirectory, BesideTheExecutableElseTheUsersConfiguration) {
+    FK_POSIX_ONLY();
+    struct Case {
+        bool beside;
+        const char *xdg, *home, *expected;
+    };
+    for (const Case& c :
+         {Case{true, "/xdg", "/home/me", "Z:\\opt\\fk"}, Case{false, "/xdg", "/home/me", "Z:\\xdg\\flashkit"},
+          Case{false, "", "/home/me", "Z:\\home\\me\\.config\\flashkit"},
+          Case{false, "xdg", "/home/me", "Z:\\home\\me\\.config\\flashkit"},
+          Case{false, nullptr, "/home/me", "Z:\\home\\me\\.config\\flashkit"}}) {
+        platform::ProgramDirFacts facts{.executableDir = "Z:\\opt\\fk",
+                                        .besideExecutable = c.beside,
+                                        .xdgConfigHome = c.xdg,
+                                        .home = c.home};
+        EXPECT_EQ(platform::programDirectoryFor(facts), c.expected) << (c.xdg ? c.xdg : "(unset)");
     }
-    EXPECT_EQ(read("Work/out.txt"), "old");
-    {
-        platform::AtomicWriter w(text("Work") + "\\OUT.TXT");
-        w.writeLine("new");
-        w.commit();
-    }
-    EXPECT_EQ(read("Work/out.txt"), "new\r\n");
-    for (const auto& e : fs::directory_iterator(path("Work")))
-        EXPECT_EQ(e.path().filename().string().find(".fk-"), std::string::npos) << e.path();
 }
 
 // Catches: a line that never ends taking all memory; the limit being off by one.
@@ -185,15 +187,6 @@ TEST_F(PlatformTest, ReplacedTargetsKeepLinksModesAndLongNames) {
         for (const auto& e : fs::directory_iterator(path(dir)))
             EXPECT_EQ(e.path().filename().string().find(".fk-"), std::string::npos) << e.path();
     }
-}
-
-TEST_F(PlatformTest, ReadOnlyTargetIsRefusedUntilItsAttributesAreReset) {
-    write("Work/ro.txt", "keep");
-    fs::permissions(path("Work/ro.txt"), fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_TRUE(platform::isReadOnly(text("Work/ro.txt")));
-    EXPECT_THROW(platform::AtomicWriter(text("Work/ro.txt")), platform::FileError);
-    platform::resetAttributes(text("Work/ro.txt"));
-    EXPECT_FALSE(platform::isReadOnly(text("Work/ro.txt")));
 }
 
 #ifdef _WIN32

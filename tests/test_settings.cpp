@@ -8,32 +8,35 @@ namespace {
 
 class SettingsTest : public Scratch {};
 
-std::vector<std::string> hundred(std::vector<std::string> first) {
+Lines hundred(Lines first) {
     first.resize(100);
     return first;
 }
 
+// Catches a missing or empty settings file not recreated with its two empty lines, saved short, or an
+// unknown command taken for one.
 TEST_F(SettingsTest, FirstStartCreatesTwoEmptyLinesAndSavesHundred) {
-    app::SettingsTable table(text("prog"));
-    EXPECT_EQ(table.settingsfile("LOAD"), std::nullopt);
-    EXPECT_EQ(read("prog/flashkit.ini"), "\r\n\r\n");
-    app::Fields f = table.fields();
-    EXPECT_EQ(f.planes, 0);
-    EXPECT_EQ(f.fnamebase, "");
-    table.setFields(f);
-    EXPECT_EQ(table.settingsfile("Save"), std::nullopt);
-    EXPECT_EQ(read("prog/flashkit.ini"), crlfLines(hundred({" 0", " 0", " 0"})));
+    for (bool emptyFile : {false, true}) {
+        fs::remove(path("prog/flashkit.ini"));
+        if (emptyFile)
+            write("prog/flashkit.ini", "");
+        app::SettingsTable table(text("prog"));
+        table.settingsfile("reload"); // an unknown command does nothing
+        EXPECT_EQ(exists("prog/flashkit.ini"), emptyFile);
+        EXPECT_EQ(table.settingsfile("LOAD"), std::nullopt);
+        EXPECT_EQ(read("prog/flashkit.ini"), "\r\n\r\n");
+        app::Fields f = table.fields();
+        EXPECT_EQ(f.planes, 0);
+        EXPECT_EQ(f.fnamebase, "");
+        table.setFields(f);
+        EXPECT_EQ(table.settingsfile("Save"), std::nullopt);
+        EXPECT_EQ(read("prog/flashkit.ini"), crlfLines(hundred({" 0", " 0", " 0"})));
+    }
 }
 
-TEST_F(SettingsTest, EmptyFileIsRecreated) {
-    write("prog/flashkit.ini", "");
-    app::SettingsTable table(text("prog"));
-    table.load();
-    EXPECT_EQ(read("prog/flashkit.ini"), "\r\n\r\n");
-}
-
+// Catches fields read from the wrong lines, lines past 8 changed or lost, a long file not cut at 100.
 TEST_F(SettingsTest, ShortFileLongFileAndPassThroughLines) {
-    std::vector<std::string> lines = {" 2", " 1", " 10", "BOARD", "Z:\\W", "Z:\\D", "Z:\\G", "Z:\\O"};
+    Lines lines = {" 2", " 1", " 10", "BOARD", "Z:\\W", "Z:\\D", "Z:\\G", "Z:\\O"};
     for (int i = 9; i <= 120; ++i)
         lines.push_back("line " + std::to_string(i) + " \t\x01 keep");
     write("prog/flashkit.ini", crlfLines(lines));
@@ -60,22 +63,19 @@ TEST_F(SettingsTest, ShortFileLongFileAndPassThroughLines) {
     EXPECT_EQ(read("prog/flashkit.ini"), crlfLines(hundred({" 1", "", "x"})));
 }
 
-TEST_F(SettingsTest, UnknownCommandDoesNothing) {
-    app::SettingsTable table(text("prog"));
-    table.settingsfile("reload");
-    EXPECT_FALSE(exists("prog/flashkit.ini"));
-}
-
+// Catches an index outside its list (the list size itself included) selecting anything but the first entry.
 TEST(ListIndex, FromSettingsLines) {
     struct Case {
         std::string line;
         int size, index;
-    } cases[] = {{" 10", 11, 10}, {"2abc", 3, 2}, {"", 3, 0},       {" 5", 3, 0}, {"-1", 3, 0},
-                 {"1.5", 3, 2},   {"0.5", 2, 0},  {"99999", 11, 0}, {" 1", 2, 1}, {"x1", 3, 0}};
+    } cases[] = {{" 10", 11, 10}, {"2abc", 3, 2},   {"", 3, 0},    {" 3", 3, 0},
+                 {" 11", 11, 0},  {"-1", 3, 0},     {"1.5", 3, 2}, {"0.5", 2, 0},
+                 {" 1", 2, 1},    {"99999", 11, 0}, {"x1", 3, 0}};
     for (const auto& c : cases)
-        EXPECT_EQ(app::listIndexFromLine(c.line, c.size), c.index) << c.line;
+        EXPECT_EQ(app::listIndexFromLine(c.line, c.size), c.index) << c.line << " of " << c.size;
 }
 
+// Catches a settings file that cannot be written stopping the program instead of being reported.
 TEST_F(SettingsTest, UnwritableFileIsReportedNotFatal) {
     fs::create_directories(path("prog/flashkit.ini"));
     app::SettingsTable table(text("prog"));

@@ -32,6 +32,14 @@ Shape flashShape(const std::string& code, bool round, const std::string& x, cons
     return {"FLASH TARGET", "TARGET- " + x + " MILS"};
 }
 
+// "D" and the number. Appended, not inserted in front: GCC 12 at -O3 warns falsely (-Wrestrict) on a literal
+// inserted into a string.
+std::string dNumber(size_t n) {
+    std::string label = "D";
+    label += std::to_string(n);
+    return label;
+}
+
 bool isFlashShape(const std::string& code) {
     return code == "EL" || code == "CR" || code == "OV" || code == "SQ" || code == "RR" || code == "MH" ||
            code == "TG";
@@ -48,7 +56,7 @@ std::string append(DcodeTable& table, std::string x, std::string y, const Shape&
     entry.kind = shape.kind;
     entry.description = quote(shape.description);
     table.entries.push_back(std::move(entry));
-    return "D" + std::to_string(table.entries.size());
+    return dNumber(table.entries.size());
 }
 
 void generateFlash(PrimitiveRow& row, DcodeTable& table, const Options& options) {
@@ -61,7 +69,7 @@ void generateFlash(PrimitiveRow& row, DcodeTable& table, const Options& options)
     row.col(Column::Flash) = append(table, row.col(Column::XSize), row.col(Column::YSize),
                                     flashShape(code, round, row.col(Column::XSize), row.col(Column::YSize)));
     if (code == "MH" || code == "TG") {
-        row.col(Column::Mask) = "0";
+        row.col(Column::Mask).assign(1, '0'); // see dNumber
         return;
     }
     if (options.maskOn) {
@@ -87,7 +95,7 @@ DcodeTable generateDcodes(Primitives& primitives, const Options& options) {
         }
     }
     for (size_t i = 0; i < table.entries.size(); ++i)
-        table.entries[i].labels = "D" + std::to_string(i + 1);
+        table.entries[i].labels = dNumber(i + 1);
     return table;
 }
 

@@ -47,7 +47,7 @@ void assignPlaneCodes(Primitives& primitives, DcodeTable& table, const PlaneTabl
         row.pad =
             planeType == 1 ? planes.round[static_cast<size_t>(r)] : planes.donut[static_cast<size_t>(r)];
         row.thermal = planes.thermal[static_cast<size_t>(r)];
-        row.tags = "H";
+        row.tags.assign(1, 'H'); // a character: assigning the literal trips GCC 12's -Wrestrict at -O3
     }
     for (size_t k = 0; k < primitives.holes.size(); ++k)
         rows[static_cast<size_t>(planeRowOf(primitives.holes[k]))].tags += std::to_string(k + 1) + "H";

@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
 #include <optional>
 #include <ostream>
 
@@ -17,6 +16,7 @@ namespace {
 
 const char* const usageText =
     "usage: flashkit-cli JOB [options]\n"
+    "       flashkit-cli --help | --version\n"
     "jobs: pcb2aperture (0), rep2prevue (2), pcbprocess (4), ncdrill (6),\n"
     "      gerberconverter (8), viaplane (9), dfn2file (10), file2dfn (11)\n"
     "options: --program-dir DIR  --base TEXT  --input-path TEXT  --dfn-path TEXT\n"
@@ -171,26 +171,17 @@ const app::Command& findJob(const std::vector<std::string>& args) {
 
 } // namespace
 
-std::string defaultProgramDirectory() {
-    std::string dir = platform::executableDirectory();
-#ifndef _WIN32
-    if (!platform::directoryWritable(dir)) {
-        const char* xdg = std::getenv("XDG_CONFIG_HOME");
-        const char* home = std::getenv("HOME");
-        std::filesystem::path config = (xdg && *xdg)
-                                           ? std::filesystem::path(xdg)
-                                           : std::filesystem::path(home ? home : "/tmp") / ".config";
-        config /= "flashkit";
-        std::error_code ec;
-        std::filesystem::create_directories(config, ec);
-        dir = platform::toPathText(config);
-    }
-#endif
-    return dir;
-}
-
 int run(const std::vector<std::string>& args, const std::string& defaultProgramDir, std::ostream& out,
         std::ostream& err) {
+    // Asked for on their own, help and version go to standard output as answers, not as errors.
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        out << usageText;
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        out << "flashkit-cli " << FLASHKIT_VERSION << "\n";
+        return 0;
+    }
     Options options;
     const app::Command* command = nullptr;
     try {

@@ -12,8 +12,4 @@ namespace fk::cli {
 int run(const std::vector<std::string>& args, const std::string& defaultProgramDir, std::ostream& out,
         std::ostream& err);
 
-// The program directory when none is given: the executable's directory, or on POSIX the user's
-// configuration directory when the executable's directory is not writable.
-std::string defaultProgramDirectory();
-
 } // namespace fk::cli

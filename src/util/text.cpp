@@ -104,7 +104,10 @@ std::string getfield(std::string& text, long n, std::string& delimiter) {
         return trimDelimiter(text, delimiter);
     std::string work;
     if (delimiter.empty() || delimiter == " ") {
-        delimiter = " ";
+        // Only an empty delimiter changes; appending one blank (not assigning a literal) also keeps GCC 12
+        // at -O3 from seeing an overlapping copy in the string's replace path (-Wrestrict).
+        if (delimiter.empty())
+            delimiter.push_back(' ');
         work = squeezeBlanks(text);
     } else {
         work = text;
@@ -197,7 +200,7 @@ std::string splitname(std::string& text, int mode) {
     if (dot1 != std::string::npos) {
         name = work.substr(nameStart, dot1 - nameStart);
         extension = work.substr(dot1 + 1);
-        separator = ".";
+        separator.push_back('.');
     } else {
         name = work.substr(nameStart);
     }
@@ -318,7 +321,10 @@ std::optional<int32_t> toInt32(double value) {
 }
 
 std::string signedText(long long value) {
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+    std::string digits = std::to_string(value);
+    if (value >= 0)
+        digits.insert(digits.begin(), ' '); // by character: GCC 12 warns falsely on a literal here at -O3
+    return digits;
 }
 
 std::string numberText(double value) {
