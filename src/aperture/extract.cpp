@@ -30,8 +30,8 @@ int16_t holeSize(const std::string& key, long window, const std::string& holeFie
     double value = digitCount(holeField) >= 4 ? util::valueOf(holeField) : tailValue(key, window);
     auto hole = util::toInt16(value);
     if (!hole)
-        throw app::JobStop{"     The hole size " + holeField + " is too large for a drill tool," +
-                           std::string(util::crlf) + "     correct the design file and re-try."};
+        stopRun("The hole size " + holeField + " is too large for a drill tool",
+                "correct the design file and re-try.");
     return *hole;
 }
 
@@ -39,9 +39,8 @@ void addHole(std::vector<int16_t>& holes, int16_t hole) {
     if (hole == 0 || std::find(holes.begin(), holes.end(), hole) != holes.end())
         return;
     if (holes.size() >= holeCapacity)
-        throw app::JobStop{"     The design has more than " + std::to_string(holeCapacity) +
-                           " distinct hole sizes," + std::string(util::crlf) +
-                           "     reduce the hole sizes and re-try."};
+        stopRun("The design has more than " + std::to_string(holeCapacity) + " distinct hole sizes",
+                "reduce the hole sizes and re-try.");
     holes.push_back(hole);
 }
 
@@ -88,9 +87,9 @@ PrimitiveRow textRow(const std::string& key) {
 Primitives extractPrimitives(const DesignKeys& keys) {
     size_t total = keys.pads.size() + keys.vias.size() + keys.tracks.size() + keys.texts.size();
     if (total > primitiveCapacity)
-        throw app::JobStop{"     The design has " + std::to_string(total) + " primitive types, more than " +
-                           std::to_string(primitiveCapacity) + "," + std::string(util::crlf) +
-                           "     reduce the primitives and re-try."};
+        stopRun("The design has " + std::to_string(total) + " primitive types, more than " +
+                    std::to_string(primitiveCapacity),
+                "reduce the primitives and re-try.");
     Primitives p;
     p.rows.reserve(total);
     for (const auto& key : keys.pads.keys()) {

@@ -47,9 +47,8 @@ bool isFlashShape(const std::string& code) {
 
 std::string append(DcodeTable& table, std::string x, std::string y, const Shape& shape) {
     if (table.entries.size() >= dcodeCapacity)
-        throw app::JobStop{"     The design needs more than " + std::to_string(dcodeCapacity) +
-                           " D-code entries," + std::string(util::crlf) +
-                           "     reduce the primitives and re-try."};
+        stopRun("The design needs more than " + std::to_string(dcodeCapacity) + " D-code entries",
+                "reduce the primitives and re-try.");
     DcodeEntry entry;
     entry.xsize = std::move(x);
     entry.ysize = std::move(y);

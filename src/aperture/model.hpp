@@ -3,6 +3,7 @@
 
 #include "app/context.hpp"
 #include "app/messagelog.hpp"
+#include "util/text.hpp"
 
 #include <array>
 #include <cstdint>
@@ -106,6 +107,12 @@ struct DefinitionPaths {
 // Writes the backup and both definition files; false (with the log replaced) when over the D-code limit.
 bool writeDefinitionFiles(const DefinitionPaths& paths, const Primitives& primitives, const DcodeTable& table,
                           app::MessageLog& log);
+
+// Ends the run in order: the two indented lines of every message of this job (what is wrong, what to do),
+// followed in the log by "[Aperture processing failed]".
+[[noreturn]] inline void stopRun(const std::string& what, const std::string& advice) {
+    throw app::JobStop{"     " + what + "," + std::string(util::crlf) + "     " + advice};
+}
 
 // The number at the end of a key, read through a window of its last n characters: when the first blank
 // among them is their second character, only the last n - 2 characters count, else all n (blanks skipped).

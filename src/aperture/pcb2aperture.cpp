@@ -20,15 +20,14 @@ void progress(app::MessageLog& log, const char* line) {
 // The first failing check decides; its message is shown alone.
 bool validate(const app::JobContext& context, const std::string& design, const std::string& dfn) {
     auto& log = context.log();
-    const std::string crlf(util::crlf);
     if (!platform::direxists(context.fields.indatapath))
         log.show("Invalid input data path, correct and re-try");
     else if (!platform::direxists(context.fields.dfnpath))
         log.show("Invalid PCB.DFN data path, correct and re-try");
     else if (!platform::fileexists(design))
-        log.show("The file you specified was not found: " + crlf + "<" + design + ">");
+        log.show(util::lines({"The file you specified was not found: ", util::angled(design)}));
     else if (!platform::fileexists(dfn))
-        log.show("The PCB.DFN file you specified was not found: " + crlf + "<" + dfn + ">");
+        log.show(util::lines({"The PCB.DFN file you specified was not found: ", util::angled(dfn)}));
     else
         return true;
     return false;
@@ -49,9 +48,8 @@ app::JobResult process(const app::JobContext& context, const PlaneTables& planes
     progress(log, "[Reading Tango-PCB source file]");
     auto keys = readDesign(design);
     if (!keys) {
-        const std::string crlf(util::crlf);
-        log.prepend("     The file you specified was not saved in ASCII format:" + crlf + "     " + design +
-                    crlf + failedLine);
+        log.prepend(util::lines(
+            {"     The file you specified was not saved in ASCII format:", "     " + design, failedLine}));
         log.refresh();
         return app::JobResult::Stopped;
     }

@@ -23,9 +23,8 @@ int planeRowOf(int16_t hole) {
 // The D number written over columns 9 to 12 of a plane line, left-justified in four characters.
 std::string numbered(const std::string& line, size_t dnumber, const char* table, int row) {
     if (line.size() < 12)
-        throw app::JobStop{"     Line " + std::to_string(row) + " of the plane table " + table +
-                           " is missing or too short," + std::string(util::crlf) +
-                           "     correct or delete that file and re-try."};
+        stopRun("Line " + std::to_string(row) + " of the plane table " + table + " is missing or too short",
+                "correct or delete that file and re-try.");
     std::string number = std::to_string(dnumber);
     number.resize(4, ' ');
     return line.substr(0, 8) + number + line.substr(12);

@@ -113,9 +113,10 @@ bool writeDefinitionFiles(const DefinitionPaths& paths, const Primitives& primit
                           app::MessageLog& log) {
     const size_t highest = table.entries.size() + 9;
     if (highest > highestDcode) {
-        const std::string crlf(util::crlf);
-        log.show("Your design exceeded the 250 dcode limit." + crlf + "Reduce the primitives and re-try." +
-                 crlf + crlf + "[" + util::signedText(static_cast<long long>(highest)) + "]" + crlf);
+        // The four lines end with a line break of their own.
+        log.show(
+            util::lines({"Your design exceeded the 250 dcode limit.", "Reduce the primitives and re-try.", "",
+                         "[" + util::signedText(static_cast<long long>(highest)) + "]", ""}));
         log.refresh();
         return false;
     }

@@ -25,8 +25,7 @@ std::optional<std::string> SettingsTable::load() {
             loaded[n] = text;
         lines_ = loaded;
     } catch (const platform::FileError&) {
-        return "The settings file could not be loaded, defaults are used:" + std::string(util::crlf) + "<" +
-               path + ">";
+        return util::lines({"The settings file could not be loaded, defaults are used:", util::angled(path)});
     }
     return std::nullopt;
 }
@@ -40,7 +39,7 @@ std::optional<std::string> SettingsTable::save() {
             writer.writeLine(text);
         writer.commit();
     } catch (const platform::FileError&) {
-        return "The settings could not be saved to:" + std::string(util::crlf) + "<" + path + ">";
+        return util::lines({"The settings could not be saved to:", util::angled(path)});
     }
     return std::nullopt;
 }

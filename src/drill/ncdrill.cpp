@@ -15,8 +15,6 @@ namespace fk::drill {
 
 namespace {
 
-const std::string crlf(util::crlf);
-
 struct Paths {
     std::string in, out, base;
     std::string source() const { return in + "\\" + base + ".NC1"; }
@@ -30,11 +28,12 @@ void progress(app::MessageLog& log, const std::string& message) {
 }
 
 std::string adviceBlock() {
-    const std::string t4 = "\t\t\t\t";
-    return "The NC drill data is not in a recognized format!" + crlf +
-           "Set Tango's Output-CAM Language to:\tUnits [Inches]" + crlf + t4 + "Format [5.3]" + crlf + t4 +
-           "Units [Inches]" + crlf + t4 + "Code [Ascii none]" + crlf + t4 + "Zero Suppression [None]" + crlf +
-           "Re-generate the NC Drill file and then try to process again.";
+    // The units line stands twice, as Tango-PCB's own advice has it.
+    return util::lines({"The NC drill data is not in a recognized format!",
+                        "Set Tango's Output-CAM Language to:\tUnits [Inches]", "\t\t\t\tFormat [5.3]",
+                        "\t\t\t\tUnits [Inches]", "\t\t\t\tCode [Ascii none]",
+                        "\t\t\t\tZero Suppression [None]",
+                        "Re-generate the NC Drill file and then try to process again."});
 }
 
 void announceDerivedFiles(app::MessageLog& log) {
@@ -73,16 +72,16 @@ void reportTranslation(const Translation& t, const Paths& paths, app::MessageLog
     else if (t.rounded)
         log.append("Inch values rounded to 0.0001 inch.");
     if (!t.tangoDialect)
-        log.append("Original NC1 kept as <" + paths.backup() + ">");
+        log.append("Original NC1 kept as " + util::angled(paths.backup()));
 }
 
 std::string refusal(const ExcellonError& e) {
-    return "NC1 line " + std::to_string(e.line) + " cannot be translated: [" + e.text + "]" + crlf +
-           "Expected: " + e.expected + "." + crlf + "Correct the NC drill file and re-try.";
+    return util::lines({"NC1 line " + std::to_string(e.line) + " cannot be translated: [" + e.text + "]",
+                        "Expected: " + e.expected + ".", "Correct the NC drill file and re-try."});
 }
 
 app::JobResult showAdvice(app::MessageLog& log, const std::string& found) {
-    log.show(found + crlf + adviceBlock());
+    log.show(util::lines({found, adviceBlock()}));
     log.refresh();
     return app::JobResult::Stopped;
 }

@@ -10,14 +10,12 @@ namespace fk::gerber {
 
 namespace {
 
-const std::string crlf(util::crlf);
-
 int16_t wordValue(const std::string& line, int word, long lineNumber, const std::string& path) {
     auto value = util::toInt16(util::valueOf(util::field(line, word)));
     if (!value)
-        throw app::JobStop{"Line " + std::to_string(lineNumber) +
-                           " of the drill list holds a number out of range:" + crlf + "<" + path + ">" +
-                           crlf + "Correct the drill list and re-try."};
+        throw app::JobStop{util::lines(
+            {"Line " + std::to_string(lineNumber) + " of the drill list holds a number out of range:",
+             util::angled(path), "Correct the drill list and re-try."})};
     return *value;
 }
 
@@ -49,8 +47,8 @@ std::unique_ptr<platform::AtomicWriter> drillListStep(const app::JobContext& con
     const std::string name = util::splitname(drillList, 1) + ".pcb";
     const std::string drawing = directory.empty() ? name : directory + "\\" + name;
     if (sameFile(drillList, drawing))
-        throw app::JobStop{"The drill list would be replaced by its own drawing file:" + crlf + "<" +
-                           drillList + ">" + crlf + "Rename the drill list and re-try."};
+        throw app::JobStop{util::lines({"The drill list would be replaced by its own drawing file:",
+                                        util::angled(drillList), "Rename the drill list and re-try."})};
 
     platform::LineReader reader(drillList);
     auto out = std::make_unique<platform::AtomicWriter>(drawing);

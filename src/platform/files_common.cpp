@@ -62,10 +62,8 @@ FileError::FileError(Kind kind, std::string pathText, std::string reason)
 
 std::string FileError::logMessage() const {
     std::string what = kind_ == Kind::Read ? "Could not read the file:" : "Could not write the file:";
-    what += std::string(util::crlf) + "<" + path_ + ">";
-    if (!reason_.empty())
-        what += std::string(util::crlf) + reason_;
-    return what;
+    return reason_.empty() ? util::lines({what, util::angled(path_)})
+                           : util::lines({what, util::angled(path_), reason_});
 }
 
 bool wildcardMatch(std::string_view pattern, std::string_view name) {

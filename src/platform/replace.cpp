@@ -239,7 +239,7 @@ std::string restoredMessage(const Journal& journal) {
     std::string message = "A run that was stopped while it replaced its files has been undone; these files "
                           "have their old content again:";
     for (const auto& e : journal.entries)
-        message += std::string(util::crlf) + "<" + toPathText(e.target) + ">";
+        message = util::lines({message, util::angled(toPathText(e.target))});
     return message;
 }
 

@@ -11,8 +11,6 @@ namespace fk::report {
 
 namespace {
 
-const std::string crlf(util::crlf);
-
 struct Paths {
     std::string report, apr, rck;
 };
@@ -76,7 +74,7 @@ void convertAperture(const std::string& line, long lineNumber, std::string& apr,
     const std::string key = util::mid(line, 12, 7) + util::mid(line, 38, 4);
     auto shape = shapecode(key);
     if (!shape) {
-        log.appendRaw("     Aperture [" + key + "] is not recognised" + crlf);
+        log.appendRaw("     Aperture [" + key + "] is not recognised" + std::string(util::crlf));
         shape = 0;
     }
     const int32_t width = nanometres(util::mid(line, 21, 3), lineNumber);
@@ -111,8 +109,8 @@ bool validate(const app::JobContext& context, const Paths& paths) {
     else if (!platform::direxists(context.fields.gcpvpath))
         log.show("Invalid Gerber Prevue path, correct and re-try");
     else if (!platform::fileexists(paths.report))
-        log.show("You must save the Tango PCB aperture report" + crlf +
-                 "to a file in the input data path:" + crlf + crlf + "[" + paths.report + "]");
+        log.show(util::lines({"You must save the Tango PCB aperture report",
+                              "to a file in the input data path:", "", "[" + paths.report + "]"}));
     else
         return true;
     return false;
