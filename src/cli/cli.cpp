@@ -34,22 +34,6 @@ struct Options {
     std::deque<bool> confirms;
 };
 
-// A host path ("/tmp/work") becomes its Z: text; any other value stays as typed.
-std::string hostToText(const std::string& value) {
-#ifdef _WIN32
-    return value;
-#else
-    if (value.empty() || value[0] != '/')
-        return value;
-    std::string text = "Z:" + value;
-    for (char& c : text) {
-        if (c == '/')
-            c = '\\';
-    }
-    return text;
-#endif
-}
-
 int parseIndex(const std::string& option, const std::string& value) {
     long n = 0;
     const char* last = value.data() + value.size();
@@ -83,7 +67,7 @@ constexpr IndexOption indexOptions[] = {
 void setOption(Options& o, const std::string& option, const std::string& value) {
     for (const auto& t : textOptions) {
         if (option == t.name) {
-            o.*t.member = hostToText(value);
+            o.*t.member = platform::pathTextOfArgument(value);
             return;
         }
     }
@@ -94,7 +78,7 @@ void setOption(Options& o, const std::string& option, const std::string& value) 
         }
     }
     if (option == "--pick") {
-        o.picks.push_back(hostToText(value));
+        o.picks.push_back(platform::pathTextOfArgument(value));
     } else if (option == "--confirm") {
         std::string answer = util::lower(value);
         if (answer != "ok" && answer != "cancel")

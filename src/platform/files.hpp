@@ -54,6 +54,9 @@ std::filesystem::path resolveForWrite(std::string_view pathText);
 
 // The Windows path text of a host path ("/tmp/work" gives "Z:\tmp\work").
 std::string toPathText(const std::filesystem::path& hostPath);
+// A path given on the command line as its path text: on POSIX a value that starts with "/" is a host path
+// ("/tmp/work" gives "Z:\tmp\work"); any other value stays as typed.
+std::string pathTextOfArgument(const std::string& value);
 
 std::optional<std::uintmax_t> filelength(std::string_view pathText);
 // Clears the read-only state of a file (no error when it does not exist).

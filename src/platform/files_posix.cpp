@@ -190,6 +190,14 @@ std::string toPathText(const fs::path& hostPath) {
     return "Z:" + s;
 }
 
+std::string pathTextOfArgument(const std::string& value) {
+    if (value.empty() || value[0] != '/')
+        return value;
+    std::string text = "Z:" + value;
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
+}
+
 std::optional<std::uintmax_t> filelength(std::string_view pathText) {
     auto p = resolveExisting(pathText);
     struct stat st;

@@ -123,6 +123,10 @@ std::string toPathText(const fs::path& hostPath) {
     return narrow(text);
 }
 
+std::string pathTextOfArgument(const std::string& value) {
+    return value;
+}
+
 std::optional<std::uintmax_t> filelength(std::string_view pathText) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!usable(pathText) || !::GetFileAttributesExW(widen(pathText).c_str(), GetFileExInfoStandard, &data) ||
