@@ -37,14 +37,15 @@ std::string arcRecord(int radius, int x, int y) {
 }
 
 std::unique_ptr<platform::AtomicWriter> drillListStep(const app::JobContext& context) {
-    const std::string choice =
-        context.pickfile({"", "*.*", context.fields.indatapath, "Select dril list file to convert..."});
+    const std::string choice = context.pickfile({.mask = "*.*",
+                                                 .startDirectory = context.fields.indatapath,
+                                                 .title = "Select dril list file to convert..."});
     if (choice.empty())
         return nullptr;
     std::string drillList = util::field(choice, 1, ",");
-    util::splitname(drillList, 0); // trims the blank that stands before a comma
-    const std::string directory = util::splitname(drillList, 3);
-    const std::string name = util::splitname(drillList, 1) + ".pcb";
+    drillList = util::trim(drillList); // the blank that stands before a comma
+    const std::string directory = util::directoryOf(drillList);
+    const std::string name = util::baseNameOf(drillList) + ".pcb";
     const std::string drawing = directory.empty() ? name : directory + "\\" + name;
     if (sameFile(drillList, drawing))
         throw app::JobStop{util::lines({"The drill list would be replaced by its own drawing file:",

@@ -92,11 +92,10 @@ long readApertureTable(const std::string& path, ApertureCodes& codes) {
 // The names of a selection: every comma-separated entry without its directory and surrounding blanks.
 Selection selectionOf(const std::string& choice) {
     Selection s;
-    s.directory = util::splitname(choice, 3);
+    s.directory = util::directoryOf(choice);
     const long count = util::fieldcount(choice, ",");
     for (long i = 1; i <= count; ++i) {
-        std::string entry = util::field(choice, i, ",");
-        util::splitname(entry, 0); // trim
+        const std::string entry = util::trim(util::field(choice, i, ","));
         auto slash = entry.rfind('\\');
         s.names.push_back(slash == std::string::npos ? entry : entry.substr(slash + 1));
     }
@@ -187,10 +186,16 @@ class RewriteSink : public Sink {
     const std::string& input_;
 };
 
-void rewriteFile(const std::string& input, platform::AtomicWriter& out, const ApertureCodes& codes,
-                 Coordinates& at) {
+void writeHeader(platform::AtomicWriter& out) {
+    // One parameter block over two lines: leading zeros omitted, absolute, 5.3 digits; scale factor 1 on
+    // both axes, which closes the block.
     out.writeLine("*%FSLAX53Y53*");
     out.writeLine("SFA1.0B1.0*%");
+}
+
+void rewriteFile(const std::string& input, platform::AtomicWriter& out, const ApertureCodes& codes,
+                 Coordinates& at) {
+    writeHeader(out);
     RewriteSink sink(out, codes, input);
     Rounding rounding;
     translateFile(input, at, rounding, sink);
@@ -248,8 +253,7 @@ std::string undescribed(const ApertureCodes& codes) {
 }
 
 long readTable(const app::JobContext& context, const std::string& tableChoice, ApertureCodes& codes) {
-    std::string tablePath = util::field(tableChoice, 1, ",");
-    util::splitname(tablePath, 0); // trim
+    const std::string tablePath = util::trim(util::field(tableChoice, 1, ","));
     const long taken = readApertureTable(tablePath, codes);
     auto& log = context.log();
     log.show("Aperture file processed:\t" + util::signedText(taken) + " codes found.");
@@ -285,8 +289,9 @@ app::JobResult convert(const app::JobContext& context) {
     Outputs outputs;
     if (auto drawing = drillListStep(context))
         outputs.push_back(std::move(drawing));
-    const std::string tableChoice =
-        context.pickfile({"", "*.*", context.fields.indatapath, "Select aperture table to use..."});
+    const std::string tableChoice = context.pickfile({.mask = "*.*",
+                                                      .startDirectory = context.fields.indatapath,
+                                                      .title = "Select aperture table to use..."});
     if (tableChoice.empty()) {
         commitAll(outputs);
         return app::JobResult::Stopped;
@@ -294,8 +299,9 @@ app::JobResult convert(const app::JobContext& context) {
     ApertureCodes codes;
     readTable(context, tableChoice, codes);
 
-    const std::string gerberChoice =
-        context.pickfile({"", "*.*", util::splitname(tableChoice, 3), "Select gerber files to process..."});
+    const std::string gerberChoice = context.pickfile({.mask = "*.*",
+                                                       .startDirectory = util::directoryOf(tableChoice),
+                                                       .title = "Select gerber files to process..."});
     if (gerberChoice.empty()) {
         commitAll(outputs);
         return app::JobResult::Stopped;

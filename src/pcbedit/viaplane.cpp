@@ -133,11 +133,11 @@ app::JobResult run(const app::JobContext& context) {
         throw app::JobStop{"The file you specified was not found: " + crlf + "<" + design + ">"};
     if (!isAsciiHeader(firstLine(design)))
         throw app::JobStop{notAscii};
-    std::string listChoice = context.pickfile({"", "*.*", f.indatapath, "Select via plane list to use..."});
+    std::string listChoice = context.pickfile(
+        {.mask = "*.*", .startDirectory = f.indatapath, .title = "Select via plane list to use..."});
     if (listChoice.empty())
         throw app::JobStop{"No via plane list was chosen; nothing was written."};
-    std::string listPath = util::field(listChoice, 1, ",");
-    util::splitname(listPath, 0); // trim
+    const std::string listPath = util::trim(util::field(listChoice, 1, ","));
     const auto entries = readPlaneList(listPath);
     const auto mode = askMode(context);
     if (!mode)
