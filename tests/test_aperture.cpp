@@ -106,6 +106,7 @@ TEST_F(ApertureTest, InternalPlanesAfterTheNormalCodes) {
     EXPECT_EQ(linesStarting("TR 1 ").front(), "TR 1 10");
 }
 
+// Catches: D-codes numbered in generation order, or sorted by text instead of by kind then size.
 TEST_F(ApertureTest, DcodesAreSortedByKindThenSize) {
     design({"PAD SQ 60 60 28 AL", "PAD EL 62 62 28 AL", "PAD EL 60 100 28 AL", "LINE 12 0 0 1 1",
             "LINE 10 0 0 1 1"});
@@ -117,6 +118,7 @@ TEST_F(ApertureTest, DcodesAreSortedByKindThenSize) {
                                                "GRB_AP2 14 60 60 0 FLASH SQRECT \"SQUARE PAD- 60 MILS\""}));
 }
 
+// Catches: a shape code mapped to the wrong kind, or a description with a wrong word or blank.
 TEST_F(ApertureTest, ShapesKindsAndDescriptions) {
     struct Case {
         std::string record, aperture;
@@ -136,6 +138,7 @@ TEST_F(ApertureTest, ShapesKindsAndDescriptions) {
     }
 }
 
+// Catches: a pad or via key cut one character off, or at a code inside a further field.
 TEST_F(ApertureTest, KeysAreCutAtTheirCodes) {
     design({"pad ov 60 80 35 tl 100 200", "PAD OV 60 80 35 TL 300 400 x", "PAD OV 060 80 35 TL 1 1",
             "PAD SQ 0 0 0 AL 1 1", "PAD EL 0 0 0 TL", "VIA CR 50 28 GT 100 200", "VIA CR 50 28 PD 9 9",
@@ -149,6 +152,7 @@ TEST_F(ApertureTest, KeysAreCutAtTheirCodes) {
     EXPECT_EQ(linesStarting("TR"), (Lines{"TR 0 10"}));
 }
 
+// Catches: a text's stroke width added only with a new text style, so its track width goes missing.
 TEST_F(ApertureTest, TextStrokeWidthIsLookedUpEveryTime) {
     design({"LINE 10 0 0 1 1", "TEXT \"A\" 60 45 8 1 1 0", "TEXT \"B\" 60 45 8 1 1 0",
             "TEXT \"C\" 80 60 10 1 1 0", "ARC 50 0 360 5 18 1 1 0 0 0", "TEXT \"D\" 10 10 5 0 0 0"});
@@ -157,6 +161,7 @@ TEST_F(ApertureTest, TextStrokeWidthIsLookedUpEveryTime) {
     EXPECT_EQ(linesStarting("STR"), (Lines{"STR 60 45 8 11", "STR 80 60 10 12", "STR 10 10 5 10"}));
 }
 
+// Catches: a hole read outside its window of characters, or tool numbers out of size order.
 TEST_F(ApertureTest, HoleSizesWindowsAndToolNumbers) {
     design({"PAD SQ 60 60 5 AL", "PAD RD 150 150 125 AL", "PAD RD 60 60 2.5 AL", "PAD EL 70 70 0 AL",
             "PAD EL 80 80 1250 AL", "VIA CR 40 7 GD", "VIA CR 41 35 GD"});
@@ -171,6 +176,7 @@ TEST_F(ApertureTest, HoleSizesWindowsAndToolNumbers) {
     EXPECT_EQ(linesStarting("VIA"), (Lines{"VIA CR 40 7 10 1 1 1 1 3", "VIA CR 41 35 11 1 1 1 1 4"}));
 }
 
+// Catches: a mask aperture that merges with a pad's without both rows getting the merged D number.
 TEST_F(ApertureTest, MaskEntriesMergeThroughTheirLabels) {
     design({"PAD EL 60 60 28 AL", "PAD EL 65 65 28 AL", "PAD MH 100 100 90 AL", "PAD TG 50 50 0 AL"});
     ASSERT_EQ(run(0, 1, 5).status, 0);
@@ -185,6 +191,7 @@ TEST_F(ApertureTest, MaskEntriesMergeThroughTheirLabels) {
     EXPECT_EQ(linesStarting("PAD"), (Lines{"PAD EL 60 60 28 AL 11 1 0 0 1 1"}));
 }
 
+// Catches: the 250 D-code limit off by one, or files written over it.
 TEST_F(ApertureTest, DcodeLimit) {
     auto tracks = [](int count) {
         Lines records;
@@ -221,6 +228,7 @@ TEST_F(ApertureTest, DcodeLimit) {
         "Your design exceeded the 250 dcode limit.\r\nReduce the primitives and re-try.\r\n\r\n[ 253]\r\n");
 }
 
+// Catches: PALETD/CAM_FI lines dropped or case-folded, or a backup that is not a line-by-line copy.
 TEST_F(ApertureTest, KeptLinesAndBackup) {
     write("dfn/PCB.DFN",
           "PALETD 1\r\nCAM_FILE x\r\npaletd 2\r\nGRB_AP2 10 1\nCAM_FI\rPALET\r\nlast without end");
@@ -236,6 +244,7 @@ TEST_F(ApertureTest, KeptLinesAndBackup) {
     EXPECT_EQ(linesStarting("PALETD").size(), 300u);
 }
 
+// Catches: the checks in another order, or a message other than the first failure shown.
 TEST_F(ApertureTest, ValidationMessagesInOrder) {
     const std::string crlf = "\r\n";
     auto args = [&](const std::string& in, const std::string& dfnDir) {
@@ -255,6 +264,7 @@ TEST_F(ApertureTest, ValidationMessagesInOrder) {
     EXPECT_TRUE(exists("prog/flashkit.pt") && exists("prog/flashkit.pa") && exists("prog/flashkit.pc"));
 }
 
+// Catches: a design with another header (or in other letter case) read as ASCII.
 TEST_F(ApertureTest, HeaderIsCheckedExactly) {
     for (const std::string first :
          {";TANGO-PCB PLUS V2.30", "Tango-PCB PLUS V2.30", ";Tango-PCB PLUS V3.0", ""}) {
@@ -268,6 +278,7 @@ TEST_F(ApertureTest, HeaderIsCheckedExactly) {
     }
 }
 
+// Catches: a malformed record or a full table guessed at, or a stop that changes a file.
 TEST_F(ApertureTest, OrderlyStopsChangeNoFile) {
     Lines many;
     for (int i = 1; i <= 256; ++i)
@@ -308,6 +319,7 @@ TEST_F(ApertureTest, OrderlyStopsChangeNoFile) {
     EXPECT_EQ(run(0, 1).status, 0);
 }
 
+// Catches: plane tables overwritten when they exist, or not written when the run then stops.
 TEST_F(ApertureTest, DefaultPlaneTablesAreWrittenOnceAndEditsAreKept) {
     design({"PAD EL 60 60 28 AL"});
     ASSERT_EQ(run(1).status, 0);
@@ -344,6 +356,7 @@ TEST_F(ApertureTest, DefaultPlaneTablesAreWrittenOnceAndEditsAreKept) {
               "     Line 2 of the plane table flashkit.pc is missing or too short,");
 }
 
+// Catches: the backup or the design's copy replaced although PCB.DFN itself cannot be.
 TEST_F(ApertureTest, ReadOnlyDefinitionFileChangesNothing) {
     design({"PAD EL 60 60 28 AL"});
     write("in/BOARD.DFN", "design old");

@@ -11,6 +11,7 @@ using namespace fk::test;
 
 namespace {
 
+// Catches: NC2 to NC5 cut at the wrong character, or a sign or first digit lost.
 TEST(Coordinates, DerivedForms) {
     struct Case {
         std::string line, nc2, nc3, nc4, nc5;
@@ -64,6 +65,7 @@ class DrillTest : public Scratch {
     }
 };
 
+// Catches: a preferred file rewritten, or a line that is no coordinate changed in a derived file.
 TEST_F(DrillTest, PreferredFileIsUsedAsIs) {
     const std::string source = crlfLines({"M48", "INCH", "T1C0.035", "%", "X+123456Y-065430", "x+1 lower",
                                           " X+1", "T2", "X+123400Y+000000", "Y+000100", "M30"});
@@ -271,6 +273,7 @@ TEST_F(DrillTest, UnsettledHeaderShowsWhatWasFoundAndTheAdvice) {
     }
 }
 
+// Catches: a drill file without holes refused or written without its header.
 TEST_F(DrillTest, HeaderOnlyFileIsTranslated) {
     write("in/BOARD.NC1", "M48\r\nINCH,LZ");
     EXPECT_EQ(run().status, 0);
@@ -278,6 +281,7 @@ TEST_F(DrillTest, HeaderOnlyFileIsTranslated) {
     EXPECT_EQ(read("out/BOARD.NC5"), crlfLines({"M48", "INCH,LZ"}));
 }
 
+// Catches: the two checks in the other order, or a message naming the wrong path.
 TEST_F(DrillTest, ValidationMessages) {
     auto r = run();
     EXPECT_EQ(r.status, 1);
@@ -287,6 +291,7 @@ TEST_F(DrillTest, ValidationMessages) {
     EXPECT_EQ(r.log, "Output path (" + text("nowhere") + ") not found!");
 }
 
+// Catches: one derived file that cannot be replaced leaving the others new.
 TEST_F(DrillTest, FailedDerivedFileKeepsTheOldOne) {
     write("in/BOARD.NC1", crlfLines({"M48", "INCH", "X+123456"}));
     write("out/BOARD.NC3", "old");

@@ -113,6 +113,7 @@ struct Fault {
     const char* logHas; // a part of the final log
 };
 
+// Catches: an input that vanished or emptied after the checks giving a half-written set of files.
 TEST_F(FaultTest, InputsChangedAfterTheChecks) {
     const std::string w = text("w");
     const Fault faults[] = {
@@ -149,6 +150,7 @@ TEST_F(FaultTest, InputsChangedAfterTheChecks) {
     }
 }
 
+// Catches: a folder where an input should be read as an empty file, or crashing a job.
 TEST_F(FaultTest, InputThatIsADirectory) {
     fs::remove(path("w/BOARD.PCB"));
     fs::create_directories(path("w/BOARD.PCB"));
@@ -175,6 +177,7 @@ TEST_F(FaultTest, InputThatIsADirectory) {
     }
 }
 
+// Catches: a failed write (a full disk, met by the real system call) ignored, or a target half replaced.
 TEST_F(FaultTest, FullDiskChangesNothing) {
     const std::string w = text("w");
     struct Case {

@@ -32,6 +32,7 @@ class GerberTest : public Scratch {
     std::string w(const std::string& name) const { return text("w") + "\\" + name; }
 };
 
+// Catches: a drill radius rounded instead of cut, or an arc record with a field out of place.
 TEST_F(GerberTest, DrillListIsDrawnAsArcs) {
     write("w/HOLES.TXT", crlfLines({"DRILL: 35", "X 1000 Y 2000", "X 1500 Y 2000", "Drill: 20", "x 100 y 50",
                                     "comment X", "X -5 Y -7", "drill:"}) +
@@ -47,6 +48,7 @@ TEST_F(GerberTest, DrillListIsDrawnAsArcs) {
     EXPECT_EQ(read("w/HOLES.pcb"), crlfLines(expected));
 }
 
+// Catches: holes before the first drill size, or an empty drill list, stopping the step.
 TEST_F(GerberTest, DrillListEdgeCases) {
     write("w/EMPTY.TXT", "");
     run({w("EMPTY.TXT")});
@@ -71,6 +73,7 @@ TEST_F(GerberTest, DrillListEdgeCases) {
     EXPECT_FALSE(exists("w/BIG.pcb"));
 }
 
+// Catches: each file numbered on its own instead of one numbering across the selection.
 TEST_F(GerberTest, TwoFilesShareOneNumbering) {
     write("w/A.GBR", crlfLines({"%ADD11C,0.010*%", "G54D11*", "D40*", "X1250Y3400D01*", "Y3500D02*",
                                 "X1300Y3500*", "X0Y0D02*", "x0y0d03*", "d11*", "X123456Y1D03*", "M02*",
@@ -96,6 +99,7 @@ TEST_F(GerberTest, TwoFilesShareOneNumbering) {
     EXPECT_EQ(read("w/A.GBR").substr(0, 15), "%ADD11C,0.010*%");
 }
 
+// Catches: a table line for aperture 10 taken, against the rule that only numbers above 10 count.
 TEST_F(GerberTest, ApertureTenIsNotTakenFromTheTable) {
     write("w/A.GBR", crlfLines({"D10*", "D11*"}));
     auto r = run({"", w("TABLE.TXT"), w("A.GBR")});
@@ -104,6 +108,7 @@ TEST_F(GerberTest, ApertureTenIsNotTakenFromTheTable) {
     EXPECT_NE(table.find("\r\nD10\t\t\t\r\nD11\t10\t10\tROUND\r\n"), std::string::npos);
 }
 
+// Catches: a cancelled selection writing a file or a message of its own.
 TEST_F(GerberTest, CancelsEndTheJobQuietly) {
     auto r = run({});
     EXPECT_EQ(r.status, 1);
@@ -114,6 +119,7 @@ TEST_F(GerberTest, CancelsEndTheJobQuietly) {
     EXPECT_FALSE(exists("w/Aperture.new"));
 }
 
+// Catches: apertures above 1000 lost, or a dotted file name cut at its first dot.
 TEST_F(GerberTest, HighApertureNumbersAndDottedNames) {
     write("w/T2.TXT", crlfLines({"1500 7 7 ROUND", "20240101 table of 1 January"}));
     write("w/A.B.GBR", crlfLines({"D1500*", "D11*", "X1Y1*"}));
@@ -125,6 +131,7 @@ TEST_F(GerberTest, HighApertureNumbersAndDottedNames) {
     EXPECT_NE(read("w/Aperture.new").find("D10\t\t\t\r\nD11\t7\t7\tROUND\r\n"), std::string::npos);
 }
 
+// Catches: a drill list whose drawing has its name replacing it, or one refused that is safe.
 TEST_F(GerberTest, DrillListWithDotsIsNotMistakenForItsDrawing) {
     write("w/HOLES.PCB.TXT", "DRILL: 20\r\nX 1 Y 2\r\n");
     run({w("HOLES.PCB.TXT")});
@@ -135,6 +142,7 @@ TEST_F(GerberTest, DrillListWithDotsIsNotMistakenForItsDrawing) {
     EXPECT_EQ(read("w/lower.pcb"), "X 1 Y 2\r\n");
 }
 
+// Catches: rewritten files replaced although a later output failed.
 TEST_F(GerberTest, FailureLeavesEveryOutputAsItWas) {
     write("w/A.GBR", crlfLines({"D11*"}));
     write("w/B.GBR", crlfLines({"D11*"}));
