@@ -95,9 +95,9 @@ Selection selectionOf(const std::string& choice) {
 class ScanSink : public Sink {
   public:
     explicit ScanSink(ApertureCodes& codes) : codes_(codes) {}
-    void select(int number, std::string_view text) override { codes_.usage[number] = text; }
-    void operation(const Coordinates&) override {}
-    void line(std::string_view) override {}
+    void select(int number, std::string_view text, long) override { codes_.usage[number] = text; }
+    void operation(const Coordinates&, long) override {}
+    void line(std::string_view, long) override {}
 
   private:
     ApertureCodes& codes_;
@@ -151,7 +151,7 @@ class RewriteSink : public Sink {
   public:
     RewriteSink(platform::AtomicWriter& out, const ApertureCodes& codes, const std::string& input)
         : out_(out), codes_(codes), input_(input) {}
-    void select(int number, std::string_view) override {
+    void select(int number, std::string_view, long) override {
         auto code = codes_.usage.find(number);
         if (code == codes_.usage.end())
             throw app::JobStop{"The file changed while it was converted:" + crlf + "<" + input_ + ">" + crlf +
@@ -159,11 +159,11 @@ class RewriteSink : public Sink {
         out_.writeLine("D02*");
         out_.writeLine(code->second);
     }
-    void operation(const Coordinates& at) override {
+    void operation(const Coordinates& at, long) override {
         // A D text is at most four characters, so the line never outgrows its bound.
         out_.writeLineWith(maxCoordinateLine, [&](char* o) { return writeCoordinateLine(o, at); });
     }
-    void line(std::string_view text) override { out_.writeLine(text); }
+    void line(std::string_view text, long) override { out_.writeLine(text); }
 
   private:
     platform::AtomicWriter& out_;
