@@ -90,8 +90,8 @@ void refuseCollisions(const std::vector<PlotFile>& plots, const Paths& paths) {
     }
 }
 
-std::string count(long n, const char* what) {
-    return std::to_string(n) + " " + what;
+std::string count(long n, const std::string& thing) {
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
 }
 
 DrillSummary exportDrill(const Paths& paths, const Definitions& definitions, platform::AtomicWriter& out) {
@@ -114,6 +114,7 @@ app::JobResult exportFiles(const app::JobContext& context) {
         log.refresh();
         return app::JobResult::Stopped;
     }
+    context.beep();
     const std::string choice = context.pickfile(
         {.mask = "*.*", .startDirectory = f.indatapath, .title = "Select gerber files to export..."});
     if (choice.empty())
@@ -141,12 +142,12 @@ app::JobResult exportFiles(const app::JobContext& context) {
         all.push_back(out.get());
     app::commitOutputs(all);
     for (size_t i = 0; i < plots.size(); ++i)
-        say(log,
-            util::lines({util::fileNameOf(plots[i].input) + " >> RS-274-X:\t" +
-                             count(written[i].apertures, "apertures, ") + count(written[i].macros, "macros"),
-                         util::angled(written[i].output)}));
-    say(log, util::lines({util::fileNameOf(paths.nc1) + " >> Excellon:\t" + count(drill.tools, "tools, ") +
-                              count(drill.holes, "holes"),
+        say(log, util::lines({util::fileNameOf(plots[i].input) + " >> RS-274-X:\t" +
+                                  count(written[i].apertures, "aperture") + ", " +
+                                  count(written[i].macros, "macro"),
+                              util::angled(written[i].output)}));
+    say(log, util::lines({util::fileNameOf(paths.nc1) + " >> Excellon:\t" + count(drill.tools, "tool") +
+                              ", " + count(drill.holes, "hole"),
                           util::angled(drill.output)}));
     say(log, "[Fab Export completed]");
     return app::JobResult::Completed;

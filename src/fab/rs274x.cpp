@@ -4,7 +4,7 @@
 #include "gerber/translate.hpp"
 #include "util/text.hpp"
 
-#include <set>
+#include <map>
 
 namespace fk::fab {
 
@@ -53,27 +53,27 @@ std::optional<std::string> operationCode(const std::string& dtext) {
 class PlotBody : public gerber::Sink {
   public:
     PlotBody(platform::AtomicWriter& out, const std::string& input) : out_(out), input_(input) {}
-    void select(int number, std::string_view text, long line) override {
-        requireOpen(text, line);
+    void select(int number, std::string_view text, long lineNumber) override {
+        requireOpen(text, lineNumber);
         if (number < 10)
-            refuse(input_, line, "selects D" + std::to_string(number) + ", which is no aperture", text,
+            refuse(input_, lineNumber, "selects D" + std::to_string(number) + ", which is no aperture", text,
                    "correct the plot");
         out_.writeLine("D" + std::to_string(number) + "*"); // aperture selection
     }
-    void operation(const gerber::Coordinates& at, long line) override {
-        requireOpen(at.dtext, line);
+    void operation(const gerber::Coordinates& at, long lineNumber) override {
+        requireOpen(at.dtext, lineNumber);
         const auto code = operationCode(at.dtext);
         if (!code)
-            refuse(input_, line, "holds a coordinate without operation D01, D02 or D03",
+            refuse(input_, lineNumber, "holds a coordinate without operation D01, D02 or D03",
                    at.dtext.empty() ? std::string_view("(none)") : std::string_view(at.dtext),
                    "correct the plot");
         // Format 2.3 in inches: a coordinate in whole mils is its own digits.
         out_.writeLine("X" + std::to_string(at.x) + "Y" + std::to_string(at.y) + *code);
     }
-    void line(std::string_view text, long line) override {
-        requireOpen(text, line);
+    void line(std::string_view text, long lineNumber) override {
+        requireOpen(text, lineNumber);
         if (text != "D02M02*")
-            refuse(input_, line, "holds an operation without coordinates", text, "correct the plot");
+            refuse(input_, lineNumber, "holds an operation without coordinates", text, "correct the plot");
         out_.writeLine("M02*"); // end of file
         ended_ = true;
     }
@@ -84,9 +84,9 @@ class PlotBody : public gerber::Sink {
     }
 
   private:
-    void requireOpen(std::string_view text, long line) const {
+    void requireOpen(std::string_view text, long lineNumber) const {
         if (ended_)
-            refuse(input_, line, "follows the end of the plot (M02)", text,
+            refuse(input_, lineNumber, "follows the end of the plot (M02)", text,
                    "end the plot with its last line");
     }
     platform::AtomicWriter& out_;
