@@ -32,11 +32,14 @@ class FaultTest : public Scratch {
             fs::create_directories(path(dir));
         }
         const std::string header = ";Tango-PCB PLUS V2.30 Series II";
+        const std::string dfn =
+            crlfLines({"PALETD 1", "PALETD 2", "CAM_FILE x",
+                       R"(GRB_AP2 11 10 10 0 DRAW ELLIPSE "ROUND DRAW- 10 MILS")", "CAM_TOOL 1 28"});
         write("w/BOARD.PCB", crlfLines({header, "PAD EL 60 60 28 AL", "VIA CR 50 28 GD 1 2 3 4 5",
                                         "LINE 10 0 0 1 1", "POLY 1 3 a b c", "pnt 1", "pnt 2", "pnt 3"}));
-        write("w/PCB.DFN", "PALETD 1\r\nPALETD 2\r\nCAM_FILE x\r\n");
+        write("w/PCB.DFN", dfn);
         write("w/BOARD.REP", "    D10   ELLIPSE   10   10         FLAS\r\n    T1      35\r\n");
-        write("w/BOARD.NC1", crlfLines({"M48", "INCH,LZ", "X+12Y+34"}));
+        write("w/BOARD.NC1", crlfLines({"M48", "INCH,LZ", "T1", "X+12Y+34"}));
         write("w/LIST.TXT", "50/28 GT\r\n");
         write("w/TABLE.TXT", "11 10 10 ROUND\r\n");
         write("w/A.GBR", "D11*\r\nX1Y2D01*\r\n");
@@ -46,7 +49,7 @@ class FaultTest : public Scratch {
         runJob(0, {});
         fs::remove(path("w/DFN.BAK"));
         fs::remove(path("w/BOARD.DFN"));
-        write("w/PCB.DFN", "PALETD 1\r\nPALETD 2\r\nCAM_FILE x\r\n");
+        write("w/PCB.DFN", dfn);
     }
 
     app::Fields fields() const {
@@ -191,6 +194,7 @@ TEST_F(FaultTest, FullDiskChangesNothing) {
         {8, {w + "\\HOLES.TXT", w + "\\TABLE.TXT", w + "\\A.GBR"}},
         {9, {w + "\\LIST.TXT"}},
         {10, {}},
+        {3, {w + "\\A.GBR"}},
     };
     for (const auto& c : cases) {
         for (std::uintmax_t budget : {0, 20}) {
@@ -233,6 +237,7 @@ std::vector<MultiOutputJob> multiOutputJobs(const std::string& w) {
          {w + "\\HOLES.TXT", w + "\\TABLE.TXT", w + "\\A.GBR"},
          FaultTest::pickHook},
         {"NC1 >> 2,3,4", 6, 7, {}, 0},
+        {"Fab Export", 3, 2, {w + "\\A.GBR"}, 0},
     };
 }
 

@@ -4,6 +4,7 @@
 #include "app/dfncopy.hpp"
 #include "app/runner.hpp"
 #include "drill/ncdrill.hpp"
+#include "fab/fabexport.hpp"
 #include "gerber/gerberconverter.hpp"
 #include "pcbedit/pcbedit.hpp"
 #include "report/rep2prevue.hpp"
@@ -17,7 +18,7 @@ namespace {
 constexpr std::array<Command, 18> table{{
     {0, "PCB >> Aperture", "pcb2aperture", aperture::pcb2aperture},
     {2, "REP >> GerbView", "rep2prevue", report::rep2prevue},
-    {3, "", "", nullptr},
+    {3, "Fab Export", "fabexport", fab::fabexport},
     {4, "PCB Processor", "pcbprocess", pcbedit::pcbprocess},
     {5, "", "", nullptr},
     {6, "NC1 >> 2,3,4", "ncdrill", drill::ncdrill},

@@ -17,7 +17,7 @@ namespace {
 const char* const usageText =
     "usage: flashkit-cli JOB [options]\n"
     "       flashkit-cli --help | --version\n"
-    "jobs: pcb2aperture (0), rep2prevue (2), pcbprocess (4), ncdrill (6),\n"
+    "jobs: pcb2aperture (0), rep2prevue (2), fabexport (3), pcbprocess (4), ncdrill (6),\n"
     "      gerberconverter (8), viaplane (9), dfn2file (10), file2dfn (11)\n"
     "options: --program-dir DIR  --base TEXT  --input-path TEXT  --dfn-path TEXT\n"
     "         --prevue-path TEXT  --output-path TEXT  --planes N  --mask N  --swell N\n"

@@ -106,13 +106,13 @@ Selection selectionOf(const std::string& choice) {
 class ScanSink : public Sink {
   public:
     explicit ScanSink(ApertureCodes& codes) : codes_(codes) {}
-    void select(int number, std::string_view text) override {
+    void select(int number, std::string_view text, long) override {
         // Only the rows below D10 show their selecting line; the others get their new code, so keeping
         // their lines would only cost memory (up to one long line per aperture number).
         codes_.usage[number] = number < 10 ? std::string(text) : std::string();
     }
-    void operation(const Coordinates&) override {}
-    void line(std::string_view) override {}
+    void operation(const Coordinates&, long) override {}
+    void line(std::string_view, long) override {}
 
   private:
     ApertureCodes& codes_;
@@ -166,7 +166,7 @@ class RewriteSink : public Sink {
   public:
     RewriteSink(platform::AtomicWriter& out, const ApertureCodes& codes, const std::string& input)
         : out_(out), codes_(codes), input_(input) {}
-    void select(int number, std::string_view) override {
+    void select(int number, std::string_view, long) override {
         auto code = codes_.usage.find(number);
         if (code == codes_.usage.end())
             throw app::JobStop{"The file changed while it was converted:" + crlf + "<" + input_ + ">" + crlf +
@@ -174,11 +174,11 @@ class RewriteSink : public Sink {
         out_.writeLine("D02*");
         out_.writeLine(code->second);
     }
-    void operation(const Coordinates& at) override {
+    void operation(const Coordinates& at, long) override {
         // A D text is at most four characters, so the line never outgrows its bound.
         out_.writeLineWith(maxCoordinateLine, [&](char* o) { return writeCoordinateLine(o, at); });
     }
-    void line(std::string_view text) override { out_.writeLine(text); }
+    void line(std::string_view text, long) override { out_.writeLine(text); }
 
   private:
     platform::AtomicWriter& out_;

@@ -233,7 +233,7 @@ class FileTranslator {
         if (first == 'D') {
             sawData_ = true;
             heldSelection_.clear();
-            sink_.select(apertureNumber(line.substr(1, 4)), line);
+            sink_.select(apertureNumber(line.substr(1, 4)), line, commandLine_);
         } else if (first == 'G' && headIs(line.substr(0, 4), "g54d")) {
             // Dropped by the fixed rules, as Tango-PCB follows it with its own D line; held back in case a
             // coordinate comes first.
@@ -241,14 +241,15 @@ class FileTranslator {
         } else if (headIs(line, "x0y0d")) {
             sawData_ = true;
         } else if (headIs(line, "m02*")) {
-            sink_.line("D02M02*");
+            sink_.line("D02M02*", commandLine_);
         } else if (first == 'X' || first == 'Y') {
             sawData_ = true;
             readTangoCoordinates(line);
             if (!heldSelection_.empty())
-                sink_.select(apertureNumber(std::string_view(heldSelection_).substr(4, 4)), heldSelection_);
+                sink_.select(apertureNumber(std::string_view(heldSelection_).substr(4, 4)), heldSelection_,
+                             commandLine_);
             heldSelection_.clear();
-            sink_.operation(at_);
+            sink_.operation(at_, commandLine_);
         }
     }
 
@@ -470,7 +471,7 @@ class FileTranslator {
             refuse(Refusal::Unknown, command);
         if (m != 1) { // M00 and M02 end the file; M01 is an optional stop
             originMove_ = false;
-            sink_.line("D02M02*");
+            sink_.line("D02M02*", commandLine_);
         }
     }
 
@@ -481,7 +482,7 @@ class FileTranslator {
             // Selecting the aperture in use changes nothing (G54D11* followed by D11*, as Tango-PCB writes).
             const int number = apertureNumber(digits);
             if (number != selected_)
-                sink_.select(number, std::string(command) + "*");
+                sink_.select(number, std::string(command) + "*", commandLine_);
             selected_ = number;
             return;
         }
@@ -491,7 +492,7 @@ class FileTranslator {
         if (circular_ && d == 1)
             refuse(Refusal::Arc, command);
         writeOriginMove();
-        sink_.line(at_.dtext);
+        sink_.line(at_.dtext, commandLine_);
     }
 
     // A move to the origin is held back until something follows that it matters to; the move before the
@@ -500,7 +501,7 @@ class FileTranslator {
         if (!originMove_)
             return;
         originMove_ = false;
-        sink_.operation(Coordinates{.x = 0, .y = 0, .dtext = "D02*"});
+        sink_.operation(Coordinates{.x = 0, .y = 0, .dtext = "D02*"}, commandLine_);
     }
 
     static const std::string& operationText(long d) {
@@ -551,7 +552,7 @@ class FileTranslator {
         if (at_.x == 0 && at_.y == 0 && at_.dtext == "D02*")
             originMove_ = true;
         else
-            sink_.operation(at_);
+            sink_.operation(at_, commandLine_);
     }
 
     // A coordinate of the file's format in whole mils, rounded half to even.

@@ -17,12 +17,12 @@ struct Coordinates {
 class Sink {
   public:
     virtual ~Sink() = default;
-    // An aperture selection; `text` is the line or command that made it.
-    virtual void select(int number, std::string_view text) = 0;
-    // An operation at the current point just read.
-    virtual void operation(const Coordinates& at) = 0;
-    // A line written as it stands ("D02M02*", "D01*").
-    virtual void line(std::string_view text) = 0;
+    // An aperture selection; `text` is the line or command that made it, `line` where that starts.
+    virtual void select(int number, std::string_view text, long line) = 0;
+    // An operation at the current point just read, from the command that starts on `line`.
+    virtual void operation(const Coordinates& at, long line) = 0;
+    // A line written as it stands ("D02M02*", "D01*"), from the command that starts on `line`.
+    virtual void line(std::string_view text, long line) = 0;
 };
 
 // Whether coordinates were rounded to whole mils, and the largest shift that caused.

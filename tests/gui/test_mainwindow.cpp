@@ -92,7 +92,7 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(window.cmmd(10), Qt::LeftButton);
         QCOMPARE(window.errorbox()->toPlainText(),
                  QString("Invalid xxx.DFN destination file path, correct and re-try"));
-        for (int quiet : {7, 3, 12, 18}) {
+        for (int quiet : {7, 5, 12, 18}) {
             QTest::mouseClick(window.cmmd(quiet), Qt::LeftButton);
             QCOMPARE(window.errorbox()->toPlainText(),
                      QString("Invalid xxx.DFN destination file path, correct and re-try"));
@@ -102,6 +102,7 @@ class MainWindowTest : public QObject {
                  QString("Invalid xxx.DFN destination file path, correct and re-try"));
         QVERIFY(window.cmmd(1) == nullptr);
         QCOMPARE(window.cmmd(6)->text(), QString("NC1 >> 2,3,4"));
+        QCOMPARE(window.cmmd(3)->text(), QString("Fab Export"));
     }
 
     void captionsBrowse() {

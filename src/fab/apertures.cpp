@@ -1,0 +1,201 @@
+// Each PCB.DFN aperture as the RS-274-X aperture that draws exactly its shape: circle, rectangle and
+// obround as standard apertures, donuts, rounded rectangles, targets and thermals as macros of their own.
+// The shapes are pinned by test_fab.cpp ApertureMapping; a board house builds from them, so change them only
+// with a test for the new rule.
+#include "app/context.hpp"
+#include "fab/model.hpp"
+#include "util/text.hpp"
+
+#include <cmath>
+
+namespace fk::fab {
+
+namespace {
+
+[[noreturn]] void refuse(const DfnAperture& a, const std::string& dfnPath, const std::string& why) {
+    throw app::JobStop{
+        util::lines({"PCB.DFN line " + std::to_string(a.line) + " defines D" + std::to_string(a.dcode) +
+                         ", which " + why + ":",
+                     util::angled(dfnPath), a.text, "No file was written; correct PCB.DFN and re-try."})};
+}
+
+std::string dName(const DfnAperture& a) {
+    return std::to_string(a.dcode);
+}
+
+GerberAperture standard(const DfnAperture& a, const std::string& shapeAndSizes) {
+    return {.macro = {}, .definition = "%ADD" + dName(a) + shapeAndSizes + "*%"};
+}
+
+GerberAperture circle(const DfnAperture& a) {
+    return standard(a, "C," + inches(a.x));
+}
+
+// A macro named after its shape and D-code, its primitives one to a line, the last one closing it.
+GerberAperture macro(const DfnAperture& a, const std::string& shape, std::vector<std::string> primitives) {
+    const std::string name = shape + dName(a);
+    std::vector<std::string> lines{"%AM" + name + "*"};
+    for (auto& p : primitives)
+        lines.push_back(std::move(p) + "*");
+    lines.back() += "%";
+    return {.macro = std::move(lines), .definition = "%ADD" + dName(a) + name + "*%"};
+}
+
+// Primitive 1, circle: exposure, diameter, centre.
+std::string circlePrimitive(bool exposed, Length diameter, Length x = 0, Length y = 0) {
+    return std::string("1,") + (exposed ? "1," : "0,") + inches(diameter) + "," + inches(x) + "," + inches(y);
+}
+
+// Primitive 21, centre-line rectangle: exposure, width, height, centre, rotation.
+std::string rectanglePrimitive(Length width, Length height) {
+    return "21,1," + inches(width) + "," + inches(height) + ",0,0,0";
+}
+
+// A plane pad with a hole: the outer circle with the hole cleared, so that nothing below shows through.
+GerberAperture donut(const DfnAperture& a) {
+    return macro(a, "DONUT",
+                 {"0 Donut: outer diameter " + inches(a.x) + ", hole " + inches(a.hole),
+                  circlePrimitive(true, a.x), circlePrimitive(false, a.hole)});
+}
+
+// The corner radius PCB.DFN leaves open: a quarter of the shorter side (docs/limits.md, Fab Export).
+GerberAperture roundedRectangle(const DfnAperture& a) {
+    const Length r = std::min(a.x, a.y) / 4;
+    const Length cx = a.x / 2 - r, cy = a.y / 2 - r;
+    return macro(a, "RRECT",
+                 {"0 Rounded rectangle " + inches(a.x) + " x " + inches(a.y) + ", corner radius " + inches(r),
+                  rectanglePrimitive(a.x, a.y - 2 * r), rectanglePrimitive(a.x - 2 * r, a.y),
+                  circlePrimitive(true, 2 * r, cx, cy), circlePrimitive(true, 2 * r, -cx, cy),
+                  circlePrimitive(true, 2 * r, -cx, -cy), circlePrimitive(true, 2 * r, cx, -cy)});
+}
+
+// A registration target: a ring of a tenth of its size in width, crossed by two bars as long as the target
+// and as wide as the ring (docs/limits.md, Fab Export).
+GerberAperture target(const DfnAperture& a) {
+    const Length bar = a.x / 10;
+    return macro(a, "TARGET",
+                 {"0 Target: diameter " + inches(a.x) + ", ring and bars " + inches(bar) + " wide",
+                  circlePrimitive(true, a.x), circlePrimitive(false, a.x - 2 * bar),
+                  rectanglePrimitive(a.x, bar), rectanglePrimitive(bar, a.x)});
+}
+
+// The text after a tag of a description ("060" after "OD" in "THERMAL-OD060 ID040"), the tag standing at
+// the start, after a blank or after a dash, the text running to the next blank.
+std::optional<std::string_view> tagText(std::string_view description, std::string_view tag) {
+    for (size_t at = description.find(tag); at != std::string::npos; at = description.find(tag, at + 1)) {
+        if (at > 0 && description[at - 1] != ' ' && description[at - 1] != '-')
+            continue;
+        const size_t from = at + tag.size();
+        const size_t end = description.find(' ', from);
+        return description.substr(from, end == std::string_view::npos ? end : end - from);
+    }
+    return std::nullopt;
+}
+
+std::optional<Length> tagged(std::string_view description, std::string_view tag) {
+    const auto text = tagText(description, tag);
+    return text ? milsText(*text) : std::nullopt;
+}
+
+// An angle in degrees as the description writes it, without leading zeros ("045" gives "45").
+std::optional<std::string> degreesText(std::string_view description) {
+    const auto text = tagText(description, "AN");
+    if (!text || !milsText(*text))
+        return std::nullopt;
+    std::string degrees(*text);
+    const size_t from = std::min(degrees.find_first_not_of('0'), degrees.size());
+    degrees.erase(0, from);
+    if (degrees.empty() || degrees[0] == '.')
+        degrees.insert(0, "0");
+    return degrees;
+}
+
+// A thermal relief as its description gives it: a ring of outer and inner diameter, cut by four spokes of
+// the spoke width, turned by the angle.
+GerberAperture thermal(const DfnAperture& a, const std::string& dfnPath) {
+    const auto od = tagged(a.description, "OD");
+    const auto id = tagged(a.description, "ID");
+    const auto spoke = tagged(a.description, "SP");
+    const auto degrees = degreesText(a.description);
+    if (!od || !id || !spoke || !degrees)
+        refuse(a, dfnPath, "is a thermal whose description gives no OD, ID, SP and AN");
+    if (*od != a.x || *od != a.y)
+        refuse(a, dfnPath, "is a thermal whose description's OD differs from its sizes");
+    // Primitive 7 needs a gap narrower than the outer diameter over the square root of two.
+    const double odInch = static_cast<double>(*od), spokeInch = static_cast<double>(*spoke);
+    if (*id >= *od || *spoke == 0 || spokeInch * std::sqrt(2.0) >= odInch)
+        refuse(a, dfnPath, "is a thermal whose ring or spokes no thermal primitive draws");
+    return macro(a, "THERMAL",
+                 {"0 Thermal: outer " + inches(*od) + ", inner " + inches(*id) + ", spokes " +
+                      inches(*spoke) + " wide at " + *degrees + " degrees",
+                  "7,0,0," + inches(*od) + "," + inches(*id) + "," + inches(*spoke) + "," + *degrees});
+}
+
+void requireRound(const DfnAperture& a, const std::string& dfnPath) {
+    if (a.x != a.y)
+        refuse(a, dfnPath, "is an ellipse of unequal sizes, which no Gerber aperture draws exactly");
+}
+
+// A donut's description, where it states sizes, must agree with them (an edited plane table may not).
+void requireDescribedDonut(const DfnAperture& a, const std::string& dfnPath) {
+    const auto od = tagged(a.description, "OD");
+    const auto id = tagged(a.description, "ID");
+    if ((od && *od != a.x) || (id && *id != a.hole))
+        refuse(a, dfnPath, "is a donut whose description's OD or ID differs from its sizes");
+    if (a.hole >= a.x)
+        refuse(a, dfnPath, "is a donut whose hole is as large as the pad");
+}
+
+GerberAperture flashEllipse(const DfnAperture& a, const std::string& dfnPath) {
+    requireRound(a, dfnPath);
+    if (a.hole == 0)
+        return circle(a);
+    requireDescribedDonut(a, dfnPath);
+    return donut(a);
+}
+
+GerberAperture byKind(const DfnAperture& a, const std::string& dfnPath) {
+    if (a.kind == "FLASH ELLIPSE")
+        return flashEllipse(a, dfnPath);
+    if (a.kind == "DRAW ELLIPSE" || a.kind == "FLASH MTHOLE") {
+        requireRound(a, dfnPath);
+        return circle(a);
+    }
+    if (a.kind == "FLASH OVAL")
+        return a.x == a.y ? circle(a) : standard(a, "O," + inches(a.x) + "X" + inches(a.y));
+    if (a.kind == "FLASH SQRECT")
+        return standard(a, "R," + inches(a.x) + "X" + inches(a.y));
+    if (a.kind == "FLASH RDRECT")
+        return roundedRectangle(a);
+    if (a.kind == "FLASH TARGET") {
+        requireRound(a, dfnPath);
+        return target(a);
+    }
+    if (a.kind == "FLASH THERMAL")
+        return thermal(a, dfnPath);
+    refuse(a, dfnPath, "is of a kind no Gerber aperture is known for");
+}
+
+} // namespace
+
+GerberAperture gerberAperture(const DfnAperture& aperture, const std::string& dfnPath) {
+    if (aperture.x == 0 || aperture.y == 0)
+        refuse(aperture, dfnPath, "has no size");
+    if (aperture.hole != 0 && aperture.kind != "FLASH ELLIPSE")
+        refuse(aperture, dfnPath, "has a hole, which only a round flash (a donut) can have");
+    return byKind(aperture, dfnPath);
+}
+
+std::string inches(Length length) {
+    if (length == 0)
+        return "0";
+    const bool negative = length < 0;
+    const Length magnitude = negative ? -length : length;
+    std::string fraction = std::to_string(magnitude % perInch);
+    fraction.insert(0, 9 - fraction.size(), '0');
+    fraction.erase(fraction.find_last_not_of('0') + 1);
+    return (negative ? "-" : "") + std::to_string(magnitude / perInch) + "." +
+           (fraction.empty() ? std::string("0") : fraction);
+}
+
+} // namespace fk::fab

@@ -1,0 +1,135 @@
+// Reading PCB.DFN for the export: the GRB_AP2 line of every D-code a plot uses, the CAM_TOOL line of every
+// tool the drill file selects.
+#include "app/context.hpp"
+#include "fab/model.hpp"
+#include "util/text.hpp"
+
+namespace fk::fab {
+
+namespace {
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A whole number of one to six digits and nothing else.
+std::optional<int> wholeNumber(std::string_view text) {
+    if (text.empty() || text.size() > 6)
+        return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (!isDigit(c))
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+[[noreturn]] void refuse(const Definitions& definitions, long line, const std::string& what,
+                         const std::string& text) {
+    throw app::JobStop{util::lines({"PCB.DFN line " + std::to_string(line) + " " + what + ":",
+                                    util::angled(definitions.path), text,
+                                    "No file was written; correct PCB.DFN and re-try."})};
+}
+
+// The one line for a number; two lines that say different things leave the size open.
+const std::pair<long, std::string>* onlyLine(const Definitions& definitions,
+                                             const std::vector<std::pair<long, std::string>>& found,
+                                             const std::string& what) {
+    for (const auto& other : found) {
+        if (util::trim(other.second) != util::trim(found.front().second))
+            refuse(definitions, other.first,
+                   "defines " + what + " again, unlike line " + std::to_string(found.front().first),
+                   other.second);
+    }
+    return &found.front();
+}
+
+// The description between the line's first and last double-quote characters.
+std::optional<std::string> quoted(const std::string& text) {
+    const size_t open = text.find('"');
+    const size_t close = text.rfind('"');
+    if (open == std::string::npos || close == open)
+        return std::nullopt;
+    return text.substr(open + 1, close - open - 1);
+}
+
+} // namespace
+
+std::optional<Length> milsText(std::string_view text) {
+    Length whole = 0, fraction = 0;
+    int wholeDigits = 0, decimals = 0;
+    size_t i = 0;
+    for (; i < text.size() && isDigit(text[i]); ++i, ++wholeDigits)
+        whole = whole * 10 + (text[i] - '0');
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && isDigit(text[i]); ++i, ++decimals)
+            fraction = fraction * 10 + (text[i] - '0');
+    }
+    // Six digits before the point are 1000 inches: far beyond any board, and safe from overflow.
+    if (i != text.size() || wholeDigits + decimals == 0 || wholeDigits > 6 || decimals > maxMilDecimals)
+        return std::nullopt;
+    for (int d = decimals; d < maxMilDecimals; ++d)
+        fraction *= 10;
+    return whole * perMil + fraction * (perMil / 1000);
+}
+
+Definitions readDefinitions(const std::string& path) {
+    Definitions definitions{.path = path};
+    platform::LineReader reader(path);
+    std::string line;
+    long number = 0;
+    while (reader.next(line)) {
+        ++number;
+        const std::string first = util::field(line, 1);
+        if (first != "GRB_AP2" && first != "CAM_TOOL")
+            continue;
+        // A line whose number cannot be read is no definition any selection can reach.
+        const auto code = wholeNumber(util::field(line, 2));
+        if (!code)
+            continue;
+        auto& table = first == "GRB_AP2" ? definitions.apertureLines : definitions.toolLines;
+        table[*code].emplace_back(number, line);
+    }
+    return definitions;
+}
+
+std::optional<DfnAperture> apertureOf(const Definitions& definitions, int dcode) {
+    const auto found = definitions.apertureLines.find(dcode);
+    if (found == definitions.apertureLines.end())
+        return std::nullopt;
+    const auto* line = onlyLine(definitions, found->second, "D" + std::to_string(dcode));
+    const std::string& text = line->second;
+    // GRB_AP2, D number, X size, Y size, hole size, two words of kind, then the quoted description.
+    const auto x = milsText(util::field(text, 3));
+    const auto y = milsText(util::field(text, 4));
+    const auto hole = milsText(util::field(text, 5));
+    const auto description = quoted(text);
+    const std::string kind = util::field(text, 6) + " " + util::field(text, 7);
+    if (!x || !y || !hole || !description || util::field(text, 8).empty() || util::field(text, 8)[0] != '"')
+        refuse(definitions, line->first,
+               "is no aperture line (GRB_AP2, D number, X, Y and hole in mils, kind, quoted description)",
+               text);
+    return DfnAperture{.dcode = dcode,
+                       .line = line->first,
+                       .text = text,
+                       .x = *x,
+                       .y = *y,
+                       .hole = *hole,
+                       .kind = kind,
+                       .description = *description};
+}
+
+std::optional<DfnTool> toolOf(const Definitions& definitions, int number) {
+    const auto found = definitions.toolLines.find(number);
+    if (found == definitions.toolLines.end())
+        return std::nullopt;
+    const auto* line = onlyLine(definitions, found->second, "tool " + std::to_string(number));
+    const auto size = milsText(util::field(line->second, 3));
+    if (!size || *size == 0 || !util::field(line->second, 4).empty())
+        refuse(definitions, line->first, "is no tool line (CAM_TOOL, tool number, drill size in mils)",
+               line->second);
+    return DfnTool{.number = number, .line = line->first, .size = *size};
+}
+
+} // namespace fk::fab

@@ -1,0 +1,118 @@
+// The design's NC1 as an Excellon file with its tool table in the header: every tool's size from PCB.DFN's
+// CAM_TOOL line or the NC1's own tool table, which must agree where both give one.
+#include "app/context.hpp"
+#include "fab/model.hpp"
+#include "util/text.hpp"
+
+namespace fk::fab {
+
+namespace {
+
+[[noreturn]] void refuse(const std::string& input, const std::string& what, const std::string& advice) {
+    throw app::JobStop{
+        util::lines({what + ":", util::angled(input), "No file was written; " + advice + " and re-try."})};
+}
+
+// Nanometres as nano-inches; nothing when the length is no whole number of nano-inches (a metric size).
+std::optional<Length> fromNanometres(std::int64_t nanometres) {
+    // An inch is 25,400,000 nanometres and 1,000,000,000 nano-inches: 254 nanometres are 10,000 nano-inches.
+    static_assert(drill::nanometresPerInch * 10'000 == perInch * 254);
+    const std::int64_t scaled = nanometres * 10'000;
+    if (scaled % 254 != 0)
+        return std::nullopt;
+    return scaled / 254;
+}
+
+std::string toolName(int number) {
+    return "T" + std::to_string(number);
+}
+
+struct Tool {
+    int number = 0;
+    Length size = 0;
+};
+
+// The size of a tool the drill file selects; `line` is the first hole it drills.
+Tool sizeOf(int number, long line, const std::string& input, const drill::DrillFile& file,
+            const Definitions& definitions) {
+    const auto dfn = toolOf(definitions, number);
+    std::optional<Length> own;
+    for (const auto& t : file.tools) {
+        if (t.number == number)
+            own = fromNanometres(t.diameter);
+    }
+    const std::string name = toolName(number);
+    if (!dfn && !own)
+        refuse(input,
+               "Line " + std::to_string(line) + " drills with " + name +
+                   ", whose size neither the drill file nor a CAM_TOOL line of PCB.DFN gives",
+               "give the tool its size");
+    if (dfn && own && *own != dfn->size)
+        refuse(input,
+               "The drill file gives " + name + " the size " + inches(*own) + " in, PCB.DFN line " +
+                   std::to_string(dfn->line) + " the size " + inches(dfn->size) + " in",
+               "make the two sizes agree");
+    return {.number = number, .size = dfn ? dfn->size : *own};
+}
+
+std::vector<Tool> toolTable(const std::string& input, const drill::DrillFile& file,
+                            const Definitions& definitions) {
+    std::map<int, long> firstHole;
+    for (const auto& hole : file.holes) {
+        if (hole.tool == 0)
+            refuse(input, "Line " + std::to_string(hole.line) + " drills a hole before any tool is selected",
+                   "select a tool first");
+        firstHole.emplace(hole.tool, hole.line);
+    }
+    std::vector<Tool> tools;
+    for (const auto& [number, line] : firstHole)
+        tools.push_back(sizeOf(number, line, input, file, definitions));
+    return tools;
+}
+
+std::string coordinate(const std::string& input, const drill::DrillHole& hole, std::int64_t nanometres) {
+    const auto length = fromNanometres(nanometres);
+    if (!length)
+        refuse(input, "Line " + std::to_string(hole.line) + " holds a position no inch decimal gives exactly",
+               "drill in inches");
+    return inches(*length);
+}
+
+void writeHeader(platform::AtomicWriter& out, const std::vector<Tool>& tools) {
+    out.writeLine("M48");     // header start
+    out.writeLine("INCH,TZ"); // inches; every number carries its decimal point, so no zeros are left out
+    for (const auto& tool : tools)
+        out.writeLine(toolName(tool.number) + "C" + inches(tool.size)); // tool and its drill diameter
+    out.writeLine("%");                                                 // header end
+    out.writeLine("G90");                                               // absolute coordinates
+    out.writeLine("G05");                                               // drill mode
+}
+
+void writeHoles(platform::AtomicWriter& out, const std::string& input, const drill::DrillFile& file) {
+    int tool = 0;
+    for (const auto& hole : file.holes) {
+        if (hole.tool != tool)
+            out.writeLine(toolName(hole.tool)); // tool change
+        tool = hole.tool;
+        out.writeLine("X" + coordinate(input, hole, hole.x) + "Y" + coordinate(input, hole, hole.y));
+    }
+    out.writeLine("M30"); // end of program
+}
+
+} // namespace
+
+DrillSummary writeDrill(const std::string& input, const Definitions& definitions,
+                        platform::AtomicWriter& out) {
+    const drill::DrillFile file = drill::readDrillFile(input);
+    if (file.format.units != drill::Units::Inch)
+        refuse(input, "The drill file is metric, which an inch drill file does not give exactly",
+               "drill in inches");
+    const std::vector<Tool> tools = toolTable(input, file, definitions);
+    writeHeader(out, tools);
+    writeHoles(out, input, file);
+    return {.output = out.pathText(),
+            .tools = static_cast<int>(tools.size()),
+            .holes = static_cast<long>(file.holes.size())};
+}
+
+} // namespace fk::fab

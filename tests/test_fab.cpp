@@ -1,0 +1,211 @@
+// "Fab Export": each PCB.DFN aperture as its RS-274-X aperture, the drill file's header and tool table, and
+// the refusals that leave every file as it was.
+#include "app/context.hpp"
+#include "fab/model.hpp"
+#include "support.hpp"
+#include "util/text.hpp"
+
+#include <map>
+
+using namespace fk;
+using namespace fk::test;
+
+namespace {
+
+struct MappingCase {
+    const char* name;
+    std::string dfnLine;
+    std::vector<std::string> macro;
+    std::string definition;
+};
+void PrintTo(const MappingCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ApertureMapping : public Scratch, public ::testing::WithParamInterface<MappingCase> {};
+
+// Catches a shape drawn by the wrong aperture or a size not written exactly in inches.
+TEST_P(ApertureMapping, DefinesTheDescribedShape) {
+    const MappingCase& c = GetParam();
+    write("PCB.DFN", crlfLines({"GRB_DRAWCODE 10", c.dfnLine}));
+    const fab::Definitions definitions = fab::readDefinitions(text("PCB.DFN"));
+    const int dcode = std::stoi(util::field(c.dfnLine, 2));
+    const fab::GerberAperture a = fab::gerberAperture(*fab::apertureOf(definitions, dcode), definitions.path);
+    EXPECT_EQ(a.macro, c.macro);
+    EXPECT_EQ(a.definition, c.definition);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fab, ApertureMapping,
+    ::testing::Values(
+        MappingCase{
+            "Draw", R"(GRB_AP2 10 12 12 0 DRAW ELLIPSE "ROUND DRAW- 12 MILS")", {}, "%ADD10C,0.012*%"},
+        MappingCase{
+            "RoundPad", R"(GRB_AP2 11 60 60 0 FLASH ELLIPSE "ROUND PAD- 60 MILS")", {}, "%ADD11C,0.06*%"},
+        MappingCase{
+            "Oval", R"(GRB_AP2 12 60 100 0 FLASH OVAL "OVAL PAD- X60 Y100")", {}, "%ADD12O,0.06X0.1*%"},
+        MappingCase{
+            "RoundOval", R"(GRB_AP2 12 70 70 0 FLASH OVAL "ROUND PAD- 70 MILS")", {}, "%ADD12C,0.07*%"},
+        MappingCase{"Rectangle",
+                    R"(GRB_AP2 13 62.5 80 0 FLASH SQRECT "RECTANGLE PAD- X62.5 Y80")",
+                    {},
+                    "%ADD13R,0.0625X0.08*%"},
+        MappingCase{"MountingHole",
+                    R"(GRB_AP2 16 125 125 0 FLASH MTHOLE "MOUNTING HOLE- 125 MILS")",
+                    {},
+                    "%ADD16C,0.125*%"},
+        MappingCase{"PlaneRoundPad",
+                    R"(GRB_AP2 40  050 0050 0 FLASH ELLIPSE "ROUND PAD-0050 MIL")",
+                    {},
+                    "%ADD40C,0.05*%"},
+        MappingCase{"RoundedRectangle",
+                    R"(GRB_AP2 14 62.125 80 0 FLASH RDRECT "ROUNDED RECT PAD- X62.125 Y80")",
+                    {"%AMRRECT14*", "0 Rounded rectangle 0.062125 x 0.08, corner radius 0.01553125*",
+                     "21,1,0.062125,0.0489375,0,0,0*", "21,1,0.0310625,0.08,0,0,0*",
+                     "1,1,0.0310625,0.01553125,0.02446875*", "1,1,0.0310625,-0.01553125,0.02446875*",
+                     "1,1,0.0310625,-0.01553125,-0.02446875*", "1,1,0.0310625,0.01553125,-0.02446875*%"},
+                    "%ADD14RRECT14*%"},
+        MappingCase{"Target",
+                    R"(GRB_AP2 15 100 100 0 FLASH TARGET "TARGET- 100 MILS")",
+                    {"%AMTARGET15*", "0 Target: diameter 0.1, ring and bars 0.01 wide*", "1,1,0.1,0,0*",
+                     "1,0,0.08,0,0*", "21,1,0.1,0.01,0,0,0*", "21,1,0.01,0.1,0,0,0*%"},
+                    "%ADD15TARGET15*%"},
+        MappingCase{
+            "Donut",
+            R"(GRB_AP2 100 130 0130 110 FLASH ELLIPSE "DONUT PAD-OD0130 ID110")",
+            {"%AMDONUT100*", "0 Donut: outer diameter 0.13, hole 0.11*", "1,1,0.13,0,0*", "1,0,0.11,0,0*%"},
+            "%ADD100DONUT100*%"},
+        MappingCase{"Thermal",
+                    R"(GRB_AP2 42  060 0060 0 FLASH THERMAL "THERMAL-OD060 ID040 SP15 AN45")",
+                    {"%AMTHERMAL42*", "0 Thermal: outer 0.06, inner 0.04, spokes 0.015 wide at 45 degrees*",
+                     "7,0,0,0.06,0.04,0.015,45*%"},
+                    "%ADD42THERMAL42*%"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// Catches a shape no aperture draws exactly, or a line read wrongly, being written instead of refused.
+TEST_F(Scratch, UnrepresentableAperturesAreRefused) {
+    struct Case {
+        std::string line, why;
+    } cases[] = {
+        {R"(GRB_AP2 11 60 100 0 FLASH ELLIPSE "ELLIPSE PAD- X60 Y100")", "is an ellipse of unequal sizes"},
+        {R"(GRB_AP2 11 60 100 0 DRAW ELLIPSE "ROUND DRAW- 60 MILS")", "is an ellipse of unequal sizes"},
+        {R"(GRB_AP2 11  300 0300 280 FLASH ELLIPSE "DONUT PAD-OD0310 ID270")",
+         "description's OD or ID differs"},
+        {R"(GRB_AP2 11  060 0060 0 FLASH THERMAL "THERMAL-OD060 ID040 SP45 AN45")", "ring or spokes"},
+        {R"(GRB_AP2 11  060 0060 0 FLASH THERMAL "THERMAL-OD070 ID040 SP15 AN45")", "OD differs"},
+        {R"(GRB_AP2 11  060 0060 0 FLASH THERMAL "THERMAL-OD060 SP15")", "gives no OD, ID, SP and AN"},
+        {R"(GRB_AP2 11 60 60 40 FLASH SQRECT "SQUARE PAD- 60 MILS")", "has a hole"},
+        {R"(GRB_AP2 11 60 60 0 FLASH STAR "STAR- 60 MILS")", "is of a kind no Gerber aperture"},
+        {R"(GRB_AP2 11 0 0 0 FLASH ELLIPSE "ROUND PAD- 0 MILS")", "has no size"},
+        {R"(GRB_AP2 11 60.0625 60.0625 0 FLASH ELLIPSE "ROUND PAD- 60.0625 MILS")", "is no aperture line"},
+        {R"(GRB_AP2 11 60 60 0 FLASH ELLIPSE)", "is no aperture line"},
+    };
+    for (const auto& c : cases) {
+        write("PCB.DFN", crlfLines({"GRB_DRAWCODE 10", c.line}));
+        const fab::Definitions definitions = fab::readDefinitions(text("PCB.DFN"));
+        try {
+            (void)fab::gerberAperture(*fab::apertureOf(definitions, 11), definitions.path);
+            ADD_FAILURE() << "accepted: " << c.line;
+        } catch (const app::JobStop& stop) {
+            EXPECT_EQ(stop.message.rfind("PCB.DFN line 2 ", 0), 0u) << stop.message;
+            EXPECT_NE(stop.message.find(c.why), std::string::npos) << stop.message;
+            EXPECT_NE(stop.message.find(c.line), std::string::npos) << stop.message;
+        }
+    }
+}
+
+// The example and a scratch set, exported through the command line.
+class FabExport : public Scratch {
+  protected:
+    void SetUp() override {
+        Scratch::SetUp();
+        fs::create_directories(path("in"));
+        for (const auto& e : fs::directory_iterator(fs::path(FLASHKIT_EXAMPLES) / "fab"))
+            if (e.is_regular_file())
+                fs::copy_file(e.path(), path("in") / e.path().filename());
+        fs::create_directories(path("out"));
+    }
+    CliResult run(const std::string& picks = "TOP.GBR ,PLANE.GBR", const std::string& out = "out") const {
+        return cli({"fabexport", "--base", "BOARD", "--input-path", text("in"), "--dfn-path", text("in"),
+                    "--output-path", text(out), "--pick", text("in") + "\\" + picks});
+    }
+    std::map<std::string, std::string> files() const {
+        std::map<std::string, std::string> all;
+        for (const char* dir : {"in", "out"})
+            for (const auto& e : fs::directory_iterator(path(dir)))
+                all[std::string(dir) + "/" + e.path().filename().string()] = readBytes(e.path());
+        return all;
+    }
+};
+
+// Catches any change of the exported bytes or of the log's per-file counts.
+TEST_F(FabExport, ExampleAsInTheReadme) {
+    const CliResult r = run();
+    ASSERT_EQ(r.status, 0) << r.out;
+    const fs::path expected = fs::path(FLASHKIT_EXAMPLES) / "fab" / "OUTPUT";
+    for (const char* name : {"BOARD_TOP.gbr", "BOARD_PLANE.gbr", "BOARD.drl"})
+        EXPECT_EQ(read(std::string("out/") + name), readBytes(expected / name)) << name;
+    EXPECT_EQ(
+        r.log,
+        util::lines({"[Reading PCB.DFN]", "[Writing RS-274-X plots]", "[Writing Excellon drill file]",
+                     "TOP.GBR >> RS-274-X:\t7 apertures, 2 macros", "<" + text("out") + "\\BOARD_TOP.gbr>",
+                     "PLANE.GBR >> RS-274-X:\t4 apertures, 4 macros",
+                     "<" + text("out") + "\\BOARD_PLANE.gbr>", "BOARD.NC1 >> Excellon:\t3 tools, 5 holes",
+                     "<" + text("out") + "\\BOARD.drl>", "[Fab Export completed]"}));
+}
+
+// Catches a tool table taken from the wrong source, or a zero-suppressed NC1 read as written.
+TEST_F(FabExport, DrillHeaderAndToolTable) {
+    write("in/BOARD.NC1",
+          crlfLines({"M48", "INCH,TZ", "T1C0.028", "T4C0.0135", "%", "T1", "X15Y-2", "T4", "X105", "M30"}));
+    const CliResult r = run("PLANE.GBR");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(read("out/BOARD.drl"), crlfLines({"M48", "INCH,TZ", "T1C0.028", "T4C0.0135", "%", "G90", "G05",
+                                                "T1", "X0.0015Y-0.0002", "T4", "X0.0105Y-0.0002", "M30"}));
+}
+
+// Catches an export written although a plot, PCB.DFN or the NC1 cannot be exported exactly.
+TEST_F(FabExport, RefusalsWriteNothing) {
+    struct Case {
+        const char* name;
+        std::string file, bytes, picks, firstLine;
+    } cases[] = {
+        {"undefined D-code", "in/TOP.GBR", crlfLines({"D22*", "X100Y100D03*", "M02*"}), "TOP.GBR",
+         "Line 1 selects D22, which PCB.DFN does not define:"},
+        {"operation at the origin", "in/TOP.GBR", crlfLines({"D11*", "X0Y0D03*", "M02*"}), "TOP.GBR",
+         "Line 2 draws or flashes at the origin, which the plot's rules drop:"},
+        {"coordinate without operation", "in/TOP.GBR", crlfLines({"D11*", "X100Y100*", "M02*"}), "TOP.GBR",
+         "Line 2 holds a coordinate without operation D01, D02 or D03:"},
+        {"tool without size", "in/BOARD.NC1", crlfLines({"M48", "INCH", "T7", "X+001000Y+001000", "M30"}),
+         "TOP.GBR",
+         "Line 4 drills with T7, whose size neither the drill file nor a CAM_TOOL line of PCB.DFN gives:"},
+        {"sizes disagree", "in/BOARD.NC1",
+         crlfLines({"M48", "INCH", "T1C0.030", "%", "T1", "X+001000Y+001000", "M30"}), "TOP.GBR",
+         "The drill file gives T1 the size 0.03 in, PCB.DFN line 22 the size 0.028 in:"},
+        {"metric", "in/BOARD.NC1", crlfLines({"M48", "METRIC", "T1C0.8", "%", "T1", "X10.0Y10.0", "M30"}),
+         "TOP.GBR", "The drill file is metric, which an inch drill file does not give exactly:"},
+        {"same export twice", "in/TOP.PHO", crlfLines({"M02*"}), "TOP.GBR ,TOP.PHO",
+         "Two exports would have the same name:"},
+        {"export over an input", "in/BOARD_TOP.gbr", crlfLines({"M02*"}), "TOP.GBR ,BOARD_TOP.gbr",
+         "The export would replace an input file:"},
+        {"repeated D-code", "in/PCB.DFN",
+         crlfLines({R"(GRB_AP2 10 12 12 0 DRAW ELLIPSE "ROUND DRAW- 12 MILS")",
+                    R"(GRB_AP2 10 10 10 0 DRAW ELLIPSE "ROUND DRAW- 10 MILS")"}),
+         "TOP.GBR", "PCB.DFN line 2 defines D10 again, unlike line 1:"},
+    };
+    for (const auto& c : cases) {
+        TearDown(); // each case on a fresh copy of the example
+        SetUp();
+        write(c.file, c.bytes);
+        const auto before = files();
+        const CliResult r = c.name == std::string("export over an input") ? run(c.picks, "in") : run(c.picks);
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_TRUE(r.log.starts_with(c.firstLine) || r.log.find("\r\n" + c.firstLine) != std::string::npos)
+            << c.name << "\n"
+            << r.log;
+        EXPECT_NE(r.log.find("No file was written"), std::string::npos) << c.name;
+        EXPECT_EQ(files(), before) << c.name;
+    }
+}
+
+} // namespace
