@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -68,6 +69,14 @@ class Scratch : public ::testing::Test {
     void write(const std::string& rel, const std::string& bytes) const { writeBytes(root_ / rel, bytes); }
     std::string read(const std::string& rel) const { return readBytes(root_ / rel); }
     bool exists(const std::string& rel) const { return fs::exists(root_ / rel); }
+    // Every file directly in the folders, "dir/name" with its bytes.
+    std::map<std::string, std::string> filesIn(std::initializer_list<const char*> dirs) const {
+        std::map<std::string, std::string> all;
+        for (const char* dir : dirs)
+            for (const auto& e : fs::directory_iterator(path(dir)))
+                all[std::string(dir) + "/" + e.path().filename().string()] = readBytes(e.path());
+        return all;
+    }
 
     CliResult cli(std::vector<std::string> args) const {
         fs::path logFile = root_ / "cli-log.txt";

@@ -45,14 +45,7 @@ class DrillTest : public Scratch {
         return cli({"ncdrill", "--input-path", text("in"), "--output-path", text(out), "--base", "BOARD"});
     }
     std::string backupLine() const { return "Original NC1 kept as <" + text("in") + "\\BOARD.NC1.orig>"; }
-    // Every file below in/ and out/ with its bytes.
-    std::map<std::string, std::string> files() const {
-        std::map<std::string, std::string> all;
-        for (const char* dir : {"in", "out"})
-            for (const auto& e : fs::directory_iterator(path(dir)))
-                all[std::string(dir) + "/" + e.path().filename().string()] = readBytes(e.path());
-        return all;
-    }
+    std::map<std::string, std::string> files() const { return filesIn({"in", "out"}); }
     static std::string completeLog(const std::vector<std::string>& dialectLines) {
         std::vector<std::string> lines{"Translating NC Drill formats..."};
         lines.insert(lines.end(), dialectLines.begin(), dialectLines.end());

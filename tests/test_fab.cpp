@@ -129,13 +129,7 @@ class FabExport : public Scratch {
         return cli({"fabexport", "--base", "BOARD", "--input-path", text("in"), "--dfn-path", text("in"),
                     "--output-path", text(out), "--pick", text("in") + "\\" + picks});
     }
-    std::map<std::string, std::string> files() const {
-        std::map<std::string, std::string> all;
-        for (const char* dir : {"in", "out"})
-            for (const auto& e : fs::directory_iterator(path(dir)))
-                all[std::string(dir) + "/" + e.path().filename().string()] = readBytes(e.path());
-        return all;
-    }
+    std::map<std::string, std::string> files() const { return filesIn({"in", "out"}); }
 };
 
 // Catches any change of the exported bytes or of the log's per-file counts.

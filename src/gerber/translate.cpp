@@ -93,14 +93,7 @@ size_t findNoCase(std::string_view text, char upper) {
 
 // True when the first five characters of the line, in lower case, are the text (which may be shorter).
 bool headIs(std::string_view line, std::string_view text) {
-    std::string_view head = line.substr(0, 5);
-    if (head.size() != text.size())
-        return false;
-    for (size_t i = 0; i < head.size(); ++i) {
-        if (upperChar(head[i]) != upperChar(text[i]))
-            return false;
-    }
-    return true;
+    return util::equalsNoCase(line.substr(0, 5), text);
 }
 
 std::string_view trimmed(std::string_view text) {
