@@ -1,4 +1,4 @@
-#include "app/dispatch.hpp"
+#include "model/buttons.hpp"
 
 #include "aperture/pcb2aperture.hpp"
 #include "app/dfncopy.hpp"
@@ -11,29 +11,66 @@
 #include <array>
 #include <cstdlib>
 
-namespace fk::app {
+namespace fk::model {
 
 namespace {
 
 constexpr std::array<Command, 18> table{{
-    {0, "PCB >> Aperture", "pcb2aperture", aperture::pcb2aperture},
-    {2, "REP >> GerbView", "rep2prevue", report::rep2prevue},
-    {3, "", "", nullptr},
-    {4, "PCB Processor", "pcbprocess", pcbedit::pcbprocess},
-    {5, "", "", nullptr},
-    {6, "NC1 >> 2,3,4", "ncdrill", drill::ncdrill},
-    {7, "NC1 Coord Dump", "", nullptr},
-    {8, "Gerber Converter", "gerberconverter", gerber::gerberconverter},
-    {9, "Vias >> Plane", "viaplane", pcbedit::viaplane},
-    {10, "TangoDFN >> File", "dfn2file", dfn2file},
-    {11, "File >> TangoDFN", "file2dfn", file2dfn},
-    {12, "", "", nullptr},
-    {13, "", "", nullptr},
-    {14, "", "", nullptr},
-    {15, "", "", nullptr},
-    {16, "", "", nullptr},
-    {17, "", "", nullptr},
-    {18, "", "", nullptr},
+    {.index = 0,
+     .caption = "PCB >> Aperture",
+     .name = "pcb2aperture",
+     .job = aperture::pcb2aperture,
+     .files = "Reads <input data path>\\<base>.PCB, PCB.DFN in the PCB.DFN path and the plane tables "
+              "flashkit.pt, flashkit.pa, flashkit.pc (writing any that is missing). Writes PCB.DFN, its "
+              "backup DFN.BAK and <input data path>\\<base>.DFN."},
+    {.index = 2,
+     .caption = "REP >> GerbView",
+     .name = "rep2prevue",
+     .job = report::rep2prevue,
+     .files = "Reads <input data path>\\<base>.REP. Writes apr.apr and rck.rck in the GC Prevue path."},
+    {.index = 3, .caption = "", .name = "", .job = nullptr, .files = ""},
+    {.index = 4,
+     .caption = "PCB Processor",
+     .name = "pcbprocess",
+     .job = pcbedit::pcbprocess,
+     .files = "Reads a design file you choose. Writes x<name> beside it."},
+    {.index = 5, .caption = "", .name = "", .job = nullptr, .files = ""},
+    {.index = 6,
+     .caption = "NC1 >> 2,3,4",
+     .name = "ncdrill",
+     .job = drill::ncdrill,
+     .files = "Reads <input data path>\\<base>.NC1 and brings it into the preferred form in place. Writes "
+              "<base>.NC2 to <base>.NC5 in the output data path."},
+    {.index = 7, .caption = "NC1 Coord Dump", .name = "", .job = nullptr, .files = ""},
+    {.index = 8,
+     .caption = "Gerber Converter",
+     .name = "gerberconverter",
+     .job = gerber::gerberconverter,
+     .files = "Reads a drill list, an aperture table and Gerber files you choose. Writes the drill list's "
+              "drawing <name>.pcb beside it, x<name> beside each Gerber file and Aperture.new."},
+    {.index = 9,
+     .caption = "Vias >> Plane",
+     .name = "viaplane",
+     .job = pcbedit::viaplane,
+     .files = "Reads <input data path>\\<base>.PCB and a via plane list you choose. Writes "
+              "<input data path>\\v<base>.PCB."},
+    {.index = 10,
+     .caption = "TangoDFN >> File",
+     .name = "dfn2file",
+     .job = app::dfn2file,
+     .files = "Copies PCB.DFN in the PCB.DFN path to <input data path>\\<base>.DFN."},
+    {.index = 11,
+     .caption = "File >> TangoDFN",
+     .name = "file2dfn",
+     .job = app::file2dfn,
+     .files = "Copies <input data path>\\<base>.DFN to PCB.DFN in the PCB.DFN path."},
+    {.index = 12, .caption = "", .name = "", .job = nullptr, .files = ""},
+    {.index = 13, .caption = "", .name = "", .job = nullptr, .files = ""},
+    {.index = 14, .caption = "", .name = "", .job = nullptr, .files = ""},
+    {.index = 15, .caption = "", .name = "", .job = nullptr, .files = ""},
+    {.index = 16, .caption = "", .name = "", .job = nullptr, .files = ""},
+    {.index = 17, .caption = "", .name = "", .job = nullptr, .files = ""},
+    {.index = 18, .caption = "", .name = "", .job = nullptr, .files = ""},
 }};
 
 } // namespace
@@ -58,7 +95,7 @@ const Command* commandByName(const std::string& nameOrIndex) {
     return nullptr;
 }
 
-std::optional<JobResult> dispatch(int index, const JobContext& context) {
+std::optional<app::JobResult> dispatch(int index, const app::JobContext& context) {
     const Command* command = commandByIndex(index);
     if (!command || !command->job)
         return std::nullopt;
@@ -66,13 +103,13 @@ std::optional<JobResult> dispatch(int index, const JobContext& context) {
         return command->job(context);
     } catch (const platform::FileError& e) {
         context.log().append(e.logMessage());
-    } catch (const JobStop& stop) {
+    } catch (const app::JobStop& stop) {
         context.log().append(stop.message);
     } catch (const std::bad_alloc&) {
         context.log().append("Not enough memory to finish the job; no file was changed.");
     }
     context.log().refresh();
-    return JobResult::Stopped;
+    return app::JobResult::Stopped;
 }
 
-} // namespace fk::app
+} // namespace fk::model

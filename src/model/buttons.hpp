@@ -1,4 +1,5 @@
-// The command buttons: index, caption, command-line name and the job behind each.
+// The command buttons: index, caption, command-line name, the files each reads and writes, and the job behind
+// each. This table sits above the jobs so that nothing below the front ends has to know every job.
 #pragma once
 
 #include "app/context.hpp"
@@ -7,15 +8,16 @@
 #include <span>
 #include <string>
 
-namespace fk::app {
+namespace fk::model {
 
-using JobFunction = JobResult (*)(const JobContext&);
+using JobFunction = app::JobResult (*)(const app::JobContext&);
 
 struct Command {
     int index;
     const char* caption;
-    const char* name; // command-line job name; empty for buttons that do nothing
-    JobFunction job;  // nullptr: the button does nothing
+    const char* name;  // command-line job name; empty for buttons that do nothing
+    JobFunction job;   // nullptr: the button does nothing
+    const char* files; // which files the job reads and writes (tooltip and help); empty without a job
 };
 
 // Every button of the main window, index 0 to 18 (there is no index 1).
@@ -25,6 +27,6 @@ const Command* commandByName(const std::string& nameOrIndex);
 
 // Runs the job of a button; buttons without a job return at once. File errors and orderly stops that a job
 // did not handle itself are turned into a log message here.
-std::optional<JobResult> dispatch(int index, const JobContext& context);
+std::optional<app::JobResult> dispatch(int index, const app::JobContext& context);
 
-} // namespace fk::app
+} // namespace fk::model
