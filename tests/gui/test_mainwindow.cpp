@@ -42,7 +42,10 @@ class MainWindowTest : public QObject {
     QString ini() const { return dir_.filePath("flashkit.ini"); }
 
   private slots:
-    void init() { QFile::remove(ini()); }
+    void init() {
+        QFile::remove(ini());
+        QDir(dir_.path()).rmdir("flashkit.ini");
+    }
 
     void loadFillsTheFields() {
         std::string lines =
