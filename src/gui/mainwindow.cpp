@@ -230,29 +230,12 @@ void MainWindow::connectServices() {
     session_.beep = [] { QApplication::beep(); };
 }
 
-QComboBox* MainWindow::planes() const {
-    return static_cast<QComboBox*>(field(Field::planes));
+QComboBox* MainWindow::list(Field f) const {
+    return static_cast<QComboBox*>(field(f));
 }
-QComboBox* MainWindow::smenable() const {
-    return static_cast<QComboBox*>(field(Field::smenable));
-}
-QComboBox* MainWindow::smswell() const {
-    return static_cast<QComboBox*>(field(Field::smswell));
-}
-QLineEdit* MainWindow::fnamebase() const {
-    return static_cast<QLineEdit*>(field(Field::fnamebase));
-}
-QLineEdit* MainWindow::indatapath() const {
-    return static_cast<QLineEdit*>(field(Field::indatapath));
-}
-QLineEdit* MainWindow::dfnpath() const {
-    return static_cast<QLineEdit*>(field(Field::dfnpath));
-}
-QLineEdit* MainWindow::gcpvpath() const {
-    return static_cast<QLineEdit*>(field(Field::gcpvpath));
-}
-QLineEdit* MainWindow::outdatapath() const {
-    return static_cast<QLineEdit*>(field(Field::outdatapath));
+
+QLineEdit* MainWindow::text(Field f) const {
+    return static_cast<QLineEdit*>(field(f));
 }
 
 QPushButton* MainWindow::cmmd(int index) const {
@@ -269,9 +252,9 @@ app::Fields MainWindow::fields() const {
     app::Fields f;
     for (const auto& spec : model::fieldSpecs()) {
         if (model::isList(spec.field))
-            model::indexOf(f, spec.field) = static_cast<QComboBox*>(field(spec.field))->currentIndex();
+            model::indexOf(f, spec.field) = list(spec.field)->currentIndex();
         else
-            model::textOf(f, spec.field) = fromQt(static_cast<QLineEdit*>(field(spec.field))->text());
+            model::textOf(f, spec.field) = fromQt(text(spec.field)->text());
     }
     return f;
 }
@@ -280,11 +263,10 @@ void MainWindow::setFields(const app::Fields& values) {
     app::Fields f = values;
     for (const auto& spec : model::fieldSpecs()) {
         if (model::isList(spec.field)) {
-            auto* list = static_cast<QComboBox*>(field(spec.field));
             const int index = model::indexOf(f, spec.field);
-            list->setCurrentIndex(index >= 0 && index < list->count() ? index : 0);
+            list(spec.field)->setCurrentIndex(index >= 0 && index < list(spec.field)->count() ? index : 0);
         } else {
-            static_cast<QLineEdit*>(field(spec.field))->setText(toQt(model::textOf(f, spec.field)));
+            text(spec.field)->setText(toQt(model::textOf(f, spec.field)));
         }
     }
 }
@@ -324,7 +306,7 @@ bool MainWindow::dropOnto(Field f, QEvent* event) {
         std::string part =
             model::droppedPart(f, platform::toPathText(local.toStdString()), QFileInfo(local).isDir());
         if (!part.empty())
-            static_cast<QLineEdit*>(field(f))->setText(toQt(part));
+            text(f)->setText(toQt(part));
     }
     drop->acceptProposedAction();
     return true;
@@ -334,7 +316,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     for (const auto& spec : model::fieldSpecs()) {
         if (watched != field(spec.field))
             continue;
-        auto* edit = static_cast<QLineEdit*>(field(spec.field));
+        QLineEdit* edit = text(spec.field);
         switch (event->type()) {
         case QEvent::FocusOut:
             if (leavesField(static_cast<QFocusEvent*>(event)))

@@ -64,14 +64,14 @@ class MainWindow : public QWidget {
     void openHelp();
 
     QWidget* field(model::Field field) const { return fields_.at(static_cast<size_t>(field)); }
-    QComboBox* planes() const;
-    QComboBox* smenable() const;
-    QComboBox* smswell() const;
-    QLineEdit* fnamebase() const;
-    QLineEdit* indatapath() const;
-    QLineEdit* dfnpath() const;
-    QLineEdit* gcpvpath() const;
-    QLineEdit* outdatapath() const;
+    QComboBox* planes() const { return list(model::Field::planes); }
+    QComboBox* smenable() const { return list(model::Field::smenable); }
+    QComboBox* smswell() const { return list(model::Field::smswell); }
+    QLineEdit* fnamebase() const { return text(model::Field::fnamebase); }
+    QLineEdit* indatapath() const { return text(model::Field::indatapath); }
+    QLineEdit* dfnpath() const { return text(model::Field::dfnpath); }
+    QLineEdit* gcpvpath() const { return text(model::Field::gcpvpath); }
+    QLineEdit* outdatapath() const { return text(model::Field::outdatapath); }
     QPlainTextEdit* errorbox() const { return errorbox_; }
     QPushButton* cmmd(int index) const;
     QPushButton* help() const { return help_; }
@@ -89,6 +89,8 @@ class MainWindow : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QComboBox* list(model::Field field) const;
+    QLineEdit* text(model::Field field) const;
     void buildFields();
     QWidget* buildPaths();
     QWidget* buildLists();
