@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string dir = text("w");
     Run via = runJob(9, f, {dir + "\\LIST.TXT"}, {size % 2 == 0, true});
     require(get("w/BOARD.PCB") == files[0]);
-    require((via.result == fk::app::JobResult::Completed) == fs::exists(scratch() / "w/xBOARD.PCB"));
+    require((via.result == fk::app::JobResult::Completed) == fs::exists(scratch() / "w/vBOARD.PCB"));
     Run polygons = runJob(4, f, {dir + "\\BOARD.PCB"});
     if (polygons.result != fk::app::JobResult::Completed)
         require(get("w/BOARD.PCB") == files[0]);

@@ -2,7 +2,7 @@
 // run in-process with scripted answers. Every target checks the promises that hold whatever the input.
 #pragma once
 
-#include "app/dispatch.hpp"
+#include "model/buttons.hpp"
 #include "platform/files.hpp"
 
 #include <cstdint>
@@ -89,7 +89,7 @@ inline Run runJob(int index, app::Fields fields, std::vector<std::string> picks 
     context.services.confirm = [&](const std::string&, const std::string&) {
         return nextConfirm < confirms.size() && confirms[nextConfirm++];
     };
-    auto result = app::dispatch(index, context);
+    auto result = model::dispatch(index, context);
     return {result.value_or(app::JobResult::Stopped), log.text()};
 }
 

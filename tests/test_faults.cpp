@@ -1,6 +1,7 @@
 // Faults while jobs run: files removed or emptied after the checks, inputs that are directories, a disk that
 // fills up. Each must end with a message naming the path, a stopped job, and every file as it was.
-#include "app/dispatch.hpp"
+#include "app/runner.hpp"
+#include "model/buttons.hpp"
 #include "platform/interrupt.hpp"
 #include "platform/replace.hpp"
 #include "support.hpp"
@@ -89,7 +90,7 @@ class FaultTest : public Scratch {
             return next < picks.size() ? picks[next++] : std::string();
         };
         context.services.confirm = [](const std::string&, const std::string&) { return true; };
-        auto result = app::dispatch(index, context);
+        auto result = model::dispatch(index, context);
         log_ = log.text();
         return result.value_or(app::JobResult::Stopped);
     }

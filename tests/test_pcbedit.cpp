@@ -119,7 +119,7 @@ class ViaTest : public Scratch {
         const char* codes[] = {"GD", "GT", "PD", "PT", "NP"};
         for (int i = 0; i < 5; ++i)
             s += "\r\n" + std::string(codes[i]) + ":\t\t " + std::to_string(counts[static_cast<size_t>(i)]);
-        return s + "\r\nWritten to:\r\n<" + text("w") + "\\xBOARD.PCB>";
+        return s + "\r\nWritten to:\r\n<" + text("w") + "\\vBOARD.PCB>";
     }
 };
 
@@ -132,8 +132,9 @@ TEST_F(ViaTest, AssignAndUnassign) {
     assigned[1] = "VIA CR 50 28 GT 100 200 300 400 500";
     assigned[2] = "VIA CR 50 28 GT 1 2 3 4 5";
     assigned[3] = "VIA CR 60 30 PT 1    ";
-    EXPECT_EQ(read("w/xBOARD.PCB"), crlfLines(assigned));
+    EXPECT_EQ(read("w/vBOARD.PCB"), crlfLines(assigned));
     EXPECT_EQ(read("w/BOARD.PCB"), crlfLines(design));
+    EXPECT_FALSE(exists("w/xBOARD.PCB")); // PCB Processor's name stays its own
 
     r = run({"cancel", "ok"});
     EXPECT_EQ(r.status, 0);
@@ -141,7 +142,7 @@ TEST_F(ViaTest, AssignAndUnassign) {
     assigned[1] = "VIA CR 50 28 NP 100 200 300 400 500";
     assigned[2] = "VIA CR 50 28 NP 1 2 3 4 5";
     assigned[3] = "VIA CR 60 30 NP 1    ";
-    EXPECT_EQ(read("w/xBOARD.PCB"), crlfLines(assigned));
+    EXPECT_EQ(read("w/vBOARD.PCB"), crlfLines(assigned));
 }
 
 // Catches a stop that writes the output, a list of 11 entries accepted or one of 10 refused.
@@ -150,7 +151,7 @@ TEST_F(ViaTest, StopsWriteNothing) {
     auto r = run({"cancel", "cancel"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.log, "Vias >> Plane was cancelled; nothing was written.");
-    EXPECT_FALSE(exists("w/xBOARD.PCB"));
+    EXPECT_FALSE(exists("w/vBOARD.PCB"));
 
     r = cli({"viaplane", "--input-path", text("w"), "--base", "BOARD"});
     EXPECT_EQ(r.log, "No via plane list was chosen; nothing was written.");

@@ -1,6 +1,6 @@
 #include "cli/cli.hpp"
 
-#include "app/dispatch.hpp"
+#include "model/buttons.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
@@ -144,10 +144,10 @@ std::string forTerminal(std::string_view text) {
     return out;
 }
 
-const app::Command& findJob(const std::vector<std::string>& args) {
+const model::Command& findJob(const std::vector<std::string>& args) {
     if (args.empty())
         throw UsageError{"no job named"};
-    const app::Command* command = app::commandByName(args[0]);
+    const model::Command* command = model::commandByName(args[0]);
     if (!command)
         throw UsageError{"unknown job \"" + args[0] + "\""};
     return *command;
@@ -167,7 +167,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
         return 0;
     }
     Options options;
-    const app::Command* command = nullptr;
+    const model::Command* command = nullptr;
     try {
         command = &findJob(args);
         options = parseOptions(args);
@@ -207,7 +207,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
         return answer;
     };
 
-    auto result = app::dispatch(command->index, context);
+    auto result = model::dispatch(command->index, context);
     // Exactly the log, its CR LF pairs as line breaks: nothing is added, so scripts can compare it.
     const std::string& text = log.text();
     out << forTerminal(text);

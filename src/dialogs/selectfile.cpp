@@ -1,5 +1,6 @@
 #include "dialogs/selectfile.hpp"
 
+#include "model/session.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
@@ -51,17 +52,6 @@ std::string realCase(const std::string& pathText) {
 #endif
 }
 
-std::string parentOf(const std::string& path) {
-    auto slash = path.rfind('\\');
-    if (slash == std::string::npos || slash <= 2)
-        return path.substr(0, 2) + "\\";
-    return path.substr(0, slash);
-}
-
-std::string join(const std::string& dir, const std::string& name) {
-    return (!dir.empty() && dir.back() == '\\') ? dir + name : dir + "\\" + name;
-}
-
 bool matchesAny(const QString& patterns, const std::string& name) {
     for (const QString& p : patterns.split(';', Qt::SkipEmptyParts)) {
         if (platform::wildcardMatch(fromQt(p.trimmed()), name))
@@ -76,16 +66,12 @@ SelectFile::SelectFile(QWidget* parent) : QDialog(parent) {
     setObjectName("selectfile");
     setModal(true);
     setSizeGripEnabled(true);
-    drivelist_ = new QComboBox(this);
-    drivelist_->setObjectName("drivelist");
-    drivelist_->addItems(drives());
-    dirlist_ = new QListWidget(this);
-    dirlist_->setObjectName("dirlist");
+    // Created in the order Tab visits them: files on the left, then directories and drives.
+    filemask_ = new QLineEdit(this);
+    filemask_->setObjectName("filemask");
     filelist_ = new QListWidget(this);
     filelist_->setObjectName("filelist");
     filelist_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    filemask_ = new QLineEdit(this);
-    filemask_->setObjectName("filemask");
     filename_ = new QPlainTextEdit(this);
     filename_->setObjectName("filename");
     filename_->setTabChangesFocus(true);
@@ -94,6 +80,12 @@ SelectFile::SelectFile(QWidget* parent) : QDialog(parent) {
     filecount_->setObjectName("filecount");
     filecount_->setReadOnly(true);
     filecount_->setMaximumWidth(60);
+    filecount_->setFocusPolicy(Qt::NoFocus);
+    dirlist_ = new QListWidget(this);
+    dirlist_->setObjectName("dirlist");
+    drivelist_ = new QComboBox(this);
+    drivelist_->setObjectName("drivelist");
+    drivelist_->addItems(drives());
     okbutton_ = new QPushButton(tr("OK"), this);
     okbutton_->setObjectName("okbutton");
     okbutton_->setDefault(true);
@@ -134,11 +126,17 @@ SelectFile::SelectFile(QWidget* parent) : QDialog(parent) {
         pattern_ = text;
         refreshFiles();
     });
+    // What is highlighted is what OK returns, as in the file windows users know.
+    connect(filelist_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!refreshing_)
+            takeSelectedFiles();
+    });
     connect(filelist_, &QListWidget::itemDoubleClicked, this, [this] { takeSelectedFiles(); });
     connect(okbutton_, &QPushButton::clicked, this, [this] { hide(); });
     connect(cancelbutton_, &QPushButton::clicked, this, &SelectFile::reject);
     filename_->installEventFilter(this);
     filelist_->installEventFilter(this);
+    filemask_->installEventFilter(this);
 }
 
 void SelectFile::reject() {
@@ -165,7 +163,7 @@ void SelectFile::refreshDirectories() {
     dirlist_->clear();
     // The chain from the drive's root to the browsed directory, then its subdirectories, indented.
     std::vector<std::string> chain;
-    for (std::string p = directory_;; p = parentOf(p)) {
+    for (std::string p = directory_;; p = model::parentDirectory(p)) {
         chain.insert(chain.begin(), p);
         if (p.size() <= 3)
             break;
@@ -184,16 +182,19 @@ void SelectFile::refreshDirectories() {
             continue;
         auto* item = new QListWidgetItem(
             QString(depth * 2, ' ') + QStringLiteral("\u25B8 ") + toQt(entry.name), dirlist_);
-        item->setData(pathRole, toQt(join(directory_, entry.name)));
+        item->setData(pathRole, toQt(model::joinChoice(directory_, {entry.name})));
     }
 }
 
 void SelectFile::refreshFiles() {
+    // A new list is not a new choice: a typed name stays.
+    refreshing_ = true;
     filelist_->clear();
     for (const auto& entry : platform::listDirectory(directory_)) {
         if (!entry.directory && matchesAny(pattern_, entry.name))
             filelist_->addItem(toQt(entry.name));
     }
+    refreshing_ = false;
 }
 
 void SelectFile::enterDirectory(QListWidgetItem* item) {
@@ -212,14 +213,13 @@ void SelectFile::takeSelectedFiles() {
 }
 
 std::string SelectFile::result() const {
-    std::string names = fromQt(filename_->toPlainText());
-    if (names.empty())
+    QString names = filename_->toPlainText();
+    if (names.isEmpty())
         return {};
-    // Line breaks between names become a blank and a comma: "A.GBR ,B.GBR".
-    std::string joined;
-    for (char c : join(directory_, names))
-        joined += c == '\n' ? std::string(" ,") : std::string(1, c);
-    return joined;
+    std::vector<std::string> lines;
+    for (const QString& line : names.split('\n'))
+        lines.push_back(fromQt(line));
+    return model::joinChoice(directory_, lines);
 }
 
 void SelectFile::showEvent(QShowEvent* event) {
@@ -227,6 +227,7 @@ void SelectFile::showEvent(QShowEvent* event) {
     filemask_->setText(pattern_);
     filemask_->blockSignals(false);
     QDialog::showEvent(event);
+    filelist_->setFocus(); // the keyboard starts in the file list
 }
 
 bool SelectFile::eventFilter(QObject* watched, QEvent* event) {
@@ -238,6 +239,10 @@ bool SelectFile::eventFilter(QObject* watched, QEvent* event) {
             hide();
             return true;
         }
+        if (enter && watched == filemask_) {
+            setPattern(filemask_->text());
+            return true;
+        }
         if (enter && watched == filename_ && !(key->modifiers() & Qt::ShiftModifier)) {
             hide();
             return true;
@@ -246,22 +251,14 @@ bool SelectFile::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-std::string pickfile(const app::PickRequest& request, const std::string& programDir, QWidget* parent) {
-    std::string start = request.startDirectory;
-    if (start.empty())
-        start = request.defaultName.empty() ? platform::currentDirectory()
-                                            : util::splitname(request.defaultName, 3);
-    if (!platform::direxists(start))
-        start = programDir;
+model::PickOutcome showFileWindow(const app::PickRequest& request, QWidget* parent) {
     SelectFile window(parent);
-    window.setPattern(request.mask.empty() ? QStringLiteral("*.*") : toQt(request.mask));
-    window.setDirectory(start);
+    window.setPattern(toQt(request.mask));
+    window.setDirectory(request.startDirectory);
     window.filename()->setPlainText(toQt(request.defaultName));
     window.setWindowTitle(toQt(request.title));
     window.exec();
-    std::string chosen = window.result();
-    platform::setCurrentDirectory(window.directory());
-    return chosen;
+    return model::PickOutcome{.chosen = window.result(), .browsedDirectory = window.directory()};
 }
 
 } // namespace fk::dialogs

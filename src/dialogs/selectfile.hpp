@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/context.hpp"
+#include "model/session.hpp"
 
 #include <QDialog>
 #include <string>
@@ -36,7 +37,7 @@ class SelectFile : public QDialog {
     QPushButton* okbutton() const { return okbutton_; }
     QPushButton* cancelbutton() const { return cancelbutton_; }
 
-    // Puts the selected entries of the file list into the file name box (what a double click does).
+    // Puts the selected entries of the file list into the file name box (what highlighting does).
     void takeSelectedFiles();
 
   public slots:
@@ -53,6 +54,7 @@ class SelectFile : public QDialog {
     void enterDirectory(QListWidgetItem* item);
 
     std::string directory_;
+    bool refreshing_ = false;
     QString pattern_ = QStringLiteral("*.*");
     QComboBox* drivelist_;
     QListWidget* dirlist_;
@@ -64,9 +66,9 @@ class SelectFile : public QDialog {
     QPushButton* cancelbutton_;
 };
 
-// Opens the window modally and returns the choice; the browsed directory becomes the current directory.
-std::string pickfile(const app::PickRequest& request, const std::string& programDir,
-                     QWidget* parent = nullptr);
+// Opens the window modally in the request's start directory (already settled) and reports the choice and
+// where the user browsed to. The process's current directory stays as it was.
+model::PickOutcome showFileWindow(const app::PickRequest& request, QWidget* parent = nullptr);
 
 // Texts between the library's byte strings and Qt.
 QString toQt(const std::string& text);

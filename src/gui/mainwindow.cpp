@@ -1,28 +1,35 @@
 #include "gui/mainwindow.hpp"
 
-#include "app/dispatch.hpp"
 #include "dialogs/alert.hpp"
 #include "dialogs/selectfile.hpp"
-#include "util/text.hpp"
+#include "gui/helpwindow.hpp"
+#include "model/buttons.hpp"
+#include "model/session.hpp"
+#include "platform/files.hpp"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
 #include <QVBoxLayout>
-#include <iostream>
 
 namespace fk::gui {
 
 using dialogs::fromQt;
 using dialogs::toQt;
+using model::Field;
 
 void Caption::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->pos()))
@@ -30,32 +37,18 @@ void Caption::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
 }
 
+void Button::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        click();
+    else
+        QPushButton::keyPressEvent(event);
+}
+
 namespace {
 
-const char* const captions[8] = {"File base name", "Input data path", "PCB.DFN path", "GC Prevue path",
-                                 "Plane type",     "Solder mask",     "Mask swell",   "Output data path"};
-
-QComboBox* makeList(QWidget* parent, const char* name, const QStringList& items) {
-    auto* list = new QComboBox(parent);
-    list->setObjectName(name);
-    list->addItems(items);
-    return list;
-}
-
-QLineEdit* makeText(QWidget* parent, const char* name) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setMinimumWidth(320);
-    return edit;
-}
-
-int indexOf(const QComboBox* list) {
-    return list->currentIndex();
-}
-
-void selectIndex(QComboBox* list, int index) {
-    list->setCurrentIndex(index >= 0 && index < list->count() ? index : 0);
-}
+// The log's tab stop, in characters: every job's summaries line up on it ("Bad polygons removed:" and
+// "Modified polygons:" at 30, "Set Tango's Output-CAM Language to:" and its four-tab lines at 40).
+constexpr int logTabStop = 10;
 
 // The log's CR LF line breaks as the text box shows them.
 QString forDisplay(const std::string& text) {
@@ -69,98 +62,140 @@ QString forDisplay(const std::string& text) {
     return toQt(shown);
 }
 
+// Focus that moves to a popup (a context menu, a completer) or away from the window has not left the field.
+bool leavesField(const QFocusEvent* event) {
+    auto reason = event->reason();
+    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
+           reason != Qt::MenuBarFocusReason;
+}
+
+// While a job runs the pointer is busy, except over the windows that wait for the user.
+struct OverrideCursor {
+    explicit OverrideCursor(Qt::CursorShape shape) { QApplication::setOverrideCursor(shape); }
+    ~OverrideCursor() { QApplication::restoreOverrideCursor(); }
+    OverrideCursor(const OverrideCursor&) = delete;
+    OverrideCursor& operator=(const OverrideCursor&) = delete;
+};
+
 } // namespace
 
 MainWindow::MainWindow(std::string programDir, QWidget* parent)
-    : QWidget(parent), programDir_(std::move(programDir)), settings_(programDir_) {
+    : QWidget(parent), session_(std::move(programDir)) {
     setObjectName("main");
     setWindowTitle("Flashkit");
+    setWindowIcon(flashkitIcon());
     buildFields();
     buildCommands();
-    log_.onRefresh = [this] { showLog(); };
-    pickService = [this](const app::PickRequest& request) {
-        return dialogs::pickfile(request, programDir_, this);
-    };
-    confirmService = [this](const std::string& message, const std::string& caption) {
-        if (!alert_)
-            alert_ = std::make_unique<dialogs::Alert>(this);
-        return alert_->ask(toQt(message), toQt(caption));
-    };
-    loadSettings();
-    resize(760, 560);
+    orderTabs();
+    connectServices();
+    session_.log().onRefresh = [this] { showLog(); };
+    setFields(session_.start());
+    showLog();
+    tell = [this](const QString& message) { QMessageBox::warning(this, "Flashkit", message); };
+    auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
+    connect(helpKey, &QShortcut::activated, this, &MainWindow::openHelp);
+    const QString geometry = geometryFile();
+    if (geometry.isEmpty() ||
+        !restoreGeometry(QSettings(geometry, QSettings::IniFormat).value("geometry").toByteArray()))
+        resize(780, 560);
+    fnamebase()->setFocus();
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildFields() {
-    planes_ = makeList(this, "planes", {"None", "Internal", "External"});
-    smenable_ = makeList(this, "smenable", {"No", "Yes"});
-    QStringList swells;
-    for (int i = 0; i <= 10; ++i)
-        swells << QString::number(i);
-    smswell_ = makeList(this, "smswell", swells);
-    fnamebase_ = makeText(this, "fnamebase");
-    indatapath_ = makeText(this, "indatapath");
-    dfnpath_ = makeText(this, "dfnpath");
-    gcpvpath_ = makeText(this, "gcpvpath");
-    outdatapath_ = makeText(this, "outdatapath");
-    for (QLineEdit* edit : {fnamebase_, indatapath_, dfnpath_, gcpvpath_, outdatapath_})
-        edit->installEventFilter(this);
-
-    for (int i = 0; i < 8; ++i) {
-        auto* caption = new Caption(tr(captions[i]), this);
-        caption->setObjectName(QString("Label1_%1").arg(i));
-        if (i <= 3 || i == 7) {
-            caption->setCursor(Qt::PointingHandCursor);
-            caption->setToolTip(tr("Click to browse"));
-            caption->setStyleSheet("color: palette(link); text-decoration: underline;");
+    for (const auto& spec : model::fieldSpecs()) {
+        const auto i = static_cast<size_t>(spec.field);
+        if (model::isList(spec.field)) {
+            auto* list = new QComboBox(this);
+            for (const char* entry : spec.entries)
+                list->addItem(entry);
+            fields_[i] = list;
+        } else {
+            auto* edit = new QLineEdit(this);
+            edit->setMinimumWidth(320);
+            edit->installEventFilter(this);
+            fields_[i] = edit;
         }
-        connect(caption, &Caption::clicked, this, [this, i] { clickCaption(i); });
-        labels_[static_cast<size_t>(i)] = caption;
+        fields_[i]->setObjectName(spec.name);
+        auto* caption = new Caption(toQt(model::markedCaption(spec)), this);
+        caption->setObjectName(QString("Label1_%1").arg(i));
+        caption->setBuddy(fields_[i]);
+        labels_[i] = caption;
+        auto browse = model::browseFor(static_cast<int>(i));
+        if (!browse)
+            continue;
+        caption->setCursor(Qt::PointingHandCursor);
+        caption->setToolTip(tr("Click to browse; Alt+%1 goes to the field").arg(QChar(spec.mnemonic)));
+        caption->setStyleSheet("color: palette(link); text-decoration: underline;");
+        connect(caption, &Caption::clicked, this, [this, i] { clickCaption(static_cast<int>(i)); });
+        auto* button = new Button(QStringLiteral("..."), this);
+        button->setObjectName(QString("browse_%1").arg(i));
+        button->setToolTip(toQt(browse->title));
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance("....") + 12);
+        connect(button, &QPushButton::clicked, this, [this, i] { clickCaption(static_cast<int>(i)); });
+        browseButtons_[static_cast<int>(i)] = button;
     }
 }
 
+QWidget* MainWindow::buildPaths() {
+    auto* box = new QGroupBox(tr("Files and paths"), this);
+    auto* grid = new QGridLayout(box);
+    int row = 0;
+    for (Field f : model::layoutOrder()) {
+        if (model::isList(f))
+            continue;
+        const int i = static_cast<int>(f);
+        grid->addWidget(label1(i), row, 0);
+        grid->addWidget(field(f), row, 1);
+        grid->addWidget(browseButton(i), row, 2);
+        ++row;
+    }
+    return box;
+}
+
+QWidget* MainWindow::buildLists() {
+    auto* box = new QGroupBox(tr("Apertures"), this);
+    auto* form = new QFormLayout(box);
+    for (Field f : model::layoutOrder()) {
+        if (model::isList(f))
+            form->addRow(label1(static_cast<int>(f)), field(f));
+    }
+    return box;
+}
+
 void MainWindow::buildCommands() {
-    auto* paths = new QGroupBox(tr("Files and paths"), this);
-    auto* pathForm = new QFormLayout(paths);
-    pathForm->addRow(labels_[0], fnamebase_);
-    pathForm->addRow(labels_[1], indatapath_);
-    pathForm->addRow(labels_[2], dfnpath_);
-    pathForm->addRow(labels_[3], gcpvpath_);
-    pathForm->addRow(labels_[7], outdatapath_);
-    auto* options = new QGroupBox(tr("Apertures"), this);
-    auto* optionForm = new QFormLayout(options);
-    optionForm->addRow(labels_[4], planes_);
-    optionForm->addRow(labels_[5], smenable_);
-    optionForm->addRow(labels_[6], smswell_);
     auto* top = new QHBoxLayout;
-    top->addWidget(paths, 3);
-    top->addWidget(options, 1);
+    top->addWidget(buildPaths(), 3);
+    top->addWidget(buildLists(), 1);
 
     auto* buttons = new QGridLayout;
-    int shown = 0;
-    for (const auto& command : app::commands()) {
-        auto* button = new QPushButton(tr(command.caption), this);
+    for (const auto& command : model::commands()) {
+        auto* button = new Button(command.caption, this);
         button->setObjectName(QString("cmmd_%1").arg(command.index));
+        button->setToolTip(toQt(command.files));
         commands_[command.index] = button;
         connect(button, &QPushButton::clicked, this, [this, i = command.index] { pressCommand(i); });
         if (*command.caption == '\0') {
             button->setVisible(false); // part of the button array, without a caption and without a job
             continue;
         }
-        buttons->addWidget(button, shown / 5, shown % 5);
-        ++shown;
+        shownButtons_.push_back(button);
     }
-    help_ = new QPushButton(tr("Help"), this);
+    help_ = new Button(tr("Help"), this);
     help_->setObjectName("help");
-    buttons->addWidget(help_, shown / 5, shown % 5);
+    help_->setToolTip(tr("What each button and field does, and the program's limits (F1)"));
+    connect(help_, &QPushButton::clicked, this, &MainWindow::openHelp);
+    shownButtons_.push_back(help_);
+    for (size_t n = 0; n < shownButtons_.size(); ++n)
+        buttons->addWidget(shownButtons_[n], static_cast<int>(n / 5), static_cast<int>(n % 5));
 
     errorbox_ = new QPlainTextEdit(this);
     errorbox_->setObjectName("errorbox");
     errorbox_->setReadOnly(true);
     errorbox_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     errorbox_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    errorbox_->setTabStopDistance(8 * errorbox_->fontMetrics().horizontalAdvance(' '));
+    errorbox_->setTabStopDistance(logTabStop * errorbox_->fontMetrics().horizontalAdvance(' '));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -168,102 +203,148 @@ void MainWindow::buildCommands() {
     layout->addWidget(errorbox_, 1);
 }
 
+void MainWindow::orderTabs() {
+    std::vector<QWidget*> chain;
+    for (Field f : model::layoutOrder()) {
+        chain.push_back(field(f));
+        if (auto* browse = browseButton(static_cast<int>(f)))
+            chain.push_back(browse);
+    }
+    chain.insert(chain.end(), shownButtons_.begin(), shownButtons_.end());
+    chain.push_back(errorbox_);
+    for (size_t n = 1; n < chain.size(); ++n)
+        QWidget::setTabOrder(chain[n - 1], chain[n]);
+}
+
+void MainWindow::connectServices() {
+    session_.fileWindow = [this](const app::PickRequest& request) {
+        OverrideCursor arrow(Qt::ArrowCursor);
+        return dialogs::showFileWindow(request, this);
+    };
+    session_.confirm = [this](const std::string& message, const std::string& caption) {
+        OverrideCursor arrow(Qt::ArrowCursor);
+        if (!alert_)
+            alert_ = std::make_unique<dialogs::Alert>(this);
+        return alert_->ask(toQt(message), toQt(caption));
+    };
+    session_.beep = [] { QApplication::beep(); };
+}
+
+QComboBox* MainWindow::list(Field f) const {
+    return static_cast<QComboBox*>(field(f));
+}
+
+QLineEdit* MainWindow::text(Field f) const {
+    return static_cast<QLineEdit*>(field(f));
+}
+
 QPushButton* MainWindow::cmmd(int index) const {
     auto it = commands_.find(index);
     return it == commands_.end() ? nullptr : it->second;
 }
 
-void MainWindow::loadSettings() {
-    auto problem = settings_.settingsfile("load");
-    setFields(settings_.fields());
-    if (problem) {
-        log_.show(*problem);
-        showLog();
-    }
+QPushButton* MainWindow::browseButton(int caption) const {
+    auto it = browseButtons_.find(caption);
+    return it == browseButtons_.end() ? nullptr : it->second;
 }
 
 app::Fields MainWindow::fields() const {
     app::Fields f;
-    f.planes = indexOf(planes_);
-    f.smenable = indexOf(smenable_);
-    f.smswell = indexOf(smswell_);
-    f.fnamebase = fromQt(fnamebase_->text());
-    f.indatapath = fromQt(indatapath_->text());
-    f.dfnpath = fromQt(dfnpath_->text());
-    f.gcpvpath = fromQt(gcpvpath_->text());
-    f.outdatapath = fromQt(outdatapath_->text());
+    for (const auto& spec : model::fieldSpecs()) {
+        if (model::isList(spec.field))
+            model::indexOf(f, spec.field) = list(spec.field)->currentIndex();
+        else
+            model::textOf(f, spec.field) = fromQt(text(spec.field)->text());
+    }
     return f;
 }
 
-void MainWindow::setFields(const app::Fields& f) {
-    selectIndex(planes_, f.planes);
-    selectIndex(smenable_, f.smenable);
-    selectIndex(smswell_, f.smswell);
-    fnamebase_->setText(toQt(f.fnamebase));
-    indatapath_->setText(toQt(f.indatapath));
-    dfnpath_->setText(toQt(f.dfnpath));
-    gcpvpath_->setText(toQt(f.gcpvpath));
-    outdatapath_->setText(toQt(f.outdatapath));
+void MainWindow::setFields(const app::Fields& values) {
+    app::Fields f = values;
+    for (const auto& spec : model::fieldSpecs()) {
+        if (model::isList(spec.field)) {
+            const int index = model::indexOf(f, spec.field);
+            list(spec.field)->setCurrentIndex(index >= 0 && index < list(spec.field)->count() ? index : 0);
+        } else {
+            text(spec.field)->setText(toQt(model::textOf(f, spec.field)));
+        }
+    }
 }
 
 void MainWindow::showLog() {
-    errorbox_->setPlainText(forDisplay(log_.text()));
+    errorbox_->setPlainText(forDisplay(session_.log().text()));
     errorbox_->repaint();
 }
 
 void MainWindow::pressCommand(int index) {
-    app::JobContext context;
-    context.fields = fields();
-    context.programDir = programDir_;
-    context.services.log = &log_;
-    context.services.pickfile = pickService;
-    context.services.confirm = confirmService;
-    context.services.beep = [] { QApplication::beep(); };
-    app::dispatch(index, context);
+    OverrideCursor busy(Qt::WaitCursor);
+    session_.press(index, fields());
     showLog();
 }
 
 void MainWindow::clickCaption(int index) {
-    struct Browse {
-        QLineEdit* start;
-        QLineEdit* target;
-        const char* mask;
-        const char* title;
-        int mode;
-    };
-    const char* const anyFile = "Select any file in target directory...";
-    std::map<int, Browse> browse{{0, {indatapath_, fnamebase_, "*.pcb", "Select file to process...", 1}},
-                                 {1, {indatapath_, indatapath_, "*.*", anyFile, 3}},
-                                 {2, {dfnpath_, dfnpath_, "*.*", anyFile, 3}},
-                                 {3, {gcpvpath_, gcpvpath_, "*.*", anyFile, 3}},
-                                 {7, {outdatapath_, outdatapath_, "*.*", anyFile, 3}}};
-    auto it = browse.find(index);
-    if (it == browse.end())
-        return;
-    const Browse& b = it->second;
-    std::string chosen = pickService({"", b.mask, fromQt(b.start->text()), b.title});
-    std::string part = util::upper(util::splitname(chosen, b.mode));
-    if (!part.empty())
-        b.target->setText(toQt(part));
+    app::Fields f = fields();
+    if (session_.browse(index, f))
+        setFields(f);
+}
+
+void MainWindow::openHelp() {
+    if (!helpWindow_)
+        helpWindow_ = new HelpWindow(session_.programDir(), this);
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
+}
+
+bool MainWindow::dropOnto(Field f, QEvent* event) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QMimeData* mime = drop->mimeData();
+    if (!mime->hasUrls() || !mime->urls().front().isLocalFile())
+        return false;
+    if (event->type() == QEvent::Drop) {
+        const QString local = mime->urls().front().toLocalFile();
+        std::string part =
+            model::droppedPart(f, platform::toPathText(local.toStdString()), QFileInfo(local).isDir());
+        if (!part.empty())
+            text(f)->setText(toQt(part));
+    }
+    drop->acceptProposedAction();
+    return true;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
-        if (watched == fnamebase_)
-            fnamebase_->setText(toQt(util::splitname(fromQt(fnamebase_->text()), 1)));
-        else if (auto* edit = qobject_cast<QLineEdit*>(watched))
-            edit->setText(toQt(util::cleanpath(fromQt(edit->text()))));
+    for (const auto& spec : model::fieldSpecs()) {
+        if (watched != field(spec.field))
+            continue;
+        QLineEdit* edit = text(spec.field);
+        switch (event->type()) {
+        case QEvent::FocusOut:
+            if (leavesField(static_cast<QFocusEvent*>(event)))
+                edit->setText(toQt(model::leaveField(spec.field, fromQt(edit->text()))));
+            break;
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            if (dropOnto(spec.field, event))
+                return true;
+            break;
+        default:
+            break;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
 
+QString MainWindow::geometryFile() const {
+    auto dir = platform::resolveExisting(session_.programDir());
+    return dir ? QString::fromStdString((*dir / "flashkit-window.ini").string()) : QString();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-    settings_.setFields(fields());
-    if (auto problem = settings_.settingsfile("save")) {
-        log_.show(*problem);
-        showLog();
-        std::cerr << fromQt(forDisplay(*problem)) << "\n";
-    }
+    if (const QString geometry = geometryFile(); !geometry.isEmpty())
+        QSettings(geometry, QSettings::IniFormat).setValue("geometry", saveGeometry());
+    if (auto problem = session_.close(fields()))
+        tell(forDisplay(*problem));
     event->accept();
 }
 

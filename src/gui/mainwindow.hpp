@@ -1,26 +1,29 @@
-// The main window: eight settings fields with clickable captions, the command buttons and the message log.
+// The main window: widgets over the ui model. Eight settings fields with captions and browse buttons, the
+// command buttons and the message log; everything else (settings, captions, services) is the model's.
 #pragma once
 
-#include "app/context.hpp"
-#include "app/messagelog.hpp"
-#include "app/settings.hpp"
+#include "model/fields.hpp"
+#include "model/session.hpp"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace fk::dialogs {
 class Alert;
 }
 
 namespace fk::gui {
+
+class HelpWindow;
 
 // A caption that reports clicks.
 class Caption : public QLabel {
@@ -34,6 +37,16 @@ class Caption : public QLabel {
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
+// A push button that Enter presses too, not only Space.
+class Button : public QPushButton {
+    Q_OBJECT
+  public:
+    using QPushButton::QPushButton;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
 class MainWindow : public QWidget {
     Q_OBJECT
   public:
@@ -45,46 +58,62 @@ class MainWindow : public QWidget {
 
     // Runs the job of a command button (what a press does).
     void pressCommand(int index);
-    // What a click on caption `Label1(index)` does.
+    // What a click on caption `Label1(index)` (or its browse button) does.
     void clickCaption(int index);
+    // Opens the help window (Help, F1).
+    void openHelp();
 
-    QComboBox* planes() const { return planes_; }
-    QComboBox* smenable() const { return smenable_; }
-    QComboBox* smswell() const { return smswell_; }
-    QLineEdit* fnamebase() const { return fnamebase_; }
-    QLineEdit* indatapath() const { return indatapath_; }
-    QLineEdit* dfnpath() const { return dfnpath_; }
-    QLineEdit* gcpvpath() const { return gcpvpath_; }
-    QLineEdit* outdatapath() const { return outdatapath_; }
+    QWidget* field(model::Field field) const { return fields_.at(static_cast<size_t>(field)); }
+    QComboBox* planes() const { return list(model::Field::planes); }
+    QComboBox* smenable() const { return list(model::Field::smenable); }
+    QComboBox* smswell() const { return list(model::Field::smswell); }
+    QLineEdit* fnamebase() const { return text(model::Field::fnamebase); }
+    QLineEdit* indatapath() const { return text(model::Field::indatapath); }
+    QLineEdit* dfnpath() const { return text(model::Field::dfnpath); }
+    QLineEdit* gcpvpath() const { return text(model::Field::gcpvpath); }
+    QLineEdit* outdatapath() const { return text(model::Field::outdatapath); }
     QPlainTextEdit* errorbox() const { return errorbox_; }
     QPushButton* cmmd(int index) const;
+    QPushButton* help() const { return help_; }
+    QPushButton* browseButton(int caption) const;
     Caption* label1(int index) const { return labels_.at(static_cast<size_t>(index)); }
-    const app::MessageLog& log() const { return log_; }
+    HelpWindow* helpWindow() const { return helpWindow_; }
+    model::Session& session() { return session_; }
+    const app::MessageLog& log() const { return session_.log(); }
 
-    // Replaceable services, so that tests can answer the file selection and the prompt.
-    std::function<std::string(const app::PickRequest&)> pickService;
-    std::function<bool(const std::string&, const std::string&)> confirmService;
+    // Tells the user something the log cannot carry (a failed save at close); a message box by default.
+    std::function<void(const QString&)> tell;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QComboBox* list(model::Field field) const;
+    QLineEdit* text(model::Field field) const;
     void buildFields();
+    QWidget* buildPaths();
+    QWidget* buildLists();
     void buildCommands();
-    void loadSettings();
+    void orderTabs();
+    void connectServices();
     void showLog();
+    bool dropOnto(model::Field field, QEvent* event);
+    QString geometryFile() const;
 
-    std::string programDir_;
-    app::SettingsTable settings_;
-    app::MessageLog log_;
-    QComboBox *planes_, *smenable_, *smswell_;
-    QLineEdit *fnamebase_, *indatapath_, *dfnpath_, *gcpvpath_, *outdatapath_;
-    QPlainTextEdit* errorbox_;
+    model::Session session_;
+    std::array<QWidget*, 8> fields_{};
     std::array<Caption*, 8> labels_{};
+    std::map<int, QPushButton*> browseButtons_;
     std::map<int, QPushButton*> commands_;
-    QPushButton* help_;
+    std::vector<QPushButton*> shownButtons_;
+    QPushButton* help_ = nullptr;
+    QPlainTextEdit* errorbox_ = nullptr;
+    HelpWindow* helpWindow_ = nullptr;
     std::unique_ptr<dialogs::Alert> alert_;
 };
+
+// The window icon: a board with a flashed pad and a drill hole.
+QIcon flashkitIcon();
 
 } // namespace fk::gui

@@ -126,7 +126,7 @@ app::JobResult run(const app::JobContext& context) {
     auto& log = context.log();
     const auto& f = context.fields;
     const std::string design = f.indatapath + "\\" + f.fnamebase + ".PCB";
-    const std::string output = f.indatapath + "\\x" + f.fnamebase + ".PCB";
+    const std::string output = f.indatapath + "\\v" + f.fnamebase + ".PCB";
     if (!platform::direxists(f.indatapath))
         throw app::JobStop{"Invalid input data path, correct and re-try"};
     if (!platform::fileexists(design))

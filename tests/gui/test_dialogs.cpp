@@ -33,17 +33,6 @@ class DialogsTest : public QObject {
             std::ofstream(dir_.filePath(QString("Work/") + name).toStdString()) << "x";
     }
 
-    void doubleClickTakesAllSelectedNames() {
-        SelectFile window;
-        window.setPattern("*.gbr");
-        window.setDirectory(work());
-        QCOMPARE(window.filelist()->count(), 2);
-        selectRows(window.filelist(), {0, 1});
-        emit window.filelist()->itemDoubleClicked(window.filelist()->item(1));
-        QCOMPARE(window.filecount()->text(), QString("2"));
-        QCOMPARE(QString::fromStdString(window.result()), QString::fromStdString(work() + "\\A.GBR ,B.GBR"));
-    }
-
     void singleNameTypedNameAndRoot() {
         SelectFile window;
         window.setDirectory(work());
@@ -75,16 +64,37 @@ class DialogsTest : public QObject {
         QCOMPARE(window.filelist()->count(), 0);
     }
 
+    // Enter in the pattern box applies the pattern and keeps the window open; Tab then reaches the list.
     void maskFiltersTheList() {
         SelectFile window;
         window.setDirectory(work());
         QCOMPARE(window.filelist()->count(), 3);
+        window.show();
         window.filemask()->setText("*.txt");
         QCOMPARE(window.filelist()->count(), 1);
         QCOMPARE(window.filelist()->item(0)->text(), QString("C.TXT"));
+        window.filemask()->blockSignals(true);
+        window.filemask()->setText("*.gbr");
+        window.filemask()->blockSignals(false);
+        QTest::keyClick(window.filemask(), Qt::Key_Return);
+        QCOMPARE(window.filelist()->count(), 2);
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.filemask()->nextInFocusChain(), window.filelist()); // Tab goes on to the list
     }
 
-    void pickfileCancelOkAndFallback() {
+    // The window shows directories in their real case, with the drive's root above them.
+    void directoriesInRealCaseUnderTheRoot() {
+        SelectFile window;
+        window.setDirectory(QString::fromStdString(work()).toUpper().toStdString());
+        QCOMPARE(QString::fromStdString(window.directory()), QString::fromStdString(work()));
+        window.setDirectory("Z:\\TMP");
+        QCOMPARE(window.dirlist()->item(0)->data(Qt::UserRole).toString(), QString("Z:\\"));
+        QCOMPARE(window.dirlist()->item(1)->data(Qt::UserRole).toString(), QString("Z:\\tmp"));
+    }
+
+    // Highlighted files are what OK returns (a click, then Ctrl and a click); Cancel returns nothing; neither
+    // changes the current directory, and the window reports where the user browsed.
+    void okReturnsTheHighlightedFile() {
         auto answer = [](std::function<void(SelectFile*)> act) {
             QTimer::singleShot(0, [act] {
                 auto* window = qobject_cast<SelectFile*>(QApplication::activeModalWidget());
@@ -92,37 +102,35 @@ class DialogsTest : public QObject {
                 act(window);
             });
         };
-        answer([](SelectFile* w) {
+        const std::string before = fk::platform::currentDirectory();
+        bool keyboardInList = false;
+        QString count;
+        answer([&](SelectFile* w) {
+            QListWidget* list = w->filelist();
+            keyboardInList = w->focusWidget() == list;
+            for (auto [row, keys] : {std::pair{1, Qt::NoModifier}, {2, Qt::ControlModifier}})
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, keys,
+                                  list->visualItemRect(list->item(row)).center());
+            count = w->filecount()->text();
+            QTest::mouseClick(w->okbutton(), Qt::LeftButton);
+        });
+        auto outcome = fk::dialogs::showFileWindow({"", "*.*", work(), "Title"});
+        QVERIFY(keyboardInList);
+        QCOMPARE(count, QString("2"));
+        QCOMPARE(QString::fromStdString(outcome.chosen), QString::fromStdString(work() + "\\B.GBR ,C.TXT"));
+
+        answer([this](SelectFile* w) {
+            w->setDirectory(work() + "\\Sub");
             w->filename()->setPlainText("A.GBR");
             QTest::mouseClick(w->cancelbutton(), Qt::LeftButton);
         });
-        std::string result = fk::dialogs::pickfile({"", "*.*", work(), "Title"}, "Z:\\");
-        QCOMPARE(QString::fromStdString(result), QString());
-        QCOMPARE(QString::fromStdString(fk::platform::currentDirectory()), QString::fromStdString(work()));
-
-        std::string seenDirectory, seenTitle, seenMask;
-        answer([&](SelectFile* w) {
-            seenDirectory = w->directory();
-            seenTitle = w->windowTitle().toStdString();
-            seenMask = w->filemask()->text().toStdString();
-            w->filename()->setPlainText("NEW.PCB");
-            QTest::mouseClick(w->okbutton(), Qt::LeftButton);
-        });
-        result =
-            fk::dialogs::pickfile({"", "", "Z:\\no\\such\\dir", "Select a PCB file to process..."}, work());
-        QCOMPARE(QString::fromStdString(seenDirectory), QString::fromStdString(work()));
-        QCOMPARE(QString::fromStdString(seenTitle), QString("Select a PCB file to process..."));
-        QCOMPARE(QString::fromStdString(seenMask), QString("*.*"));
-        QCOMPARE(QString::fromStdString(result), QString::fromStdString(work() + "\\NEW.PCB"));
-
-        answer([](SelectFile* w) {
-            w->filename()->clear();
-            QTest::mouseClick(w->okbutton(), Qt::LeftButton);
-        });
-        QCOMPARE(QString::fromStdString(fk::dialogs::pickfile({"", "*.*", work(), "T"}, work())), QString());
+        outcome = fk::dialogs::showFileWindow({"", "*.*", work(), "Title"});
+        QCOMPARE(QString::fromStdString(outcome.chosen), QString());
+        QCOMPARE(QString::fromStdString(outcome.browsedDirectory), QString::fromStdString(work() + "\\Sub"));
+        QCOMPARE(QString::fromStdString(fk::platform::currentDirectory()), QString::fromStdString(before));
 
         answer([](SelectFile* w) { QTest::keyClick(w, Qt::Key_Escape); });
-        QCOMPARE(QString::fromStdString(fk::dialogs::pickfile({"A.GBR", "*.*", work(), "T"}, work())),
+        QCOMPARE(QString::fromStdString(fk::dialogs::showFileWindow({"A.GBR", "*.*", work(), "T"}).chosen),
                  QString());
     }
 
@@ -139,6 +147,12 @@ class DialogsTest : public QObject {
         QVERIFY(!alert.respond());
         QTimer::singleShot(0, [&] { alert.close(); });
         QVERIFY(!alert.ask("Closed?"));
+        // Escape answers Cancel even when the last answer was OK.
+        QTimer::singleShot(0, [&] { QTest::mouseClick(alert.command1(0), Qt::LeftButton); });
+        QVERIFY(alert.ask("OK again?"));
+        QTimer::singleShot(0, [&] { QTest::keyClick(&alert, Qt::Key_Escape); });
+        QVERIFY(!alert.ask("Escape?"));
+        QVERIFY(!alert.respond());
     }
 };
 

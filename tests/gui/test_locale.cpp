@@ -1,5 +1,5 @@
 // The desktop program under a user's comma-decimal locale writes the same bytes as the command line.
-#include "app/dispatch.hpp"
+#include "model/buttons.hpp"
 #include "platform/files.hpp"
 
 #include <QProcess>
@@ -51,7 +51,7 @@ void runInProcess(const fs::path& dir, int job) {
                       .outdatapath = fk::platform::toPathText(dir)};
     context.programDir = fk::platform::toPathText(dir / "prog");
     context.services.log = &log;
-    QCOMPARE(fk::app::dispatch(job, context), fk::app::JobResult::Completed);
+    QCOMPARE(fk::model::dispatch(job, context), fk::app::JobResult::Completed);
 }
 
 // Runs the same job with flashkit-cli under the C locale.

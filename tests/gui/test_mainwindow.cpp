@@ -1,13 +1,19 @@
-// The main window, offscreen: settings in and out, normalisation on leaving a field, dispatch, captions.
+// The main window, offscreen: settings in and out, leaving a field, dispatch, help, keyboard, captions.
+#include "dialogs/selectfile.hpp"
+#include "gui/helpwindow.hpp"
 #include "gui/mainwindow.hpp"
 #include "platform/files.hpp"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -26,11 +32,6 @@ void writeFile(const QString& path, const std::string& bytes) {
     std::ofstream(path.toStdString(), std::ios::binary) << bytes;
 }
 
-void leave(QLineEdit* edit) {
-    QFocusEvent out(QEvent::FocusOut);
-    QApplication::sendEvent(edit, &out);
-}
-
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -41,7 +42,10 @@ class MainWindowTest : public QObject {
     QString ini() const { return dir_.filePath("flashkit.ini"); }
 
   private slots:
-    void init() { QFile::remove(ini()); }
+    void init() {
+        QFile::remove(ini());
+        QDir(dir_.path()).rmdir("flashkit.ini");
+    }
 
     void loadFillsTheFields() {
         std::string lines =
@@ -60,80 +64,147 @@ class MainWindowTest : public QObject {
         QCOMPARE(std::count(saved.begin(), saved.end(), '\n'), 100L);
     }
 
-    void firstStartAndOutOfRangeIndexes() {
-        writeFile(ini(), " 7\r\n-1\r\n 12\r\n");
-        fk::gui::MainWindow window(programDir());
-        QCOMPARE(window.planes()->currentIndex(), 0);
-        QCOMPARE(window.smenable()->currentIndex(), 0);
-        QCOMPARE(window.smswell()->currentIndex(), 0);
-        window.close();
-        std::string expected = " 0\r\n 0\r\n 0\r\n";
-        for (int i = 4; i <= 100; ++i)
-            expected += "\r\n";
-        QCOMPARE(readFile(ini()), expected);
-    }
-
+    // Leaving a field tidies it, but not when focus only went to a popup (a context menu) or another window,
+    // and never so that an existing directory is lost.
     void leavingAFieldNormalisesIt() {
         fk::gui::MainWindow window(programDir());
-        window.indatapath()->setText("c:\\tango\\work\\");
-        leave(window.indatapath());
-        QCOMPARE(window.indatapath()->text(), QString("C:\\TANGO\\WORK"));
-        window.gcpvpath()->setText("d:\\my.dir\\x");
-        leave(window.gcpvpath());
-        QCOMPARE(window.gcpvpath()->text(), QString("D:\\MYDIR\\X"));
-        window.fnamebase()->setText("board.pcb");
-        leave(window.fnamebase());
-        QCOMPARE(window.fnamebase()->text(), QString("board"));
+        const QString dashed = QString::fromStdString(programDir());
+        const std::tuple<Qt::FocusReason, QString, QString> cases[] = {
+            {Qt::TabFocusReason, "c:\\tango\\work\\", "C:\\TANGO\\WORK"},
+            {Qt::PopupFocusReason, "c:\\half-typed\\", "c:\\half-typed\\"},
+            {Qt::ActiveWindowFocusReason, "c:\\half-typed\\", "c:\\half-typed\\"},
+            {Qt::MouseFocusReason, dashed, dashed.toUpper()},
+        };
+        for (const auto& [reason, typed, left] : cases) {
+            window.indatapath()->setText(typed);
+            QFocusEvent out(QEvent::FocusOut, reason);
+            QApplication::sendEvent(window.indatapath(), &out);
+            QCOMPARE(window.indatapath()->text(), left);
+        }
     }
 
+    // Buttons without a job and Help change nothing, not the log and no file; Help opens the help window.
     void buttonsDispatchByIndex() {
         fk::gui::MainWindow window(programDir());
         window.indatapath()->setText("Z:\\no\\such\\dir");
         QTest::mouseClick(window.cmmd(10), Qt::LeftButton);
-        QCOMPARE(window.errorbox()->toPlainText(),
-                 QString("Invalid xxx.DFN destination file path, correct and re-try"));
-        for (int quiet : {7, 5, 12, 18}) {
+        const QString message("Invalid xxx.DFN destination file path, correct and re-try");
+        QCOMPARE(window.errorbox()->toPlainText(), message);
+        const QStringList files = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        for (int quiet : {7, 5, 12, 18})
             QTest::mouseClick(window.cmmd(quiet), Qt::LeftButton);
-            QCOMPARE(window.errorbox()->toPlainText(),
-                     QString("Invalid xxx.DFN destination file path, correct and re-try"));
-        }
-        QTest::mouseClick(window.findChild<QPushButton*>("help"), Qt::LeftButton);
-        QCOMPARE(QString::fromStdString(window.log().text()),
-                 QString("Invalid xxx.DFN destination file path, correct and re-try"));
+        QTest::keyClick(window.help(), Qt::Key_Return);
+        QVERIFY(window.helpWindow() && window.helpWindow()->isVisible());
+        QVERIFY(window.helpWindow()->page()->toPlainText().contains("Vias >> Plane"));
+        QCOMPARE(window.errorbox()->toPlainText(), message);
+        QCOMPARE(QString::fromStdString(window.log().text()), message);
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden), files);
         QVERIFY(window.cmmd(1) == nullptr);
         QCOMPARE(window.cmmd(6)->text(), QString("NC1 >> 2,3,4"));
         QCOMPARE(window.cmmd(3)->text(), QString("Fab Export"));
+        QVERIFY(window.cmmd(9)->toolTip().contains("v<base>.PCB"));
+        QVERIFY(!window.windowIcon().isNull());
     }
 
-    void captionsBrowse() {
+    // Tab follows the layout from the first field, each path field followed by its browse button; every
+    // caption has its Alt+letter.
+    void tabOrderAndMnemonics() {
+        fk::gui::MainWindow window(programDir());
+        QCOMPARE(window.focusWidget(), window.fnamebase());
+        QStringList order;
+        QWidget* w = window.fnamebase();
+        for (int n = 0; n < 16; ++n, w = w->nextInFocusChain()) {
+            while (!(w->focusPolicy() & Qt::TabFocus) || w->isHidden())
+                w = w->nextInFocusChain();
+            order << w->objectName();
+        }
+        QCOMPARE(order.join(' '),
+                 QString("fnamebase browse_0 indatapath browse_1 dfnpath browse_2 gcpvpath "
+                         "browse_3 outdatapath browse_7 planes smenable smswell cmmd_0 cmmd_2 "
+                         "cmmd_3"));
+        QCOMPARE(window.label1(2)->text(), QString("PCB.&DFN path"));
+        for (int i = 0; i < 8; ++i) {
+            QVERIFY(window.label1(i)->text().contains('&'));
+            QCOMPARE(window.label1(i)->buddy(), window.field(static_cast<fk::model::Field>(i)));
+        }
+    }
+
+    // A failed save at close is told in a message box; a failed load is in the log at start-up.
+    void settingsProblemsAreShown() {
+        QDir(dir_.path()).mkdir("flashkit.ini");
+        QStringList told;
+        {
+            fk::gui::MainWindow window(programDir());
+            QVERIFY(window.errorbox()->toPlainText().startsWith("The settings file could not be loaded"));
+            window.tell = [&](const QString& m) { told << m; };
+            window.close();
+        }
+        QDir(dir_.path()).rmdir("flashkit.ini");
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told.front().startsWith("The settings could not be saved to:\n<"));
+    }
+
+    // The window's size comes back at the next start, from its own file beside the settings.
+    void geometryIsRemembered() {
+        {
+            fk::gui::MainWindow window(programDir());
+            window.resize(901, 702);
+            window.show();
+            window.close();
+        }
+        QVERIFY(QFile::exists(dir_.filePath("flashkit-window.ini")));
+        fk::gui::MainWindow again(programDir());
+        QCOMPARE(again.size(), QSize(901, 702));
+    }
+
+    // Captions and their buttons browse; a file dropped onto a path field fills it the same way; a job
+    // runs under the busy cursor.
+    void captionsBrowseAndDrops() {
         fk::gui::MainWindow window(programDir());
         std::vector<fk::app::PickRequest> requests;
         std::string answer = "Z:\\work\\Board.pcb";
-        window.pickService = [&](const fk::app::PickRequest& r) {
+        window.session().fileWindow = [&](const fk::app::PickRequest& r) {
             requests.push_back(r);
-            return answer;
+            return fk::model::PickOutcome{.chosen = answer, .browsedDirectory = ""};
         };
-        window.indatapath()->setText("Z:\\START");
         window.clickCaption(0);
         QCOMPARE(window.fnamebase()->text(), QString("BOARD"));
-        QCOMPARE(QString::fromStdString(requests.back().title), QString("Select file to process..."));
-        QCOMPARE(QString::fromStdString(requests.back().mask), QString("*.pcb"));
-        QCOMPARE(QString::fromStdString(requests.back().startDirectory), QString("Z:\\START"));
-        window.clickCaption(1);
-        QCOMPARE(window.indatapath()->text(), QString("Z:\\WORK"));
-        window.clickCaption(7);
+        QTest::mouseClick(window.browseButton(7), Qt::LeftButton);
         QCOMPARE(window.outdatapath()->text(), QString("Z:\\WORK"));
-        QCOMPARE(QString::fromStdString(requests.back().title),
-                 QString("Select any file in target directory..."));
-        answer = "";
-        window.clickCaption(2);
-        QCOMPARE(window.dfnpath()->text(), QString(""));
-        const size_t asked = requests.size();
-        window.clickCaption(4);
-        window.clickCaption(6);
-        QCOMPARE(requests.size(), asked);
+        QCOMPARE(requests.size(), size_t(2));
+
+        window.show();
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(dir_.filePath("flashkit.ini"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.dfnpath(), &enter); // the drop goes where the drag entered
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.dfnpath(), &drop);
+        QCOMPARE(window.dfnpath()->text(), QString::fromStdString(programDir()).toUpper());
+
+        Qt::CursorShape during = Qt::ArrowCursor;
+        window.session().beep = [&] { during = QApplication::overrideCursor()->shape(); };
+        window.pressCommand(10);
+        QCOMPARE(during, Qt::WaitCursor);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // Browsing in the real file window, even cancelled, leaves the current directory and so what a
+    // relative path in a field means.
+    void browsingKeepsRelativePaths() {
+        fk::gui::MainWindow window(programDir());
+        window.indatapath()->setText(".");
+        const std::string before = fk::platform::currentDirectory();
+        QTimer::singleShot(0, [this] {
+            auto* w = qobject_cast<fk::dialogs::SelectFile*>(QApplication::activeModalWidget());
+            QVERIFY(w);
+            w->setDirectory(programDir());
+            QTest::mouseClick(w->cancelbutton(), Qt::LeftButton);
+        });
+        window.clickCaption(1);
+        QCOMPARE(fk::platform::currentDirectory(), before);
+        QCOMPARE(window.indatapath()->text(), QString("."));
     }
 };
-
 QTEST_MAIN(MainWindowTest)
 #include "test_mainwindow.moc"

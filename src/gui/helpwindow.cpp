@@ -1,0 +1,33 @@
+#include "gui/helpwindow.hpp"
+
+#include "dialogs/selectfile.hpp"
+#include "model/help.hpp"
+
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace fk::gui {
+
+HelpWindow::HelpWindow(const std::string& programDir, QWidget* parent) : QDialog(parent) {
+    setObjectName("helpwindow");
+    setWindowTitle(tr("Flashkit Help"));
+    page_ = new QTextBrowser(this);
+    page_->setObjectName("helptext");
+    page_->setOpenExternalLinks(false);
+    page_->setMarkdown(dialogs::toQt(model::helpPage(programDir)));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    auto* about = buttons->addButton(tr("About"), QDialogButtonBox::ActionRole);
+    about->setObjectName("about");
+    connect(about, &QPushButton::clicked, this,
+            [this] { QMessageBox::about(this, tr("About Flashkit"), dialogs::toQt(model::aboutText())); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(page_);
+    layout->addWidget(buttons);
+    resize(720, 620);
+}
+
+} // namespace fk::gui

@@ -1,0 +1,33 @@
+// The command buttons: index, caption, command-line name, the files each reads and writes, and the job behind
+// each. This table sits above the jobs so that nothing below the front ends has to know every job.
+#pragma once
+
+#include "app/context.hpp"
+#include "app/runner.hpp"
+
+#include <optional>
+#include <span>
+#include <string>
+
+namespace fk::model {
+
+using app::JobFunction;
+
+struct Command {
+    int index;
+    const char* caption;
+    const char* name;  // command-line job name; empty for buttons that do nothing
+    JobFunction job;   // nullptr: the button does nothing
+    const char* files; // which files the job reads and writes (tooltip and help); empty without a job
+};
+
+// Every button of the main window, index 0 to 18 (there is no index 1).
+std::span<const Command> commands();
+const Command* commandByIndex(int index);
+const Command* commandByName(const std::string& nameOrIndex);
+
+// Runs the job of a button; buttons without a job return at once. File errors and orderly stops that a job
+// did not handle itself are turned into a log message here.
+std::optional<app::JobResult> dispatch(int index, const app::JobContext& context);
+
+} // namespace fk::model

@@ -1,0 +1,91 @@
+#include "model/session.hpp"
+
+#include "model/buttons.hpp"
+#include "model/fields.hpp"
+#include "platform/files.hpp"
+#include "util/text.hpp"
+
+namespace fk::model {
+
+Session::Session(std::string programDir) : programDir_(std::move(programDir)), settings_(programDir_) {}
+
+app::Fields Session::start() {
+    if (auto problem = settings_.settingsfile("load")) {
+        log_.show(*problem);
+        log_.refresh();
+    }
+    return settings_.fields();
+}
+
+std::optional<std::string> Session::close(const app::Fields& fields) {
+    settings_.setFields(fields);
+    return settings_.settingsfile("save");
+}
+
+std::string Session::pickfile(const app::PickRequest& request) {
+    if (!fileWindow)
+        return {};
+    app::PickRequest settled = request;
+    settled.startDirectory = startDirectory(request, lastBrowsed_, programDir_);
+    if (settled.mask.empty())
+        settled.mask = "*.*";
+    PickOutcome outcome = fileWindow(settled);
+    if (!outcome.browsedDirectory.empty())
+        lastBrowsed_ = outcome.browsedDirectory;
+    return outcome.chosen;
+}
+
+std::optional<app::JobResult> Session::press(int index, const app::Fields& fields) {
+    app::JobContext context{
+        .fields = fields,
+        .programDir = programDir_,
+        .services = {.log = &log_,
+                     .pickfile = [this](const app::PickRequest& r) { return pickfile(r); },
+                     .confirm = confirm,
+                     .beep = beep}};
+    return dispatch(index, context);
+}
+
+bool Session::browse(int caption, app::Fields& fields) {
+    auto b = browseFor(caption);
+    if (!b)
+        return false;
+    std::string part = browsedPart(*b, pickfile({.defaultName = "",
+                                                 .mask = b->mask,
+                                                 .startDirectory = textOf(fields, b->start),
+                                                 .title = b->title}));
+    if (part.empty())
+        return false;
+    textOf(fields, b->target) = part;
+    return true;
+}
+
+std::string startDirectory(const app::PickRequest& request, const std::string& lastBrowsed,
+                           const std::string& programDir) {
+    std::string start = request.startDirectory;
+    if (start.empty() && !request.defaultName.empty())
+        start = util::splitname(request.defaultName, 3);
+    if (start.empty())
+        start = lastBrowsed.empty() ? platform::currentDirectory() : lastBrowsed;
+    return platform::direxists(start) ? start : programDir;
+}
+
+std::string joinChoice(const std::string& directory, const std::vector<std::string>& names) {
+    if (names.empty())
+        return {};
+    std::string joined = directory;
+    if (joined.empty() || joined.back() != '\\')
+        joined += '\\';
+    for (size_t i = 0; i < names.size(); ++i)
+        joined += (i ? " ," : "") + names[i];
+    return joined;
+}
+
+std::string parentDirectory(const std::string& path) {
+    auto slash = path.rfind('\\');
+    if (slash == std::string::npos || slash <= 2)
+        return path.substr(0, 2) + "\\";
+    return path.substr(0, slash);
+}
+
+} // namespace fk::model

@@ -1,0 +1,66 @@
+// One run of the desktop program without its widgets: the settings loaded at start and saved at close, the
+// message log, the job services and the file picker's memory. A front end supplies the windows.
+#pragma once
+
+#include "app/context.hpp"
+#include "app/messagelog.hpp"
+#include "app/settings.hpp"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fk::model {
+
+// What a file selection window reports when it closes.
+struct PickOutcome {
+    std::string chosen;           // pickfile's result form, empty when nothing was chosen
+    std::string browsedDirectory; // where the user was when the window closed
+};
+
+class Session {
+  public:
+    explicit Session(std::string programDir);
+
+    const std::string& programDir() const { return programDir_; }
+    app::MessageLog& log() { return log_; }
+    const app::MessageLog& log() const { return log_; }
+
+    // Start-up: loads the settings file and returns the fields it holds; a load problem goes into the log.
+    app::Fields start();
+    // Close: the fields go into lines 1 to 8 and the file is saved. The message when that failed, for a
+    // message box (the log is closing with the window); closing goes on either way.
+    std::optional<std::string> close(const app::Fields& fields);
+
+    // The front end's windows. fileWindow gets the request with its start directory and mask settled.
+    std::function<PickOutcome(const app::PickRequest&)> fileWindow;
+    std::function<bool(const std::string& message, const std::string& caption)> confirm;
+    std::function<void()> beep;
+
+    // pickfile as the jobs and the captions use it: it never changes the process's current directory, so
+    // relative paths in the fields keep their meaning; it remembers where the user browsed instead.
+    std::string pickfile(const app::PickRequest& request);
+    // A button press: the job of the button with these field values.
+    std::optional<app::JobResult> press(int index, const app::Fields& fields);
+    // A caption click: browses and writes the chosen part into the caption's field. True when it did.
+    bool browse(int caption, app::Fields& fields);
+
+  private:
+    std::string programDir_;
+    std::string lastBrowsed_;
+    app::SettingsTable settings_;
+    app::MessageLog log_;
+};
+
+// The directory a file window opens in: the request's start directory, else the default name's directory,
+// else where the user last browsed, else the current directory; one that does not exist gives the program
+// directory.
+std::string startDirectory(const app::PickRequest& request, const std::string& lastBrowsed,
+                           const std::string& programDir);
+// pickfile's result form: directory, "\", the first name, then " ," and each further name.
+std::string joinChoice(const std::string& directory, const std::vector<std::string>& names);
+// The directory above a path text; a drive's root for "Z:\X" and for the root itself.
+std::string parentDirectory(const std::string& path);
+
+} // namespace fk::model
