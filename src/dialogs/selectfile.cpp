@@ -30,26 +30,11 @@ namespace {
 
 constexpr int pathRole = Qt::UserRole;
 
-// The drive letters of the machine; on POSIX the one drive Z:.
 QStringList drives() {
-#ifdef _WIN32
     QStringList list;
-    for (const QFileInfo& d : QDir::drives())
-        list << d.absolutePath().left(2).toUpper();
+    for (const auto& d : platform::drives())
+        list << toQt(d);
     return list;
-#else
-    return {QStringLiteral("Z:")};
-#endif
-}
-
-// The path text in the case the file system has it.
-std::string realCase(const std::string& pathText) {
-#ifdef _WIN32
-    return pathText;
-#else
-    auto host = platform::resolveExisting(pathText);
-    return host ? platform::toPathText(*host) : pathText;
-#endif
 }
 
 bool matchesAny(const QString& patterns, const std::string& name) {
@@ -150,7 +135,7 @@ void SelectFile::setPattern(const QString& pattern) {
 }
 
 void SelectFile::setDirectory(const std::string& pathText) {
-    directory_ = realCase(pathText);
+    directory_ = platform::realCase(pathText);
     int drive = drivelist_->findText(toQt(directory_.substr(0, 2)), Qt::MatchFixedString);
     if (drive >= 0)
         drivelist_->setCurrentIndex(drive);

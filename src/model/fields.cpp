@@ -133,18 +133,7 @@ int& indexOf(app::Fields& f, Field field) {
 }
 
 std::string hostToText(std::string_view text) {
-#ifdef _WIN32
-    return std::string(text);
-#else
-    if (text.empty() || text[0] != '/')
-        return std::string(text);
-    std::string converted = "Z:" + std::string(text);
-    for (char& c : converted) {
-        if (c == '/')
-            c = '\\';
-    }
-    return converted;
-#endif
+    return platform::pathTextOfArgument(std::string(text));
 }
 
 std::string leaveField(Field field, std::string_view text) {

@@ -57,6 +57,11 @@ std::string toPathText(const std::filesystem::path& hostPath);
 // A path given on the command line as its path text: on POSIX a value that starts with "/" is a host path
 // ("/tmp/work" gives "Z:\tmp\work"); any other value stays as typed.
 std::string pathTextOfArgument(const std::string& value);
+// The drives a file window offers: the machine's drive letters ("C:"), on POSIX the one drive "Z:".
+std::vector<std::string> drives();
+// An existing path in the case the file system has it (on POSIX, where texts are looked up ignoring case);
+// the text itself elsewhere or when it names nothing.
+std::string realCase(const std::string& pathText);
 
 std::optional<std::uintmax_t> filelength(std::string_view pathText);
 // Clears the read-only state of a file (no error when it does not exist).

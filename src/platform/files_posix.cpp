@@ -198,6 +198,15 @@ std::string pathTextOfArgument(const std::string& value) {
     return text;
 }
 
+std::vector<std::string> drives() {
+    return {"Z:"};
+}
+
+std::string realCase(const std::string& pathText) {
+    auto host = resolveExisting(pathText);
+    return host ? toPathText(*host) : pathText;
+}
+
 std::optional<std::uintmax_t> filelength(std::string_view pathText) {
     auto p = resolveExisting(pathText);
     struct stat st;

@@ -127,6 +127,21 @@ std::string pathTextOfArgument(const std::string& value) {
     return value;
 }
 
+std::vector<std::string> drives() {
+    std::vector<std::string> list;
+    const DWORD present = ::GetLogicalDrives();
+    for (int d = 0; d < 26; ++d) {
+        if (present & (1u << d))
+            list.push_back(std::string(1, static_cast<char>('A' + d)) + ":");
+    }
+    return list;
+}
+
+// Windows looks names up in any case itself; the text is the path.
+std::string realCase(const std::string& pathText) {
+    return pathText;
+}
+
 std::optional<std::uintmax_t> filelength(std::string_view pathText) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!usable(pathText) || !::GetFileAttributesExW(widen(pathText).c_str(), GetFileExInfoStandard, &data) ||
