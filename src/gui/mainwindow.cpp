@@ -104,11 +104,11 @@ MainWindow::MainWindow(std::string programDir, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildFields() {
-    for (const auto& spec : model::fieldSpecs()) {
-        const auto i = static_cast<size_t>(spec.field);
-        if (model::isList(spec.field)) {
+    for (const auto& info : model::fieldSpecs()) {
+        const auto i = static_cast<size_t>(info.field);
+        if (model::isList(info.field)) {
             auto* list = new QComboBox(this);
-            for (const char* entry : spec.entries)
+            for (const char* entry : info.entries)
                 list->addItem(entry);
             fields_[i] = list;
         } else {
@@ -117,8 +117,8 @@ void MainWindow::buildFields() {
             edit->installEventFilter(this);
             fields_[i] = edit;
         }
-        fields_[i]->setObjectName(spec.name);
-        auto* caption = new Caption(toQt(model::markedCaption(spec)), this);
+        fields_[i]->setObjectName(info.name);
+        auto* caption = new Caption(toQt(model::markedCaption(info)), this);
         caption->setObjectName(QString("Label1_%1").arg(i));
         caption->setBuddy(fields_[i]);
         labels_[i] = caption;
@@ -126,7 +126,7 @@ void MainWindow::buildFields() {
         if (!browse)
             continue;
         caption->setCursor(Qt::PointingHandCursor);
-        caption->setToolTip(tr("Click to browse; Alt+%1 goes to the field").arg(QChar(spec.mnemonic)));
+        caption->setToolTip(tr("Click to browse; Alt+%1 goes to the field").arg(QChar(info.mnemonic)));
         caption->setStyleSheet("color: palette(link); text-decoration: underline;");
         connect(caption, &Caption::clicked, this, [this, i] { clickCaption(static_cast<int>(i)); });
         auto* button = new Button(QStringLiteral("..."), this);
@@ -250,23 +250,23 @@ QPushButton* MainWindow::browseButton(int caption) const {
 
 app::Fields MainWindow::fields() const {
     app::Fields f;
-    for (const auto& spec : model::fieldSpecs()) {
-        if (model::isList(spec.field))
-            model::indexOf(f, spec.field) = list(spec.field)->currentIndex();
+    for (const auto& info : model::fieldSpecs()) {
+        if (model::isList(info.field))
+            model::indexOf(f, info.field) = list(info.field)->currentIndex();
         else
-            model::textOf(f, spec.field) = fromQt(text(spec.field)->text());
+            model::textOf(f, info.field) = fromQt(text(info.field)->text());
     }
     return f;
 }
 
 void MainWindow::setFields(const app::Fields& values) {
     app::Fields f = values;
-    for (const auto& spec : model::fieldSpecs()) {
-        if (model::isList(spec.field)) {
-            const int index = model::indexOf(f, spec.field);
-            list(spec.field)->setCurrentIndex(index >= 0 && index < list(spec.field)->count() ? index : 0);
+    for (const auto& info : model::fieldSpecs()) {
+        if (model::isList(info.field)) {
+            const int index = model::indexOf(f, info.field);
+            list(info.field)->setCurrentIndex(index >= 0 && index < list(info.field)->count() ? index : 0);
         } else {
-            text(spec.field)->setText(toQt(model::textOf(f, spec.field)));
+            text(info.field)->setText(toQt(model::textOf(f, info.field)));
         }
     }
 }
@@ -313,19 +313,19 @@ bool MainWindow::dropOnto(Field f, QEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    for (const auto& spec : model::fieldSpecs()) {
-        if (watched != field(spec.field))
+    for (const auto& info : model::fieldSpecs()) {
+        if (watched != field(info.field))
             continue;
-        QLineEdit* edit = text(spec.field);
+        QLineEdit* edit = text(info.field);
         switch (event->type()) {
         case QEvent::FocusOut:
             if (leavesField(static_cast<QFocusEvent*>(event)))
-                edit->setText(toQt(model::leaveField(spec.field, fromQt(edit->text()))));
+                edit->setText(toQt(model::leaveField(info.field, fromQt(edit->text()))));
             break;
         case QEvent::DragEnter:
         case QEvent::DragMove:
         case QEvent::Drop:
-            if (dropOnto(spec.field, event))
+            if (dropOnto(info.field, event))
                 return true;
             break;
         default:

@@ -15,7 +15,7 @@ constexpr std::array<const char*, 3> planeEntries{"None", "Internal", "External"
 constexpr std::array<const char*, 2> maskEntries{"No", "Yes"};
 constexpr std::array<const char*, 11> swellEntries{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
 
-constexpr std::array<FieldSpec, 8> specs{{
+constexpr std::array<FieldSpec, 8> fieldTable{{
     {.field = Field::fnamebase,
      .name = "fnamebase",
      .caption = "File base name",
@@ -85,20 +85,20 @@ std::string trimmed(std::string_view text) {
 } // namespace
 
 std::span<const FieldSpec> fieldSpecs() {
-    return specs;
+    return fieldTable;
 }
 
 const FieldSpec& specOf(Field field) {
-    return specs.at(static_cast<size_t>(field));
+    return fieldTable.at(static_cast<size_t>(field));
 }
 
 std::span<const Field> layoutOrder() {
     return layout;
 }
 
-std::string markedCaption(const FieldSpec& spec) {
-    std::string caption = spec.caption;
-    auto at = caption.find(spec.mnemonic);
+std::string markedCaption(const FieldSpec& info) {
+    std::string caption = info.caption;
+    auto at = caption.find(info.mnemonic);
     return at == std::string::npos ? caption : caption.insert(at, "&");
 }
 

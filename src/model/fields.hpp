@@ -32,7 +32,7 @@ inline bool isList(Field field) {
     return !specOf(field).entries.empty();
 }
 // The caption with the toolkits' mnemonic mark: "&" before its Alt+letter ("PCB.&DFN path").
-std::string markedCaption(const FieldSpec& spec);
+std::string markedCaption(const FieldSpec& info);
 
 // A field's value inside the job's field set: the text of a text field, the index of a list.
 std::string& textOf(app::Fields& fields, Field field);

@@ -33,9 +33,9 @@ std::string buttonsSection() {
 std::string fieldsSection() {
     std::string text = "## Fields\n\n";
     for (Field f : layoutOrder()) {
-        const FieldSpec& spec = specOf(f);
-        text += std::string("- **") + spec.caption + "** (Alt+" + spec.mnemonic +
-                "): " + escaped(spec.meaning) + ".\n";
+        const FieldSpec& info = specOf(f);
+        text += std::string("- **") + info.caption + "** (Alt+" + info.mnemonic +
+                "): " + escaped(info.meaning) + ".\n";
     }
     return text +
            "\nThe button beside a path field (or a click on its caption) opens the file selection "
