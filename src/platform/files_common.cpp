@@ -8,6 +8,7 @@
 #include "util/text.hpp"
 
 #include <algorithm>
+#include <bit>
 
 namespace fk::platform {
 
@@ -128,7 +129,50 @@ void copyFile(std::string_view fromText, std::string_view toText) {
 
 // ---- LineReader ----
 
-LineReader::LineReader(std::string_view pathText) : path_(pathText), buffer_(1 << 16) {
+namespace {
+
+bool isLineEnd(char c) {
+    return c == '\n' || c == '\r' || c == '\x1a';
+}
+
+// Line ends and the end-of-text mark are all below 0x1b. The classic test for a byte below n sets the top bit
+// of the first such byte exactly; bytes above it may be flagged falsely (by the borrow), so only the first
+// flag counts.
+constexpr std::uint64_t eachByte(std::uint8_t b) {
+    return 0x0101010101010101ULL * b;
+}
+
+const char* firstBelow1b(const char* from, const char* to) {
+    if constexpr (std::endian::native == std::endian::little) {
+        while (to - from >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, from, 8);
+            const std::uint64_t flags = (word - eachByte(0x1b)) & ~word & eachByte(0x80);
+            if (flags != 0)
+                return from + (std::countr_zero(flags) >> 3);
+            from += 8;
+        }
+    }
+    while (from<to&& static_cast<unsigned char>(*from)> 0x1a)
+        ++from;
+    return from;
+}
+
+} // namespace
+
+const char* findLineEnd(const char* from, const char* to) {
+    // A tab or another control byte below 0x1b only stops the scan for a moment.
+    for (;;) {
+        const char* p = firstBelow1b(from, to);
+        if (p == to || isLineEnd(*p))
+            return p;
+        from = p + 1;
+    }
+}
+
+// Reads of 256 kB: fewer system calls, and the buffer is still small beside the line limit.
+LineReader::LineReader(std::string_view pathText)
+    : path_(pathText), buffer_(1 << 18), readSize_(buffer_.size()) {
     auto p = resolveExisting(pathText);
     if (p)
         file_ = host::openRead(*p);
@@ -145,7 +189,7 @@ bool LineReader::fill() {
     if (eof_)
         return false;
     checkInterrupted();
-    size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    size_ = std::fread(buffer_.data(), 1, std::min(readSize_, buffer_.size()), file_);
     pos_ = 0;
     if (size_ == 0) {
         if (std::ferror(file_))
@@ -188,6 +232,28 @@ void LineReader::keep(std::string_view piece) {
 }
 
 bool LineReader::next(std::string_view& line) {
+    // Nearly every line lies whole in the buffer with its end; a CR on the buffer's last byte may yet be
+    // followed by an LF in the next read, and so goes the long way.
+    const char* data = buffer_.data();
+    if (!ended_ && pos_ < size_ && data[pos_] != '\x1a') {
+        const char* start = data + pos_;
+        const char* stop = data + size_;
+        const char* end = findLineEnd(start, stop);
+        if (end != stop && (*end != '\r' || end + 1 != stop)) {
+            ++lineNumber_;
+            pos_ = static_cast<size_t>(end - data) + 1;
+            if (*end == '\x1a')
+                ended_ = true;
+            else if (*end == '\r' && data[pos_] == '\n')
+                ++pos_;
+            line = std::string_view(start, static_cast<size_t>(end - start));
+            return true;
+        }
+    }
+    return nextAcrossReads(line);
+}
+
+bool LineReader::nextAcrossReads(std::string_view& line) {
     if (atEnd())
         return false;
     ++lineNumber_;
@@ -201,11 +267,7 @@ bool LineReader::next(std::string_view& line) {
         }
         const char* start = buffer_.data() + pos_;
         const char* stop = buffer_.data() + size_;
-        const char* p = start;
-        // Line ends and the end-of-text mark are all below 0x1b: one compare skips ordinary text.
-        while (p < stop &&
-               (static_cast<unsigned char>(*p) > 0x1a || (*p != '\n' && *p != '\r' && *p != '\x1a')))
-            ++p;
+        const char* p = findLineEnd(start, stop);
         std::string_view piece(start, static_cast<size_t>(p - start));
         pos_ = static_cast<size_t>(p - buffer_.data());
         if (p == stop) {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -144,6 +145,31 @@ long fieldcount(std::string_view text, std::string_view delimiter) {
     long n = 0;
     std::from_chars(count.data(), count.data() + count.size(), n);
     return n;
+}
+
+std::string_view fieldOf(std::string_view text, long n, char delimiter) {
+    if (n < 1)
+        return {};
+    size_t begin = 0;
+    if (delimiter != ' ') {
+        for (long k = 1; k < n; ++k) {
+            const size_t next = text.find(delimiter, begin);
+            if (next == std::string_view::npos)
+                return {};
+            begin = next + 1;
+        }
+        return text.substr(begin, text.find(delimiter, begin) - begin);
+    }
+    for (long k = 1;; ++k) {
+        while (begin < text.size() && text[begin] == ' ')
+            ++begin;
+        size_t end = begin;
+        while (end < text.size() && text[end] != ' ')
+            ++end;
+        if (k == n || end == text.size())
+            return k == n ? text.substr(begin, end - begin) : std::string_view();
+        begin = end;
+    }
 }
 
 std::string cleanpath(std::string_view text) {
@@ -315,6 +341,70 @@ std::optional<int32_t> toInt32(double value) {
     if (!r)
         return std::nullopt;
     return static_cast<int32_t>(*r);
+}
+
+namespace {
+
+// The value of a text rounded to an integer, halves to even, read digit by digit; nullopt when it has more
+// than 15 digits. Up to 15 digits, rounding the exact decimal and rounding the nearest double (as valueOf
+// reads it) always agree: the double is off by less than a 15-digit decimal can come to a half.
+std::optional<long long> roundedShortValue(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long whole = 0, fraction = 0, unit = 1; // unit: ten to the number of fraction digits
+    int digits = 0;
+    bool seenPoint = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ')
+            continue;
+        if (c >= '0' && c <= '9') {
+            if (++digits > 15)
+                return std::nullopt;
+            if (!seenPoint) {
+                whole = whole * 10 + (c - '0');
+            } else {
+                fraction = fraction * 10 + (c - '0');
+                unit *= 10;
+            }
+        } else if (c == '.' && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (2 * fraction > unit || (2 * fraction == unit && whole % 2 != 0))
+        ++whole;
+    return negative ? -whole : whole;
+}
+
+template <typename Int> std::optional<Int> roundedValueOf(std::string_view text) {
+    const auto value = roundedShortValue(text);
+    if (!value) {
+        const auto r = toInt32(valueOf(text)); // long numbers: the double's own rounding decides
+        if (!r || *r < std::numeric_limits<Int>::min() || *r > std::numeric_limits<Int>::max())
+            return std::nullopt;
+        return static_cast<Int>(*r);
+    }
+    if (*value < std::numeric_limits<Int>::min() || *value > std::numeric_limits<Int>::max())
+        return std::nullopt;
+    return static_cast<Int>(*value);
+}
+
+} // namespace
+
+std::optional<int16_t> int16Of(std::string_view text) {
+    return roundedValueOf<int16_t>(text);
+}
+
+std::optional<int32_t> int32Of(std::string_view text) {
+    return roundedValueOf<int32_t>(text);
 }
 
 std::string signedText(long long value) {

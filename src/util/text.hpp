@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -31,6 +32,17 @@ std::string getfield(std::string& text, long n, std::string& delimiter);
 // Convenience forms for callers that do not need the in-out arguments.
 std::string field(std::string_view text, long n, std::string_view delimiter = "");
 long fieldcount(std::string_view text, std::string_view delimiter = "");
+// Field n (from 1) as a view into the text, the same characters field(text, n, delimiter) returns without a
+// copy: with a blank delimiter the fields are the runs of non-blanks, with another the texts between its
+// occurrences. Empty when there is no such field.
+std::string_view fieldOf(std::string_view text, long n, char delimiter = ' ');
+
+// Hashing for sets and maps of strings that are looked up by views, without building a string per look-up
+// (use with std::equal_to<>).
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+};
 
 // Directory path typed by the user, normalised: upper case, first word, only letters, digits, "_", ":" and
 // single backslashes kept, no trailing backslash.
@@ -66,6 +78,9 @@ double valueOf(std::string_view text);
 // Round to nearest, halves to even; nullopt when the result does not fit.
 std::optional<int16_t> toInt16(double value);
 std::optional<int32_t> toInt32(double value);
+// The same as toInt16(valueOf(text)) and toInt32(valueOf(text)), read straight into an integer.
+std::optional<int16_t> int16Of(std::string_view text);
+std::optional<int32_t> int32Of(std::string_view text);
 
 // Decimal text of a number with one leading blank when not negative ("12" gives " 12").
 std::string signedText(long long value);
