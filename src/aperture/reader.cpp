@@ -32,6 +32,8 @@ void addKey(KeyList& list, std::string_view key, const char* listName) {
 // occur, the first one is the record's code: a later one can only stand in a further field.
 size_t firstCode(std::string_view line, std::initializer_list<std::string_view> codes) {
     for (size_t i = 0; i + 1 < line.size(); ++i) {
+        if (line[i] < 'A') // blanks and digits, most of a record, start no code
+            continue;
         for (std::string_view code : codes) {
             if (line[i] == code[0] && line[i + 1] == code[1])
                 return i;
@@ -165,16 +167,6 @@ Record recordOf(std::string_view line) {
     }
 }
 
-// Keys are compared in upper case; the copy is reused from record to record.
-std::string_view upperInto(std::string& into, std::string_view line) {
-    into.assign(line);
-    for (char& c : into) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return into;
-}
-
 } // namespace
 
 bool KeyList::add(std::string_view key) {
@@ -205,7 +197,7 @@ std::optional<DesignKeys> readDesign(const std::string& designPath) {
         const Record record = recordOf(line);
         if (record == Record::Other)
             continue;
-        const std::string_view text = upperInto(upper, line);
+        const std::string_view text = util::upperView(line, upper); // keys are compared in upper case
         const long n = reader.lineNumber();
         switch (record) {
         case Record::Pad:

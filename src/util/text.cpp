@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -58,6 +59,40 @@ std::string upper(std::string_view text) {
     for (char& c : out)
         c = upperChar(c);
     return out;
+}
+
+namespace {
+
+// True when the text holds an ASCII lower-case letter; eight bytes at a time. Bytes of 0x80 and above are
+// masked off so that no letter test reaches into them.
+bool hasLower(std::string_view text) {
+    constexpr auto each = [](std::uint8_t b) { return 0x0101010101010101ULL * b; };
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        const std::uint64_t low7 = word & each(0x7f);
+        const std::uint64_t atLeastA = low7 + each(0x80 - 'a');   // top bit set where the byte is >= 'a'
+        const std::uint64_t aboveZ = low7 + each(0x80 - 'z' - 1); // top bit set where the byte is > 'z'
+        if ((atLeastA & ~aboveZ & ~word & each(0x80)) != 0)
+            return true;
+    }
+    for (; i < text.size(); ++i) {
+        if (text[i] >= 'a' && text[i] <= 'z')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string_view upperView(std::string_view text, std::string& scratch) {
+    if (!hasLower(text))
+        return text;
+    scratch.assign(text);
+    for (char& c : scratch)
+        c = upperChar(c);
+    return scratch;
 }
 
 std::string lower(std::string_view text) {

@@ -18,6 +18,9 @@ inline constexpr std::string_view crlf = "\r\n";
 
 std::string upper(std::string_view text);
 std::string lower(std::string_view text);
+// The text in upper case without a copy where it has no lower-case letter (the common case); else its copy,
+// upper-cased in `scratch`.
+std::string_view upperView(std::string_view text, std::string& scratch);
 
 // 1-based substring like the classic Mid$/Left$/Right$: out-of-range parts shorten the result.
 std::string mid(std::string_view text, long start, long length = -1);
