@@ -1,5 +1,6 @@
 #include "platform/replace.hpp"
 #include "support.hpp"
+#include <numeric>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -113,15 +114,80 @@ TEST_F(PlatformTest, LineReaderEndsLinesAtCrLfLfOrCrAndStopsAtCtrlZ) {
     }
 }
 
-TEST_F(PlatformTest, CrLfSplitAcrossTheReadBufferIsOneLineEnd) {
-    std::string bytes = std::string(65535, 'a') + "\r\nb";
-    write("in.txt", bytes);
-    platform::LineReader reader(text("in.txt"));
-    std::string line;
-    ASSERT_TRUE(reader.next(line));
-    ASSERT_TRUE(reader.next(line));
-    EXPECT_EQ(line, "b");
-    EXPECT_FALSE(reader.next(line));
+// Catches a line end lost or doubled where it meets the edge of a read or of an eight-byte word.
+TEST_F(PlatformTest, LineEndsAtReadAndWordBoundaries) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"LfOnLastByteOfRead", "1234567\nabc", {"1234567", "abc"}},
+        {"LfOnWordBoundary", "12345678\n12345678\n", {"12345678", "12345678"}},
+        {"CrLfSplitAcrossReads", "1234567\r\nB", {"1234567", "B"}},
+        {"CrEndsReadNextStartsOtherwise", "1234567\rB\r", {"1234567", "B"}},
+        {"CrLastByteOfFile", "1234567\r", {"1234567"}},
+        {"CtrlZMidBuffer",
+         "AB\x1a"
+         "CD\r\n",
+         {"AB"}},
+        {"CtrlZFirstByteOfRead",
+         "1234567\n\x1a"
+         "ZZ",
+         {"1234567"}},
+        {"LineLongerThanReads", "abcdefghijklmnopqrstu\r\nv", {"abcdefghijklmnopqrstu", "v"}},
+        {"ControlBytesAndTabsStayInLine",
+         "A\tB\x01"
+         "C\x19\x1b\r\n",
+         {"A\tB\x01"
+          "C\x19\x1b"}},
+        {"HighBytesStayInLine",
+         "\xe4\xf6\x80\x8a\x8d\x9a\xff\xfe\x8a\n\xff",
+         {"\xe4\xf6\x80\x8a\x8d\x9a\xff\xfe\x8a", "\xff"}},
+    };
+    // Every read size up to 13 puts each line end on a read's last byte somewhere; a short line in front puts
+    // the boundary inside a line that starts mid-buffer as well as at its start.
+    std::vector<size_t> readSizes(13);
+    std::iota(readSizes.begin(), readSizes.end(), 1);
+    readSizes.push_back(size_t{1} << 20);
+    for (const auto& c : cases) {
+        for (std::string first : {"", "A\n", "AB\r\n"}) {
+            const std::string shown = first.empty()       ? "alone"
+                                      : first.size() == 2 ? "after an LF line"
+                                                          : "after a CR LF line";
+            write("in.txt", first + c.bytes);
+            std::vector<std::string> expected = c.lines;
+            if (!first.empty())
+                expected.insert(expected.begin(), first.substr(0, first.find_first_of("\r\n")));
+            for (size_t readSize : readSizes) {
+                SCOPED_TRACE(std::string(c.name) + " after [" + first + "], reads of " +
+                             std::to_string(readSize));
+                platform::LineReader reader(text("in.txt"));
+                reader.setReadSizeForTesting(readSize);
+                std::vector<std::string> got;
+                std::string_view line;
+                while (reader.next(line))
+                    got.emplace_back(line);
+                EXPECT_EQ(got, expected);
+                EXPECT_EQ(reader.lineNumber(), static_cast<long>(expected.size()));
+            }
+        }
+    }
+}
+
+// Catches the word-at-a-time scan stopping at a byte that ends no line, or passing one that does.
+TEST(LineEnds, FoundAtEveryOffsetOfAWord) {
+    for (char end : {'\n', '\r', '\x1a'}) {
+        for (size_t at = 0; at < 20; ++at) {
+            std::string text;
+            for (size_t i = 0; i < at; ++i)
+                text += "\x1b\t\xff\x80 a\x0b\x9a"[i % 8];
+            text += end;
+            text += "\n\n";
+            EXPECT_EQ(platform::findLineEnd(text.data(), text.data() + text.size()) - text.data(),
+                      static_cast<long>(at))
+                << "end " << int(end) << " at " << at;
+        }
+    }
 }
 
 TEST_F(PlatformTest, AtomicWriterReplacesOnlyOnCommit) {
