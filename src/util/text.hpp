@@ -85,6 +85,10 @@ std::optional<int32_t> toInt32(double value);
 std::optional<int16_t> int16Of(std::string_view text);
 std::optional<int32_t> int32Of(std::string_view text);
 
+// The last `width` decimal digits of a value, with leading zeros, written to out ("00042" for 42 in five).
+// Two digits at a time: coordinate writers call it for every value of a file.
+void writeDigits(char* out, std::uint32_t value, int width);
+
 // Decimal text of a number with one leading blank when not negative ("12" gives " 12").
 std::string signedText(long long value);
 
