@@ -332,22 +332,31 @@ class FileTranslator {
             size_t end = 0;
             while (end < line.size() && line[end] != '%' && line[end] != '*')
                 ++end;
-            if (end == line.size())
-                end = std::string_view::npos;
-            addToWord(line.substr(0, end));
-            if (end == std::string_view::npos)
+            const std::string_view piece = line.substr(0, end);
+            if (end == line.size()) {
+                addToWord(piece);
                 return;
+            }
             const char c = line[end];
             line.remove_prefix(end + 1);
-            if (c == '%' && !inParameters_ && trimmed(word_).substr(0, 3) == "G04") {
+            // A word that lies whole in the line, as nearly every one does, is read where it stands.
+            const bool whole = word_.empty();
+            if (!whole)
+                addToWord(piece);
+            else if (!trimmed(piece).empty())
+                commandLine_ = lineNumber_;
+            const std::string_view word = whole ? piece : std::string_view(word_);
+            if (c == '%' && !inParameters_ && trimmed(word).substr(0, 3) == "G04") {
+                if (whole)
+                    word_.assign(piece);
                 word_ += c; // a comment may hold a percent sign
             } else if (c == '%') {
-                endWord();
+                endWord(word);
                 inParameters_ = !inParameters_;
                 macro_ = false;
                 firstParameter_ = true;
             } else {
-                endWord();
+                endWord(word);
             }
         }
     }
@@ -358,10 +367,10 @@ class FileTranslator {
         word_ += text;
     }
 
-    void finishStatements() { endWord(); }
+    void finishStatements() { endWord(word_); }
 
-    void endWord() {
-        const std::string_view word = trimmed(word_);
+    void endWord(std::string_view text) {
+        const std::string_view word = trimmed(text);
         if (!word.empty()) {
             quoting_ = inParameters_ ? Quoting::Parameter : Quoting::Command;
             if (!inParameters_)

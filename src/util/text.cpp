@@ -395,6 +395,9 @@ std::optional<long long> roundedShortValue(std::string_view text) {
     long long whole = 0, fraction = 0, unit = 1; // unit: ten to the number of fraction digits
     int digits = 0;
     bool seenPoint = false;
+    // Plain digits first, the common case, then blanks, a point and the fraction.
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 15; ++i, ++digits)
+        whole = whole * 10 + (text[i] - '0');
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c == ' ')
