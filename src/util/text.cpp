@@ -437,11 +437,11 @@ template <typename Int> std::optional<Int> roundedValueOf(std::string_view text)
 
 } // namespace
 
-std::optional<int16_t> int16Of(std::string_view text) {
+std::optional<int16_t> int16OfAnyText(std::string_view text) {
     return roundedValueOf<int16_t>(text);
 }
 
-std::optional<int32_t> int32Of(std::string_view text) {
+std::optional<int32_t> int32OfAnyText(std::string_view text) {
     return roundedValueOf<int32_t>(text);
 }
 

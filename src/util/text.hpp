@@ -82,8 +82,26 @@ double valueOf(std::string_view text);
 std::optional<int16_t> toInt16(double value);
 std::optional<int32_t> toInt32(double value);
 // The same as toInt16(valueOf(text)) and toInt32(valueOf(text)), read straight into an integer.
-std::optional<int16_t> int16Of(std::string_view text);
-std::optional<int32_t> int32Of(std::string_view text);
+std::optional<int16_t> int16OfAnyText(std::string_view text);
+std::optional<int32_t> int32OfAnyText(std::string_view text);
+// Plain digits, the common case (a coordinate, an aperture number), are summed in place; anything else, or
+// more digits than surely fit, goes the long way.
+inline std::optional<int32_t> int32Of(std::string_view text) {
+    if (text.empty() || text.size() > 9)
+        return int32OfAnyText(text);
+    int32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return int32OfAnyText(text);
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+inline std::optional<int16_t> int16Of(std::string_view text) {
+    if (text.size() > 4)
+        return int16OfAnyText(text);
+    return static_cast<int16_t>(*int32Of(text)); // four characters hold no number beyond 9999
+}
 
 // The last `width` decimal digits of a value, with leading zeros, written to out ("00042" for 42 in five).
 // Two digits at a time: coordinate writers call it for every value of a file.
