@@ -86,7 +86,7 @@ bool wildcardMatch(std::string_view pattern, std::string_view name);
 inline constexpr size_t maxLineLength = size_t{4} << 20;
 
 // The first line end (CR or LF) or end-of-text mark (Ctrl-Z) in [from, to), or `to` when there is none.
-// Looks at eight bytes at a time: ordinary text never stops the scan.
+// Looks at sixteen or eight bytes at a time: ordinary text never stops the scan.
 const char* findLineEnd(const char* from, const char* to);
 
 // Reads a text file line by line: a line ends at CR LF, LF or CR; the last line counts without its end;

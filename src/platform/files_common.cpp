@@ -139,9 +139,6 @@ bool isLineEnd(char c) {
     return c == '\n' || c == '\r' || c == '\x1a';
 }
 
-// Line ends and the end-of-text mark are all below 0x1b. The classic test for a byte below n sets the top bit
-// of the first such byte exactly; bytes above it may be flagged falsely (by the borrow), so only the first
-// flag counts.
 constexpr std::uint64_t eachByte(std::uint8_t b) {
     return 0x0101010101010101ULL * b;
 }
@@ -150,6 +147,7 @@ bool above1a(char c) {
     return static_cast<unsigned char>(c) > 0x1a;
 }
 
+// Line ends and the end-of-text mark are all below 0x1b: the first byte below it is where a scan stops.
 const char* firstBelow1b(const char* from, const char* to) {
 #if defined(__SSE2__)
     // Sixteen bytes at a time where the processor has SSE2, as every x86-64 one does: a byte is below 0x1b
@@ -162,6 +160,8 @@ const char* firstBelow1b(const char* from, const char* to) {
             return from + std::countr_zero(static_cast<unsigned>(below));
     }
 #endif
+    // The classic test for a byte below n sets the top bit of the first such byte of a word exactly; bytes
+    // after it may be flagged falsely (by the borrow), so only the first flag counts.
     if constexpr (std::endian::native == std::endian::little) {
         for (; to - from >= 8; from += 8) {
             std::uint64_t word;
