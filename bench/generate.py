@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Writes realistic inputs of a given size for the benchmarks: design files, aperture reports, NC drill files,
-Gerber files. Deterministic (fixed seed), so every run measures the same bytes."""
+"""Writes inputs of a given size for the benchmarks: design files, aperture reports, NC drill files, Gerber files.
+They are as unkind as real files: short lines, many small polygons (some with repeated points, some too small
+to keep), tool and aperture changes every few lines. Deterministic (fixed seed), so every run measures the
+same bytes."""
 import random
 import sys
 
@@ -15,24 +17,28 @@ def design(records, rng):
     while len(out) < records:
         kind = rng.random()
         x, y = rng.randrange(32000), rng.randrange(32000)
-        if kind < 0.30:
+        if kind < 0.20:
             s, w, h, hole, layer = rng.choice(pads)
             out.append(f"PAD {s} {w} {h} {hole} {layer} {x} {y} 0 0 1")
-        elif kind < 0.40:
+        elif kind < 0.28:
             s, size, hole = rng.choice(vias)
             out.append(f"VIA {s} {size} {hole} {rng.choice(['GD', 'GT', 'PD', 'PT', 'NP'])} {x} {y} 0 0")
-        elif kind < 0.75:
+        elif kind < 0.55:
             out.append(f"LINE {rng.choice([8, 10, 12, 15, 20, 25, 50])} {x} {y} {x + 100} {y + 50} 1")
-        elif kind < 0.82:
+        elif kind < 0.60:
             out.append(f"ARC {rng.randrange(10, 200)} 0 360 {rng.choice([8, 10, 12])} 18 {x} {y} 0 0 0")
-        elif kind < 0.88:
+        elif kind < 0.64:
             out.append(f'TEXT "R{rng.randrange(999)}" 60 45 {rng.choice([6, 8, 10])} {x} {y} 0 0 15')
         else:
+            # Small polygons, a point often repeated: every one of them is checked for distinct points.
             polygon += 1
-            points = rng.randrange(2, 8)
+            points = rng.randrange(2, 6)
             out.append(f"POLY {polygon} {points} 12 0 0")
+            corner = (rng.randrange(1000), rng.randrange(1000))
             for _ in range(points):
-                out.append(f"pnt {rng.randrange(32000)} {rng.randrange(32000)}")
+                if rng.random() > 0.2:
+                    corner = (rng.randrange(1000), rng.randrange(1000))
+                out.append(f"pnt {corner[0]} {corner[1]}")
     return out[:records]
 
 
@@ -56,10 +62,12 @@ def report(lines, rng):
 
 def ncdrill(lines, dialect, rng):
     header = {"preferred": "INCH", "lz": "INCH,LZ", "tz": "INCH,TZ"}[dialect]
-    out = ["M48", header, "T1C0.035"]
+    out = ["M48", header] + [f"T{t}C0.0{20 + 5 * t}" for t in range(1, 9)] + ["%"]
     while len(out) < lines - 1:
         x, y = rng.randrange(1, 999999), rng.randrange(1, 999999)
-        if dialect == "preferred":
+        if rng.random() < 0.05:
+            out.append(f"T{rng.randrange(1, 9)}")
+        elif dialect == "preferred":
             out.append(f"X+{x:06d}Y+{y:06d}")
         elif dialect == "lz":
             out.append(f"X+{x:06d}".rstrip("0") + f"Y+{y:06d}".rstrip("0"))
@@ -70,12 +78,31 @@ def ncdrill(lines, dialect, rng):
 
 
 def gerber(lines, rng):
+    # An aperture change every few lines, and coordinates that leave out an axis, as plotted tracks do.
     out = ["%FSLAX23Y23*%", "%MOIN*%"]
     while len(out) < lines - 1:
-        if rng.random() < 0.02:
-            out.append(f"D{rng.randrange(10, 400)}*")
+        r = rng.random()
+        if r < 0.15:
+            out.append(f"D{rng.randrange(10, 250)}*")
+        elif r < 0.30:
+            out.append(f"X{rng.randrange(99999)}D0{rng.choice([1, 2])}*")
+        elif r < 0.40:
+            out.append(f"Y{rng.randrange(99999)}D01*")
         else:
             out.append(f"X{rng.randrange(99999)}Y{rng.randrange(99999)}D0{rng.choice([1, 2, 3])}*")
+    out.append("M02*")
+    return out
+
+
+def tango_gerber(lines, rng):
+    # Tango-PCB's own plots: no format statement, five-digit mils, G54 before each aperture change.
+    out = ["G04 Tango-PCB*"]
+    while len(out) < lines - 1:
+        if rng.random() < 0.15:
+            d = rng.randrange(10, 250)
+            out += [f"G54D{d}*", f"D{d}*"]
+        else:
+            out.append(f"X{rng.randrange(99999):05d}Y{rng.randrange(99999):05d}D0{rng.choice([1, 2])}*")
     out.append("M02*")
     return out
 
@@ -91,6 +118,8 @@ def main():
         lines = ncdrill(count, kind[3:], rng)
     elif kind == "gerber":
         lines = gerber(count, rng)
+    elif kind == "gerber-tango":
+        lines = tango_gerber(count, rng)
     else:
         sys.exit(f"unknown kind {kind}")
     with open(path, "wb") as f:

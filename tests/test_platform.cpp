@@ -2,6 +2,8 @@
 #include "platform/replace.hpp"
 #include "support.hpp"
 
+#include <numeric>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -77,27 +79,87 @@ TEST_F(PlatformTest, NewFileTakesWrittenCaseUnlessAnotherCaseExists) {
     EXPECT_THROW(platform::resolveForWrite("C:\\X.TXT"), platform::FileError);
 }
 
-// Catches a line end missed or doubled (a lone CR last, a CR LF split by the buffer) or text past Ctrl-Z.
-TEST_F(PlatformTest, LineReaderEndsLinesAtCrLfLfOrCrAndStopsAtCtrlZ) {
-    // The lines read, each ended by "|".
-    auto linesOf = [this](const std::string& bytes) {
-        write("in.txt", bytes);
-        platform::LineReader reader(text("in.txt"));
-        std::string got;
-        for (std::string line; reader.next(line);)
-            got += line + '|';
-        return got;
-    };
+// eight-byte word.
+TEST_F(PlatformTest, LineEndsAtReadAndWordBoundaries) {
     struct Case {
-        const char *bytes, *lines;
-    } cases[] = {{"A", "A|"},          {"A\r\nB", "A|B|"},  {"A\r\n", "A|"},  {"\r\n\r\nB", "||B|"},
-                 {"A\r\rB", "A||B|"},  {"A\rB\r", "A|B|"},  {"A\nB", "A|B|"}, {"\032", ""},
-                 {"A\032B\r\n", "A|"}, {"A\r\n\032", "A|"}, {"", ""}};
-    for (const auto& c : cases)
-        EXPECT_EQ(linesOf(c.bytes), c.lines) << testing::PrintToString(c.bytes);
-    // A CR LF split across the read buffer, and a line longer than the buffer.
-    for (size_t n : {65535, 70000})
-        EXPECT_EQ(linesOf(std::string(n, 'a') + "\r\nb"), std::string(n, 'a') + "|b|");
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"Empty", "", {}},
+        {"LastLineWithoutEnd", "A\r\nB", {"A", "B"}},
+        {"EveryKindOfEnd", "A\nB\rC\r\n\r\nD", {"A", "B", "C", "", "D"}},
+        {"CrCrIsTwoEnds", "A\r\rB", {"A", "", "B"}},
+        {"CtrlZAlone", "\x1a", {}},
+        {"CtrlZAfterEnd", "A\r\n\x1a", {"A"}},
+        {"LineLongerThanTheBuffer", std::string(300000, 'x') + "\r\ny", {std::string(300000, 'x'), "y"}},
+        {"LfOnLastByteOfRead", "1234567\nabc", {"1234567", "abc"}},
+        {"LfOnWordBoundary", "12345678\n12345678\n", {"12345678", "12345678"}},
+        {"CrLfSplitAcrossReads", "1234567\r\nB", {"1234567", "B"}},
+        {"CrEndsReadNextStartsOtherwise", "1234567\rB\r", {"1234567", "B"}},
+        {"CrLastByteOfFile", "1234567\r", {"1234567"}},
+        {"CtrlZMidBuffer",
+         "AB\x1a"
+         "CD\r\n",
+         {"AB"}},
+        {"CtrlZFirstByteOfRead",
+         "1234567\n\x1a"
+         "ZZ",
+         {"1234567"}},
+        {"LineLongerThanReads", "abcdefghijklmnopqrstu\r\nv", {"abcdefghijklmnopqrstu", "v"}},
+        {"ControlBytesAndTabsStayInLine",
+         "A\tB\x01"
+         "C\x19\x1b\r\n",
+         {"A\tB\x01"
+          "C\x19\x1b"}},
+        {"HighBytesStayInLine",
+         "\xe4\xf6\x80\x8a\x8d\x9a\xff\xfe\x8a\n\xff",
+         {"\xe4\xf6\x80\x8a\x8d\x9a\xff\xfe\x8a", "\xff"}},
+    };
+    // Every read size up to 13 puts each line end on a read's last byte somewhere; a short line in front puts
+    // the boundary inside a line that starts mid-buffer as well as at its start.
+    std::vector<size_t> readSizes(13);
+    std::iota(readSizes.begin(), readSizes.end(), 1);
+    readSizes.push_back(size_t{1} << 20);
+    for (const auto& c : cases) {
+        for (std::string first : {"", "A\n", "AB\r\n"}) {
+            const std::string shown = first.empty()       ? "alone"
+                                      : first.size() == 2 ? "after an LF line"
+                                                          : "after a CR LF line";
+            write("in.txt", first + c.bytes);
+            std::vector<std::string> expected = c.lines;
+            if (!first.empty())
+                expected.insert(expected.begin(), first.substr(0, first.find_first_of("\r\n")));
+            for (size_t readSize : readSizes) {
+                SCOPED_TRACE(std::string(c.name) + " after [" + first + "], reads of " +
+                             std::to_string(readSize));
+                platform::LineReader reader(text("in.txt"));
+                reader.setReadSizeForTesting(readSize);
+                std::vector<std::string> got;
+                std::string_view line;
+                while (reader.next(line))
+                    got.emplace_back(line);
+                EXPECT_EQ(got, expected);
+                EXPECT_EQ(reader.lineNumber(), static_cast<long>(expected.size()));
+            }
+        }
+    }
+}
+
+// Catches the word-at-a-time scan stopping at a byte that ends no line, or passing one that does.
+TEST(LineEnds, FoundAtEveryOffsetOfAWord) {
+    for (char end : {'\n', '\r', '\x1a'}) {
+        for (size_t at = 0; at < 20; ++at) {
+            std::string text;
+            for (size_t i = 0; i < at; ++i)
+                text += "\x1b\t\xff\x80 a\x0b\x9a"[i % 8];
+            text += end;
+            text += "\n\n";
+            EXPECT_EQ(platform::findLineEnd(text.data(), text.data() + text.size()) - text.data(),
+                      static_cast<long>(at))
+                << "end " << int(end) << " at " << at;
+        }
+    }
 }
 
 // Catches a file without write bits replaced, or one with only a group or others write bit refused.

@@ -37,6 +37,80 @@ TEST(Getfield, CountsBeyondEightThousandFields) {
     EXPECT_EQ(fieldcount(text, ","), 9001);
 }
 
+// Catches a field view that differs from the copying field access it replaces on the hot paths.
+TEST(FieldViews, SameCharactersAsField) {
+    const std::string texts[] = {"  A   B C ", "A,,B", "A,B,", "ABC",     "",
+                                 " ",          ",",    "a b",  "\tA B\t", "x ,y, z"};
+    int checked = 0;
+    for (const auto& text : texts) {
+        for (char delimiter : {' ', ','}) {
+            for (long n = 1; n <= 5; ++n) {
+                EXPECT_EQ(fieldOf(text, n, delimiter), field(text, n, std::string(1, delimiter)))
+                    << "[" << text << "] field " << n << " by '" << delimiter << "'";
+                ++checked;
+            }
+        }
+    }
+    EXPECT_EQ(fieldOf("a b", 0), "");
+    ASSERT_GE(checked, 100);
+}
+
+// Catches integers read straight from a text that round otherwise than the value of the text does.
+TEST(IntegerTexts, RoundLikeTheValueOfTheText) {
+    const char* texts[] = {"2.5",
+                           "3.5",
+                           "-2.5",
+                           "-3.5",
+                           "0.5",
+                           "-0.5",
+                           "1.5",
+                           ".5",
+                           "2.51",
+                           " 1 2 . 5",
+                           "",
+                           "abc",
+                           "+7",
+                           "5e2",
+                           "1.2.3",
+                           "99999",
+                           "32767.4",
+                           "32767.5",
+                           "-32768.5",
+                           "-32768.49",
+                           "32768",
+                           "2147483647.5",
+                           "-2147483648.5",
+                           "123456789012345.5",
+                           "2.4999999999999999999",
+                           "3.4999999999999999999",
+                           "0.50000000000000001",
+                           "12345678901234567"};
+    for (const char* text : texts) {
+        EXPECT_EQ(int16Of(text), toInt16(valueOf(text))) << "[" << text << "]";
+        EXPECT_EQ(int32Of(text), toInt32(valueOf(text))) << "[" << text << "]";
+    }
+    EXPECT_EQ(int16Of("2.5"), 2);
+    EXPECT_EQ(int16Of("-3.5"), -4);
+    EXPECT_EQ(int16Of("32767.5"), std::nullopt);
+}
+
+// Catches an upper-case view that misses a lower-case letter in any position of a word, or touches other
+// bytes.
+TEST(UpperViews, UpperCaseWithoutCopyWhereNothingChanges) {
+    const std::string texts[] = {
+        "PAD AL 12", "pad al 12", "ABCDEFGHz", "ABCDEFGHIJKLMNOPq", "\xe4\xc4\x80\xff{`@[", "", "12345678a"};
+    for (const auto& text : texts) {
+        std::string scratch;
+        const std::string_view view = upperView(text, scratch);
+        EXPECT_EQ(view, upper(text)) << "[" << text << "]";
+        EXPECT_EQ(view.data() == text.data(), upper(text) == text) << "[" << text << "]";
+    }
+}
+
+struct TextCase {
+    std::string in, out;
+};
+
 // Catches a path text normalised wrongly: case, dots, blanks, doubled or trailing backslashes, non-ASCII.
 TEST(Cleanpath, Normalises) {
     struct Case {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -21,18 +22,18 @@ inline constexpr size_t dcodeCapacity = 400;
 inline constexpr int planeRowCount = 25;
 inline constexpr int highestDcode = 250;
 
-// An ordered list of distinct keys; membership by hashing.
+// An ordered list of distinct keys; membership by hashing, looked up by views of the design's lines.
 class KeyList {
   public:
     // Appends the key unless present. Returns true when it was new.
-    bool add(const std::string& key);
-    bool contains(const std::string& key) const { return seen_.count(key) != 0; }
+    bool add(std::string_view key);
+    bool contains(std::string_view key) const { return seen_.find(key) != seen_.end(); }
     const std::vector<std::string>& keys() const { return keys_; }
     size_t size() const { return keys_.size(); }
 
   private:
     std::vector<std::string> keys_;
-    std::unordered_set<std::string> seen_;
+    std::unordered_set<std::string, util::TextHash, std::equal_to<>> seen_;
 };
 
 struct DesignKeys {

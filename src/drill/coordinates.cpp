@@ -24,9 +24,8 @@ std::int64_t preferredSteps(std::int64_t nanometres) {
 size_t writePreferredCoordinate(char* out, char letter, char sign, std::int64_t steps) {
     out[0] = letter;
     out[1] = steps < 0 ? '-' : sign == '-' ? '-' : '+';
-    std::int64_t rest = steps < 0 ? -steps : steps;
-    for (int i = 7; i >= 2; --i, rest /= 10)
-        out[i] = static_cast<char>('0' + rest % 10);
+    // Six digits fit 32 bits; a larger value is refused before it comes here.
+    util::writeDigits(out + 2, static_cast<std::uint32_t>(steps < 0 ? -steps : steps), 6);
     return 8;
 }
 

@@ -5,7 +5,6 @@
 #include "util/text.hpp"
 
 #include <algorithm>
-#include <charconv>
 
 namespace fk::drill {
 
@@ -43,8 +42,17 @@ std::string formatText(const DrillFormat& f) {
 } // namespace
 
 std::int64_t ExcellonReader::toNanometres(std::int64_t mantissa, int decimals) const {
-    const std::int64_t perUnit = format_.units == Units::Inch ? nanometresPerInch : 1'000'000;
-    return roundedQuotient(mantissa * perUnit, powerOfTen(decimals));
+    // Nanometres per unit of the last decimal: a value of up to five inch decimals or six millimetre decimals
+    // is a whole number of nanometres and takes one multiplication; 0 marks the one case that must round.
+    static constexpr std::int64_t perInchDigit[maxDecimals + 1] = {25'400'000, 2'540'000, 254'000, 25'400,
+                                                                   2'540,      254,       0};
+    static constexpr std::int64_t perMillimetreDigit[maxDecimals + 1] = {1'000'000, 100'000, 10'000, 1'000,
+                                                                         100,       10,      1};
+    const bool inch = format_.units == Units::Inch;
+    const std::int64_t scale = (inch ? perInchDigit : perMillimetreDigit)[decimals];
+    if (scale != 0)
+        return mantissa * scale;
+    return roundedQuotient(mantissa * (inch ? nanometresPerInch : 1'000'000), powerOfTen(decimals));
 }
 
 DrillLine ExcellonReader::readCoordinates(std::string_view line) {
@@ -73,7 +81,10 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& at) {
     Axis axis{.present = true};
     if (at < line.size() && (line[at] == '+' || line[at] == '-'))
         axis.sign = line[at++];
-    std::string digits;
+    // The digits are summed as they are read; `digits` keeps their text for the zero rules.
+    const size_t first = at;
+    std::int64_t mantissa = 0;
+    size_t count = 0;
     int points = 0, decimals = 0;
     for (; at < line.size() && ((line[at] >= '0' && line[at] <= '9') || line[at] == '.'); ++at) {
         if (line[at] == '.') {
@@ -81,29 +92,29 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& at) {
                 refuse(line, "at most one decimal point in a value");
             continue;
         }
-        digits += line[at];
+        if (++count <= maxDigits)
+            mantissa = mantissa * 10 + (line[at] - '0');
         decimals += points;
     }
-    if (digits.empty())
+    if (count == 0)
         refuse(line, std::string("digits after ") + letter);
-    if (digits.size() > maxDigits)
+    if (count > maxDigits)
         refuse(line, "at most " + std::to_string(maxDigits) + " digits in a value");
     const size_t width = static_cast<size_t>(format_.integerDigits + format_.decimalDigits);
     if (points == 0) {
-        if (digits.size() > width)
+        const std::string_view digits = line.substr(first, count);
+        if (count > width)
             refuse(line, "at most " + std::to_string(width) + " digits, as the format " +
                              formatText(format_) + " holds");
-        const Zeros zeros = digits.size() == width || format_.zeros != Zeros::Unstated
+        const Zeros zeros = count == width || format_.zeros != Zeros::Unstated
                                 ? format_.zeros
                                 : shortNumberZeros(line, digits);
         if (zeros == Zeros::Leading)
-            digits.append(width - digits.size(), '0');
+            mantissa *= powerOfTen(static_cast<int>(width - count)); // the omitted trailing zeros
         decimals = format_.decimalDigits;
     } else if (decimals > maxDecimals) {
         refuse(line, "at most " + std::to_string(maxDecimals) + " digits after the decimal point");
     }
-    std::int64_t mantissa = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), mantissa);
     axis.value = toNanometres(axis.sign == '-' ? -mantissa : mantissa, decimals);
     return axis;
 }

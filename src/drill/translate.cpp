@@ -82,19 +82,25 @@ class Pass {
     }
 
     void coordinate(std::string_view text, const DrillLine& line) {
+        const std::int64_t x = line.x.present ? steps(line.x, text) : 0;
+        const std::int64_t y = line.y.present ? steps(line.y, text) : 0;
+        // A survey that already knows the file is not in the preferred form needs no preferred text.
+        if (!outputs_ && !result_.alreadyPreferred)
+            return;
         char out[maxPreferredLength];
         size_t n = 0;
         if (line.x.present)
-            n += axis(out + n, 'X', line.x, text);
+            n += writePreferredCoordinate(out + n, 'X', line.x.sign, x);
         if (line.y.present)
-            n += axis(out + n, 'Y', line.y, text);
+            n += writePreferredCoordinate(out + n, 'Y', line.y.sign, y);
         const std::string_view preferred(out, n);
         if (preferred != text)
             changed();
         emit(preferred);
     }
 
-    size_t axis(char* out, char letter, const Axis& axis, std::string_view text) {
+    // The value in steps of the preferred form; notes what the value tells of the file's dialect.
+    std::int64_t steps(const Axis& axis, std::string_view text) {
         if (!axis.sign)
             result_.tangoDialect = false;
         const std::int64_t steps = preferredSteps(axis.value);
@@ -103,7 +109,7 @@ class Pass {
                                 "values below 100 inches, as the prefered form holds 2.4 digits");
         if (reader_.format().units == Units::Inch && steps * nanometresPerStep != axis.value)
             result_.rounded = true;
-        return writePreferredCoordinate(out, letter, axis.sign, steps);
+        return steps;
     }
 
     // NC2 to NC5 from the preferred lines; line 2 of NC5 states its own zero suppression.
@@ -116,13 +122,15 @@ class Pass {
             return;
         }
         const size_t most = text.size();
-        outputs_->nc2.writeLineWith(most, [&](char* out) { return writeFiveDigits(out, text); });
-        outputs_->nc3.writeLineWith(most, [&](char* out) { return writeWithoutPlus(out, text); });
-        outputs_->nc4.writeLineWith(most, [&](char* out) {
-            char cut[maxPreferredLength];
-            const size_t n = writeFiveDigits(cut, text);
-            return writeWithoutPlus(out, std::string_view(cut, n));
+        // NC4 is NC2 without its "+" signs: it is made from NC2's line as it stands in NC2's buffer, which
+        // no other writer can move.
+        std::string_view nc2;
+        outputs_->nc2.writeLineWith(most, [&](char* out) {
+            nc2 = std::string_view(out, writeFiveDigits(out, text));
+            return nc2.size();
         });
+        outputs_->nc3.writeLineWith(most, [&](char* out) { return writeWithoutPlus(out, text); });
+        outputs_->nc4.writeLineWith(most, [&](char* out) { return writeWithoutPlus(out, nc2); });
         outputs_->nc5.writeLineWith(most, [&](char* out) { return writeTrailingSuppressed(out, text); });
     }
 

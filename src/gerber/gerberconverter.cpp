@@ -139,12 +139,7 @@ size_t writeFiveDigits(char* out, int value) {
     size_t n = 0;
     if (value < 0)
         out[n++] = '-';
-    unsigned long magnitude =
-        value < 0 ? static_cast<unsigned long>(-static_cast<long>(value)) : static_cast<unsigned long>(value);
-    for (int place = 4; place >= 0; --place) {
-        out[n + static_cast<size_t>(place)] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    }
+    util::writeDigits(out + n, static_cast<std::uint32_t>(value < 0 ? -static_cast<long>(value) : value), 5);
     return n + 5;
 }
 

@@ -13,8 +13,6 @@ namespace fk::gerber {
 
 namespace {
 
-const std::string crlf(util::crlf);
-
 // What the rewritten file cannot hold, with the advice that goes with it.
 enum class Refusal {
     Arc,
@@ -83,12 +81,40 @@ bool allDigits(std::string_view text) {
     return true;
 }
 
-size_t findNoCase(std::string_view text, char upper) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (upperChar(text[i]) == upper)
-            return i;
+constexpr size_t none = std::string_view::npos;
+
+// Where a coordinate line of Tango-PCB's own files first holds each letter, in either case (none where it
+// holds none); I or J marks an arc. One pass over the line.
+struct Letters {
+    size_t x = none, y = none, d = none, arc = none;
+};
+
+Letters lettersOf(std::string_view line) {
+    Letters at;
+    const auto note = [](size_t& first, size_t i) {
+        if (first == none)
+            first = i;
+    };
+    for (size_t i = 0; i < line.size(); ++i) {
+        switch (upperChar(line[i])) {
+        case 'X':
+            note(at.x, i);
+            break;
+        case 'Y':
+            note(at.y, i);
+            break;
+        case 'D':
+            note(at.d, i);
+            break;
+        case 'I':
+        case 'J':
+            note(at.arc, i);
+            break;
+        default:
+            break;
+        }
     }
-    return std::string_view::npos;
+    return at;
 }
 
 // True when the first five characters of the line, in lower case, are the text (which may be shorter).
@@ -194,17 +220,18 @@ class FileTranslator {
             shown += "*";
         else if (quoting_ == Quoting::Parameter)
             shown = "%" + shown + "*%";
-        throw app::JobStop{"Line " + std::to_string(commandLine_) + " " + t.what +
-                           ", which the rewritten file cannot hold:" + crlf + "<" + path_ + ">" + crlf +
-                           shown + crlf + "No file was written; " + t.advice + " and re-try."};
+        throw app::JobStop{util::lines({"Line " + std::to_string(commandLine_) + " " + t.what +
+                                            ", which the rewritten file cannot hold:",
+                                        util::angled(path_), shown,
+                                        "No file was written; " + std::string(t.advice) + " and re-try."})};
     }
 
     int apertureNumber(std::string_view digits) const {
-        auto n = util::toInt16(util::valueOf(digits));
+        auto n = util::int16Of(digits);
         if (!n)
-            throw app::JobStop{"Line " + std::to_string(commandLine_) +
-                               " selects an aperture number out of range:" + crlf + "<" + path_ + ">" + crlf +
-                               "Correct the file and re-try."};
+            throw app::JobStop{util::lines(
+                {"Line " + std::to_string(commandLine_) + " selects an aperture number out of range:",
+                 util::angled(path_), "Correct the file and re-try."})};
         return *n;
     }
 
@@ -221,8 +248,9 @@ class FileTranslator {
                 resetStatements();
             return;
         }
-        checkTangoLine(line);
         const char first = line.empty() ? '\0' : upperChar(line[0]);
+        const Letters letters = first == 'X' || first == 'Y' ? lettersOf(line) : Letters{};
+        checkTangoLine(line, letters);
         if (first == 'D') {
             sawData_ = true;
             heldSelection_.clear();
@@ -237,7 +265,7 @@ class FileTranslator {
             sink_.line("D02M02*", commandLine_);
         } else if (first == 'X' || first == 'Y') {
             sawData_ = true;
-            readTangoCoordinates(line);
+            readTangoCoordinates(line, letters);
             if (!heldSelection_.empty())
                 sink_.select(apertureNumber(std::string_view(heldSelection_).substr(4, 4)), heldSelection_,
                              commandLine_);
@@ -248,7 +276,7 @@ class FileTranslator {
 
     // What the fixed rules would drop or draw straight although it changes the image; units stated by G70/G71
     // before a format statement count for it.
-    void checkTangoLine(std::string_view line) {
+    void checkTangoLine(std::string_view line, const Letters& letters) {
         const char first = line.empty() ? '\0' : upperChar(line[0]);
         if (first == 'G') {
             size_t length;
@@ -261,24 +289,19 @@ class FileTranslator {
                 refuse(Refusal::Incremental, line);
             if (length > 0 && (g == 70 || g == 71))
                 format_.metric = g == 71;
-        } else if (first == 'X' || first == 'Y') {
-            if (findNoCase(line, 'I') != std::string_view::npos ||
-                findNoCase(line, 'J') != std::string_view::npos)
-                refuse(Refusal::Arc, line);
+        } else if (letters.arc != none) {
+            refuse(Refusal::Arc, line);
         }
     }
 
-    void readTangoCoordinates(std::string_view line) {
-        const size_t px = findNoCase(line, 'X');
-        const size_t py = findNoCase(line, 'Y');
-        const size_t pd = findNoCase(line, 'D');
+    void readTangoCoordinates(std::string_view line, const Letters& letters) {
         // Five characters hold at most 99999, so a 32-bit value always holds the coordinate.
-        if (px != std::string_view::npos)
-            at_.x = *util::toInt32(util::valueOf(line.substr(px + 1, 5)));
-        if (py != std::string_view::npos)
-            at_.y = *util::toInt32(util::valueOf(line.substr(py + 1, 5)));
-        if (pd != std::string_view::npos)
-            at_.dtext = line.substr(pd, 4);
+        if (letters.x != none)
+            at_.x = *util::int32Of(line.substr(letters.x + 1, 5));
+        if (letters.y != none)
+            at_.y = *util::int32Of(line.substr(letters.y + 1, 5));
+        if (letters.d != none)
+            at_.dtext = line.substr(letters.d, 4);
     }
 
     // ---- RS-274-X: commands ended by "*", parameters between "%" and "%", across line ends.
@@ -303,22 +326,31 @@ class FileTranslator {
             size_t end = 0;
             while (end < line.size() && line[end] != '%' && line[end] != '*')
                 ++end;
-            if (end == line.size())
-                end = std::string_view::npos;
-            addToWord(line.substr(0, end));
-            if (end == std::string_view::npos)
+            const std::string_view piece = line.substr(0, end);
+            if (end == line.size()) {
+                addToWord(piece);
                 return;
+            }
             const char c = line[end];
             line.remove_prefix(end + 1);
-            if (c == '%' && !inParameters_ && trimmed(word_).substr(0, 3) == "G04") {
+            // A word that lies whole in the line, as nearly every one does, is read where it stands.
+            const bool whole = word_.empty();
+            if (!whole)
+                addToWord(piece);
+            else if (!trimmed(piece).empty())
+                commandLine_ = lineNumber_;
+            const std::string_view word = whole ? piece : std::string_view(word_);
+            if (c == '%' && !inParameters_ && trimmed(word).substr(0, 3) == "G04") {
+                if (whole)
+                    word_.assign(piece);
                 word_ += c; // a comment may hold a percent sign
             } else if (c == '%') {
-                endWord();
+                endWord(word);
                 inParameters_ = !inParameters_;
                 macro_ = false;
                 firstParameter_ = true;
             } else {
-                endWord();
+                endWord(word);
             }
         }
     }
@@ -329,10 +361,10 @@ class FileTranslator {
         word_ += text;
     }
 
-    void finishStatements() { endWord(); }
+    void finishStatements() { endWord(word_); }
 
-    void endWord() {
-        const std::string_view word = trimmed(word_);
+    void endWord(std::string_view text) {
+        const std::string_view word = trimmed(text);
         if (!word.empty()) {
             quoting_ = inParameters_ ? Quoting::Parameter : Quoting::Command;
             if (!inParameters_)

@@ -4,6 +4,7 @@
 #include "platform/files.hpp"
 
 #include <string>
+#include <string_view>
 
 namespace fk::pcbedit {
 
@@ -15,9 +16,10 @@ inline std::string firstLine(const std::string& path) {
     return line;
 }
 
+// Calls the handler with a view of each line, valid during the call.
 template <typename Handler> void forEachLine(const std::string& path, Handler handler) {
     platform::LineReader reader(path);
-    std::string line;
+    std::string_view line;
     while (reader.next(line))
         handler(line);
 }

@@ -7,6 +7,7 @@
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
 #include <unordered_set>
 #include <vector>
 
@@ -14,21 +15,24 @@ namespace fk::pcbedit {
 
 namespace {
 
-bool isPolygonLine(const std::string& line) {
-    return util::lower(util::left(line, 4)) == "poly";
+bool isPolygonLine(std::string_view line) {
+    return line.size() >= 4 && util::equalsNoCase(line.substr(0, 4), "poly");
 }
-bool isPointLine(const std::string& line) {
-    return util::lower(util::left(line, 4)) == "pnt ";
+bool isPointLine(std::string_view line) {
+    return line.size() >= 4 && util::equalsNoCase(line.substr(0, 4), "pnt ");
 }
 
 // A polygon's points are held until it ends; this bound keeps any design within a few megabytes.
 constexpr size_t maxPolygonPoints = 100000;
+// Up to this many points, repeated ones are found by comparing each with those before it: faster than
+// hashing for the few points most polygons have.
+constexpr size_t pointsComparedDirectly = 32;
 
 class PolygonCleaner {
   public:
     PolygonCleaner(platform::AtomicWriter& out, std::string design) : out_(out), design_(std::move(design)) {}
 
-    void line(const std::string& text) {
+    void line(std::string_view text) {
         ++lineNumber_;
         if (isPointLine(text)) {
             // Point lines outside a polygon's run belong to nothing and are dropped.
@@ -36,14 +40,12 @@ class PolygonCleaner {
                 addPoint(text);
             return;
         }
-        if (inPolygon_) {
+        if (inPolygon_)
             cleanPolygon();
-            points_.clear();
-        }
         if (isPolygonLine(text)) {
-            polygon_ = text;
+            polygon_.assign(text);
             polygonLine_ = lineNumber_;
-            points_.clear();
+            clearPoints();
             inPolygon_ = true;
         } else {
             out_.writeLine(text);
@@ -55,34 +57,64 @@ class PolygonCleaner {
     long modified() const { return modified_; }
 
   private:
-    void addPoint(const std::string& text) {
+    // The points' texts stand one after another in one string, reused from polygon to polygon.
+    struct Point {
+        size_t at, size;
+    };
+    std::string_view pointText(const Point& p) const {
+        return std::string_view(pointTexts_).substr(p.at, p.size);
+    }
+
+    void clearPoints() {
+        points_.clear();
+        pointTexts_.clear();
+    }
+
+    void addPoint(std::string_view text) {
         if (points_.size() >= maxPolygonPoints)
             throw app::JobStop{
                 util::lines({"The polygon on line " + std::to_string(polygonLine_) + " has more than " +
                                  std::to_string(maxPolygonPoints) + " points:",
                              util::angled(design_), "No file was changed."})};
-        points_.push_back(text);
+        points_.push_back({.at = pointTexts_.size(), .size = text.size()});
+        pointTexts_.append(text);
+    }
+
+    // The points without repeats, in their first order.
+    void findDistinct() {
+        distinct_.clear();
+        if (points_.size() <= pointsComparedDirectly) {
+            for (const Point& p : points_) {
+                if (std::find(distinct_.begin(), distinct_.end(), pointText(p)) == distinct_.end())
+                    distinct_.push_back(pointText(p));
+            }
+            return;
+        }
+        std::unordered_set<std::string_view> seen;
+        for (const Point& p : points_) {
+            if (seen.insert(pointText(p)).second)
+                distinct_.push_back(pointText(p));
+        }
     }
 
     void cleanPolygon() {
-        std::vector<const std::string*> distinct;
-        std::unordered_set<std::string> seen;
-        for (const auto& p : points_) {
-            if (seen.insert(p).second)
-                distinct.push_back(&p);
-        }
-        const size_t k = distinct.size();
+        findDistinct();
+        const size_t k = distinct_.size();
         if (k < 3) {
             ++removed_;
             return;
         }
         if (k != points_.size())
             ++modified_;
-        const auto f = [this](long n) { return util::field(polygon_, n); };
-        out_.writeLine("POLY  " + f(2) + util::signedText(static_cast<long long>(k)) + " " + f(4) + " " +
-                       f(5) + " " + f(6));
-        for (const auto* p : distinct)
-            out_.writeLine(*p);
+        // POLY, two blanks, then the polygon's own fields with the new point count in place of its third.
+        const auto f = [this](long n) { return util::fieldOf(polygon_, n); };
+        heading_.assign("POLY  ");
+        heading_.append(f(2)).append(util::signedText(static_cast<long long>(k)));
+        for (long n : {4, 5, 6})
+            heading_.append(" ").append(f(n));
+        out_.writeLine(heading_);
+        for (std::string_view p : distinct_)
+            out_.writeLine(p);
     }
 
     platform::AtomicWriter& out_;
@@ -90,7 +122,10 @@ class PolygonCleaner {
     long lineNumber_ = 0;
     long polygonLine_ = 0;
     std::string polygon_;
-    std::vector<std::string> points_;
+    std::vector<Point> points_;
+    std::string pointTexts_;
+    std::vector<std::string_view> distinct_;
+    std::string heading_;
     bool inPolygon_ = false;
     long removed_ = 0;
     long modified_ = 0;
@@ -123,7 +158,7 @@ app::JobResult clean(const app::JobContext& context, const std::string& chosen) 
     design.finish();
     platform::AtomicWriter out(util::directoryOf(chosen) + "\\x" + util::fileNameOf(chosen));
     PolygonCleaner cleaner(out, chosen);
-    forEachLine(chosen, [&](const std::string& line) { cleaner.line(line); });
+    forEachLine(chosen, [&](std::string_view line) { cleaner.line(line); });
     cleaner.line(" ");
     cleaner.line(" ");
     app::commitOutputs({&design, &out});

@@ -15,7 +15,6 @@ namespace fk::pcbedit {
 
 namespace {
 
-const std::string crlf(util::crlf);
 constexpr size_t listCapacity = 10;
 const std::array<std::string, 5> planeCodes{"GD", "GT", "PD", "PT", "NP"};
 
@@ -28,7 +27,7 @@ struct Entry {
 struct Counters {
     long changed = 0;
     std::array<long, 5> byCode{};
-    void count(const std::string& code) {
+    void count(std::string_view code) {
         for (size_t i = 0; i < planeCodes.size(); ++i) {
             if (planeCodes[i] == code)
                 ++byCode[i];
@@ -36,52 +35,58 @@ struct Counters {
     }
 };
 
-const std::string notAscii = "File is not in ASCII format!" + crlf + "Save as ASCII and Re-Try.";
+const std::string notAscii = util::lines({"File is not in ASCII format!", "Save as ASCII and Re-Try."});
 
-bool isAsciiHeader(const std::string& line) {
-    return line.compare(0, 19, ";Tango-PCB PLUS V2.") == 0;
+bool isAsciiHeader(std::string_view line) {
+    return line.starts_with(";Tango-PCB PLUS V2.");
 }
 
-bool isListCode(const std::string& code) {
+bool isListCode(std::string_view code) {
     return code == "GD" || code == "GT" || code == "PD" || code == "PT";
 }
 
 std::vector<Entry> readPlaneList(const std::string& path) {
     std::vector<Entry> entries;
-    forEachLine(path, [&](const std::string& line) {
-        const std::string code = util::field(line, 2);
+    forEachLine(path, [&](std::string_view line) {
+        const std::string_view code = util::fieldOf(line, 2);
         if (line.empty() || line[0] < '0' || line[0] > '9' || !isListCode(code))
             return;
         if (entries.size() >= listCapacity)
-            throw app::JobStop{"The via plane list holds more than " + std::to_string(listCapacity) +
-                               " entries:" + crlf + "<" + path + ">" + crlf +
-                               "Shorten the list and re-try; nothing was written."};
-        entries.push_back({util::field(line, 1), code});
+            throw app::JobStop{util::lines(
+                {"The via plane list holds more than " + std::to_string(listCapacity) + " entries:",
+                 util::angled(path), "Shorten the list and re-try; nothing was written."})};
+        entries.push_back({std::string(util::fieldOf(line, 1)), std::string(code)});
     });
     if (entries.empty())
-        throw app::JobStop{"The via plane list holds no entry (size/hole and GD, GT, PD or PT):" + crlf +
-                           "<" + path + ">" + crlf + "Correct the list and re-try; nothing was written."};
+        throw app::JobStop{util::lines(
+            {"The via plane list holds no entry (size/hole and GD, GT, PD or PT):", util::angled(path),
+             "Correct the list and re-try; nothing was written."})};
     return entries;
 }
 
 std::optional<Mode> askMode(const app::JobContext& context) {
-    if (context.confirm("ASSIGN: give the vias of the list their plane codes?" + crlf + crlf +
-                            "OK assigns the codes; Cancel offers UNASSIGN.",
+    if (context.confirm(util::lines({"ASSIGN: give the vias of the list their plane codes?", "",
+                                     "OK assigns the codes; Cancel offers UNASSIGN."}),
                         "Vias >> Plane"))
         return Mode::Assign;
-    if (context.confirm("UNASSIGN: set the plane code of the vias of the list to NP?" + crlf + crlf +
-                            "OK unassigns; Cancel stops without writing anything.",
+    if (context.confirm(util::lines({"UNASSIGN: set the plane code of the vias of the list to NP?", "",
+                                     "OK unassigns; Cancel stops without writing anything."}),
                         "Vias >> Plane"))
         return Mode::Unassign;
     return std::nullopt;
 }
 
-std::string rebuiltVia(const std::string& line, const Entry& entry, Mode mode) {
-    const auto f = [&](long n) { return util::field(line, n); };
-    std::string out =
-        "VIA CR " + f(3) + " " + f(4) + (mode == Mode::Assign ? " " + entry.code + " " : " NP ");
-    out += f(6) + " " + f(7) + " " + f(8) + " " + f(9) + " " + f(10);
-    return out;
+// The via's fields with the new plane code in place of its fifth, each after one blank.
+void rebuildVia(std::string& out, std::string_view line, const Entry& entry, Mode mode) {
+    out.assign("VIA CR");
+    for (long n = 3; n <= 10; ++n)
+        out.append(" ").append(n != 5 ? util::fieldOf(line, n) : mode == Mode::Assign ? entry.code : "NP");
+}
+
+// True when the list's key is "size/hole".
+bool isKeyOf(std::string_view key, std::string_view size, std::string_view hole) {
+    return key.size() == size.size() + 1 + hole.size() && key.starts_with(size) && key[size.size()] == '/' &&
+           key.ends_with(hole);
 }
 
 Counters rewriteDesign(const std::string& design, const std::string& output,
@@ -89,17 +94,20 @@ Counters rewriteDesign(const std::string& design, const std::string& output,
     Counters counters;
     platform::AtomicWriter out(output);
     bool first = true;
-    forEachLine(design, [&](const std::string& line) {
+    std::string via;
+    forEachLine(design, [&](std::string_view line) {
         // The header is checked again here: the design may have changed while the list was chosen.
         if (std::exchange(first, false) && !isAsciiHeader(line))
             throw app::JobStop{notAscii};
-        if (line.compare(0, 6, "VIA CR") == 0) {
-            const std::string key = util::field(line, 3) + "/" + util::field(line, 4);
+        if (line.starts_with("VIA CR")) {
+            const std::string_view size = util::fieldOf(line, 3), hole = util::fieldOf(line, 4);
             for (const auto& entry : entries) {
-                if (entry.key == key) {
-                    out.writeLine(rebuiltVia(line, entry, mode));
+                if (isKeyOf(entry.key, size, hole)) {
+                    rebuildVia(via, line, entry, mode);
+                    out.writeLine(via);
                     ++counters.changed;
-                    counters.count(mode == Mode::Assign ? entry.code : util::field(line, 5));
+                    counters.count(mode == Mode::Assign ? std::string_view(entry.code)
+                                                        : util::fieldOf(line, 5));
                     return;
                 }
             }
@@ -113,13 +121,12 @@ Counters rewriteDesign(const std::string& design, const std::string& output,
 }
 
 std::string summary(Mode mode, const Counters& c, const std::string& output) {
-    std::string text = std::string(mode == Mode::Assign ? "Vias >> Plane (ASSIGN) completed:"
-                                                        : "Vias >> Plane (UNASSIGN) completed:") +
-                       crlf;
-    text += "Vias changed:\t" + util::signedText(c.changed);
+    std::string text = util::lines(
+        {mode == Mode::Assign ? "Vias >> Plane (ASSIGN) completed:" : "Vias >> Plane (UNASSIGN) completed:",
+         "Vias changed:\t" + util::signedText(c.changed)});
     for (size_t i = 0; i < planeCodes.size(); ++i)
-        text += crlf + planeCodes[i] + ":\t\t" + util::signedText(c.byCode[i]);
-    return text + crlf + "Written to:" + crlf + "<" + output + ">";
+        text = util::lines({text, planeCodes[i] + ":\t\t" + util::signedText(c.byCode[i])});
+    return util::lines({text, "Written to:", util::angled(output)});
 }
 
 app::JobResult run(const app::JobContext& context) {
@@ -130,14 +137,14 @@ app::JobResult run(const app::JobContext& context) {
     if (!platform::direxists(f.indatapath))
         throw app::JobStop{"Invalid input data path, correct and re-try"};
     if (!platform::fileexists(design))
-        throw app::JobStop{"The file you specified was not found: " + crlf + "<" + design + ">"};
+        throw app::JobStop{util::lines({"The file you specified was not found: ", util::angled(design)})};
     if (!isAsciiHeader(firstLine(design)))
         throw app::JobStop{notAscii};
     std::string listChoice = context.pickfile(
         {.mask = "*.*", .startDirectory = f.indatapath, .title = "Select via plane list to use..."});
     if (listChoice.empty())
         throw app::JobStop{"No via plane list was chosen; nothing was written."};
-    const std::string listPath = util::trim(util::field(listChoice, 1, ","));
+    const std::string listPath = util::trim(util::fieldOf(listChoice, 1, ','));
     const auto entries = readPlaneList(listPath);
     const auto mode = askMode(context);
     if (!mode)

@@ -93,6 +93,10 @@ bool wildcardMatch(std::string_view pattern, std::string_view name);
 // The longest line a job reads; a longer one stops the job, so that no input can take unbounded memory.
 inline constexpr size_t maxLineLength = size_t{4} << 20;
 
+// The first line end (CR or LF) or end-of-text mark (Ctrl-Z) in [from, to), or `to` when there is none.
+// Looks at sixteen or eight bytes at a time: ordinary text never stops the scan.
+const char* findLineEnd(const char* from, const char* to);
+
 // Reads a text file line by line: a line ends at CR LF, LF or CR; the last line counts without its end;
 // a Ctrl-Z byte ends the text. Throws FileError(Read) when the file cannot be opened or read, or holds a line
 // longer than maxLineLength.
@@ -107,15 +111,21 @@ class LineReader {
     // Next line as a view that stays valid until the next call; saves a copy per line.
     bool next(std::string_view& line);
     bool atEnd();
+    // The number of the line last handed out (1 for the first).
+    long lineNumber() const { return lineNumber_; }
+    // Test seam: the size of each read, so that tests can put line ends on read boundaries.
+    void setReadSizeForTesting(size_t bytes) { readSize_ = bytes; }
 
   private:
     bool fill();
+    bool nextAcrossReads(std::string_view& line);
     void keep(std::string_view piece);
     std::string carry_; // a line that runs across two reads of the buffer
     long lineNumber_ = 0;
     std::string path_;
     std::FILE* file_ = nullptr;
     std::vector<char> buffer_;
+    size_t readSize_;
     size_t pos_ = 0;
     size_t size_ = 0;
     bool eof_ = false;

@@ -21,18 +21,19 @@ struct Paths {
 
 enum class LineClass { Ignored, Aperture, Tool };
 
-LineClass classify(const std::string& codeWord) {
-    if (codeWord == "DRAW" || codeWord.empty())
-        return LineClass::Ignored;
-    if (codeWord[0] == 'D')
-        return LineClass::Aperture;
-    if (codeWord[0] == 'T')
-        return LineClass::Tool;
-    return LineClass::Ignored;
+// The code word of a report line: the first word of its columns 5 to 8, in either case.
+std::string_view codeWordOf(std::string_view line) {
+    return util::fieldOf(line.substr(std::min<size_t>(4, line.size()), 4), 1);
 }
 
-std::string codeWordOf(const std::string& line) {
-    return util::upper(util::field(util::mid(line, 5, 4), 1));
+LineClass classify(std::string_view codeWord) {
+    if (codeWord.empty() || util::equalsNoCase(codeWord, "DRAW"))
+        return LineClass::Ignored;
+    if (codeWord[0] == 'D' || codeWord[0] == 'd')
+        return LineClass::Aperture;
+    if (codeWord[0] == 'T' || codeWord[0] == 't')
+        return LineClass::Tool;
+    return LineClass::Ignored;
 }
 
 int32_t nanometres(const std::string& field, long lineNumber) {
@@ -50,7 +51,7 @@ struct Counts {
 Counts countLines(const std::string& path) {
     platform::LineReader reader(path);
     Counts counts;
-    std::string line;
+    std::string_view line;
     while (reader.next(line)) {
         LineClass c = classify(codeWordOf(line));
         counts.apertures += c == LineClass::Aperture;
@@ -65,8 +66,8 @@ Counts countLines(const std::string& path) {
     return counts;
 }
 
-void convertAperture(const std::string& line, long lineNumber, std::string& apr, app::MessageLog& log) {
-    const std::string codeWord = codeWordOf(line);
+void convertAperture(std::string_view line, long lineNumber, std::string& apr, app::MessageLog& log) {
+    const std::string codeWord = util::upper(codeWordOf(line));
     auto dcode = util::toInt16(util::valueOf(util::mid(codeWord, 2)));
     if (!dcode || *dcode < 0 || *dcode > 255)
         limit("The D-code " + codeWord + " on line " + std::to_string(lineNumber) +
@@ -74,7 +75,7 @@ void convertAperture(const std::string& line, long lineNumber, std::string& apr,
     const std::string key = util::mid(line, 12, 7) + util::mid(line, 38, 4);
     auto shape = shapecode(key);
     if (!shape) {
-        log.appendRaw("     Aperture [" + key + "] is not recognised" + std::string(util::crlf));
+        log.appendRaw(util::lines({"     Aperture [" + key + "] is not recognised", ""}));
         shape = 0;
     }
     const int32_t width = nanometres(util::mid(line, 21, 3), lineNumber);
@@ -85,10 +86,9 @@ void convertAperture(const std::string& line, long lineNumber, std::string& apr,
 // The second pass: aperture records in report order, tool sizes by order of appearance.
 void convertLines(const std::string& path, std::string& apr, std::string& rck, app::MessageLog& log) {
     platform::LineReader reader(path);
-    std::string line;
-    long lineNumber = 0;
+    std::string_view line;
     while (reader.next(line)) {
-        ++lineNumber;
+        const long lineNumber = reader.lineNumber();
         switch (classify(codeWordOf(line))) {
         case LineClass::Aperture:
             convertAperture(line, lineNumber, apr, log);

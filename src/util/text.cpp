@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -57,6 +59,40 @@ std::string upper(std::string_view text) {
     for (char& c : out)
         c = upperChar(c);
     return out;
+}
+
+namespace {
+
+// True when the text holds an ASCII lower-case letter; eight bytes at a time. Bytes of 0x80 and above are
+// masked off so that no letter test reaches into them.
+bool hasLower(std::string_view text) {
+    constexpr auto each = [](std::uint8_t b) { return 0x0101010101010101ULL * b; };
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        const std::uint64_t low7 = word & each(0x7f);
+        const std::uint64_t atLeastA = low7 + each(0x80 - 'a');   // top bit set where the byte is >= 'a'
+        const std::uint64_t aboveZ = low7 + each(0x80 - 'z' - 1); // top bit set where the byte is > 'z'
+        if ((atLeastA & ~aboveZ & ~word & each(0x80)) != 0)
+            return true;
+    }
+    for (; i < text.size(); ++i) {
+        if (text[i] >= 'a' && text[i] <= 'z')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string_view upperView(std::string_view text, std::string& scratch) {
+    if (!hasLower(text))
+        return text;
+    scratch.assign(text);
+    for (char& c : scratch)
+        c = upperChar(c);
+    return scratch;
 }
 
 std::string lower(std::string_view text) {
@@ -147,6 +183,31 @@ long fieldcount(std::string_view text, std::string_view delimiter) {
     long n = 0;
     std::from_chars(count.data(), count.data() + count.size(), n);
     return n;
+}
+
+std::string_view fieldOf(std::string_view text, long n, char delimiter) {
+    if (n < 1)
+        return {};
+    size_t begin = 0;
+    if (delimiter != ' ') {
+        for (long k = 1; k < n; ++k) {
+            const size_t next = text.find(delimiter, begin);
+            if (next == std::string_view::npos)
+                return {};
+            begin = next + 1;
+        }
+        return text.substr(begin, text.find(delimiter, begin) - begin);
+    }
+    for (long k = 1;; ++k) {
+        while (begin < text.size() && text[begin] == ' ')
+            ++begin;
+        size_t end = begin;
+        while (end < text.size() && text[end] != ' ')
+            ++end;
+        if (k == n || end == text.size())
+            return k == n ? text.substr(begin, end - begin) : std::string_view();
+        begin = end;
+    }
 }
 
 std::string cleanpath(std::string_view text) {
@@ -318,6 +379,85 @@ std::optional<int32_t> toInt32(double value) {
     if (!r)
         return std::nullopt;
     return static_cast<int32_t>(*r);
+}
+
+namespace {
+
+// The value of a text rounded to an integer, halves to even, read digit by digit; nullopt when it has more
+// than 15 digits. Up to 15 digits, rounding the exact decimal and rounding the nearest double (as valueOf
+// reads it) always agree: the double is off by less than a 15-digit decimal can come to a half.
+std::optional<long long> roundedShortValue(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long whole = 0, fraction = 0, unit = 1; // unit: ten to the number of fraction digits
+    int digits = 0;
+    bool seenPoint = false;
+    // Plain digits first, the common case, then blanks, a point and the fraction.
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 15; ++i, ++digits)
+        whole = whole * 10 + (text[i] - '0');
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ')
+            continue;
+        if (c >= '0' && c <= '9') {
+            if (++digits > 15)
+                return std::nullopt;
+            if (!seenPoint) {
+                whole = whole * 10 + (c - '0');
+            } else {
+                fraction = fraction * 10 + (c - '0');
+                unit *= 10;
+            }
+        } else if (c == '.' && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (2 * fraction > unit || (2 * fraction == unit && whole % 2 != 0))
+        ++whole;
+    return negative ? -whole : whole;
+}
+
+template <typename Int> std::optional<Int> roundedValueOf(std::string_view text) {
+    const auto value = roundedShortValue(text);
+    if (!value) {
+        const auto r = toInt32(valueOf(text)); // long numbers: the double's own rounding decides
+        if (!r || *r < std::numeric_limits<Int>::min() || *r > std::numeric_limits<Int>::max())
+            return std::nullopt;
+        return static_cast<Int>(*r);
+    }
+    if (*value < std::numeric_limits<Int>::min() || *value > std::numeric_limits<Int>::max())
+        return std::nullopt;
+    return static_cast<Int>(*value);
+}
+
+} // namespace
+
+std::optional<int16_t> int16OfAnyText(std::string_view text) {
+    return roundedValueOf<int16_t>(text);
+}
+
+std::optional<int32_t> int32OfAnyText(std::string_view text) {
+    return roundedValueOf<int32_t>(text);
+}
+
+void writeDigits(char* out, std::uint32_t value, int width) {
+    static constexpr char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    int at = width;
+    for (; at >= 2; at -= 2, value /= 100)
+        std::memcpy(out + at - 2, pairs + 2 * (value % 100), 2);
+    if (at == 1)
+        out[0] = static_cast<char>('0' + value % 10);
 }
 
 std::string signedText(long long value) {

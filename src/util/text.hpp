@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -17,6 +18,9 @@ inline constexpr std::string_view crlf = "\r\n";
 
 std::string upper(std::string_view text);
 std::string lower(std::string_view text);
+// The text in upper case without a copy where it has no lower-case letter (the common case); else its copy,
+// upper-cased in `scratch`.
+std::string_view upperView(std::string_view text, std::string& scratch);
 
 // 1-based substring like the classic Mid$/Left$/Right$: out-of-range parts shorten the result.
 std::string mid(std::string_view text, long start, long length = -1);
@@ -31,6 +35,17 @@ std::string getfield(std::string& text, long n, std::string& delimiter);
 // Convenience forms for callers that do not need the in-out arguments.
 std::string field(std::string_view text, long n, std::string_view delimiter = "");
 long fieldcount(std::string_view text, std::string_view delimiter = "");
+// Field n (from 1) as a view into the text, the same characters field(text, n, delimiter) returns without a
+// copy: with a blank delimiter the fields are the runs of non-blanks, with another the texts between its
+// occurrences. Empty when there is no such field.
+std::string_view fieldOf(std::string_view text, long n, char delimiter = ' ');
+
+// Hashing for sets and maps of strings that are looked up by views, without building a string per look-up
+// (use with std::equal_to<>).
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+};
 
 // Directory path typed by the user, normalised: upper case, first word, only letters, digits, "_", ":" and
 // single backslashes kept, no trailing backslash.
@@ -66,6 +81,31 @@ double valueOf(std::string_view text);
 // Round to nearest, halves to even; nullopt when the result does not fit.
 std::optional<int16_t> toInt16(double value);
 std::optional<int32_t> toInt32(double value);
+// The same as toInt16(valueOf(text)) and toInt32(valueOf(text)), read straight into an integer.
+std::optional<int16_t> int16OfAnyText(std::string_view text);
+std::optional<int32_t> int32OfAnyText(std::string_view text);
+// Plain digits, the common case (a coordinate, an aperture number), are summed in place; anything else, or
+// more digits than surely fit, goes the long way.
+inline std::optional<int32_t> int32Of(std::string_view text) {
+    if (text.empty() || text.size() > 9)
+        return int32OfAnyText(text);
+    int32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return int32OfAnyText(text);
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+inline std::optional<int16_t> int16Of(std::string_view text) {
+    if (text.size() > 4)
+        return int16OfAnyText(text);
+    return static_cast<int16_t>(*int32Of(text)); // four characters hold no number beyond 9999
+}
+
+// The last `width` decimal digits of a value, with leading zeros, written to out ("00042" for 42 in five).
+// Two digits at a time: coordinate writers call it for every value of a file.
+void writeDigits(char* out, std::uint32_t value, int width);
 
 // Decimal text of a number with one leading blank when not negative ("12" gives " 12").
 std::string signedText(long long value);
