@@ -75,7 +75,7 @@ class DialogsTest : public QObject {
         QCOMPARE(window.filelist()->count(), 0);
     }
 
-    // Enter in the pattern box applies the pattern and keeps the window open.
+    // Enter in the pattern box applies the pattern and keeps the window open; Tab then reaches the list.
     void maskFiltersTheList() {
         SelectFile window;
         window.setDirectory(work());
@@ -90,6 +90,7 @@ class DialogsTest : public QObject {
         QTest::keyClick(window.filemask(), Qt::Key_Return);
         QCOMPARE(window.filelist()->count(), 2);
         QVERIFY(window.isVisible());
+        QCOMPARE(window.filemask()->nextInFocusChain(), window.filelist()); // Tab goes on to the list
     }
 
     // The window shows directories in their real case, with the drive's root above them.
