@@ -39,6 +39,7 @@ TEST_F(ModelTest, LeavingAFieldKeepsExistingDirectories) {
 #ifndef _WIN32
     cases.push_back({Field::outdatapath, path("gui-run2").string(), util::upper(run2)});
     cases.push_back({Field::dfnpath, "/tmp/", "Z:\\TMP"});
+    cases.push_back({Field::fnamebase, "/tmp/board-2.pcb", "board-2"});
 #endif
     for (const auto& c : cases)
         EXPECT_EQ(model::leaveField(c.field, c.typed), c.left) << c.typed;

@@ -66,16 +66,12 @@ SelectFile::SelectFile(QWidget* parent) : QDialog(parent) {
     setObjectName("selectfile");
     setModal(true);
     setSizeGripEnabled(true);
-    drivelist_ = new QComboBox(this);
-    drivelist_->setObjectName("drivelist");
-    drivelist_->addItems(drives());
-    dirlist_ = new QListWidget(this);
-    dirlist_->setObjectName("dirlist");
+    // Created in the order Tab visits them: files on the left, then directories and drives.
+    filemask_ = new QLineEdit(this);
+    filemask_->setObjectName("filemask");
     filelist_ = new QListWidget(this);
     filelist_->setObjectName("filelist");
     filelist_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    filemask_ = new QLineEdit(this);
-    filemask_->setObjectName("filemask");
     filename_ = new QPlainTextEdit(this);
     filename_->setObjectName("filename");
     filename_->setTabChangesFocus(true);
@@ -84,6 +80,12 @@ SelectFile::SelectFile(QWidget* parent) : QDialog(parent) {
     filecount_->setObjectName("filecount");
     filecount_->setReadOnly(true);
     filecount_->setMaximumWidth(60);
+    filecount_->setFocusPolicy(Qt::NoFocus);
+    dirlist_ = new QListWidget(this);
+    dirlist_->setObjectName("dirlist");
+    drivelist_ = new QComboBox(this);
+    drivelist_->setObjectName("drivelist");
+    drivelist_->addItems(drives());
     okbutton_ = new QPushButton(tr("OK"), this);
     okbutton_->setObjectName("okbutton");
     okbutton_->setDefault(true);
@@ -225,6 +227,7 @@ void SelectFile::showEvent(QShowEvent* event) {
     filemask_->setText(pattern_);
     filemask_->blockSignals(false);
     QDialog::showEvent(event);
+    filelist_->setFocus(); // the keyboard starts in the file list
 }
 
 bool SelectFile::eventFilter(QObject* watched, QEvent* event) {

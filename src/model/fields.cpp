@@ -149,7 +149,7 @@ std::string hostToText(std::string_view text) {
 
 std::string leaveField(Field field, std::string_view text) {
     if (field == Field::fnamebase)
-        return util::splitname(text, 1);
+        return util::splitname(hostToText(text), 1);
     const std::string typed = hostToText(trimmed(text));
     std::string cleaned = util::cleanpath(typed);
     // Cleaning drops characters such as "-" and "." that real directory names hold; a path that worked must

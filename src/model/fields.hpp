@@ -41,7 +41,7 @@ int& indexOf(app::Fields& fields, Field field);
 // The text a field holds once the user leaves it: the base name alone for the file base name; for a path
 // field the cleaned directory path, except that a text naming an existing directory is never turned into
 // one that names none (then the text is kept, upper-cased and trimmed). On POSIX a text starting with "/" is
-// first turned into its Z: form.
+// first turned into its Z: form, in every text field.
 std::string leaveField(Field field, std::string_view text);
 
 // What a caption click browses for.

@@ -116,6 +116,7 @@ class DialogsTest : public QObject {
         const std::string before = fk::platform::currentDirectory();
         answer([](SelectFile* w) {
             QListWidget* list = w->filelist();
+            QCOMPARE(w->focusWidget(), list); // the keyboard starts in the file list
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualItemRect(list->item(1)).center());
             QTest::mouseClick(w->okbutton(), Qt::LeftButton);
