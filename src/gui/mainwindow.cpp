@@ -126,7 +126,7 @@ void MainWindow::buildFields() {
         if (!browse)
             continue;
         caption->setCursor(Qt::PointingHandCursor);
-        caption->setToolTip(tr("Click to browse"));
+        caption->setToolTip(tr("Click to browse; Alt+%1 goes to the field").arg(QChar(spec.mnemonic)));
         caption->setStyleSheet("color: palette(link); text-decoration: underline;");
         connect(caption, &Caption::clicked, this, [this, i] { clickCaption(static_cast<int>(i)); });
         auto* button = new Button(QStringLiteral("..."), this);
