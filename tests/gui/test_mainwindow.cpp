@@ -64,19 +64,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(std::count(saved.begin(), saved.end(), '\n'), 100L);
     }
 
-    void firstStartAndOutOfRangeIndexes() {
-        writeFile(ini(), " 7\r\n-1\r\n 12\r\n");
-        fk::gui::MainWindow window(programDir());
-        QCOMPARE(window.planes()->currentIndex(), 0);
-        QCOMPARE(window.smenable()->currentIndex(), 0);
-        QCOMPARE(window.smswell()->currentIndex(), 0);
-        window.close();
-        std::string expected = " 0\r\n 0\r\n 0\r\n";
-        for (int i = 4; i <= 100; ++i)
-            expected += "\r\n";
-        QCOMPARE(readFile(ini()), expected);
-    }
-
     // Leaving a field tidies it, but not when focus only went to a popup (a context menu) or another window,
     // and never so that an existing directory is lost.
     void leavingAFieldNormalisesIt() {
