@@ -1,0 +1,386 @@
+#include "win32/mainwindow.hpp"
+
+#include "model/buttons.hpp"
+#include "win32/alert.hpp"
+#include "win32/controls.hpp"
+#include "win32/filewindow.hpp"
+#include "win32/helpwindow.hpp"
+#include "win32/ids.hpp"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+namespace fk::win32 {
+
+using model::Field;
+
+namespace {
+
+// The log's tab stop, in characters, as in the Qt window: every job's summaries line up on it. An edit
+// control counts tab stops in quarters of its font's average character width.
+constexpr int logTabStop = 10;
+// Captions that browse look like links.
+constexpr COLORREF linkColour = RGB(0, 80, 200);
+
+int indexOfField(Field f) {
+    return static_cast<int>(f);
+}
+
+bool browses(int caption) {
+    return model::browseFor(caption).has_value();
+}
+
+bool isPushButton(HWND control) {
+    char name[16] = {};
+    ::GetClassNameA(control, name, sizeof name);
+    const LONG_PTR type = ::GetWindowLongPtrA(control, GWL_STYLE) & BS_TYPEMASK;
+    return lstrcmpiA(name, "Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
+MainWindow* ownerOf(HWND window) {
+    return reinterpret_cast<MainWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+} // namespace
+
+MainWindow::MainWindow(std::string programDir) : session_(std::move(programDir)) {}
+
+bool MainWindow::create(int show) {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    WNDCLASSEXA windowClass{.cbSize = sizeof(WNDCLASSEXA),
+                            .style = CS_HREDRAW | CS_VREDRAW,
+                            .lpfnWndProc = procedure,
+                            .cbClsExtra = 0,
+                            .cbWndExtra = 0,
+                            .hInstance = instance,
+                            .hIcon = ::LoadIconA(nullptr, IDI_APPLICATION),
+                            .hCursor = ::LoadCursorA(nullptr, IDC_ARROW),
+                            .hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                            .lpszMenuName = nullptr,
+                            .lpszClassName = ids::mainClass,
+                            .hIconSm = nullptr};
+    if (!::RegisterClassExA(&windowClass))
+        return false;
+    window_ = ::CreateWindowExA(0, ids::mainClass, ids::mainTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, px(780), px(560), nullptr, nullptr, instance, this);
+    if (!window_)
+        return false;
+    ::ShowWindow(window_, show);
+    ::UpdateWindow(window_);
+    ::SetFocus(item(ids::field + indexOfField(Field::fnamebase)));
+    return true;
+}
+
+LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    MainWindow* self = ownerOf(window);
+    return self ? self->handle(message, wParam, lParam) : ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        buildFields();
+        buildButtons();
+        buildLog();
+        connectServices();
+        setFields(session_.start());
+        showLog();
+        layout();
+        return 0;
+    case WM_SIZE:
+        layout();
+        return 0;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {px(640), px(460)};
+        return 0;
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        if (HBRUSH brush = colour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+            return reinterpret_cast<LRESULT>(brush);
+        break;
+    case WM_SETCURSOR:
+        // A caption that browses shows the hand, as a link does.
+        if (int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(wParam));
+            id >= ids::caption && id < ids::caption + 8 && browses(id - ids::caption)) {
+            ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        close();
+        ::DestroyWindow(window_);
+        return 0;
+    case WM_DESTROY:
+        if (help_)
+            ::DestroyWindow(help_);
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcA(window_, message, wParam, lParam);
+}
+
+void MainWindow::addTip(HWND control, const std::string& text) {
+    TOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V1_SIZE;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = window_;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = const_cast<char*>(text.c_str()); // copied by the tooltip control
+    ::SendMessageA(tooltips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void MainWindow::buildFields() {
+    tooltips_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                                  nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ::SendMessageA(tooltips_, TTM_SETMAXTIPWIDTH, 0, px(420));
+    createControl(window_, "BUTTON", "Files and paths", BS_GROUPBOX, ids::filesGroup);
+    createControl(window_, "BUTTON", "Apertures", BS_GROUPBOX, ids::listsGroup);
+    // Created in layout order, which is the order Tab visits them; a caption's Alt+letter goes to the
+    // control created after it.
+    for (Field f : model::layoutOrder()) {
+        const auto& spec = model::specOf(f);
+        const int i = indexOfField(f);
+        HWND caption =
+            createControl(window_, "STATIC", model::markedCaption(spec), SS_NOTIFY, ids::caption + i);
+        if (model::isList(f)) {
+            HWND list = createControl(window_, "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                                      ids::field + i);
+            for (const char* entry : spec.entries)
+                ::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+            continue;
+        }
+        HWND edit =
+            createControl(window_, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, ids::field + i, WS_EX_CLIENTEDGE);
+        editProcedure_ = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fieldProcedure)));
+        ::DragAcceptFiles(edit, TRUE);
+        auto browse = model::browseFor(i);
+        if (!browse)
+            continue;
+        ::SendMessageA(caption, WM_SETFONT, reinterpret_cast<WPARAM>(fonts().link), FALSE);
+        addTip(caption, std::string("Click to browse; Alt+") + spec.mnemonic + " goes to the field");
+        addTip(createControl(window_, "BUTTON", "...", WS_TABSTOP | BS_PUSHBUTTON, ids::browse + i),
+               browse->title);
+    }
+}
+
+void MainWindow::buildButtons() {
+    for (const auto& command : model::commands()) {
+        HWND button = createControl(window_, "BUTTON", command.caption, WS_TABSTOP | BS_PUSHBUTTON,
+                                    ids::command + command.index);
+        addTip(button, command.files);
+        if (*command.caption == '\0')
+            ::ShowWindow(button, SW_HIDE); // part of the button array, without a caption and without a job
+        else
+            shownButtons_.push_back(ids::command + command.index);
+    }
+    addTip(createControl(window_, "BUTTON", "Help", WS_TABSTOP | BS_PUSHBUTTON, ids::help),
+           "What each button and field does, and the program's limits (F1)");
+    shownButtons_.push_back(ids::help);
+}
+
+void MainWindow::buildLog() {
+    HWND log = createControl(window_, "EDIT", "",
+                             WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                                 ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                             ids::errorbox, WS_EX_CLIENTEDGE);
+    ::SendMessageA(log, WM_SETFONT, reinterpret_cast<WPARAM>(fonts().fixed), FALSE);
+    ::SendMessageA(log, EM_SETLIMITTEXT, 0, 0);
+    int stop = logTabStop * 4;
+    ::SendMessageA(log, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
+}
+
+void MainWindow::layout() {
+    RECT r;
+    ::GetClientRect(window_, &r);
+    const int m = px(8), row = px(24), gap = px(4), inset = px(10), title = px(20);
+    const int captionWidth = px(112), browseWidth = px(28), listsWidth = px(236);
+    const int groupHeight = title + 5 * (row + gap) + px(6);
+    const int pathsWidth = r.right - 3 * m - listsWidth;
+    place(window_, ids::filesGroup, m, m, pathsWidth, groupHeight);
+    const int listsLeft = 2 * m + pathsWidth;
+    place(window_, ids::listsGroup, listsLeft, m, listsWidth, groupHeight);
+    int pathY = m + title, listY = m + title;
+    for (Field f : model::layoutOrder()) {
+        const int i = indexOfField(f);
+        if (model::isList(f)) {
+            place(window_, ids::caption + i, listsLeft + inset, listY + px(4), px(96), row - px(4));
+            place(window_, ids::field + i, listsLeft + px(110), listY, listsWidth - px(120), px(240));
+            listY += row + gap;
+            continue;
+        }
+        const int fieldWidth = pathsWidth - 2 * inset - captionWidth - browseWidth - gap;
+        place(window_, ids::caption + i, m + inset, pathY + px(4), captionWidth, row - px(4));
+        place(window_, ids::field + i, m + inset + captionWidth, pathY, fieldWidth, row);
+        place(window_, ids::browse + i, m + pathsWidth - inset - browseWidth, pathY, browseWidth, row);
+        pathY += row + gap;
+    }
+    // The buttons in two rows of five, then the log in all the room that is left.
+    const int buttonY = m + groupHeight + m, buttonHeight = px(26);
+    const int buttonWidth = (r.right - 2 * m - 4 * gap) / 5;
+    for (size_t n = 0; n < shownButtons_.size(); ++n) {
+        const int column = static_cast<int>(n % 5), line = static_cast<int>(n / 5);
+        place(window_, shownButtons_[n], m + column * (buttonWidth + gap),
+              buttonY + line * (buttonHeight + gap), buttonWidth, buttonHeight);
+    }
+    const int logY = buttonY + 2 * (buttonHeight + gap) + px(4);
+    place(window_, ids::errorbox, m, logY, r.right - 2 * m, r.bottom - m - logY);
+}
+
+void MainWindow::connectServices() {
+    session_.fileWindow = [this](const app::PickRequest& request) {
+        return showFileWindow(window_, request);
+    };
+    session_.confirm = [this](const std::string& message, const std::string& caption) {
+        return askAlert(window_, message, caption);
+    };
+    session_.beep = [] { ::MessageBeep(MB_OK); };
+    session_.log().onRefresh = [this] { showLog(); };
+}
+
+app::Fields MainWindow::fields() const {
+    app::Fields f;
+    for (const auto& spec : model::fieldSpecs()) {
+        HWND control = item(ids::field + indexOfField(spec.field));
+        if (model::isList(spec.field))
+            model::indexOf(f, spec.field) = static_cast<int>(::SendMessageA(control, CB_GETCURSEL, 0, 0));
+        else
+            model::textOf(f, spec.field) = textOf(control);
+    }
+    return f;
+}
+
+void MainWindow::setFields(const app::Fields& values) {
+    app::Fields f = values;
+    for (const auto& spec : model::fieldSpecs()) {
+        HWND control = item(ids::field + indexOfField(spec.field));
+        if (model::isList(spec.field)) {
+            const int index = model::indexOf(f, spec.field);
+            const bool inRange = index >= 0 && static_cast<size_t>(index) < spec.entries.size();
+            ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(inRange ? index : 0), 0);
+        } else {
+            setText(control, model::textOf(f, spec.field));
+        }
+    }
+}
+
+void MainWindow::showLog() {
+    HWND log = item(ids::errorbox);
+    setText(log, withCrlf(session_.log().text()));
+    ::UpdateWindow(log); // a job runs on this thread: the log is seen only when painted now
+}
+
+void MainWindow::onCommand(int id, int code) {
+    if (id >= ids::caption && id < ids::caption + 8 && code == STN_CLICKED)
+        clickCaption(id - ids::caption);
+    else if (id >= ids::browse && id < ids::browse + 8 && code == BN_CLICKED)
+        clickCaption(id - ids::browse);
+    else if (id >= ids::command && id < ids::command + 19 && code == BN_CLICKED)
+        pressCommand(id - ids::command);
+    else if (id == ids::help && code == BN_CLICKED)
+        openHelp();
+}
+
+void MainWindow::pressCommand(int index) {
+    HCURSOR before = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    session_.press(index, fields());
+    showLog();
+    ::SetCursor(before);
+}
+
+void MainWindow::clickCaption(int index) {
+    app::Fields f = fields();
+    if (session_.browse(index, f))
+        setFields(f);
+}
+
+void MainWindow::openHelp() {
+    if (!help_)
+        help_ = createHelpWindow(window_, session_.programDir());
+    ::ShowWindow(help_, SW_SHOW);
+    ::SetForegroundWindow(help_);
+}
+
+void MainWindow::leave(Field field) {
+    HWND edit = item(ids::field + indexOfField(field));
+    setText(edit, model::leaveField(field, textOf(edit)));
+}
+
+void MainWindow::drop(Field field, HDROP files) {
+    char path[MAX_PATH * 4] = {};
+    if (::DragQueryFileA(files, 0, path, static_cast<UINT>(sizeof path)) > 0) {
+        const DWORD attributes = ::GetFileAttributesA(path);
+        const bool directory =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (std::string part = model::droppedPart(field, path, directory); !part.empty())
+            setText(item(ids::field + indexOfField(field)), part);
+    }
+    ::DragFinish(files);
+}
+
+LRESULT CALLBACK MainWindow::fieldProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainWindow* self = ownerOf(::GetParent(edit));
+    const auto field = static_cast<Field>(::GetDlgCtrlID(edit) - ids::field);
+    if (message == WM_DROPFILES) {
+        self->drop(field, reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    LRESULT result = ::CallWindowProcA(self->editProcedure_, edit, message, wParam, lParam);
+    // Focus that moves to another window (another program, a menu) has not left the field.
+    auto to = reinterpret_cast<HWND>(wParam);
+    if (message == WM_KILLFOCUS && to && ::GetAncestor(to, GA_ROOT) == self->window_)
+        self->leave(field);
+    return result;
+}
+
+bool MainWindow::close() {
+    if (auto problem = session_.close(fields()))
+        ::MessageBoxA(window_, withCrlf(*problem).c_str(), "Flashkit", MB_OK | MB_ICONWARNING);
+    return true;
+}
+
+HBRUSH MainWindow::colour(HDC dc, HWND control) {
+    const int id = ::GetDlgCtrlID(control);
+    if (id == ids::errorbox) { // read-only, but a text box all the same
+        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+        return ::GetSysColorBrush(COLOR_WINDOW);
+    }
+    if (id >= ids::caption && id < ids::caption + 8 && browses(id - ids::caption)) {
+        ::SetTextColor(dc, linkColour);
+        ::SetBkMode(dc, TRANSPARENT);
+        return ::GetSysColorBrush(COLOR_BTNFACE);
+    }
+    return nullptr;
+}
+
+bool MainWindow::translate(MSG& message) {
+    if (message.message == WM_KEYDOWN) {
+        HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+        if (message.wParam == VK_F1 && (root == window_ || (help_ && root == help_))) {
+            openHelp();
+            return true;
+        }
+        if (root == window_ && message.wParam == VK_RETURN && isPushButton(message.hwnd)) {
+            ::SendMessageA(message.hwnd, BM_CLICK, 0, 0); // Enter presses the focused button, as Space does
+            return true;
+        }
+        if (root == window_ && message.wParam == VK_ESCAPE)
+            return true; // a multi-line text box would close the main window on Escape
+    }
+    if (help_ && ::IsWindowVisible(help_) && ::IsDialogMessageA(help_, &message))
+        return true;
+    return ::IsDialogMessageA(window_, &message);
+}
+
+} // namespace fk::win32
