@@ -113,6 +113,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         break;
+    case WM_NEXTDLGCTL:
+        // The dialog manager moves the focus with this message (Alt and a caption's letter: to the caption,
+        // then on to its field); a plain window has to do it itself.
+        nextControl(wParam, LOWORD(lParam) != 0);
+        return 0;
     case WM_CLOSE:
         close();
         ::DestroyWindow(window_);
@@ -289,6 +294,13 @@ void MainWindow::onCommand(int id, int code) {
         pressCommand(id - ids::command);
     else if (id == ids::help && code == BN_CLICKED)
         openHelp();
+}
+
+void MainWindow::nextControl(WPARAM which, bool isWindow) {
+    HWND to =
+        isWindow ? reinterpret_cast<HWND>(which) : ::GetNextDlgTabItem(window_, ::GetFocus(), which != 0);
+    if (to)
+        ::SetFocus(to);
 }
 
 void MainWindow::pressCommand(int index) {

@@ -40,6 +40,7 @@ class MainWindow {
     void setFields(const app::Fields& values);
     void showLog();
     void onCommand(int id, int code);
+    void nextControl(WPARAM which, bool isWindow);
     void pressCommand(int index);
     void clickCaption(int index);
     void openHelp();

@@ -209,6 +209,11 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
         return waitPending(d) && closeProgram(d.window);
     if (verb == "key")
         return postKey(d.window, a[0]);
+    if (verb == "alt") {
+        HWND focus = focusOf(d.window);
+        // Bit 29: the Alt key is down, as Windows sends Alt+letter.
+        return focus && ::PostMessageA(focus, WM_SYSCHAR, static_cast<unsigned char>(a[0][0]), 1 | (1 << 29));
+    }
     if (verb == "rect") {
         RECT r{};
         ::GetClientRect(d.window, &r);
@@ -232,6 +237,8 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
         return ::SendMessageA(c, CB_SETCURSEL, std::stoul(a[1]), 0) != CB_ERR;
     if (verb == "lbclick")
         return clickRow(c, std::stoi(a[1]), a.size() > 2 && a[2] == "ctrl");
+    if (verb == "focus")
+        return within([&] { return focusOf(d.window) == c; });
     if (verb == "lbopen")
         return openRow(c, a[1]);
     if (verb == "expect")
@@ -248,7 +255,8 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
 size_t argumentsOf(const std::string& verb) {
     if (verb == "wait" || verb == "ok" || verb == "cancel" || verb == "dismiss" || verb == "close")
         return 0;
-    if (verb == "desktop" || verb == "window" || verb == "key" || verb == "rect" || verb == "press")
+    if (verb == "desktop" || verb == "window" || verb == "key" || verb == "alt" || verb == "focus" ||
+        verb == "rect" || verb == "press")
         return 1;
     return 2; // lbclick takes an optional third: "ctrl"
 }
