@@ -26,6 +26,7 @@ class MainWindow {
     bool translate(MSG& message);
 
   private:
+    static int indexOfField(model::Field field) { return static_cast<int>(field); }
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK fieldProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
