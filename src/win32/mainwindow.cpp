@@ -105,6 +105,13 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         break;
+    case WM_ACTIVATE:
+        // The keyboard comes back to where it was when the window was left (after a file window, say).
+        if (LOWORD(wParam) == WA_INACTIVE)
+            lastFocus_ = ::GetFocus();
+        else if (lastFocus_ && ::IsChild(window_, lastFocus_))
+            ::SetFocus(lastFocus_);
+        return 0;
     case WM_NEXTDLGCTL:
         // The dialog manager moves the focus with this message (Alt and a caption's letter: to the caption,
         // then on to its field); a plain window has to do it itself.

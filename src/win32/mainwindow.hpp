@@ -55,6 +55,7 @@ class MainWindow {
     HWND window_ = nullptr;
     HWND help_ = nullptr;
     HWND tooltips_ = nullptr;
+    HWND lastFocus_ = nullptr;
     std::vector<int> shownButtons_; // control ids of the visible buttons, in layout order
     WNDPROC editProcedure_ = nullptr;
 };

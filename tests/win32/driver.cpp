@@ -1,14 +1,19 @@
 // Drives the Win32 program under Wine through real window messages: finds windows by title and controls by
 // id, clicks, types and reads them. Steps come as arguments; the first failing step ends the run with 1.
-//   desktop NAME       work in Wine's virtual desktop NAME (first step, when the program runs in one)
-//   window TITLE       wait for a shown window of that title (not one already answered) and work in it
-//   type ID TEXT       click into a text box, select all, type TEXT      key NAME   F1, RETURN, TAB to the
-//   focus press ID           click a control without waiting for what it starts; wait  until that click
-//   returned ok / cancel        press OK / Cancel of the window and consider it answered select ID N choose
-//   entry N of a drop-down list             lbclick ID N [ctrl]  click a list row expect ID TEXT     the
-//   control's text is TEXT (within 10 s)       contains ID TEXT      ... holds TEXT count ID N         the
-//   list has N rows (within 10 s)              save ID FILE  its text into FILE rect FILE          the
-//   window's screen rectangle "WxH+X+Y"        close  close it, wait for the process
+//
+// desktop NAME: work in Wine's virtual desktop NAME (first step, when the program runs in one).
+// window TITLE: wait for a shown window of that title (not one already answered) and work in it.
+// type ID TEXT: click into a text box, select all, type TEXT.
+// key NAME: F1, RETURN or TAB at the keyboard focus. alt LETTER: Alt and the letter there.
+// press ID: click a control without waiting for what it starts. wait: until that click has returned.
+// ok, cancel, dismiss: answer the window with OK, Cancel or its close control and go back to its opener.
+// select ID N: choose entry N of a drop-down list.
+// lbclick ID N [ctrl]: click row N of a list (with Ctrl).
+// lbopen ID TEXT: double-click the row that ends in TEXT.
+// expect ID TEXT, contains ID TEXT, count ID N, focus ID: the control's text is or holds TEXT, the list has
+// N rows, the keyboard focus is there; each waits up to 30 s for it.
+// save ID FILE: the control's text into FILE. rect FILE: the window's inside on the screen, "WxH+X+Y".
+// close: close the window and wait until its process has ended.
 #include "win32/ids.hpp"
 
 #include <windows.h>
@@ -20,7 +25,7 @@
 
 namespace {
 
-constexpr DWORD patience = 10000; // milliseconds a step waits for the program
+constexpr DWORD patience = 30000; // milliseconds a step waits for the program (Wine's first start is slow)
 
 struct Driver {
     HWND window = nullptr;
