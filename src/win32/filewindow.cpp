@@ -12,6 +12,11 @@ namespace fk::win32 {
 
 namespace {
 
+// The label above a control.
+constexpr int labelOf(int control) {
+    return control + 1000;
+}
+
 struct FileWindow {
     app::PickRequest request;
     std::string directory{};
@@ -189,20 +194,20 @@ void enter(FileWindow& w) {
 void createControls(FileWindow& w) {
     HWND d = w.dialog;
     // Created in the order Tab visits them: files on the left, then directories and drives.
-    createControl(d, "STATIC", "Files: ", SS_NOPREFIX, ids::filelist + 1000);
+    createControl(d, "STATIC", "Files: ", SS_NOPREFIX, labelOf(ids::filelist));
     createControl(d, "EDIT", w.pattern, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, ids::filemask);
     createControl(d, "LISTBOX", "",
                   WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT,
                   ids::filelist);
-    createControl(d, "STATIC", "File name:", SS_NOPREFIX, ids::filename + 1000);
+    createControl(d, "STATIC", "File name:", SS_NOPREFIX, labelOf(ids::filename));
     createControl(d, "EDIT", w.request.defaultName,
                   WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
                   ids::filename);
     createControl(d, "EDIT", "", WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, ids::filecount);
-    createControl(d, "STATIC", "Directories:", SS_NOPREFIX, ids::dirlist + 1000);
+    createControl(d, "STATIC", "Directories:", SS_NOPREFIX, labelOf(ids::dirlist));
     createControl(d, "LISTBOX", "", WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                   ids::dirlist);
-    createControl(d, "STATIC", "Drives", SS_NOPREFIX, ids::drivelist + 1000);
+    createControl(d, "STATIC", "Drives", SS_NOPREFIX, labelOf(ids::drivelist));
     HWND drivelist =
         createControl(d, "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, ids::drivelist);
     for (const auto& drive : drives())
@@ -218,15 +223,15 @@ void layoutFileWindow(HWND d) {
     const int left = (r.right - 3 * m) * 3 / 5, right = r.right - 3 * m - left, xr = 2 * m + left;
     const int nameHeight = px(64);
     const int bottomOfLists = r.bottom - m - bh - m - nameHeight - label;
-    place(d, ids::filelist + 1000, m, m, left, label);
+    place(d, labelOf(ids::filelist), m, m, left, label);
     place(d, ids::filemask, m, m + label, left, row);
     place(d, ids::filelist, m, m + label + row + px(4), left, bottomOfLists - (m + label + row + px(4)));
-    place(d, ids::filename + 1000, m, bottomOfLists + px(2), left, label);
+    place(d, labelOf(ids::filename), m, bottomOfLists + px(2), left, label);
     place(d, ids::filename, m, bottomOfLists + label, left - count - px(6), nameHeight);
     place(d, ids::filecount, m + left - count, bottomOfLists + label, count, row);
-    place(d, ids::dirlist + 1000, xr, m, right, label);
+    place(d, labelOf(ids::dirlist), xr, m, right, label);
     place(d, ids::dirlist, xr, m + label, right, bottomOfLists - (m + label));
-    place(d, ids::drivelist + 1000, xr, bottomOfLists + px(2), right, label);
+    place(d, labelOf(ids::drivelist), xr, bottomOfLists + px(2), right, label);
     place(d, ids::drivelist, xr, bottomOfLists + label, right, px(200));
     place(d, IDOK, r.right - 2 * bw - m - px(6), r.bottom - m - bh, bw, bh);
     place(d, IDCANCEL, r.right - bw - m, r.bottom - m - bh, bw, bh);

@@ -85,7 +85,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         layout();
         return 0;
     case WM_SIZE:
-        layout();
+        if (wParam != SIZE_MINIMIZED)
+            layout();
         return 0;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {px(640), px(460)};
