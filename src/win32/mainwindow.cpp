@@ -118,6 +118,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // then on to its field); a plain window has to do it itself.
         nextControl(wParam, LOWORD(lParam) != 0);
         return 0;
+    case WM_ENDSESSION:
+        // Windows is shutting down or the user logs off: the window closes without WM_CLOSE, and the
+        // settings are saved all the same (a failure can no longer be shown).
+        if (wParam)
+            session_.close(fields());
+        return 0;
     case WM_CLOSE:
         close();
         ::DestroyWindow(window_);
