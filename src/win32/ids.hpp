@@ -1,0 +1,36 @@
+// Control identifiers of the Win32 windows. The Wine-run test driver finds the controls by these too.
+#pragma once
+
+namespace fk::win32::ids {
+
+// Main window: field, caption and browse button of caption index i (Label1), command button of index i.
+inline constexpr int field = 1000;
+inline constexpr int caption = 1100;
+inline constexpr int browse = 1200;
+inline constexpr int command = 2000;
+inline constexpr int help = 2100;
+inline constexpr int errorbox = 3000;
+inline constexpr int filesGroup = 3100;
+inline constexpr int listsGroup = 3101;
+
+// File selection window; OK and Cancel are IDOK and IDCANCEL.
+inline constexpr int drivelist = 100;
+inline constexpr int dirlist = 101;
+inline constexpr int filelist = 102;
+inline constexpr int filemask = 103;
+inline constexpr int filename = 104;
+inline constexpr int filecount = 105;
+
+// Alert: the message; OK and Cancel are IDOK and IDCANCEL.
+inline constexpr int message = 100;
+
+// Help window: the page and the About button; Close is IDCANCEL.
+inline constexpr int helptext = 100;
+inline constexpr int about = 101;
+
+// Window classes and titles the driver looks for.
+inline constexpr const char* mainClass = "FlashkitMain";
+inline constexpr const char* mainTitle = "Flashkit";
+inline constexpr const char* helpTitle = "Flashkit Help";
+
+} // namespace fk::win32::ids

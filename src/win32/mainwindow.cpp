@@ -1,0 +1,295 @@
+#include "win32/mainwindow.hpp"
+
+#include "model/buttons.hpp"
+#include "win32/alert.hpp"
+#include "win32/controls.hpp"
+#include "win32/filewindow.hpp"
+#include "win32/helpwindow.hpp"
+#include "win32/ids.hpp"
+
+#include <shellapi.h>
+
+namespace fk::win32 {
+
+using model::Field;
+
+namespace {
+
+// Captions that browse look like links.
+constexpr COLORREF linkColour = RGB(0, 80, 200);
+
+bool browses(int caption) {
+    return model::browseFor(caption).has_value();
+}
+
+bool isPushButton(HWND control) {
+    char name[16] = {};
+    ::GetClassNameA(control, name, sizeof name);
+    const LONG_PTR type = ::GetWindowLongPtrA(control, GWL_STYLE) & BS_TYPEMASK;
+    return lstrcmpiA(name, "Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
+MainWindow* ownerOf(HWND window) {
+    return reinterpret_cast<MainWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+} // namespace
+
+MainWindow::MainWindow(std::string programDir) : session_(std::move(programDir)) {}
+
+bool MainWindow::create(int show) {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    WNDCLASSEXA windowClass{.cbSize = sizeof(WNDCLASSEXA),
+                            .style = CS_HREDRAW | CS_VREDRAW,
+                            .lpfnWndProc = procedure,
+                            .cbClsExtra = 0,
+                            .cbWndExtra = 0,
+                            .hInstance = instance,
+                            .hIcon = ::LoadIconA(nullptr, IDI_APPLICATION),
+                            .hCursor = ::LoadCursorA(nullptr, IDC_ARROW),
+                            .hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                            .lpszMenuName = nullptr,
+                            .lpszClassName = ids::mainClass,
+                            .hIconSm = nullptr};
+    if (!::RegisterClassExA(&windowClass))
+        return false;
+    window_ = ::CreateWindowExA(0, ids::mainClass, ids::mainTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, px(780), px(560), nullptr, nullptr, instance, this);
+    if (!window_)
+        return false;
+    ::ShowWindow(window_, show);
+    ::UpdateWindow(window_);
+    ::SetFocus(item(ids::field + indexOfField(Field::fnamebase)));
+    return true;
+}
+
+LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    MainWindow* self = ownerOf(window);
+    return self ? self->handle(message, wParam, lParam) : ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        buildFields();
+        buildButtons();
+        buildLog();
+        connectServices();
+        setFields(session_.start());
+        showLog();
+        layout();
+        return 0;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED)
+            layout();
+        return 0;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {px(640), px(460)};
+        return 0;
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        if (HBRUSH brush = colour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+            return reinterpret_cast<LRESULT>(brush);
+        break;
+    case WM_SETCURSOR:
+        // A caption that browses shows the hand, as a link does.
+        if (int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(wParam));
+            id >= ids::caption && id < ids::caption + 8 && browses(id - ids::caption)) {
+            ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    case WM_ACTIVATE:
+        // The keyboard comes back to where it was when the window was left (after a file window, say).
+        if (LOWORD(wParam) == WA_INACTIVE)
+            lastFocus_ = ::GetFocus();
+        else if (lastFocus_ && ::IsChild(window_, lastFocus_))
+            ::SetFocus(lastFocus_);
+        return 0;
+    case WM_NEXTDLGCTL:
+        // The dialog manager moves the focus with this message (Alt and a caption's letter: to the caption,
+        // then on to its field); a plain window has to do it itself.
+        nextControl(wParam, LOWORD(lParam) != 0);
+        return 0;
+    case WM_ENDSESSION:
+        // Windows is shutting down or the user logs off: the window closes without WM_CLOSE, and the
+        // settings are saved all the same (a failure can no longer be shown).
+        if (wParam)
+            session_.close(fields());
+        return 0;
+    case WM_CLOSE:
+        close();
+        ::DestroyWindow(window_);
+        return 0;
+    case WM_DESTROY:
+        if (help_)
+            ::DestroyWindow(help_);
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcA(window_, message, wParam, lParam);
+}
+
+void MainWindow::connectServices() {
+    session_.fileWindow = [this](const app::PickRequest& request) {
+        return showFileWindow(window_, request);
+    };
+    session_.confirm = [this](const std::string& message, const std::string& caption) {
+        return askAlert(window_, message, caption);
+    };
+    session_.beep = [] { ::MessageBeep(MB_OK); };
+    session_.log().onRefresh = [this] { showLog(); };
+}
+
+app::Fields MainWindow::fields() const {
+    app::Fields f;
+    for (const auto& info : model::fieldSpecs()) {
+        HWND control = item(ids::field + indexOfField(info.field));
+        if (model::isList(info.field))
+            model::indexOf(f, info.field) = static_cast<int>(::SendMessageA(control, CB_GETCURSEL, 0, 0));
+        else
+            model::textOf(f, info.field) = textOf(control);
+    }
+    return f;
+}
+
+void MainWindow::setFields(const app::Fields& values) {
+    app::Fields f = values;
+    for (const auto& info : model::fieldSpecs()) {
+        HWND control = item(ids::field + indexOfField(info.field));
+        if (model::isList(info.field)) {
+            const int index = model::indexOf(f, info.field);
+            const bool inRange = index >= 0 && static_cast<size_t>(index) < info.entries.size();
+            ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(inRange ? index : 0), 0);
+        } else {
+            setText(control, model::textOf(f, info.field));
+        }
+    }
+}
+
+void MainWindow::showLog() {
+    HWND log = item(ids::errorbox);
+    setText(log, withCrlf(session_.log().text()));
+    ::UpdateWindow(log); // a job runs on this thread: the log is seen only when painted now
+}
+
+void MainWindow::onCommand(int id, int code) {
+    if (id >= ids::caption && id < ids::caption + 8 && code == STN_CLICKED)
+        clickCaption(id - ids::caption);
+    else if (id >= ids::browse && id < ids::browse + 8 && code == BN_CLICKED)
+        clickCaption(id - ids::browse);
+    else if (id >= ids::command && id < ids::command + 19 && code == BN_CLICKED)
+        pressCommand(id - ids::command);
+    else if (id == ids::help && code == BN_CLICKED)
+        openHelp();
+}
+
+void MainWindow::nextControl(WPARAM which, bool isWindow) {
+    HWND to =
+        isWindow ? reinterpret_cast<HWND>(which) : ::GetNextDlgTabItem(window_, ::GetFocus(), which != 0);
+    if (to)
+        ::SetFocus(to);
+}
+
+void MainWindow::pressCommand(int index) {
+    HCURSOR before = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    session_.press(index, fields());
+    showLog();
+    ::SetCursor(before);
+}
+
+void MainWindow::clickCaption(int index) {
+    app::Fields f = fields();
+    if (session_.browse(index, f))
+        setFields(f);
+}
+
+void MainWindow::openHelp() {
+    if (!help_)
+        help_ = createHelpWindow(window_, session_.programDir());
+    ::ShowWindow(help_, SW_SHOW);
+    ::SetForegroundWindow(help_);
+}
+
+void MainWindow::leave(Field field) {
+    HWND edit = item(ids::field + indexOfField(field));
+    setText(edit, model::leaveField(field, textOf(edit)));
+}
+
+void MainWindow::drop(Field field, HDROP files) {
+    char path[MAX_PATH * 4] = {};
+    if (::DragQueryFileA(files, 0, path, static_cast<UINT>(sizeof path)) > 0) {
+        const DWORD attributes = ::GetFileAttributesA(path);
+        const bool directory =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (std::string part = model::droppedPart(field, path, directory); !part.empty())
+            setText(item(ids::field + indexOfField(field)), part);
+    }
+    ::DragFinish(files);
+}
+
+LRESULT CALLBACK MainWindow::fieldProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainWindow* self = ownerOf(::GetParent(edit));
+    const auto field = static_cast<Field>(::GetDlgCtrlID(edit) - ids::field);
+    if (message == WM_DROPFILES) {
+        self->drop(field, reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    LRESULT result = ::CallWindowProcA(self->editProcedure_, edit, message, wParam, lParam);
+    // Focus that moves to another window (another program, a menu) has not left the field.
+    auto to = reinterpret_cast<HWND>(wParam);
+    if (message == WM_KILLFOCUS && to && ::GetAncestor(to, GA_ROOT) == self->window_)
+        self->leave(field);
+    return result;
+}
+
+bool MainWindow::close() {
+    if (auto problem = session_.close(fields()))
+        ::MessageBoxA(window_, withCrlf(*problem).c_str(), "Flashkit", MB_OK | MB_ICONWARNING);
+    return true;
+}
+
+HBRUSH MainWindow::colour(HDC dc, HWND control) {
+    const int id = ::GetDlgCtrlID(control);
+    if (id == ids::errorbox) { // read-only, but a text box all the same
+        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+        return ::GetSysColorBrush(COLOR_WINDOW);
+    }
+    if (id >= ids::caption && id < ids::caption + 8 && browses(id - ids::caption)) {
+        ::SetTextColor(dc, linkColour);
+        ::SetBkMode(dc, TRANSPARENT);
+        return ::GetSysColorBrush(COLOR_BTNFACE);
+    }
+    return nullptr;
+}
+
+bool MainWindow::translate(MSG& message) {
+    if (message.message == WM_KEYDOWN) {
+        HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+        if (message.wParam == VK_F1 && (root == window_ || (help_ && root == help_))) {
+            openHelp();
+            return true;
+        }
+        if (root == window_ && message.wParam == VK_RETURN && isPushButton(message.hwnd)) {
+            ::SendMessageA(message.hwnd, BM_CLICK, 0, 0); // Enter presses the focused button, as Space does
+            return true;
+        }
+        if (root == window_ && message.wParam == VK_ESCAPE)
+            return true; // a multi-line text box would close the main window on Escape
+    }
+    if (help_ && ::IsWindowVisible(help_) && ::IsDialogMessageA(help_, &message))
+        return true;
+    return ::IsDialogMessageA(window_, &message);
+}
+
+} // namespace fk::win32
