@@ -19,8 +19,6 @@ namespace fk::gerber {
 
 namespace {
 
-const std::string crlf(util::crlf);
-
 // Aperture numbers with their usage (last selecting line, then the new code) and their dimensions.
 struct ApertureCodes {
     std::map<int, std::string> usage;
@@ -164,8 +162,8 @@ class RewriteSink : public Sink {
     void select(int number, std::string_view, long) override {
         auto code = codes_.usage.find(number);
         if (code == codes_.usage.end())
-            throw app::JobStop{"The file changed while it was converted:" + crlf + "<" + input_ + ">" + crlf +
-                               "No file was written, re-try."};
+            throw app::JobStop{util::lines({"The file changed while it was converted:", util::angled(input_),
+                                            "No file was written, re-try."})};
         out_.writeLine("D02*");
         out_.writeLine(code->second);
     }
@@ -265,9 +263,9 @@ void scanSelection(const app::JobContext& context, const Selection& selection, A
     const Rounding rounding = scan(selection, codes);
     const long found = renumber(codes);
     auto& log = context.log();
-    log.append("Gerber files processed:\t" +
-               util::signedText(static_cast<long long>(selection.names.size())) + crlf +
-               "Descreet apertures found:\t" + util::signedText(found));
+    log.append(util::lines(
+        {"Gerber files processed:\t" + util::signedText(static_cast<long long>(selection.names.size())),
+         "Descreet apertures found:\t" + util::signedText(found)}));
     if (rounding.happened)
         log.append("Coordinates rounded to whole mils, largest shift:\t " + shiftText(rounding.largestMils) +
                    " mil");
