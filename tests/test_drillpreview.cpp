@@ -103,11 +103,11 @@ TEST_F(DrillPreviewTest, HolesWhereTheMachineDrillsThem) {
               std::tuple(std::int64_t{0}, -2500 * step, 100000 * step, 20000 * step));
 }
 
-// A file that is missing, cannot be read, or holds other holes shows that in its panel; the preview writes
-// nothing.
+// A file that is missing, cannot be read, or holds other holes (one just 0.001 inch off) shows that in its
+// panel; the preview writes nothing.
 TEST_F(DrillPreviewTest, EachPanelSaysWhatIsWrong) {
     write("out/B.NC2",
-          crlfLines({"M48", "INCH", "T1", "X+01234Y+00500", "X+01500Y+00250", "T2", "X+10000Y+02000"}));
+          crlfLines({"M48", "INCH", "T1", "X+01234Y+00500", "X+01500Y-00251", "T2", "X+10000Y+02000"}));
     write("out/B.NC3", crlfLines({"M48", "INCH", "T1", "X012346Y005001", "X015000Y-002500"}));
     write("out/B.NC5", crlfLines({"M48", "INCH,LZ", "T1", "X+01234Y+005", "X1.2.5"}));
     fs::remove(path("out/B.NC4"));
@@ -115,7 +115,7 @@ TEST_F(DrillPreviewTest, EachPanelSaysWhatIsWrong) {
     const model::DrillPreview preview = load();
     const std::vector<std::pair<Placement, std::string>> expected{
         {Placement::Reference, "The holes the other files are compared with"},
-        {Placement::Moved, "Holes off NC1's places (largest offset 0.5000 inch, hole 2, line 5)"},
+        {Placement::Moved, "Holes off NC1's places (largest offset 0.0010 inch, hole 2, line 5)"},
         {Placement::OtherCount, "Not NC1's holes: 2 holes where NC1 has 3"},
         {Placement::Unread, "File not found: <" + text("out") + "\\B.NC4>"},
         {Placement::Unread,
