@@ -133,5 +133,8 @@ Zeros zerosShownByNumbers(std::string_view pathText);
 
 // The whole file: its format, tools and holes. Throws ExcellonError and platform::FileError.
 DrillFile readDrillFile(std::string_view pathText);
+// The whole file as a drilling machine reads it: short numbers under a header that names no zeros are read
+// as `unstated` says (Leading: read from the left), whatever the numbers show.
+DrillFile readDrillFile(std::string_view pathText, Zeros unstated);
 
 } // namespace fk::drill

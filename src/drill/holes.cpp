@@ -179,10 +179,13 @@ Zeros zerosShownByNumbers(std::string_view pathText) {
 }
 
 DrillFile readDrillFile(std::string_view pathText) {
-    const Zeros shown = zerosShownByNumbers(pathText);
+    return readDrillFile(pathText, zerosShownByNumbers(pathText));
+}
+
+DrillFile readDrillFile(std::string_view pathText, Zeros unstated) {
     platform::LineReader lines(pathText);
     ExcellonReader reader;
-    reader.assumeZeros(shown);
+    reader.assumeZeros(unstated);
     DrillFile file;
     int tool = 0;
     std::int64_t x = 0, y = 0;

@@ -2,8 +2,10 @@
 
 #include "dialogs/alert.hpp"
 #include "dialogs/selectfile.hpp"
+#include "gui/drillpreview.hpp"
 #include "gui/helpwindow.hpp"
 #include "model/buttons.hpp"
+#include "model/drillpreview.hpp"
 #include "model/session.hpp"
 #include "platform/files.hpp"
 
@@ -278,6 +280,8 @@ void MainWindow::showLog() {
 
 void MainWindow::pressCommand(int index) {
     OverrideCursor busy(Qt::WaitCursor);
+    if (index == model::drillPreviewButton) // a window of its own, not a job: the log stays as it is
+        return openDrillPreview();
     session_.press(index, fields());
     showLog();
 }
@@ -294,6 +298,15 @@ void MainWindow::openHelp() {
     helpWindow_->show();
     helpWindow_->raise();
     helpWindow_->activateWindow();
+}
+
+void MainWindow::openDrillPreview() {
+    if (!drillPreview_)
+        drillPreview_ = new DrillPreviewWindow(this);
+    drillPreview_->load(fields());
+    drillPreview_->show();
+    drillPreview_->raise();
+    drillPreview_->activateWindow();
 }
 
 bool MainWindow::dropOnto(Field f, QEvent* event) {

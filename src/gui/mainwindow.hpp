@@ -23,6 +23,7 @@ class Alert;
 
 namespace fk::gui {
 
+class DrillPreviewWindow;
 class HelpWindow;
 
 // A caption that reports clicks.
@@ -62,6 +63,8 @@ class MainWindow : public QWidget {
     void clickCaption(int index);
     // Opens the help window (Help, F1).
     void openHelp();
+    // Opens the drill preview ("NC1 Coord Dump") on the drill files of the fields as they are now.
+    void openDrillPreview();
 
     QWidget* field(model::Field field) const { return fields_.at(static_cast<size_t>(field)); }
     QComboBox* planes() const { return list(model::Field::planes); }
@@ -78,6 +81,7 @@ class MainWindow : public QWidget {
     QPushButton* browseButton(int caption) const;
     Caption* label1(int index) const { return labels_.at(static_cast<size_t>(index)); }
     HelpWindow* helpWindow() const { return helpWindow_; }
+    DrillPreviewWindow* drillPreview() const { return drillPreview_; }
     model::Session& session() { return session_; }
     const app::MessageLog& log() const { return session_.log(); }
 
@@ -110,6 +114,7 @@ class MainWindow : public QWidget {
     QPushButton* help_ = nullptr;
     QPlainTextEdit* errorbox_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;
+    DrillPreviewWindow* drillPreview_ = nullptr;
     std::unique_ptr<dialogs::Alert> alert_;
 };
 

@@ -48,7 +48,15 @@ constexpr std::array<Command, 18> table{{
      .files = "Reads <input data path>\\<base>.NC1 and brings it into the preferred form in place, keeping "
               "the original as <base>.NC1.orig. Writes <base>.NC2 to <base>.NC5 (and a copy of NC1) in the "
               "output data path."},
-    {.index = 7, .caption = "NC1 Coord Dump", .name = "", .job = nullptr, .files = ""},
+    // No job: a front end opens its drill preview window for this button (model/drillpreview.hpp).
+    {.index = 7,
+     .caption = "NC1 Coord Dump",
+     .name = "",
+     .job = nullptr,
+     .files =
+         "Opens the drill preview: reads <input data path>\\<base>.NC1 and <base>.NC2 to <base>.NC5 in the "
+         "output data path and draws their holes where a drilling machine reading each file's header "
+         "drills them, marking a file whose holes lie elsewhere than NC1's. Writes nothing."},
     {.index = 8,
      .caption = "Gerber Converter",
      .name = "gerberconverter",

@@ -16,9 +16,9 @@ using app::JobFunction;
 struct Command {
     int index;
     const char* caption;
-    const char* name;  // command-line job name; empty for buttons that do nothing
-    JobFunction job;   // nullptr: the button does nothing
-    const char* files; // which files the job reads and writes (tooltip and help); empty without a job
+    const char* name;  // command-line job name; empty for buttons without a job
+    JobFunction job;   // nullptr: the button runs no job
+    const char* files; // what the button reads and writes (tooltip and help); empty when it does nothing
 };
 
 // Every button of the main window, index 0 to 18 (there is no index 1).

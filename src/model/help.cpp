@@ -21,11 +21,10 @@ std::string escaped(std::string_view text) {
 std::string buttonsSection() {
     std::string text = "## Buttons\n\n";
     for (const auto& c : commands()) {
-        if (c.job)
+        if (*c.files)
             text += std::string("- **") + c.caption + "**: " + escaped(c.files) + "\n";
     }
-    return text + "- **NC1 Coord Dump** does nothing yet.\n"
-                  "- **Help** (F1) opens this page; it changes no file and leaves the log alone.\n\n"
+    return text + "- **Help** (F1) opens this page; it changes no file and leaves the log alone.\n\n"
                   "Every job writes its outputs completely beside their targets before it replaces any of "
                   "them: a job that stops leaves every file as it was and says why in the log.\n\n";
 }

@@ -1,11 +1,13 @@
 // The main window, offscreen: settings in and out, leaving a field, dispatch, help, keyboard, captions.
 #include "dialogs/selectfile.hpp"
+#include "gui/drillpreview.hpp"
 #include "gui/helpwindow.hpp"
 #include "gui/mainwindow.hpp"
 #include "platform/files.hpp"
 
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -30,6 +32,16 @@ std::string readFile(const QString& path) {
 
 void writeFile(const QString& path, const std::string& bytes) {
     std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+}
+
+// Every file below a directory with its bytes.
+std::map<QString, std::string> snapshot(const QString& dir) {
+    std::map<QString, std::string> files;
+    for (QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        files[path] = readFile(path);
+    }
+    return files;
 }
 
 } // namespace
@@ -91,7 +103,7 @@ class MainWindowTest : public QObject {
         const QString message("Invalid xxx.DFN destination file path, correct and re-try");
         QCOMPARE(window.errorbox()->toPlainText(), message);
         const QStringList files = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden);
-        for (int quiet : {7, 5, 12, 18})
+        for (int quiet : {5, 12, 18})
             QTest::mouseClick(window.cmmd(quiet), Qt::LeftButton);
         QTest::keyClick(window.help(), Qt::Key_Return);
         QVERIFY(window.helpWindow() && window.helpWindow()->isVisible());
@@ -104,6 +116,34 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.cmmd(3)->text(), QString("Fab Export"));
         QVERIFY(window.cmmd(9)->toolTip().contains("v<base>.PCB"));
         QVERIFY(!window.windowIcon().isNull());
+    }
+
+    // "NC1 Coord Dump" opens the drill preview of the fields' drill files, with NC2's marker, and changes no
+    // file and not the log.
+    void drillPreviewTouchesNothing() {
+        QDir(dir_.path()).mkpath("nc");
+        writeFile(dir_.filePath("nc/B.NC1"), "M48\r\nINCH\r\nT1\r\nX+015000Y+005000\r\n");
+        writeFile(dir_.filePath("nc/B.NC2"), "M48\r\nINCH,TZ\r\nT1\r\nX+01500Y+00500\r\n");
+        fk::gui::MainWindow window(programDir());
+        const QString nc = QString::fromStdString(programDir()) + "\\nc";
+        window.fnamebase()->setText("B");
+        window.indatapath()->setText(nc);
+        window.outdatapath()->setText(nc);
+        window.dfnpath()->setText("Z:\\no\\such\\dir");
+        window.pressCommand(10); // a log to keep
+        const QString log = window.errorbox()->toPlainText();
+        QVERIFY(!log.isEmpty());
+        const auto files = snapshot(dir_.path());
+        QTest::mouseClick(window.cmmd(7), Qt::LeftButton);
+        QVERIFY(window.drillPreview() && window.drillPreview()->isVisible());
+        QCOMPARE(
+            window.drillPreview()->marker(1)->text(),
+            QString("Holes 10x off NC1: at 1/10 of NC1's distances from the origin (largest offset 1.3500 "
+                    "inch, hole 1, line 4)"));
+        QCOMPARE(window.drillPreview()->marker(2)->text(), "File not found: <" + nc + "\\B.NC3>");
+        QCOMPARE(window.errorbox()->toPlainText(), log);
+        QCOMPARE(QString::fromStdString(window.log().text()), log);
+        QVERIFY(snapshot(dir_.path()) == files);
     }
 
     // Tab follows the layout from the first field, each path field followed by its browse button; every

@@ -1,0 +1,277 @@
+#include "model/drillpreview.hpp"
+
+#include "platform/files.hpp"
+#include "util/text.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <utility>
+
+namespace fk::model {
+
+namespace {
+
+// A line quoted in a panel is cut here: a panel has no room for a whole runaway line.
+constexpr size_t quotedLineLength = 60;
+// The largest proportion looked for; beyond it the holes are simply elsewhere.
+constexpr double largestFactor = 1000;
+
+drill::Zeros machineZeros(UnstatedZeros rule) {
+    // Leading: leading zeros kept, so a short number lacks trailing ones and is read from the left.
+    return rule == UnstatedZeros::LeadingKept ? drill::Zeros::Leading : drill::Zeros::Trailing;
+}
+
+std::string quoted(const std::string& line) {
+    return line.size() <= quotedLineLength ? line : line.substr(0, quotedLineLength) + "...";
+}
+
+std::vector<PreviewTool> toolsOf(const drill::DrillFile& file) {
+    std::map<int, PreviewTool> tools;
+    for (const auto& t : file.tools) {
+        tools[t.number].number = t.number;
+        tools[t.number].diameter = t.diameter;
+    }
+    for (const auto& h : file.holes) {
+        tools[h.tool].number = h.tool;
+        ++tools[h.tool].holes;
+    }
+    std::vector<PreviewTool> list;
+    for (auto& [number, tool] : tools)
+        list.push_back(tool);
+    return list;
+}
+
+std::optional<Extent> extentOf(const std::vector<drill::DrillHole>& holes) {
+    if (holes.empty())
+        return std::nullopt;
+    Extent e{.minX = holes[0].x, .minY = holes[0].y, .maxX = holes[0].x, .maxY = holes[0].y};
+    for (const auto& h : holes) {
+        e.minX = std::min(e.minX, h.x);
+        e.minY = std::min(e.minY, h.y);
+        e.maxX = std::max(e.maxX, h.x);
+        e.maxY = std::max(e.maxY, h.y);
+    }
+    return e;
+}
+
+DrillPanel readPanel(std::string name, std::string path, UnstatedZeros rule) {
+    DrillPanel panel{.name = std::move(name), .path = std::move(path)};
+    if (!platform::fileexists(panel.path)) {
+        panel.problem = "File not found: " + util::angled(panel.path);
+        return panel;
+    }
+    try {
+        drill::DrillFile file = drill::readDrillFile(panel.path, machineZeros(rule));
+        panel.format = file.format;
+        panel.tools = toolsOf(file);
+        panel.holes = std::move(file.holes);
+        panel.extent = extentOf(panel.holes);
+    } catch (const drill::ExcellonError& e) {
+        panel.problem = "Line " + std::to_string(e.line) + " [" + quoted(e.text) +
+                        "] cannot be read. Expected: " + e.expected + ".";
+    } catch (const platform::FileError& e) {
+        panel.problem = e.logMessage();
+    }
+    return panel;
+}
+
+// The largest distance on one axis between each hole and NC1's hole of the same order.
+std::pair<std::int64_t, size_t> largestOffset(const std::vector<drill::DrillHole>& reference,
+                                              const std::vector<drill::DrillHole>& holes) {
+    std::pair<std::int64_t, size_t> largest{0, 0};
+    for (size_t i = 0; i < holes.size(); ++i) {
+        const std::int64_t offset =
+            std::max(std::llabs(holes[i].x - reference[i].x), std::llabs(holes[i].y - reference[i].y));
+        if (offset > largest.first)
+            largest = {offset, i};
+    }
+    return largest;
+}
+
+// A whole number n of 2 or more such that every hole lies at n times (or 1/n of) NC1's distance from the
+// origin, within the tolerance scaled with it.
+std::optional<std::pair<int, bool>> commonFactor(const std::vector<drill::DrillHole>& reference,
+                                                 const std::vector<drill::DrillHole>& holes) {
+    double along = 0, norm = 0;
+    for (size_t i = 0; i < holes.size(); ++i) {
+        along += double(reference[i].x) * double(holes[i].x) + double(reference[i].y) * double(holes[i].y);
+        norm +=
+            double(reference[i].x) * double(reference[i].x) + double(reference[i].y) * double(reference[i].y);
+    }
+    if (norm == 0 || along <= 0)
+        return std::nullopt;
+    const bool closer = along < norm;
+    const double n = std::round(closer ? norm / along : along / norm);
+    if (n < 2 || n > largestFactor)
+        return std::nullopt;
+    const double factor = closer ? 1 / n : n;
+    const double tolerance = double(samePlaceTolerance) * std::max(1.0, factor);
+    for (size_t i = 0; i < holes.size(); ++i) {
+        if (std::abs(double(holes[i].x) - factor * double(reference[i].x)) >= tolerance ||
+            std::abs(double(holes[i].y) - factor * double(reference[i].y)) >= tolerance)
+            return std::nullopt;
+    }
+    return std::pair{static_cast<int>(n), closer};
+}
+
+void compareWithNc1(const DrillPanel& nc1, DrillPanel& panel) {
+    if (!panel.problem.empty()) {
+        panel.placement = Placement::Unread;
+        return;
+    }
+    if (!nc1.problem.empty()) {
+        panel.placement = Placement::NoNc1;
+        return;
+    }
+    panel.nc1Holes = nc1.holes.size();
+    if (panel.holes.size() != nc1.holes.size()) {
+        panel.placement = Placement::OtherCount;
+        return;
+    }
+    std::tie(panel.largestOffset, panel.offsetHole) = largestOffset(nc1.holes, panel.holes);
+    panel.placement = Placement::Moved;
+    if (panel.largestOffset < samePlaceTolerance) {
+        panel.placement = Placement::AtNc1;
+    } else if (auto factor = commonFactor(nc1.holes, panel.holes)) {
+        panel.placement = Placement::Scaled;
+        std::tie(panel.factor, panel.closer) = *factor;
+    }
+}
+
+void include(Extent& view, const Extent& e) {
+    view.minX = std::min(view.minX, e.minX);
+    view.minY = std::min(view.minY, e.minY);
+    view.maxX = std::max(view.maxX, e.maxX);
+    view.maxY = std::max(view.maxY, e.maxY);
+}
+
+// value / 10^decimals as text, rounded to nearest, halves to even: (12345, 4) gives "1.2345".
+std::string decimalText(std::int64_t numerator, std::int64_t denominator, int decimals) {
+    const bool negative = numerator < 0;
+    const std::int64_t n = negative ? -numerator : numerator;
+    std::int64_t q = n / denominator;
+    const std::int64_t twice = 2 * (n % denominator);
+    if (twice > denominator || (twice == denominator && q % 2 == 1))
+        ++q;
+    std::int64_t unit = 1;
+    for (int i = 0; i < decimals; ++i)
+        unit *= 10;
+    std::string fraction = std::to_string(q % unit);
+    fraction.insert(0, static_cast<size_t>(decimals) - fraction.size(), '0');
+    return (negative && q ? "-" : "") + std::to_string(q / unit) + "." + fraction;
+}
+
+// A length as a number in the file's units: steps of 0.0001 inch or of 0.001 mm.
+std::string valueText(std::int64_t nanometres, drill::Units units) {
+    return units == drill::Units::Inch ? decimalText(nanometres, 2540, 4) : decimalText(nanometres, 1000, 3);
+}
+
+std::string unitText(drill::Units units) {
+    return units == drill::Units::Inch ? " inch" : " mm";
+}
+
+std::string plural(size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+} // namespace
+
+DrillPreview loadDrillPreview(const app::Fields& fields, UnstatedZeros rule) {
+    DrillPreview preview{.rule = rule};
+    preview.panels.push_back(readPanel("NC1", fields.indatapath + "\\" + fields.fnamebase + ".NC1", rule));
+    for (int n = 2; n <= 5; ++n) {
+        const std::string extension = ".NC" + std::to_string(n);
+        preview.panels.push_back(
+            readPanel(extension.substr(1), fields.outdatapath + "\\" + fields.fnamebase + extension, rule));
+    }
+    preview.panels[0].placement =
+        preview.panels[0].problem.empty() ? Placement::Reference : Placement::Unread;
+    for (size_t i = 1; i < preview.panels.size(); ++i)
+        compareWithNc1(preview.panels[0], preview.panels[i]);
+    for (const auto& panel : preview.panels) {
+        if (panel.extent)
+            include(preview.view, *panel.extent);
+    }
+    return preview;
+}
+
+std::string lengthText(std::int64_t nanometres, drill::Units units) {
+    return valueText(nanometres, units) + unitText(units);
+}
+
+std::string ruleText(UnstatedZeros rule) {
+    return rule == UnstatedZeros::LeadingKept
+               ? "leading zeros kept (Excellon's default): short numbers read from the left"
+               : "leading zeros left out: short numbers read from the right";
+}
+
+std::string formatText(const DrillPanel& panel, UnstatedZeros rule) {
+    if (!panel.problem.empty())
+        return "";
+    const drill::DrillFormat& f = panel.format;
+    const std::string digits = std::to_string(f.integerDigits) + "." + std::to_string(f.decimalDigits);
+    const std::string units = f.units == drill::Units::Inch ? "INCH" : "METRIC";
+    switch (f.zeros) {
+    case drill::Zeros::Leading:
+        return units + ",LZ " + digits + ": leading zeros kept, short numbers read from the left";
+    case drill::Zeros::Trailing:
+        return units + ",TZ " + digits + ": trailing zeros kept, short numbers read from the right";
+    case drill::Zeros::Unstated:
+        break;
+    }
+    return units + " " + digits + ", zeros not stated: " + ruleText(rule);
+}
+
+std::string placementText(const DrillPanel& p) {
+    const std::string offset = lengthText(p.largestOffset, p.format.units);
+    const std::string where = "hole " + std::to_string(p.offsetHole + 1) +
+                              (p.holes.empty() ? "" : ", line " + std::to_string(p.holes[p.offsetHole].line));
+    const std::string times = std::to_string(p.factor);
+    switch (p.placement) {
+    case Placement::Reference:
+        return "The holes the other files are compared with";
+    case Placement::AtNc1:
+        return "Holes at NC1's places (largest offset " + offset + ")";
+    case Placement::Scaled:
+        return "Holes " + times + "x off NC1: at " + (p.closer ? "1/" + times + " of" : times + " times") +
+               " NC1's distances from the origin (largest offset " + offset + ", " + where + ")";
+    case Placement::Moved:
+        return "Holes off NC1's places (largest offset " + offset + ", " + where + ")";
+    case Placement::OtherCount:
+        return "Not NC1's holes: " + plural(p.holes.size(), "hole", "holes") + " where NC1 has " +
+               std::to_string(p.nc1Holes);
+    case Placement::NoNc1:
+        return "No NC1 to compare with";
+    case Placement::Unread:
+        break;
+    }
+    return p.problem;
+}
+
+std::string countText(const DrillPanel& panel) {
+    return panel.holes.empty() ? "No holes" : plural(panel.holes.size(), "hole", "holes");
+}
+
+std::string extentText(const DrillPanel& panel) {
+    if (!panel.extent)
+        return "";
+    const Extent& e = *panel.extent;
+    const drill::Units u = panel.format.units;
+    return "X " + valueText(e.minX, u) + " to " + lengthText(e.maxX, u) + ", Y " + valueText(e.minY, u) +
+           " to " + lengthText(e.maxY, u);
+}
+
+std::vector<std::string> toolTexts(const DrillPanel& panel) {
+    std::vector<std::string> lines;
+    for (const auto& t : panel.tools) {
+        const std::string name = t.number ? "T" + std::to_string(t.number) : "No tool selected";
+        const std::string size =
+            t.diameter ? lengthText(*t.diameter, panel.format.units) : std::string("size not stated");
+        lines.push_back(name + (t.number ? " " + size : "") + ": " + plural(t.holes, "hole", "holes"));
+    }
+    return lines;
+}
+
+} // namespace fk::model

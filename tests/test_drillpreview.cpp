@@ -1,0 +1,137 @@
+// The drill preview's data: where a machine drills the holes of NC1 to NC5, and each file's marker against
+// NC1.
+#include "model/drillpreview.hpp"
+#include "support.hpp"
+
+namespace fk::test {
+
+using model::Placement;
+using model::UnstatedZeros;
+
+namespace {
+
+constexpr std::int64_t step = 2540; // 0.0001 inch in nanometres
+
+// Two tools, a fourth inch decimal that the 2.3 files cut, a negative coordinate and a hole at 10 inches.
+const Lines nc1{"M48",
+                "INCH",
+                "T1C0.0350",
+                "T2C0.0520",
+                "T1",
+                "X+012346Y+005001",
+                "X+015000Y-002500",
+                "T2",
+                "X+100000Y+020000",
+                "M30"};
+
+} // namespace
+
+class DrillPreviewTest : public Scratch {
+  protected:
+    void SetUp() override {
+        Scratch::SetUp();
+        write("in/B.NC1", crlfLines(nc1));
+        fs::create_directories(path("out"));
+        ASSERT_EQ(
+            cli({"ncdrill", "--input-path", text("in"), "--output-path", text("out"), "--base", "B"}).status,
+            0);
+    }
+    model::DrillPreview load(UnstatedZeros rule = UnstatedZeros::LeadingKept) const {
+        app::Fields fields;
+        fields.fnamebase = "B";
+        fields.indatapath = text("in");
+        fields.outdatapath = text("out");
+        return model::loadDrillPreview(fields, rule);
+    }
+};
+
+// A machine reading NC2 and NC4 ("INCH" over 2.3 numbers) with the wrong zeros, or any file by the wrong
+// digits, places holes elsewhere than NC1; the preview must show where, and say so.
+TEST_F(DrillPreviewTest, HolesWhereTheMachineDrillsThem) {
+    struct Case {
+        UnstatedZeros rule;
+        size_t panel;
+        std::vector<std::pair<std::int64_t, std::int64_t>> holes; // in 0.0001 inch
+        Placement placement;
+        std::string marker;
+    };
+    const std::vector<std::pair<std::int64_t, std::int64_t>> exact{
+        {12346, 5001}, {15000, -2500}, {100000, 20000}};
+    const std::vector<std::pair<std::int64_t, std::int64_t>> cut{
+        {12340, 5000}, {15000, -2500}, {100000, 20000}};
+    const std::vector<std::pair<std::int64_t, std::int64_t>> tenth{{1234, 500}, {1500, -250}, {10000, 2000}};
+    const std::string same = "Holes at NC1's places (largest offset 0.0000 inch)";
+    const std::string sameCut = "Holes at NC1's places (largest offset 0.0006 inch)";
+    const std::string tenX = "Holes 10x off NC1: at 1/10 of NC1's distances from the origin (largest offset "
+                             "9.0000 inch, hole 3, line 9)";
+    const auto kept = UnstatedZeros::LeadingKept, omitted = UnstatedZeros::LeadingOmitted;
+    const std::vector<Case> cases{
+        {kept, 0, exact, Placement::Reference, "The holes the other files are compared with"},
+        {kept, 1, cut, Placement::AtNc1, sameCut},
+        {kept, 2, exact, Placement::AtNc1, same},
+        {kept, 3, cut, Placement::AtNc1, sameCut},
+        {kept, 4, cut, Placement::AtNc1, sameCut},
+        {omitted, 0, exact, Placement::Reference, "The holes the other files are compared with"},
+        {omitted, 1, tenth, Placement::Scaled, tenX},
+        {omitted, 2, exact, Placement::AtNc1, same},
+        {omitted, 3, tenth, Placement::Scaled, tenX},
+        {omitted, 4, cut, Placement::AtNc1,
+         sameCut}, // its header says LZ: the machine's default is not asked
+    };
+    const model::DrillPreview kept_ = load(kept), omitted_ = load(omitted);
+    for (const auto& c : cases) {
+        const model::DrillPanel& p = (c.rule == kept ? kept_ : omitted_).panels.at(c.panel);
+        SCOPED_TRACE(p.name + (c.rule == kept ? " leading zeros kept" : " leading zeros omitted"));
+        ASSERT_EQ(p.holes.size(), c.holes.size()) << p.problem;
+        for (size_t i = 0; i < c.holes.size(); ++i)
+            EXPECT_EQ(std::pair(p.holes[i].x, p.holes[i].y),
+                      std::pair(c.holes[i].first * step, c.holes[i].second * step));
+        EXPECT_EQ(p.placement, c.placement);
+        EXPECT_EQ(model::placementText(p), c.marker);
+    }
+    const model::DrillPanel& nc1Panel = kept_.panels[0];
+    EXPECT_EQ(model::toolTexts(nc1Panel), Lines({"T1 0.0350 inch: 2 holes", "T2 0.0520 inch: 1 hole"}));
+    EXPECT_EQ(model::extentText(nc1Panel), "X 1.2346 to 10.0000 inch, Y -0.2500 to 2.0000 inch");
+    EXPECT_EQ(model::countText(nc1Panel), "3 holes");
+    EXPECT_EQ(model::formatText(kept_.panels[1], kept),
+              "INCH 2.4, zeros not stated: leading zeros kept (Excellon's default): short numbers read from "
+              "the left");
+    EXPECT_EQ(model::formatText(kept_.panels[4], kept),
+              "INCH,LZ 2.4: leading zeros kept, short numbers read from the left");
+    // One view for all panels: every hole and the origin.
+    EXPECT_EQ(std::tuple(kept_.view.minX, kept_.view.minY, kept_.view.maxX, kept_.view.maxY),
+              std::tuple(std::int64_t{0}, -2500 * step, 100000 * step, 20000 * step));
+}
+
+// A file that is missing, cannot be read, or holds other holes (one just 0.001 inch off) shows that in its
+// panel; the preview writes nothing.
+TEST_F(DrillPreviewTest, EachPanelSaysWhatIsWrong) {
+    write("out/B.NC2",
+          crlfLines({"M48", "INCH", "T1", "X+01234Y+00500", "X+01500Y-00251", "T2", "X+10000Y+02000"}));
+    write("out/B.NC3", crlfLines({"M48", "INCH", "T1", "X012346Y005001", "X015000Y-002500"}));
+    write("out/B.NC5", crlfLines({"M48", "INCH,LZ", "T1", "X+01234Y+005", "X1.2.5"}));
+    fs::remove(path("out/B.NC4"));
+    const auto before = filesIn({"in", "out"});
+    const model::DrillPreview preview = load();
+    const std::vector<std::pair<Placement, std::string>> expected{
+        {Placement::Reference, "The holes the other files are compared with"},
+        {Placement::Moved, "Holes off NC1's places (largest offset 0.0010 inch, hole 2, line 5)"},
+        {Placement::OtherCount, "Not NC1's holes: 2 holes where NC1 has 3"},
+        {Placement::Unread, "File not found: <" + text("out") + "\\B.NC4>"},
+        {Placement::Unread,
+         "Line 5 [X1.2.5] cannot be read. Expected: at most one decimal point in a value."},
+    };
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(preview.panels[i].placement, expected[i].first) << preview.panels[i].name;
+        EXPECT_EQ(model::placementText(preview.panels[i]), expected[i].second);
+    }
+    EXPECT_TRUE(preview.panels[3].holes.empty());
+    EXPECT_EQ(filesIn({"in", "out"}), before);
+
+    fs::remove(path("in/B.NC1"));
+    const model::DrillPreview withoutNc1 = load();
+    EXPECT_EQ(withoutNc1.panels[0].problem, "File not found: <" + text("in") + "\\B.NC1>");
+    EXPECT_EQ(model::placementText(withoutNc1.panels[2]), "No NC1 to compare with");
+}
+
+} // namespace fk::test
