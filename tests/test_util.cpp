@@ -57,35 +57,14 @@ TEST(FieldViews, SameCharactersAsField) {
 
 // Catches integers read straight from a text that round otherwise than the value of the text does.
 TEST(IntegerTexts, RoundLikeTheValueOfTheText) {
-    const char* texts[] = {"2.5",
-                           "3.5",
-                           "-2.5",
-                           "-3.5",
-                           "0.5",
-                           "-0.5",
-                           "1.5",
-                           ".5",
-                           "2.51",
-                           " 1 2 . 5",
-                           "",
-                           "abc",
-                           "+7",
-                           "5e2",
-                           "1.2.3",
-                           "99999",
-                           "32767.4",
-                           "32767.5",
-                           "-32768.5",
-                           "-32768.49",
-                           "32768",
-                           "2147483647.5",
-                           "-2147483648.5",
-                           "123456789012345.5",
-                           "2.4999999999999999999",
-                           "3.4999999999999999999",
-                           "0.50000000000000001",
-                           "12345678901234567"};
-    for (const char* text : texts) {
+    // "|" separates the texts, so that blanks and the empty text can be among them.
+    const std::string texts =
+        "2.5|3.5|-2.5|-3.5|0.5|-0.5|1.5|.5|2.51| 1 2 . 5||abc|+7|5e2|1.2.3|99999|32767.4|"
+        "32767.5|-32768.5|-32768.49|32768|2147483647.5|-2147483648.5|123456789012345.5|"
+        "2.4999999999999999999|3.4999999999999999999|0.50000000000000001|12345678901234567";
+    ASSERT_EQ(fieldcount(texts, "|"), 28);
+    for (long i = 1; i <= 28; ++i) {
+        const std::string text = field(texts, i, "|");
         EXPECT_EQ(int16Of(text), toInt16(valueOf(text))) << "[" << text << "]";
         EXPECT_EQ(int32Of(text), toInt32(valueOf(text))) << "[" << text << "]";
     }

@@ -22,10 +22,13 @@ INT_PTR CALLBACK helpProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_INITDIALOG: {
         setText(dialog, ids::helpTitle);
         const auto* page = reinterpret_cast<const std::string*>(lParam);
-        HWND text = createControl(dialog, "EDIT", withCrlf(*page),
+        HWND text = createControl(dialog, "EDIT", "",
                                   WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
                                       ES_AUTOVSCROLL, // long lines wrap
                                   ids::helptext);
+        // The page is longer than an edit control's default limit of 32 767 characters.
+        ::SendMessageA(text, EM_SETLIMITTEXT, 0, 0);
+        ::SetWindowTextA(text, withCrlf(*page).c_str());
         ::SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(fonts().fixed), FALSE);
         createControl(dialog, "BUTTON", "About", WS_TABSTOP | BS_PUSHBUTTON, ids::about);
         HWND close = createControl(dialog, "BUTTON", "Close", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);
