@@ -116,7 +116,7 @@ void MainWindow::layout() {
         place(window_, ids::browse + i, m + pathsWidth - inset - browseWidth, pathY, browseWidth, row);
         pathY += row + gap;
     }
-    // The buttons in two rows of five, then the log in all the room that is left.
+    // The buttons in rows of five, then the log in all the room that is left.
     const int buttonY = m + groupHeight + m, buttonHeight = px(26);
     const int buttonWidth = (r.right - 2 * m - 4 * gap) / 5;
     for (size_t n = 0; n < shownButtons_.size(); ++n) {
@@ -124,7 +124,8 @@ void MainWindow::layout() {
         place(window_, shownButtons_[n], m + column * (buttonWidth + gap),
               buttonY + line * (buttonHeight + gap), buttonWidth, buttonHeight);
     }
-    const int logY = buttonY + 2 * (buttonHeight + gap) + px(4);
+    const int rows = static_cast<int>((shownButtons_.size() + 4) / 5);
+    const int logY = buttonY + rows * (buttonHeight + gap) + px(4);
     place(window_, ids::errorbox, m, logY, r.right - 2 * m, r.bottom - m - logY);
 }
 
