@@ -115,7 +115,8 @@ void ExcellonReader::setUnits(Units units, std::string_view line) {
 }
 
 // ";FILE_FORMAT=2:4" (Altium and others) or KiCad's "; FORMAT={3:3/ absolute / metric / ...}": the digit
-// counts. A format comment that states no digits ("{-:-/ ... / decimal}") is still a format comment.
+// counts (tests/samples/drill holds such files, with where each comes from). A format comment that states no
+// digits ("{-:-/ ... / decimal}") is still a format comment.
 bool ExcellonReader::readFormatNote(std::string_view upper) {
     if (upper.empty() || upper[0] != ';')
         return false;

@@ -61,6 +61,8 @@ DrillLine ExcellonReader::readCoordinates(std::string_view line) {
     if (line.find("G85") != std::string_view::npos)
         refuse(line, "drilled holes only: slots (G85) have no prefered form");
     DrillLine coordinates{.kind = DrillLine::Kind::Coordinate};
+    // Either letter may come first: some drill files give Y before X ("Y+12X+34"); the preferred form
+    // writes X first (docs/limits.md, NC1 >> 2,3,4).
     for (size_t at = 0; at < line.size();) {
         const char letter = line[at++];
         if (letter != 'X' && letter != 'Y')

@@ -80,7 +80,7 @@ class PlotBody : public gerber::Sink {
     // A plot without M02 ends all the same: the export's file is complete.
     void end() {
         if (!ended_)
-            out_.writeLine("M02*");
+            out_.writeLine("M02*"); // end of file
     }
 
   private:

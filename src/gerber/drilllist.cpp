@@ -54,9 +54,9 @@ std::unique_ptr<platform::AtomicWriter> drillListStep(const app::JobContext& con
     platform::LineReader reader(drillList);
     auto out = std::make_unique<platform::AtomicWriter>(drawing);
     auto& writer = *out;
-    writer.writeLine(";Tango-PCB PLUS V2.30 Series II");
+    writer.writeLine(";Tango-PCB PLUS V2.30 Series II"); // the ASCII header every design reader checks
     writer.writeLine("VERSION 1 3 A");
-    writer.writeLine("BOARD 1 1 31999 31999 1 1");
+    writer.writeLine("BOARD 1 1 31999 31999 1 1"); // the largest board, so that every hole lies on it
     int drill = 0;
     std::string line;
     for (long number = 1; reader.next(line); ++number) {

@@ -46,7 +46,8 @@ int tableLine(const std::string& line, std::string& dimensions) {
     auto n = util::toInt16(value);
     if (!n)
         return 0;
-    // Other tools separate their words with tabs as often as with blanks.
+    // Other tools separate their words with tabs as often as with blanks (docs/limits.md, Aperture tables of
+    // other tools).
     std::string text = line;
     if (dForm)
         std::replace(text.begin(), text.end(), '\t', ' ');
@@ -164,7 +165,7 @@ class RewriteSink : public Sink {
         if (code == codes_.usage.end())
             throw app::JobStop{util::lines({"The file changed while it was converted:", util::angled(input_),
                                             "No file was written, re-try."})};
-        out_.writeLine("D02*");
+        out_.writeLine("D02*"); // pen up before the aperture changes
         out_.writeLine(code->second);
     }
     void operation(const Coordinates& at, long) override {
