@@ -78,7 +78,8 @@ TEST_F(GerberTest, TwoFilesShareOneNumbering) {
     write("w/A.GBR", crlfLines({"%ADD11C,0.010*%", "G54D11*", "D40*", "X1250Y3400D01*", "Y3500D02*",
                                 "X1300Y3500*", "X0Y0D02*", "x0y0d03*", "d11*", "X123456Y1D03*", "M02*",
                                 "m02*", "M02* ", "G04 comment*"}));
-    write("w/B.GBR", crlfLines({"Y7*", "D15*", "D01*", "D03*", "X-5Y-7D01*", "X5.5Y2.5*"}));
+    // The last line that selects an aperture below 10 is the one its row shows ("d01*", not "D01*").
+    write("w/B.GBR", crlfLines({"Y7*", "D15*", "D01*", "D03*", "X-5Y-7D01*", "X5.5Y2.5*", "d01*"}));
     auto r = run({"", w("TABLE.TXT"), w("A.GBR ,B.GBR")});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(
@@ -89,12 +90,12 @@ TEST_F(GerberTest, TwoFilesShareOneNumbering) {
                                            "X01250Y03400D01*", "X01250Y03500D02*", "X01300Y03500D02*", "D02*",
                                            "D10*", "X12345Y00001D03*", "D02M02*", "D02M02*"}));
     EXPECT_EQ(read("w/xB.GBR"),
-              crlfLines({"*%FSLAX53Y53*", "SFA1.0B1.0*%", "X12345Y00007D03*", "D02*", "D11*", "D02*", "D01*",
-                         "D02*", "D03*", "X-00005Y-00007D01*", "X00006Y00002D01*"}));
+              crlfLines({"*%FSLAX53Y53*", "SFA1.0B1.0*%", "X12345Y00007D03*", "D02*", "D11*", "D02*", "d01*",
+                         "D02*", "D03*", "X-00005Y-00007D01*", "X00006Y00002D01*", "D02*", "d01*"}));
     EXPECT_EQ(read("w/Aperture.new"),
               crlfLines({"Compressed aperture table", w("A.GBR") + " >> " + w("xA.GBR"),
                          w("B.GBR") + " >> " + w("xB.GBR"), " ", "DCode\tWidth\tHeight\tShape",
-                         "------------------------------", "D01\t\t\t", "D03\t\t\t", "D10\t10\t10\tROUND",
+                         "------------------------------", "d01\t\t\t", "D03\t\t\t", "D10\t10\t10\tROUND",
                          "D11\t62\t62\tSQUARE", "D12\t20\t30\tRECT"}));
     EXPECT_EQ(read("w/A.GBR").substr(0, 15), "%ADD11C,0.010*%");
 }
