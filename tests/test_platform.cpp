@@ -24,6 +24,7 @@ class PlatformTest : public Scratch {
     }
 };
 
+// Catches: folders, hidden names or wildcards counted as ordinary files, or a query error answered true.
 TEST_F(PlatformTest, ExistenceTests) {
     FK_POSIX_ONLY();
     struct Case {
@@ -51,6 +52,7 @@ TEST_F(PlatformTest, ExistenceTests) {
     EXPECT_TRUE(platform::fileexists(text("Work") + "\\Sub\\..\\Board.PCB"));
 }
 
+// Catches: a relative path text resolved against anything but the current directory.
 TEST_F(PlatformTest, RelativeTextsFollowTheCurrentDirectory) {
     FK_POSIX_ONLY();
     auto old = fs::current_path();
@@ -64,6 +66,7 @@ TEST_F(PlatformTest, RelativeTextsFollowTheCurrentDirectory) {
     fs::current_path(old);
 }
 
+// Catches: a host path shown with slashes, a trailing backslash or without its Z: drive.
 TEST_F(PlatformTest, PathTextsOfHostPaths) {
     FK_POSIX_ONLY();
     EXPECT_EQ(platform::toPathText("/tmp/work"), "Z:\\tmp\\work");
@@ -71,6 +74,7 @@ TEST_F(PlatformTest, PathTextsOfHostPaths) {
     EXPECT_EQ(platform::toPathText("/a/b/"), "Z:\\a\\b");
 }
 
+// Catches: a second file made beside one in another letter case, or a new file in the wrong case.
 TEST_F(PlatformTest, NewFileTakesWrittenCaseUnlessAnotherCaseExists) {
     FK_POSIX_ONLY();
     EXPECT_EQ(platform::resolveForWrite(text("Work") + "\\NEW.TXT"), path("Work/NEW.TXT"));
@@ -252,6 +256,7 @@ TEST_F(PlatformTest, ReplacedTargetsKeepLinksModesAndLongNames) {
 }
 
 #ifdef _WIN32
+// Catches: hidden or system files counted as ordinary on Windows.
 TEST_F(PlatformTest, HiddenAndSystemAttributesAreNotOrdinary) {
     const std::string board = text("Work") + "\\Board.PCB";
     EXPECT_TRUE(platform::fileexists(board));
@@ -268,6 +273,7 @@ TEST_F(PlatformTest, HiddenAndSystemAttributesAreNotOrdinary) {
 }
 #endif
 
+// Catches: * and ? matched otherwise than Windows does, "*.*" and trailing dots included.
 TEST(Wildcards, MatchAsOnWindows) {
     struct Case {
         const char *pattern, *name;

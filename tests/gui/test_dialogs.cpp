@@ -33,6 +33,7 @@ class DialogsTest : public QObject {
             std::ofstream(dir_.filePath(QString("Work/") + name).toStdString()) << "x";
     }
 
+    // Catches: a doubled backslash at a drive root, or a typed name not joined to the browsed directory.
     void singleNameTypedNameAndRoot() {
         SelectFile window;
         window.setDirectory(work());
@@ -47,6 +48,7 @@ class DialogsTest : public QObject {
         QCOMPARE(QString::fromStdString(window.result()), QString("Z:\\A.GBR ,B.GBR"));
     }
 
+    // Catches: names chosen in one directory returned joined to another.
     void changingDirectoryEmptiesTheName() {
         SelectFile window;
         window.setDirectory(work());
@@ -134,6 +136,7 @@ class DialogsTest : public QObject {
                  QString());
     }
 
+    // Catches: OK and Cancel read the wrong way round, or the answer of an earlier prompt kept.
     void alertAnswers() {
         fk::dialogs::Alert alert;
         QCOMPARE(alert.windowTitle(), QString(" "));

@@ -59,6 +59,7 @@ class MainWindowTest : public QObject {
         QDir(dir_.path()).rmdir("flashkit.ini");
     }
 
+    // Catches: settings lines put into the wrong fields, or the lines after the eighth lost at close.
     void loadFillsTheFields() {
         std::string lines =
             " 2\r\n 1\r\n 10\r\nBOARD\r\nZ:\\IN\r\nZ:\\DFN\r\nZ:\\GC\r\nZ:\\OUT\r\nkeep me\r\n";
