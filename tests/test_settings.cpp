@@ -75,14 +75,4 @@ TEST(ListIndex, FromSettingsLines) {
         EXPECT_EQ(app::listIndexFromLine(c.line, c.size), c.index) << c.line << " of " << c.size;
 }
 
-// Catches a settings file that cannot be written stopping the program instead of being reported.
-TEST_F(SettingsTest, UnwritableFileIsReportedNotFatal) {
-    fs::create_directories(path("prog/flashkit.ini"));
-    app::SettingsTable table(text("prog"));
-    auto problem = table.load();
-    ASSERT_TRUE(problem);
-    EXPECT_NE(problem->find(text("prog") + "\\flashkit.ini>"), std::string::npos);
-    EXPECT_TRUE(table.save().has_value());
-}
-
 } // namespace
