@@ -162,10 +162,22 @@ Letters lettersOf(std::string_view line) {
 
 // True when the first five characters of the line, in lower case, are the text (which may be shorter).
 bool headIs(std::string_view line, std::string_view text) {
-    return util::equalsNoCase(line.substr(0, 5), text);
+    if ((line.size() < 5 ? line.size() : 5) != text.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (upperChar(line[i]) != upperChar(text[i]))
+            return false;
+    }
+    return true;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
 }
 
 std::string_view trimmed(std::string_view text) {
+    if (!text.empty() && !isBlank(text.front()) && !isBlank(text.back()))
+        return text; // as nearly every command stands
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
@@ -580,8 +592,8 @@ class FileTranslator {
         sink_.operation(Coordinates{.x = 0, .y = 0, .dtext = "D02*"}, commandLine_);
     }
 
-    static const std::string& operationText(long d) {
-        static const std::string texts[] = {"D01*", "D02*", "D03*"};
+    static std::string_view operationText(long d) {
+        static constexpr std::string_view texts[] = {"D01*", "D02*", "D03*"};
         return texts[d - 1];
     }
 
