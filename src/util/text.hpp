@@ -85,15 +85,21 @@ std::optional<int32_t> toInt32(double value);
 // The same as toInt16(valueOf(text)) and toInt32(valueOf(text)), read straight into an integer.
 std::optional<int16_t> int16OfAnyText(std::string_view text);
 std::optional<int32_t> int32OfAnyText(std::string_view text);
-// Plain digits, the common case (a coordinate, an aperture number), are summed in place; anything else, or
-// more digits than surely fit, goes the long way.
+// Plain digits, the common case (a coordinate, an aperture number), are summed in place, and so are digits
+// ended by a byte that ends a number's text ("216*" of "D216*"); anything else, or more digits than surely
+// fit, goes the long way.
 inline std::optional<int32_t> int32Of(std::string_view text) {
     if (text.empty() || text.size() > 9)
         return int32OfAnyText(text);
     int32_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return int32OfAnyText(text);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9') {
+            // A blank or a point may go on with more digits; a sign or a blank in front is read the long way.
+            if (i == 0 || c == ' ' || c == '.')
+                return int32OfAnyText(text);
+            return value;
+        }
         value = value * 10 + (c - '0');
     }
     return value;
