@@ -242,6 +242,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ArcOffsets", "%FSLAX23Y23*%|D11*|G75*G02*|X1Y1I1J0D01*", "4" + arc + "X1Y1I1J0D01*", segments},
         Case{"ArcMode", "%FSLAX23Y23*%|G03*|X1Y1D02*|X2Y1D01*", "4" + arc + "X2Y1D01*", segments},
         Case{"ArcWithoutFormat", "X100Y100I50J0D01*", "1" + arc + "X100Y100I50J0D01*", segments},
+        Case{"ArcLowerCaseWithoutFormat", "X100Y100j50D01*", "1" + arc + "X100Y100j50D01*", segments},
         Case{"Region", "%FSLAX23Y23*%|D11*G36*", "2 fills a region (G36/G37)|G36*",
              "plot without filled regions"},
         Case{"ClearPolarity", "%FSLAX23Y23*%|%LPC*%", "2 switches to clear polarity (%LPC)|%LPC*%",

@@ -68,6 +68,11 @@ TEST(IntegerTexts, RoundLikeTheValueOfTheText) {
         EXPECT_EQ(int16Of(text), toInt16(valueOf(text))) << "[" << text << "]";
         EXPECT_EQ(int32Of(text), toInt32(valueOf(text))) << "[" << text << "]";
     }
+    // Digits ended by another byte, as an aperture number by the "*" of its command.
+    for (const std::string text : {"216*", "12 3*", "7.5*", "*", "5*2", "12x", "-4*", "0*", "99999*"}) {
+        EXPECT_EQ(int16Of(text), toInt16(valueOf(text))) << "[" << text << "]";
+        EXPECT_EQ(int32Of(text), toInt32(valueOf(text))) << "[" << text << "]";
+    }
     EXPECT_EQ(int16Of("2.5"), 2);
     EXPECT_EQ(int16Of("-3.5"), -4);
     EXPECT_EQ(int16Of("32767.5"), std::nullopt);

@@ -110,7 +110,7 @@ class ExcellonReader {
     void refuseUntranslatable(std::string_view upper, std::string_view line) const;
     DrillLine readTool(std::string_view upper, std::string_view line) const;
     DrillLine readCoordinates(std::string_view line);
-    Axis readAxis(std::string_view line, size_t& at);
+    Axis readAxis(std::string_view line, size_t& next);
     std::int64_t toNanometres(std::int64_t mantissa, int decimals) const;
     [[noreturn]] void refuse(std::string_view line, std::string expected) const;
 

@@ -78,30 +78,40 @@ DrillLine ExcellonReader::readCoordinates(std::string_view line) {
 
 // An optional sign, then digits with at most one decimal point. Without a point the header's zeros and digit
 // counts place the inch or millimetre point.
-Axis ExcellonReader::readAxis(std::string_view line, size_t& at) {
+Axis ExcellonReader::readAxis(std::string_view line, size_t& next) {
+    // A local position: one the caller holds could be any byte of the line to the compiler, and would be
+    // stored at every step.
+    size_t at = next;
     const char letter = line[at - 1];
     Axis axis{.present = true};
     if (at < line.size() && (line[at] == '+' || line[at] == '-'))
         axis.sign = line[at++];
     // The digits are summed as they are read; `digits` keeps their text for the zero rules.
     const size_t first = at;
-    std::int64_t mantissa = 0;
-    size_t count = 0;
-    int points = 0, decimals = 0;
-    for (; at < line.size() && ((line[at] >= '0' && line[at] <= '9') || line[at] == '.'); ++at) {
-        if (line[at] == '.') {
-            if (++points > 1)
-                refuse(line, "at most one decimal point in a value");
-            continue;
+    // Unsigned, so that a sum of more digits than maxDigits wraps harmlessly: such a value is refused below.
+    std::uint64_t sum = 0;
+    size_t count = 0, countAtPoint = 0;
+    int points = 0;
+    for (;;) {
+        for (; at < line.size(); ++at, ++count) {
+            const auto digit = static_cast<unsigned char>(line[at] - '0');
+            if (digit > 9)
+                break;
+            sum = sum * 10 + digit;
         }
-        if (++count <= maxDigits)
-            mantissa = mantissa * 10 + (line[at] - '0');
-        decimals += points;
+        if (at == line.size() || line[at] != '.')
+            break;
+        if (++points > 1)
+            refuse(line, "at most one decimal point in a value");
+        countAtPoint = count;
+        ++at;
     }
     if (count == 0)
         refuse(line, std::string("digits after ") + letter);
     if (count > maxDigits)
         refuse(line, "at most " + std::to_string(maxDigits) + " digits in a value");
+    std::int64_t mantissa = static_cast<std::int64_t>(sum);
+    int decimals = points == 0 ? 0 : static_cast<int>(count - countAtPoint);
     const size_t width = static_cast<size_t>(format_.integerDigits + format_.decimalDigits);
     if (points == 0) {
         const std::string_view digits = line.substr(first, count);
@@ -118,6 +128,7 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& at) {
         refuse(line, "at most " + std::to_string(maxDecimals) + " digits after the decimal point");
     }
     axis.value = toNanometres(axis.sign == '-' ? -mantissa : mantissa, decimals);
+    next = at;
     return axis;
 }
 

@@ -149,7 +149,10 @@ size_t writeCoordinateLine(char* out, const Coordinates& at) {
     n += writeFiveDigits(out + n, at.x);
     out[n++] = 'Y';
     n += writeFiveDigits(out + n, at.y);
-    std::memcpy(out + n, at.dtext.data(), at.dtext.size());
+    if (at.dtext.size() == 4) // as every operation text is: a copy of a known length costs no call
+        std::memcpy(out + n, at.dtext.data(), 4);
+    else
+        std::memcpy(out + n, at.dtext.data(), at.dtext.size());
     return n + at.dtext.size();
 }
 

@@ -6,8 +6,10 @@
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace fk::gerber {
 
@@ -83,6 +85,53 @@ bool allDigits(std::string_view text) {
 
 constexpr size_t none = std::string_view::npos;
 
+// Sets an operation text. The texts are four bytes long, and a copy over one of the same length needs no
+// string operation.
+void setText(std::string& to, std::string_view text) {
+    if (to.size() == text.size())
+        std::memcpy(to.data(), text.data(), text.size());
+    else
+        to.assign(text);
+}
+
+// What the readers below look for in a byte, looked up once per byte instead of compared letter by letter.
+enum ByteKind : unsigned char {
+    otherByte = 0,
+    digitByte = 1,    // 0 to 9
+    signByte = 2,     // + - . inside a coordinate
+    wordEndByte = 4,  // * ends a command, % opens or closes a parameter block
+    letterXByte = 8,  // X or x
+    letterYByte = 16, // Y or y
+    letterDByte = 32, // D or d
+    arcByte = 64,     // I, J, i or j: arc centre offsets
+};
+
+constexpr std::array<unsigned char, 256> byteKinds = [] {
+    std::array<unsigned char, 256> kinds{};
+    for (int c = '0'; c <= '9'; ++c)
+        kinds[c] = digitByte;
+    kinds['+'] = kinds['-'] = kinds['.'] = signByte;
+    kinds['*'] = kinds['%'] = wordEndByte;
+    kinds['X'] = kinds['x'] = letterXByte;
+    kinds['Y'] = kinds['y'] = letterYByte;
+    kinds['D'] = kinds['d'] = letterDByte;
+    kinds['I'] = kinds['i'] = kinds['J'] = kinds['j'] = arcByte;
+    return kinds;
+}();
+
+unsigned char kindOf(char c) {
+    return byteKinds[static_cast<unsigned char>(c)];
+}
+
+bool endsWord(char c) {
+    return kindOf(c) == wordEndByte;
+}
+
+// The bytes of a coordinate after its letter.
+bool inNumber(char c) {
+    return (kindOf(c) & (digitByte | signByte)) != 0;
+}
+
 // Where a coordinate line of Tango-PCB's own files first holds each letter, in either case (none where it
 // holds none); I or J marks an arc. One pass over the line.
 struct Letters {
@@ -96,33 +145,39 @@ Letters lettersOf(std::string_view line) {
             first = i;
     };
     for (size_t i = 0; i < line.size(); ++i) {
-        switch (upperChar(line[i])) {
-        case 'X':
+        const unsigned char kind = kindOf(line[i]);
+        if (kind < letterXByte) // the digits between the letters
+            continue;
+        if (kind == letterXByte)
             note(at.x, i);
-            break;
-        case 'Y':
+        else if (kind == letterYByte)
             note(at.y, i);
-            break;
-        case 'D':
+        else if (kind == letterDByte)
             note(at.d, i);
-            break;
-        case 'I':
-        case 'J':
+        else
             note(at.arc, i);
-            break;
-        default:
-            break;
-        }
     }
     return at;
 }
 
 // True when the first five characters of the line, in lower case, are the text (which may be shorter).
 bool headIs(std::string_view line, std::string_view text) {
-    return util::equalsNoCase(line.substr(0, 5), text);
+    if ((line.size() < 5 ? line.size() : 5) != text.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (upperChar(line[i]) != upperChar(text[i]))
+            return false;
+    }
+    return true;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
 }
 
 std::string_view trimmed(std::string_view text) {
+    if (!text.empty() && !isBlank(text.front()) && !isBlank(text.back()))
+        return text; // as nearly every command stands
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
@@ -164,6 +219,14 @@ bool numbersAllEqual(std::string_view parameter, double value) {
 double repeats(std::string_view parameter, char axis) {
     const size_t at = parameter.find(axis);
     return at == std::string_view::npos ? 1 : util::valueOf(parameter.substr(at + 1));
+}
+
+// 10 to the power n, 0 <= n <= 13 (the most digits a coordinate format holds).
+long long powerOfTen(int n) {
+    static constexpr long long powers[] = {
+        1,        10,        100,        1000,        10000,        100000,        1000000,
+        10000000, 100000000, 1000000000, 10000000000, 100000000000, 1000000000000, 10000000000000};
+    return powers[n];
 }
 
 // Rounds num/den (den > 0) to the nearest integer, halves to even.
@@ -259,9 +322,9 @@ class FileTranslator {
             // Dropped by the fixed rules, as Tango-PCB follows it with its own D line; held back in case a
             // coordinate comes first.
             heldSelection_ = line;
-        } else if (headIs(line, "x0y0d")) {
+        } else if (first == 'X' && headIs(line, "x0y0d")) {
             sawData_ = true;
-        } else if (headIs(line, "m02*")) {
+        } else if (first == 'M' && headIs(line, "m02*")) {
             sink_.line("D02M02*", commandLine_);
         } else if (first == 'X' || first == 'Y') {
             sawData_ = true;
@@ -301,7 +364,7 @@ class FileTranslator {
         if (letters.y != none)
             at_.y = *util::int32Of(line.substr(letters.y + 1, 5));
         if (letters.d != none)
-            at_.dtext = line.substr(letters.d, 4);
+            setText(at_.dtext, line.substr(letters.d, 4));
     }
 
     // ---- RS-274-X: commands ended by "*", parameters between "%" and "%", across line ends.
@@ -324,7 +387,7 @@ class FileTranslator {
     void readStatements(std::string_view line) {
         while (!line.empty()) {
             size_t end = 0;
-            while (end < line.size() && line[end] != '%' && line[end] != '*')
+            while (end < line.size() && !endsWord(line[end]))
                 ++end;
             const std::string_view piece = line.substr(0, end);
             if (end == line.size()) {
@@ -513,7 +576,7 @@ class FileTranslator {
         }
         if (d < 1 || d > 3)
             refuse(Refusal::Unknown, command);
-        at_.dtext = operationText(d);
+        setText(at_.dtext, operationText(d));
         if (circular_ && d == 1)
             refuse(Refusal::Arc, command);
         writeOriginMove();
@@ -529,8 +592,8 @@ class FileTranslator {
         sink_.operation(Coordinates{.x = 0, .y = 0, .dtext = "D02*"}, commandLine_);
     }
 
-    static const std::string& operationText(long d) {
-        static const std::string texts[] = {"D01*", "D02*", "D03*"};
+    static std::string_view operationText(long d) {
+        static constexpr std::string_view texts[] = {"D01*", "D02*", "D03*"};
         return texts[d - 1];
     }
 
@@ -542,8 +605,7 @@ class FileTranslator {
         while (i < rest.size() && rest[i] != 'D') {
             const char letter = rest[i];
             size_t end = i + 1;
-            while (end < rest.size() &&
-                   (isDigit(rest[end]) || rest[end] == '+' || rest[end] == '-' || rest[end] == '.'))
+            while (end < rest.size() && inNumber(rest[end]))
                 ++end;
             if (letter == 'I' || letter == 'J')
                 refuse(Refusal::Arc, command);
@@ -565,7 +627,7 @@ class FileTranslator {
             const long d = leadingNumber(rest.substr(i + 1), length);
             if (length == 0 || i + 1 + length != rest.size() || d < 1 || d > 3)
                 refuse(Refusal::Unknown, command);
-            at_.dtext = operationText(d);
+            setText(at_.dtext, operationText(d));
         }
         if (circular_ && at_.dtext == "D01*")
             refuse(Refusal::Arc, command);
@@ -586,26 +648,26 @@ class FileTranslator {
         if (!text.empty() && (text[0] == '-' || text[0] == '+'))
             text.remove_prefix(1);
         const int places = axis.integer + axis.decimal;
-        if (text.empty() || text.size() > static_cast<size_t>(places) || !allDigits(text))
+        if (text.empty() || text.size() > static_cast<size_t>(places))
             refuse(Refusal::BadCoordinate, command);
         long long value = 0;
-        for (char c : text)
+        for (char c : text) {
+            if (!isDigit(c))
+                refuse(Refusal::BadCoordinate, command);
             value = value * 10 + (c - '0');
+        }
         // Trailing zeros omitted: the digits stand at the left of the full width.
-        for (size_t n = text.size(); format_.trailingOmitted && n < static_cast<size_t>(places); ++n)
-            value *= 10;
+        if (format_.trailingOmitted)
+            value *= powerOfTen(places - static_cast<int>(text.size()));
         if (negative)
             value = -value;
         if (!format_.metric && axis.decimal <= 3) { // whole mils already: nothing to round
-            for (int n = axis.decimal; n < 3; ++n)
-                value *= 10;
+            value *= powerOfTen(3 - axis.decimal);
             if (value > 99999 || value < -99999)
                 refuse(Refusal::Overflow, command);
             return static_cast<int>(value);
         }
-        long long den = 1;
-        for (int n = 0; n < axis.decimal; ++n)
-            den *= 10;
+        long long den = powerOfTen(axis.decimal);
         // One inch is 1000 mils; one millimetre is 1000/25.4 = 5000/127 mils.
         const long long num = value * (format_.metric ? 5000 : 1000);
         if (format_.metric)

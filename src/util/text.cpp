@@ -448,18 +448,6 @@ std::optional<int32_t> int32OfAnyText(std::string_view text) {
     return roundedValueOf<int32_t>(text);
 }
 
-void writeDigits(char* out, std::uint32_t value, int width) {
-    static constexpr char pairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    int at = width;
-    for (; at >= 2; at -= 2, value /= 100)
-        std::memcpy(out + at - 2, pairs + 2 * (value % 100), 2);
-    if (at == 1)
-        out[0] = static_cast<char>('0' + value % 10);
-}
-
 std::string signedText(long long value) {
     std::string digits = std::to_string(value);
     if (value >= 0)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -84,15 +85,21 @@ std::optional<int32_t> toInt32(double value);
 // The same as toInt16(valueOf(text)) and toInt32(valueOf(text)), read straight into an integer.
 std::optional<int16_t> int16OfAnyText(std::string_view text);
 std::optional<int32_t> int32OfAnyText(std::string_view text);
-// Plain digits, the common case (a coordinate, an aperture number), are summed in place; anything else, or
-// more digits than surely fit, goes the long way.
+// Plain digits, the common case (a coordinate, an aperture number), are summed in place, and so are digits
+// ended by a byte that ends a number's text ("216*" of "D216*"); anything else, or more digits than surely
+// fit, goes the long way.
 inline std::optional<int32_t> int32Of(std::string_view text) {
     if (text.empty() || text.size() > 9)
         return int32OfAnyText(text);
     int32_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return int32OfAnyText(text);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9') {
+            // A blank or a point may go on with more digits; a sign or a blank in front is read the long way.
+            if (i == 0 || c == ' ' || c == '.')
+                return int32OfAnyText(text);
+            return value;
+        }
         value = value * 10 + (c - '0');
     }
     return value;
@@ -104,8 +111,19 @@ inline std::optional<int16_t> int16Of(std::string_view text) {
 }
 
 // The last `width` decimal digits of a value, with leading zeros, written to out ("00042" for 42 in five).
-// Two digits at a time: coordinate writers call it for every value of a file.
-void writeDigits(char* out, std::uint32_t value, int width);
+// Two digits at a time, and inline so that a constant width unrolls: coordinate writers call it for every
+// value of a file.
+inline void writeDigits(char* out, std::uint32_t value, int width) {
+    static constexpr char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    int at = width;
+    for (; at >= 2; at -= 2, value /= 100)
+        std::memcpy(out + at - 2, pairs + 2 * (value % 100), 2);
+    if (at == 1)
+        out[0] = static_cast<char>('0' + value % 10);
+}
 
 // Decimal text of a number with one leading blank when not negative ("12" gives " 12").
 std::string signedText(long long value);
