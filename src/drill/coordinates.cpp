@@ -12,13 +12,7 @@ bool isCoordinateLine(std::string_view line) {
 }
 
 std::int64_t preferredSteps(std::int64_t nanometres) {
-    const bool negative = nanometres < 0;
-    const std::int64_t n = negative ? -nanometres : nanometres;
-    std::int64_t steps = n / nanometresPerStep;
-    const std::int64_t twice = 2 * (n % nanometresPerStep);
-    if (twice > nanometresPerStep || (twice == nanometresPerStep && steps % 2 == 1))
-        ++steps;
-    return negative ? -steps : steps;
+    return util::roundedQuotient(nanometres, nanometresPerStep);
 }
 
 size_t writePreferredCoordinate(char* out, char letter, char sign, std::int64_t steps) {

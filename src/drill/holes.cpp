@@ -20,17 +20,6 @@ std::int64_t powerOfTen(int n) {
     return p;
 }
 
-// numerator / denominator, rounded to nearest, halves to even.
-std::int64_t roundedQuotient(std::int64_t numerator, std::int64_t denominator) {
-    const bool negative = numerator < 0;
-    const std::int64_t n = negative ? -numerator : numerator;
-    std::int64_t q = n / denominator;
-    const std::int64_t twice = 2 * (n % denominator);
-    if (twice > denominator || (twice == denominator && q % 2 == 1))
-        ++q;
-    return negative ? -q : q;
-}
-
 std::string formatText(const DrillFormat& f) {
     return std::string(f.units == Units::Inch ? "INCH" : "METRIC") +
            (f.zeros == Zeros::Leading    ? ",LZ"
@@ -52,7 +41,7 @@ std::int64_t ExcellonReader::toNanometres(std::int64_t mantissa, int decimals) c
     const std::int64_t scale = (inch ? perInchDigit : perMillimetreDigit)[decimals];
     if (scale != 0)
         return mantissa * scale;
-    return roundedQuotient(mantissa * (inch ? nanometresPerInch : 1'000'000), powerOfTen(decimals));
+    return util::roundedQuotient(mantissa * (inch ? nanometresPerInch : 1'000'000), powerOfTen(decimals));
 }
 
 DrillLine ExcellonReader::readCoordinates(std::string_view line) {

@@ -150,11 +150,7 @@ void include(Extent& view, const Extent& e) {
 // value / 10^decimals as text, rounded to nearest, halves to even: (12345, 4) gives "1.2345".
 std::string decimalText(std::int64_t numerator, std::int64_t denominator, int decimals) {
     const bool negative = numerator < 0;
-    const std::int64_t n = negative ? -numerator : numerator;
-    std::int64_t q = n / denominator;
-    const std::int64_t twice = 2 * (n % denominator);
-    if (twice > denominator || (twice == denominator && q % 2 == 1))
-        ++q;
+    const std::int64_t q = util::roundedQuotient(negative ? -numerator : numerator, denominator);
     std::int64_t unit = 1;
     for (int i = 0; i < decimals; ++i)
         unit *= 10;

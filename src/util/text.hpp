@@ -79,6 +79,9 @@ std::string angled(std::string_view path);
 // Value of a text: blanks skipped, optional sign, digits with an optional fraction; 0 when there is none.
 double valueOf(std::string_view text);
 
+// numerator / denominator (denominator > 0) rounded to nearest, halves to even, in integers throughout.
+std::int64_t roundedQuotient(std::int64_t numerator, std::int64_t denominator);
+
 // Round to nearest, halves to even; nullopt when the result does not fit.
 std::optional<int16_t> toInt16(double value);
 std::optional<int32_t> toInt32(double value);
