@@ -320,16 +320,21 @@ double decimalValue(const std::string& digits) {
 }
 } // namespace
 
+namespace {
+// The start of every number of a text: blanks, then an optional sign. Returns whether the sign is minus.
+bool skipBlanksAndSign(std::string_view text, size_t& i) {
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        return text[i++] == '-';
+    return false;
+}
+} // namespace
+
 double valueOf(std::string_view text) {
     std::string digits;
     size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    const bool negative = skipBlanksAndSign(text, i);
     // Whole numbers of up to 18 digits are summed exactly; anything else is converted as a whole. Neither
     // depends on the locale, which a desktop program takes from its user (a decimal comma, say).
     unsigned long long whole = 0;
@@ -388,13 +393,7 @@ namespace {
 // reads it) always agree: the double is off by less than a 15-digit decimal can come to a half.
 std::optional<long long> roundedShortValue(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    const bool negative = skipBlanksAndSign(text, i);
     long long whole = 0, fraction = 0, unit = 1; // unit: ten to the number of fraction digits
     int digits = 0;
     bool seenPoint = false;
