@@ -159,6 +159,63 @@ TEST_F(GerberTest, FailureLeavesEveryOutputAsItWas) {
     EXPECT_FALSE(exists("w/Aperture.new"));
 }
 
+// Catches: a NUL byte of a file taken for the mark of an aperture line, or a job that needs more room on the
+// disk than its outputs take (each rewritten file is drafted before the new codes are known).
+TEST_F(GerberTest, DraftsKeepEveryByteAndNeedNoMoreRoomThanTheOutputs) {
+    const std::string nul(1, '\0');
+    write("w/A.GBR", crlfLines({"G54D15*", "D15*", "X00001Y00002D0" + nul + "*", "D0" + nul + "*", "X3Y4*",
+                                "d11*", "D40*"}));
+    // B's draft and rewritten file together take more room than all outputs: only a rewrite without drafts
+    // fits the room of the outputs.
+    std::vector<std::string> b = {"D40*", "X5Y6D03*", "D15*"},
+                             rewrittenB = {"*%FSLAX53Y53*",    "SFA1.0B1.0*%", "D02*", "D12*",
+                                           "X00005Y00006D03*", "D02*",         "D11*"};
+    for (int i = 1000; i < 4000; ++i) {
+        b.push_back("X" + std::to_string(i) + "Y7D01*");
+        rewrittenB.push_back("X0" + std::to_string(i) + "Y00007D01*");
+    }
+    b.push_back("M02*");
+    rewrittenB.push_back("D02M02*");
+    write("w/B.GBR", crlfLines(b));
+    const std::vector<std::string> picks = {"", w("TABLE.TXT"), w("A.GBR ,B.GBR")};
+    const std::map<std::string, std::string> expected = {
+        {"w/xA.GBR",
+         crlfLines({"*%FSLAX53Y53*", "SFA1.0B1.0*%", "D02*", "D11*", "X00001Y00002D0" + nul + "*", "D02*",
+                    "D0" + nul + "*", "X00003Y00004D0" + nul + "*", "D02*", "D10*", "D02*", "D12*"})},
+        {"w/xB.GBR", crlfLines(rewrittenB)}};
+    std::uintmax_t room = 0;
+    for (const auto& [name, bytes] : expected) {
+        ASSERT_EQ(run(picks).status, 0);
+        EXPECT_EQ(read(name), bytes);
+        room += bytes.size();
+    }
+    room += read("w/Aperture.new").size();
+    for (const auto& [budget, status] : {std::pair{room, 0}, std::pair{room - 1, 1}}) {
+        for (const char* name : {"w/xA.GBR", "w/xB.GBR", "w/Aperture.new"})
+            fs::remove(path(name));
+        // The log goes to the standard output only: a log file would take room too.
+        std::vector<std::string> args{"gerberconverter", "--input-path", text("w")};
+        for (const auto& pick : picks)
+            args.insert(args.end(), {"--pick", pick});
+        std::ostringstream log, err;
+        platform::setWriteBudgetForTesting(budget);
+        const int result = cli::run(args, text("prog"), log, err);
+        platform::setWriteBudgetForTesting(std::nullopt);
+        ASSERT_EQ(result, status) << log.str();
+        if (status == 0) {
+            EXPECT_EQ(read("w/xA.GBR"), expected.at("w/xA.GBR"));
+            EXPECT_EQ(read("w/xB.GBR"), expected.at("w/xB.GBR"));
+        } else {
+            EXPECT_NE(
+                log.str().find("Could not write the file:\n<" + w("Aperture.new") + ">\nThe disk is full."),
+                std::string::npos)
+                << log.str();
+            EXPECT_FALSE(exists("w/xA.GBR") || exists("w/xB.GBR") || exists("w/Aperture.new"));
+        }
+        EXPECT_EQ(filesIn({"w"}).size(), status == 0 ? 6u : 3u); // no draft left behind
+    }
+}
+
 // ---- Files of other tools: read by their format statement, refused where the rewritten file falls short.
 
 // Lines written as one text, "|" between them.

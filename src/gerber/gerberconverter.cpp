@@ -3,6 +3,7 @@
 
 #include "app/commit.hpp"
 #include "app/runner.hpp"
+#include "gerber/draft.hpp"
 #include "gerber/steps.hpp"
 #include "gerber/translate.hpp"
 #include "platform/files.hpp"
@@ -101,38 +102,6 @@ Selection selectionOf(const std::string& choice) {
     return s;
 }
 
-// The scan records, for every aperture number selected, the last line or command that selected it.
-class ScanSink : public Sink {
-  public:
-    explicit ScanSink(ApertureCodes& codes) : codes_(codes) {}
-    void select(int number, std::string_view text, long) override {
-        // Only the rows below D10 show their selecting line; the others get their new code, so keeping
-        // their lines would only cost memory (up to one long line per aperture number).
-        codes_.usage[number] = number < 10 ? std::string(text) : std::string();
-    }
-    void operation(const Coordinates&, long) override {}
-    void line(std::string_view, long) override {}
-
-  private:
-    ApertureCodes& codes_;
-};
-
-Rounding scan(const Selection& selection, ApertureCodes& codes) {
-    ScanSink sink(codes);
-    Coordinates at;
-    Rounding rounding;
-    for (size_t i = 0; i < selection.names.size(); ++i)
-        translateFile(selection.input(i), at, rounding, sink);
-    return rounding;
-}
-
-long renumber(ApertureCodes& codes) {
-    long counter = 9;
-    for (auto it = codes.usage.lower_bound(10); it != codes.usage.end(); ++it)
-        it->second = "D" + std::to_string(++counter) + "*";
-    return counter - 9;
-}
-
 // Five digits of a coordinate; a negative coordinate keeps its sign in front of them.
 size_t writeFiveDigits(char* out, int value) {
     size_t n = 0;
@@ -157,6 +126,114 @@ size_t writeCoordinateLine(char* out, const Coordinates& at) {
 }
 
 constexpr size_t maxCoordinateLine = 1 + 6 + 1 + 6 + 4;
+
+// Notes, for every aperture number selected, the last line or command that selected it.
+class Selections {
+  public:
+    explicit Selections(ApertureCodes& codes) : codes_(codes), seen_(std::size_t{1} << 16) {}
+    void note(int number, std::string_view text) {
+        // Only the rows below D10 show their selecting line; the others get their new code, so keeping
+        // their lines would only cost memory (up to one long line per aperture number).
+        if (number < 10)
+            codes_.usage[number] = std::string(text);
+        else if (!seen_[slotOf(number)])
+            codes_.usage[number];
+        seen_[slotOf(number)] = true;
+    }
+
+  private:
+    ApertureCodes& codes_;
+    std::vector<bool> seen_; // by slot: a look-up in the map per selection would cost more
+};
+
+// The one reading of every file: notes the apertures each selects, for their renumbering, and writes each
+// rewritten file as a draft. A draft that cannot be written (a full disk, a folder that takes no new file)
+// ends the drafting, not the reading: the files without a draft are read again once the codes are known,
+// and so meet the failure where a rewrite without drafts meets it.
+class DraftSink : public Sink {
+  public:
+    explicit DraftSink(ApertureCodes& codes) : selections_(codes) {}
+    void startFile(const std::string& output) {
+        drafting([&] { draft_ = std::make_unique<Draft>(output); });
+    }
+    // The finished draft of the file just read, or nothing where drafting has ended.
+    std::unique_ptr<Draft> finishFile() {
+        drafting([&] { draft_->finish(); });
+        return std::move(draft_);
+    }
+    void select(int number, std::string_view text, long) override {
+        selections_.note(number, text);
+        drafting([&] {
+            draft_->line("D02*"); // pen up before the aperture changes
+            draft_->apertureLine(number);
+        });
+    }
+    void operation(const Coordinates& at, long) override {
+        drafting([&] {
+            if (at.dtext.find('\0') == std::string::npos)
+                draft_->lineWith(maxCoordinateLine, [&](char* o) { return writeCoordinateLine(o, at); });
+            else
+                draft_->line(std::string_view(line_, writeCoordinateLine(line_, at)));
+        });
+    }
+    void line(std::string_view text, long) override {
+        drafting([&] { draft_->line(text); });
+    }
+
+  private:
+    template <typename Write> void drafting(Write write) {
+        if (ended_)
+            return;
+        try {
+            write();
+        } catch (const platform::FileError& e) {
+            if (e.kind() != platform::FileError::Kind::Write)
+                throw;
+            ended_ = true;
+            draft_.reset();
+        }
+    }
+
+    Selections selections_;
+    std::unique_ptr<Draft> draft_;
+    bool ended_ = false;
+    char line_[maxCoordinateLine];
+};
+
+// The one reading of the selection: every aperture it selects, the drafts, the current point at the start of
+// every file (a file read again starts from there) and the rounding.
+struct Reading {
+    std::vector<std::unique_ptr<Draft>> drafts;
+    std::vector<Coordinates> starts;
+    Rounding rounding;
+};
+
+Reading readSelection(const Selection& selection, ApertureCodes& codes) {
+    Reading reading;
+    DraftSink sink(codes);
+    Coordinates at;
+    for (std::size_t i = 0; i < selection.names.size(); ++i) {
+        reading.starts.push_back(at);
+        sink.startFile(selection.output(i));
+        translateFile(selection.input(i), at, reading.rounding, sink);
+        reading.drafts.push_back(sink.finishFile());
+    }
+    return reading;
+}
+
+CodeLines codeLinesOf(const ApertureCodes& codes) {
+    CodeLines lines(std::size_t{1} << 16, nullptr);
+    for (const auto& [number, line] : codes.usage)
+        lines[slotOf(number)] = &line;
+    return lines;
+}
+
+long renumber(ApertureCodes& codes) {
+    long counter = 9;
+    for (auto it = codes.usage.lower_bound(10); it != codes.usage.end(); ++it)
+        it->second = "D" + std::to_string(++counter) + "*";
+    return counter - 9;
+}
 
 // The rewrite writes each selection as "D02*" and the new code, and each operation as a coordinate line.
 class RewriteSink : public Sink {
@@ -262,20 +339,53 @@ long readTable(const app::JobContext& context, const std::string& tableChoice, A
     return taken;
 }
 
-// Scan and renumber, with the counts, the rounding and the apertures missing from the table in the log.
-void scanSelection(const app::JobContext& context, const Selection& selection, ApertureCodes& codes) {
-    const Rounding rounding = scan(selection, codes);
+// Reads and renumbers, with the counts, the rounding and the apertures missing from the table in the log.
+Reading readAndRenumber(const app::JobContext& context, const Selection& selection, ApertureCodes& codes) {
+    Reading reading = readSelection(selection, codes);
     const long found = renumber(codes);
     auto& log = context.log();
     log.append(util::lines(
         {"Gerber files processed:\t" + util::signedText(static_cast<long long>(selection.names.size())),
          "Descreet apertures found:\t" + util::signedText(found)}));
-    if (rounding.happened)
-        log.append("Coordinates rounded to whole mils, largest shift:\t " + shiftText(rounding.largestMils) +
-                   " mil");
+    if (reading.rounding.happened)
+        log.append("Coordinates rounded to whole mils, largest shift:\t " +
+                   shiftText(reading.rounding.largestMils) + " mil");
     if (const std::string missing = undescribed(codes); !missing.empty())
         log.append("Apertures not in the aperture table:\t" + missing);
     log.refresh();
+    return reading;
+}
+
+// The rewritten file from its draft. A write that fails here may fail for the room the drafts take: then
+// they are all given up, and false tells the caller to write this file and the rest from their inputs.
+bool fillFromDraft(const std::string& output, const CodeLines& codeLines, Reading& reading, size_t i,
+                   Outputs& outputs) {
+    try {
+        auto out = std::make_unique<platform::AtomicWriter>(output);
+        writeHeader(*out);
+        reading.drafts[i]->fillInto(*out, codeLines);
+        out->finish();
+        reading.drafts[i].reset(); // its room on the disk is free again
+        outputs.push_back(std::move(out));
+        return true;
+    } catch (const platform::FileError&) {
+        for (auto& draft : reading.drafts)
+            draft.reset();
+        return false;
+    }
+}
+
+// Each rewritten file from its draft, or, where there is none, from the file read again.
+void writeRewritten(const Selection& selection, const ApertureCodes& codes, Reading& reading,
+                    Outputs& outputs) {
+    const CodeLines codeLines = codeLinesOf(codes);
+    for (size_t i = 0; i < selection.names.size(); ++i) {
+        if (reading.drafts[i] && fillFromDraft(selection.output(i), codeLines, reading, i, outputs))
+            continue;
+        outputs.push_back(std::make_unique<platform::AtomicWriter>(selection.output(i)));
+        rewriteFile(selection.input(i), *outputs.back(), codes, reading.starts[i]);
+        outputs.back()->finish();
+    }
 }
 
 app::JobResult convert(const app::JobContext& context) {
@@ -304,14 +414,8 @@ app::JobResult convert(const app::JobContext& context) {
         return app::JobResult::Stopped;
     }
     const Selection selection = selectionOf(gerberChoice);
-    scanSelection(context, selection, codes);
-
-    Coordinates at;
-    for (size_t i = 0; i < selection.names.size(); ++i) {
-        outputs.push_back(std::make_unique<platform::AtomicWriter>(selection.output(i)));
-        rewriteFile(selection.input(i), *outputs.back(), codes, at);
-        outputs.back()->finish();
-    }
+    Reading reading = readAndRenumber(context, selection, codes);
+    writeRewritten(selection, codes, reading, outputs);
     outputs.push_back(std::make_unique<platform::AtomicWriter>(selection.directory + "\\Aperture.new"));
     writeCompressedTable(*outputs.back(), selection, codes);
     outputs.back()->finish();

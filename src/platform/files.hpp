@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -171,6 +172,9 @@ class AtomicWriter {
     // prepare many outputs without holding their files open.
     void finish();
     void commit();
+    // Hands the bytes of the finished temporary file to `take`, piece by piece in their order: a job that
+    // drafts an output before it knows all of its final form reads the draft back. Throws FileError(Read).
+    void readBack(const std::function<void(std::string_view)>& take) const;
     // Appends the whole content of an open file; returns its last byte ('\0' when empty).
     char appendFile(std::FILE* from, const std::string& fromText);
     const std::string& pathText() const { return path_; }
@@ -203,12 +207,14 @@ class AtomicWriter {
     std::FILE* file_ = nullptr;
     bool finished_ = false;
     bool committed_ = false;
+    std::uintmax_t charged_ = 0; // bytes the test seam's budget counted for this file
 };
 
 // Copies the bytes of a file into a writer; returns the last byte copied ('\0' for an empty file).
 char copyInto(AtomicWriter& out, std::string_view fromText);
 
-// Test seam: the number of bytes after which every write fails as on a full disk (nullopt: never). On POSIX
+// Test seam: the number of bytes after which every write fails as on a full disk (nullopt: never); the bytes
+// of a temporary file that is removed again count no more. On POSIX
 // the file is then really full (its descriptor points at /dev/full), so the system calls themselves fail.
 // Only tests set it; it is per thread so that it cannot leak between runs of the program.
 void setWriteBudgetForTesting(std::optional<std::uintmax_t> bytes);

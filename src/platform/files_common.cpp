@@ -47,16 +47,20 @@ bool matchHere(std::string_view p, std::string_view n) {
     return pi == p.size();
 }
 
-// False when the test seam's budget does not cover the bytes: the disk counts as full from then on.
+// False when the test seam's budget does not cover the bytes, as a disk without room for them.
 bool chargeWrite(size_t bytes) {
     if (!writeBudget)
         return true;
-    if (*writeBudget < bytes) {
-        *writeBudget = 0;
+    if (*writeBudget < bytes)
         return false;
-    }
     *writeBudget -= bytes;
     return true;
+}
+
+// A temporary file removed again gives its room back, as on a real disk.
+void refundWrite(std::uintmax_t bytes) {
+    if (writeBudget)
+        *writeBudget += bytes;
 }
 
 } // namespace
@@ -330,6 +334,7 @@ AtomicWriter::~AtomicWriter() {
         std::fclose(file_);
     if (!committed_ && !temp_.empty()) {
         host::removeQuietly(temp_);
+        refundWrite(charged_);
     }
 }
 
@@ -343,8 +348,10 @@ void AtomicWriter::failWithReason(std::string reason) {
         std::fclose(file_);
         file_ = nullptr;
     }
-    if (!temp_.empty())
+    if (!temp_.empty()) {
         host::removeQuietly(temp_);
+        refundWrite(charged_);
+    }
     temp_.clear();
     throw FileError(FileError::Kind::Write, path_, std::move(reason));
 }
@@ -352,7 +359,9 @@ void AtomicWriter::failWithReason(std::string reason) {
 // Every byte goes through here, so that the test seam's full disk is met by the real system call.
 void AtomicWriter::writeOut(const char* data, size_t size) {
     checkInterrupted();
-    if (!chargeWrite(size) && !host::makeFull(file_))
+    if (chargeWrite(size))
+        charged_ += size;
+    else if (!host::makeFull(file_))
         failWithReason("The disk is full.");
     if (size > 0 && std::fwrite(data, 1, size, file_) != size)
         fail();
@@ -379,7 +388,9 @@ char AtomicWriter::appendFile(std::FILE* from, const std::string& fromText) {
     auto size = host::sizeOf(from);
     if (!size)
         throw FileError(FileError::Kind::Read, fromText);
-    if (!chargeWrite(*size) && !host::makeFull(file_))
+    if (chargeWrite(*size))
+        charged_ += *size;
+    else if (!host::makeFull(file_))
         failWithReason("The disk is full.");
     switch (host::copyBytes(from, file_)) {
     case host::CopyResult::ReadFailed:
@@ -427,9 +438,29 @@ void AtomicWriter::finish() {
     int rc = std::fclose(file_);
     file_ = nullptr;
     open_ = false;
+    // A job may hold many finished outputs until its commit; none of them needs its buffer any more.
+    buffer_.reset();
+    capacity_ = 0;
     if (rc != 0)
         fail();
     finished_ = true;
+}
+
+void AtomicWriter::readBack(const std::function<void(std::string_view)>& take) const {
+    std::FILE* in = finished_ ? host::openRead(temp_) : nullptr;
+    if (!in)
+        throw FileError(FileError::Kind::Read, path_);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(in, std::fclose);
+    std::vector<char> piece(1 << 18);
+    for (;;) {
+        checkInterrupted();
+        const size_t got = std::fread(piece.data(), 1, piece.size(), in);
+        if (got == 0)
+            break;
+        take(std::string_view(piece.data(), got));
+    }
+    if (std::ferror(in))
+        throw FileError(FileError::Kind::Read, path_);
 }
 
 void AtomicWriter::commit() {
