@@ -284,7 +284,8 @@ TEST_F(DrillTest, ValidationMessages) {
     EXPECT_EQ(r.log, "Output path (" + text("nowhere") + ") not found!");
 }
 
-// Catches: one derived file that cannot be replaced leaving the others new.
+// Catches: one derived file that cannot be replaced leaving the others new, or an output that cannot be
+// written named before a line of the file that cannot be translated (every line is checked first).
 TEST_F(DrillTest, FailedDerivedFileKeepsTheOldOne) {
     write("in/BOARD.NC1", crlfLines({"M48", "INCH", "X+123456"}));
     write("out/BOARD.NC3", "old");
@@ -294,6 +295,11 @@ TEST_F(DrillTest, FailedDerivedFileKeepsTheOldOne) {
     EXPECT_EQ(r.log.substr(r.log.rfind("Could")),
               "Could not write the file:\r\n<" + text("out") + "\\BOARD.NC3>\r\nThe file is read-only.");
     EXPECT_EQ(read("out/BOARD.NC3"), "old");
+
+    write("in/BOARD.NC1", crlfLines({"M48", "INCH,LZ", "X+12", "X1.2.5"}));
+    EXPECT_EQ(run().log,
+              "Translating NC Drill formats...\r\nNC1 line 4 cannot be translated: [X1.2.5]\r\n"
+              "Expected: at most one decimal point in a value.\r\nCorrect the NC drill file and re-try.");
 }
 
 // Drill files of other PCB tools (tests/samples/drill/README.md), read here by the format a reader of the

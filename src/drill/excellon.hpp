@@ -53,6 +53,12 @@ struct ExcellonError : std::runtime_error {
     bool unsettled;
 };
 
+// A number shorter than its format where the header names no zeros, met by a reading that does not survey:
+// only the numbers of the whole file tell which zeros it leaves out.
+struct ZerosUnknown {
+    long line;
+};
+
 // One coordinate as the line wrote it and its value.
 struct Axis {
     bool present = false;
@@ -97,6 +103,9 @@ class ExcellonReader {
     const ZeroSurvey& survey() const { return survey_; }
     // The zeros that numbers shorter than their format omit where the header names none.
     void assumeZeros(Zeros zeros) { assumed_ = zeros; }
+    // A number shorter than its format where neither the header nor an assumption names its zeros throws
+    // ZerosUnknown instead of being refused, so that the file can be surveyed first.
+    void askForSurvey() { askForSurvey_ = true; }
     const DrillFormat& format() const { return format_; }
     bool unitsKnown() const { return units_.has_value(); }
     long lineNumber() const { return number_; }
@@ -122,6 +131,7 @@ class ExcellonReader {
     bool surveying_ = false;
     ZeroSurvey survey_;
     Zeros assumed_ = Zeros::Unstated;
+    bool askForSurvey_ = false;
     long number_ = 0;
     bool holesSeen_ = false;
 };

@@ -132,6 +132,8 @@ Zeros ExcellonReader::shortNumberZeros(std::string_view line, std::string_view d
     if (digits.find_first_not_of('0') == std::string_view::npos)
         return Zeros::Trailing; // zero is zero either way
     if (!surveying_) {
+        if (assumed_ == Zeros::Unstated && askForSurvey_)
+            throw ZerosUnknown{number_};
         if (assumed_ == Zeros::Unstated)
             refuse(line, completeNumberExpected());
         return assumed_;

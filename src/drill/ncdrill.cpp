@@ -8,6 +8,7 @@
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -100,17 +101,33 @@ app::JobResult refuse(const ExcellonError& e, app::MessageLog& log) {
 struct JobOutputs {
     Outputs files;
     std::optional<platform::AtomicWriter> backup, asIsCopy;
+    const Paths& paths;
 
-    JobOutputs(const Paths& paths, bool alreadyPreferred)
+    explicit JobOutputs(const Paths& where)
         : files{.preferred = {},
                 .outputCopy = {},
-                .nc2 = platform::AtomicWriter(paths.derived(2)),
-                .nc3 = platform::AtomicWriter(paths.derived(3)),
-                .nc4 = platform::AtomicWriter(paths.derived(4)),
-                .nc5 = platform::AtomicWriter(paths.derived(5))} {
-        const bool copyOut = paths.out != paths.in;
+                .nc2 = platform::AtomicWriter(where.derived(2)),
+                .nc3 = platform::AtomicWriter(where.derived(3)),
+                .nc4 = platform::AtomicWriter(where.derived(4)),
+                .nc5 = platform::AtomicWriter(where.derived(5)),
+                .preferredTarget = {},
+                .copyTarget = {}},
+          paths(where) {}
+
+    bool copiesOut() const { return paths.out != paths.in; }
+
+    // For the reading in one pass: the preferred form's targets, opened once the file turns out not to be
+    // preferred.
+    void openPreferredFormWhenNeeded() {
+        files.preferredTarget = paths.source();
+        if (copiesOut())
+            files.copyTarget = paths.derived(1);
+    }
+
+    // The source as it stands: kept as the backup where the preferred form replaces it, else copied out.
+    void keepSource(bool alreadyPreferred) {
         if (alreadyPreferred) {
-            if (copyOut) {
+            if (copiesOut()) {
                 asIsCopy.emplace(paths.derived(1));
                 platform::copyInto(*asIsCopy, paths.source());
             }
@@ -118,8 +135,11 @@ struct JobOutputs {
         }
         backup.emplace(paths.backup());
         platform::copyInto(*backup, paths.source());
+    }
+
+    void openPreferredForm() {
         files.preferred.emplace(paths.source());
-        if (copyOut)
+        if (copiesOut())
             files.outputCopy.emplace(paths.derived(1));
     }
 
@@ -134,21 +154,59 @@ struct JobOutputs {
     }
 };
 
-app::JobResult translate(const Paths& paths, app::MessageLog& log) {
+// A translation with its outputs; no outputs where the file holds no units line.
+struct Translated {
     Translation t;
-    std::optional<JobOutputs> outputs;
+    std::unique_ptr<JobOutputs> outputs;
+};
+
+// One reading that writes as it reads. Nothing where that reading cannot finish: the numbers' zeros need a
+// survey, or an output fails (the reading in two passes then meets the failure where it always did, after
+// every line of the file has been checked).
+std::optional<Translated> translateInOnePass(const Paths& paths) {
     try {
-        const Translation survey = surveyDrillFile(paths.source());
-        if (!survey.unitsFound)
-            return showAdvice(log, "NC1 holds no units line (INCH, METRIC, M71 or M72).");
-        outputs.emplace(paths, survey.alreadyPreferred);
-        t = translateDrillFile(paths.source(), survey, outputs->files);
+        auto outputs = std::make_unique<JobOutputs>(paths);
+        outputs->openPreferredFormWhenNeeded();
+        Translation t = translateDrillFile(paths.source(), outputs->files);
+        if (!t.unitsFound)
+            return Translated{.t = t, .outputs = nullptr};
+        outputs->keepSource(t.alreadyPreferred);
+        return Translated{.t = t, .outputs = std::move(outputs)};
+    } catch (const ZerosUnknown&) {
+        return std::nullopt;
+    } catch (const platform::FileError& e) {
+        if (e.kind() != platform::FileError::Kind::Write)
+            throw;
+        return std::nullopt;
+    }
+}
+
+// A survey of the whole file first, then the reading that writes.
+Translated translateInTwoPasses(const Paths& paths) {
+    const Translation survey = surveyDrillFile(paths.source());
+    if (!survey.unitsFound)
+        return {.t = survey, .outputs = nullptr};
+    auto outputs = std::make_unique<JobOutputs>(paths);
+    outputs->keepSource(survey.alreadyPreferred);
+    if (!survey.alreadyPreferred)
+        outputs->openPreferredForm();
+    Translation t = translateDrillFile(paths.source(), survey, outputs->files);
+    return {.t = t, .outputs = std::move(outputs)};
+}
+
+app::JobResult translate(const Paths& paths, app::MessageLog& log) {
+    Translated done;
+    try {
+        auto once = translateInOnePass(paths);
+        done = once ? std::move(*once) : translateInTwoPasses(paths);
     } catch (const ExcellonError& e) {
         return refuse(e, log);
     }
-    reportTranslation(t, paths, log);
+    if (!done.outputs)
+        return showAdvice(log, "NC1 holds no units line (INCH, METRIC, M71 or M72).");
+    reportTranslation(done.t, paths, log);
     announceDerivedFiles(log);
-    app::commitOutputs(outputs->all());
+    app::commitOutputs(done.outputs->all());
     log.append("NC Drill format translatiion is complete!");
     log.refresh();
     return app::JobResult::Completed;

@@ -4,26 +4,39 @@
 #include "drill/coordinates.hpp"
 #include "util/text.hpp"
 
+#include <vector>
+
 namespace fk::drill {
 
 namespace {
 
 using Kind = DrillLine::Kind;
 
+std::string firstTwoLines(const std::string& source) {
+    platform::LineReader reader(source);
+    std::string first, second;
+    reader.next(first);
+    reader.next(second);
+    return first + second;
+}
+
 class Pass {
   public:
     // Without outputs the pass surveys: it reads every line and notes the zeros the numbers omit.
-    Pass(const std::string& firstTwo, Zeros shown, Outputs* outputs) : outputs_(outputs) {
+    Pass(const std::string& source, Zeros shown, Outputs* outputs) : source_(source), outputs_(outputs) {
         if (outputs)
             reader_.assumeZeros(shown);
         else
             reader_.surveyZeros();
+        if (outputs && !outputs->preferredTarget.empty())
+            reader_.askForSurvey();
         result_.zerosShown = shown;
-        const std::string key = util::lower(firstTwo);
+        const std::string key = util::lower(firstTwoLines(source));
         keepsHeader_ = key == "m48inch";
         result_.tangoDialect = key == "m48inch,lz" || key == "m48inch,tz";
-        result_.alreadyPreferred = keepsHeader_;
+        result_.alreadyPreferred = true;
         if (!keepsHeader_) {
+            changed();
             emit("M48");  // start of header
             emit("INCH"); // inches; coordinates as the preferred form writes them
         }
@@ -73,7 +86,24 @@ class Pass {
             outputs_->outputCopy->writeLine(text);
         derived(text);
     }
-    void changed() { result_.alreadyPreferred = false; }
+    void changed() {
+        if (result_.alreadyPreferred && outputs_ && !outputs_->preferredTarget.empty())
+            openPreferredForm();
+        result_.alreadyPreferred = false;
+    }
+
+    // The file is not preferred after all: its preferred form so far is the lines before this one, as they
+    // stand (a line that is no part of the preferred form makes the change).
+    void openPreferredForm() {
+        std::vector<platform::AtomicWriter*> forms{&outputs_->preferred.emplace(outputs_->preferredTarget)};
+        if (!outputs_->copyTarget.empty())
+            forms.push_back(&outputs_->outputCopy.emplace(outputs_->copyTarget));
+        platform::LineReader again(source_);
+        std::string_view text;
+        while (again.lineNumber() + 1 < reader_.lineNumber() && again.next(text))
+            for (auto* form : forms)
+                form->writeLine(text);
+    }
 
     std::string inchDiameter(std::string_view text, const DrillLine& tool) {
         changed();
@@ -134,6 +164,7 @@ class Pass {
         outputs_->nc5.writeLineWith(most, [&](char* out) { return writeTrailingSuppressed(out, text); });
     }
 
+    const std::string& source_;
     Outputs* outputs_;
     ExcellonReader reader_;
     Translation result_;
@@ -142,16 +173,8 @@ class Pass {
     long number_ = 0;
 };
 
-std::string firstTwoLines(const std::string& source) {
-    platform::LineReader reader(source);
-    std::string first, second;
-    reader.next(first);
-    reader.next(second);
-    return first + second;
-}
-
 Translation readAll(const std::string& source, Zeros shown, Outputs* outputs) {
-    Pass pass(firstTwoLines(source), shown, outputs);
+    Pass pass(source, shown, outputs);
     platform::LineReader reader(source);
     std::string_view line;
     while (reader.next(line))
@@ -163,6 +186,10 @@ Translation readAll(const std::string& source, Zeros shown, Outputs* outputs) {
 
 Translation surveyDrillFile(const std::string& source) {
     return readAll(source, Zeros::Unstated, nullptr);
+}
+
+Translation translateDrillFile(const std::string& source, Outputs& outputs) {
+    return readAll(source, Zeros::Unstated, &outputs);
 }
 
 Translation translateDrillFile(const std::string& source, const Translation& survey, Outputs& outputs) {

@@ -14,6 +14,9 @@ struct Outputs {
     std::optional<platform::AtomicWriter> preferred;  // replaces the source when it was not preferred
     std::optional<platform::AtomicWriter> outputCopy; // the preferred form in the output path
     platform::AtomicWriter nc2, nc3, nc4, nc5;
+    // Where the reading in one pass opens the two above once the file turns out not to be preferred; no copy
+    // target where the output path is the input path.
+    std::string preferredTarget, copyTarget;
 };
 
 struct Translation {
@@ -24,6 +27,11 @@ struct Translation {
     bool rounded = false;               // an inch value finer than 0.0001 inch was rounded
     Zeros zerosShown = Zeros::Unstated; // what the numbers omit where the header names no zeros
 };
+
+// The one reading of a file whose numbers need no survey: every output line, the preferred form's outputs
+// opened once the file turns out not to be preferred. Throws ZerosUnknown where the zeros its numbers leave
+// out need a survey, ExcellonError for a line that cannot be translated exactly, FileError when a file fails.
+Translation translateDrillFile(const std::string& source, Outputs& outputs);
 
 // A first reading of the whole source that writes nothing: whether it is already preferred, and the zeros its
 // numbers omit where the header names none. Throws ExcellonError for a line that cannot be translated
