@@ -20,12 +20,12 @@ TEST(Coordinates, DerivedForms) {
         {"X+123400Y+000000", "X+12340Y+00000", "X123400Y000000", "X12340Y00000", "X+1234Y+"},
         {"X+123456", "X+12345", "X123456", "X12345", "X+12345"},
         {"Y-010000", "Y-01000", "Y-010000", "Y-01000", "Y-01"},
-        {"X0000000", "X000000", "X0000000", "X000000", "X0"},
+        {"X-000000Y+000010", "X-00000Y+00001", "X-000000Y000010", "X-00000Y00001", "X-Y+00001"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(drill::cutToFiveDigits(c.line), c.nc2) << c.line;
         EXPECT_EQ(drill::stripPlusSigns(c.line), c.nc3) << c.line;
-        EXPECT_EQ(drill::stripPlusSigns(drill::cutToFiveDigits(c.line)), c.nc4) << c.line;
+        EXPECT_EQ(drill::fiveDigitsWithoutPlus(c.line), c.nc4) << c.line;
         EXPECT_EQ(drill::suppressTrailingZeros(c.line), c.nc5) << c.line;
     }
 }

@@ -11,10 +11,6 @@ bool isCoordinateLine(std::string_view line) {
     return !line.empty() && (line[0] == 'X' || line[0] == 'Y');
 }
 
-std::int64_t preferredSteps(std::int64_t nanometres) {
-    return util::roundedQuotient(nanometres, nanometresPerStep);
-}
-
 size_t writePreferredCoordinate(char* out, char letter, char sign, std::int64_t steps) {
     out[0] = letter;
     out[1] = steps < 0 ? '-' : sign == '-' ? '-' : '+';
@@ -30,50 +26,57 @@ std::string inchText(std::int64_t steps) {
 
 namespace {
 
-// Copies characters first (0-based) to first + count of the line, shortened where the line is.
-size_t copyPart(char* out, std::string_view line, size_t first, size_t count) {
-    if (first >= line.size())
-        return 0;
-    size_t n = std::min(count, line.size() - first);
-    std::memcpy(out, line.data() + first, n);
+constexpr size_t axisLength = 8; // letter, sign, six digits
+
+// Writes every axis of the line through `write(out, axis)`, which returns the characters it wrote.
+template <typename WriteAxis> size_t eachAxis(char* out, std::string_view line, WriteAxis write) {
+    size_t n = 0;
+    for (size_t at = 0; at + axisLength <= line.size(); at += axisLength)
+        n += write(out + n, line.data() + at);
     return n;
 }
 
-// Trailing "0" characters go, but a value never loses its first character.
-size_t withoutTrailingZeros(const char* value, size_t n) {
-    while (n > 1 && value[n - 1] == '0')
-        --n;
-    return n;
+// The letter, and the sign only where it is "-".
+size_t letterAndMinus(char* out, const char* axis) {
+    out[0] = axis[0];
+    out[1] = '-';
+    return axis[1] == '-' ? 2 : 1;
 }
 
 } // namespace
 
 size_t writeFiveDigits(char* out, std::string_view line) {
-    size_t n = copyPart(out, line, 0, 7);
-    return n + copyPart(out + n, line, 8, 7);
+    return eachAxis(out, line, [](char* o, const char* axis) {
+        std::memcpy(o, axis, 7);
+        return size_t{7};
+    });
 }
 
 size_t writeWithoutPlus(char* out, std::string_view line) {
-    // The text before the first "+", between the first and second, and between the second and a third.
-    size_t n = 0;
-    int plus = 0;
-    for (char c : line) {
-        if (c == '+') {
-            if (++plus == 3)
-                break;
-            continue;
-        }
-        out[n++] = c;
-    }
-    return n;
+    return eachAxis(out, line, [](char* o, const char* axis) {
+        const size_t n = letterAndMinus(o, axis);
+        std::memcpy(o + n, axis + 2, 6);
+        return n + 6;
+    });
+}
+
+size_t writeFiveDigitsWithoutPlus(char* out, std::string_view line) {
+    return eachAxis(out, line, [](char* o, const char* axis) {
+        const size_t n = letterAndMinus(o, axis);
+        std::memcpy(o + n, axis + 2, 5);
+        return n + 5;
+    });
 }
 
 size_t writeTrailingSuppressed(char* out, std::string_view line) {
-    size_t n = copyPart(out, line, 0, 1);
-    n += withoutTrailingZeros(out + n, copyPart(out + n, line, 1, 6));
-    n += copyPart(out + n, line, 8, 1);
-    n += withoutTrailingZeros(out + n, copyPart(out + n, line, 9, 6));
-    return n;
+    // The letter, the sign and five digits without their trailing zeros; the sign always stays.
+    return eachAxis(out, line, [](char* o, const char* axis) {
+        std::memcpy(o, axis, 7);
+        size_t n = 7;
+        while (n > 2 && axis[n - 1] == '0')
+            --n;
+        return n;
+    });
 }
 
 namespace {
@@ -89,6 +92,9 @@ std::string cutToFiveDigits(std::string_view line) {
 }
 std::string stripPlusSigns(std::string_view line) {
     return derived(line, writeWithoutPlus);
+}
+std::string fiveDigitsWithoutPlus(std::string_view line) {
+    return derived(line, writeFiveDigitsWithoutPlus);
 }
 std::string suppressTrailingZeros(std::string_view line) {
     return derived(line, writeTrailingSuppressed);

@@ -124,7 +124,7 @@ class Pass {
         if (line.y.present)
             n += writePreferredCoordinate(out + n, 'Y', line.y.sign, y);
         const std::string_view preferred(out, n);
-        if (preferred != text)
+        if (result_.alreadyPreferred && preferred != text)
             changed();
         emit(preferred);
     }
@@ -152,15 +152,9 @@ class Pass {
             return;
         }
         const size_t most = text.size();
-        // NC4 is NC2 without its "+" signs: it is made from NC2's line as it stands in NC2's buffer, which
-        // no other writer can move.
-        std::string_view nc2;
-        outputs_->nc2.writeLineWith(most, [&](char* out) {
-            nc2 = std::string_view(out, writeFiveDigits(out, text));
-            return nc2.size();
-        });
+        outputs_->nc2.writeLineWith(most, [&](char* out) { return writeFiveDigits(out, text); });
         outputs_->nc3.writeLineWith(most, [&](char* out) { return writeWithoutPlus(out, text); });
-        outputs_->nc4.writeLineWith(most, [&](char* out) { return writeWithoutPlus(out, nc2); });
+        outputs_->nc4.writeLineWith(most, [&](char* out) { return writeFiveDigitsWithoutPlus(out, text); });
         outputs_->nc5.writeLineWith(most, [&](char* out) { return writeTrailingSuppressed(out, text); });
     }
 

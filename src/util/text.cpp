@@ -447,16 +447,6 @@ std::optional<int32_t> int32OfAnyText(std::string_view text) {
     return roundedValueOf<int32_t>(text);
 }
 
-std::int64_t roundedQuotient(std::int64_t numerator, std::int64_t denominator) {
-    const bool negative = numerator < 0;
-    const std::int64_t n = negative ? -numerator : numerator;
-    std::int64_t q = n / denominator;
-    const std::int64_t twice = 2 * (n % denominator);
-    if (twice > denominator || (twice == denominator && q % 2 == 1))
-        ++q;
-    return negative ? -q : q;
-}
-
 std::string signedText(long long value) {
     std::string digits = std::to_string(value);
     if (value >= 0)

@@ -80,7 +80,16 @@ std::string angled(std::string_view path);
 double valueOf(std::string_view text);
 
 // numerator / denominator (denominator > 0) rounded to nearest, halves to even, in integers throughout.
-std::int64_t roundedQuotient(std::int64_t numerator, std::int64_t denominator);
+// Inline, so that a constant denominator (a coordinate's unit) needs no division.
+inline std::int64_t roundedQuotient(std::int64_t numerator, std::int64_t denominator) {
+    const bool negative = numerator < 0;
+    const std::int64_t n = negative ? -numerator : numerator;
+    std::int64_t q = n / denominator;
+    const std::int64_t twice = 2 * (n % denominator);
+    if (twice > denominator || (twice == denominator && q % 2 == 1))
+        ++q;
+    return negative ? -q : q;
+}
 
 // Round to nearest, halves to even; nullopt when the result does not fit.
 std::optional<int16_t> toInt16(double value);
