@@ -88,8 +88,8 @@ constexpr size_t none = std::string_view::npos;
 // Sets an operation text. The texts are four bytes long, and a copy over one of the same length needs no
 // string operation.
 void setText(std::string& to, std::string_view text) {
-    if (to.size() == text.size())
-        std::memcpy(to.data(), text.data(), text.size());
+    if (to.size() == 4 && text.size() == 4)
+        std::memcpy(to.data(), text.data(), 4); // a copy of a known length is a single move
     else
         to.assign(text);
 }
