@@ -1,4 +1,5 @@
 // "Gerber Converter": drill list drawing, renumbering, rewrite rules and the compressed table.
+#include "gerber/draft.hpp"
 #include "support.hpp"
 
 #include <cmath>
@@ -213,6 +214,33 @@ TEST_F(GerberTest, DraftsKeepEveryByteAndNeedNoMoreRoomThanTheOutputs) {
             EXPECT_FALSE(exists("w/xA.GBR") || exists("w/xB.GBR") || exists("w/Aperture.new"));
         }
         EXPECT_EQ(filesIn({"w"}).size(), status == 0 ? 6u : 3u); // no draft left behind
+    }
+}
+
+// Catches: a mark split between two pieces of a draft read back written as text, or a piece's end lost.
+TEST_F(GerberTest, DraftMarksSplitBetweenPiecesAreFilledIn) {
+    const std::string nul(1, '\0'), d11 = "D11*", d3 = "d03*";
+    gerber::CodeLines codeLines(std::size_t{1} << 16, nullptr);
+    codeLines[gerber::slotOf(216)] = &d11;
+    codeLines[gerber::slotOf(3)] = &d3;
+    for (size_t piece = 1; piece <= 9; ++piece) {
+        gerber::Draft draft(w("x.GBR"));
+        draft.line("D02*");
+        draft.apertureLine(216);
+        draft.lineWith(16, [](char* out) {
+            std::memcpy(out, "X00001Y00002D01*", 16);
+            return size_t{16};
+        });
+        draft.line("D0" + nul + nul + "*");
+        draft.apertureLine(3);
+        draft.apertureLine(216);
+        draft.finish();
+        platform::AtomicWriter out(w("y.GBR"));
+        draft.fillInto(out, codeLines, piece);
+        out.commit();
+        EXPECT_EQ(read("w/y.GBR"),
+                  crlfLines({"D02*", "D11*", "X00001Y00002D01*", "D0" + nul + nul + "*", "d03*", "D11*"}))
+            << piece;
     }
 }
 

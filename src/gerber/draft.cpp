@@ -72,9 +72,9 @@ void Draft::line(std::string_view text) {
     file_.write(util::crlf);
 }
 
-void Draft::fillInto(platform::AtomicWriter& out, const CodeLines& codeLines) const {
+void Draft::fillInto(platform::AtomicWriter& out, const CodeLines& codeLines, size_t pieceBytes) const {
     Filler filler(out, codeLines);
-    file_.readBack([&](std::string_view piece) { filler.take(piece); });
+    file_.readBack([&](std::string_view piece) { filler.take(piece); }, pieceBytes);
 }
 
 } // namespace fk::gerber

@@ -32,8 +32,10 @@ class Draft {
         file_.writeLineWith(maxBytes, fill);
     }
     void finish() { file_.finish(); }
-    // The finished draft into `out`, every open line filled in. Throws FileError.
-    void fillInto(platform::AtomicWriter& out, const CodeLines& codeLines) const;
+    // The finished draft into `out`, every open line filled in; the draft is read in pieces of up to
+    // `pieceBytes`. Throws FileError.
+    void fillInto(platform::AtomicWriter& out, const CodeLines& codeLines,
+                  size_t pieceBytes = size_t{1} << 18) const;
 
   private:
     platform::AtomicWriter file_;

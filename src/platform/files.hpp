@@ -172,9 +172,11 @@ class AtomicWriter {
     // prepare many outputs without holding their files open.
     void finish();
     void commit();
-    // Hands the bytes of the finished temporary file to `take`, piece by piece in their order: a job that
-    // drafts an output before it knows all of its final form reads the draft back. Throws FileError(Read).
-    void readBack(const std::function<void(std::string_view)>& take) const;
+    // Hands the bytes of the finished temporary file to `take`, in pieces of up to `pieceBytes` in their
+    // order: a job that drafts an output before it knows all of its final form reads the draft back. Throws
+    // FileError(Read).
+    void readBack(const std::function<void(std::string_view)>& take,
+                  size_t pieceBytes = size_t{1} << 18) const;
     // Appends the whole content of an open file; returns its last byte ('\0' when empty).
     char appendFile(std::FILE* from, const std::string& fromText);
     const std::string& pathText() const { return path_; }

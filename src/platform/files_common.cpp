@@ -446,12 +446,12 @@ void AtomicWriter::finish() {
     finished_ = true;
 }
 
-void AtomicWriter::readBack(const std::function<void(std::string_view)>& take) const {
+void AtomicWriter::readBack(const std::function<void(std::string_view)>& take, size_t pieceBytes) const {
     std::FILE* in = finished_ ? host::openRead(temp_) : nullptr;
     if (!in)
         throw FileError(FileError::Kind::Read, path_);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(in, std::fclose);
-    std::vector<char> piece(1 << 18);
+    std::vector<char> piece(std::max<size_t>(pieceBytes, 1));
     for (;;) {
         checkInterrupted();
         const size_t got = std::fread(piece.data(), 1, piece.size(), in);
