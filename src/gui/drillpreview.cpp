@@ -20,45 +20,21 @@ using model::Placement;
 
 namespace {
 
-constexpr int margin = 12;                 // pixels between the holes and a panel's edge
-constexpr double smallestSpan = 2'540'000; // 0.1 inch: a view of a single hole still has a size
-constexpr double smallestRadius = 2.5;     // pixels: a hole too small to see at this scale still shows
-constexpr double unsizedRadius = 3.5;      // pixels: a tool whose file states no size
 constexpr size_t panelCount = 5;
 
-// The widest drill of any file: holes at the view's edge stay whole.
-double widestDrill(const model::DrillPreview& preview) {
-    std::int64_t widest = 0;
-    for (const auto& panel : preview.panels)
-        for (const auto& tool : panel.tools)
-            widest = std::max(widest, tool.diameter.value_or(0));
-    return double(widest);
+QColor qtColour(model::Rgb c, int alpha = 255) {
+    return QColor(c.red, c.green, c.blue, alpha);
 }
 
-bool isOff(Placement placement) {
-    return placement == Placement::Scaled || placement == Placement::Moved ||
-           placement == Placement::OtherCount;
-}
-
-QColor markerColour(Placement placement) {
-    if (isOff(placement) || placement == Placement::Unread)
-        return QColor(170, 0, 0);
-    if (placement == Placement::NoNc1)
-        return QColor(90, 90, 90);
-    return QColor(0, 110, 0);
-}
-
-// Nanometres to a drawing's pixels: the middle of the common view at the middle of the drawing, Y up.
+// Nanometres to a drawing's pixels at the window's one scale.
 struct Mapping {
-    Mapping(const model::Extent& view, double pixelsPerNanometre, QSize size)
-        : scale(pixelsPerNanometre), middleX((double(view.minX) + double(view.maxX)) / 2),
-          middleY((double(view.minY) + double(view.maxY)) / 2),
-          centre(size.width() / 2.0, size.height() / 2.0) {}
     QPointF operator()(std::int64_t x, std::int64_t y) const {
-        return centre + QPointF((double(x) - middleX) * scale, (middleY - double(y)) * scale);
+        const model::Pixel p = model::pixelOf(preview, scale, size.width(), size.height(), x, y);
+        return {p.x, p.y};
     }
-    double scale, middleX, middleY;
-    QPointF centre;
+    const model::DrillPreview& preview;
+    double scale;
+    QSize size;
 };
 
 } // namespace
@@ -84,17 +60,19 @@ class HoleView : public QWidget {
         if (index_ >= panels.size())
             return;
         const model::DrillPanel& panel = panels[index_];
-        const Mapping place(window_->preview().view, window_->scale(), size());
+        const Mapping place{.preview = window_->preview(), .scale = window_->scale(), .size = size()};
         drawOrigin(painter, place);
         if (!panel.problem.empty()) {
-            painter.setPen(markerColour(Placement::Unread));
+            painter.setPen(qtColour(model::markerColour(Placement::Unread)));
+            const int margin = model::drawingMargin;
             painter.drawText(rect().adjusted(margin, margin, -margin, -margin),
                              Qt::AlignCenter | Qt::TextWordWrap, toQt(panel.problem));
             return;
         }
         if (index_ > 0 && panels[0].problem.empty())
             drawHoles(painter, place, panels[0], QPen(QColor(170, 170, 170), 1.2), Qt::NoBrush);
-        const QColor fill = isOff(panel.placement) ? QColor(200, 30, 30, 200) : QColor(20, 60, 160, 200);
+        const QColor fill =
+            model::drawnOff(panel.placement) ? QColor(200, 30, 30, 200) : QColor(20, 60, 160, 200);
         drawHoles(painter, place, panel, Qt::NoPen, fill);
     }
 
@@ -110,9 +88,7 @@ class HoleView : public QWidget {
                    const QBrush& brush) const {
         std::map<int, double> radius;
         for (const auto& tool : panel.tools)
-            radius[tool.number] = tool.diameter
-                                      ? std::max(smallestRadius, double(*tool.diameter) * place.scale / 2)
-                                      : unsizedRadius;
+            radius[tool.number] = model::holeRadius(tool.diameter, place.scale);
         painter.setPen(pen);
         painter.setBrush(brush);
         for (const auto& hole : panel.holes) {
@@ -192,7 +168,6 @@ void DrillPreviewWindow::load(const app::Fields& fields) {
     const auto rule =
         rule_->currentIndex() == 1 ? model::UnstatedZeros::LeadingOmitted : model::UnstatedZeros::LeadingKept;
     preview_ = model::loadDrillPreview(fields_, rule);
-    widestDrill_ = widestDrill(preview_);
     for (size_t i = 0; i < panels_.size() && i < preview_.panels.size(); ++i)
         fill(panels_[i], preview_.panels[i]);
 }
@@ -205,7 +180,7 @@ void DrillPreviewWindow::fill(const Panel& panel, const model::DrillPanel& read)
     panel.format->setText(toQt(model::formatText(read, preview_.rule)));
     panel.marker->setText(toQt(model::placementText(read)));
     panel.marker->setStyleSheet(
-        QString("color: %1; font-weight: bold;").arg(markerColour(read.placement).name()));
+        QString("color: %1; font-weight: bold;").arg(qtColour(model::markerColour(read.placement)).name()));
     panel.count->setText(toQt(model::countText(read)));
     panel.extent->setText(toQt(model::extentText(read)));
     QStringList tools;
@@ -216,16 +191,12 @@ void DrillPreviewWindow::fill(const Panel& panel, const model::DrillPanel& read)
 }
 
 double DrillPreviewWindow::scale() const {
-    const model::Extent& v = preview_.view;
-    const double spanX = std::max(smallestSpan, double(v.maxX - v.minX)) + widestDrill_;
-    const double spanY = std::max(smallestSpan, double(v.maxY - v.minY)) + widestDrill_;
-    double s = std::numeric_limits<double>::max();
+    int width = std::numeric_limits<int>::max(), height = width;
     for (const auto& panel : panels_) {
-        const double w = std::max(1, panel.view->width() - 2 * margin);
-        const double h = std::max(1, panel.view->height() - 2 * margin);
-        s = std::min({s, w / spanX, h / spanY});
+        width = std::min(width, panel.view->width());
+        height = std::min(height, panel.view->height());
     }
-    return s;
+    return model::drawingScale(preview_, width, height);
 }
 
 } // namespace fk::gui

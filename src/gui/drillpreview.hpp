@@ -39,7 +39,6 @@ class DrillPreviewWindow : public QDialog {
 
     app::Fields fields_;
     model::DrillPreview preview_;
-    double widestDrill_ = 0; // nanometres, added to the view so that holes at its edge stay whole
     QComboBox* rule_;
     std::vector<Panel> panels_;
 };

@@ -270,4 +270,55 @@ std::vector<std::string> toolTexts(const DrillPanel& panel) {
     return lines;
 }
 
+namespace {
+
+constexpr double smallestSpan = 2'540'000; // 0.1 inch: a view of a single hole still has a size
+constexpr double smallestRadius = 2.5;     // pixels: a hole too small to see at this scale still shows
+constexpr double unsizedRadius = 3.5;      // pixels: a tool whose file states no size
+
+double widestDrill(const DrillPreview& preview) {
+    std::int64_t widest = 0;
+    for (const auto& panel : preview.panels)
+        for (const auto& tool : panel.tools)
+            widest = std::max(widest, tool.diameter.value_or(0));
+    return double(widest);
+}
+
+} // namespace
+
+double drawingScale(const DrillPreview& preview, int width, int height) {
+    const Extent& v = preview.view;
+    const double spanX = std::max(smallestSpan, double(v.maxX - v.minX)) + widestDrill(preview);
+    const double spanY = std::max(smallestSpan, double(v.maxY - v.minY)) + widestDrill(preview);
+    const double w = std::max(1, width - 2 * drawingMargin);
+    const double h = std::max(1, height - 2 * drawingMargin);
+    return std::min(w / spanX, h / spanY);
+}
+
+Pixel pixelOf(const DrillPreview& preview, double scale, int width, int height, std::int64_t x,
+              std::int64_t y) {
+    const Extent& v = preview.view;
+    const double middleX = (double(v.minX) + double(v.maxX)) / 2;
+    const double middleY = (double(v.minY) + double(v.maxY)) / 2;
+    return {.x = width / 2.0 + (double(x) - middleX) * scale,
+            .y = height / 2.0 + (middleY - double(y)) * scale};
+}
+
+double holeRadius(const std::optional<std::int64_t>& diameter, double scale) {
+    return diameter ? std::max(smallestRadius, double(*diameter) * scale / 2) : unsizedRadius;
+}
+
+bool drawnOff(Placement placement) {
+    return placement == Placement::Scaled || placement == Placement::Moved ||
+           placement == Placement::OtherCount;
+}
+
+Rgb markerColour(Placement placement) {
+    if (drawnOff(placement) || placement == Placement::Unread)
+        return {.red = 170, .green = 0, .blue = 0};
+    if (placement == Placement::NoNc1)
+        return {.red = 90, .green = 90, .blue = 90};
+    return {.red = 0, .green = 110, .blue = 0};
+}
+
 } // namespace fk::model

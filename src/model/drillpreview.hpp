@@ -80,4 +80,35 @@ std::string countText(const DrillPanel& panel);
 std::string extentText(const DrillPanel& panel);
 std::vector<std::string> toolTexts(const DrillPanel& panel);
 
+// ---- Drawing, the same in every front end: the panels share one scale, NC1's holes show as rings in the
+// derived files' panels, the origin as dashed lines.
+
+// Pixels between the holes and a drawing's edge.
+inline constexpr int drawingMargin = 12;
+
+// The scale, in pixels per nanometre, at which the preview's view (with room for its widest drill, so that a
+// hole at the edge stays whole) fits a drawing of this size within its margins.
+double drawingScale(const DrillPreview& preview, int width, int height);
+
+struct Pixel {
+    double x = 0, y = 0;
+};
+// Where a point lands in a drawing of this size: the middle of the view at the middle of the drawing, Y up.
+Pixel pixelOf(const DrillPreview& preview, double scale, int width, int height, std::int64_t x,
+              std::int64_t y);
+
+// A hole's radius in pixels: its drill's size at the scale, but never too small to see; a fixed size where
+// the file states none.
+double holeRadius(const std::optional<std::int64_t>& diameter, double scale);
+
+// Whether a panel's holes are drawn as off NC1's (in red rather than blue).
+bool drawnOff(Placement placement);
+
+struct Rgb {
+    unsigned char red = 0, green = 0, blue = 0;
+};
+// The colour of a panel's marker: red where the holes are off or the file unread, grey without NC1, else
+// green.
+Rgb markerColour(Placement placement);
+
 } // namespace fk::model

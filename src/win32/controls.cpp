@@ -49,6 +49,8 @@ Fonts makeFonts() {
         ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof ui, &ui);
     LOGFONTA link = ui;
     link.lfUnderline = TRUE;
+    LOGFONTA bold = ui;
+    bold.lfWeight = FW_BOLD;
     LOGFONTA fixed{};
     fixed.lfHeight = -px(13);
     fixed.lfWeight = FW_NORMAL;
@@ -57,7 +59,8 @@ Fonts makeFonts() {
     lstrcpynA(fixed.lfFaceName, "Courier New", LF_FACESIZE);
     return Fonts{.ui = ::CreateFontIndirectA(&ui),
                  .fixed = ::CreateFontIndirectA(&fixed),
-                 .link = ::CreateFontIndirectA(&link)};
+                 .link = ::CreateFontIndirectA(&link),
+                 .bold = ::CreateFontIndirectA(&bold)};
 }
 
 // An empty dialog template: caption, frame and size, no controls.

@@ -18,6 +18,7 @@ struct Fonts {
     HFONT ui;    // labels, fields, buttons
     HFONT fixed; // the log and the help page
     HFONT link;  // captions that browse: underlined
+    HFONT bold;  // the drill preview's markers
 };
 const Fonts& fonts();
 // Pixels of a length given at 96 dots per inch, for the screen's resolution.

@@ -28,9 +28,18 @@ inline constexpr int message = 100;
 inline constexpr int helptext = 100;
 inline constexpr int about = 101;
 
+// Drill preview: the rule for headers without LZ or TZ, the note; panel i's controls from panel + 10 * i
+// (title, header, drawing, marker, hole count, extent, tools); Close is IDCANCEL.
+inline constexpr int rule = 100;
+inline constexpr int ruleLabel = 101;
+inline constexpr int previewNote = 102;
+inline constexpr int panel = 200;
+enum PanelPart { title, header, drawing, marker, holeCount, extent, tools, partCount };
+
 // Window classes and titles the driver looks for.
 inline constexpr const char* mainClass = "FlashkitMain";
 inline constexpr const char* mainTitle = "Flashkit";
 inline constexpr const char* helpTitle = "Flashkit Help";
+inline constexpr const char* previewTitle = "Flashkit Drill Preview";
 
 } // namespace fk::win32::ids

@@ -1,8 +1,10 @@
 #include "win32/mainwindow.hpp"
 
 #include "model/buttons.hpp"
+#include "model/drillpreview.hpp"
 #include "win32/alert.hpp"
 #include "win32/controls.hpp"
+#include "win32/drillpreview.hpp"
 #include "win32/filewindow.hpp"
 #include "win32/helpwindow.hpp"
 #include "win32/ids.hpp"
@@ -201,6 +203,8 @@ void MainWindow::nextControl(WPARAM which, bool isWindow) {
 }
 
 void MainWindow::pressCommand(int index) {
+    if (index == model::drillPreviewButton) // a window of its own, not a job: the log stays as it is
+        return openDrillPreview();
     HCURSOR before = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
     session_.press(index, fields());
     showLog();
@@ -218,6 +222,13 @@ void MainWindow::openHelp() {
         help_ = createHelpWindow(window_, session_.programDir());
     ::ShowWindow(help_, SW_SHOW);
     ::SetForegroundWindow(help_);
+}
+
+void MainWindow::openDrillPreview() {
+    if (!preview_)
+        preview_ = createDrillPreview(window_);
+    if (preview_)
+        showDrillPreview(preview_, fields());
 }
 
 void MainWindow::leave(Field field) {
@@ -288,6 +299,8 @@ bool MainWindow::translate(MSG& message) {
             return true; // a multi-line text box would close the main window on Escape
     }
     if (help_ && ::IsWindowVisible(help_) && ::IsDialogMessageA(help_, &message))
+        return true;
+    if (preview_ && ::IsWindowVisible(preview_) && ::IsDialogMessageA(preview_, &message))
         return true;
     return ::IsDialogMessageA(window_, &message);
 }

@@ -45,6 +45,7 @@ class MainWindow {
     void pressCommand(int index);
     void clickCaption(int index);
     void openHelp();
+    void openDrillPreview();
     void leave(model::Field field);
     void drop(model::Field field, HDROP files);
     bool close();
@@ -54,6 +55,7 @@ class MainWindow {
     model::Session session_;
     HWND window_ = nullptr;
     HWND help_ = nullptr;
+    HWND preview_ = nullptr;
     HWND tooltips_ = nullptr;
     HWND lastFocus_ = nullptr;
     std::vector<int> shownButtons_; // control ids of the visible buttons, in layout order

@@ -238,8 +238,14 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
     }
     if (verb == "type")
         return typeInto(c, a[1]);
-    if (verb == "select")
-        return ::SendMessageA(c, CB_SETCURSEL, std::stoul(a[1]), 0) != CB_ERR;
+    if (verb == "select") {
+        if (::SendMessageA(c, CB_SETCURSEL, std::stoul(a[1]), 0) == CB_ERR)
+            return false;
+        // As a user's choice does, the change is told to the list's window.
+        ::SendMessageA(::GetParent(c), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(c), CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(c));
+        return true;
+    }
     if (verb == "lbclick")
         return clickRow(c, std::stoi(a[1]), a.size() > 2 && a[2] == "ctrl");
     if (verb == "focus")
