@@ -135,3 +135,27 @@ TEST_F(DrillPreviewTest, EachPanelSaysWhatIsWrong) {
 }
 
 } // namespace fk::test
+
+namespace fk::test {
+
+// Catches: Y drawn downwards, the view's middle off the drawing's middle, the margin or the widest drill left
+// out of the scale, or a tiny drill drawn too small to see.
+TEST(DrillDrawing, OneScaleMiddleAndYUp) {
+    model::DrillPreview preview;
+    preview.view = {.minX = 0, .minY = 0, .maxX = 10'000'000, .maxY = 5'000'000};
+    preview.panels.push_back({.tools = {{.number = 1, .diameter = 1'000'000, .holes = 1}}});
+    // 11 mm wide with the widest drill into 224 pixels within the margins; 6 mm high into 276.
+    const double scale = model::drawingScale(preview, 224 + 2 * model::drawingMargin, 300);
+    EXPECT_DOUBLE_EQ(scale, 224.0 / 11'000'000);
+    const auto middle = model::pixelOf(preview, scale, 248, 300, 5'000'000, 2'500'000);
+    EXPECT_DOUBLE_EQ(middle.x, 124);
+    EXPECT_DOUBLE_EQ(middle.y, 150);
+    const auto corner = model::pixelOf(preview, scale, 248, 300, 10'000'000, 5'000'000);
+    EXPECT_DOUBLE_EQ(corner.x, 124 + 5'000'000 * scale);
+    EXPECT_DOUBLE_EQ(corner.y, 150 - 2'500'000 * scale); // up
+    EXPECT_DOUBLE_EQ(model::holeRadius(1'000'000, scale), 500'000 * scale);
+    EXPECT_DOUBLE_EQ(model::holeRadius(1'000, scale), 2.5);
+    EXPECT_DOUBLE_EQ(model::holeRadius(std::nullopt, scale), 3.5);
+}
+
+} // namespace fk::test
