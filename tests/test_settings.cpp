@@ -1,4 +1,5 @@
 #include "app/settings.hpp"
+#include "model/windowplace.hpp"
 #include "support.hpp"
 
 using namespace fk;
@@ -73,6 +74,25 @@ TEST(ListIndex, FromSettingsLines) {
                  {" 1", 2, 1},    {"99999", 11, 0}, {"x1", 3, 0}};
     for (const auto& c : cases)
         EXPECT_EQ(app::listIndexFromLine(c.line, c.size), c.index) << c.line << " of " << c.size;
+}
+
+// Catches: a kept window place read back with a field swapped, or a file that makes no window (too small, a
+// word too many, a broken number) used all the same.
+TEST_F(SettingsTest, WindowPlaceKeptAndCheckedAtStart) {
+    ASSERT_TRUE(model::saveWindowPlace(
+        text("prog"), {.left = -8, .top = 10, .right = 900, .bottom = 610, .maximized = true}));
+    EXPECT_EQ(read("prog/flashkit-win32-window.ini"), "-8 10 900 610 1\r\n");
+    const auto place = model::loadWindowPlace(text("prog"));
+    ASSERT_TRUE(place);
+    EXPECT_EQ((std::vector<int>{place->left, place->top, place->right, place->bottom}),
+              (std::vector<int>{-8, 10, 900, 610}));
+    EXPECT_TRUE(place->maximized);
+    for (const char* unusable : {"0 0 99 500 0", "0 0 500 500 2", "0 0 500 500", "0 0 500 500 0 7",
+                                 "0 0 5x0 500 0", "0 0 500 200000 0", ""}) {
+        write("prog/flashkit-win32-window.ini", std::string(unusable) + "\r\n");
+        EXPECT_FALSE(model::loadWindowPlace(text("prog"))) << unusable;
+    }
+    EXPECT_FALSE(model::saveWindowPlace(text("nowhere"), {}));
 }
 
 } // namespace

@@ -50,7 +50,8 @@ std::string fieldsSection() {
 std::string helpPage(const std::string& programDir) {
     return "# Flashkit " + std::string(version()) + "\n\n" + buttonsSection() + fieldsSection() +
            "## Settings and plane tables\n\n"
-           "The fields are kept in `flashkit.ini` and the window's size and place in `flashkit-window.ini`, "
+           "The fields are kept in `flashkit.ini` and the window's size and place in `flashkit-window.ini` "
+           "(`flashkit-win32-window.ini` for `flashkit.exe`), "
            "both in the program directory, `" +
            programDir +
            "`. The fields are saved when the window closes. The default plane aperture tables "

@@ -2,6 +2,7 @@
 
 #include "model/buttons.hpp"
 #include "model/drillpreview.hpp"
+#include "model/windowplace.hpp"
 #include "win32/alert.hpp"
 #include "win32/controls.hpp"
 #include "win32/drillpreview.hpp"
@@ -59,6 +60,7 @@ bool MainWindow::create(int show) {
                                 CW_USEDEFAULT, px(780), px(560), nullptr, nullptr, instance, this);
     if (!window_)
         return false;
+    show = restorePlace(show);
     ::ShowWindow(window_, show);
     ::UpdateWindow(window_);
     ::SetFocus(item(ids::field + indexOfField(Field::fnamebase)));
@@ -263,7 +265,39 @@ LRESULT CALLBACK MainWindow::fieldProcedure(HWND edit, UINT message, WPARAM wPar
     return result;
 }
 
+// The place kept from the last run, where it is still on a screen; returns how to show the window.
+int MainWindow::restorePlace(int show) {
+    const auto place = model::loadWindowPlace(session_.programDir());
+    if (!place)
+        return show;
+    RECT normal{place->left, place->top, place->right, place->bottom};
+    if (!::MonitorFromRect(&normal, MONITOR_DEFAULTTONULL))
+        return show; // the screen it stood on is gone
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    ::GetWindowPlacement(window_, &placement);
+    placement.rcNormalPosition = normal;
+    placement.showCmd = SW_HIDE;
+    ::SetWindowPlacement(window_, &placement);
+    return place->maximized && (show == SW_SHOWNORMAL || show == SW_SHOWDEFAULT) ? SW_SHOWMAXIMIZED : show;
+}
+
+void MainWindow::keepPlace() const {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!::GetWindowPlacement(window_, &placement))
+        return;
+    const RECT& r = placement.rcNormalPosition;
+    // Not kept is no loss worth a message: the window opens where Windows puts it.
+    model::saveWindowPlace(session_.programDir(), {.left = r.left,
+                                                   .top = r.top,
+                                                   .right = r.right,
+                                                   .bottom = r.bottom,
+                                                   .maximized = placement.showCmd == SW_SHOWMAXIMIZED});
+}
+
 bool MainWindow::close() {
+    keepPlace();
     if (auto problem = session_.close(fields()))
         ::MessageBoxA(window_, withCrlf(*problem).c_str(), "Flashkit", MB_OK | MB_ICONWARNING);
     return true;

@@ -48,6 +48,8 @@ class MainWindow {
     void openDrillPreview();
     void leave(model::Field field);
     void drop(model::Field field, HDROP files);
+    int restorePlace(int show);
+    void keepPlace() const;
     bool close();
     HBRUSH colour(HDC dc, HWND control);
     HWND item(int id) const { return ::GetDlgItem(window_, id); }

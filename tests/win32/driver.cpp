@@ -13,6 +13,7 @@
 // expect ID TEXT, contains ID TEXT, count ID N, focus ID: the control's text is or holds TEXT, the list has
 // N rows, the keyboard focus is there; each waits up to 30 s for it.
 // save ID FILE: the control's text into FILE. rect FILE: the window's inside on the screen, "WxH+X+Y".
+// move WxH+X+Y: the window's outer size and place on the screen.
 // close: close the window and wait until its process has ended.
 #include "win32/ids.hpp"
 
@@ -219,6 +220,11 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
         // Bit 29: the Alt key is down, as Windows sends Alt+letter.
         return focus && ::PostMessageA(focus, WM_SYSCHAR, static_cast<unsigned char>(a[0][0]), 1 | (1 << 29));
     }
+    if (verb == "move") { // WxH+X+Y: the window's outer size and place on the screen
+        int w = 0, h = 0, x = 0, y = 0;
+        return std::sscanf(a[0].c_str(), "%dx%d+%d+%d", &w, &h, &x, &y) == 4 &&
+               ::MoveWindow(d.window, x, y, w, h, TRUE);
+    }
     if (verb == "rect") {
         RECT r{};
         ::GetClientRect(d.window, &r);
@@ -267,7 +273,7 @@ size_t argumentsOf(const std::string& verb) {
     if (verb == "wait" || verb == "ok" || verb == "cancel" || verb == "dismiss" || verb == "close")
         return 0;
     if (verb == "desktop" || verb == "window" || verb == "key" || verb == "alt" || verb == "focus" ||
-        verb == "rect" || verb == "press")
+        verb == "rect" || verb == "move" || verb == "press")
         return 1;
     return 2; // lbclick takes an optional third: "ctrl"
 }
