@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <memory>
 
 namespace fk::win32 {
 
@@ -18,11 +17,6 @@ constexpr int panelCount = 5;
 int partId(int panel, ids::PanelPart part) {
     return ids::panel + 10 * panel + part;
 }
-
-struct PreviewState {
-    app::Fields fields;
-    model::DrillPreview preview;
-};
 
 model::UnstatedZeros ruleOf(HWND dialog) {
     return ::SendDlgItemMessageA(dialog, ids::rule, CB_GETCURSEL, 0, 0) == 1
@@ -112,7 +106,7 @@ void fillPanel(HWND dialog, int i, const model::DrillPanel& panel, model::Unstat
     set(ids::tools, joined(model::toolTexts(panel)));
 }
 
-void load(HWND dialog, PreviewState& state) {
+void load(HWND dialog, DrillPreviewState& state) {
     state.preview = model::loadDrillPreview(state.fields, ruleOf(dialog));
     for (int i = 0; i < panelCount && i < static_cast<int>(state.preview.panels.size()); ++i)
         fillPanel(dialog, i, state.preview.panels[static_cast<size_t>(i)], state.preview.rule);
@@ -207,7 +201,7 @@ INT_PTR colourMarker(HDC dc, HWND control, const model::DrillPreview& preview) {
 }
 
 INT_PTR CALLBACK previewProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = dialogObject<PreviewState>(dialog, message, lParam);
+    auto* state = dialogObject<DrillPreviewState>(dialog, message, lParam);
     switch (message) {
     case WM_INITDIALOG:
         buildControls(dialog);
@@ -234,9 +228,6 @@ INT_PTR CALLBACK previewProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
             return TRUE;
         }
         return FALSE;
-    case WM_NCDESTROY:
-        delete state;
-        return FALSE;
     default:
         return FALSE;
     }
@@ -244,21 +235,16 @@ INT_PTR CALLBACK previewProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 } // namespace
 
-HWND createDrillPreview(HWND owner) {
+HWND createDrillPreview(HWND owner, DrillPreviewState& state) {
     RECT work{0, 0, px(1100), px(640)};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const int width = std::min(px(1100), static_cast<int>(work.right - work.left));
     const int height = std::min(px(640), static_cast<int>(work.bottom - work.top));
-    auto state = std::make_unique<PreviewState>();
-    HWND window =
-        createModeless(owner, previewProcedure, reinterpret_cast<LPARAM>(state.get()), width, height);
-    if (window)
-        state.release(); // the window owns it now and deletes it when it goes
-    return window;
+    return createModeless(owner, previewProcedure, reinterpret_cast<LPARAM>(&state), width, height);
 }
 
 void showDrillPreview(HWND preview, const app::Fields& fields) {
-    auto* state = reinterpret_cast<PreviewState*>(::GetWindowLongPtrA(preview, DWLP_USER));
+    auto* state = reinterpret_cast<DrillPreviewState*>(::GetWindowLongPtrA(preview, DWLP_USER));
     if (!state)
         return;
     state->fields = fields;

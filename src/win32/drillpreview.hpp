@@ -4,13 +4,21 @@
 #pragma once
 
 #include "app/settings.hpp"
+#include "model/drillpreview.hpp"
 
 #include <windows.h>
 
 namespace fk::win32 {
 
-// A hidden preview window owned by `owner`; it lives until its owner goes.
-HWND createDrillPreview(HWND owner);
+// What the preview window shows: the fields it read and what it read from them. The main window keeps it for
+// the life of the program; the window, owned by the main window, only points at it.
+struct DrillPreviewState {
+    app::Fields fields;
+    model::DrillPreview preview;
+};
+
+// A hidden preview window owned by `owner`, showing `state`.
+HWND createDrillPreview(HWND owner, DrillPreviewState& state);
 // Reads the drill files of these fields (again) into the window and shows it.
 void showDrillPreview(HWND preview, const app::Fields& fields);
 

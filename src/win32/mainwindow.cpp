@@ -228,7 +228,7 @@ void MainWindow::openHelp() {
 
 void MainWindow::openDrillPreview() {
     if (!preview_)
-        preview_ = createDrillPreview(window_);
+        preview_ = createDrillPreview(window_, previewState_);
     if (preview_)
         showDrillPreview(preview_, fields());
 }

@@ -5,6 +5,7 @@
 
 #include "model/fields.hpp"
 #include "model/session.hpp"
+#include "win32/drillpreview.hpp"
 
 #include <windows.h>
 
@@ -58,6 +59,7 @@ class MainWindow {
     HWND window_ = nullptr;
     HWND help_ = nullptr;
     HWND preview_ = nullptr;
+    DrillPreviewState previewState_;
     HWND tooltips_ = nullptr;
     HWND lastFocus_ = nullptr;
     std::vector<int> shownButtons_; // control ids of the visible buttons, in layout order
