@@ -13,6 +13,7 @@ namespace fk::win32 {
 namespace {
 
 constexpr int panelCount = 5;
+constexpr int toolRows = 5; // lines of the tools list before it scrolls
 
 int partId(int panel, ids::PanelPart part) {
     return ids::panel + 10 * panel + part;
@@ -46,9 +47,12 @@ void buildControls(HWND dialog) {
     for (int i = 0; i < panelCount; ++i) {
         for (int part = ids::title; part < ids::partCount; ++part) {
             const auto p = static_cast<ids::PanelPart>(part);
-            // SS_NOPREFIX: a path or a tool text may hold "&".
-            createControl(dialog, "STATIC", "", p == ids::drawing ? SS_OWNERDRAW : SS_LEFT | SS_NOPREFIX,
-                          partId(i, p));
+            if (p == ids::tools) // a file may use more tools than the rows show: they scroll
+                createControl(dialog, "EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL,
+                              partId(i, p));
+            else // SS_NOPREFIX: a path may hold "&"
+                createControl(dialog, "STATIC", "", p == ids::drawing ? SS_OWNERDRAW : SS_LEFT | SS_NOPREFIX,
+                              partId(i, p));
         }
         ::SendDlgItemMessageA(dialog, partId(i, ids::marker), WM_SETFONT,
                               reinterpret_cast<WPARAM>(fonts().bold), FALSE);
@@ -67,7 +71,7 @@ void layoutPreview(HWND dialog) {
     const int top = m + px(32) + 2 * line + px(8);
     const int width = std::max<int>(px(40), (r.right - 2 * m - (panelCount - 1) * gap) / panelCount);
     // Title, header (four lines), drawing, marker (five lines), hole count, extent (two lines), tools.
-    const int texts[] = {line, 4 * line, 0, 5 * line, line, 2 * line, 5 * line};
+    const int texts[] = {line, 4 * line, 0, 5 * line, line, 2 * line, toolRows * line};
     int fixed = 0;
     for (int height : texts)
         fixed += height + px(4);
@@ -103,7 +107,11 @@ void fillPanel(HWND dialog, int i, const model::DrillPanel& panel, model::Unstat
     set(ids::marker, model::placementText(panel));
     set(ids::holeCount, model::countText(panel));
     set(ids::extent, model::extentText(panel));
+    // The scroll bar only where the list is longer than its rows (counted without the bar, which narrows it).
+    HWND tools = ::GetDlgItem(dialog, partId(i, ids::tools));
+    ::ShowScrollBar(tools, SB_VERT, FALSE);
     set(ids::tools, joined(model::toolTexts(panel)));
+    ::ShowScrollBar(tools, SB_VERT, ::SendMessageA(tools, EM_GETLINECOUNT, 0, 0) > toolRows);
 }
 
 void load(HWND dialog, DrillPreviewState& state) {
