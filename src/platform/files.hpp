@@ -109,8 +109,24 @@ class LineReader {
     LineReader& operator=(const LineReader&) = delete;
     // Next line into `line`; false at the end of the text.
     bool next(std::string& line);
-    // Next line as a view that stays valid until the next call; saves a copy per line.
-    bool next(std::string_view& line);
+    // Next line as a view that stays valid until the next call; saves a copy per line. Inline: every job
+    // calls it once per line, and nearly every line lies whole in the buffer with its end. A CR on the
+    // buffer's last byte may yet be followed by an LF in the next read, and so goes the long way.
+    bool next(std::string_view& line) {
+        if (!ended_ && pos_ < size_) {
+            const char* data = buffer_.data();
+            const char* start = data + pos_;
+            const char* stop = data + size_;
+            const char* end = *start == '\x1a' ? start : findLineEnd(start, stop);
+            if (end != stop && *end != '\x1a' && (*end != '\r' || end + 1 != stop)) {
+                ++lineNumber_;
+                pos_ = static_cast<size_t>(end - data) + 1 + (*end == '\r' && end[1] == '\n');
+                line = std::string_view(start, static_cast<size_t>(end - start));
+                return true;
+            }
+        }
+        return nextAcrossReads(line);
+    }
     bool atEnd();
     // The number of the line last handed out (1 for the first).
     long lineNumber() const { return lineNumber_; }

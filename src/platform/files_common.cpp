@@ -251,28 +251,6 @@ void LineReader::keep(std::string_view piece) {
     carry_.append(piece);
 }
 
-bool LineReader::next(std::string_view& line) {
-    // Nearly every line lies whole in the buffer with its end; a CR on the buffer's last byte may yet be
-    // followed by an LF in the next read, and so goes the long way.
-    const char* data = buffer_.data();
-    if (!ended_ && pos_ < size_ && data[pos_] != '\x1a') {
-        const char* start = data + pos_;
-        const char* stop = data + size_;
-        const char* end = findLineEnd(start, stop);
-        if (end != stop && (*end != '\r' || end + 1 != stop)) {
-            ++lineNumber_;
-            pos_ = static_cast<size_t>(end - data) + 1;
-            if (*end == '\x1a')
-                ended_ = true;
-            else if (*end == '\r' && data[pos_] == '\n')
-                ++pos_;
-            line = std::string_view(start, static_cast<size_t>(end - start));
-            return true;
-        }
-    }
-    return nextAcrossReads(line);
-}
-
 bool LineReader::nextAcrossReads(std::string_view& line) {
     if (atEnd())
         return false;
