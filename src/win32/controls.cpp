@@ -108,4 +108,11 @@ HWND createModeless(HWND owner, DLGPROC procedure, LPARAM param, int width, int 
         ::GetModuleHandleA(nullptr), reinterpret_cast<DLGTEMPLATE*>(words.data()), owner, procedure, param);
 }
 
+INT_PTR hideOnClose(HWND dialog, WPARAM command) {
+    if (LOWORD(command) != IDCANCEL && LOWORD(command) != IDOK)
+        return FALSE;
+    ::ShowWindow(dialog, SW_HIDE);
+    return TRUE;
+}
+
 } // namespace fk::win32

@@ -35,6 +35,10 @@ INT_PTR runModal(HWND owner, DLGPROC procedure, LPARAM param, int width, int hei
 // The same as a modeless window.
 HWND createModeless(HWND owner, DLGPROC procedure, LPARAM param, int width, int height);
 
+// A modeless window's Close or OK (Escape, Enter) hides it, to be shown again as it was; TRUE when the
+// command was one of them.
+INT_PTR hideOnClose(HWND dialog, WPARAM command);
+
 // The object a dialog procedure keeps in the window's user data, stored at WM_INITDIALOG.
 template <typename T> T* dialogObject(HWND dialog, UINT message, LPARAM lParam) {
     if (message == WM_INITDIALOG)

@@ -231,11 +231,7 @@ INT_PTR CALLBACK previewProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
             load(dialog, *state);
             return TRUE;
         }
-        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
-            ::ShowWindow(dialog, SW_HIDE);
-            return TRUE;
-        }
-        return FALSE;
+        return hideOnClose(dialog, wParam);
     default:
         return FALSE;
     }

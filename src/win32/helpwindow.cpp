@@ -44,11 +44,7 @@ INT_PTR CALLBACK helpProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
             ::MessageBoxA(dialog, model::aboutText().c_str(), "About Flashkit", MB_OK | MB_ICONINFORMATION);
             return TRUE;
         }
-        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
-            ::ShowWindow(dialog, SW_HIDE);
-            return TRUE;
-        }
-        return FALSE;
+        return hideOnClose(dialog, wParam);
     default:
         return FALSE;
     }
