@@ -207,6 +207,7 @@ TEST_F(ApertureTest, DcodeLimit) {
     write("dfn/PCB.DFN", "OLD\r\n");
     fs::remove(path("dfn/DFN.BAK"));
     const std::string designDfn = read("in/BOARD.DFN");
+    fs::remove(path("prog/flashkit.pa"));
     design(tracks(242));
     auto over = run();
     EXPECT_EQ(over.status, 1);
@@ -216,6 +217,7 @@ TEST_F(ApertureTest, DcodeLimit) {
     EXPECT_EQ(dfn(), "OLD\r\n");
     EXPECT_FALSE(exists("dfn/DFN.BAK"));
     EXPECT_EQ(read("in/BOARD.DFN"), designDfn);
+    EXPECT_FALSE(exists("prog/flashkit.pa")); // not even the missing plane table
 
     // Plane entries count toward the limit: 230 normal codes and 7 plane rows make 244.
     Lines records = tracks(223);
@@ -260,8 +262,8 @@ TEST_F(ApertureTest, ValidationMessagesInOrder) {
     EXPECT_EQ(r.log,
               "The PCB.DFN file you specified was not found: " + crlf + "<" + text("dfn") + "\\PCB.DFN>");
     EXPECT_EQ(r.status, 1);
-    // The plane tables are ready even though the run stopped.
-    EXPECT_TRUE(exists("prog/flashkit.pt") && exists("prog/flashkit.pa") && exists("prog/flashkit.pc"));
+    // A run that stops writes nothing, the default plane tables included.
+    EXPECT_FALSE(exists("prog/flashkit.pt") || exists("prog/flashkit.pa") || exists("prog/flashkit.pc"));
 }
 
 // Catches: a design with another header (or in other letter case) read as ASCII.
@@ -319,7 +321,8 @@ TEST_F(ApertureTest, OrderlyStopsChangeNoFile) {
     EXPECT_EQ(run(0, 1).status, 0);
 }
 
-// Catches: plane tables overwritten when they exist, or not written when the run then stops.
+// Catches: plane tables overwritten when they exist, not written with the definition files, or written
+// by a run that then stops.
 TEST_F(ApertureTest, DefaultPlaneTablesAreWrittenOnceAndEditsAreKept) {
     design({"PAD EL 60 60 28 AL"});
     ASSERT_EQ(run(1).status, 0);
@@ -346,6 +349,7 @@ TEST_F(ApertureTest, DefaultPlaneTablesAreWrittenOnceAndEditsAreKept) {
     fs::remove(path("prog/flashkit.pa"));
     ASSERT_EQ(run(1).status, 0);
     EXPECT_TRUE(exists("prog/flashkit.pa"));
+
     EXPECT_EQ(linesStarting("GRB_AP2 11"), Lines{"GRB_AP2 11  055 0055 0 FLASH ELLIPSE \"E2\""});
 
     write("prog/flashkit.pc", "");

@@ -119,8 +119,36 @@ TEST_F(CliTest, FieldsComeFromTheSettingsFileAndAreNeverSaved) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(read("in/OTHER.DFN"), "x");
     EXPECT_EQ(read("prog/flashkit.ini"), ini);
-    EXPECT_EQ(cli({"dfn2file", "--base", ""}).status, 0);
-    EXPECT_EQ(read("in/.DFN"), "x");
+    // A program directory without settings gets none.
+    fs::create_directories(path("bare"));
+    EXPECT_EQ(cli({"dfn2file", "--program-dir", text("bare"), "--input-path", text("in"), "--dfn-path",
+                   text("dfn"), "--base", "B"})
+                  .status,
+              0);
+    EXPECT_FALSE(exists("bare/flashkit.ini"));
+}
+
+// Catches a blank base name let through by one job (it would look for ".PCB" and write a hidden ".DFN"), or
+// a file written before the refusal.
+TEST_F(CliTest, BlankBaseNameIsRefusedByEveryJobThatUsesIt) {
+    write("dfn/PCB.DFN", "x");
+    write("in/.DFN", "hidden");
+    write("in/.PCB", ";Tango-PCB PLUS V2.30 Series II\r\n");
+    write("in/.NC1", "M48\r\nINCH,LZ\r\nT1C0.035\r\n%\r\nX001000Y002000\r\nM30\r\n");
+    write("in/.REP", "    D10    ELLIPSE   12   12         DRAW\r\n");
+    const auto before = filesIn({"in", "dfn", "prog"});
+    for (const std::string job :
+         {"pcb2aperture", "rep2prevue", "fabexport", "ncdrill", "viaplane", "dfn2file", "file2dfn"}) {
+        for (const std::string base : {"", "   "}) {
+            auto r = cli({job, "--input-path", text("in"), "--dfn-path", text("dfn"), "--prevue-path",
+                          text("in"), "--output-path", text("in"), "--base", base, "--pick",
+                          text("in") + "\\.PCB"});
+            EXPECT_EQ(r.status, 1) << job;
+            EXPECT_EQ(r.log, "The file base name is empty, correct and re-try") << job;
+            EXPECT_EQ(r.err.substr(r.err.find('\n') + 1), "No file was written.\n") << job;
+        }
+    }
+    EXPECT_EQ(filesIn({"in", "dfn", "prog"}), before);
 }
 
 // Catches host paths not turned into Z: texts, or progress and log not both shown.
@@ -131,7 +159,7 @@ TEST_F(CliTest, HostPathsBecomeZTextsAndProgressGoesToStandardError) {
         {"dfn2file", "--input-path", path("in").string(), "--dfn-path", path("dfn").string(), "--base", "B"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.log.find("<" + text("in") + "\\B.DFN>"), std::string::npos);
-    EXPECT_EQ(r.err, r.out + "\n");
+    EXPECT_EQ(r.err, r.out + "\nWritten: " + text("in") + "\\B.DFN\n");
 }
 
 } // namespace

@@ -231,7 +231,6 @@ std::vector<MultiOutputJob> multiOutputJobs(const std::string& w) {
     return {
         {"PCB >> Aperture", 0, 3, {}, 0},
         {"REP >> GerbView", 2, 2, {}, 0},
-        {"PCB Processor", 4, 2, {w + "\\BOARD.PCB"}, FaultTest::pickHook},
         {"Gerber Converter",
          8,
          3,

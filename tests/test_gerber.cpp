@@ -31,6 +31,12 @@ class GerberTest : public Scratch {
         return cli(args);
     }
     std::string w(const std::string& name) const { return text("w") + "\\" + name; }
+    // The whole job with a drill list picked: its drawing is written with the job's other files.
+    test::CliResult drill(const std::string& listPick) const {
+        write("w/A.GBR", "D11*\r\nX1Y1D03*\r\n");
+        return run({listPick, w("TABLE.TXT"), w("A.GBR")});
+    }
+    const std::string cancelled = "Gerber Converter was cancelled; nothing was written.";
 };
 
 // Catches: a drill radius rounded instead of cut, or an arc record with a field out of place.
@@ -38,9 +44,8 @@ TEST_F(GerberTest, DrillListIsDrawnAsArcs) {
     write("w/HOLES.TXT", crlfLines({"DRILL: 35", "X 1000 Y 2000", "X 1500 Y 2000", "Drill: 20", "x 100 y 50",
                                     "comment X", "X -5 Y -7", "drill:"}) +
                              "X 1 Y 2");
-    auto r = run({w("HOLES.TXT")});
-    EXPECT_EQ(r.status, 1); // the aperture table selection was cancelled
-    EXPECT_EQ(r.log, "Drill file processed:\tOK");
+    auto r = drill(w("HOLES.TXT"));
+    EXPECT_EQ(r.status, 0);
     std::vector<std::string> expected = drawingHeader;
     for (const char* arc :
          {"ARC 17 0 360 2 18 1000 2000 0 0 0", "ARC 17 0 360 2 18 1500 2000 0 0 0",
@@ -49,26 +54,38 @@ TEST_F(GerberTest, DrillListIsDrawnAsArcs) {
     EXPECT_EQ(read("w/HOLES.pcb"), crlfLines(expected));
 }
 
-// Catches: holes before the first drill size, or an empty drill list, stopping the step.
+// Catches: holes before the first drill size stopping the step, or a file that is no drill list (empty,
+// without a size or hole line, binary) drawn as an empty board.
 TEST_F(GerberTest, DrillListEdgeCases) {
-    write("w/EMPTY.TXT", "");
-    run({w("EMPTY.TXT")});
-    EXPECT_EQ(read("w/EMPTY.pcb"), crlfLines(drawingHeader));
+    const struct {
+        std::string content, what;
+    } refused[] = {{"", "The drill list holds no drill size line and no hole line:"},
+                   {"M48\r\nT1C0.035\r\n%\r\n", "The drill list holds no drill size line and no hole line:"},
+                   {"DRILL: 35\r\nX 1 Y\x01 1\r\n", "Line 2 of the drill list is not text:"}};
+    for (const auto& c : refused) {
+        write("w/NOLIST.TXT", c.content);
+        auto r = drill(w("NOLIST.TXT"));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.log, c.what + "\r\n<" + w("NOLIST.TXT") +
+                             ">\r\nExpected lines such as \"DRILL: 35\" and \"X 1000 Y 2000\"; correct the drill "
+                             "list and re-try.");
+        EXPECT_FALSE(exists("w/NOLIST.pcb") || exists("w/xA.GBR"));
+    }
 
     write("w/ODD.TXT", crlfLines({"X 1 Y 1", "DRILL: -35", "X 1 Y 1"}));
-    run({w("ODD.TXT ,OTHER.TXT")});
+    drill(w("ODD.TXT ,OTHER.TXT"));
     EXPECT_EQ(read("w/ODD.pcb"), crlfLines({drawingHeader[0], drawingHeader[1], drawingHeader[2],
                                             "ARC 0 0 360 2 18 1 1 0 0 0", "ARC-18 0 360 2 18 1 1 0 0 0"}));
 
     write("w/HOLES.PCB", "DRILL: 35\r\nX 1 Y 1\r\n");
-    auto r = run({w("HOLES.PCB")});
+    auto r = drill(w("HOLES.PCB"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.log, "The drill list would be replaced by its own drawing file:\r\n<" + w("HOLES.PCB") +
                          ">\r\nRename the drill list and re-try.");
     EXPECT_EQ(read("w/HOLES.PCB"), "DRILL: 35\r\nX 1 Y 1\r\n");
 
     write("w/BIG.TXT", "DRILL: 35\r\nX 40000 Y 1\r\n");
-    r = run({w("BIG.TXT")});
+    r = drill(w("BIG.TXT"));
     EXPECT_EQ(r.log, "Line 2 of the drill list holds a number out of range:\r\n<" + w("BIG.TXT") +
                          ">\r\nCorrect the drill list and re-try.");
     EXPECT_FALSE(exists("w/BIG.pcb"));
@@ -110,15 +127,45 @@ TEST_F(GerberTest, ApertureTenIsNotTakenFromTheTable) {
     EXPECT_NE(table.find("\r\nD10\t\t\t\r\nD11\t10\t10\tROUND\r\n"), std::string::npos);
 }
 
-// Catches: a cancelled selection writing a file or a message of its own.
-TEST_F(GerberTest, CancelsEndTheJobQuietly) {
-    auto r = run({});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log, "");
-    r = run({"", w("TABLE.TXT")});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log, "Aperture file processed:\t 4 codes found.");
-    EXPECT_FALSE(exists("w/Aperture.new"));
+// Catches: a selection cancelled after the drill list's replacing the drill drawing (or writing anything), or
+// a log that does not say the job was cancelled.
+TEST_F(GerberTest, CancelAtEachSelectionChangesNothing) {
+    write("w/HOLES.TXT", "DRILL: 35\r\nX 1 Y 1\r\n");
+    write("w/HOLES.pcb", "old drawing");
+    write("w/A.GBR", "D11*\r\nX1Y1D03*\r\n");
+    const auto before = filesIn({"w"});
+    const std::string drawn = "Drill file processed:\tOK\r\n", table = "Aperture file processed:\t 4 codes found.\r\n";
+    const struct {
+        Lines picks;
+        std::string log;
+    } cases[] = {{{}, cancelled},
+                 {{w("HOLES.TXT")}, drawn + cancelled},
+                 {{"", w("TABLE.TXT")}, table + cancelled},
+                 {{w("HOLES.TXT"), w("TABLE.TXT")}, table + cancelled}}; // the table's line replaces the log
+    for (const auto& c : cases) {
+        auto r = run(c.picks);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.log, c.log);
+        EXPECT_EQ(filesIn({"w"}), before);
+    }
+}
+
+// Catches: a file that holds no plot converted as an empty one, or the files before it written.
+TEST_F(GerberTest, FileThatIsNoPlotIsRefused) {
+    write("w/A.GBR", "D11*\r\nX1Y1D03*\r\n");
+    write("w/JUNK.GBR", std::string("\x01\x02junk\r\n\x7f", 9));
+    write("w/EMPTY.GBR", "");
+    write("w/X2.GBR", "%FSLAX24Y24*%\r\n%MOIN*%\r\nM02*\r\n"); // an RS-274-X plot of an empty layer
+    for (const std::string name : {"JUNK.GBR", "EMPTY.GBR"}) {
+        auto r = run({"", w("TABLE.TXT"), w("A.GBR ," + name)});
+        EXPECT_EQ(r.status, 1);
+        ASSERT_NE(r.log.find("The Gerber"), std::string::npos) << r.log;
+        EXPECT_EQ(r.log.substr(r.log.find("The Gerber")),
+                  "The Gerber file holds no aperture selection and no coordinate:\r\n<" + w(name) +
+                      ">\r\nNo file was written; pick Gerber plots and re-try.");
+        EXPECT_FALSE(exists("w/xA.GBR") || exists("w/Aperture.new"));
+    }
+    EXPECT_EQ(run({"", w("TABLE.TXT"), w("A.GBR ,X2.GBR")}).status, 0);
 }
 
 // Catches: apertures above 1000 lost, or a dotted file name cut at its first dot.
@@ -136,11 +183,11 @@ TEST_F(GerberTest, HighApertureNumbersAndDottedNames) {
 // Catches: a drill list whose drawing has its name replacing it, or one refused that is safe.
 TEST_F(GerberTest, DrillListWithDotsIsNotMistakenForItsDrawing) {
     write("w/HOLES.PCB.TXT", "DRILL: 20\r\nX 1 Y 2\r\n");
-    run({w("HOLES.PCB.TXT")});
+    drill(w("HOLES.PCB.TXT"));
     EXPECT_EQ(read("w/HOLES.pcb"), crlfLines({drawingHeader[0], drawingHeader[1], drawingHeader[2],
                                               "ARC 10 0 360 2 18 1 2 0 0 0"}));
     write("w/lower.pcb", "X 1 Y 2\r\n");
-    EXPECT_EQ(run({w("LOWER.PCB")}).log.substr(0, 20), "The drill list would");
+    EXPECT_EQ(drill(w("LOWER.PCB")).log.substr(0, 20), "The drill list would");
     EXPECT_EQ(read("w/lower.pcb"), "X 1 Y 2\r\n");
 }
 
@@ -362,7 +409,7 @@ TEST_F(GerberTest, TableLinesOfOtherToolsAndMissingSizes) {
     r = run({"", w("E.TXT")});
     EXPECT_EQ(r.log,
               "Aperture file processed:\t 0 codes found.\r\nNo aperture line found: a line must begin with "
-              "an aperture number above 10, or with D and the number.");
+              "an aperture number above 10, or with D and the number.\r\n" + cancelled);
 }
 
 // An independent reading of a Gerber file: the aperture and operation of every draw, coordinates in mils.

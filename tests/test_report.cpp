@@ -82,16 +82,16 @@ TEST_F(ReportTest, RecordsByteForByte) {
                                         std::string(16, '\0'));
 }
 
-// Catches the viewer's limits off by one (255 apertures and 20 tools fit), or an empty report not giving the
-// two headers alone.
-TEST_F(ReportTest, EmptyAndFullTables) {
+// Catches the viewer's limits off by one (255 apertures and 20 tools fit), or a report of tools alone or of
+// apertures alone refused as holding nothing.
+TEST_F(ReportTest, OneSidedAndFullTables) {
     Lines full = many("D", 255);
     for (const auto& tool : many("T", 20))
         full.push_back(tool);
     struct Case {
         Lines lines;
         int apertures, tools;
-    } cases[] = {{{}, 0, 0}, {{"heading", "", "  x"}, 0, 0}, {full, 255, 20}};
+    } cases[] = {{{"heading", "", reportLine("T1", " 28")}, 0, 1}, {many("D", 1), 1, 0}, {full, 255, 20}};
     for (const auto& c : cases) {
         report(c.lines);
         auto r = run();
@@ -103,6 +103,30 @@ TEST_F(ReportTest, EmptyAndFullTables) {
         EXPECT_EQ(apr.size(), 6u + 64 * static_cast<size_t>(c.apertures));
         EXPECT_EQ(rck.substr(0, 6), bytes({0x74, 2, c.tools, 0, 0, 1}));
         EXPECT_EQ(rck.size(), 6u + 22 * static_cast<size_t>(c.tools));
+    }
+}
+
+// Catches a file that is no report (nothing, no aperture or tool line, another kind of file) completing over
+// good tables, or a refusal that names no file or replaces them.
+TEST_F(ReportTest, FileThatIsNoReportIsRefusedAndTablesStay) {
+    write("gcpv/apr.apr", "good apr");
+    write("gcpv/rck.rck", "good rck");
+    const std::string noLines = "The file holds no aperture line and no tool line of an aperture report:";
+    const struct {
+        std::string content, first;
+    } cases[] = {{"", noLines},
+                 {crlfLines({"heading", "", "  x"}), noLines},
+                 {crlfLines({"M48", "INCH,LZ", "T1C0.035", "%", "X001000Y002000", "M30"}), noLines},
+                 {"    D10  \x01\x02\xff\r\n", "Line 1 of the file is not text:"}};
+    for (const auto& c : cases) {
+        write("in/BOARD.REP", c.content);
+        auto r = run();
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.log, "[Reading and converting Tango apertures]\r\n" + c.first + "\r\n<" + text("in") +
+                             "\\BOARD.REP>\r\nExpected lines whose columns 5 to 8 begin with a D-code (D10) or a "
+                             "tool (T1).\r\nNo viewer table was written, correct and re-try.\r\n");
+        EXPECT_EQ(read("gcpv/apr.apr"), "good apr");
+        EXPECT_EQ(read("gcpv/rck.rck"), "good rck");
     }
 }
 

@@ -3,10 +3,12 @@
 
 #include "app/context.hpp"
 #include "app/messagelog.hpp"
+#include "platform/files.hpp"
 #include "util/text.hpp"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,11 +88,20 @@ struct DcodeTable {
     size_t normalCount = 0;
 };
 
+// A default plane table that is not in the program directory yet ('t' thermal, 'a' donut, 'c' round).
+struct MissingPlaneTable {
+    std::string path;
+    char which;
+};
+
 struct PlaneTables {
     std::array<std::string, planeRowCount + 1> thermal, donut, round; // element 0 unused
+    // Written with the definition files, so that a run that stops writes none of them.
+    std::vector<MissingPlaneTable> missing;
 };
 
 // Phases, in the order the job runs them.
+// The tables from the program directory; a missing one is taken from the defaults and noted as missing.
 PlaneTables loadplanetables(const std::string& programDir);
 // The keys of the design, or nullopt when its first line is not the ASCII header.
 std::optional<DesignKeys> readDesign(const std::string& designPath);
@@ -105,9 +116,12 @@ void assignPlaneCodes(Primitives& primitives, DcodeTable& table, const PlaneTabl
 struct DefinitionPaths {
     std::string dfn, backup, design;
 };
-// Writes the backup and both definition files; false (with the log replaced) when over the D-code limit.
+// The missing default plane tables, each finished in its temporary file.
+std::vector<std::unique_ptr<platform::AtomicWriter>> writeMissingPlaneTables(const PlaneTables& tables);
+// Writes the backup, both definition files and the missing plane tables; false (with the log replaced) when
+// over the D-code limit.
 bool writeDefinitionFiles(const DefinitionPaths& paths, const Primitives& primitives, const DcodeTable& table,
-                          app::MessageLog& log);
+                          const PlaneTables& planes, app::MessageLog& log);
 
 // Ends the run in order: the two indented lines of every message of this job (what is wrong, what to do),
 // followed in the log by "[Aperture processing failed]".

@@ -69,7 +69,7 @@ app::JobResult process(const app::JobContext& context, const PlaneTables& planes
     progress(log, "[Assigning plane D-Codes]");
     assignPlaneCodes(primitives, table, planes, options.planeType);
     progress(log, "[Writing definition files]");
-    if (!writeDefinitionFiles(paths, primitives, table, log))
+    if (!writeDefinitionFiles(paths, primitives, table, planes, log))
         return app::JobResult::Stopped;
     progress(log, "[Aperture processing completed successfully]");
     return app::JobResult::Completed;
@@ -83,6 +83,8 @@ app::JobResult pcb2aperture(const app::JobContext& context) {
     context.beep();
     log.clear();
     log.refresh();
+    if (app::refuseBlankBaseName(context))
+        return app::JobResult::Stopped;
     return app::runBody(context, {.placement = app::Placement::Prepend, .trailer = failedLine}, [&] {
         PlaneTables planes = loadplanetables(context.programDir);
         const std::string design = f.indatapath + "\\" + f.fnamebase + ".PCB";

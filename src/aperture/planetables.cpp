@@ -3,6 +3,8 @@
 
 #include "platform/files.hpp"
 
+#include <algorithm>
+
 namespace fk::aperture {
 
 namespace {
@@ -100,16 +102,15 @@ std::vector<std::string> defaultLines(char which) {
     return lines;
 }
 
-void ensureTable(const std::string& path, char which) {
-    if (platform::fileexists(path))
+// A table from its file or, where there is none, from the defaults, which are then noted to be written.
+void loadTable(const std::string& path, char which, std::array<std::string, planeRowCount + 1>& lines,
+               std::vector<MissingPlaneTable>& missing) {
+    if (!platform::fileexists(path)) {
+        const auto defaults = defaultLines(which);
+        std::copy(defaults.begin(), defaults.end(), lines.begin() + 1);
+        missing.push_back({.path = path, .which = which});
         return;
-    platform::AtomicWriter writer(path);
-    for (const auto& line : defaultLines(which))
-        writer.writeLine(line);
-    writer.commit();
-}
-
-void loadTable(const std::string& path, std::array<std::string, planeRowCount + 1>& lines) {
+    }
     platform::LineReader reader(path);
     std::string line;
     for (int r = 1; r <= planeRowCount && reader.next(line); ++r)
@@ -122,14 +123,22 @@ PlaneTables loadplanetables(const std::string& programDir) {
     const std::string thermal = programDir + "\\flashkit.pt";
     const std::string donut = programDir + "\\flashkit.pa";
     const std::string round = programDir + "\\flashkit.pc";
-    ensureTable(thermal, 't');
-    ensureTable(donut, 'a');
-    ensureTable(round, 'c');
     PlaneTables tables;
-    loadTable(thermal, tables.thermal);
-    loadTable(donut, tables.donut);
-    loadTable(round, tables.round);
+    loadTable(thermal, 't', tables.thermal, tables.missing);
+    loadTable(donut, 'a', tables.donut, tables.missing);
+    loadTable(round, 'c', tables.round, tables.missing);
     return tables;
+}
+
+std::vector<std::unique_ptr<platform::AtomicWriter>> writeMissingPlaneTables(const PlaneTables& tables) {
+    std::vector<std::unique_ptr<platform::AtomicWriter>> outputs;
+    for (const auto& table : tables.missing) {
+        outputs.push_back(std::make_unique<platform::AtomicWriter>(table.path));
+        for (const auto& line : defaultLines(table.which))
+            outputs.back()->writeLine(line);
+        outputs.back()->finish();
+    }
+    return outputs;
 }
 
 } // namespace fk::aperture

@@ -110,7 +110,7 @@ void writeBackup(platform::AtomicWriter& backup, const std::string& oldDfn) {
 } // namespace
 
 bool writeDefinitionFiles(const DefinitionPaths& paths, const Primitives& primitives, const DcodeTable& table,
-                          app::MessageLog& log) {
+                          const PlaneTables& planes, app::MessageLog& log) {
     const size_t highest = table.entries.size() + 9;
     if (highest > highestDcode) {
         // The four lines end with a line break of their own.
@@ -127,7 +127,11 @@ bool writeDefinitionFiles(const DefinitionPaths& paths, const Primitives& primit
     copyKeptLines(out, paths.dfn);
     writeApertures(out, table);
     writeTools(out, primitives);
-    app::commitOutputs({&backup, &out.dfn(), &out.design()});
+    const auto tables = writeMissingPlaneTables(planes);
+    std::vector<platform::AtomicWriter*> all{&backup, &out.dfn(), &out.design()};
+    for (const auto& t : tables)
+        all.push_back(t.get());
+    app::commitOutputs(log, all);
     return true;
 }
 

@@ -5,11 +5,13 @@
 
 namespace fk::app {
 
-void commitOutputs(std::span<platform::AtomicWriter* const> outputs) {
+void commitOutputs(MessageLog& log, std::span<platform::AtomicWriter* const> outputs) {
     platform::checkInterrupted();
     // A stop asked for now waits until every target is old or every target is new.
     platform::HoldInterrupts hold;
     platform::replaceTogether(outputs);
+    for (const platform::AtomicWriter* out : outputs)
+        log.noteWritten(out->pathText());
 }
 
 } // namespace fk::app

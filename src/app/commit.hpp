@@ -2,6 +2,7 @@
 // replaced together.
 #pragma once
 
+#include "app/messagelog.hpp"
 #include "platform/files.hpp"
 
 #include <initializer_list>
@@ -10,10 +11,11 @@
 namespace fk::app {
 
 // Finishes every output, then replaces all their targets together. When a replacement fails, the targets
-// already replaced get their old content back and the FileError names the target that failed.
-void commitOutputs(std::span<platform::AtomicWriter* const> outputs);
-inline void commitOutputs(std::initializer_list<platform::AtomicWriter*> outputs) {
-    commitOutputs(std::span<platform::AtomicWriter* const>(outputs.begin(), outputs.size()));
+// already replaced get their old content back and the FileError names the target that failed. The log notes
+// every target once all are replaced.
+void commitOutputs(MessageLog& log, std::span<platform::AtomicWriter* const> outputs);
+inline void commitOutputs(MessageLog& log, std::initializer_list<platform::AtomicWriter*> outputs) {
+    commitOutputs(log, std::span<platform::AtomicWriter* const>(outputs.begin(), outputs.size()));
 }
 
 } // namespace fk::app

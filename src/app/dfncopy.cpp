@@ -21,6 +21,8 @@ JobResult copyDefinition(const JobContext& context, const CopyRoles& roles) {
     context.beep();
     log.clear();
     log.refresh();
+    if (refuseBlankBaseName(context))
+        return JobResult::Stopped;
     if (!platform::direxists(context.fields.indatapath)) {
         log.show(roles.badInputPath);
         return JobResult::Stopped;
@@ -35,6 +37,7 @@ JobResult copyDefinition(const JobContext& context, const CopyRoles& roles) {
     }
     return runBody(context, {.placement = Placement::Show}, [&] {
         platform::copyFile(roles.source, roles.destination);
+        log.noteWritten(roles.destination);
         log.show(util::lines({util::angled(roles.source), "copied to", util::angled(roles.destination)}));
         return JobResult::Completed;
     });

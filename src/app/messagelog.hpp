@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fk::app {
 
@@ -18,6 +19,12 @@ class MessageLog {
     void refresh();
     const std::string& text() const { return text_; }
 
+    // The files the job has written, as path texts in the order of their commit. Kept beside the log's text,
+    // never in it: the log's bytes stay the job's own, and the front ends show the list on a line of its own.
+    void noteWritten(std::string pathText) { written_.push_back(std::move(pathText)); }
+    const std::vector<std::string>& written() const { return written_; }
+    void forgetWritten() { written_.clear(); }
+
     // Called with each message as it is added, and on every refresh.
     std::function<void(std::string_view)> onMessage;
     std::function<void()> onRefresh;
@@ -25,6 +32,7 @@ class MessageLog {
   private:
     void notify(std::string_view message);
     std::string text_;
+    std::vector<std::string> written_;
 };
 
 } // namespace fk::app

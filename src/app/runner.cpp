@@ -72,6 +72,14 @@ JobResult runBody(const JobContext& context, const StopReport& report,
     return JobResult::Stopped;
 }
 
+bool refuseBlankBaseName(const JobContext& context) {
+    if (!util::isBlank(context.fields.fnamebase))
+        return false;
+    context.log().show(blankBaseName);
+    context.log().refresh();
+    return true;
+}
+
 JobResult runJob(JobFunction job, const JobContext& context) {
     platform::InterruptScope interrupts;
     Tidier tidier;

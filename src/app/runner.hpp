@@ -29,6 +29,12 @@ struct StopReport {
 JobResult runBody(const JobContext& context, const StopReport& report,
                   const std::function<JobResult()>& body);
 
+// The message of a job whose file base name is empty or blank.
+inline constexpr const char* blankBaseName = "The file base name is empty, correct and re-try";
+// True, with the log showing blankBaseName, when the file base name is empty or blank: the job would look
+// for files named only by their extension (".PCB") and write such files.
+bool refuseBlankBaseName(const JobContext& context);
+
 // Runs a job to its end. Before it starts, the folders of the fields and of the program are tidied (an
 // interrupted commit is undone, leftovers of ended runs removed), and so is every folder the user picks a
 // file in, before the job reads it. Stop requests from outside end the job at a safe point.

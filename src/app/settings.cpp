@@ -18,6 +18,19 @@ std::optional<std::string> SettingsTable::load() {
             writer.write("\r\n\r\n");
             writer.commit();
         }
+    } catch (const platform::FileError&) {
+        return util::lines({"The settings file could not be loaded, defaults are used:", util::angled(path)});
+    }
+    return loadWithoutCreating();
+}
+
+std::optional<std::string> SettingsTable::loadWithoutCreating() {
+    const std::string path = filePath();
+    if (!platform::fileexists(path)) {
+        lines_ = {};
+        return std::nullopt;
+    }
+    try {
         platform::LineReader reader(path);
         std::array<std::string, settingsLineCount> loaded{};
         std::string text;

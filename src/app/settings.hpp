@@ -33,6 +33,9 @@ class SettingsTable {
     // Loads the file, creating it with two empty lines when it is missing or empty. Returns a message for
     // the log when the file could not be created or read (the table then stays as it was).
     std::optional<std::string> load();
+    // Loads the file as load() does, but never creates or changes it: a missing or empty file gives empty
+    // lines, as the file load() creates would. For the command line, which leaves the settings alone.
+    std::optional<std::string> loadWithoutCreating();
     // Saves all 100 lines. Returns a message for the log when the file could not be written.
     std::optional<std::string> save();
     // The settings file command: "load" or "save" in any letter case; anything else does nothing.

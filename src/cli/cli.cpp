@@ -144,6 +144,15 @@ std::string forTerminal(std::string_view text) {
     return out;
 }
 
+// Which files the job wrote, one line each on standard error, where they leave the log's bytes alone.
+void reportWritten(const std::vector<std::string>& written, std::ostream& err) {
+    if (written.empty())
+        err << "No file was written.\n";
+    for (const auto& path : written)
+        err << "Written: " << path << "\n";
+    err.flush();
+}
+
 const model::Command& findJob(const std::vector<std::string>& args) {
     if (args.empty())
         throw UsageError{"no job named"};
@@ -182,7 +191,8 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
         return 2;
     }
     app::SettingsTable settings(programDir);
-    if (auto problem = settings.load())
+    // The command line reads the settings as the window does, and never creates or changes them.
+    if (auto problem = settings.loadWithoutCreating())
         err << forTerminal(*problem) << "\n";
 
     app::MessageLog log;
@@ -212,6 +222,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
     const std::string& text = log.text();
     out << forTerminal(text);
     out.flush();
+    reportWritten(log.written(), err);
 
     int status = result == app::JobResult::Completed ? 0 : 1;
     if (options.logFile) {

@@ -43,6 +43,11 @@ struct DrillFile {
     DrillFormat format;
     std::vector<DrillTool> tools;
     std::vector<DrillHole> holes;
+    bool headerSeen = false; // an M48, a units line or a format note: the file says it is a drill file
+
+    // No header, no tool and no hole: some other kind of file. A drill file whose header lists no holes (as
+    // CAD tools write for a board without unplated holes) is a drill file all the same.
+    bool isNotDrillFile() const { return !headerSeen && tools.empty() && holes.empty(); }
 };
 
 // A line that cannot be read exactly. `unsettled` marks a file whose units are not known by its first hole.

@@ -196,6 +196,8 @@ DrillFile readDrillFile(std::string_view pathText, Zeros unstated) {
     std::string_view text;
     while (lines.next(text)) {
         const DrillLine line = reader.read(text);
+        file.headerSeen = file.headerSeen || line.kind == DrillLine::Kind::HeaderStart ||
+                          line.kind == DrillLine::Kind::Units || line.kind == DrillLine::Kind::FormatNote;
         if (line.kind == DrillLine::Kind::ToolDefinition)
             file.tools.push_back({.number = line.tool, .diameter = line.diameter});
         if (line.kind == DrillLine::Kind::ToolDefinition || line.kind == DrillLine::Kind::ToolSelection)

@@ -206,7 +206,7 @@ app::JobResult translate(const Paths& paths, app::MessageLog& log) {
         return showAdvice(log, "NC1 holds no units line (INCH, METRIC, M71 or M72).");
     reportTranslation(done.t, paths, log);
     announceDerivedFiles(log);
-    app::commitOutputs(done.outputs->all());
+    app::commitOutputs(log, done.outputs->all());
     log.append("NC Drill format translatiion is complete!");
     log.refresh();
     return app::JobResult::Completed;
@@ -217,6 +217,8 @@ app::JobResult translate(const Paths& paths, app::MessageLog& log) {
 app::JobResult ncdrill(const app::JobContext& context) {
     auto& log = context.log();
     const Paths paths{context.fields.indatapath, context.fields.outdatapath, context.fields.fnamebase};
+    if (app::refuseBlankBaseName(context))
+        return app::JobResult::Stopped;
     if (!platform::fileexists(paths.source())) {
         log.show("File (" + paths.in + "\\" + paths.base + ".NC1) not found!");
         return app::JobResult::Stopped;

@@ -104,6 +104,9 @@ void writeHoles(platform::AtomicWriter& out, const std::string& input, const dri
 DrillSummary writeDrill(const std::string& input, const Definitions& definitions,
                         platform::AtomicWriter& out) {
     const drill::DrillFile file = drill::readDrillFile(input);
+    if (file.isNotDrillFile())
+        refuse(input, "The file holds no drill header (M48, INCH or METRIC), no tool and no hole",
+               "choose the NC drill file");
     if (file.format.units != drill::Units::Inch)
         refuse(input, "The drill file is metric, which an inch drill file does not give exactly",
                "drill in inches");

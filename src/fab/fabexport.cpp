@@ -109,6 +109,8 @@ app::JobResult exportFiles(const app::JobContext& context) {
     auto& log = context.log();
     const app::Fields& f = context.fields;
     const Paths paths = pathsOf(f);
+    if (app::refuseBlankBaseName(context))
+        return app::JobResult::Stopped;
     if (auto invalid = invalidSetting(f, paths)) {
         log.show(*invalid);
         log.refresh();
@@ -140,7 +142,7 @@ app::JobResult exportFiles(const app::JobContext& context) {
     std::vector<platform::AtomicWriter*> all;
     for (const auto& out : outputs)
         all.push_back(out.get());
-    app::commitOutputs(all);
+    app::commitOutputs(log, all);
     for (size_t i = 0; i < plots.size(); ++i)
         say(log, util::lines({util::fileNameOf(plots[i].input) + " >> RS-274-X:\t" +
                                   count(written[i].apertures, "aperture") + ", " +

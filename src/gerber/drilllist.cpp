@@ -29,6 +29,12 @@ bool sameFile(const std::string& a, const std::string& b) {
     return hostA && hostB && std::filesystem::equivalent(*hostA, *hostB, ec);
 }
 
+[[noreturn]] void refuse(const std::string& what, const std::string& path) {
+    throw app::JobStop{util::lines({what, util::angled(path),
+                                    "Expected lines such as \"DRILL: 35\" and \"X 1000 Y 2000\"; "
+                                    "correct the drill list and re-try."})};
+}
+
 } // namespace
 
 std::string arcRecord(int radius, int x, int y) {
@@ -58,16 +64,23 @@ std::unique_ptr<platform::AtomicWriter> drillListStep(const app::JobContext& con
     writer.writeLine("VERSION 1 3 A");
     writer.writeLine("BOARD 1 1 31999 31999 1 1"); // the largest board, so that every hole lies on it
     int drill = 0;
+    bool found = false;
     std::string line;
     for (long number = 1; reader.next(line); ++number) {
+        if (!util::isText(line))
+            refuse("Line " + std::to_string(number) + " of the drill list is not text:", drillList);
         if (util::lower(util::left(line, 6)) == "drill:") {
             drill = wordValue(line, 2, number, drillList);
+            found = true;
         } else if (!line.empty() && (line[0] == 'X' || line[0] == 'x')) {
             int x = wordValue(line, 2, number, drillList);
             int y = wordValue(line, 4, number, drillList);
             writer.writeLine(arcRecord(static_cast<int>(std::floor(drill / 2.0)), x, y));
+            found = true;
         }
     }
+    if (!found)
+        refuse("The drill list holds no drill size line and no hole line:", drillList);
     writer.finish();
     context.log().show("Drill file processed:\tOK");
     context.log().refresh();

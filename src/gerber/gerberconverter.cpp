@@ -154,6 +154,7 @@ class DraftSink : public Sink {
   public:
     explicit DraftSink(ApertureCodes& codes) : selections_(codes) {}
     void startFile(const std::string& output) {
+        heldData_ = false;
         drafting([&] { draft_ = std::make_unique<Draft>(output); });
     }
     // The finished draft of the file just read, or nothing where drafting has ended.
@@ -161,7 +162,10 @@ class DraftSink : public Sink {
         drafting([&] { draft_->finish(); });
         return std::move(draft_);
     }
+    // True when the file just read selected an aperture or gave a coordinate.
+    bool fileHeldData() const { return heldData_; }
     void select(int number, std::string_view text, long) override {
+        heldData_ = true;
         selections_.note(number, text);
         drafting([&] {
             draft_->line("D02*"); // pen up before the aperture changes
@@ -169,6 +173,7 @@ class DraftSink : public Sink {
         });
     }
     void operation(const Coordinates& at, long) override {
+        heldData_ = true;
         drafting([&] {
             if (at.dtext.find('\0') == std::string::npos)
                 draft_->lineWith(maxCoordinateLine, [&](char* o) { return writeCoordinateLine(o, at); });
@@ -197,6 +202,7 @@ class DraftSink : public Sink {
     Selections selections_;
     std::unique_ptr<Draft> draft_;
     bool ended_ = false;
+    bool heldData_ = false;
     char line_[maxCoordinateLine];
 };
 
@@ -215,7 +221,10 @@ Reading readSelection(const Selection& selection, ApertureCodes& codes) {
     for (std::size_t i = 0; i < selection.names.size(); ++i) {
         reading.starts.push_back(at);
         sink.startFile(selection.output(i));
-        translateFile(selection.input(i), at, reading.rounding, sink);
+        if (!translateFile(selection.input(i), at, reading.rounding, sink) && !sink.fileHeldData())
+            throw app::JobStop{util::lines({"The Gerber file holds no aperture selection and no coordinate:",
+                                            util::angled(selection.input(i)),
+                                            "No file was written; pick Gerber plots and re-try."})};
         reading.drafts.push_back(sink.finishFile());
     }
     return reading;
@@ -296,11 +305,11 @@ void writeCompressedTable(platform::AtomicWriter& out, const Selection& selectio
 using Outputs = std::vector<std::unique_ptr<platform::AtomicWriter>>;
 
 // The one commit of the job: every output, complete, replaces its target together with the others.
-void commitAll(const Outputs& outputs) {
+void commitAll(const Outputs& outputs, app::MessageLog& log) {
     std::vector<platform::AtomicWriter*> all;
     for (const auto& out : outputs)
         all.push_back(out.get());
-    app::commitOutputs(all);
+    app::commitOutputs(log, all);
 }
 
 // The largest rounding shift as the log shows it: mils with up to four decimals.
@@ -388,6 +397,9 @@ void writeRewritten(const Selection& selection, const ApertureCodes& codes, Read
     }
 }
 
+// A cancelled selection after the drill list's: the drawing made so far is dropped with the rest.
+const std::string cancelled = "Gerber Converter was cancelled; nothing was written.";
+
 app::JobResult convert(const app::JobContext& context) {
     auto& log = context.log();
     // Every output is complete before the first one replaces its target, and all are committed at the end
@@ -399,27 +411,23 @@ app::JobResult convert(const app::JobContext& context) {
     const std::string tableChoice = context.pickfile({.mask = "*.*",
                                                       .startDirectory = context.fields.indatapath,
                                                       .title = "Select aperture table to use..."});
-    if (tableChoice.empty()) {
-        commitAll(outputs);
-        return app::JobResult::Stopped;
-    }
+    if (tableChoice.empty())
+        throw app::JobStop{cancelled};
     ApertureCodes codes;
     readTable(context, tableChoice, codes);
 
     const std::string gerberChoice = context.pickfile({.mask = "*.*",
                                                        .startDirectory = util::directoryOf(tableChoice),
                                                        .title = "Select gerber files to process..."});
-    if (gerberChoice.empty()) {
-        commitAll(outputs);
-        return app::JobResult::Stopped;
-    }
+    if (gerberChoice.empty())
+        throw app::JobStop{cancelled};
     const Selection selection = selectionOf(gerberChoice);
     Reading reading = readAndRenumber(context, selection, codes);
     writeRewritten(selection, codes, reading, outputs);
     outputs.push_back(std::make_unique<platform::AtomicWriter>(selection.directory + "\\Aperture.new"));
     writeCompressedTable(*outputs.back(), selection, codes);
     outputs.back()->finish();
-    commitAll(outputs);
+    commitAll(outputs, log);
     log.append("Writing with new codes:\tOK");
     log.refresh();
     log.append("Writing compressed table:\tOK");

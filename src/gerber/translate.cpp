@@ -271,6 +271,7 @@ class FileTranslator {
         }
         finishStatements();
     }
+    bool stated() const { return stated_; }
 
   private:
     [[noreturn]] void refuse(Refusal r, std::string_view text) const {
@@ -707,8 +708,10 @@ class FileTranslator {
 
 } // namespace
 
-void translateFile(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink) {
-    FileTranslator(path, at, rounding, sink).run();
+bool translateFile(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink) {
+    FileTranslator translator(path, at, rounding, sink);
+    translator.run();
+    return translator.stated();
 }
 
 } // namespace fk::gerber

@@ -35,6 +35,7 @@ struct Rounding {
 // coordinates are read by the format and units the file states and converted exactly into whole mils;
 // without one, by the rules of Tango-PCB's own files. `at` carries the current point from file to file.
 // Anything the rewritten file cannot hold stops the run with an app::JobStop naming file, line and command.
-void translateFile(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink);
+// True when the file stated its format: an RS-274-X file, which may hold nothing and still be a plot.
+bool translateFile(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink);
 
 } // namespace fk::gerber

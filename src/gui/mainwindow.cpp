@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QShortcut>
+#include <QStringList>
 #include <QVBoxLayout>
 
 namespace fk::gui {
@@ -199,10 +200,17 @@ void MainWindow::buildCommands() {
     errorbox_->setLineWrapMode(QPlainTextEdit::NoWrap);
     errorbox_->setTabStopDistance(logTabStop * errorbox_->fontMetrics().horizontalAdvance(' '));
 
+    // Which files the last job wrote and where, on a line of its own: the log keeps the job's own text.
+    written_ = new QLabel(this);
+    written_->setObjectName("written");
+    written_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    written_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // a long list never widens the window
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(buttons);
     layout->addWidget(errorbox_, 1);
+    layout->addWidget(written_);
 }
 
 void MainWindow::orderTabs() {
@@ -282,7 +290,14 @@ void MainWindow::pressCommand(int index) {
     OverrideCursor busy(Qt::WaitCursor);
     if (index == model::drillPreviewButton) // a window of its own, not a job: the log stays as it is
         return openDrillPreview();
-    session_.press(index, fields());
+    if (session_.press(index, fields())) {
+        const auto& written = session_.log().written();
+        written_->setText(toQt(model::writtenSummary(written)));
+        QStringList paths;
+        for (const auto& path : written)
+            paths << toQt(path);
+        written_->setToolTip(paths.join('\n'));
+    }
     showLog();
 }
 

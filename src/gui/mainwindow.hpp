@@ -76,6 +76,7 @@ class MainWindow : public QWidget {
     QLineEdit* gcpvpath() const { return text(model::Field::gcpvpath); }
     QLineEdit* outdatapath() const { return text(model::Field::outdatapath); }
     QPlainTextEdit* errorbox() const { return errorbox_; }
+    QLabel* writtenLine() const { return written_; }
     QPushButton* cmmd(int index) const;
     QPushButton* help() const { return help_; }
     QPushButton* browseButton(int caption) const;
@@ -113,6 +114,7 @@ class MainWindow : public QWidget {
     std::vector<QPushButton*> shownButtons_;
     QPushButton* help_ = nullptr;
     QPlainTextEdit* errorbox_ = nullptr;
+    QLabel* written_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;
     DrillPreviewWindow* drillPreview_ = nullptr;
     std::unique_ptr<dialogs::Alert> alert_;

@@ -114,7 +114,17 @@ std::optional<app::JobResult> dispatch(int index, const app::JobContext& context
     const Command* command = commandByIndex(index);
     if (!command || !command->job)
         return std::nullopt;
+    context.log().forgetWritten();
     return app::runJob(command->job, context);
+}
+
+std::string writtenSummary(const std::vector<std::string>& written) {
+    if (written.empty())
+        return "No file was written.";
+    std::string text = written.size() == 1 ? "Written: " : "Written (" + std::to_string(written.size()) + "): ";
+    for (size_t i = 0; i < written.size(); ++i)
+        text += (i == 0 ? "" : ", ") + written[i];
+    return text;
 }
 
 } // namespace fk::model

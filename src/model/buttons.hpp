@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace fk::model {
 
@@ -28,6 +29,11 @@ const Command* commandByName(const std::string& nameOrIndex);
 
 // Runs the job of a button; buttons without a job return at once. File errors and orderly stops that a job
 // did not handle itself are turned into a log message here.
+// The log's list of written files starts empty for each job.
 std::optional<app::JobResult> dispatch(int index, const app::JobContext& context);
+
+// What a job wrote, on one line for a window's status line: "No file was written.", "Written: <path>" or
+// "Written (3): <path>, <path>, <path>".
+std::string writtenSummary(const std::vector<std::string>& written);
 
 } // namespace fk::model

@@ -1,5 +1,6 @@
 #include "model/drillpreview.hpp"
 
+#include "app/runner.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
@@ -56,14 +57,22 @@ std::optional<Extent> extentOf(const std::vector<drill::DrillHole>& holes) {
     return e;
 }
 
-DrillPanel readPanel(std::string name, std::string path, UnstatedZeros rule) {
+DrillPanel readPanel(std::string name, std::string path, UnstatedZeros rule, bool blankBase) {
     DrillPanel panel{.name = std::move(name), .path = std::move(path)};
+    if (blankBase) { // the name would be its extension alone (".NC1"), a hidden file
+        panel.problem = app::blankBaseName;
+        return panel;
+    }
     if (!platform::fileexists(panel.path)) {
         panel.problem = "File not found: " + util::angled(panel.path);
         return panel;
     }
     try {
         drill::DrillFile file = drill::readDrillFile(panel.path, machineZeros(rule));
+        if (file.isNotDrillFile()) {
+            panel.problem = "Not a drill file: it holds no header (M48, INCH or METRIC), no tool and no hole.";
+            return panel;
+        }
         panel.format = file.format;
         panel.tools = toolsOf(file);
         panel.holes = std::move(file.holes);
@@ -176,11 +185,13 @@ std::string plural(size_t count, const char* one, const char* many) {
 
 DrillPreview loadDrillPreview(const app::Fields& fields, UnstatedZeros rule) {
     DrillPreview preview{.rule = rule};
-    preview.panels.push_back(readPanel("NC1", fields.indatapath + "\\" + fields.fnamebase + ".NC1", rule));
+    const bool blankBase = util::isBlank(fields.fnamebase);
+    preview.panels.push_back(
+        readPanel("NC1", fields.indatapath + "\\" + fields.fnamebase + ".NC1", rule, blankBase));
     for (int n = 2; n <= 5; ++n) {
         const std::string extension = ".NC" + std::to_string(n);
-        preview.panels.push_back(
-            readPanel(extension.substr(1), fields.outdatapath + "\\" + fields.fnamebase + extension, rule));
+        preview.panels.push_back(readPanel(
+            extension.substr(1), fields.outdatapath + "\\" + fields.fnamebase + extension, rule, blankBase));
     }
     preview.panels[0].placement =
         preview.panels[0].problem.empty() ? Placement::Reference : Placement::Unread;

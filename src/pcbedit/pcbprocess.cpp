@@ -137,15 +137,6 @@ namespace {
 
 const std::string asciiHeader = ";Tango-PCB PLUS V2.30 Series II";
 
-// The design keeps two single-blank lines at its end: they close a polygon that ends the file.
-void appendClosingLines(platform::AtomicWriter& design, const std::string& path) {
-    const char last = platform::copyInto(design, path);
-    if (last != '\n' && last != '\r' && last != '\0')
-        design.write(util::crlf);
-    design.writeLine(" ");
-    design.writeLine(" ");
-}
-
 app::JobResult clean(const app::JobContext& context, const std::string& chosen) {
     auto& log = context.log();
     if (firstLine(chosen) != asciiHeader) {
@@ -153,15 +144,14 @@ app::JobResult clean(const app::JobContext& context, const std::string& chosen) 
         log.refresh();
         return app::JobResult::Stopped;
     }
-    platform::AtomicWriter design(chosen);
-    appendClosingLines(design, chosen);
-    design.finish();
     platform::AtomicWriter out(util::directoryOf(chosen) + "\\x" + util::fileNameOf(chosen));
     PolygonCleaner cleaner(out, chosen);
     forEachLine(chosen, [&](std::string_view line) { cleaner.line(line); });
+    // Two single-blank lines close a polygon that ends the design. The output has always carried them; the
+    // design itself is left as it is.
     cleaner.line(" ");
     cleaner.line(" ");
-    app::commitOutputs({&design, &out});
+    app::commitOutputs(log, {&out});
     log.show(util::lines({"Bad polygons removed:\t" + util::signedText(cleaner.removed()),
                           "Modified polygons:\t\t" + util::signedText(cleaner.modified())}));
     log.refresh();
@@ -175,8 +165,12 @@ app::JobResult pcbprocess(const app::JobContext& context) {
     const std::string chosen = context.pickfile({.mask = "*.pcb",
                                                  .startDirectory = context.fields.indatapath,
                                                  .title = "Select a PCB file to process..."});
-    if (chosen.empty())
+    if (chosen.empty()) {
+        // Without a word the previous job's log would stand as if it were this job's.
+        log.show("PCB Processor was cancelled; nothing was written.");
+        log.refresh();
         return app::JobResult::Stopped;
+    }
     if (!platform::fileexists(chosen)) {
         // Something was chosen: saying nothing would look as if the job had done its work.
         log.show(util::lines({"The file you specified was not found:", util::angled(chosen)}));

@@ -90,7 +90,7 @@ bool isKeyOf(std::string_view key, std::string_view size, std::string_view hole)
 }
 
 Counters rewriteDesign(const std::string& design, const std::string& output,
-                       const std::vector<Entry>& entries, Mode mode) {
+                       const std::vector<Entry>& entries, Mode mode, app::MessageLog& log) {
     Counters counters;
     platform::AtomicWriter out(output);
     bool first = true;
@@ -116,7 +116,7 @@ Counters rewriteDesign(const std::string& design, const std::string& output,
     });
     if (first)
         throw app::JobStop{notAscii};
-    app::commitOutputs({&out});
+    app::commitOutputs(log, {&out});
     return counters;
 }
 
@@ -149,7 +149,7 @@ app::JobResult run(const app::JobContext& context) {
     const auto mode = askMode(context);
     if (!mode)
         throw app::JobStop{"Vias >> Plane was cancelled; nothing was written."};
-    const Counters counters = rewriteDesign(design, output, entries, *mode);
+    const Counters counters = rewriteDesign(design, output, entries, *mode, log);
     log.show(summary(*mode, counters, output));
     log.refresh();
     return app::JobResult::Completed;
@@ -162,6 +162,8 @@ app::JobResult viaplane(const app::JobContext& context) {
     context.beep();
     log.clear();
     log.refresh();
+    if (app::refuseBlankBaseName(context))
+        return app::JobResult::Stopped;
     return app::runBody(context, {.placement = app::Placement::Show}, [&] { return run(context); });
 }
 

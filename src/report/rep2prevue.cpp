@@ -44,6 +44,14 @@ int32_t nanometres(const std::string& field, long lineNumber) {
     return *nm;
 }
 
+// A file that holds no report at all: empty tables over good ones would say the job had done its work.
+[[noreturn]] void notAReport(const std::string& what, const std::string& path) {
+    throw app::JobStop{util::lines({what, util::angled(path),
+                                    "Expected lines whose columns 5 to 8 begin with a D-code (D10) or a "
+                                    "tool (T1).",
+                                    "No viewer table was written, correct and re-try."})};
+}
+
 struct Counts {
     long apertures = 0, tools = 0;
 };
@@ -53,10 +61,14 @@ Counts countLines(const std::string& path) {
     Counts counts;
     std::string_view line;
     while (reader.next(line)) {
+        if (!util::isText(line))
+            notAReport("Line " + std::to_string(reader.lineNumber()) + " of the file is not text:", path);
         LineClass c = classify(codeWordOf(line));
         counts.apertures += c == LineClass::Aperture;
         counts.tools += c == LineClass::Tool;
     }
+    if (counts.apertures == 0 && counts.tools == 0)
+        notAReport("The file holds no aperture line and no tool line of an aperture report:", path);
     if (counts.apertures > 255)
         limit("The report lists " + std::to_string(counts.apertures) +
               " apertures, more than the 255 the viewer's aperture table can hold.");
@@ -124,6 +136,8 @@ app::JobResult rep2prevue(const app::JobContext& context) {
     context.beep();
     log.clear();
     log.refresh();
+    if (app::refuseBlankBaseName(context))
+        return app::JobResult::Stopped;
     const Paths paths{.report = f.indatapath + "\\" + f.fnamebase + ".REP",
                       .apr = f.gcpvpath + "\\apr.apr",
                       .rck = f.gcpvpath + "\\rck.rck"};
@@ -144,7 +158,7 @@ app::JobResult rep2prevue(const app::JobContext& context) {
         rckFile.write(rck);
         log.prepend("[Reading and converting Tango tools]");
         log.refresh();
-        app::commitOutputs({&aprFile, &rckFile});
+        app::commitOutputs(log, {&aprFile, &rckFile});
         log.prepend("[Tango aperture report to GCPreview completed]");
         log.refresh();
         return app::JobResult::Completed;

@@ -1,5 +1,6 @@
 #include "util/text.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -292,6 +293,16 @@ std::string trim(std::string_view text) {
     std::string t(text);
     splitname(t, 0);
     return t;
+}
+
+bool isText(std::string_view line) {
+    return std::none_of(line.begin(), line.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 32 && c != '\t' && c != '\f';
+    });
+}
+
+bool isBlank(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
 std::string lines(std::initializer_list<std::string_view> parts) {

@@ -71,6 +71,12 @@ inline std::string withoutExtension(std::string_view path) {
 // The text without the blanks at its ends (a text of blanks only stays as it is).
 std::string trim(std::string_view text);
 
+// True when a line read from a text file holds no control byte but tabs and form feeds (a printed report's
+// page break): a line that does comes from a file of another kind.
+bool isText(std::string_view line);
+// True when the text is empty or blanks only.
+bool isBlank(std::string_view text);
+
 // The lines of a message joined by CR LF, as the log and every message show them.
 std::string lines(std::initializer_list<std::string_view> parts);
 // A path as messages quote it on a line of its own: "<C:\WORK\BOARD.PCB>".

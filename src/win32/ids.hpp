@@ -10,6 +10,7 @@ inline constexpr int browse = 1200;
 inline constexpr int command = 2000;
 inline constexpr int help = 2100;
 inline constexpr int errorbox = 3000;
+inline constexpr int written = 3001; // the files the last job wrote, under the log
 inline constexpr int filesGroup = 3100;
 inline constexpr int listsGroup = 3101;
 

@@ -89,6 +89,8 @@ void MainWindow::buildLog() {
     ::SendMessageA(log, EM_SETLIMITTEXT, 0, 0);
     int stop = logTabStop * 4;
     ::SendMessageA(log, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
+    // Which files the last job wrote, on a line of its own: the log keeps the job's own text.
+    createControl(window_, "STATIC", "", SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS, ids::written);
 }
 
 void MainWindow::layout() {
@@ -126,7 +128,9 @@ void MainWindow::layout() {
     }
     const int rows = static_cast<int>((shownButtons_.size() + 4) / 5);
     const int logY = buttonY + rows * (buttonHeight + gap) + px(4);
-    place(window_, ids::errorbox, m, logY, r.right - 2 * m, r.bottom - m - logY);
+    const int writtenHeight = px(18);
+    place(window_, ids::errorbox, m, logY, r.right - 2 * m, r.bottom - m - logY - writtenHeight - gap);
+    place(window_, ids::written, m, r.bottom - m - writtenHeight, r.right - 2 * m, writtenHeight);
 }
 
 } // namespace fk::win32

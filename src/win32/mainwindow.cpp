@@ -208,7 +208,8 @@ void MainWindow::pressCommand(int index) {
     if (index == model::drillPreviewButton) // a window of its own, not a job: the log stays as it is
         return openDrillPreview();
     HCURSOR before = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-    session_.press(index, fields());
+    if (session_.press(index, fields()))
+        setText(item(ids::written), model::writtenSummary(session_.log().written()));
     showLog();
     ::SetCursor(before);
 }

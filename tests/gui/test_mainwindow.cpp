@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
+#include <QLabel>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -96,13 +98,23 @@ class MainWindowTest : public QObject {
         }
     }
 
-    // Buttons without a job and Help change nothing, not the log and no file; Help opens the help window.
+    // Buttons without a job and Help change nothing, not the log, the written-files line or a file; Help opens
+    // the help window. A job's written files show under the log.
     void buttonsDispatchByIndex() {
         fk::gui::MainWindow window(programDir());
+        window.fnamebase()->setText("B");
+        window.indatapath()->setText(QString::fromStdString(fk::platform::toPathText(dir_.path().toStdString())));
+        window.dfnpath()->setText(window.indatapath()->text());
+        QFile dfn(dir_.filePath("PCB.DFN"));
+        QVERIFY(dfn.open(QIODevice::WriteOnly));
+        dfn.close();
+        QTest::mouseClick(window.cmmd(10), Qt::LeftButton);
+        QCOMPARE(window.writtenLine()->text(), "Written: " + window.indatapath()->text() + "\\B.DFN");
         window.indatapath()->setText("Z:\\no\\such\\dir");
         QTest::mouseClick(window.cmmd(10), Qt::LeftButton);
         const QString message("Invalid xxx.DFN destination file path, correct and re-try");
         QCOMPARE(window.errorbox()->toPlainText(), message);
+        QCOMPARE(window.writtenLine()->text(), QString("No file was written."));
         const QStringList files = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden);
         for (int quiet : {5, 12, 18})
             QTest::mouseClick(window.cmmd(quiet), Qt::LeftButton);
@@ -111,6 +123,7 @@ class MainWindowTest : public QObject {
         QVERIFY(window.helpWindow()->page()->toPlainText().contains("Vias >> Plane"));
         QCOMPARE(window.errorbox()->toPlainText(), message);
         QCOMPARE(QString::fromStdString(window.log().text()), message);
+        QCOMPARE(window.writtenLine()->text(), QString("No file was written."));
         QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden), files);
         QVERIFY(window.cmmd(1) == nullptr);
         QCOMPARE(window.cmmd(6)->text(), QString("NC1 >> 2,3,4"));
