@@ -210,6 +210,7 @@ class MainWindowTest : public QObject {
         };
         window.clickCaption(0);
         QCOMPARE(window.fnamebase()->text(), QString("BOARD"));
+        QCOMPARE(window.indatapath()->text(), QString("Z:\\WORK"));
         QTest::mouseClick(window.browseButton(7), Qt::LeftButton);
         QCOMPARE(window.outdatapath()->text(), QString("Z:\\WORK"));
         QCOMPARE(requests.size(), size_t(2));
