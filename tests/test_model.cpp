@@ -20,51 +20,93 @@ class ModelTest : public Scratch {
     }
 };
 
-// Leaving a field tidies the text but never breaks a path to an existing directory (the temporary folder's
-// name holds a dash, which cleaning drops).
-TEST_F(ModelTest, LeavingAFieldKeepsExistingDirectories) {
+fs::path utf8Path(const std::string& name) {
+    return fs::path(std::u8string(name.begin(), name.end()));
+}
+
+// Leaving a path field tidies its text only where the tidied text names the same folder, else keeps it as
+// typed; "TangoDFN >> File" then writes into the typed folder or refuses, never into another folder. The
+// folders lie in a base whose own name survives tidying, so that tidied texts can name existing folders.
+TEST_F(ModelTest, LeavingAFieldNeverNamesAnotherFolder) {
+    const fs::path base = fs::temp_directory_path() / ("fkfields" + std::to_string(std::random_device{}()));
+    const std::string b = platform::toPathText(base), up = util::upper(b);
+    if (util::cleanpath(b) != up)
+        GTEST_SKIP() << "the temporary folder's name does not survive tidying: " << b;
+    const std::vector<std::string> dirs{"OUT",    "out final",        "fresh-out",
+                                        "my.dir", "\xc3\xa4rger dir", "Work"};
+    for (const auto& d : dirs)
+        fs::create_directories(base / utf8Path(d));
     struct Case {
         Field field;
         std::string typed, left;
+        const char* lands; // where BOARD.DFN then lands; "" when the job refuses; nullptr: no job run
     };
-    const std::string run2 = text("gui-run2");
     std::vector<Case> cases{
-        {Field::fnamebase, "board.pcb", "board"},
-        {Field::indatapath, "c:\\tango\\work\\", "C:\\TANGO\\WORK"},
-        {Field::gcpvpath, "d:\\my.dir\\x", "D:\\MYDIR\\X"},
-        {Field::dfnpath, run2, util::upper(run2)},
-        {Field::outdatapath, "  " + run2 + "  ", util::upper(run2)},
-        {Field::indatapath, run2 + "\\nothing-here", util::cleanpath(run2 + "\\nothing-here")},
+        {Field::indatapath, b + "\\out final", b + "\\out final", "out final"},
+        {Field::indatapath, b + "\\out new", b + "\\out new", ""},
+        {Field::indatapath, b + "\\o.ut\\", b + "\\o.ut\\", ""},
+        {Field::indatapath, "  " + b + "\\fresh-out  ", b + "\\fresh-out", "fresh-out"},
+        {Field::indatapath, b + "\\my.dir", b + "\\my.dir", "my.dir"},
+        {Field::indatapath, b + "\\\xc3\xa4rger dir", b + "\\\xc3\xa4rger dir", "\xc3\xa4rger dir"},
+        {Field::indatapath, b + "\\work\\\\", up + "\\WORK", "Work"},
+        {Field::indatapath, b + "\\later\\\\sub\\", up + "\\LATER\\SUB", ""},
+        {Field::dfnpath, "c:\\tango\\\\work\\", "C:\\TANGO\\WORK", nullptr},
+        {Field::gcpvpath, "fresh-new", "fresh-new", nullptr},
+        {Field::outdatapath, "\\\\server\\share", "\\\\server\\share", nullptr},
+        {Field::outdatapath, "d:\\my.dir\\x", "d:\\my.dir\\x", nullptr},
+        {Field::fnamebase, "board.pcb", "board", nullptr},
     };
 #ifndef _WIN32
-    cases.push_back({Field::outdatapath, path("gui-run2").string(), util::upper(run2)});
-    cases.push_back({Field::dfnpath, "/tmp/", "Z:\\TMP"});
-    cases.push_back({Field::fnamebase, "/tmp/board-2.pcb", "board-2"});
+    cases.push_back({Field::indatapath, base.string() + "/out final", b + "\\out final", "out final"});
+    cases.push_back({Field::dfnpath, "/tmp/", "Z:\\TMP", nullptr});
+    cases.push_back({Field::dfnpath, "z:\\", "z:\\", nullptr}); // "Z:" is the current folder, not the root
+    cases.push_back({Field::fnamebase, "/tmp/board-2.pcb", "board-2", nullptr});
 #endif
-    for (const auto& c : cases)
-        EXPECT_EQ(model::leaveField(c.field, c.typed), c.left) << c.typed;
+    write("dfn/PCB.DFN", "PCB.DFN bytes\r\n");
+    for (const auto& c : cases) {
+        const std::string left = model::leaveField(c.field, c.typed);
+        EXPECT_EQ(left, c.left) << c.typed;
+        if (!c.lands)
+            continue;
+        model::Session session(text("prog"));
+        app::Fields f;
+        f.fnamebase = "BOARD";
+        f.indatapath = left;
+        f.dfnpath = text("dfn");
+        session.press(10, f);
+        if (!*c.lands) {
+            EXPECT_EQ(session.log().text(), "Invalid xxx.DFN destination file path, correct and re-try");
+        }
+        for (const auto& d : dirs) {
+            const fs::path written = base / utf8Path(d) / "BOARD.DFN";
+            EXPECT_EQ(fs::exists(written), d == c.lands) << c.typed << " wrote into " << d;
+            fs::remove(written);
+        }
+    }
+    fs::remove_all(base);
 }
 
 // Each caption opens the window in its own field's directory with its mask and title, and writes the chosen
-// part into its target; the list captions browse nothing.
+// part into its target; the base name's browse also points the input data path at the chosen file's folder,
+// so that the next job reads that folder's design. The list captions browse nothing.
 TEST_F(ModelTest, CaptionsBrowseFromTheirFieldIntoTheirTarget) {
     struct Case {
         int caption;
         std::string start, mask;
         Field target;
-        std::string written;
+        std::string written, indatapath;
     };
     const std::string anyFile = "Select any file in target directory...";
-    const std::string w = util::upper(text("w"));
+    const std::string w = util::upper(text("w")), in = text("in");
     const std::vector<Case> cases{
-        {0, text("in"), "*.pcb", Field::fnamebase, "BOARD"}, {1, text("in"), "*.*", Field::indatapath, w},
-        {2, text("dfn"), "*.*", Field::dfnpath, w},          {3, text("gc"), "*.*", Field::gcpvpath, w},
-        {7, text("out"), "*.*", Field::outdatapath, w},
+        {0, in, "*.pcb", Field::fnamebase, "BOARD", w},     {1, in, "*.*", Field::indatapath, w, w},
+        {2, text("dfn"), "*.*", Field::dfnpath, w, in},     {3, text("gc"), "*.*", Field::gcpvpath, w, in},
+        {7, text("out"), "*.*", Field::outdatapath, w, in},
     };
     for (const auto& c : cases) {
         model::Session session(text("prog"));
         app::Fields f{.fnamebase = "OLD",
-                      .indatapath = text("in"),
+                      .indatapath = in,
                       .dfnpath = text("dfn"),
                       .gcpvpath = text("gc"),
                       .outdatapath = text("out")};
@@ -78,6 +120,7 @@ TEST_F(ModelTest, CaptionsBrowseFromTheirFieldIntoTheirTarget) {
         EXPECT_EQ(seen.mask, c.mask) << c.caption;
         EXPECT_EQ(seen.title, c.caption ? anyFile : "Select file to process...") << c.caption;
         EXPECT_EQ(model::textOf(f, c.target), c.written) << c.caption;
+        EXPECT_EQ(f.indatapath, c.indatapath) << c.caption;
     }
     model::Session session(text("prog"));
     int opened = 0;
@@ -91,6 +134,29 @@ TEST_F(ModelTest, CaptionsBrowseFromTheirFieldIntoTheirTarget) {
         EXPECT_FALSE(session.browse(caption, f));
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(f.dfnpath, "KEEP");
+}
+
+// A file dropped onto the base name acts as its browse; a base name chosen in the folder the input data path
+// already names keeps that text; a directory dropped onto the base name does nothing.
+TEST_F(ModelTest, DropsActAsTheCaptionsBrowse) {
+    const std::string in = text("in"), w = util::upper(text("w"));
+    app::Fields f;
+    f.fnamebase = "OLD";
+    f.indatapath = in;
+    f.dfnpath = "D";
+    EXPECT_FALSE(model::dropInto(Field::fnamebase, text("w"), true, f));
+    EXPECT_FALSE(model::dropInto(Field::planes, text("w") + "\\a.pcb", false, f));
+    EXPECT_TRUE(model::dropInto(Field::fnamebase, util::upper(in) + "\\Top.pcb", false, f));
+    EXPECT_EQ(f.fnamebase + " " + f.indatapath + " " + f.dfnpath, "TOP " + in + " D");
+    EXPECT_TRUE(model::dropInto(Field::fnamebase, text("w") + "\\b.pcb", false, f));
+    EXPECT_TRUE(model::dropInto(Field::dfnpath, text("gc"), true, f));
+    EXPECT_EQ(f.fnamebase + " " + f.indatapath + " " + f.dfnpath, "B " + w + " " + util::upper(text("gc")));
+#ifndef _WIN32
+    fs::create_directories(path("x2"));
+    fs::create_directories(path("X2")); // upper-cased, "x2" would name this sibling
+    EXPECT_TRUE(model::dropInto(Field::gcpvpath, text("x2"), true, f));
+    EXPECT_EQ(f.gcpvpath, text("x2"));
+#endif
 }
 
 // A pick without a start directory opens where the user last browsed (never via the current directory); a

@@ -331,10 +331,9 @@ bool MainWindow::dropOnto(Field f, QEvent* event) {
         return false;
     if (event->type() == QEvent::Drop) {
         const QString local = mime->urls().front().toLocalFile();
-        std::string part =
-            model::droppedPart(f, platform::toPathText(local.toStdString()), QFileInfo(local).isDir());
-        if (!part.empty())
-            text(f)->setText(toQt(part));
+        app::Fields all = fields();
+        if (model::dropInto(f, platform::toPathText(local.toStdString()), QFileInfo(local).isDir(), all))
+            setFields(all);
     }
     drop->acceptProposedAction();
     return true;

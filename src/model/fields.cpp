@@ -69,10 +69,28 @@ constexpr std::array<FieldSpec, 8> fieldTable{{
 constexpr std::array<Field, 8> layout{Field::fnamebase,   Field::indatapath, Field::dfnpath,  Field::gcpvpath,
                                       Field::outdatapath, Field::planes,     Field::smenable, Field::smswell};
 
-bool namesDirectory(const std::string& text) {
-    auto host = platform::resolveExisting(text);
+// "X:\...": only a path from a drive's root means the same place once its case and backslashes are tidied; a
+// UNC "\\server" or a relative text changes meaning with them.
+bool fromDriveRoot(std::string_view text) {
+    const char drive = static_cast<char>(text.empty() ? 0 : text[0] | 0x20);
+    return text.size() >= 3 && drive >= 'a' && drive <= 'z' && text[1] == ':' && text[2] == '\\';
+}
+
+// Both host paths exist and are one entry, whatever their texts.
+bool sameEntry(const std::optional<std::filesystem::path>& a, const std::optional<std::filesystem::path>& b) {
     std::error_code ec;
-    return host && std::filesystem::is_directory(*host, ec);
+    return a && b && std::filesystem::equivalent(*a, *b, ec);
+}
+
+// The text upper-cased (ASCII), doubled backslashes made single and trailing ones dropped, the root's kept.
+std::string withTidiedCaseAndBackslashes(std::string_view text) {
+    std::string out;
+    for (char c : util::upper(text))
+        if (c != '\\' || out.empty() || out.back() != '\\')
+            out.push_back(c);
+    while (out.size() > 3 && out.back() == '\\')
+        out.pop_back();
+    return out;
 }
 
 std::string trimmed(std::string_view text) {
@@ -136,16 +154,22 @@ std::string hostToText(std::string_view text) {
     return platform::pathTextOfArgument(std::string(text));
 }
 
+bool namesSameFolder(const std::string& typed, const std::string& tidied) {
+    auto typedHost = platform::resolveExisting(typed);
+    auto tidiedHost = platform::resolveExisting(tidied);
+    if (typedHost || tidiedHost)
+        return sameEntry(typedHost, tidiedHost);
+    return fromDriveRoot(typed) && withTidiedCaseAndBackslashes(typed) == tidied;
+}
+
 std::string leaveField(Field field, std::string_view text) {
     if (field == Field::fnamebase)
         return util::splitname(hostToText(text), 1);
-    const std::string typed = hostToText(trimmed(text));
-    std::string cleaned = util::cleanpath(typed);
-    // Cleaning drops characters such as "-" and "." that real directory names hold; a path that worked must
-    // keep working.
-    if (namesDirectory(typed) && !namesDirectory(cleaned))
-        return util::upper(typed);
-    return cleaned;
+    std::string typed = hostToText(trimmed(text));
+    // Tidying drops blanks, dots, dashes and letters outside ASCII that real folder names hold; a tidied text
+    // naming another folder sent the next job's output there.
+    std::string tidied = util::cleanpath(typed);
+    return tidied == typed || namesSameFolder(typed, tidied) ? tidied : typed;
 }
 
 namespace {
@@ -168,7 +192,8 @@ std::optional<Browse> browseFor(int index) {
                       .mask = "*.pcb",
                       .title = "Select file to process...",
                       .part = Part::name,
-                      .target = Field::fnamebase};
+                      .target = Field::fnamebase,
+                      .folder = Field::indatapath};
     case 1:
         return directoryOf(Field::indatapath);
     case 2:
@@ -182,17 +207,38 @@ std::optional<Browse> browseFor(int index) {
     }
 }
 
-std::string browsedPart(const Browse& browse, const std::string& chosen) {
-    return util::upper(util::splitname(chosen, browse.part == Part::name ? 1 : 3));
+namespace {
+
+// A browsed or dropped folder upper-cased, as the fields show paths, unless that names another place (a
+// sibling differing only in case).
+std::string shownFolder(const std::string& folder) {
+    std::string up = util::upper(folder);
+    return up == folder || namesSameFolder(folder, up) ? up : folder;
 }
 
-std::string droppedPart(Field field, const std::string& pathText, bool isDirectory) {
+} // namespace
+
+bool applyChoice(const Browse& browse, const std::string& chosen, app::Fields& fields) {
+    const std::string folder = shownFolder(util::splitname(chosen, 3));
+    const std::string part = browse.part == Part::name ? util::upper(util::splitname(chosen, 1)) : folder;
+    if (part.empty())
+        return false;
+    textOf(fields, browse.target) = part;
+    std::string* folderField = browse.folder ? &textOf(fields, *browse.folder) : nullptr;
+    if (folderField && !folder.empty() &&
+        !sameEntry(platform::resolveExisting(*folderField), platform::resolveExisting(folder)))
+        *folderField = folder;
+    return true;
+}
+
+bool dropInto(Field field, const std::string& pathText, bool isDirectory, app::Fields& fields) {
     auto browse = browseFor(static_cast<int>(field));
-    if (!browse)
-        return {};
+    if (!browse || (isDirectory && browse->part == Part::name))
+        return false;
     if (!isDirectory)
-        return browsedPart(*browse, pathText);
-    return browse->part == Part::directory ? util::upper(pathText) : std::string();
+        return applyChoice(*browse, pathText, fields);
+    textOf(fields, browse->target) = shownFolder(pathText);
+    return true;
 }
 
 } // namespace fk::model

@@ -38,10 +38,10 @@ std::string markedCaption(const FieldSpec& info);
 std::string& textOf(app::Fields& fields, Field field);
 int& indexOf(app::Fields& fields, Field field);
 
-// The text a field holds once the user leaves it: the base name alone for the file base name; for a path
-// field the cleaned directory path, except that a text naming an existing directory is never turned into
-// one that names none (then the text is kept, upper-cased and trimmed). On POSIX a text starting with "/" is
-// first turned into its Z: form, in every text field.
+// The text a field holds once the user leaves it: the base name alone for the file base name. A path field is
+// tidied (util::cleanpath) only where the tidied text names the same folder as the typed one; otherwise it
+// stays as typed, trimmed, and a job that cannot use it says so. On POSIX a text starting with "/" is first
+// turned into its Z: form, in every text field.
 std::string leaveField(Field field, std::string_view text);
 
 // What a caption click browses for.
@@ -52,14 +52,24 @@ struct Browse {
     const char* title; // the window's caption
     Part part;         // which part of the chosen path goes into the target
     Field target;
+    // Where the chosen file's directory goes too (the base name's browse: the design is read from there).
+    std::optional<Field> folder = std::nullopt;
 };
 // The browse of caption `index`; none for the list captions and any other index.
 std::optional<Browse> browseFor(int index);
-// The part of a chosen path that goes into the target field, upper-cased; empty when nothing was chosen.
-std::string browsedPart(const Browse& browse, const std::string& chosen);
-// What a file or directory dropped onto a field puts into it, as if chosen through the field's caption;
-// empty when the field takes no path or a directory was dropped onto the file base name.
-std::string droppedPart(Field field, const std::string& pathText, bool isDirectory);
+// Writes a choice of `browse` into the fields: the part into its target and the directory into its folder
+// field, unless that field already names the same existing directory (a relative "." stays). False when
+// nothing was chosen.
+bool applyChoice(const Browse& browse, const std::string& chosen, app::Fields& fields);
+// What a file or directory dropped onto a field does, as if chosen through the field's caption (a directory
+// dropped onto a path field is taken itself). False when the field takes no path or a directory was dropped
+// onto the file base name.
+bool dropInto(Field field, const std::string& pathText, bool isDirectory, app::Fields& fields);
+
+// True when leaving a path field may replace `typed` by `tidied`: both name one existing entry, or neither
+// exists and `tidied` differs from `typed`, a path from a drive's root, only in ASCII case and in doubled
+// or trailing backslashes.
+bool namesSameFolder(const std::string& typed, const std::string& tidied);
 
 // A host path typed or dropped as the host writes it ("/tmp/work") in its Z: form; any other text unchanged.
 std::string hostToText(std::string_view text);

@@ -39,10 +39,11 @@ std::string fieldsSection() {
     return text +
            "\nThe button beside a path field (or a click on its caption) opens the file selection "
            "window; the directory of the file you choose goes into the field, and for the file base "
-           "name the file's name without extension. Dropping a file onto a path field does the same. "
-           "Leaving a path field tidies what you typed (`c:\\tango\\work\\` becomes `C:\\TANGO\\WORK`) "
-           "but never breaks a path to a directory that exists. A relative path is relative to the "
-           "directory the program was started in.\n\n";
+           "name the file's name without extension, its directory going into the input data path. "
+           "Dropping a file onto a field does the same. Leaving a path field tidies what you typed "
+           "(`c:\\tango\\work\\` becomes `C:\\TANGO\\WORK`) only where the tidied text names the same "
+           "folder; a name with blanks, dots, dashes or letters outside ASCII stays as typed. A relative "
+           "path is relative to the directory the program was started in.\n\n";
 }
 
 } // namespace

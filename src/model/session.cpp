@@ -50,14 +50,12 @@ bool Session::browse(int caption, app::Fields& fields) {
     auto b = browseFor(caption);
     if (!b)
         return false;
-    std::string part = browsedPart(*b, pickfile({.defaultName = "",
-                                                 .mask = b->mask,
-                                                 .startDirectory = textOf(fields, b->start),
-                                                 .title = b->title}));
-    if (part.empty())
-        return false;
-    textOf(fields, b->target) = part;
-    return true;
+    return applyChoice(*b,
+                       pickfile({.defaultName = "",
+                                 .mask = b->mask,
+                                 .startDirectory = textOf(fields, b->start),
+                                 .title = b->title}),
+                       fields);
 }
 
 std::string startDirectory(const app::PickRequest& request, const std::string& lastBrowsed,

@@ -245,8 +245,8 @@ void MainWindow::drop(Field field, HDROP files) {
         const DWORD attributes = ::GetFileAttributesA(path);
         const bool directory =
             attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        if (std::string part = model::droppedPart(field, path, directory); !part.empty())
-            setText(item(ids::field + indexOfField(field)), part);
+        if (app::Fields all = fields(); model::dropInto(field, path, directory, all))
+            setFields(all);
     }
     ::DragFinish(files);
 }
