@@ -128,6 +128,16 @@ TEST_F(DrillPreviewTest, EachPanelSaysWhatIsWrong) {
     EXPECT_TRUE(preview.panels[3].holes.empty());
     EXPECT_EQ(filesIn({"in", "out"}), before);
 
+    // Another kind of file is no drill file; a drill file whose header lists no holes is one, without holes.
+    write("out/B.NC2", std::string("\x01\x02random\r\n\xff", 11));
+    write("out/B.NC3", crlfLines({"M48", "INCH,TZ", "%", "M30"}));
+    const model::DrillPreview empties = load();
+    EXPECT_EQ(model::placementText(empties.panels[1]),
+              "Not a drill file: it holds no header (M48, INCH or METRIC), no tool and no hole.");
+    EXPECT_EQ(empties.panels[1].placement, Placement::Unread);
+    EXPECT_EQ(empties.panels[2].problem, "");
+    EXPECT_EQ(model::countText(empties.panels[2]), "No holes");
+
     fs::remove(path("in/B.NC1"));
     const model::DrillPreview withoutNc1 = load();
     EXPECT_EQ(withoutNc1.panels[0].problem, "File not found: <" + text("in") + "\\B.NC1>");

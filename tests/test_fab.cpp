@@ -176,6 +176,8 @@ TEST_F(FabExport, RefusalsWriteNothing) {
         {"sizes disagree", "in/BOARD.NC1",
          crlfLines({"M48", "INCH", "T1C0.030", "%", "T1", "X+001000Y+001000", "M30"}), "TOP.GBR",
          "The drill file gives T1 the size 0.03 in, PCB.DFN line 22 the size 0.028 in:"},
+        {"no drill file", "in/BOARD.NC1", std::string("\x7f\x01random\r\nbytes\xff", 17), "TOP.GBR",
+         "The file holds no drill header (M48, INCH or METRIC), no tool and no hole:"},
         {"metric", "in/BOARD.NC1", crlfLines({"M48", "METRIC", "T1C0.8", "%", "T1", "X10.0Y10.0", "M30"}),
          "TOP.GBR", "The drill file is metric, which an inch drill file does not give exactly:"},
         {"same export twice", "in/TOP.PHO", crlfLines({"M02*"}), "TOP.GBR ,TOP.PHO",

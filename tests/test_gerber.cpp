@@ -72,6 +72,11 @@ TEST_F(GerberTest, DrillListEdgeCases) {
         EXPECT_FALSE(exists("w/NOLIST.pcb") || exists("w/xA.GBR"));
     }
 
+    write("w/HOLESONLY.TXT", "X 5 Y 6"); // holes without a size are a drill list all the same
+    EXPECT_EQ(drill(w("HOLESONLY.TXT")).status, 0);
+    EXPECT_EQ(read("w/HOLESONLY.pcb"), crlfLines({drawingHeader[0], drawingHeader[1], drawingHeader[2],
+                                                  "ARC 0 0 360 2 18 5 6 0 0 0"}));
+
     write("w/ODD.TXT", crlfLines({"X 1 Y 1", "DRILL: -35", "X 1 Y 1"}));
     drill(w("ODD.TXT ,OTHER.TXT"));
     EXPECT_EQ(read("w/ODD.pcb"), crlfLines({drawingHeader[0], drawingHeader[1], drawingHeader[2],
