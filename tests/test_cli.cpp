@@ -140,9 +140,9 @@ TEST_F(CliTest, BlankBaseNameIsRefusedByEveryJobThatUsesIt) {
     for (const std::string job :
          {"pcb2aperture", "rep2prevue", "fabexport", "ncdrill", "viaplane", "dfn2file", "file2dfn"}) {
         for (const std::string base : {"", "   "}) {
-            auto r = cli({job, "--input-path", text("in"), "--dfn-path", text("dfn"), "--prevue-path",
-                          text("in"), "--output-path", text("in"), "--base", base, "--pick",
-                          text("in") + "\\.PCB"});
+            auto r =
+                cli({job, "--input-path", text("in"), "--dfn-path", text("dfn"), "--prevue-path", text("in"),
+                     "--output-path", text("in"), "--base", base, "--pick", text("in") + "\\.PCB"});
             EXPECT_EQ(r.status, 1) << job;
             EXPECT_EQ(r.log, "The file base name is empty, correct and re-try") << job;
             EXPECT_EQ(r.err.substr(r.err.find('\n') + 1), "No file was written.\n") << job;

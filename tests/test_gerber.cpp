@@ -66,9 +66,10 @@ TEST_F(GerberTest, DrillListEdgeCases) {
         write("w/NOLIST.TXT", c.content);
         auto r = drill(w("NOLIST.TXT"));
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.log, c.what + "\r\n<" + w("NOLIST.TXT") +
-                             ">\r\nExpected lines such as \"DRILL: 35\" and \"X 1000 Y 2000\"; correct the drill "
-                             "list and re-try.");
+        EXPECT_EQ(r.log,
+                  c.what + "\r\n<" + w("NOLIST.TXT") +
+                      ">\r\nExpected lines such as \"DRILL: 35\" and \"X 1000 Y 2000\"; correct the drill "
+                      "list and re-try.");
         EXPECT_FALSE(exists("w/NOLIST.pcb") || exists("w/xA.GBR"));
     }
 
@@ -139,7 +140,8 @@ TEST_F(GerberTest, CancelAtEachSelectionChangesNothing) {
     write("w/HOLES.pcb", "old drawing");
     write("w/A.GBR", "D11*\r\nX1Y1D03*\r\n");
     const auto before = filesIn({"w"});
-    const std::string drawn = "Drill file processed:\tOK\r\n", table = "Aperture file processed:\t 4 codes found.\r\n";
+    const std::string drawn = "Drill file processed:\tOK\r\n",
+                      table = "Aperture file processed:\t 4 codes found.\r\n";
     const struct {
         Lines picks;
         std::string log;
@@ -414,7 +416,8 @@ TEST_F(GerberTest, TableLinesOfOtherToolsAndMissingSizes) {
     r = run({"", w("E.TXT")});
     EXPECT_EQ(r.log,
               "Aperture file processed:\t 0 codes found.\r\nNo aperture line found: a line must begin with "
-              "an aperture number above 10, or with D and the number.\r\n" + cancelled);
+              "an aperture number above 10, or with D and the number.\r\n" +
+                  cancelled);
 }
 
 // An independent reading of a Gerber file: the aperture and operation of every draw, coordinates in mils.

@@ -122,9 +122,10 @@ TEST_F(ReportTest, FileThatIsNoReportIsRefusedAndTablesStay) {
         write("in/BOARD.REP", c.content);
         auto r = run();
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.log, "[Reading and converting Tango apertures]\r\n" + c.first + "\r\n<" + text("in") +
-                             "\\BOARD.REP>\r\nExpected lines whose columns 5 to 8 begin with a D-code (D10) or a "
-                             "tool (T1).\r\nNo viewer table was written, correct and re-try.\r\n");
+        EXPECT_EQ(r.log,
+                  "[Reading and converting Tango apertures]\r\n" + c.first + "\r\n<" + text("in") +
+                      "\\BOARD.REP>\r\nExpected lines whose columns 5 to 8 begin with a D-code (D10) or a "
+                      "tool (T1).\r\nNo viewer table was written, correct and re-try.\r\n");
         EXPECT_EQ(read("gcpv/apr.apr"), "good apr");
         EXPECT_EQ(read("gcpv/rck.rck"), "good rck");
     }

@@ -204,7 +204,8 @@ void MainWindow::buildCommands() {
     written_ = new QLabel(this);
     written_->setObjectName("written");
     written_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    written_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // a long list never widens the window
+    written_->setSizePolicy(QSizePolicy::Ignored,
+                            QSizePolicy::Preferred); // a long list never widens the window
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);

@@ -121,7 +121,8 @@ std::optional<app::JobResult> dispatch(int index, const app::JobContext& context
 std::string writtenSummary(const std::vector<std::string>& written) {
     if (written.empty())
         return "No file was written.";
-    std::string text = written.size() == 1 ? "Written: " : "Written (" + std::to_string(written.size()) + "): ";
+    std::string text =
+        written.size() == 1 ? "Written: " : "Written (" + std::to_string(written.size()) + "): ";
     for (size_t i = 0; i < written.size(); ++i)
         text += (i == 0 ? "" : ", ") + written[i];
     return text;

@@ -70,7 +70,8 @@ DrillPanel readPanel(std::string name, std::string path, UnstatedZeros rule, boo
     try {
         drill::DrillFile file = drill::readDrillFile(panel.path, machineZeros(rule));
         if (file.isNotDrillFile()) {
-            panel.problem = "Not a drill file: it holds no header (M48, INCH or METRIC), no tool and no hole.";
+            panel.problem =
+                "Not a drill file: it holds no header (M48, INCH or METRIC), no tool and no hole.";
             return panel;
         }
         panel.format = file.format;

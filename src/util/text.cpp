@@ -296,9 +296,8 @@ std::string trim(std::string_view text) {
 }
 
 bool isText(std::string_view line) {
-    return std::none_of(line.begin(), line.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 32 && c != '\t' && c != '\f';
-    });
+    return std::none_of(line.begin(), line.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 32 && c != '\t' && c != '\f'; });
 }
 
 bool isBlank(std::string_view text) {

@@ -9,8 +9,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QLabel>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -98,12 +98,13 @@ class MainWindowTest : public QObject {
         }
     }
 
-    // Buttons without a job and Help change nothing, not the log, the written-files line or a file; Help opens
-    // the help window. A job's written files show under the log.
+    // Buttons without a job and Help change nothing, not the log, the written-files line or a file; Help
+    // opens the help window. A job's written files show under the log.
     void buttonsDispatchByIndex() {
         fk::gui::MainWindow window(programDir());
         window.fnamebase()->setText("B");
-        window.indatapath()->setText(QString::fromStdString(fk::platform::toPathText(dir_.path().toStdString())));
+        window.indatapath()->setText(
+            QString::fromStdString(fk::platform::toPathText(dir_.path().toStdString())));
         window.dfnpath()->setText(window.indatapath()->text());
         QFile dfn(dir_.filePath("PCB.DFN"));
         QVERIFY(dfn.open(QIODevice::WriteOnly));
