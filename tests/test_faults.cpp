@@ -154,6 +154,41 @@ TEST_F(FaultTest, InputsChangedAfterTheChecks) {
     }
 }
 
+// Catches: a job that says it completed over an input of the wrong kind (empty, random bytes, another job's
+// file), or that changes any file before it refuses.
+TEST_F(FaultTest, WrongKindOfInputIsRefusedAndChangesNothing) {
+    const std::string w = text("w");
+    std::string random;
+    for (unsigned i = 0, x = 12345; i < 600; ++i, x = x * 1103515245 + 12345)
+        random.push_back(static_cast<char>(x >> 16));
+    const std::string drill = read("w/BOARD.NC1"), design = read("w/BOARD.PCB");
+    const struct {
+        const char* name;
+        int job;
+        const char* file;
+        std::string otherJobs;
+        std::vector<std::string> picks;
+    } inputs[] = {
+        {"PCB >> Aperture", 0, "w/BOARD.PCB", drill, {}},
+        {"REP >> GerbView", 2, "w/BOARD.REP", drill, {}},
+        {"NC1 >> 2,3,4", 6, "w/BOARD.NC1", design, {}},
+        {"Fab Export", 3, "w/BOARD.NC1", design, {w + "\\A.GBR"}},
+        {"PCB Processor", 4, "w/BOARD.PCB", drill, {w + "\\BOARD.PCB"}},
+        {"Vias >> Plane", 9, "w/BOARD.PCB", drill, {w + "\\LIST.TXT"}},
+        {"drill list", 8, "w/HOLES.TXT", design, {w + "\\HOLES.TXT", w + "\\TABLE.TXT", w + "\\A.GBR"}},
+        {"Gerber plot", 8, "w/A.GBR", design, {"", w + "\\TABLE.TXT", w + "\\A.GBR"}},
+    };
+    for (const auto& input : inputs) {
+        for (const std::string& content : {std::string(), random, input.otherJobs}) {
+            prepareFiles();
+            write(input.file, content);
+            const auto before = snapshot();
+            EXPECT_EQ(runJob(input.job, input.picks), app::JobResult::Stopped) << input.name << "\n" << log_;
+            EXPECT_EQ(snapshot(), before) << input.name;
+        }
+    }
+}
+
 // Catches: a folder where an input should be read as an empty file, or crashing a job.
 TEST_F(FaultTest, InputThatIsADirectory) {
     fs::remove(path("w/BOARD.PCB"));
