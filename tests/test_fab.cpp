@@ -202,6 +202,12 @@ TEST_F(FabExport, RefusalsWriteNothing) {
         EXPECT_NE(r.log.find("No file was written"), std::string::npos) << c.name;
         EXPECT_EQ(files(), before) << c.name;
     }
+    const auto before = files();
+    const CliResult cancelled = cli({"fabexport", "--base", "BOARD", "--input-path", text("in"), "--dfn-path",
+                                     text("in"), "--output-path", text("out")});
+    EXPECT_EQ(cancelled.status, 1);
+    EXPECT_EQ(cancelled.log, "Fab Export was cancelled; nothing was written.");
+    EXPECT_EQ(files(), before);
 }
 
 } // namespace

@@ -120,7 +120,7 @@ app::JobResult exportFiles(const app::JobContext& context) {
     const std::string choice = context.pickfile(
         {.mask = "*.*", .startDirectory = f.indatapath, .title = "Select gerber files to export..."});
     if (choice.empty())
-        return app::JobResult::Stopped;
+        throw app::JobStop{"Fab Export was cancelled; nothing was written."};
     const std::vector<PlotFile> plots = plotsOf(choice, f);
     refuseCollisions(plots, paths);
 
