@@ -169,9 +169,9 @@ TEST_F(ModelTest, PickerRemembersWhereTheUserBrowsed) {
         return model::PickOutcome{.chosen = "", .browsedDirectory = text("w")};
     };
     const std::string before = platform::currentDirectory();
-    session.pickfile({.defaultName = "", .mask = "", .startDirectory = text("in"), .title = ""});
-    session.pickfile({.defaultName = "", .mask = "", .startDirectory = "", .title = ""});
-    session.pickfile({.defaultName = "", .mask = "", .startDirectory = text("none"), .title = ""});
+    session.pickfile({.mask = "", .startDirectory = text("in"), .title = ""});
+    session.pickfile({.mask = "", .startDirectory = "", .title = ""});
+    session.pickfile({.mask = "", .startDirectory = text("none"), .title = ""});
     EXPECT_EQ(starts, (std::vector<std::string>{text("in"), text("w"), text("prog")}));
     EXPECT_EQ(platform::currentDirectory(), before);
 }

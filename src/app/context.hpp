@@ -10,7 +10,6 @@
 namespace fk::app {
 
 struct PickRequest {
-    std::string defaultName{}; // every job leaves it empty
     std::string mask{};
     std::string startDirectory{};
     std::string title{};

@@ -240,7 +240,6 @@ model::PickOutcome showFileWindow(const app::PickRequest& request, QWidget* pare
     SelectFile window(parent);
     window.setPattern(toQt(request.mask));
     window.setDirectory(request.startDirectory);
-    window.filename()->setPlainText(toQt(request.defaultName));
     window.setWindowTitle(toQt(request.title));
     window.exec();
     return model::PickOutcome{.chosen = window.result(), .browsedDirectory = window.directory()};

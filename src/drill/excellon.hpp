@@ -114,7 +114,6 @@ class ExcellonReader {
     const DrillFormat& format() const { return format_; }
     bool unitsKnown() const { return units_.has_value(); }
     long lineNumber() const { return number_; }
-    bool holesSeen() const { return holesSeen_; }
 
   private:
     DrillLine readCommand(std::string_view trimmed, std::string_view line);

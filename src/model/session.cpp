@@ -50,19 +50,14 @@ bool Session::browse(int caption, app::Fields& fields) {
     auto b = browseFor(caption);
     if (!b)
         return false;
-    return applyChoice(*b,
-                       pickfile({.defaultName = "",
-                                 .mask = b->mask,
-                                 .startDirectory = textOf(fields, b->start),
-                                 .title = b->title}),
-                       fields);
+    return applyChoice(
+        *b, pickfile({.mask = b->mask, .startDirectory = textOf(fields, b->start), .title = b->title}),
+        fields);
 }
 
 std::string startDirectory(const app::PickRequest& request, const std::string& lastBrowsed,
                            const std::string& programDir) {
     std::string start = request.startDirectory;
-    if (start.empty() && !request.defaultName.empty())
-        start = util::splitname(request.defaultName, 3);
     if (start.empty())
         start = lastBrowsed.empty() ? platform::currentDirectory() : lastBrowsed;
     return platform::direxists(start) ? start : programDir;

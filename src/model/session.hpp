@@ -53,9 +53,8 @@ class Session {
     app::MessageLog log_;
 };
 
-// The directory a file window opens in: the request's start directory, else the default name's directory,
-// else where the user last browsed, else the current directory; one that does not exist gives the program
-// directory.
+// The directory a file window opens in: the request's start directory, else where the user last browsed,
+// else the current directory; one that does not exist gives the program directory.
 std::string startDirectory(const app::PickRequest& request, const std::string& lastBrowsed,
                            const std::string& programDir);
 // pickfile's result form: directory, "\", the first name, then " ," and each further name.

@@ -72,9 +72,6 @@ bool isReadOnly(std::string_view pathText);
 // Byte-for-byte copy, replacing the destination atomically. Throws FileError.
 void copyFile(std::string_view fromText, std::string_view toText);
 
-// Renames a file, replacing the target in one step. Throws FileError.
-void renameFile(std::string_view fromText, std::string_view toText);
-
 std::string currentDirectory();
 bool setCurrentDirectory(std::string_view pathText);
 // Directory of the running executable, as a path text.

@@ -115,16 +115,6 @@ std::vector<DirEntry> listDirectory(std::string_view pathText) {
     return out;
 }
 
-void renameFile(std::string_view fromText, std::string_view toText) {
-    auto from = resolveExisting(fromText);
-    if (!from)
-        throw FileError(FileError::Kind::Read, std::string(fromText));
-    if (isReadOnly(toText))
-        throw FileError(FileError::Kind::Write, std::string(toText), "The file is read-only.");
-    if (!host::replace(*from, resolveForWrite(toText)))
-        throw FileError(FileError::Kind::Write, std::string(toText), host::lastErrorReason());
-}
-
 void copyFile(std::string_view fromText, std::string_view toText) {
     if (!resolveExisting(fromText))
         throw FileError(FileError::Kind::Read, std::string(fromText));

@@ -65,9 +65,6 @@ inline std::string baseNameOf(std::string_view path) {
 inline std::string directoryOf(std::string_view path) {
     return splitname(path, 3);
 } // C:\WORK
-inline std::string withoutExtension(std::string_view path) {
-    return splitname(path, 5);
-} // C:\WORK\BOARD
 // The text without the blanks at its ends (a text of blanks only stays as it is).
 std::string trim(std::string_view text);
 

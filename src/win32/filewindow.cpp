@@ -200,7 +200,7 @@ void createControls(FileWindow& w) {
                   WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT,
                   ids::filelist);
     createControl(d, "STATIC", "File name:", SS_NOPREFIX, labelOf(ids::filename));
-    createControl(d, "EDIT", w.request.defaultName,
+    createControl(d, "EDIT", "",
                   WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
                   ids::filename);
     createControl(d, "EDIT", "", WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, ids::filecount);
@@ -266,7 +266,6 @@ INT_PTR CALLBACK fileProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         setText(w->item(ids::filemask), w->pattern);
         w->refreshing = false;
         setDirectory(*w, w->request.startDirectory);
-        setText(w->item(ids::filename), w->request.defaultName);
         ::SetFocus(w->item(ids::filelist)); // the keyboard starts in the file list
         return FALSE;
     case WM_SIZE:
