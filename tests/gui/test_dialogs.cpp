@@ -132,8 +132,7 @@ class DialogsTest : public QObject {
         QCOMPARE(QString::fromStdString(fk::platform::currentDirectory()), QString::fromStdString(before));
 
         answer([](SelectFile* w) { QTest::keyClick(w, Qt::Key_Escape); });
-        QCOMPARE(QString::fromStdString(fk::dialogs::showFileWindow({"*.*", work(), "T"}).chosen),
-                 QString());
+        QCOMPARE(QString::fromStdString(fk::dialogs::showFileWindow({"*.*", work(), "T"}).chosen), QString());
     }
 
     // Catches: OK and Cancel read the wrong way round, or the answer of an earlier prompt kept.
