@@ -154,6 +154,15 @@ TEST_F(DrillTest, OtherToolsAreTranslatedByTheirHeader) {
          {"M48", "INCH", "FMAT,2", "T1C0.0118", "%", "G90", "G05", "T1", "X-033302Y+012399", "M30"},
          {"Translating Metric 3.3 NC file to prefered format.",
           "Metric values converted to inches, rounded to 0.0001 inch."}},
+        {"m71 with zeros",
+         {"M48", "M71,TZ", "T1C0.800", "%", "T1", "X12500Y-3000", "M30"},
+         {"M48", "INCH", "T1C0.0315", "%", "T1", "X+004921Y-001181", "M30"},
+         {"Translating Metric 3.3 Leading Zero suppressed NC file to prefered format.",
+          "Metric values converted to inches, rounded to 0.0001 inch."}},
+        {"siemens zero offset after the header",
+         {"%", "M48", "M72,LZ", "T01C0.0394", "%", "G93X0Y0", "T01", "X0409Y-0198", "M30"},
+         {"M48", "INCH", "T01C0.0394", "%", "G93X0Y0", "T01", "X+040900Y-019800", "M30"},
+         {"Translating Trailing Zero suppressed NC file to prefered format."}},
         {"eagle m72 short numbers",
          {"%", "M48", "M72", "T01C0.0200", "%", "T01", "X18333Y8500", "Y0"},
          {"M48", "INCH", "T01C0.0200", "%", "T01", "X+018333Y+008500", "Y+000000"},
@@ -220,6 +229,7 @@ TEST_F(DrillTest, RefusalsNameTheLineAndWriteNothing) {
         {{"M48", "INCH,TZ", "X100Y100", "R4X015Y32"}, "single holes: repeat codes (R) have no prefered form"},
         {{"M48", "INCH", "X120.0Y1.0"}, "values below 100 inches, as the prefered form holds 2.4 digits"},
         {{"M48", "INCH,LZ", "X+12Y+34Y+56"}, "X and Y at most once in a line"},
+        {{"M48", "INCH,TZ", "G93X0Y1"}, "no zero offset: G93 has no prefered form"},
         {{"M48", "INCH,LZ", "X01", "M71"}, "the units of the first hole throughout the file"},
     };
     for (const auto& c : cases) {

@@ -44,6 +44,24 @@ bool readPattern(std::string_view pattern, DrillFormat& format) {
     return true;
 }
 
+// "X0Y0", "X+0.0Y-000", "Y0": an offset that moves nothing.
+bool isZeroOffset(std::string_view xy) {
+    if (xy.empty())
+        return false;
+    for (size_t at = 0; at < xy.size();) {
+        if (xy[at] != 'X' && xy[at] != 'Y')
+            return false;
+        if (++at < xy.size() && (xy[at] == '+' || xy[at] == '-'))
+            ++at;
+        const size_t first = at;
+        while (at < xy.size() && (xy[at] == '0' || xy[at] == '.'))
+            ++at;
+        if (xy.substr(first, at - first).find('0') == std::string_view::npos)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 DrillLine ExcellonReader::read(std::string_view line) {
@@ -78,15 +96,19 @@ DrillLine ExcellonReader::readCommand(std::string_view trimmed, std::string_view
 }
 
 // INCH or METRIC, then optionally ",LZ" or ",TZ", then optionally a digit pattern ("METRIC,TZ,000.000").
+// M72 and M71 with their zeros ("M71,TZ", "M72,LZ,00.000") read as INCH and METRIC do.
 bool ExcellonReader::readUnitsLine(std::string_view upper) {
     DrillFormat format = format_;
-    if (startsWith(upper, "INCH"))
+    std::string_view rest;
+    if (startsWith(upper, "INCH") || startsWith(upper, "M72,")) {
         format.units = Units::Inch;
-    else if (startsWith(upper, "METRIC"))
+        rest = upper.substr(upper[0] == 'I' ? 4 : 3);
+    } else if (startsWith(upper, "METRIC") || startsWith(upper, "M71,")) {
         format.units = Units::Metric;
-    else
+        rest = upper.substr(upper[1] == 'E' ? 6 : 3);
+    } else {
         return false;
-    std::string_view rest = upper.substr(format.units == Units::Inch ? 4 : 6);
+    }
     if (startsWith(rest, ",LZ") || startsWith(rest, ",TZ")) {
         format.zeros = rest[1] == 'L' ? Zeros::Leading : Zeros::Trailing;
         rest.remove_prefix(3);
@@ -151,7 +173,8 @@ void ExcellonReader::refuseUntranslatable(std::string_view upper, std::string_vi
         refuse(line, "drilled holes only: slots (G85) have no prefered form");
     if (startsWith(upper, "G91") || upper == "ICI" || upper == "ICI,ON")
         refuse(line, "absolute coordinates: incremental mode (G91, ICI) has no prefered form");
-    if (startsWith(upper, "G93"))
+    // Some tools write "G93X0Y0" after the header: it moves nothing and passes through as G90 does.
+    if (startsWith(upper, "G93") && !isZeroOffset(upper.substr(3)))
         refuse(line, "no zero offset: G93 has no prefered form");
     static constexpr std::string_view repeats[] = {"M25", "M01", "M02", "M08", "M70",
                                                    "M80", "M90", "M97", "M98"};
