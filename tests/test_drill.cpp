@@ -154,6 +154,15 @@ TEST_F(DrillTest, OtherToolsAreTranslatedByTheirHeader) {
          {"M48", "INCH", "FMAT,2", "T1C0.0118", "%", "G90", "G05", "T1", "X-033302Y+012399", "M30"},
          {"Translating Metric 3.3 NC file to prefered format.",
           "Metric values converted to inches, rounded to 0.0001 inch."}},
+        {"m71 with zeros",
+         {"M48", "M71,TZ", "T1C0.800", "%", "T1", "X12500Y-3000", "M30"},
+         {"M48", "INCH", "T1C0.0315", "%", "T1", "X+004921Y-001181", "M30"},
+         {"Translating Metric 3.3 Leading Zero suppressed NC file to prefered format.",
+          "Metric values converted to inches, rounded to 0.0001 inch."}},
+        {"siemens zero offset after the header",
+         {"%", "M48", "M72,LZ", "T01C0.0394", "%", "G93X0Y0", "T01", "X0409Y-0198", "M30"},
+         {"M48", "INCH", "T01C0.0394", "%", "G93X0Y0", "T01", "X+040900Y-019800", "M30"},
+         {"Translating Trailing Zero suppressed NC file to prefered format."}},
         {"eagle m72 short numbers",
          {"%", "M48", "M72", "T01C0.0200", "%", "T01", "X18333Y8500", "Y0"},
          {"M48", "INCH", "T01C0.0200", "%", "T01", "X+018333Y+008500", "Y+000000"},
@@ -176,6 +185,10 @@ TEST_F(DrillTest, OtherToolsAreTranslatedByTheirHeader) {
          {"M48", "INCH", "X99.9999Y-99.9999"},
          {"M48", "INCH", "X+999999Y-999999"},
          {"Translating Inch 2.4 NC file to prefered format."}},
+        {"largest stated format and tool",
+         {"M48", "INCH,LZ,00000.000000", "T999999999C99999.999999", "X00001"},
+         {"M48", "INCH", "T999999999C99999.999999", "X+010000"},
+         {"Translating Inch 5.6 Trailing Zero suppressed NC file to prefered format."}},
         {"decimal y before x",
          {"M48", "INCH", "Y1.5X-.25 \t"},
          {"M48", "INCH", "X-002500Y+015000"},
@@ -204,7 +217,10 @@ TEST_F(DrillTest, RefusalsNameTheLineAndWriteNothing) {
     struct Case {
         std::vector<std::string> source; // the last line is refused
         std::string expected;
-    } cases[] = {
+    };
+    const std::string digits =
+        "a digit format of 1 to 6 digits before and 1 to 6 after the point, 11 at most in all (2:4, 00.0000)";
+    const Case cases[] = {
         {{"M48", "INCH,LZ", "X1.2.5"}, "at most one decimal point in a value"},
         {{"M48", "INCH,LZ", "X1234567"}, "at most 6 digits, as the format INCH,LZ 2.4 holds"},
         {{"M48", "INCH,TZ", "X12A4"}, "a digit where \"A\" stands"},
@@ -220,6 +236,18 @@ TEST_F(DrillTest, RefusalsNameTheLineAndWriteNothing) {
         {{"M48", "INCH,TZ", "X100Y100", "R4X015Y32"}, "single holes: repeat codes (R) have no prefered form"},
         {{"M48", "INCH", "X120.0Y1.0"}, "values below 100 inches, as the prefered form holds 2.4 digits"},
         {{"M48", "INCH,LZ", "X+12Y+34Y+56"}, "X and Y at most once in a line"},
+        {{"M48", "INCH,TZ", "G93X0Y1"}, "no zero offset: G93 has no prefered form"},
+        {{"M48", "INCH", "T1C."}, "a tool diameter: digits with at most one decimal point"},
+        {{"M48", "INCH", "T1C0.0315000"}, "a tool diameter of at most 6 decimals"},
+        {{"M48", "METRIC", "T1C100000"}, "a tool diameter below 100000"},
+        {{"M48", "INCH", "T99999999999"}, "a tool number of at most 9 digits"},
+        {{"M48", "INCH,LZ,000000.000000"}, digits},
+        {{"M48", "INCH,LZ,00000.000000", "X99999999999"},
+         "values below 100 inches, as the prefered form holds 2.4 digits"},
+        {{"M48", "INCH,LZ,0000000.0000"}, digits},
+        {{"M48", ";FILE_FORMAT=9:4"}, digits},
+        {{"M48", ";FILE_FORMAT=2:7"}, digits},
+        {{"M48", ";FILE_FORMAT=2"}, digits},
         {{"M48", "INCH,LZ", "X01", "M71"}, "the units of the first hole throughout the file"},
     };
     for (const auto& c : cases) {

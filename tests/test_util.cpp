@@ -1,3 +1,4 @@
+#include "util/fixed.hpp"
 #include "util/text.hpp"
 
 #include <gtest/gtest.h>
@@ -141,6 +142,53 @@ TEST(ValueOf, ReadsLeadingNumber) {
                  {"5e2", 5},  {"- 4", -4}, {" 35 AL", 35}, {"\t5", 0}};
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(valueOf(c.text), c.value) << '"' << c.text << '"';
+}
+
+// Catches a number that the fixed-point reader wraps, rounds, cuts or reads as 0 instead of refusing: the
+// digit counts at the 18-digit edge, with and without decimals and leading zeros, and the caller's limit.
+TEST(ReadFixed, WholeValueOrTheReason) {
+    using enum NumberFault;
+    constexpr std::int64_t any = std::numeric_limits<std::int64_t>::max();
+    struct Case {
+        std::string text;
+        int decimals;
+        std::int64_t largest, value;
+        NumberFault fault;
+    } cases[] = {
+        {"0.035", 4, any, 350, None},
+        {"12", 3, any, 12000, None},
+        {"+.5", 3, any, 500, None},
+        {"-1.25", 2, any, -125, None},
+        {"7.", 0, any, 7, None},
+        {"-0", 2, any, 0, None},
+        {"999999999999999999", 0, any, 999999999999999999, None},
+        {"-999999999999999999", 0, any, -999999999999999999, None},
+        {"1000000000000000000", 0, any, 0, TooManyDigits},
+        {"0000000000000000000000012", 0, any, 12, None},
+        {"999999999999.999999", 6, any, 999999999999999999, None},
+        {"1000000000000", 6, any, 0, TooManyDigits},
+        {"1", 18, any, 0, TooManyDigits},
+        {"0.000000000000000001", 18, any, 1, None},
+        {"0.0350", 3, any, 0, TooManyDecimals},
+        {"1.5", 0, any, 0, TooManyDecimals},
+        {"99999.999999", 6, 99'999'999'999, 99'999'999'999, None},
+        {"100000", 6, 99'999'999'999, 0, OutOfRange},
+        {"-1000", 0, 999, 0, OutOfRange},
+        {"", 0, any, 0, Empty},
+        {"-", 0, any, 0, NotANumber},
+        {".", 3, any, 0, NotANumber},
+        {"+-1", 0, any, 0, NotANumber},
+        {"1.2.3", 3, any, 0, NotANumber},
+        {"12a", 0, any, 0, NotANumber},
+        {" 1", 0, any, 0, NotANumber},
+        {"1e3", 0, any, 0, NotANumber},
+    };
+    for (const auto& c : cases) {
+        const Fixed read = readFixed(c.text, c.decimals, c.largest);
+        EXPECT_EQ(read.value, c.value) << '"' << c.text << "\" " << c.decimals;
+        EXPECT_EQ(static_cast<int>(read.fault), static_cast<int>(c.fault))
+            << '"' << c.text << "\" " << c.decimals;
+    }
 }
 
 // Catches halves rounded away from zero and the 16- and 32-bit limits off by one.

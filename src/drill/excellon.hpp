@@ -14,6 +14,8 @@ namespace fk::drill {
 // Every length is in nanometres: exact for inch values of up to five decimals and metric values of up to six.
 inline constexpr std::int64_t nanometresPerInch = 25'400'000;
 inline constexpr int maxDecimals = 6; // digits after a decimal point that a value may carry
+// Digits a value may carry, and so a format may state: more could overflow its nanometres.
+inline constexpr int maxDigits = 11;
 
 enum class Units { Inch, Metric };
 // Which zeros a number without decimal point keeps: LZ keeps the leading ones (so it is read from the left),
@@ -117,9 +119,9 @@ class ExcellonReader {
 
   private:
     DrillLine readCommand(std::string_view trimmed, std::string_view line);
-    bool readUnitsLine(std::string_view upper);
+    bool readUnitsLine(std::string_view upper, std::string_view line);
     void setUnits(Units units, std::string_view line);
-    bool readFormatNote(std::string_view upper);
+    bool readFormatNote(std::string_view upper, std::string_view line);
     void refuseUntranslatable(std::string_view upper, std::string_view line) const;
     DrillLine readTool(std::string_view upper, std::string_view line) const;
     DrillLine readCoordinates(std::string_view line);

@@ -2,9 +2,10 @@
 // commands that have no drilled-hole meaning.
 #include "drill/excellon.hpp"
 
+#include "util/fixed.hpp"
 #include "util/text.hpp"
 
-#include <charconv>
+#include <algorithm>
 
 namespace fk::drill {
 
@@ -29,18 +30,64 @@ std::string_view trimEnd(std::string_view text) {
     return text;
 }
 
-// A digit pattern such as "000.000": digits before and after the point, each 1 to 6.
+// A digit pattern such as "000.000": its zeros before and after the one point.
 bool readPattern(std::string_view pattern, DrillFormat& format) {
     const size_t point = pattern.find('.');
     if (point == std::string_view::npos || pattern.find_first_not_of("0.") != std::string_view::npos ||
         pattern.find('.', point + 1) != std::string_view::npos)
         return false;
-    const int before = static_cast<int>(point), after = static_cast<int>(pattern.size() - point - 1);
-    if (before < 1 || before > maxDecimals || after < 1 || after > maxDecimals)
-        return false;
-    format.integerDigits = before;
-    format.decimalDigits = after;
+    format.integerDigits = static_cast<int>(point);
+    format.decimalDigits = static_cast<int>(pattern.size() - point - 1);
     format.digitsStated = true;
+    return true;
+}
+
+const std::string digitsExpected = "a digit format of 1 to 6 digits before and 1 to 6 after the point, " +
+                                   std::to_string(maxDigits) + " at most in all (2:4, 00.0000)";
+
+// Digit counts stated by a pattern or a format comment: each 1 to 6, and no more in all than a value holds.
+bool digitsFit(int integerDigits, int decimalDigits) {
+    return integerDigits >= 1 && integerDigits <= maxDecimals && decimalDigits >= 1 &&
+           decimalDigits <= maxDecimals && integerDigits + decimalDigits <= maxDigits;
+}
+
+// A count of a ";FILE_FORMAT=2:4" comment, 0 where it is no number of one to six.
+int digitCount(std::string_view text) {
+    const util::Fixed count = util::readFixed(text, 0, maxDecimals);
+    return count.ok() ? static_cast<int>(count.value) : 0;
+}
+
+constexpr std::int64_t largestToolNumber = 999'999'999;
+// Below 100000 inches or millimetres at six decimals: its nanometres stay far within 64 bits.
+constexpr std::int64_t largestDiameter = 99'999'999'999;
+
+std::string diameterExpected(util::NumberFault fault) {
+    switch (fault) {
+    case util::NumberFault::TooManyDecimals:
+        return "a tool diameter of at most 6 decimals";
+    case util::NumberFault::TooManyDigits:
+    case util::NumberFault::OutOfRange:
+        return "a tool diameter below 100000";
+    default:
+        return "a tool diameter: digits with at most one decimal point";
+    }
+}
+
+// "X0Y0", "X+0.0Y-000", "Y0": an offset that moves nothing.
+bool isZeroOffset(std::string_view xy) {
+    if (xy.empty())
+        return false;
+    for (size_t at = 0; at < xy.size();) {
+        if (xy[at] != 'X' && xy[at] != 'Y')
+            return false;
+        if (++at < xy.size() && (xy[at] == '+' || xy[at] == '-'))
+            ++at;
+        const size_t first = at;
+        while (at < xy.size() && (xy[at] == '0' || xy[at] == '.'))
+            ++at;
+        if (xy.substr(first, at - first).find('0') == std::string_view::npos)
+            return false;
+    }
     return true;
 }
 
@@ -63,13 +110,13 @@ DrillLine ExcellonReader::readCommand(std::string_view trimmed, std::string_view
         setUnits(upper == "M71" ? Units::Metric : Units::Inch, line);
         return {.kind = DrillLine::Kind::Units};
     }
-    if (readUnitsLine(upper)) {
+    if (readUnitsLine(upper, line)) {
         if (holesSeen_ && units_ != format_.units)
             refuse(line, "the units of the first hole throughout the file");
         units_ = format_.units;
         return {.kind = DrillLine::Kind::Units};
     }
-    if (readFormatNote(upper))
+    if (readFormatNote(upper, line))
         return {.kind = DrillLine::Kind::FormatNote};
     if (upper.size() > 1 && upper[0] == 'T' && isDigit(upper[1]))
         return readTool(upper, line);
@@ -78,15 +125,19 @@ DrillLine ExcellonReader::readCommand(std::string_view trimmed, std::string_view
 }
 
 // INCH or METRIC, then optionally ",LZ" or ",TZ", then optionally a digit pattern ("METRIC,TZ,000.000").
-bool ExcellonReader::readUnitsLine(std::string_view upper) {
+// M72 and M71 with their zeros ("M71,TZ", "M72,LZ,00.000") read as INCH and METRIC do.
+bool ExcellonReader::readUnitsLine(std::string_view upper, std::string_view line) {
     DrillFormat format = format_;
-    if (startsWith(upper, "INCH"))
+    std::string_view rest;
+    if (startsWith(upper, "INCH") || startsWith(upper, "M72,")) {
         format.units = Units::Inch;
-    else if (startsWith(upper, "METRIC"))
+        rest = upper.substr(upper[0] == 'I' ? 4 : 3);
+    } else if (startsWith(upper, "METRIC") || startsWith(upper, "M71,")) {
         format.units = Units::Metric;
-    else
+        rest = upper.substr(upper[1] == 'E' ? 6 : 3);
+    } else {
         return false;
-    std::string_view rest = upper.substr(format.units == Units::Inch ? 4 : 6);
+    }
     if (startsWith(rest, ",LZ") || startsWith(rest, ",TZ")) {
         format.zeros = rest[1] == 'L' ? Zeros::Leading : Zeros::Trailing;
         rest.remove_prefix(3);
@@ -95,6 +146,8 @@ bool ExcellonReader::readUnitsLine(std::string_view upper) {
     }
     if (!rest.empty() && (rest[0] != ',' || !readPattern(rest.substr(1), format)))
         return false;
+    if (!rest.empty() && !digitsFit(format.integerDigits, format.decimalDigits))
+        refuse(line, digitsExpected);
     if (!format.digitsStated) {
         format.integerDigits = format.units == Units::Inch ? 2 : 3;
         format.decimalDigits = format.units == Units::Inch ? 4 : 3;
@@ -117,7 +170,7 @@ void ExcellonReader::setUnits(Units units, std::string_view line) {
 // ";FILE_FORMAT=2:4" (Altium and others) or KiCad's "; FORMAT={3:3/ absolute / metric / ...}": the digit
 // counts (tests/samples/drill holds such files, with where each comes from). A format comment that states no
 // digits ("{-:-/ ... / decimal}") is still a format comment.
-bool ExcellonReader::readFormatNote(std::string_view upper) {
+bool ExcellonReader::readFormatNote(std::string_view upper, std::string_view line) {
     if (upper.empty() || upper[0] != ';')
         return false;
     std::string_view note = upper.substr(1);
@@ -129,14 +182,19 @@ bool ExcellonReader::readFormatNote(std::string_view upper) {
         note.remove_prefix(8);
     else
         return false;
-    if (note.size() >= 3 && isDigit(note[0]) && note[1] == ':' && isDigit(note[2]) && !holesSeen_) {
-        const int before = note[0] - '0', after = note[2] - '0';
-        if (before >= 1 && after >= 1 && after <= maxDecimals) {
-            format_.integerDigits = before;
-            format_.decimalDigits = after;
-            format_.digitsStated = true;
-        }
-    }
+    if (note.empty() || !isDigit(note[0]) || holesSeen_)
+        return true;
+    const size_t colon = note.find(':');
+    if (colon == std::string_view::npos)
+        refuse(line, digitsExpected);
+    const size_t end = std::min(note.find_first_not_of("0123456789", colon + 1), note.size());
+    const int before = digitCount(note.substr(0, colon)),
+              after = digitCount(note.substr(colon + 1, end - colon - 1));
+    if (!digitsFit(before, after))
+        refuse(line, digitsExpected);
+    format_.integerDigits = before;
+    format_.decimalDigits = after;
+    format_.digitsStated = true;
     return true;
 }
 
@@ -151,7 +209,8 @@ void ExcellonReader::refuseUntranslatable(std::string_view upper, std::string_vi
         refuse(line, "drilled holes only: slots (G85) have no prefered form");
     if (startsWith(upper, "G91") || upper == "ICI" || upper == "ICI,ON")
         refuse(line, "absolute coordinates: incremental mode (G91, ICI) has no prefered form");
-    if (startsWith(upper, "G93"))
+    // Some tools write "G93X0Y0" after the header: it moves nothing and passes through as G90 does.
+    if (startsWith(upper, "G93") && !isZeroOffset(upper.substr(3)))
         refuse(line, "no zero offset: G93 has no prefered form");
     static constexpr std::string_view repeats[] = {"M25", "M01", "M02", "M08", "M70",
                                                    "M80", "M90", "M97", "M98"};
@@ -168,7 +227,10 @@ DrillLine ExcellonReader::readTool(std::string_view upper, std::string_view line
     size_t at = 1;
     while (at < upper.size() && isDigit(upper[at]))
         ++at;
-    std::from_chars(upper.data() + 1, upper.data() + at, tool.tool);
+    const util::Fixed number = util::readFixed(upper.substr(1, at - 1), 0, largestToolNumber);
+    if (!number.ok())
+        refuse(line, "a tool number of at most 9 digits");
+    tool.tool = static_cast<int>(number.value);
     while (at < upper.size()) {
         const char letter = upper[at++];
         const size_t start = at;
@@ -178,19 +240,12 @@ DrillLine ExcellonReader::readTool(std::string_view upper, std::string_view line
             refuse(line, "a tool line: T and its number, then lettered values (C for the diameter)");
         if (letter != 'C')
             continue;
-        const std::string_view value = upper.substr(start, at - start);
-        const size_t point = value.find('.');
-        const int decimals = point == std::string_view::npos ? 0 : static_cast<int>(value.size() - point - 1);
-        std::string digits(value);
-        if (point != std::string_view::npos)
-            digits.erase(point, 1);
-        std::int64_t mantissa = 0;
-        if (decimals > maxDecimals || digits.size() > 11 ||
-            value.find('.', point + 1) != std::string_view::npos)
-            refuse(line, "a tool diameter of at most 6 decimals");
-        std::from_chars(digits.data(), digits.data() + digits.size(), mantissa);
+        const util::Fixed diameter =
+            util::readFixed(upper.substr(start, at - start), maxDecimals, largestDiameter);
+        if (!diameter.ok())
+            refuse(line, diameterExpected(diameter.fault));
         tool.kind = DrillLine::Kind::ToolDefinition;
-        tool.diameter = toNanometres(mantissa, decimals);
+        tool.diameter = toNanometres(diameter.value, maxDecimals);
         tool.diameterAt = start;
         tool.diameterLength = at - start;
     }

@@ -10,9 +10,6 @@ namespace fk::drill {
 
 namespace {
 
-// More digits than this could overflow the nanometre value; no drill format comes near it.
-constexpr size_t maxDigits = 11;
-
 std::int64_t powerOfTen(int n) {
     std::int64_t p = 1;
     while (n-- > 0)
@@ -97,7 +94,7 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& next) {
     }
     if (count == 0)
         refuse(line, std::string("digits after ") + letter);
-    if (count > maxDigits)
+    if (count > static_cast<size_t>(maxDigits))
         refuse(line, "at most " + std::to_string(maxDigits) + " digits in a value");
     std::int64_t mantissa = static_cast<std::int64_t>(sum);
     int decimals = points == 0 ? 0 : static_cast<int>(count - countAtPoint);

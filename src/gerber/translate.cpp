@@ -514,6 +514,17 @@ class FileTranslator {
         }
         if (rest.empty())
             return;
+        // "X0Y0D02M02" or "D02M02", as some tools end a plot: the move, then the end of the file.
+        constexpr std::string_view moveThenEnd = "D02M02";
+        if (rest.size() >= moveThenEnd.size() &&
+            rest.substr(rest.size() - moveThenEnd.size()) == moveThenEnd) {
+            const std::string_view move = rest.substr(0, rest.size() - 3);
+            if (move.size() == 3)
+                readDCode(move.substr(1), command);
+            else
+                readOperation(move, command);
+            return readMCode(rest.substr(move.size()), command);
+        }
         if (rest[0] == 'M')
             readMCode(rest, command);
         else if (rest[0] == 'D' && rest.size() > 1 && allDigits(rest.substr(1)))
