@@ -318,22 +318,32 @@ TEST_F(FaultTest, ARunKilledWhileReplacingIsUndoneByTheNextRunUnlessItsCommitWas
 TEST_F(FaultTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
     const auto self = platform::host::currentRun();
     ASSERT_NE(self.started, 0u);
-    const std::string pid = std::to_string(self.pid);
+    const auto name = [](std::string dir, auto pid, auto started, auto boot, char kind) {
+        return dir + "/.A.GBR.fk-" + std::to_string(pid) + "-" + std::to_string(started) + "-" +
+               std::to_string(boot) + "-" + kind + "abcdef";
+    };
+    const auto [pid, started, boot] = self;
+    // Windows creation times need no boot to go with them (0).
+    const bool bootCounts = boot != 0;
     const struct {
         std::string name;
         bool stays;
     } cases[] = {
-        {"w/.A.GBR.fk-999999999-5-tabcdef", false},
-        {"out/.flashkit-journal.fk-999999999-5-jabcdef", false},
-        {"w/.A.GBR.fk-" + pid + "-" + std::to_string(self.started) + "-tabcdef", true},
-        {"w/.A.GBR.fk-" + pid + "-" + std::to_string(self.started) + "-babcdef", true},
-        {"w/.A.GBR.fk-" + pid + "-" + std::to_string(self.started - 1) + "-tabcdef", false},
-        {"w/.A.GBR.fk-" + pid + "-" + std::to_string(self.started + 1) + "-babcdef", false},
-        {"w/.A.GBR.fk-999999999-tabcdef", false}, // from a build that wrote no start time
-        {"w/.A.GBR.fk-" + pid + "-tabcdef", true},
-        {"w/.A.GBR.fk-999999999-5-xabcdef", true}, // not a kind of ours
-        {"w/.A.GBR.fk-999999999-5-tabcde", true},
-        {"w/.A.GBR.fk-999999999-5tabcdef", true},
+        {name("w", pid, started, boot, 't'), true},
+        {name("w", pid, started, boot, 'b'), true},
+        {name("out", pid, started, boot, 'j'), true},
+        {name("w", pid, started - 1, boot, 't'), false}, // a later process took an ended run's number
+        {name("w", pid, started + 1, boot, 'b'), false},
+        {name("w", pid, started, boot + 1, 'b'), !bootCounts}, // a run before the last boot
+        {name("w", pid, 0, boot, 't'), true},                  // start time unknown
+        {name("w", 999999999, 5, boot, 't'), false},
+        {name("out", 999999999, 5, boot, 'j'), false},
+        {"w/.A.GBR.fk-999999999-tabcdef", false}, // from a build that wrote only the process id
+        {"w/.A.GBR.fk-" + std::to_string(pid) + "-tabcdef", true},
+        {name("w", 999999999, 5, boot, 'x'), true}, // not a kind of ours
+        {"w/.A.GBR.fk-999999999-5-tabcdef", true},
+        {"w/.A.GBR.fk-999999999-5-1-tabcde", true},
+        {"w/.A.GBR.fk-999999999-5-1tabcdef", true},
         {"w/.keep.fk-data", true},
     };
     for (const auto& c : cases)

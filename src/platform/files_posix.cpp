@@ -321,11 +321,11 @@ size_t nameLimit(const fs::path& directory) {
     return limit > 0 ? static_cast<size_t>(limit) : 255;
 }
 
-// `.<name>.fk-<pid>-<start time>-<kind>` with the name cut so that six more characters still fit.
+// `.<name>.fk-<pid>-<start time>-<boot>-<kind>` with the name cut so that six more characters still fit.
 std::string transientPrefix(const fs::path& target, char kind) {
     const Run run = currentRun();
-    const std::string tail =
-        ".fk-" + std::to_string(run.pid) + "-" + std::to_string(run.started) + "-" + kind;
+    const std::string tail = ".fk-" + std::to_string(run.pid) + "-" + std::to_string(run.started) + "-" +
+                             std::to_string(run.boot) + "-" + kind;
     std::string name = target.filename().string();
     const size_t room = nameLimit(target.parent_path()) - 1 - tail.size() - 6;
     if (name.size() > room)

@@ -251,12 +251,12 @@ std::string lastErrorReason() {
 
 namespace {
 
-// `.<name>.fk-<pid>-<start time>-<kind>` with the name cut so that the whole name stays within 255
+// `.<name>.fk-<pid>-<start time>-<boot>-<kind>` with the name cut so that the whole name stays within 255
 // characters.
 std::wstring transientPrefix(const fs::path& target, char kind) {
     const Run run = currentRun();
     const std::wstring tail = L".fk-" + std::to_wstring(run.pid) + L"-" + std::to_wstring(run.started) +
-                              L"-" + static_cast<wchar_t>(kind);
+                              L"-" + std::to_wstring(run.boot) + L"-" + static_cast<wchar_t>(kind);
     std::wstring name = target.filename().wstring();
     const size_t room = 255 - 1 - tail.size() - 8;
     if (name.size() > room)

@@ -25,21 +25,24 @@ std::FILE* openRead(const std::filesystem::path& file);
 std::string lastErrorReason();
 
 // A run is a process told apart from every other that had or will have its number: the process id with the
-// process's start time as the system keeps it (clock ticks since boot on Linux, the creation time in 100 ns
-// units on Windows), recorded and compared exactly; 0 where the system does not tell it.
+// process's start time as the system keeps it, recorded and compared exactly. On Linux that is clock ticks
+// since boot, so the boot is recorded too (the first 32 bits of its boot id); on Windows it is the creation
+// time in 100 ns units, which no later boot repeats (boot 0). 0 stands for what the system does not tell.
 struct Run {
     unsigned long pid;
     unsigned long long started;
+    unsigned long boot;
     bool operator==(const Run&) const = default;
 };
 Run currentRun();
-// False only when the run has certainly ended: no process has its id, or the one that has it started at
-// another time (a later process took the number). Never decided by file times, which a link keeps.
+// False only when the run has certainly ended: the system has booted since, no process has its id, or the one
+// that has it started at another time (a later process took the number). Never decided by file times, which
+// a link keeps.
 bool runIsLive(const Run& run);
 
-// Transient files of a run are named `.<name>.fk-<process id>-<start time>-<kind><random>`, so that a later
-// run can tell them apart and remove those whose run has ended. Kinds: 't' a temporary output, 'b' the old
-// content of a target during a commit, 'j' a commit's journal.
+// Transient files of a run are named `.<name>.fk-<process id>-<start time>-<boot>-<kind><random>`, so that a
+// later run can tell them apart and remove those whose run has ended. Kinds: 't' a temporary output, 'b' the
+// old content of a target during a commit, 'j' a commit's journal.
 struct Temp {
     std::FILE* file;
     std::filesystem::path path;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <set>
 #include <utility>
 
@@ -219,18 +220,15 @@ struct TransientName {
     char kind;
 };
 
-// Up to `most` decimal digits at `i`, which moves past them; nullopt when there are none.
-std::optional<unsigned long long> numberAt(const std::string& name, size_t& i, size_t most) {
+// The digits at `i` (at most 19), which moves past them.
+unsigned long long numberAt(const std::string& name, size_t& i) {
     unsigned long long value = 0;
-    size_t digits = 0;
-    for (; i < name.size() && name[i] >= '0' && name[i] <= '9' && digits < most; ++i, ++digits)
+    for (size_t digits = 0; i < name.size() && name[i] >= '0' && name[i] <= '9' && digits < 19; ++i, ++digits)
         value = value * 10 + static_cast<unsigned long long>(name[i] - '0');
-    if (digits == 0)
-        return std::nullopt;
     return value;
 }
 
-// `.<name>.fk-<pid>-<start time>-<kind><six characters>`; earlier builds wrote no start time.
+// `.<name>.fk-<pid>-<start time>-<boot>-<kind><six characters>`; earlier builds wrote only the process id.
 std::optional<TransientName> parseTransient(const std::string& name) {
     if (name.empty() || name[0] != '.')
         return std::nullopt;
@@ -238,22 +236,21 @@ std::optional<TransientName> parseTransient(const std::string& name) {
     if (at == std::string::npos || at == 0)
         return std::nullopt;
     size_t i = at + 4;
-    const auto pid = numberAt(name, i, 10);
-    if (!pid || i >= name.size() || name[i++] != '-')
-        return std::nullopt;
-    unsigned long long started = 0;
-    if (i < name.size() && name[i] >= '0' && name[i] <= '9') {
-        const auto time = numberAt(name, i, 19);
+    std::vector<unsigned long long> numbers; // pid, start time, boot
+    while (numbers.size() < 3 && i < name.size() && name[i] >= '0' && name[i] <= '9') {
+        numbers.push_back(numberAt(name, i));
         if (i >= name.size() || name[i++] != '-')
             return std::nullopt;
-        started = *time;
     }
-    if (i + 7 != name.size())
+    if ((numbers.size() != 1 && numbers.size() != 3) || i + 7 != name.size())
         return std::nullopt;
+    numbers.resize(3);
+    constexpr unsigned long long most = std::numeric_limits<unsigned long>::max();
     const char kind = name[i];
-    if (kind != 't' && kind != 'b' && kind != 'j')
+    if ((kind != 't' && kind != 'b' && kind != 'j') || numbers[0] > most || numbers[2] > most)
         return std::nullopt;
-    return TransientName{{static_cast<unsigned long>(*pid), started}, kind};
+    return TransientName{
+        {static_cast<unsigned long>(numbers[0]), numbers[1], static_cast<unsigned long>(numbers[2])}, kind};
 }
 
 std::string restoredMessage(const Journal& journal) {

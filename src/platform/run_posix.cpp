@@ -42,16 +42,31 @@ std::optional<ProcessState> processState(unsigned long pid) {
     return ProcessState{state[0], started};
 }
 
+// The first 32 bits of this boot's random id; 0 where the system does not tell it.
+unsigned long bootTag() {
+    std::ifstream id("/proc/sys/kernel/random/boot_id");
+    std::string text;
+    unsigned long tag = 0;
+    if (!std::getline(id, text) || text.size() < 8)
+        return 0;
+    auto [stop, error] = std::from_chars(text.data(), text.data() + 8, tag, 16);
+    return error == std::errc() && stop == text.data() + 8 ? tag : 0;
+}
+
 } // namespace
 
 Run currentRun() {
     const auto pid = static_cast<unsigned long>(::getpid());
     const auto self = processState(pid);
-    return {pid, self ? self->started : 0};
+    return {pid, self ? self->started : 0, bootTag()};
 }
 
 bool runIsLive(const Run& run) {
     if (run.pid == 0 || run.pid > static_cast<unsigned long>(std::numeric_limits<pid_t>::max()))
+        return false;
+    // Start times count from the boot; one of an earlier boot says nothing about today's processes.
+    const unsigned long boot = bootTag();
+    if (run.boot != 0 && boot != 0 && run.boot != boot)
         return false;
     if (::kill(static_cast<pid_t>(run.pid), 0) != 0 && errno == ESRCH)
         return false;

@@ -18,7 +18,7 @@ unsigned long long creationTime(HANDLE process) {
 } // namespace
 
 Run currentRun() {
-    return {::GetCurrentProcessId(), creationTime(::GetCurrentProcess())};
+    return {::GetCurrentProcessId(), creationTime(::GetCurrentProcess()), 0};
 }
 
 bool runIsLive(const Run& run) {
