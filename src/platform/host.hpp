@@ -32,7 +32,6 @@ struct Run {
     unsigned long pid;
     unsigned long long started;
     unsigned long boot;
-    bool operator==(const Run&) const = default;
 };
 Run currentRun();
 // False only when the run has certainly ended: the system has booted since, no process has its id, or the one
