@@ -2,6 +2,7 @@
 // fills up. Each must end with a message naming the path, a stopped job, and every file as it was.
 #include "app/runner.hpp"
 #include "model/buttons.hpp"
+#include "platform/host.hpp"
 #include "platform/interrupt.hpp"
 #include "platform/replace.hpp"
 #include "support.hpp"
@@ -10,6 +11,7 @@
 #include <map>
 
 #ifndef _WIN32
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -307,10 +309,16 @@ app::JobResult nothing(const app::JobContext&) {
     return app::JobResult::Completed;
 }
 
-// Catches: a run killed between two replacements leaving a mixed set that the next run does not repair.
-TEST_F(FaultTest, ARunKilledWhileReplacingIsUndoneByTheNextRun) {
+// Catches: a run killed before its journal is gone leaving a mixed set that the next run does not repair,
+// and a commit the journal already marks as done being undone.
+TEST_F(FaultTest, ARunKilledWhileReplacingIsUndoneByTheNextRunUnlessItsCommitWasDone) {
     for (const auto& job : multiOutputJobs(text("w"))) {
-        for (int replaced = 0; replaced < job.outputs; ++replaced) {
+        prepareFiles();
+        ASSERT_EQ(runJob(job.job, job.picks), app::JobResult::Completed) << job.name;
+        const auto done = snapshot();
+        // Killed after 0..outputs replacements the journal is there; one step later it is gone.
+        for (int replaced = 0; replaced <= job.outputs + 1; ++replaced) {
+            const bool finished = replaced > job.outputs;
             prepareFiles();
             const auto before = snapshot();
             const pid_t child = ::fork();
@@ -322,7 +330,7 @@ TEST_F(FaultTest, ARunKilledWhileReplacingIsUndoneByTheNextRun) {
             int status = 0;
             ::waitpid(child, &status, 0);
             ASSERT_EQ(WEXITSTATUS(status), 137) << job.name << ": the kill seam was not reached";
-            EXPECT_TRUE(hasTransientFile(snapshot())) << job.name;
+            EXPECT_TRUE(finished || hasTransientFile(snapshot())) << job.name;
 
             app::MessageLog log;
             app::JobContext context;
@@ -331,27 +339,102 @@ TEST_F(FaultTest, ARunKilledWhileReplacingIsUndoneByTheNextRun) {
             context.services.log = &log;
             EXPECT_EQ(app::runJob(nothing, context), app::JobResult::Completed);
             EXPECT_EQ(log.text().substr(0, 62),
-                      "A run that was stopped while it replaced its files has been un")
-                << job.name;
-            EXPECT_EQ(snapshot(), before) << job.name << " " << replaced;
+                      finished ? "" : "A run that was stopped while it replaced its files has been un")
+                << job.name << " " << replaced;
+            EXPECT_EQ(snapshot(), finished ? done : before) << job.name << " " << replaced;
         }
     }
 }
 #endif
 
-// Catches: leftovers of ended runs piling up, and another running instance's files being removed.
+// Catches: leftovers of ended runs piling up, another running instance's files being removed, and a process
+// that only took the number of an ended run protecting that run's files.
 TEST_F(FaultTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
-    FK_POSIX_ONLY();
-    write("w/.A.GBR.fk-999999999-tabcdef", "ended");
-    write("out/.flashkit-journal.fk-999999999-jabcdef", "ended");
-    write("w/.A.GBR.fk-1-tabcdef", "running");
-    write("w/.keep.fk-data", "not ours");
+    const auto self = platform::host::currentRun();
+    ASSERT_NE(self.started, 0u);
+    const auto name = [](std::string dir, auto pid, auto started, auto boot, char kind) {
+        return dir + "/.A.GBR.fk-" + std::to_string(pid) + "-" + std::to_string(started) + "-" +
+               std::to_string(boot) + "-" + kind + "abcdef";
+    };
+    const auto [pid, started, boot] = self;
+    // Windows creation times need no boot to go with them (0).
+    const bool bootCounts = boot != 0;
+    const struct {
+        std::string name;
+        bool stays;
+    } cases[] = {
+        {name("w", pid, started, boot, 't'), true},
+        {name("w", pid, started, boot, 'b'), true},
+        {name("out", pid, started, boot, 'j'), true},
+        {name("w", pid, started - 1, boot, 't'), false}, // a later process took an ended run's number
+        {name("w", pid, started + 1, boot, 'b'), false},
+        {name("w", pid, started, boot + 1, 'b'), !bootCounts}, // a run before the last boot
+        {name("w", pid, 0, boot, 't'), true},                  // start time unknown
+        {name("w", 999999999, 5, boot, 't'), false},
+        {name("out", 999999999, 5, boot, 'j'), false},
+        {"w/.A.GBR.fk-999999999-tabcdef", false}, // from a build that wrote only the process id
+        {"w/.A.GBR.fk-" + std::to_string(pid) + "-tabcdef", true},
+        {name("w", 999999999, 5, boot, 'x'), true}, // not a kind of ours
+        {"w/.A.GBR.fk-999999999-5-tabcdef", true},
+        {"w/.A.GBR.fk-999999999-5-1-tabcde", true},
+        {"w/.A.GBR.fk-999999999-5-1tabcdef", true},
+        {"w/.keep.fk-data", true},
+    };
+    for (const auto& c : cases)
+        write(c.name, "x");
     runJob(2, {});
-    EXPECT_FALSE(exists("w/.A.GBR.fk-999999999-tabcdef"));
-    EXPECT_FALSE(exists("out/.flashkit-journal.fk-999999999-jabcdef"));
-    EXPECT_TRUE(exists("w/.A.GBR.fk-1-tabcdef"));
-    EXPECT_TRUE(exists("w/.keep.fk-data"));
+    for (const auto& c : cases)
+        EXPECT_EQ(exists(c.name), c.stays) << c.name;
 }
+
+#ifndef _WIN32
+// A second run in the folder, alive until it is killed: half way through a commit, with the old target
+// kept under a second name that has the target's old time. Returns when its files are made.
+pid_t startRunInTheMiddleOfACommit(const fs::path& target) {
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        namespace host = platform::host;
+        auto temp = host::createTempBeside(target, 't');
+        auto journal = host::createTempBeside(target.parent_path() / "flashkit-journal", 'j');
+        const bool made =
+            temp.temp && journal.temp && host::hardLink(target, host::transientName(target, 'b'));
+        (void)!::write(ready[1], made ? "y" : "n", 1);
+        for (;;)
+            ::pause();
+    }
+    char made = 'n';
+    (void)!::read(ready[0], &made, 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    if (made == 'y')
+        return child;
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    return -1;
+}
+
+// Catches: a live run's files judged by their times (a hard link keeps the old file's), so that a second
+// instance removes the backup the live run needs to undo a kill; the files of a killed run staying.
+TEST_F(FaultTest, ALiveRunsFilesStayWhateverTheirTimesAndGoWhenItIsKilled) {
+    fs::last_write_time(path("w/A.GBR"), fs::file_time_type::clock::now() - std::chrono::hours(24 * 365));
+    const auto alone = snapshot();
+    const pid_t other = startRunInTheMiddleOfACommit(path("w/A.GBR"));
+    ASSERT_GT(other, 0);
+    const auto during = snapshot();
+    ASSERT_EQ(during.size(), alone.size() + 3);
+    EXPECT_TRUE(platform::tidyDirectory(text("w")).empty());
+    EXPECT_EQ(snapshot(), during);
+    ::kill(other, SIGKILL);
+    siginfo_t ended;
+    ::waitid(P_PID, static_cast<id_t>(other), &ended, WEXITED | WNOWAIT); // killed, not yet collected
+    EXPECT_TRUE(platform::tidyDirectory(text("w")).empty());
+    EXPECT_EQ(snapshot(), alone);
+    ::waitpid(other, nullptr, 0);
+}
+#endif
 
 // Catches: Ctrl+C or SIGTERM killing a job half way instead of ending it with every file as it was.
 TEST_F(FaultTest, AStopRequestEndsTheJobWithEveryFileAsItWas) {

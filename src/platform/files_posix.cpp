@@ -7,14 +7,10 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <limits>
 #include <random>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -325,9 +321,11 @@ size_t nameLimit(const fs::path& directory) {
     return limit > 0 ? static_cast<size_t>(limit) : 255;
 }
 
-// `.<name>.fk-<pid>-<kind>` with the name cut so that six more characters still fit.
+// `.<name>.fk-<pid>-<start time>-<boot>-<kind>` with the name cut so that six more characters still fit.
 std::string transientPrefix(const fs::path& target, char kind) {
-    const std::string tail = ".fk-" + std::to_string(::getpid()) + "-" + kind;
+    const Run run = currentRun();
+    const std::string tail = ".fk-" + std::to_string(run.pid) + "-" + std::to_string(run.started) + "-" +
+                             std::to_string(run.boot) + "-" + kind;
     std::string name = target.filename().string();
     const size_t room = nameLimit(target.parent_path()) - 1 - tail.size() - 6;
     if (name.size() > room)
@@ -410,55 +408,6 @@ fs::path followLinks(const fs::path& path) {
         current = next.is_absolute() ? next : current.parent_path() / next;
     }
     return current;
-}
-
-unsigned long processId() {
-    return static_cast<unsigned long>(::getpid());
-}
-
-namespace {
-
-// When a process started, in seconds since the epoch (Linux); nullopt where that cannot be told.
-std::optional<long long> startTime(unsigned long pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line))
-        return std::nullopt;
-    // The command name in parentheses may hold blanks; the start time is the 20th field after it.
-    auto close = line.rfind(')');
-    if (close == std::string::npos)
-        return std::nullopt;
-    std::istringstream fields(line.substr(close + 2));
-    std::string field;
-    for (int i = 0; i < 20 && fields >> field; ++i) {
-    }
-    std::ifstream system("/proc/stat");
-    long long boot = -1;
-    for (std::string key; system >> key;) {
-        if (key == "btime") {
-            system >> boot;
-            break;
-        }
-    }
-    long ticks = ::sysconf(_SC_CLK_TCK);
-    if (!fields || boot < 0 || ticks <= 0)
-        return std::nullopt;
-    return boot + std::strtoll(field.c_str(), nullptr, 10) / ticks;
-}
-
-} // namespace
-
-bool processMayOwn(unsigned long pid, const fs::path& file) {
-    if (pid == 0 || pid > static_cast<unsigned long>(std::numeric_limits<pid_t>::max()))
-        return false;
-    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-        return false;
-    // A process that started after the file was last changed only took the number of the one that made it.
-    struct stat made;
-    auto started = startTime(pid);
-    if (!started || ::stat(file.c_str(), &made) != 0)
-        return true;
-    return made.st_mtime + 2 >= *started;
 }
 
 void failAsInUse() {

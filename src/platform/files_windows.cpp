@@ -251,10 +251,12 @@ std::string lastErrorReason() {
 
 namespace {
 
-// `.<name>.fk-<pid>-<kind>` with the name cut so that the whole name stays within 255 characters.
+// `.<name>.fk-<pid>-<start time>-<boot>-<kind>` with the name cut so that the whole name stays within 255
+// characters.
 std::wstring transientPrefix(const fs::path& target, char kind) {
-    const std::wstring tail =
-        L".fk-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + static_cast<wchar_t>(kind);
+    const Run run = currentRun();
+    const std::wstring tail = L".fk-" + std::to_wstring(run.pid) + L"-" + std::to_wstring(run.started) +
+                              L"-" + std::to_wstring(run.boot) + L"-" + static_cast<wchar_t>(kind);
     std::wstring name = target.filename().wstring();
     const size_t room = 255 - 1 - tail.size() - 8;
     if (name.size() > room)
@@ -337,28 +339,6 @@ fs::path followLinks(const fs::path& path) {
         return path;
     fs::path real = fs::weakly_canonical(path, ec);
     return ec ? path : real;
-}
-
-unsigned long processId() {
-    return ::GetCurrentProcessId();
-}
-
-bool processMayOwn(unsigned long pid, const fs::path& file) {
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
-    if (!process)
-        return ::GetLastError() == ERROR_ACCESS_DENIED;
-    FILETIME created, exited, kernel, user;
-    DWORD code = 0;
-    bool running = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-    bool timed = ::GetProcessTimes(process, &created, &exited, &kernel, &user);
-    ::CloseHandle(process);
-    if (!running)
-        return false;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!timed || !::GetFileAttributesExW(file.wstring().c_str(), GetFileExInfoStandard, &data))
-        return true;
-    // A process that started after the file was last changed only took the number of the one that made it.
-    return ::CompareFileTime(&data.ftLastWriteTime, &created) >= 0;
 }
 
 void failAsInUse() {

@@ -24,9 +24,24 @@ std::FILE* openRead(const std::filesystem::path& file);
 // The reason of this thread's last failed system call, in the program's words ("The disk is full.").
 std::string lastErrorReason();
 
-// Transient files of a run are named `.<name>.fk-<process id>-<kind><random>`, so that a later run can tell
-// them apart and remove those whose process has gone. Kinds: 't' a temporary output, 'b' the old content of
-// a target during a commit, 'j' a commit's journal.
+// A run is a process told apart from every other that had or will have its number: the process id with the
+// process's start time as the system keeps it, recorded and compared exactly. On Linux that is clock ticks
+// since boot, so the boot is recorded too (the first 32 bits of its boot id); on Windows it is the creation
+// time in 100 ns units, which no later boot repeats (boot 0). 0 stands for what the system does not tell.
+struct Run {
+    unsigned long pid;
+    unsigned long long started;
+    unsigned long boot;
+};
+Run currentRun();
+// False only when the run has certainly ended: the system has booted since, no process has its id, or the one
+// that has it started at another time (a later process took the number). Never decided by file times, which
+// a link keeps.
+bool runIsLive(const Run& run);
+
+// Transient files of a run are named `.<name>.fk-<process id>-<start time>-<boot>-<kind><random>`, so that a
+// later run can tell them apart and remove those whose run has ended. Kinds: 't' a temporary output, 'b' the
+// old content of a target during a commit, 'j' a commit's journal.
 struct Temp {
     std::FILE* file;
     std::filesystem::path path;
@@ -53,11 +68,6 @@ void syncDirectory(const std::filesystem::path& directory);
 void showFile(const std::filesystem::path& file);
 // The file a path names after following symbolic links (the path itself when it is no link).
 std::filesystem::path followLinks(const std::filesystem::path& path);
-
-unsigned long processId();
-// False only when the process `pid` is certainly not the one that last changed `file`: it has ended, or a
-// later process took its number.
-bool processMayOwn(unsigned long pid, const std::filesystem::path& file);
 
 // Test seam: the file's descriptor is pointed at a device that is always full (POSIX only; false elsewhere).
 bool makeFull(std::FILE* file);

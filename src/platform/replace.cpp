@@ -1,5 +1,6 @@
 // The all-or-nothing commit of a job's outputs and the recovery of an interrupted one. Every transient file
-// carries the process id in its name (host.hpp), so a later run knows which ones belong to ended runs.
+// carries its run (process id and start time) in its name (host.hpp), so a later run knows which ones belong
+// to ended runs.
 #include "platform/replace.hpp"
 
 #include "platform/host.hpp"
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <set>
 #include <utility>
 
@@ -157,6 +159,12 @@ bool putInPlace(const Entry& e, int index) {
     return host::replace(e.temp, e.target);
 }
 
+// The kill seam: the process ends at once, as a kill would, when the commit has come this far.
+void killIfReached(size_t step) {
+    if (commitKill && static_cast<size_t>(*commitKill) == step)
+        std::_Exit(137);
+}
+
 Entry entryOf(const AtomicWriter& w) {
     const fs::path& target = w.targetPath();
     return {w.tempPath(), target, existsNoFollow(target) ? host::transientName(target, 'b') : fs::path()};
@@ -182,8 +190,7 @@ void replaceTogether(std::span<AtomicWriter* const> outputs) {
         journal.entries.push_back(entryOf(*w));
     const auto journals = writeJournals(journal, outputs[0]->pathText());
     for (size_t i = 0; i < journal.entries.size(); ++i) {
-        if (commitKill && static_cast<size_t>(*commitKill) == i)
-            std::_Exit(137);
+        killIfReached(i);
         const Entry& e = journal.entries[i];
         if (!keepOld(e) || !putInPlace(e, static_cast<int>(i))) {
             const std::string reason = host::lastErrorReason();
@@ -193,10 +200,12 @@ void replaceTogether(std::span<AtomicWriter* const> outputs) {
             throw FileError(FileError::Kind::Write, outputs[i]->pathText(), reason);
         }
     }
+    killIfReached(journal.entries.size());
     for (auto* w : outputs)
         w->markCommitted();
     // Without the main journal the commit counts as done; the old contents are then only leftovers.
     host::removeQuietly(journals.front());
+    killIfReached(journal.entries.size() + 1);
     for (const auto& e : journal.entries) {
         if (!e.backup.empty())
             host::removeQuietly(e.backup);
@@ -207,11 +216,19 @@ void replaceTogether(std::span<AtomicWriter* const> outputs) {
 namespace {
 
 struct TransientName {
-    unsigned long pid;
+    host::Run run;
     char kind;
 };
 
-// `.<name>.fk-<pid>-<kind><six characters>`
+// The digits at `i` (at most 19), which moves past them.
+unsigned long long numberAt(const std::string& name, size_t& i) {
+    unsigned long long value = 0;
+    for (size_t digits = 0; i < name.size() && name[i] >= '0' && name[i] <= '9' && digits < 19; ++i, ++digits)
+        value = value * 10 + static_cast<unsigned long long>(name[i] - '0');
+    return value;
+}
+
+// `.<name>.fk-<pid>-<start time>-<boot>-<kind><six characters>`; earlier builds wrote only the process id.
 std::optional<TransientName> parseTransient(const std::string& name) {
     if (name.empty() || name[0] != '.')
         return std::nullopt;
@@ -219,20 +236,21 @@ std::optional<TransientName> parseTransient(const std::string& name) {
     if (at == std::string::npos || at == 0)
         return std::nullopt;
     size_t i = at + 4;
-    unsigned long pid = 0;
-    size_t digits = 0;
-    for (; i < name.size() && name[i] >= '0' && name[i] <= '9' && digits < 10; ++i, ++digits)
-        pid = pid * 10 + static_cast<unsigned long>(name[i] - '0');
-    if (digits == 0 || i + 8 != name.size() || name[i] != '-')
+    std::vector<unsigned long long> numbers; // pid, start time, boot
+    while (numbers.size() < 3 && i < name.size() && name[i] >= '0' && name[i] <= '9') {
+        numbers.push_back(numberAt(name, i));
+        if (i >= name.size() || name[i++] != '-')
+            return std::nullopt;
+    }
+    if ((numbers.size() != 1 && numbers.size() != 3) || i + 7 != name.size())
         return std::nullopt;
-    const char kind = name[i + 1];
-    if (kind != 't' && kind != 'b' && kind != 'j')
+    numbers.resize(3);
+    constexpr unsigned long long most = std::numeric_limits<unsigned long>::max();
+    const char kind = name[i];
+    if ((kind != 't' && kind != 'b' && kind != 'j') || numbers[0] > most || numbers[2] > most)
         return std::nullopt;
-    return TransientName{pid, kind};
-}
-
-bool ended(const fs::directory_entry& entry, unsigned long pid) {
-    return pid != host::processId() && !host::processMayOwn(pid, entry.path());
+    return TransientName{
+        {static_cast<unsigned long>(numbers[0]), numbers[1], static_cast<unsigned long>(numbers[2])}, kind};
 }
 
 std::string restoredMessage(const Journal& journal) {
@@ -254,7 +272,7 @@ std::vector<std::string> tidyDirectory(std::string_view directoryText) {
     std::vector<fs::directory_entry> leftovers;
     for (fs::directory_iterator it(*dir, ec), end; !ec && it != end; it.increment(ec)) {
         auto parsed = parseTransient(it->path().filename().string());
-        if (!parsed || !ended(*it, parsed->pid))
+        if (!parsed || host::runIsLive(parsed->run))
             continue;
         if (parsed->kind != 'j') {
             leftovers.push_back(*it);

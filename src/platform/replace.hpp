@@ -17,12 +17,14 @@ namespace fk::platform {
 // and the FileError names the target that failed. A run killed in the middle is undone by tidyDirectory().
 void replaceTogether(std::span<AtomicWriter* const> outputs);
 
-// Finishes or undoes a commit that an ended run left in the directory, and removes the transient files of
-// runs that have ended (never those of a running one). Returns one message for the log per commit undone.
+// Undoes a commit that an ended run left unfinished in the directory (its main journal still there), and
+// removes the transient files of runs that have ended (never those of a running one). Returns one message for
+// the log per commit undone.
 std::vector<std::string> tidyDirectory(std::string_view directoryText);
 
 // Test seams, per thread: make the n-th replacement of the next commits fail as a locked file would (0 is
-// the first), or end the process at once after n replacements as a kill would.
+// the first), or end the process at once after n replacements as a kill would (n the number of outputs:
+// all replaced, the journal still there; one more: the journal gone, the commit done).
 void setReplaceFailureForTesting(std::optional<int> failingReplacement);
 void setCommitKillForTesting(std::optional<int> afterReplacements);
 
