@@ -178,7 +178,7 @@ TEST_F(FaultTest, WrongKindOfInputIsRefusedAndChangesNothing) {
         {"PCB Processor", 4, "w/BOARD.PCB", drill, {w + "\\BOARD.PCB"}},
         {"Vias >> Plane", 9, "w/BOARD.PCB", drill, {w + "\\LIST.TXT"}},
         {"drill list", 8, "w/HOLES.TXT", design, {w + "\\HOLES.TXT", w + "\\TABLE.TXT", w + "\\A.GBR"}},
-        {"Gerber plot", 8, "w/A.GBR", design, {"", w + "\\TABLE.TXT", w + "\\A.GBR"}},
+        {"Gerber plot", 8, "w/A.GBR", drill, {"", w + "\\TABLE.TXT", w + "\\A.GBR"}},
     };
     for (const auto& input : inputs) {
         for (const std::string& content : {std::string(), random, input.otherJobs}) {

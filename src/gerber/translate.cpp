@@ -28,6 +28,7 @@ enum class Refusal {
     BadFormat,
     BadUnits,
     LateFormat,
+    DrillFile,
     Unknown
 };
 
@@ -61,6 +62,8 @@ RefusalText refusalText(Refusal r) {
         return {"states units that cannot be read", "correct the file"};
     case Refusal::LateFormat:
         return {"states the coordinate format after the first coordinates", "correct the file"};
+    case Refusal::DrillFile:
+        return {"starts a drill program (M48): the file is a drill file", "pick Gerber plots"};
     case Refusal::Unknown:
         break;
     }
@@ -353,6 +356,8 @@ class FileTranslator {
                 refuse(Refusal::Incremental, line);
             if (length > 0 && (g == 70 || g == 71))
                 format_.metric = g == 71;
+        } else if (first == 'M' && util::equalsNoCase(util::trim(line), "M48")) {
+            refuse(Refusal::DrillFile, line);
         } else if (letters.arc != none) {
             refuse(Refusal::Arc, line);
         }
