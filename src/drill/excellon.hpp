@@ -18,9 +18,10 @@ inline constexpr int maxDecimals = 6; // digits after a decimal point that a val
 inline constexpr int maxDigits = 11;
 
 enum class Units { Inch, Metric };
-// Which zeros a number without decimal point keeps: LZ keeps the leading ones (so it is read from the left),
-// TZ the trailing ones (read from the right). Unstated: a number must carry all its digits.
-enum class Zeros { Unstated, Leading, Trailing };
+// Which zeros a number without decimal point omits, named by what is omitted as the Excellon and Gerber
+// documents do: LZ keeps the leading zeros and omits trailing ones (read from the left), TZ keeps the
+// trailing zeros and omits leading ones (read from the right). Unstated: a number must carry all its digits.
+enum class Zeros { Unstated, TrailingOmitted, LeadingOmitted };
 
 struct DrillFormat {
     Units units = Units::Inch;
@@ -58,12 +59,6 @@ struct ExcellonError : std::runtime_error {
     long line;
     std::string text, expected;
     bool unsettled;
-};
-
-// A number shorter than its format where the header names no zeros, met by a reading that does not survey:
-// only the numbers of the whole file tell which zeros it leaves out.
-struct ZerosUnknown {
-    long line;
 };
 
 // One coordinate as the line wrote it and its value.
@@ -110,9 +105,11 @@ class ExcellonReader {
     const ZeroSurvey& survey() const { return survey_; }
     // The zeros that numbers shorter than their format omit where the header names none.
     void assumeZeros(Zeros zeros) { assumed_ = zeros; }
-    // A number shorter than its format where neither the header nor an assumption names its zeros throws
-    // ZerosUnknown instead of being refused, so that the file can be surveyed first.
+    // A number shorter than its format where neither the header nor an assumption names its zeros is then
+    // not refused but noted: only the numbers of the whole file tell which zeros it leaves out, so the
+    // reading ends there and a survey of the file comes first.
     void askForSurvey() { askForSurvey_ = true; }
+    bool surveyNeeded() const { return surveyNeeded_; }
     const DrillFormat& format() const { return format_; }
     bool unitsKnown() const { return units_.has_value(); }
     long lineNumber() const { return number_; }
@@ -138,6 +135,7 @@ class ExcellonReader {
     ZeroSurvey survey_;
     Zeros assumed_ = Zeros::Unstated;
     bool askForSurvey_ = false;
+    bool surveyNeeded_ = false;
     long number_ = 0;
     bool holesSeen_ = false;
 };

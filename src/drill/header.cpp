@@ -139,7 +139,7 @@ bool ExcellonReader::readUnitsLine(std::string_view upper, std::string_view line
         return false;
     }
     if (startsWith(rest, ",LZ") || startsWith(rest, ",TZ")) {
-        format.zeros = rest[1] == 'L' ? Zeros::Leading : Zeros::Trailing;
+        format.zeros = rest[1] == 'L' ? Zeros::TrailingOmitted : Zeros::LeadingOmitted;
         rest.remove_prefix(3);
     } else {
         format.zeros = Zeros::Unstated;

@@ -19,8 +19,8 @@ std::int64_t powerOfTen(int n) {
 
 std::string formatText(const DrillFormat& f) {
     return std::string(f.units == Units::Inch ? "INCH" : "METRIC") +
-           (f.zeros == Zeros::Leading    ? ",LZ"
-            : f.zeros == Zeros::Trailing ? ",TZ"
+           (f.zeros == Zeros::TrailingOmitted    ? ",LZ"
+            : f.zeros == Zeros::LeadingOmitted ? ",TZ"
                                          : "") +
            " " + std::to_string(f.integerDigits) + "." + std::to_string(f.decimalDigits);
 }
@@ -107,7 +107,7 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& next) {
         const Zeros zeros = count == width || format_.zeros != Zeros::Unstated
                                 ? format_.zeros
                                 : shortNumberZeros(line, digits);
-        if (zeros == Zeros::Leading)
+        if (zeros == Zeros::TrailingOmitted)
             mantissa *= powerOfTen(static_cast<int>(width - count)); // the omitted trailing zeros
         decimals = format_.decimalDigits;
     } else if (decimals > maxDecimals) {
@@ -127,10 +127,12 @@ std::string ExcellonReader::completeNumberExpected() const {
 // A number shorter than its format where the header names no zeros: surveyed, read as assumed, or refused.
 Zeros ExcellonReader::shortNumberZeros(std::string_view line, std::string_view digits) {
     if (digits.find_first_not_of('0') == std::string_view::npos)
-        return Zeros::Trailing; // zero is zero either way
+        return Zeros::LeadingOmitted; // zero is zero either way
     if (!surveying_) {
-        if (assumed_ == Zeros::Unstated && askForSurvey_)
-            throw ZerosUnknown{number_};
+        if (assumed_ == Zeros::Unstated && askForSurvey_) {
+            surveyNeeded_ = true;
+            return Zeros::LeadingOmitted; // the reading ends at this line, which nothing takes
+        }
         if (assumed_ == Zeros::Unstated)
             refuse(line, completeNumberExpected());
         return assumed_;
@@ -148,7 +150,7 @@ Zeros ExcellonReader::shortNumberZeros(std::string_view line, std::string_view d
         note(survey_.leadingOmittedLine, survey_.leadingOmittedText);
     if (digits.front() == '0')
         note(survey_.trailingOmittedLine, survey_.trailingOmittedText);
-    return Zeros::Trailing;
+    return Zeros::LeadingOmitted;
 }
 
 Zeros zerosShown(const ZeroSurvey& s) {
@@ -161,9 +163,9 @@ Zeros zerosShown(const ZeroSurvey& s) {
                                 (leadingFirst ? s.leadingOmittedText : s.trailingOmittedText) + "]");
     }
     if (s.leadingOmittedLine)
-        return Zeros::Trailing;
+        return Zeros::LeadingOmitted;
     if (s.trailingOmittedLine)
-        return Zeros::Leading;
+        return Zeros::TrailingOmitted;
     if (s.firstShortLine)
         throw ExcellonError(s.firstShortLine, s.firstShortText, s.firstShortExpected);
     return Zeros::Unstated;

@@ -52,7 +52,7 @@ std::string formatDescription(const DrillFormat& f) {
                 std::to_string(f.decimalDigits);
     if (f.zeros != Zeros::Unstated)
         words += std::string(words.empty() ? "" : " ") +
-                 (f.zeros == Zeros::Leading ? "Trailing Zero suppressed" : "Leading Zero suppressed");
+                 (f.zeros == Zeros::TrailingOmitted ? "Trailing Zero suppressed" : "Leading Zero suppressed");
     return words;
 }
 
@@ -67,7 +67,7 @@ void reportTranslation(const Translation& t, const Paths& paths, app::MessageLog
     progress(log, "Translating " + formatDescription(stated) + " NC file to prefered format.");
     if (t.format.zeros == Zeros::Unstated && t.zerosShown != Zeros::Unstated)
         log.append("No zero suppression stated in the header: the numbers leave out " +
-                   std::string(t.zerosShown == Zeros::Trailing ? "leading" : "trailing") + " zeros.");
+                   std::string(t.zerosShown == Zeros::LeadingOmitted ? "leading" : "trailing") + " zeros.");
     if (t.format.units == Units::Metric)
         log.append("Metric values converted to inches, rounded to 0.0001 inch.");
     else if (t.rounded)
@@ -168,12 +168,12 @@ std::optional<Translated> translateInOnePass(const Paths& paths) {
         auto outputs = std::make_unique<JobOutputs>(paths);
         outputs->openPreferredFormWhenNeeded();
         Translation t = translateDrillFile(paths.source(), outputs->files);
+        if (t.surveyNeeded)
+            return std::nullopt;
         if (!t.unitsFound)
             return Translated{.t = t, .outputs = nullptr};
         outputs->keepSource(t.alreadyPreferred);
         return Translated{.t = t, .outputs = std::move(outputs)};
-    } catch (const ZerosUnknown&) {
-        return std::nullopt;
     } catch (const platform::FileError& e) {
         if (e.kind() != platform::FileError::Kind::Write)
             throw;

@@ -42,8 +42,18 @@ class Pass {
         }
     }
 
-    void line(std::string_view text) {
+    // False where the reading ends: a number needs the zeros that only a survey of the file tells.
+    bool line(std::string_view text) {
         const DrillLine line = reader_.read(text);
+        if (reader_.surveyNeeded()) {
+            result_.surveyNeeded = true;
+            return false;
+        }
+        take(text, line);
+        return true;
+    }
+
+    void take(std::string_view text, const DrillLine& line) {
         if (keepsHeader_ && reader_.lineNumber() <= 2)
             return emit(text);
         switch (line.kind) {
@@ -171,8 +181,10 @@ Translation readAll(const std::string& source, Zeros shown, Outputs* outputs) {
     Pass pass(source, shown, outputs);
     platform::LineReader reader(source);
     std::string_view line;
-    while (reader.next(line))
-        pass.line(line);
+    while (reader.next(line)) {
+        if (!pass.line(line))
+            break;
+    }
     return pass.finish();
 }
 

@@ -26,11 +26,12 @@ struct Translation {
     bool tangoDialect = false;          // M48 and a Tango units line on top, every coordinate signed
     bool rounded = false;               // an inch value finer than 0.0001 inch was rounded
     Zeros zerosShown = Zeros::Unstated; // what the numbers omit where the header names no zeros
+    bool surveyNeeded = false;          // the reading ended where a number's zeros need a survey of the file
 };
 
 // The one reading of a file whose numbers need no survey: every output line, the preferred form's outputs
-// opened once the file turns out not to be preferred. Throws ZerosUnknown where the zeros its numbers leave
-// out need a survey, ExcellonError for a line that cannot be translated exactly, FileError when a file fails.
+// opened once the file turns out not to be preferred. Ends with surveyNeeded where the zeros its numbers leave
+// out need a survey of the whole file; throws ExcellonError for a line that cannot be translated exactly, FileError when a file fails.
 Translation translateDrillFile(const std::string& source, Outputs& outputs);
 
 // A first reading of the whole source that writes nothing: whether it is already preferred, and the zeros its

@@ -21,7 +21,7 @@ constexpr double largestFactor = 1000;
 
 drill::Zeros machineZeros(UnstatedZeros rule) {
     // Leading: leading zeros kept, so a short number lacks trailing ones and is read from the left.
-    return rule == UnstatedZeros::LeadingKept ? drill::Zeros::Leading : drill::Zeros::Trailing;
+    return rule == UnstatedZeros::LeadingKept ? drill::Zeros::TrailingOmitted : drill::Zeros::LeadingOmitted;
 }
 
 std::string quoted(const std::string& line) {
@@ -222,9 +222,9 @@ std::string formatText(const DrillPanel& panel, UnstatedZeros rule) {
     const std::string digits = std::to_string(f.integerDigits) + "." + std::to_string(f.decimalDigits);
     const std::string units = f.units == drill::Units::Inch ? "INCH" : "METRIC";
     switch (f.zeros) {
-    case drill::Zeros::Leading:
+    case drill::Zeros::TrailingOmitted:
         return units + ",LZ " + digits + ": leading zeros kept, short numbers read from the left";
-    case drill::Zeros::Trailing:
+    case drill::Zeros::LeadingOmitted:
         return units + ",TZ " + digits + ": trailing zeros kept, short numbers read from the right";
     case drill::Zeros::Unstated:
         break;

@@ -157,8 +157,10 @@ std::string hostToText(std::string_view text) {
 bool namesSameFolder(const std::string& typed, const std::string& tidied) {
     auto typedHost = platform::resolveExisting(typed);
     auto tidiedHost = platform::resolveExisting(tidied);
-    if (typedHost || tidiedHost)
+    if (typedHost && tidiedHost)
         return sameEntry(typedHost, tidiedHost);
+    // Letter case and doubled or trailing backslashes name the same folder on a drive, existing or not (a
+    // trailing "\\" may not resolve on Windows although its folder exists).
     return fromDriveRoot(typed) && withTidiedCaseAndBackslashes(typed) == tidied;
 }
 
