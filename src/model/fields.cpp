@@ -82,10 +82,11 @@ bool sameEntry(const std::optional<std::filesystem::path>& a, const std::optiona
     return a && b && std::filesystem::equivalent(*a, *b, ec);
 }
 
-// The text upper-cased (ASCII), doubled backslashes made single and trailing ones dropped, the root's kept.
-std::string withTidiedCaseAndBackslashes(std::string_view text) {
+// The text with doubled backslashes made single and trailing ones dropped, the root's kept: the same folder,
+// in a form every host resolves (Windows may not find "C:\\W\\\\").
+std::string withTidiedBackslashes(std::string_view text) {
     std::string out;
-    for (char c : util::upper(text))
+    for (char c : text)
         if (c != '\\' || out.empty() || out.back() != '\\')
             out.push_back(c);
     while (out.size() > 3 && out.back() == '\\')
@@ -155,13 +156,13 @@ std::string hostToText(std::string_view text) {
 }
 
 bool namesSameFolder(const std::string& typed, const std::string& tidied) {
-    auto typedHost = platform::resolveExisting(typed);
+    const bool onDrive = fromDriveRoot(typed); // a UNC "\\\\server" keeps its two backslashes
+    auto typedHost = platform::resolveExisting(onDrive ? withTidiedBackslashes(typed) : typed);
     auto tidiedHost = platform::resolveExisting(tidied);
     if (typedHost && tidiedHost)
         return sameEntry(typedHost, tidiedHost);
-    // Letter case and doubled or trailing backslashes name the same folder on a drive, existing or not (a
-    // trailing "\\" may not resolve on Windows although its folder exists).
-    return fromDriveRoot(typed) && withTidiedCaseAndBackslashes(typed) == tidied;
+    // Letter case and doubled or trailing backslashes name the same folder on a drive, existing or not.
+    return onDrive && util::upper(withTidiedBackslashes(typed)) == tidied;
 }
 
 std::string leaveField(Field field, std::string_view text) {
