@@ -2,27 +2,24 @@
 // tool the drill file selects.
 #include "app/context.hpp"
 #include "fab/model.hpp"
+#include "util/fixed.hpp"
 #include "util/text.hpp"
 
 namespace fk::fab {
 
 namespace {
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
+// Sizes and numbers of PCB.DFN carry no sign.
+bool signed_(std::string_view text) {
+    return !text.empty() && (text[0] == '+' || text[0] == '-');
 }
 
 // A whole number of one to six digits and nothing else.
 std::optional<int> wholeNumber(std::string_view text) {
-    if (text.empty() || text.size() > 6)
+    const util::Fixed number = util::readFixed(text, 0, 999'999);
+    if (!number.ok() || signed_(text) || text.size() > 6 || text.find('.') != std::string_view::npos)
         return std::nullopt;
-    int value = 0;
-    for (const char c : text) {
-        if (!isDigit(c))
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    return static_cast<int>(number.value);
 }
 
 [[noreturn]] void refuse(const Definitions& definitions, long line, const std::string& what,
@@ -57,21 +54,13 @@ std::optional<std::string> quoted(const std::string& text) {
 } // namespace
 
 std::optional<Length> milsText(std::string_view text) {
-    Length whole = 0, fraction = 0;
-    int wholeDigits = 0, decimals = 0;
-    size_t i = 0;
-    for (; i < text.size() && isDigit(text[i]); ++i, ++wholeDigits)
-        whole = whole * 10 + (text[i] - '0');
-    if (i < text.size() && text[i] == '.') {
-        for (++i; i < text.size() && isDigit(text[i]); ++i, ++decimals)
-            fraction = fraction * 10 + (text[i] - '0');
-    }
-    // Six digits before the point are 1000 inches: far beyond any board, and safe from overflow.
-    if (i != text.size() || wholeDigits + decimals == 0 || wholeDigits > 6 || decimals > maxMilDecimals)
+    // Below a million mils (1000 inches): far beyond any board, and safe from overflow.
+    constexpr std::int64_t largest = 999'999'999;
+    static_assert(maxMilDecimals == 3);
+    const util::Fixed mils = util::readFixed(text, maxMilDecimals, largest);
+    if (!mils.ok() || signed_(text))
         return std::nullopt;
-    for (int d = decimals; d < maxMilDecimals; ++d)
-        fraction *= 10;
-    return whole * perMil + fraction * (perMil / 1000);
+    return mils.value * (perMil / 1000);
 }
 
 Definitions readDefinitions(const std::string& path) {
