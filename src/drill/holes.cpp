@@ -19,9 +19,9 @@ std::int64_t powerOfTen(int n) {
 
 std::string formatText(const DrillFormat& f) {
     return std::string(f.units == Units::Inch ? "INCH" : "METRIC") +
-           (f.zeros == Zeros::TrailingOmitted    ? ",LZ"
+           (f.zeros == Zeros::TrailingOmitted  ? ",LZ"
             : f.zeros == Zeros::LeadingOmitted ? ",TZ"
-                                         : "") +
+                                               : "") +
            " " + std::to_string(f.integerDigits) + "." + std::to_string(f.decimalDigits);
 }
 

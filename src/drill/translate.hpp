@@ -30,8 +30,9 @@ struct Translation {
 };
 
 // The one reading of a file whose numbers need no survey: every output line, the preferred form's outputs
-// opened once the file turns out not to be preferred. Ends with surveyNeeded where the zeros its numbers leave
-// out need a survey of the whole file; throws ExcellonError for a line that cannot be translated exactly, FileError when a file fails.
+// opened once the file turns out not to be preferred. Ends with surveyNeeded where the zeros its numbers
+// leave out need a survey of the whole file; throws ExcellonError for a line that cannot be translated
+// exactly, FileError when a file fails.
 Translation translateDrillFile(const std::string& source, Outputs& outputs);
 
 // A first reading of the whole source that writes nothing: whether it is already preferred, and the zeros its
