@@ -12,7 +12,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        fk::aperture::loadplanetables(fk::platform::toPathText(std::filesystem::absolute(argv[1])));
+        const auto tables =
+            fk::aperture::loadplanetables(fk::platform::toPathText(std::filesystem::absolute(argv[1])));
+        for (const auto& table : fk::aperture::writeMissingPlaneTables(tables))
+            table->commit();
     } catch (const fk::platform::FileError& e) {
         std::cerr << e.logMessage() << "\n";
         return 1;
