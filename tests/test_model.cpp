@@ -56,7 +56,8 @@ TEST_F(ModelTest, LeavingAFieldNeverNamesAnotherFolder) {
         {Field::fnamebase, "board.pcb", "board", nullptr},
     };
 #ifndef _WIN32 // Windows reaches names outside its ANSI code page only once its file calls are wide
-    cases.push_back({Field::indatapath, b + "\\\xc3\xa4rger dir", b + "\\\xc3\xa4rger dir", "\xc3\xa4rger dir"});
+    cases.push_back(
+        {Field::indatapath, b + "\\\xc3\xa4rger dir", b + "\\\xc3\xa4rger dir", "\xc3\xa4rger dir"});
     cases.push_back({Field::indatapath, base.string() + "/out final", b + "\\out final", "out final"});
     cases.push_back({Field::dfnpath, "/tmp/", "Z:\\TMP", nullptr});
     cases.push_back({Field::dfnpath, "z:\\", "z:\\", nullptr}); // "Z:" is the current folder, not the root
@@ -186,6 +187,7 @@ TEST_F(ModelTest, SettingsRoundTripAndProblems) {
     EXPECT_EQ(f.smswell, 10);
     EXPECT_EQ(f.indatapath, "Z:\\IN");
     f.fnamebase = "NEW";
+    fs::permissions(path("prog/flashkit.ini"), fs::perms::owner_read); // saved all the same
     EXPECT_EQ(session.close(f), std::nullopt);
     std::vector<std::string> lines{" 2", " 1", " 10", "NEW", "Z:\\IN", "", "", "", "keep me"};
     lines.resize(100);

@@ -87,8 +87,8 @@ TEST_F(SettingsTest, WindowPlaceKeptAndCheckedAtStart) {
     EXPECT_EQ((std::vector<int>{place->left, place->top, place->right, place->bottom}),
               (std::vector<int>{-8, 10, 900, 610}));
     EXPECT_TRUE(place->maximized);
-    for (const char* unusable : {"0 0 99 500 0", "0 0 500 500 2", "0 0 500 500", "0 0 500 500 0 7",
-                                 "0 0 5x0 500 0", "0 0 500 200000 0", ""}) {
+    for (const char* unusable : {"0 0 99 500 0", "0 0 500 99 0", "0 0 500 500 2", "0 0 500 500",
+                                 "0 0 500 500 0 7", "0 0 5x0 500 0", "0 0 500 200000 0", ""}) {
         write("prog/flashkit-win32-window.ini", std::string(unusable) + "\r\n");
         EXPECT_FALSE(model::loadWindowPlace(text("prog"))) << unusable;
     }
