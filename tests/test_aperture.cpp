@@ -124,6 +124,7 @@ TEST_F(ApertureTest, ShapesKindsAndDescriptions) {
         std::string record, aperture;
     } cases[] = {{"PAD EL 60 60 28 AL", "GRB_AP2 10 60 60 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\""},
                  {"PAD CR 60 80 28 AL", "GRB_AP2 10 60 80 0 FLASH ELLIPSE \"ELLIPSE PAD- X60 Y80\""},
+                 {"LINE 12000 0 0 1 1", "GRB_AP2 10 12000 12000 0 DRAW ELLIPSE \"ROUND DRAW- 12000 MILS\""},
                  {"PAD OV 60 060 28 AL", "GRB_AP2 10 60 060 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\""},
                  {"PAD SQ 62.5 80 28 AL", "GRB_AP2 10 62.5 80 0 FLASH SQRECT \"RECTANGLE PAD- X62.5 Y80\""},
                  {"PAD RR 60 60 28 AL", "GRB_AP2 10 60 60 0 FLASH RDRECT \"ROUNDED RECT PAD- X60 Y60\""},
@@ -358,20 +359,6 @@ TEST_F(ApertureTest, DefaultPlaneTablesAreWrittenOnceAndEditsAreKept) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.log.substr(0, r.log.find("\r\n")),
               "     Line 2 of the plane table flashkit.pc is missing or too short,");
-}
-
-// Catches: the backup or the design's copy replaced although PCB.DFN itself cannot be.
-TEST_F(ApertureTest, ReadOnlyDefinitionFileChangesNothing) {
-    design({"PAD EL 60 60 28 AL"});
-    write("in/BOARD.DFN", "design old");
-    fs::permissions(path("in/BOARD.DFN"), fs::perms::owner_read);
-    auto r = run();
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log.substr(0, r.log.find("[Writing")),
-              "Could not write the file:\r\n<" + text("in") +
-                  "\\BOARD.DFN>\r\nThe file is read-only.\r\n[Aperture processing failed]\r\n");
-    EXPECT_EQ(dfn(), "PALETD 1 2 3\r\nGRB_AP2 10 old\r\n");
-    EXPECT_FALSE(exists("dfn/DFN.BAK"));
 }
 
 } // namespace

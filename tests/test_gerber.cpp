@@ -198,22 +198,6 @@ TEST_F(GerberTest, DrillListWithDotsIsNotMistakenForItsDrawing) {
     EXPECT_EQ(read("w/lower.pcb"), "X 1 Y 2\r\n");
 }
 
-// Catches: rewritten files replaced although a later output failed.
-TEST_F(GerberTest, FailureLeavesEveryOutputAsItWas) {
-    write("w/A.GBR", crlfLines({"D11*"}));
-    write("w/B.GBR", crlfLines({"D11*"}));
-    write("w/xA.GBR", "old A");
-    write("w/xB.GBR", "old B");
-    fs::permissions(path("w/xB.GBR"), fs::perms::owner_read);
-    auto r = run({"", w("TABLE.TXT"), w("A.GBR ,B.GBR")});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log, "Aperture file processed:\t 4 codes found.\r\nGerber files processed:\t 2\r\n"
-                     "Descreet apertures found:\t 1\r\nCould not write the file:\r\n<" +
-                         w("xB.GBR") + ">\r\nThe file is read-only.");
-    EXPECT_EQ(read("w/xA.GBR"), "old A");
-    EXPECT_FALSE(exists("w/Aperture.new"));
-}
-
 // Catches: a NUL byte of a file taken for the mark of an aperture line, or a job that needs more room on the
 // disk than its outputs take (each rewritten file is drafted before the new codes are known).
 TEST_F(GerberTest, DraftsKeepEveryByteAndNeedNoMoreRoomThanTheOutputs) {
@@ -398,6 +382,8 @@ INSTANTIATE_TEST_SUITE_P(
              "plot with absolute coordinates"},
         Case{"Overflow", "%FSLAX33Y33*%|X99999Y0D02*|X100000Y0D02*",
              "3 holds a coordinate beyond 99999 mils|X100000Y0D02*", "plot nearer the origin"},
+        Case{"OverflowRounded", "%FSLAX34Y34*%|X999990Y0D02*|X1000000Y0D02*",
+             "3 holds a coordinate beyond 99999 mils|X1000000Y0D02*", "plot nearer the origin"},
         Case{"TooManyDigits", "%FSLAX23Y23*%|X123456Y0D02*",
              "2 holds a coordinate that does not fit the file's format|X123456Y0D02*", ""},
         Case{"FormatAfterCoordinates", "D11*|%FSLAX23Y23*%",
