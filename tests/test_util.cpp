@@ -42,18 +42,14 @@ TEST(Getfield, CountsBeyondEightThousandFields) {
 TEST(FieldViews, SameCharactersAsField) {
     const std::string texts[] = {"  A   B C ", "A,,B", "A,B,", "ABC",     "",
                                  " ",          ",",    "a b",  "\tA B\t", "x ,y, z"};
-    int checked = 0;
     for (const auto& text : texts) {
         for (char delimiter : {' ', ','}) {
-            for (long n = 1; n <= 5; ++n) {
+            for (long n = 1; n <= 5; ++n)
                 EXPECT_EQ(fieldOf(text, n, delimiter), field(text, n, std::string(1, delimiter)))
                     << "[" << text << "] field " << n << " by '" << delimiter << "'";
-                ++checked;
-            }
         }
     }
     EXPECT_EQ(fieldOf("a b", 0), "");
-    ASSERT_GE(checked, 100);
 }
 
 // Catches integers read straight from a text that round otherwise than the value of the text does.
@@ -74,9 +70,6 @@ TEST(IntegerTexts, RoundLikeTheValueOfTheText) {
         EXPECT_EQ(int16Of(text), toInt16(valueOf(text))) << "[" << text << "]";
         EXPECT_EQ(int32Of(text), toInt32(valueOf(text))) << "[" << text << "]";
     }
-    EXPECT_EQ(int16Of("2.5"), 2);
-    EXPECT_EQ(int16Of("-3.5"), -4);
-    EXPECT_EQ(int16Of("32767.5"), std::nullopt);
 }
 
 // Catches an upper-case view that misses a lower-case letter in any position of a word, or touches other
@@ -91,10 +84,6 @@ TEST(UpperViews, UpperCaseWithoutCopyWhereNothingChanges) {
         EXPECT_EQ(view.data() == text.data(), upper(text) == text) << "[" << text << "]";
     }
 }
-
-struct TextCase {
-    std::string in, out;
-};
 
 // Catches a path text normalised wrongly: case, dots, blanks, doubled or trailing backslashes, non-ASCII.
 TEST(Cleanpath, Normalises) {
@@ -193,14 +182,15 @@ TEST(ReadFixed, WholeValueOrTheReason) {
 
 // Catches halves rounded away from zero and the 16- and 32-bit limits off by one.
 TEST(Rounding, HalvesGoToTheEvenNeighbour) {
-    EXPECT_EQ(toInt16(2.5), 2);
-    EXPECT_EQ(toInt16(3.5), 4);
-    EXPECT_EQ(toInt16(-2.5), -2);
-    EXPECT_EQ(toInt16(2.51), 3);
-    EXPECT_EQ(toInt16(32767.4), 32767);
-    EXPECT_EQ(toInt16(32767.5), std::nullopt);
-    EXPECT_EQ(toInt16(-32768), -32768);
-    EXPECT_EQ(toInt16(-32769), std::nullopt);
+    for (auto [value, rounded] : {std::pair<double, std::optional<int>>{2.5, 2},
+                                  {3.5, 4},
+                                  {-2.5, -2},
+                                  {2.51, 3},
+                                  {32767.4, 32767},
+                                  {32767.5, std::nullopt},
+                                  {-32768, -32768},
+                                  {-32769, std::nullopt}})
+        EXPECT_EQ(toInt16(value), rounded) << value;
     EXPECT_EQ(toInt32(2147483647.0), 2147483647);
     EXPECT_EQ(toInt32(2147483648.0), std::nullopt);
 }

@@ -127,8 +127,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.writtenLine()->text(), QString("No file was written."));
         QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden), files);
         QVERIFY(window.cmmd(1) == nullptr);
-        QCOMPARE(window.cmmd(6)->text(), QString("NC1 >> 2,3,4"));
-        QCOMPARE(window.cmmd(3)->text(), QString("Fab Export"));
         QVERIFY(window.cmmd(9)->toolTip().contains("v<base>.PCB"));
         QVERIFY(!window.windowIcon().isNull());
     }
