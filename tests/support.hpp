@@ -38,6 +38,16 @@ inline void writeBytes(const fs::path& p, const std::string& bytes) {
     out << bytes;
 }
 
+// Lines written as one text, "|" between them.
+inline std::vector<std::string> barLines(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t from = 0, bar; from <= text.size(); from = bar + 1) {
+        bar = std::min(text.find('|', from), text.size());
+        out.push_back(text.substr(from, bar - from));
+    }
+    return out;
+}
+
 // Lines joined with CR LF, each line ended.
 inline std::string crlfLines(const std::vector<std::string>& lines) {
     std::string s;

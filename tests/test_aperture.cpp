@@ -247,26 +247,6 @@ TEST_F(ApertureTest, KeptLinesAndBackup) {
     EXPECT_EQ(linesStarting("PALETD").size(), 300u);
 }
 
-// Catches: the checks in another order, or a message other than the first failure shown.
-TEST_F(ApertureTest, ValidationMessagesInOrder) {
-    const std::string crlf = "\r\n";
-    auto args = [&](const std::string& in, const std::string& dfnDir) {
-        return Lines{"pcb2aperture", "--input-path", in, "--dfn-path", dfnDir, "--base", "BOARD"};
-    };
-    EXPECT_EQ(cli(args("", text("dfn"))).log, "Invalid input data path, correct and re-try");
-    EXPECT_EQ(cli(args(text("dfn"), text("nowhere"))).log, "Invalid PCB.DFN data path, correct and re-try");
-    EXPECT_EQ(cli(args(text("dfn"), text("dfn"))).log,
-              "The file you specified was not found: " + crlf + "<" + text("dfn") + "\\BOARD.PCB>");
-    design({});
-    fs::remove(path("dfn/PCB.DFN"));
-    auto r = cli(args(text("in"), text("dfn")));
-    EXPECT_EQ(r.log,
-              "The PCB.DFN file you specified was not found: " + crlf + "<" + text("dfn") + "\\PCB.DFN>");
-    EXPECT_EQ(r.status, 1);
-    // A run that stops writes nothing, the default plane tables included.
-    EXPECT_FALSE(exists("prog/flashkit.pt") || exists("prog/flashkit.pa") || exists("prog/flashkit.pc"));
-}
-
 // Catches: a design with another header (or in other letter case) read as ASCII.
 TEST_F(ApertureTest, HeaderIsCheckedExactly) {
     for (const std::string first :

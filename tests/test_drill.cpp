@@ -114,91 +114,80 @@ TEST_F(DrillTest, SuppressedDialectsAreConvertedInPlace) {
 
 // Files of other PCB tools: header found wherever it stands, each coordinate read by the stated format.
 TEST_F(DrillTest, OtherToolsAreTranslatedByTheirHeader) {
+    const std::string metric = "Metric values converted to inches, rounded to 0.0001 inch.",
+                      leading = "Translating Leading Zero suppressed NC file to prefered format.",
+                      inch24 = "Translating Inch 2.4 NC file to prefered format.",
+                      metricLeading =
+                          "Translating Metric 3.3 Leading Zero suppressed NC file to prefered format.";
     struct Case {
         const char* name;
-        std::vector<std::string> source, preferred, log;
+        std::string source, preferred; // lines with "|" between them
+        std::vector<std::string> log;
     } cases[] = {
         {"altium 2:5 lz",
-         {"%", ";Layer_Color=9474304", "M48", ";FILE_FORMAT=2:5", "inch,lz", "T1F00S00C0.0300", "%", "T01",
-          "X0252500Y-0078", "Y0052", "M30"},
-         {"M48", "INCH", ";Layer_Color=9474304", "T1F00S00C0.0300", "%", "T01", "X+025250Y-007800",
-          "Y+005200", "M30"},
+         "%|;Layer_Color=9474304|M48|;FILE_FORMAT=2:5|inch,lz|T1F00S00C0.0300|%|T01|X0252500Y-0078|Y0052|M30",
+         "M48|INCH|;Layer_Color=9474304|T1F00S00C0.0300|%|T01|X+025250Y-007800|Y+005200|M30",
          {"Translating Inch 2.5 Trailing Zero suppressed NC file to prefered format."}},
         {"metric tz with digits",
-         {"M48", "Metric,TZ,000.000", "M71", "T1C0.800", "%", "T1", "X12500Y-3000", "M30"},
-         {"M48", "INCH", "T1C0.0315", "%", "T1", "X+004921Y-001181", "M30"},
-         {"Translating Metric 3.3 Leading Zero suppressed NC file to prefered format.",
-          "Metric values converted to inches, rounded to 0.0001 inch."}},
+         "M48|Metric,TZ,000.000|M71|T1C0.800|%|T1|X12500Y-3000|M30",
+         "M48|INCH|T1C0.0315|%|T1|X+004921Y-001181|M30",
+         {metricLeading, metric}},
         {"metric lz default digits",
-         {"M48", "METRIC,LZ", "T1C1.0", "%", "T1", "X0125Y-003", "M30"},
-         {"M48", "INCH", "T1C0.0394", "%", "T1", "X+004921Y-001181", "M30"},
-         {"Translating Metric 3.3 Trailing Zero suppressed NC file to prefered format.",
-          "Metric values converted to inches, rounded to 0.0001 inch."}},
+         "M48|METRIC,LZ|T1C1.0|%|T1|X0125Y-003|M30",
+         "M48|INCH|T1C0.0394|%|T1|X+004921Y-001181|M30",
+         {"Translating Metric 3.3 Trailing Zero suppressed NC file to prefered format.", metric}},
         {"eagle m72",
-         {"%", "M48", "M72", "T01C0.0240", "%", "T01", "X040944Y019842", "M30"},
-         {"M48", "INCH", "T01C0.0240", "%", "T01", "X+040944Y+019842", "M30"},
-         {"Translating Inch 2.4 NC file to prefered format."}},
+         "%|M48|M72|T01C0.0240|%|T01|X040944Y019842|M30",
+         "M48|INCH|T01C0.0240|%|T01|X+040944Y+019842|M30",
+         {inch24}},
         {"kicad decimal metric",
-         {"M48", "; FORMAT={-:-/ absolute / metric / decimal}", "FMAT,2", "METRIC", "T1C0.300", "%", "G90",
-          "G05", "T1", "X-84.587Y31.494", "M30"},
-         {"M48", "INCH", "FMAT,2", "T1C0.0118", "%", "G90", "G05", "T1", "X-033302Y+012399", "M30"},
-         {"Translating Metric 3.3 NC file to prefered format.",
-          "Metric values converted to inches, rounded to 0.0001 inch."}},
+         "M48|; FORMAT={-:-/ absolute / metric / "
+         "decimal}|FMAT,2|METRIC|T1C0.300|%|G90|G05|T1|X-84.587Y31.494|M30",
+         "M48|INCH|FMAT,2|T1C0.0118|%|G90|G05|T1|X-033302Y+012399|M30",
+         {"Translating Metric 3.3 NC file to prefered format.", metric}},
         {"m71 with zeros",
-         {"M48", "M71,TZ", "T1C0.800", "%", "T1", "X12500Y-3000", "M30"},
-         {"M48", "INCH", "T1C0.0315", "%", "T1", "X+004921Y-001181", "M30"},
-         {"Translating Metric 3.3 Leading Zero suppressed NC file to prefered format.",
-          "Metric values converted to inches, rounded to 0.0001 inch."}},
+         "M48|M71,TZ|T1C0.800|%|T1|X12500Y-3000|M30",
+         "M48|INCH|T1C0.0315|%|T1|X+004921Y-001181|M30",
+         {metricLeading, metric}},
         {"siemens zero offset after the header",
-         {"%", "M48", "M72,LZ", "T01C0.0394", "%", "G93X0Y0", "T01", "X0409Y-0198", "M30"},
-         {"M48", "INCH", "T01C0.0394", "%", "G93X0Y0", "T01", "X+040900Y-019800", "M30"},
+         "%|M48|M72,LZ|T01C0.0394|%|G93X0Y0|T01|X0409Y-0198|M30",
+         "M48|INCH|T01C0.0394|%|G93X0Y0|T01|X+040900Y-019800|M30",
          {"Translating Trailing Zero suppressed NC file to prefered format."}},
         {"eagle m72 short numbers",
-         {"%", "M48", "M72", "T01C0.0200", "%", "T01", "X18333Y8500", "Y0"},
-         {"M48", "INCH", "T01C0.0200", "%", "T01", "X+018333Y+008500", "Y+000000"},
-         {"Translating Leading Zero suppressed NC file to prefered format.",
-          "No zero suppression stated in the header: the numbers leave out leading zeros."}},
-        {"unsigned inch tz",
-         {"M48", "INCH,TZ", "T1", "X665Y23500"},
-         {"M48", "INCH", "T1", "X+000665Y+023500"},
-         {"Translating Leading Zero suppressed NC file to prefered format."}},
+         "%|M48|M72|T01C0.0200|%|T01|X18333Y8500|Y0",
+         "M48|INCH|T01C0.0200|%|T01|X+018333Y+008500|Y+000000",
+         {leading, "No zero suppression stated in the header: the numbers leave out leading zeros."}},
+        {"unsigned inch tz", "M48|INCH,TZ|T1|X665Y23500", "M48|INCH|T1|X+000665Y+023500", {leading}},
         {"header among other lines",
-         {"", "; by hand", "G90", "M48", "ICI,OFF", "inch,tz,00.0000", "T1C0.035", "M95", "T1", "X5Y-25"},
-         {"M48", "INCH", "", "; by hand", "G90", "ICI,OFF", "T1C0.035", "M95", "T1", "X+000005Y-000025"},
-         {"Translating Leading Zero suppressed NC file to prefered format."}},
+         "|; by hand|G90|M48|ICI,OFF|inch,tz,00.0000|T1C0.035|M95|T1|X5Y-25",
+         "M48|INCH||; by hand|G90|ICI,OFF|T1C0.035|M95|T1|X+000005Y-000025",
+         {leading}},
         {"metric digit pattern without zeros",
-         {"M48", "METRIC,0000.00", "X012345Y-000100"},
-         {"M48", "INCH", "X+048602Y-000394"},
-         {"Translating Metric 4.2 NC file to prefered format.",
-          "Metric values converted to inches, rounded to 0.0001 inch."}},
-        {"largest values",
-         {"M48", "INCH", "X99.9999Y-99.9999"},
-         {"M48", "INCH", "X+999999Y-999999"},
-         {"Translating Inch 2.4 NC file to prefered format."}},
+         "M48|METRIC,0000.00|X012345Y-000100",
+         "M48|INCH|X+048602Y-000394",
+         {"Translating Metric 4.2 NC file to prefered format.", metric}},
+        {"largest values", "M48|INCH|X99.9999Y-99.9999", "M48|INCH|X+999999Y-999999", {inch24}},
         {"largest stated format and tool",
-         {"M48", "INCH,LZ,00000.000000", "T999999999C99999.999999", "X00001"},
-         {"M48", "INCH", "T999999999C99999.999999", "X+010000"},
+         "M48|INCH,LZ,00000.000000|T999999999C99999.999999|X00001",
+         "M48|INCH|T999999999C99999.999999|X+010000",
          {"Translating Inch 5.6 Trailing Zero suppressed NC file to prefered format."}},
-        {"decimal y before x",
-         {"M48", "INCH", "Y1.5X-.25 \t"},
-         {"M48", "INCH", "X-002500Y+015000"},
-         {"Translating Inch 2.4 NC file to prefered format."}},
+        {"decimal y before x", "M48|INCH|Y1.5X-.25 \t", "M48|INCH|X-002500Y+015000", {inch24}},
         {"inch rounded",
-         {"M48", ";FILE_FORMAT=2:5", "INCH,LZ", "X0000125Y0000135"},
-         {"M48", "INCH", "X+000012Y+000014"},
+         "M48|;FILE_FORMAT=2:5|INCH,LZ|X0000125Y0000135",
+         "M48|INCH|X+000012Y+000014",
          {"Translating Inch 2.5 Trailing Zero suppressed NC file to prefered format.",
           "Inch values rounded to 0.0001 inch."}},
     };
     for (const auto& c : cases) {
-        write("in/BOARD.NC1", crlfLines(c.source));
+        write("in/BOARD.NC1", crlfLines(barLines(c.source)));
         std::vector<std::string> log = c.log;
         log.push_back(backupLine());
         auto r = run();
         EXPECT_EQ(r.status, 0) << c.name;
         EXPECT_EQ(r.log, completeLog(log)) << c.name;
-        EXPECT_EQ(read("in/BOARD.NC1"), crlfLines(c.preferred)) << c.name;
-        EXPECT_EQ(read("out/BOARD.NC1"), crlfLines(c.preferred)) << c.name;
-        EXPECT_EQ(read("in/BOARD.NC1.orig"), crlfLines(c.source)) << c.name;
+        EXPECT_EQ(read("in/BOARD.NC1"), crlfLines(barLines(c.preferred))) << c.name;
+        EXPECT_EQ(read("out/BOARD.NC1"), crlfLines(barLines(c.preferred))) << c.name;
+        EXPECT_EQ(read("in/BOARD.NC1.orig"), crlfLines(barLines(c.source))) << c.name;
     }
 }
 
@@ -292,18 +281,8 @@ TEST_F(DrillTest, HeaderOnlyFileIsTranslated) {
     EXPECT_EQ(read("out/BOARD.NC5"), crlfLines({"M48", "INCH,LZ"}));
 }
 
-// Catches: the two checks in the other order, or a message naming the wrong path.
-TEST_F(DrillTest, ValidationMessages) {
-    auto r = run();
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log, "File (" + text("in") + "\\BOARD.NC1) not found!");
-    write("in/BOARD.NC1", crlfLines({"M48", "INCH"}));
-    r = run("nowhere");
-    EXPECT_EQ(r.log, "Output path (" + text("nowhere") + ") not found!");
-}
-
 // Catches: an output that cannot be written named before a line of the file that cannot be translated (every
-// line is checked first).
+// line is checked first), or a read-only output not named with why.
 TEST_F(DrillTest, UntranslatableLineNamedBeforeAnUnwritableOutput) {
     write("out/BOARD.NC3", "old");
     fs::permissions(path("out/BOARD.NC3"), fs::perms::owner_read);
@@ -311,6 +290,10 @@ TEST_F(DrillTest, UntranslatableLineNamedBeforeAnUnwritableOutput) {
     EXPECT_EQ(run().log,
               "Translating NC Drill formats...\r\nNC1 line 4 cannot be translated: [X1.2.5]\r\n"
               "Expected: at most one decimal point in a value.\r\nCorrect the NC drill file and re-try.");
+    write("in/BOARD.NC1", crlfLines({"M48", "INCH", "X+123456"}));
+    const std::string log = run().log;
+    EXPECT_EQ(log.substr(log.rfind("Could")),
+              "Could not write the file:\r\n<" + text("out") + "\\BOARD.NC3>\r\nThe file is read-only.");
 }
 
 // Drill files of other PCB tools (tests/samples/drill/README.md), read here by the format a reader of the

@@ -284,16 +284,6 @@ TEST_F(GerberTest, DraftMarksSplitBetweenPiecesAreFilledIn) {
 
 // ---- Files of other tools: read by their format statement, refused where the rewritten file falls short.
 
-// Lines written as one text, "|" between them.
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    for (size_t from = 0, bar; from <= text.size(); from = bar + 1) {
-        bar = std::min(text.find('|', from), text.size());
-        out.push_back(text.substr(from, bar - from));
-    }
-    return out;
-}
-
 // A case: its name, the Gerber file, and what is expected (lines of the rewritten file after its header and
 // the rounding shift logged, or line number, command and advice of the refusal).
 struct Case {
@@ -311,10 +301,10 @@ using GerberRefusalTest = GerberCaseTest;
 // Coordinates of each format and unit come out in exact whole mils, halves to even, with the shift logged.
 TEST_P(GerberFormatTest, ConvertsToWholeMils) {
     const Case& c = GetParam();
-    write("w/A.GBR", crlfLines(lines(c.input)));
+    write("w/A.GBR", crlfLines(barLines(c.input)));
     auto r = run({"", w("TABLE.TXT"), w("A.GBR")});
     ASSERT_EQ(r.status, 0) << r.log;
-    EXPECT_EQ(read("w/xA.GBR"), crlfLines(lines("*%FSLAX53Y53*|SFA1.0B1.0*%|" + c.expected)));
+    EXPECT_EQ(read("w/xA.GBR"), crlfLines(barLines("*%FSLAX53Y53*|SFA1.0B1.0*%|" + c.expected)));
     const std::string line = "\r\nCoordinates rounded to whole mils, largest shift:\t " + c.also + " mil\r\n";
     EXPECT_EQ(r.log.find(line) != std::string::npos, !c.also.empty()) << r.log;
     EXPECT_EQ(c.also.empty(), r.log.find("rounded") == std::string::npos);
@@ -352,10 +342,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_P(GerberRefusalTest, NamesTheCommandAndWritesNothing) {
     const Case& c = GetParam();
     write("w/HOLES.TXT", "DRILL: 20\r\nX 1 Y 2\r\n");
-    write("w/A.GBR", crlfLines(lines(c.input)));
+    write("w/A.GBR", crlfLines(barLines(c.input)));
     auto r = run({w("HOLES.TXT"), w("TABLE.TXT"), w("A.GBR")});
     EXPECT_EQ(r.status, 1);
-    const auto e = lines(c.expected);
+    const auto e = barLines(c.expected);
     EXPECT_EQ(r.log, "Aperture file processed:\t 4 codes found.\r\nLine " + e[0] +
                          ", which the rewritten file cannot hold:\r\n<" + w("A.GBR") + ">\r\n" + e[1] +
                          "\r\nNo file was written; " + (c.also.empty() ? "correct the file" : c.also) +

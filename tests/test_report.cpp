@@ -170,21 +170,6 @@ TEST(SizeEncoding, NanometresLittleEndian) {
     EXPECT_EQ(report::hexvalue(" 1A 2"), 26);
 }
 
-// Catches the checks made in another order or with other messages.
-TEST_F(ReportTest, ValidationMessages) {
-    auto r =
-        cli({"rep2prevue", "--input-path", text("none"), "--prevue-path", text("gcpv"), "--base", "BOARD"});
-    EXPECT_EQ(r.log, "Invalid input data path, correct and re-try");
-    r = cli({"rep2prevue", "--input-path", text("in"), "--prevue-path", text("none"), "--base", "BOARD"});
-    EXPECT_EQ(r.log, "Invalid Gerber Prevue path, correct and re-try");
-    r = run();
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log,
-              "You must save the Tango PCB aperture report\r\nto a file in the input data path:\r\n\r\n[" +
-                  text("in") + "\\BOARD.REP]");
-    EXPECT_FALSE(exists("gcpv/apr.apr"));
-}
-
 // Catches a limit passed by one, or one table written when the other cannot be.
 TEST_F(ReportTest, LimitsStopWithoutWritingEitherTable) {
     struct Case {
