@@ -1,5 +1,4 @@
 // "NC1 >> 2,3,4": dialects, the preferred form and the derived files.
-#include "drill/coordinates.hpp"
 #include "drill/excellon.hpp"
 #include "support.hpp"
 
@@ -10,23 +9,6 @@ using namespace fk;
 using namespace fk::test;
 
 namespace {
-
-// Catches: NC2 to NC5 cut at the wrong character, or a sign or first digit lost.
-TEST(Coordinates, DerivedForms) {
-    struct Case {
-        std::string line, nc2, nc3, nc4, nc5;
-    } cases[] = {
-        {"X+123456", "X+12345", "X123456", "X12345", "X+12345"},
-        {"Y-010000", "Y-01000", "Y-010000", "Y-01000", "Y-01"},
-        {"X-000000Y+000010", "X-00000Y+00001", "X-000000Y000010", "X-00000Y00001", "X-Y+00001"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(drill::cutToFiveDigits(c.line), c.nc2) << c.line;
-        EXPECT_EQ(drill::stripPlusSigns(c.line), c.nc3) << c.line;
-        EXPECT_EQ(drill::fiveDigitsWithoutPlus(c.line), c.nc4) << c.line;
-        EXPECT_EQ(drill::suppressTrailingZeros(c.line), c.nc5) << c.line;
-    }
-}
 
 fs::path samplePath(const std::string& name) {
     return fs::path(FLASHKIT_SAMPLES) / "drill" / name;
@@ -56,25 +38,30 @@ class DrillTest : public Scratch {
     }
 };
 
-// Catches: a preferred file rewritten, or a line that is no coordinate changed in a derived file.
+// Catches: a preferred file rewritten, a line that is no coordinate changed in a derived file, or NC2 to NC5
+// cut at the wrong character, or a sign or first digit lost.
 TEST_F(DrillTest, PreferredFileIsUsedAsIs) {
-    const std::string source = crlfLines({"M48", "INCH", "T1C0.035", "%", "X+123456Y-065430", "x+1 lower",
-                                          " X+1", "T2", "X+123400Y+000000", "Y+000100", "M30"});
+    const std::string source =
+        crlfLines(barLines("M48|INCH|T1C0.035|%|X+123456Y-065430|x+1 lower| X+1|T2|"
+                           "X+123400Y+000000|Y+000100|X+123456|Y-010000|X-000000Y+000010|M30"));
     write("in/BOARD.NC1", source);
     auto r = run();
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.log, completeLog({"NC1 is prefered format, using as is."}));
     EXPECT_EQ(read("in/BOARD.NC1"), source);
     EXPECT_EQ(read("out/BOARD.NC1"), source);
-    EXPECT_EQ(read("out/BOARD.NC2"), crlfLines({"M48", "INCH", "T1C0.035", "%", "X+12345Y-06543", "x+1 lower",
-                                                " X+1", "T2", "X+12340Y+00000", "Y+00010", "M30"}));
-    EXPECT_EQ(read("out/BOARD.NC3"),
-              crlfLines({"M48", "INCH", "T1C0.035", "%", "X123456Y-065430", "x+1 lower", " X+1", "T2",
-                         "X123400Y000000", "Y000100", "M30"}));
-    EXPECT_EQ(read("out/BOARD.NC4"), crlfLines({"M48", "INCH", "T1C0.035", "%", "X12345Y-06543", "x+1 lower",
-                                                " X+1", "T2", "X12340Y00000", "Y00010", "M30"}));
-    EXPECT_EQ(read("out/BOARD.NC5"), crlfLines({"M48", "INCH,LZ", "T1C0.035", "%", "X+12345Y-06543",
-                                                "x+1 lower", " X+1", "T2", "X+1234Y+", "Y+0001", "M30"}));
+    const std::string head = "M48|INCH|T1C0.035|%|";
+    for (const auto& [name, derived] :
+         {std::pair{"NC2", head + "X+12345Y-06543|x+1 lower| X+1|T2|X+12340Y+00000|Y+00010|X+12345|Y-01000|"
+                                  "X-00000Y+00001|M30"},
+          {"NC3", head + "X123456Y-065430|x+1 lower| X+1|T2|X123400Y000000|Y000100|X123456|Y-010000|"
+                         "X-000000Y000010|M30"},
+          {"NC4",
+           head + "X12345Y-06543|x+1 lower| X+1|T2|X12340Y00000|Y00010|X12345|Y-01000|X-00000Y00001|M30"},
+          {"NC5",
+           "M48|INCH,LZ|T1C0.035|%|X+12345Y-06543|x+1 lower| X+1|T2|X+1234Y+|Y+0001|X+12345|Y-01|X-Y+00001|"
+           "M30"}})
+        EXPECT_EQ(read(std::string("out/BOARD.") + name), crlfLines(barLines(derived))) << name;
 }
 
 // Tango's suppressed dialects: exact bytes and log as before, the original kept, a user's own NC0 untouched.
@@ -262,7 +249,6 @@ TEST_F(DrillTest, UnsettledHeaderShowsWhatWasFoundAndTheAdvice) {
          "NC1 line 12 [X367600Y73100] is a hole, but no units line (INCH, METRIC, M71 or M72) stands before "
          "it.\r\n"},
         {crlfLines({"M48"}), noUnits},
-        {std::string(), noUnits},
     };
     for (const auto& c : cases) {
         write("in/BOARD.NC1", c.source);

@@ -157,17 +157,13 @@ TEST_F(GerberTest, CancelAtEachSelectionChangesNothing) {
 TEST_F(GerberTest, FileThatIsNoPlotIsRefused) {
     write("w/A.GBR", "D11*\r\nX1Y1D03*\r\n");
     write("w/JUNK.GBR", std::string("\x01\x02junk\r\n\x7f", 9));
-    write("w/EMPTY.GBR", "");
     write("w/X2.GBR", "%FSLAX24Y24*%\r\n%MOIN*%\r\nM02*\r\n"); // an RS-274-X plot of an empty layer
-    for (const std::string name : {"JUNK.GBR", "EMPTY.GBR"}) {
-        auto r = run({"", w("TABLE.TXT"), w("A.GBR ," + name)});
-        EXPECT_EQ(r.status, 1);
-        ASSERT_NE(r.log.find("The Gerber"), std::string::npos) << r.log;
-        EXPECT_EQ(r.log.substr(r.log.find("The Gerber")),
-                  "The Gerber file holds no aperture selection and no coordinate:\r\n<" + w(name) +
-                      ">\r\nNo file was written; pick Gerber plots and re-try.");
-        EXPECT_FALSE(exists("w/xA.GBR") || exists("w/Aperture.new"));
-    }
+    auto r = run({"", w("TABLE.TXT"), w("A.GBR ,JUNK.GBR")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.log.substr(r.log.find("The Gerber")),
+              "The Gerber file holds no aperture selection and no coordinate:\r\n<" + w("JUNK.GBR") +
+                  ">\r\nNo file was written; pick Gerber plots and re-try.");
+    EXPECT_FALSE(exists("w/xA.GBR") || exists("w/Aperture.new"));
     EXPECT_EQ(run({"", w("TABLE.TXT"), w("A.GBR ,X2.GBR")}).status, 0);
 }
 
@@ -286,95 +282,82 @@ struct Case {
     std::string name, input, expected, also;
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class GerberCaseTest : public GerberTest, public ::testing::WithParamInterface<Case> {};
-using GerberFormatTest = GerberCaseTest;
-using GerberRefusalTest = GerberCaseTest;
-
 // Coordinates of each format and unit come out in exact whole mils, halves to even, with the shift logged.
-TEST_P(GerberFormatTest, ConvertsToWholeMils) {
-    const Case& c = GetParam();
-    write("w/A.GBR", crlfLines(barLines(c.input)));
-    auto r = run({"", w("TABLE.TXT"), w("A.GBR")});
-    ASSERT_EQ(r.status, 0) << r.log;
-    EXPECT_EQ(read("w/xA.GBR"), crlfLines(barLines("*%FSLAX53Y53*|SFA1.0B1.0*%|" + c.expected)));
-    const std::string line = "\r\nCoordinates rounded to whole mils, largest shift:\t " + c.also + " mil\r\n";
-    EXPECT_EQ(r.log.find(line) != std::string::npos, !c.also.empty()) << r.log;
-    EXPECT_EQ(c.also.empty(), r.log.find("rounded") == std::string::npos);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Formats, GerberFormatTest,
-    ::testing::Values(
-        Case{"Inch24", "%FSLAX24Y24*%|%MOIN*%|D11*|X12500Y-345000D02*", "D02*|D10*|X01250Y-34500D02*", ""},
-        Case{"TrailingZeros23", "%FSTAX23Y23*%|X125Y034D01*|Y-5D03*", "X12500Y03400D01*|X12500Y-50000D03*",
-             ""},
-        Case{"Metric46HalvesToEven", "%FSLAX46Y46*%|%MOMM*%|X25400000Y12700D03*|X38100Y1D03*",
-             "X01000Y00000D03*|X00002Y00000D03*", "0.5"},
-        Case{"Inch35Rounded", "%MOIN*%|%FSLAX35Y35*%|X250Y-350D02*|X1234D01*",
-             "X00002Y-00004D02*|X00012Y-00004D01*", "0.5"},
-        Case{"G54AndCommandsOnOneLine",
-             "%FSLAX23Y23*%|G54D11*X100Y200D02*G01X300Y400D01*|X500*|D11*|X0Y0D02*|D03*|X0Y0D02*M02*",
-             "D02*|D10*|X00100Y00200D02*|X00300Y00400D01*|X00500Y00400D01*|X00000Y00000D02*|D03*|D02M02*",
-             ""},
-        Case{"MoveThenEndOnOneLine", "%FSLAX23Y23*%|D11*|X1Y1D03*|X0Y0D02M02*",
-             "D02*|D10*|X00001Y00001D03*|D02M02*", ""},
-        Case{"OperationsThenEndOnOneLine", "%FSLAX23Y23*%|D11*|X1Y1D03*|X5Y6D02M02*|D02M02*",
-             "D02*|D10*|X00001Y00001D03*|X00005Y00006D02*|D02M02*|D02*|D02M02*", ""},
-        Case{"MoveThenEndWithoutFormatStatement", "D11*|X1Y1D03*|D02M02*",
-             "D02*|D10*|X00001Y00001D03*|D02*|D02M02*", ""},
-        Case{"G54WithoutFormatStatement", "G54D15*|D11*|X1Y1D03*|G54D40*|X2Y2D03*",
-             "D02*|D10*|X00001Y00001D03*|D02*|D11*|X00002Y00002D03*", ""},
-        Case{"MacrosAttributesAndComments",
-             "G04 50% done*|%FSDAX23Y23*MOIN*%|%AMOC8*|5,1,8,0,0,1.08239X$1,22.5*%|%TO.C,R1*%|%SRX1Y1I0J0*%|"
-             "G75*G70*D11*|X001Y002D03*|%LPD*%",
-             "D02*|D10*|X00001Y00002D03*", ""}),
-    [](const auto& test) { return test.param.name; });
-
-// What the rewritten file cannot hold stops the job with file, line and command, and nothing is written.
-TEST_P(GerberRefusalTest, NamesTheCommandAndWritesNothing) {
-    const Case& c = GetParam();
-    write("w/HOLES.TXT", "DRILL: 20\r\nX 1 Y 2\r\n");
-    write("w/A.GBR", crlfLines(barLines(c.input)));
-    auto r = run({w("HOLES.TXT"), w("TABLE.TXT"), w("A.GBR")});
-    EXPECT_EQ(r.status, 1);
-    const auto e = barLines(c.expected);
-    EXPECT_EQ(r.log, "Aperture file processed:\t 4 codes found.\r\nLine " + e[0] +
-                         ", which the rewritten file cannot hold:\r\n<" + w("A.GBR") + ">\r\n" + e[1] +
-                         "\r\nNo file was written; " + (c.also.empty() ? "correct the file" : c.also) +
-                         " and re-try.");
-    EXPECT_FALSE(exists("w/HOLES.pcb") || exists("w/xA.GBR") || exists("w/Aperture.new"));
+TEST_F(GerberTest, FormatsConvertToWholeMils) {
+    const Case cases[] = {
+        {"Inch24", "%FSLAX24Y24*%|%MOIN*%|D11*|X12500Y-345000D02*", "D02*|D10*|X01250Y-34500D02*", ""},
+        {"TrailingZeros23", "%FSTAX23Y23*%|X125Y034D01*|Y-5D03*", "X12500Y03400D01*|X12500Y-50000D03*", ""},
+        {"Metric46HalvesToEven", "%FSLAX46Y46*%|%MOMM*%|X25400000Y12700D03*|X38100Y1D03*",
+         "X01000Y00000D03*|X00002Y00000D03*", "0.5"},
+        {"Inch35Rounded", "%MOIN*%|%FSLAX35Y35*%|X250Y-350D02*|X1234D01*",
+         "X00002Y-00004D02*|X00012Y-00004D01*", "0.5"},
+        {"G54AndCommandsOnOneLine",
+         "%FSLAX23Y23*%|G54D11*X100Y200D02*G01X300Y400D01*|X500*|D11*|X0Y0D02*|D03*|X0Y0D02*M02*",
+         "D02*|D10*|X00100Y00200D02*|X00300Y00400D01*|X00500Y00400D01*|X00000Y00000D02*|D03*|D02M02*", ""},
+        {"MoveThenEndOnOneLine", "%FSLAX23Y23*%|D11*|X1Y1D03*|X0Y0D02M02*",
+         "D02*|D10*|X00001Y00001D03*|D02M02*", ""},
+        {"OperationsThenEndOnOneLine", "%FSLAX23Y23*%|D11*|X1Y1D03*|X5Y6D02M02*|D02M02*",
+         "D02*|D10*|X00001Y00001D03*|X00005Y00006D02*|D02M02*|D02*|D02M02*", ""},
+        {"MoveThenEndWithoutFormatStatement", "D11*|X1Y1D03*|D02M02*",
+         "D02*|D10*|X00001Y00001D03*|D02*|D02M02*", ""},
+        {"G54WithoutFormatStatement", "G54D15*|D11*|X1Y1D03*|G54D40*|X2Y2D03*",
+         "D02*|D10*|X00001Y00001D03*|D02*|D11*|X00002Y00002D03*", ""},
+        {"MacrosAttributesAndComments",
+         "G04 50% done*|%FSDAX23Y23*MOIN*%|%AMOC8*|5,1,8,0,0,1.08239X$1,22.5*%|%TO.C,R1*%|%SRX1Y1I0J0*%|"
+         "G75*G70*D11*|X001Y002D03*|%LPD*%",
+         "D02*|D10*|X00001Y00002D03*", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        write("w/A.GBR", crlfLines(barLines(c.input)));
+        auto r = run({"", w("TABLE.TXT"), w("A.GBR")});
+        ASSERT_EQ(r.status, 0) << r.log;
+        EXPECT_EQ(read("w/xA.GBR"), crlfLines(barLines("*%FSLAX53Y53*|SFA1.0B1.0*%|" + c.expected)));
+        const std::string line =
+            "\r\nCoordinates rounded to whole mils, largest shift:\t " + c.also + " mil\r\n";
+        EXPECT_EQ(r.log.find(line) != std::string::npos, !c.also.empty()) << r.log;
+        EXPECT_EQ(c.also.empty(), r.log.find("rounded") == std::string::npos);
+    }
 }
 
 const std::string arc = " draws an arc (G02/G03, I/J)|", segments = "plot arcs as straight segments";
 
-INSTANTIATE_TEST_SUITE_P(
-    Refusals, GerberRefusalTest,
-    ::testing::Values(
-        Case{"ArcOffsets", "%FSLAX23Y23*%|D11*|G75*G02*|X1Y1I1J0D01*", "4" + arc + "X1Y1I1J0D01*", segments},
-        Case{"ArcMode", "%FSLAX23Y23*%|G03*|X1Y1D02*|X2Y1D01*", "4" + arc + "X2Y1D01*", segments},
-        Case{"ArcWithoutFormat", "X100Y100I50J0D01*", "1" + arc + "X100Y100I50J0D01*", segments},
-        Case{"ArcLowerCaseWithoutFormat", "X100Y100j50D01*", "1" + arc + "X100Y100j50D01*", segments},
-        Case{"Region", "%FSLAX23Y23*%|D11*G36*", "2 fills a region (G36/G37)|G36*",
-             "plot without filled regions"},
-        Case{"ClearPolarity", "%FSLAX23Y23*%|%LPC*%", "2 switches to clear polarity (%LPC)|%LPC*%",
-             "plot without clear (negative) objects"},
-        Case{"StepAndRepeat", "%FSLAX23Y23*%|%SRX2Y1I0.5J0*%", "2 repeats the image (%SR)|%SRX2Y1I0.5J0*%",
-             "plot without step and repeat"},
-        Case{"Incremental", "%FSLIX23Y23*%", "1 states incremental coordinates|%FSLIX23Y23*%",
-             "plot with absolute coordinates"},
-        Case{"Overflow", "%FSLAX33Y33*%|X99999Y0D02*|X100000Y0D02*",
-             "3 holds a coordinate beyond 99999 mils|X100000Y0D02*", "plot nearer the origin"},
-        Case{"OverflowRounded", "%FSLAX34Y34*%|X999990Y0D02*|X1000000Y0D02*",
-             "3 holds a coordinate beyond 99999 mils|X1000000Y0D02*", "plot nearer the origin"},
-        Case{"TooManyDigits", "%FSLAX23Y23*%|X123456Y0D02*",
-             "2 holds a coordinate that does not fit the file's format|X123456Y0D02*", ""},
-        Case{"FormatAfterCoordinates", "D11*|%FSLAX23Y23*%",
-             "2 states the coordinate format after the first coordinates|%FSLAX23Y23*%", ""}),
-    [](const auto& test) { return test.param.name; });
+// What the rewritten file cannot hold stops the job with file, line and command, and nothing is written.
+TEST_F(GerberTest, RefusalsNameTheCommandAndWriteNothing) {
+    const Case cases[] = {
+        {"ArcOffsets", "%FSLAX23Y23*%|D11*|G75*G02*|X1Y1I1J0D01*", "4" + arc + "X1Y1I1J0D01*", segments},
+        {"ArcMode", "%FSLAX23Y23*%|G03*|X1Y1D02*|X2Y1D01*", "4" + arc + "X2Y1D01*", segments},
+        {"ArcWithoutFormat", "X100Y100I50J0D01*", "1" + arc + "X100Y100I50J0D01*", segments},
+        {"ArcLowerCaseWithoutFormat", "X100Y100j50D01*", "1" + arc + "X100Y100j50D01*", segments},
+        {"Region", "%FSLAX23Y23*%|D11*G36*", "2 fills a region (G36/G37)|G36*",
+         "plot without filled regions"},
+        {"ClearPolarity", "%FSLAX23Y23*%|%LPC*%", "2 switches to clear polarity (%LPC)|%LPC*%",
+         "plot without clear (negative) objects"},
+        {"StepAndRepeat", "%FSLAX23Y23*%|%SRX2Y1I0.5J0*%", "2 repeats the image (%SR)|%SRX2Y1I0.5J0*%",
+         "plot without step and repeat"},
+        {"Incremental", "%FSLIX23Y23*%", "1 states incremental coordinates|%FSLIX23Y23*%",
+         "plot with absolute coordinates"},
+        {"Overflow", "%FSLAX33Y33*%|X99999Y0D02*|X100000Y0D02*",
+         "3 holds a coordinate beyond 99999 mils|X100000Y0D02*", "plot nearer the origin"},
+        {"OverflowRounded", "%FSLAX34Y34*%|X999990Y0D02*|X1000000Y0D02*",
+         "3 holds a coordinate beyond 99999 mils|X1000000Y0D02*", "plot nearer the origin"},
+        {"TooManyDigits", "%FSLAX23Y23*%|X123456Y0D02*",
+         "2 holds a coordinate that does not fit the file's format|X123456Y0D02*", ""},
+        {"FormatAfterCoordinates", "D11*|%FSLAX23Y23*%",
+         "2 states the coordinate format after the first coordinates|%FSLAX23Y23*%", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        write("w/HOLES.TXT", "DRILL: 20\r\nX 1 Y 2\r\n");
+        write("w/A.GBR", crlfLines(barLines(c.input)));
+        auto r = run({w("HOLES.TXT"), w("TABLE.TXT"), w("A.GBR")});
+        EXPECT_EQ(r.status, 1);
+        const auto e = barLines(c.expected);
+        EXPECT_EQ(r.log, "Aperture file processed:\t 4 codes found.\r\nLine " + e[0] +
+                             ", which the rewritten file cannot hold:\r\n<" + w("A.GBR") + ">\r\n" + e[1] +
+                             "\r\nNo file was written; " + (c.also.empty() ? "correct the file" : c.also) +
+                             " and re-try.");
+        EXPECT_FALSE(exists("w/HOLES.pcb") || exists("w/xA.GBR") || exists("w/Aperture.new"));
+    }
+}
 
 // Table lines in the D form of other tools are taken; a table without aperture lines and apertures the table
 // lacks are named in the log.
