@@ -98,15 +98,7 @@ class FaultTest : public Scratch {
         return result.value_or(app::JobResult::Stopped);
     }
 
-    // Every file below the scratch folder with its bytes.
-    std::map<std::string, std::string> snapshot() const {
-        std::map<std::string, std::string> files;
-        for (const auto& e : fs::recursive_directory_iterator(root_)) {
-            if (e.is_regular_file())
-                files[fs::relative(e.path(), root_).string()] = test::readBytes(e.path());
-        }
-        return files;
-    }
+    std::map<std::string, std::string> snapshot() const { return filesBelow(root_); }
 
     std::string log_;
 };
