@@ -25,17 +25,12 @@ class CliTest : public Scratch {
 
 // Catches help or version answered as an error (standard error, status 2) or a version not the project's.
 TEST_F(CliTest, HelpAndVersionAnswerOnStandardOutput) {
-    auto version = runDirect({"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "flashkit-cli " FLASHKIT_VERSION "\n");
-    EXPECT_EQ(version.err, "");
-    for (const std::string help : {"--help", "-h"}) {
-        auto r = runDirect({help});
-        EXPECT_EQ(r.status, 0) << help;
-        EXPECT_EQ(
-            r.out.rfind("usage: flashkit-cli JOB [options]\n       flashkit-cli --help | --version\n", 0),
-            0u);
-        EXPECT_EQ(r.err, "");
+    const std::string usage = "usage: flashkit-cli JOB [options]\n       flashkit-cli --help | --version\n";
+    for (const std::string arg : {"--version", "--help", "-h"}) {
+        auto r = runDirect({arg});
+        EXPECT_EQ(std::tuple(r.status, r.err), std::tuple(0, std::string())) << arg;
+        EXPECT_EQ(arg == "--version" ? r.out : r.out.substr(0, usage.size()),
+                  arg == "--version" ? "flashkit-cli " FLASHKIT_VERSION "\n" : usage);
     }
 }
 

@@ -67,29 +67,18 @@ TEST_F(DrillTest, PreferredFileIsUsedAsIs) {
 // Tango's suppressed dialects: exact bytes and log as before, the original kept, a user's own NC0 untouched.
 TEST_F(DrillTest, SuppressedDialectsAreConvertedInPlace) {
     struct Case {
-        std::vector<std::string> header;
-        std::string line, converted, message;
-    } cases[] = {
-        {{"m48", "inch,lz"},
-         "Y+0125",
-         "Y+012500",
-         "Translating Trailing Zero suppressed NC file to prefered format."},
-        {{"M48", "Inch,Tz"},
-         "Y-5",
-         "Y-000005",
-         "Translating Leading Zero suppressed NC file to prefered format."},
-        {{"M48", "INCH,LZ"},
-         "Y+12X-01",
-         "X-010000Y+120000",
-         "Translating Trailing Zero suppressed NC file to prefered format."},
-    };
+        std::string header, line, converted, omitted; // header: its two lines with "|" between them
+    } cases[] = {{"m48|inch,lz", "Y+0125", "Y+012500", "Trailing"},
+                 {"M48|Inch,Tz", "Y-5", "Y-000005", "Leading"},
+                 {"M48|INCH,LZ", "Y+12X-01", "X-010000Y+120000", "Trailing"}};
     for (const auto& c : cases) {
-        const std::string source = crlfLines({c.header[0], c.header[1], "T1", c.line, "M30"});
+        const std::string source = crlfLines(barLines(c.header + "|T1|" + c.line + "|M30"));
         write("in/BOARD.NC1", source);
         write("in/BOARD.NC0", "mine");
         auto r = run("in");
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.log, completeLog({c.message}));
+        EXPECT_EQ(r.log,
+                  completeLog({"Translating " + c.omitted + " Zero suppressed NC file to prefered format."}));
         EXPECT_EQ(read("in/BOARD.NC1"), crlfLines({"M48", "INCH", "T1", c.converted, "M30"}));
         EXPECT_EQ(read("in/BOARD.NC1.orig"), source);
         EXPECT_EQ(read("in/BOARD.NC0"), "mine");
@@ -259,14 +248,6 @@ TEST_F(DrillTest, UnsettledHeaderShowsWhatWasFoundAndTheAdvice) {
     }
 }
 
-// Catches: a drill file without holes refused or written without its header.
-TEST_F(DrillTest, HeaderOnlyFileIsTranslated) {
-    write("in/BOARD.NC1", "M48\r\nINCH,LZ");
-    EXPECT_EQ(run().status, 0);
-    EXPECT_EQ(read("in/BOARD.NC1"), crlfLines({"M48", "INCH"}));
-    EXPECT_EQ(read("out/BOARD.NC5"), crlfLines({"M48", "INCH,LZ"}));
-}
-
 // Catches: an output that cannot be written named before a line of the file that cannot be translated (every
 // line is checked first), or a read-only output not named with why.
 TEST_F(DrillTest, UntranslatableLineNamedBeforeAnUnwritableOutput) {
@@ -280,6 +261,14 @@ TEST_F(DrillTest, UntranslatableLineNamedBeforeAnUnwritableOutput) {
     const std::string log = run().log;
     EXPECT_EQ(log.substr(log.rfind("Could")),
               "Could not write the file:\r\n<" + text("out") + "\\BOARD.NC3>\r\nThe file is read-only.");
+}
+
+// Catches: a drill file without holes refused or written without its header.
+TEST_F(DrillTest, HeaderOnlyFileIsTranslated) {
+    write("in/BOARD.NC1", "M48\r\nINCH,LZ");
+    EXPECT_EQ(run().status, 0);
+    EXPECT_EQ(read("in/BOARD.NC1"), crlfLines({"M48", "INCH"}));
+    EXPECT_EQ(read("out/BOARD.NC5"), crlfLines({"M48", "INCH,LZ"}));
 }
 
 // Drill files of other PCB tools (tests/samples/drill/README.md) come out byte for byte as the preferred

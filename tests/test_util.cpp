@@ -194,12 +194,9 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
 
 // Catches the blank before a positive number lost, or a number printed with more digits than it needs.
 TEST(NumberTexts, SignedAndShortest) {
-    EXPECT_EQ(signedText(12), " 12");
-    EXPECT_EQ(signedText(0), " 0");
-    EXPECT_EQ(signedText(-3), "-3");
-    EXPECT_EQ(numberText(62.5), "62.5");
-    EXPECT_EQ(numberText(0.1 + 0.2), "0.30000000000000004");
-    EXPECT_EQ(numberText(-3), "-3");
+    EXPECT_EQ(signedText(12) + "|" + signedText(0) + "|" + signedText(-3), " 12| 0|-3");
+    EXPECT_EQ(numberText(62.5) + "|" + numberText(0.1 + 0.2) + "|" + numberText(-3),
+              "62.5|0.30000000000000004|-3");
 }
 
 } // namespace
