@@ -2,15 +2,11 @@
 #pragma once
 
 #include "cli/cli.hpp"
+#include "files.hpp"
 #include "platform/files.hpp"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <map>
 #include <random>
-#include <sstream>
-#include <string>
 #include <vector>
 
 // The Z: mapping, dot-names as hidden files and permission bits exist only on POSIX hosts.
@@ -22,20 +18,16 @@
 
 namespace fk::test {
 
-namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-inline std::string readBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void writeBytes(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::binary);
-    out << bytes;
+// Lines written as one text, "|" between them.
+inline std::vector<std::string> barLines(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t from = 0, bar; from <= text.size(); from = bar + 1) {
+        bar = std::min(text.find('|', from), text.size());
+        out.push_back(text.substr(from, bar - from));
+    }
+    return out;
 }
 
 // Lines joined with CR LF, each line ended.

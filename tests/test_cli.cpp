@@ -25,17 +25,12 @@ class CliTest : public Scratch {
 
 // Catches help or version answered as an error (standard error, status 2) or a version not the project's.
 TEST_F(CliTest, HelpAndVersionAnswerOnStandardOutput) {
-    auto version = runDirect({"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "flashkit-cli " FLASHKIT_VERSION "\n");
-    EXPECT_EQ(version.err, "");
-    for (const std::string help : {"--help", "-h"}) {
-        auto r = runDirect({help});
-        EXPECT_EQ(r.status, 0) << help;
-        EXPECT_EQ(
-            r.out.rfind("usage: flashkit-cli JOB [options]\n       flashkit-cli --help | --version\n", 0),
-            0u);
-        EXPECT_EQ(r.err, "");
+    const std::string usage = "usage: flashkit-cli JOB [options]\n       flashkit-cli --help | --version\n";
+    for (const std::string arg : {"--version", "--help", "-h"}) {
+        auto r = runDirect({arg});
+        EXPECT_EQ(std::tuple(r.status, r.err), std::tuple(0, std::string())) << arg;
+        EXPECT_EQ(arg == "--version" ? r.out : r.out.substr(0, usage.size()),
+                  arg == "--version" ? "flashkit-cli " FLASHKIT_VERSION "\n" : usage);
     }
 }
 
@@ -60,31 +55,47 @@ TEST_F(CliTest, UsageErrors) {
               "flashkit-cli: the program directory does not exist: " + text("nowhere") + "\n");
 }
 
-// Catches the copies checking their paths in another order or with other messages.
-TEST_F(CliTest, CopyChecksInOrder) {
+// Catches a job checking its paths in another order or with another message, a stopped job's log not shown,
+// or a file written (the default plane tables included) before the refusal.
+TEST_F(CliTest, PathChecksInOrder) {
+    write("in/BOARD.PCB", ";Tango-PCB PLUS V2.30 Series II\r\n");
+    write("in/BOARD.NC1", "M48\r\nINCH\r\n");
+    const std::string in = text("in"), dfn = text("dfn"), missing = text("missing"), crlf = "\r\n";
+    const auto before = filesIn({"in", "dfn", "prog"});
     struct Case {
-        std::string job;
-        bool inputOk, dfnOk;
-        std::string log;
-    };
-    const std::string crlf = "\r\n";
-    std::vector<Case> cases = {
-        {"dfn2file", false, false, "Invalid xxx.DFN destination file path, correct and re-try"},
-        {"dfn2file", true, false, "Invalid PCB.DFN source file path, correct and re-try"},
-        {"dfn2file", true, true,
-         "The PCB.DFN file you specified was not found:" + crlf + "<" + text("dfn") + "\\PCB.DFN>"},
-        {"file2dfn", false, true, "Invalid xxx.DFN source file path, correct and re-try"},
-        {"file2dfn", true, false, "Invalid PCB.DFN destination file path, correct and re-try"},
-        {"file2dfn", true, true,
-         "The xxx.DFN file you specified was not found:" + crlf + "<" + text("in") + "\\BOARD.DFN>"}};
+        std::string job, input, other, log; // other: the job's second path (PCB.DFN, output or viewer path)
+    } cases[] = {
+        {"pcb2aperture", "", dfn, "Invalid input data path, correct and re-try"},
+        {"pcb2aperture", dfn, missing, "Invalid PCB.DFN data path, correct and re-try"},
+        {"pcb2aperture", dfn, dfn,
+         "The file you specified was not found: " + crlf + "<" + dfn + "\\BOARD.PCB>"},
+        {"pcb2aperture", in, dfn,
+         "The PCB.DFN file you specified was not found: " + crlf + "<" + dfn + "\\PCB.DFN>"},
+        {"dfn2file", missing, missing, "Invalid xxx.DFN destination file path, correct and re-try"},
+        {"dfn2file", in, missing, "Invalid PCB.DFN source file path, correct and re-try"},
+        {"dfn2file", in, dfn,
+         "The PCB.DFN file you specified was not found:" + crlf + "<" + dfn + "\\PCB.DFN>"},
+        {"file2dfn", missing, dfn, "Invalid xxx.DFN source file path, correct and re-try"},
+        {"file2dfn", in, missing, "Invalid PCB.DFN destination file path, correct and re-try"},
+        {"file2dfn", in, dfn,
+         "The xxx.DFN file you specified was not found:" + crlf + "<" + in + "\\BOARD.DFN>"},
+        {"ncdrill", dfn, in, "File (" + dfn + "\\BOARD.NC1) not found!"},
+        {"ncdrill", in, missing, "Output path (" + missing + ") not found!"},
+        {"rep2prevue", missing, dfn, "Invalid input data path, correct and re-try"},
+        {"rep2prevue", in, missing, "Invalid Gerber Prevue path, correct and re-try"},
+        {"rep2prevue", in, dfn,
+         "You must save the Tango PCB aperture report" + crlf + "to a file in the input data path:" + crlf +
+             crlf + "[" + in + "\\BOARD.REP]"},
+        {"viaplane", missing, dfn, "Invalid input data path, correct and re-try"},
+        {"viaplane", dfn, dfn, "The file you specified was not found: " + crlf + "<" + dfn + "\\BOARD.PCB>"},
+        {"pcbprocess", in, dfn, "The file you specified was not found:" + crlf + "<" + in + "\\NONE.PCB>"}};
     for (const auto& c : cases) {
-        auto args = copyArgs(c.job);
-        args[2] = c.inputOk ? text("in") : text("missing");
-        args[4] = c.dfnOk ? text("dfn") : text("missing");
-        auto r = cli(args);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.log, c.log);
-        EXPECT_EQ(r.out.substr(0, 30), c.log.substr(0, 30)); // a stopped job's log is shown too
+        auto r = cli({c.job, "--input-path", c.input, "--dfn-path", c.other, "--output-path", c.other,
+                      "--prevue-path", c.other, "--base", "BOARD", "--pick", in + "\\NONE.PCB"});
+        EXPECT_EQ(r.status, 1) << c.job;
+        EXPECT_EQ(r.log, c.log) << c.job;
+        EXPECT_EQ(r.out.substr(0, 30), c.log.substr(0, 30)) << c.job;
+        EXPECT_EQ(filesIn({"in", "dfn", "prog"}), before) << c.job;
     }
 }
 

@@ -93,6 +93,8 @@ TEST_F(DrillPreviewTest, HolesWhereTheMachineDrillsThem) {
     EXPECT_EQ(model::toolTexts(nc1Panel), Lines({"T1 0.0350 inch: 2 holes", "T2 0.0520 inch: 1 hole"}));
     EXPECT_EQ(model::extentText(nc1Panel), "X 1.2346 to 10.0000 inch, Y -0.2500 to 2.0000 inch");
     EXPECT_EQ(model::countText(nc1Panel), "3 holes");
+    EXPECT_EQ(model::lengthText(-1270, drill::Units::Inch) + model::lengthText(-1271, drill::Units::Inch),
+              "0.0000 inch-0.0001 inch");
     EXPECT_EQ(model::formatText(kept_.panels[1], kept),
               "INCH 2.4, zeros not stated: leading zeros kept (Excellon's default): short numbers read from "
               "the left");
@@ -131,12 +133,15 @@ TEST_F(DrillPreviewTest, EachPanelSaysWhatIsWrong) {
     // Another kind of file is no drill file; a drill file whose header lists no holes is one, without holes.
     write("out/B.NC2", std::string("\x01\x02random\r\n\xff", 11));
     write("out/B.NC3", crlfLines({"M48", "INCH,TZ", "%", "M30"}));
+    // 1/10 of NC1's distances but for a hole 0.001 inch off: moved, not scaled.
+    write("out/B.NC4", crlfLines({"M48", "INCH,TZ", "T1", "X01234Y00500", "X01500Y-00260", "X10000Y02000"}));
     const model::DrillPreview empties = load();
     EXPECT_EQ(model::placementText(empties.panels[1]),
               "Not a drill file: it holds no header (M48, INCH or METRIC), no tool and no hole.");
     EXPECT_EQ(empties.panels[1].placement, Placement::Unread);
     EXPECT_EQ(empties.panels[2].problem, "");
     EXPECT_EQ(model::countText(empties.panels[2]), "No holes");
+    EXPECT_EQ(empties.panels[3].placement, Placement::Moved);
 
     fs::remove(path("in/B.NC1"));
     const model::DrillPreview withoutNc1 = load();

@@ -1,5 +1,6 @@
 // Faults while jobs run: files removed or emptied after the checks, inputs that are directories, a disk that
 // fills up. Each must end with a message naming the path, a stopped job, and every file as it was.
+#include "app/commit.hpp"
 #include "app/runner.hpp"
 #include "model/buttons.hpp"
 #include "platform/host.hpp"
@@ -97,15 +98,7 @@ class FaultTest : public Scratch {
         return result.value_or(app::JobResult::Stopped);
     }
 
-    // Every file below the scratch folder with its bytes.
-    std::map<std::string, std::string> snapshot() const {
-        std::map<std::string, std::string> files;
-        for (const auto& e : fs::recursive_directory_iterator(root_)) {
-            if (e.is_regular_file())
-                files[fs::relative(e.path(), root_).string()] = test::readBytes(e.path());
-        }
-        return files;
-    }
+    std::map<std::string, std::string> snapshot() const { return filesBelow(root_); }
 
     std::string log_;
 };
@@ -278,17 +271,19 @@ std::vector<MultiOutputJob> multiOutputJobs(const std::string& w) {
     };
 }
 
-// Catches: targets replaced before a later one fails staying new (a half old, half new set of files).
+// Catches: targets replaced before a later one fails staying new (a half old, half new set of files), also
+// where no hard link keeps the old target and it moves aside instead.
 TEST_F(FaultTest, AFailingReplacementPutsBackTheTargetsAlreadyReplaced) {
     for (const auto& job : multiOutputJobs(text("w"))) {
-        for (int failing = 0; failing < job.outputs; ++failing) {
+        for (int failing = 0; failing < 2 * job.outputs; ++failing) {
             prepareFiles();
             const auto before = snapshot();
-            platform::setReplaceFailureForTesting(failing);
+            platform::setReplaceFailureForTesting(failing % job.outputs);
+            platform::setHardLinkFailureForTesting(failing >= job.outputs);
             const auto result = runJob(job.job, job.picks);
             platform::setReplaceFailureForTesting(std::nullopt);
+            platform::setHardLinkFailureForTesting(false);
             EXPECT_EQ(result, app::JobResult::Stopped) << job.name << " " << failing;
-            EXPECT_NE(log_.find("Could not write the file:\r\n<" + text("")), std::string::npos) << log_;
             EXPECT_NE(log_.find(">\r\nThe file is in use by another program."), std::string::npos) << log_;
             EXPECT_EQ(snapshot(), before) << job.name << " " << failing;
         }
@@ -435,6 +430,19 @@ TEST_F(FaultTest, ALiveRunsFilesStayWhateverTheirTimesAndGoWhenItIsKilled) {
     ::waitpid(other, nullptr, 0);
 }
 #endif
+
+// Catches: a stop asked for after the last read (between two commits) not checked before the targets are
+// replaced.
+TEST_F(FaultTest, AStopRequestBeforeACommitReplacesNothing) {
+    platform::InterruptScope scope;
+    platform::AtomicWriter out(text("w") + "\\A.GBR");
+    out.write("new");
+    out.finish(); // a finished output writes nothing more, so only the commit can see the stop
+    platform::requestInterruptForTesting();
+    app::MessageLog log;
+    EXPECT_THROW(app::commitOutputs(log, {&out}), platform::Interrupted);
+    EXPECT_EQ(read("w/A.GBR"), "D11*\r\nX1Y2D01*\r\n");
+}
 
 // Catches: Ctrl+C or SIGTERM killing a job half way instead of ending it with every file as it was.
 TEST_F(FaultTest, AStopRequestEndsTheJobWithEveryFileAsItWas) {

@@ -42,13 +42,10 @@ TEST_F(PlatformTest, ExistenceTests) {
         EXPECT_EQ(platform::fileexists(t), c.file) << t;
         EXPECT_EQ(platform::direxists(t), c.dir) << t;
     }
-    EXPECT_FALSE(platform::fileexists(""));
-    EXPECT_FALSE(platform::direxists(""));
-    EXPECT_FALSE(platform::direxists("C:\\"));
-    EXPECT_TRUE(platform::direxists("Z:\\"));
-    EXPECT_TRUE(platform::direxists("z:\\"));
+    EXPECT_FALSE(platform::fileexists("") || platform::direxists("") || platform::direxists("C:\\"));
+    for (const char* root : {"Z:\\", "z:\\", "\\"})
+        EXPECT_TRUE(platform::direxists(root)) << root;
     EXPECT_TRUE(platform::fileexists("z" + text("Work").substr(1) + "\\Board.PCB"));
-    EXPECT_TRUE(platform::direxists("\\"));
     EXPECT_TRUE(platform::fileexists(text("Work") + "\\Sub\\..\\Board.PCB"));
 }
 
@@ -83,7 +80,7 @@ TEST_F(PlatformTest, NewFileTakesWrittenCaseUnlessAnotherCaseExists) {
     EXPECT_THROW(platform::resolveForWrite("C:\\X.TXT"), platform::FileError);
 }
 
-// eight-byte word.
+// Catches a line end, CR LF pair or Ctrl-Z missed where a read ends or a line runs on over several reads.
 TEST_F(PlatformTest, LineEndsAtReadAndWordBoundaries) {
     struct Case {
         const char* name;
@@ -97,20 +94,11 @@ TEST_F(PlatformTest, LineEndsAtReadAndWordBoundaries) {
         {"CtrlZAlone", "\x1a", {}},
         {"CtrlZAfterEnd", "A\r\n\x1a", {"A"}},
         {"LineLongerThanTheBuffer", std::string(300000, 'x') + "\r\ny", {std::string(300000, 'x'), "y"}},
-        {"LfOnLastByteOfRead", "1234567\nabc", {"1234567", "abc"}},
-        {"LfOnWordBoundary", "12345678\n12345678\n", {"12345678", "12345678"}},
-        {"CrLfSplitAcrossReads", "1234567\r\nB", {"1234567", "B"}},
-        {"CrEndsReadNextStartsOtherwise", "1234567\rB\r", {"1234567", "B"}},
         {"CrLastByteOfFile", "1234567\r", {"1234567"}},
         {"CtrlZMidBuffer",
          "AB\x1a"
          "CD\r\n",
          {"AB"}},
-        {"CtrlZFirstByteOfRead",
-         "1234567\n\x1a"
-         "ZZ",
-         {"1234567"}},
-        {"LineLongerThanReads", "abcdefghijklmnopqrstu\r\nv", {"abcdefghijklmnopqrstu", "v"}},
         {"ControlBytesAndTabsStayInLine",
          "A\tB\x01"
          "C\x19\x1b\r\n",
@@ -127,9 +115,6 @@ TEST_F(PlatformTest, LineEndsAtReadAndWordBoundaries) {
     readSizes.push_back(size_t{1} << 20);
     for (const auto& c : cases) {
         for (std::string first : {"", "A\n", "AB\r\n"}) {
-            const std::string shown = first.empty()       ? "alone"
-                                      : first.size() == 2 ? "after an LF line"
-                                                          : "after a CR LF line";
             write("in.txt", first + c.bytes);
             std::vector<std::string> expected = c.lines;
             if (!first.empty())
@@ -150,18 +135,22 @@ TEST_F(PlatformTest, LineEndsAtReadAndWordBoundaries) {
     }
 }
 
-// Catches the word-at-a-time scan stopping at a byte that ends no line, or passing one that does.
+// Catches the word-at-a-time scan stopping at a byte that ends no line, or passing one that does. Control
+// bytes in front restart the scan, so it ends on the 8-byte path; without them, the end stands at each place
+// of a full 16-byte block.
 TEST(LineEnds, FoundAtEveryOffsetOfAWord) {
-    for (char end : {'\n', '\r', '\x1a'}) {
-        for (size_t at = 0; at < 20; ++at) {
-            std::string text;
-            for (size_t i = 0; i < at; ++i)
-                text += "\x1b\t\xff\x80 a\x0b\x9a"[i % 8];
-            text += end;
-            text += "\n\n";
-            EXPECT_EQ(platform::findLineEnd(text.data(), text.data() + text.size()) - text.data(),
-                      static_cast<long>(at))
-                << "end " << int(end) << " at " << at;
+    for (auto [filler, tail] : {std::pair{"\x1b\t\xff\x80 a\x0b\x9a", 2}, {"\x1b\xff\x80 a~\x9a!", 16}}) {
+        for (char end : {'\n', '\r', '\x1a'}) {
+            for (size_t at = 0; at < 20; ++at) {
+                std::string text;
+                for (size_t i = 0; i < at; ++i)
+                    text += filler[i % 8];
+                text += end;
+                text += std::string(tail, '\n');
+                EXPECT_EQ(platform::findLineEnd(text.data(), text.data() + text.size()) - text.data(),
+                          static_cast<long>(at))
+                    << "end " << int(end) << " at " << at;
+            }
         }
     }
 }

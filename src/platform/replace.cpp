@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 thread_local std::optional<int> replaceFailure;
+thread_local bool hardLinkFailure = false;
 thread_local std::optional<int> commitKill;
 
 constexpr std::string_view journalMagic = "flashkit-journal 1";
@@ -147,7 +148,7 @@ std::vector<fs::path> writeJournals(Journal& journal, const std::string& shownTa
 bool keepOld(const Entry& e) {
     if (e.backup.empty())
         return true;
-    return host::hardLink(e.target, e.backup) || host::replace(e.target, e.backup);
+    return (!hardLinkFailure && host::hardLink(e.target, e.backup)) || host::replace(e.target, e.backup);
 }
 
 bool putInPlace(const Entry& e, int index) {
@@ -294,6 +295,10 @@ std::vector<std::string> tidyDirectory(std::string_view directoryText) {
 
 void setReplaceFailureForTesting(std::optional<int> failingReplacement) {
     replaceFailure = failingReplacement;
+}
+
+void setHardLinkFailureForTesting(bool fail) {
+    hardLinkFailure = fail;
 }
 
 void setCommitKillForTesting(std::optional<int> afterReplacements) {

@@ -27,5 +27,7 @@ std::vector<std::string> tidyDirectory(std::string_view directoryText);
 // all replaced, the journal still there; one more: the journal gone, the commit done).
 void setReplaceFailureForTesting(std::optional<int> failingReplacement);
 void setCommitKillForTesting(std::optional<int> afterReplacements);
+// Test seam, per thread: hard links fail, as on a file system without them, so the old target moves aside.
+void setHardLinkFailureForTesting(bool fail);
 
 } // namespace fk::platform

@@ -1,4 +1,5 @@
 // The desktop program under a user's comma-decimal locale writes the same bytes as the command line.
+#include "../files.hpp"
 #include "model/buttons.hpp"
 #include "platform/files.hpp"
 
@@ -6,35 +7,21 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <clocale>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using fk::test::readBytes, fk::test::writeBytes;
 
 // A report and a design whose sizes have fractions (62.5, 28.5) and a definition file to rewrite.
 void writeInputs(const fs::path& dir) {
-    writeFile(dir / "BOARD.REP", "    D10   ELLIPSE   62.5 62         FLAS\r\n"
-                                 "    D11   SQ RECT   62.5 30.5       FLAS\r\n"
-                                 "    T1      28.5\r\n");
-    writeFile(dir / "BOARD.PCB",
-              ";Tango-PCB PLUS V2.30 Series II\r\nPAD SQ 62.5 80 28 AL 0 0\r\nLINE 10 0 0 1 1\r\n");
-    writeFile(dir / "PCB.DFN", "PALETD 1\r\n");
-    writeFile(dir / "prog/flashkit.ini", " 0\r\n 1\r\n 5\r\nBOARD\r\n.\r\n.\r\n.\r\n.\r\n");
+    writeBytes(dir / "BOARD.REP", "    D10   ELLIPSE   62.5 62         FLAS\r\n"
+                                  "    D11   SQ RECT   62.5 30.5       FLAS\r\n"
+                                  "    T1      28.5\r\n");
+    writeBytes(dir / "BOARD.PCB",
+               ";Tango-PCB PLUS V2.30 Series II\r\nPAD SQ 62.5 80 28 AL 0 0\r\nLINE 10 0 0 1 1\r\n");
+    writeBytes(dir / "PCB.DFN", "PALETD 1\r\n");
+    writeBytes(dir / "prog/flashkit.ini", " 0\r\n 1\r\n 5\r\nBOARD\r\n.\r\n.\r\n.\r\n.\r\n");
 }
 
 // Runs a job in this process, where QApplication has taken the user's locale.
@@ -85,11 +72,11 @@ class LocaleTest : public QObject {
         runCommandLine(onCommandLine, "pcb2aperture");
         int compared = 0;
         for (const char* name : {"apr.apr", "rck.rck", "PCB.DFN", "BOARD.DFN", "DFN.BAK"}) {
-            QCOMPARE(readFile(inWindow / name), readFile(onCommandLine / name));
-            compared += !readFile(onCommandLine / name).empty();
+            QCOMPARE(readBytes(inWindow / name), readBytes(onCommandLine / name));
+            compared += !readBytes(onCommandLine / name).empty();
         }
         QCOMPARE(compared, 5);
-        QVERIFY(readFile(onCommandLine / "PCB.DFN").find("67.5") != std::string::npos);
+        QVERIFY(readBytes(onCommandLine / "PCB.DFN").find("67.5") != std::string::npos);
     }
 };
 
