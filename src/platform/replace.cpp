@@ -4,6 +4,7 @@
 #include "platform/replace.hpp"
 
 #include "platform/host.hpp"
+#include "platform/interrupt.hpp"
 #include "util/text.hpp"
 
 #include <algorithm>
@@ -178,6 +179,9 @@ void replaceTogether(std::span<AtomicWriter* const> outputs) {
         return;
     for (auto* w : outputs)
         w->finish();
+    checkInterrupted();
+    // A stop asked for from here on waits until every target is old or every target is new.
+    HoldInterrupts hold;
     if (outputs.size() == 1 && !replaceFailure && !commitKill) {
         // One target needs no journal: the rename alone leaves it old or new.
         host::showFile(outputs[0]->tempPath());

@@ -15,6 +15,8 @@ namespace fk::platform {
 // journal of the planned replacements is written beside the targets; each old target keeps a second name
 // until all are replaced. When a replacement fails, the targets already replaced get their old content back
 // and the FileError names the target that failed. A run killed in the middle is undone by tidyDirectory().
+// A stop asked for before the first replacement throws Interrupted and changes nothing; one asked for during
+// the replacements waits until they are all done.
 void replaceTogether(std::span<AtomicWriter* const> outputs);
 
 // Undoes a commit that an ended run left unfinished in the directory (its main journal still there), and
