@@ -1,6 +1,6 @@
 // The one commit of a job: every output is complete before the first target is touched, then all targets are
-// replaced together by platform::replaceTogether, which holds the whole protocol (journal, rollback, recovery,
-// stop requests); the job's log then notes every file written.
+// replaced together by platform::replaceTogether, which holds the whole protocol (journal, rollback,
+// recovery, stop requests); the job's log then notes every file written.
 #pragma once
 
 #include "app/messagelog.hpp"
