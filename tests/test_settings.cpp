@@ -62,10 +62,11 @@ TEST(ListIndex, FromSettingsLines) {
 // Catches: a kept window place read back with a field swapped, or a file that makes no window (too small, a
 // word too many, a broken number) used all the same.
 TEST_F(SettingsTest, WindowPlaceKeptAndCheckedAtStart) {
+    const char* file = model::win32WindowPlaceFile;
     ASSERT_TRUE(model::saveWindowPlace(
-        text("prog"), {.left = -8, .top = 10, .right = 900, .bottom = 610, .maximized = true}));
+        text("prog"), file, {.left = -8, .top = 10, .right = 900, .bottom = 610, .maximized = true}));
     EXPECT_EQ(read("prog/flashkit-win32-window.ini"), "-8 10 900 610 1\r\n");
-    const auto place = model::loadWindowPlace(text("prog"));
+    const auto place = model::loadWindowPlace(text("prog"), file);
     ASSERT_TRUE(place);
     EXPECT_EQ((std::vector<int>{place->left, place->top, place->right, place->bottom}),
               (std::vector<int>{-8, 10, 900, 610}));
@@ -73,9 +74,33 @@ TEST_F(SettingsTest, WindowPlaceKeptAndCheckedAtStart) {
     for (const char* unusable : {"0 0 99 500 0", "0 0 500 99 0", "0 0 500 500 2", "0 0 500 500",
                                  "0 0 500 500 0 7", "0 0 5x0 500 0", "0 0 500 200000 0", ""}) {
         write("prog/flashkit-win32-window.ini", std::string(unusable) + "\r\n");
-        EXPECT_FALSE(model::loadWindowPlace(text("prog"))) << unusable;
+        EXPECT_FALSE(model::loadWindowPlace(text("prog"), file)) << unusable;
     }
-    EXPECT_FALSE(model::saveWindowPlace(text("nowhere"), {}));
+    EXPECT_FALSE(model::saveWindowPlace(text("nowhere"), file, {}));
+}
+
+// Catches a place kept on a larger screen left partly off a smaller one, a window grown or moved although it
+// fits, or one side pulled in without the other.
+TEST(WindowPlace, PulledFullyOntoTheScreen) {
+    const model::ScreenArea small{.left = 0, .top = 0, .right = 1024, .bottom = 738};
+    const struct {
+        model::WindowPlace kept;
+        model::ScreenArea area;
+        std::vector<int> fitted;
+    } cases[] = {
+        {{.left = 100, .top = 50, .right = 880, .bottom = 610}, small, {100, 50, 880, 610}},
+        {{.left = 1500, .top = 900, .right = 2280, .bottom = 1460}, small, {244, 178, 1024, 738}},
+        {{.left = -300, .top = -20, .right = 480, .bottom = 540}, small, {0, 0, 780, 560}},
+        {{.left = 0, .top = 0, .right = 1900, .bottom = 1100}, small, {0, 0, 1024, 738}},
+        {{.left = 10, .top = 10, .right = 790, .bottom = 570},
+         {.left = 1920, .top = 0, .right = 3200, .bottom = 1024},
+         {1920, 10, 2700, 570}},
+        {{.left = 5, .top = 6, .right = 700, .bottom = 500}, {}, {5, 6, 700, 500}},
+    };
+    for (const auto& c : cases) {
+        const model::WindowPlace f = model::fitOnto(c.kept, c.area);
+        EXPECT_EQ((std::vector<int>{f.left, f.top, f.right, f.bottom}), c.fitted) << c.kept.left;
+    }
 }
 
 } // namespace

@@ -5,9 +5,11 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
@@ -45,7 +47,7 @@ class HoleView : public QWidget {
   public:
     HoleView(const DrillPreviewWindow* window, size_t index, QWidget* parent)
         : QWidget(parent), window_(window), index_(index) {
-        setMinimumSize(200, 200);
+        setMinimumSize(150, 150); // five panels and their gaps fit a screen 1024 pixels wide
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     }
 
@@ -134,7 +136,10 @@ DrillPreviewWindow::DrillPreviewWindow(QWidget* parent) : QDialog(parent) {
     layout->addWidget(note);
     layout->addLayout(grid, 1);
     layout->addWidget(buttons);
-    resize(1240, 640);
+    // As large as a 1024 x 768 screen allows at first; the user may make it larger.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize room = screen ? screen->availableGeometry().size() : QSize(1000, 640);
+    resize(std::min(1000, room.width()), std::min(640, room.height()));
 }
 
 DrillPreviewWindow::Panel DrillPreviewWindow::buildPanel(QGridLayout* grid, int column) {

@@ -7,6 +7,7 @@
 #include "model/buttons.hpp"
 #include "model/drillpreview.hpp"
 #include "model/session.hpp"
+#include "model/windowplace.hpp"
 #include "platform/files.hpp"
 
 #include <QApplication>
@@ -18,12 +19,13 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QSettings>
+#include <QScreen>
 #include <QShortcut>
 #include <QStringList>
 #include <QVBoxLayout>
@@ -97,10 +99,7 @@ MainWindow::MainWindow(std::string programDir, QWidget* parent)
     tell = [this](const QString& message) { QMessageBox::warning(this, "Flashkit", message); };
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, this);
     connect(helpKey, &QShortcut::activated, this, &MainWindow::openHelp);
-    const QString geometry = geometryFile();
-    if (geometry.isEmpty() ||
-        !restoreGeometry(QSettings(geometry, QSettings::IniFormat).value("geometry").toByteArray()))
-        resize(780, 560);
+    restorePlace();
     fnamebase()->setFocus();
 }
 
@@ -130,7 +129,8 @@ void MainWindow::buildFields() {
             continue;
         caption->setCursor(Qt::PointingHandCursor);
         caption->setToolTip(tr("Click to browse; Alt+%1 goes to the field").arg(QChar(info.mnemonic)));
-        caption->setStyleSheet("color: palette(link); text-decoration: underline;");
+        // Link-coloured, not underlined as a whole, so that the underlined letter of Alt stays visible.
+        caption->setStyleSheet("color: palette(link);");
         connect(caption, &Caption::clicked, this, [this, i] { clickCaption(static_cast<int>(i)); });
         auto* button = new Button(QStringLiteral("..."), this);
         button->setObjectName(QString("browse_%1").arg(i));
@@ -363,14 +363,34 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-QString MainWindow::geometryFile() const {
-    auto dir = platform::resolveExisting(session_.programDir());
-    return dir ? QString::fromStdString((*dir / "flashkit-window.ini").string()) : QString();
+// The place kept from the last run, pulled fully onto the screen it falls on (the nearest one otherwise).
+void MainWindow::restorePlace() {
+    resize(780, 560);
+    const auto place = model::loadWindowPlace(session_.programDir(), model::qtWindowPlaceFile);
+    if (!place)
+        return;
+    const QRect kept(QPoint(place->left, place->top), QPoint(place->right - 1, place->bottom - 1));
+    const QScreen* screen = QGuiApplication::screenAt(kept.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    const model::WindowPlace fitted = model::fitOnto(
+        *place,
+        {.left = area.left(), .top = area.top(), .right = area.right() + 1, .bottom = area.bottom() + 1});
+    setGeometry(QRect(QPoint(fitted.left, fitted.top), QPoint(fitted.right - 1, fitted.bottom - 1)));
+    if (place->maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (const QString geometry = geometryFile(); !geometry.isEmpty())
-        QSettings(geometry, QSettings::IniFormat).setValue("geometry", saveGeometry());
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    // Not kept is no loss worth a message: the window opens in its default place.
+    model::saveWindowPlace(session_.programDir(), model::qtWindowPlaceFile,
+                           {.left = normal.left(),
+                            .top = normal.top(),
+                            .right = normal.right() + 1,
+                            .bottom = normal.bottom() + 1,
+                            .maximized = isMaximized()});
     if (auto problem = session_.close(fields()))
         tell(forDisplay(*problem));
     event->accept();

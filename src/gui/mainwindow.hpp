@@ -104,7 +104,7 @@ class MainWindow : public QWidget {
     void connectServices();
     void showLog();
     bool dropOnto(model::Field field, QEvent* event);
-    QString geometryFile() const;
+    void restorePlace();
 
     model::Session session_;
     std::array<QWidget*, 8> fields_{};

@@ -3,14 +3,22 @@
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 namespace fk::model {
 
 namespace {
 
-std::string pathOf(const std::string& programDir) {
-    return programDir + "\\" + windowPlaceFile;
+std::string pathOf(const std::string& programDir, const char* file) {
+    return programDir + "\\" + file;
+}
+
+// One side's span [from, to) pulled into [low, high): no longer than the area, then moved in.
+void fitSpan(int& from, int& to, int low, int high) {
+    const int size = std::min(to - from, high - low);
+    from = std::clamp(from, low, high - size);
+    to = from + size;
 }
 
 std::optional<int> numberOf(std::string_view text) {
@@ -27,10 +35,10 @@ bool makesWindow(int from, int to) {
 
 } // namespace
 
-std::optional<WindowPlace> loadWindowPlace(const std::string& programDir) {
+std::optional<WindowPlace> loadWindowPlace(const std::string& programDir, const char* file) {
     std::string line;
     try {
-        platform::LineReader reader(pathOf(programDir));
+        platform::LineReader reader(pathOf(programDir, file));
         if (!reader.next(line))
             return std::nullopt;
     } catch (const platform::FileError&) {
@@ -53,9 +61,9 @@ std::optional<WindowPlace> loadWindowPlace(const std::string& programDir) {
                        .maximized = numbers[4] == 1};
 }
 
-bool saveWindowPlace(const std::string& programDir, const WindowPlace& place) {
+bool saveWindowPlace(const std::string& programDir, const char* file, const WindowPlace& place) {
     try {
-        platform::AtomicWriter out(pathOf(programDir));
+        platform::AtomicWriter out(pathOf(programDir, file));
         out.writeLine(std::to_string(place.left) + " " + std::to_string(place.top) + " " +
                       std::to_string(place.right) + " " + std::to_string(place.bottom) + " " +
                       (place.maximized ? "1" : "0"));
@@ -64,6 +72,15 @@ bool saveWindowPlace(const std::string& programDir, const WindowPlace& place) {
     } catch (const platform::FileError&) {
         return false;
     }
+}
+
+WindowPlace fitOnto(const WindowPlace& place, const ScreenArea& area) {
+    WindowPlace fitted = place;
+    if (area.right <= area.left || area.bottom <= area.top)
+        return fitted; // no screen to fit: the system places the window
+    fitSpan(fitted.left, fitted.right, area.left, area.right);
+    fitSpan(fitted.top, fitted.bottom, area.top, area.bottom);
+    return fitted;
 }
 
 } // namespace fk::model

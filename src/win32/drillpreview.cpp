@@ -240,9 +240,10 @@ INT_PTR CALLBACK previewProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
 } // namespace
 
 HWND createDrillPreview(HWND owner, DrillPreviewState& state) {
-    RECT work{0, 0, px(1100), px(640)};
+    // As large as a 1024 x 768 screen allows at first; the user may make it larger.
+    RECT work{0, 0, px(1000), px(640)};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = std::min(px(1100), static_cast<int>(work.right - work.left));
+    const int width = std::min(px(1000), static_cast<int>(work.right - work.left));
     const int height = std::min(px(640), static_cast<int>(work.bottom - work.top));
     return createModeless(owner, previewProcedure, reinterpret_cast<LPARAM>(&state), width, height);
 }

@@ -200,8 +200,13 @@ void MainWindow::onCommand(int id, int code) {
 void MainWindow::nextControl(WPARAM which, bool isWindow) {
     HWND to =
         isWindow ? reinterpret_cast<HWND>(which) : ::GetNextDlgTabItem(window_, ::GetFocus(), which != 0);
-    if (to)
-        ::SetFocus(to);
+    if (!to)
+        return;
+    ::SetFocus(to);
+    // A field reached by Tab or by Alt and its caption's letter has its text selected, as in a dialog box, so
+    // that typing replaces it.
+    if (::SendMessageA(to, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        ::SendMessageA(to, EM_SETSEL, 0, -1);
 }
 
 void MainWindow::pressCommand(int index) {
@@ -266,14 +271,28 @@ LRESULT CALLBACK MainWindow::fieldProcedure(HWND edit, UINT message, WPARAM wPar
     return result;
 }
 
-// The place kept from the last run, where it is still on a screen; returns how to show the window.
+// The place kept from the last run, pulled fully onto the screen nearest to it; returns how to show the
+// window.
 int MainWindow::restorePlace(int show) {
-    const auto place = model::loadWindowPlace(session_.programDir());
+    const auto place = model::loadWindowPlace(session_.programDir(), model::win32WindowPlaceFile);
     if (!place)
         return show;
-    RECT normal{place->left, place->top, place->right, place->bottom};
-    if (!::MonitorFromRect(&normal, MONITOR_DEFAULTTONULL))
-        return show; // the screen it stood on is gone
+    // A window's normal place counts from the primary screen's work area; screens' work areas from the
+    // desktop.
+    RECT primary{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &primary, 0);
+    RECT kept{place->left + primary.left, place->top + primary.top, place->right + primary.left,
+              place->bottom + primary.top};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoA(::MonitorFromRect(&kept, MONITOR_DEFAULTTONEAREST), &monitor))
+        return show;
+    const RECT& work = monitor.rcWork;
+    const model::WindowPlace fitted = model::fitOnto(*place, {.left = work.left - primary.left,
+                                                              .top = work.top - primary.top,
+                                                              .right = work.right - primary.left,
+                                                              .bottom = work.bottom - primary.top});
+    RECT normal{fitted.left, fitted.top, fitted.right, fitted.bottom};
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     ::GetWindowPlacement(window_, &placement);
@@ -290,11 +309,12 @@ void MainWindow::keepPlace() const {
         return;
     const RECT& r = placement.rcNormalPosition;
     // Not kept is no loss worth a message: the window opens where Windows puts it.
-    model::saveWindowPlace(session_.programDir(), {.left = r.left,
-                                                   .top = r.top,
-                                                   .right = r.right,
-                                                   .bottom = r.bottom,
-                                                   .maximized = placement.showCmd == SW_SHOWMAXIMIZED});
+    model::saveWindowPlace(session_.programDir(), model::win32WindowPlaceFile,
+                           {.left = r.left,
+                            .top = r.top,
+                            .right = r.right,
+                            .bottom = r.bottom,
+                            .maximized = placement.showCmd == SW_SHOWMAXIMIZED});
 }
 
 bool MainWindow::close() {

@@ -10,11 +10,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
@@ -169,17 +171,24 @@ class MainWindowTest : public QObject {
         QVERIFY(told.front().startsWith("The settings could not be saved to:\n<"));
     }
 
-    // The window's size comes back at the next start, from its own file beside the settings.
+    // The window's size comes back at the next start, from its own file beside the settings; a place kept on
+    // a larger screen is pulled fully onto this one.
     void geometryIsRemembered() {
         {
             fk::gui::MainWindow window(programDir());
-            window.resize(901, 702);
+            window.resize(701, 502);
             window.show();
             window.close();
         }
         QVERIFY(QFile::exists(dir_.filePath("flashkit-window.ini")));
         fk::gui::MainWindow again(programDir());
-        QCOMPARE(again.size(), QSize(901, 702));
+        QCOMPARE(again.size(), QSize(701, 502));
+        QFile kept(dir_.filePath("flashkit-window.ini"));
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+        kept.write("3000 2000 6000 5000 0\r\n");
+        kept.close();
+        fk::gui::MainWindow pulled(programDir());
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(pulled.geometry()));
     }
 
     // Captions and their buttons browse; a file dropped onto a path field fills it the same way; a job

@@ -12,6 +12,7 @@
 // lbopen ID TEXT: double-click the row that ends in TEXT.
 // expect ID TEXT, contains ID TEXT, count ID N, focus ID: the control's text is or holds TEXT, the list has
 // N rows, the keyboard focus is there; each waits up to 30 s for it.
+// selected ID: the text box's whole text is selected.
 // save ID FILE: the control's text into FILE. rect FILE: the window's inside on the screen, "WxH+X+Y".
 // move WxH+X+Y: the window's outer size and place on the screen.
 // close: close the window and wait until its process has ended.
@@ -256,6 +257,11 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
         return clickRow(c, std::stoi(a[1]), a.size() > 2 && a[2] == "ctrl");
     if (verb == "focus")
         return within([&] { return focusOf(d.window) == c; });
+    if (verb == "selected") {
+        DWORD start = 0, end = 0;
+        ::SendMessageA(c, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return start == 0 && end > 0 && static_cast<int>(end) == ::GetWindowTextLengthA(c);
+    }
     if (verb == "lbopen")
         return openRow(c, a[1]);
     if (verb == "expect")
@@ -273,7 +279,7 @@ size_t argumentsOf(const std::string& verb) {
     if (verb == "wait" || verb == "ok" || verb == "cancel" || verb == "dismiss" || verb == "close")
         return 0;
     if (verb == "desktop" || verb == "window" || verb == "key" || verb == "alt" || verb == "focus" ||
-        verb == "rect" || verb == "move" || verb == "press")
+        verb == "selected" || verb == "rect" || verb == "move" || verb == "press")
         return 1;
     return 2; // lbclick takes an optional third: "ctrl"
 }
