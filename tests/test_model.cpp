@@ -3,6 +3,7 @@
 #include "model/buttons.hpp"
 #include "model/fields.hpp"
 #include "model/help.hpp"
+#include "model/markdowntext.hpp"
 #include "model/session.hpp"
 #include "support.hpp"
 #include "util/text.hpp"
@@ -254,6 +255,18 @@ TEST_F(ModelTest, HelpPage) {
         wanted.push_back(s.caption);
     for (const auto& w : wanted)
         EXPECT_NE(page.find(w), std::string::npos) << w;
+
+    // As text for a plain text box: no Markdown mark left at a line's start, every character whole, every
+    // heading of the page once.
+    const std::string laid = model::markdownAsText(page);
+    for (const char* raw : {"\n#", "\n|", "```", "\xef\xbf\xbd", "**"})
+        EXPECT_EQ(laid.find(raw), std::string::npos) << raw;
+    EXPECT_EQ(laid.find("\r\nThe desktop program\r\n"), laid.rfind("\r\nThe desktop program\r\n"));
+    EXPECT_EQ(model::markdownAsText("# Top\n\nSome `code` and [a link](x.md).\n\n"
+                                    "| Key | Meaning |\n|---|:--|\n| `A` | Ä b |\n\n- one\n  - two\n"
+                                    "```\n| kept |\n```"),
+              "Top\r\n===\r\n\r\nSome code and a link.\r\n\r\nKey  Meaning\r\n---  -------\r\n"
+              "A    \xc3\x84 b\r\n\r\n\xe2\x80\xa2 one\r\n  \xe2\x80\xa2 two\r\n    | kept |\r\n");
 }
 
 } // namespace fk::test

@@ -1,6 +1,7 @@
 #include "win32/helpwindow.hpp"
 
 #include "model/help.hpp"
+#include "model/markdowntext.hpp"
 #include "win32/controls.hpp"
 #include "win32/ids.hpp"
 
@@ -22,13 +23,22 @@ INT_PTR CALLBACK helpProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_INITDIALOG: {
         setText(dialog, ids::helpTitle);
         const auto* page = reinterpret_cast<const std::string*>(lParam);
-        HWND text = createControl(dialog, "EDIT", "",
-                                  WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
-                                      ES_AUTOVSCROLL, // long lines wrap
-                                  ids::helptext);
+        // A UTF-16 text box, so that the page's own characters (…, •) show as they are.
+        HWND text = ::CreateWindowExW(0, L"EDIT", L"",
+                                      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP |
+                                          ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, // long lines wrap
+                                      0, 0, 10, 10, dialog,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::helptext)),
+                                      ::GetModuleHandleW(nullptr), nullptr);
         // The page is longer than an edit control's default limit of 32 767 characters.
         ::SendMessageA(text, EM_SETLIMITTEXT, 0, 0);
-        ::SetWindowTextA(text, withCrlf(*page).c_str());
+        const std::string laid = model::markdownAsText(*page);
+        std::wstring wide(static_cast<size_t>(::MultiByteToWideChar(
+                              CP_UTF8, 0, laid.data(), static_cast<int>(laid.size()), nullptr, 0)),
+                          L'\0');
+        ::MultiByteToWideChar(CP_UTF8, 0, laid.data(), static_cast<int>(laid.size()), wide.data(),
+                              static_cast<int>(wide.size()));
+        ::SetWindowTextW(text, wide.c_str());
         ::SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(fonts().fixed), FALSE);
         createControl(dialog, "BUTTON", "About", WS_TABSTOP | BS_PUSHBUTTON, ids::about);
         HWND close = createControl(dialog, "BUTTON", "Close", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);

@@ -200,13 +200,8 @@ void MainWindow::onCommand(int id, int code) {
 void MainWindow::nextControl(WPARAM which, bool isWindow) {
     HWND to =
         isWindow ? reinterpret_cast<HWND>(which) : ::GetNextDlgTabItem(window_, ::GetFocus(), which != 0);
-    if (!to)
-        return;
-    ::SetFocus(to);
-    // A field reached by Tab or by Alt and its caption's letter has its text selected, as in a dialog box, so
-    // that typing replaces it.
-    if (::SendMessageA(to, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
-        ::SendMessageA(to, EM_SETSEL, 0, -1);
+    if (to)
+        ::SetFocus(to);
 }
 
 void MainWindow::pressCommand(int index) {
@@ -264,6 +259,10 @@ LRESULT CALLBACK MainWindow::fieldProcedure(HWND edit, UINT message, WPARAM wPar
         return 0;
     }
     LRESULT result = ::CallWindowProcA(self->editProcedure_, edit, message, wParam, lParam);
+    // A field that gets the focus has its text selected, as in a dialog box, so that typing replaces it (Tab,
+    // Alt and its caption's letter); a click goes on to put the caret where it clicked.
+    if (message == WM_SETFOCUS)
+        ::SendMessageA(edit, EM_SETSEL, 0, -1);
     // Focus that moves to another window (another program, a menu) has not left the field.
     auto to = reinterpret_cast<HWND>(wParam);
     if (message == WM_KILLFOCUS && to && ::GetAncestor(to, GA_ROOT) == self->window_)

@@ -12,7 +12,7 @@
 // lbopen ID TEXT: double-click the row that ends in TEXT.
 // expect ID TEXT, contains ID TEXT, count ID N, focus ID: the control's text is or holds TEXT, the list has
 // N rows, the keyboard focus is there; each waits up to 30 s for it.
-// selected ID: the text box's whole text is selected.
+// selected ID: the text box's whole text is selected (waits as the others do).
 // save ID FILE: the control's text into FILE. rect FILE: the window's inside on the screen, "WxH+X+Y".
 // move WxH+X+Y: the window's outer size and place on the screen.
 // close: close the window and wait until its process has ended.
@@ -258,9 +258,12 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
     if (verb == "focus")
         return within([&] { return focusOf(d.window) == c; });
     if (verb == "selected") {
-        DWORD start = 0, end = 0;
-        ::SendMessageA(c, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-        return start == 0 && end > 0 && static_cast<int>(end) == ::GetWindowTextLengthA(c);
+        return within([&] {
+            // From another process only the result carries the selection: start and end in its two halves.
+            const auto selection = static_cast<DWORD>(::SendMessageA(c, EM_GETSEL, 0, 0));
+            return LOWORD(selection) == 0 && HIWORD(selection) > 0 &&
+                   HIWORD(selection) == ::GetWindowTextLengthA(c);
+        });
     }
     if (verb == "lbopen")
         return openRow(c, a[1]);
