@@ -289,8 +289,8 @@ TEST_F(DrillTest, RealSamplesKeepEveryHole) {
         const auto rounded = drill::readDrillFile(text("in") + "\\BOARD.NC1").holes;
         ASSERT_EQ(exact.size(), rounded.size()) << name;
         for (size_t i = 0; i < exact.size(); ++i)
-            EXPECT_TRUE(std::llabs(exact[i].x - rounded[i].x) <= 1270 &&
-                        std::llabs(exact[i].y - rounded[i].y) <= 1270)
+            EXPECT_TRUE(util::abs(exact[i].x - rounded[i].x) <= util::Length::fromNanometres(1270) &&
+                        util::abs(exact[i].y - rounded[i].y) <= util::Length::fromNanometres(1270))
                 << name << " hole " << i;
     }
 }
