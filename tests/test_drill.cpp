@@ -190,6 +190,10 @@ TEST_F(DrillTest, RefusalsNameTheLineAndWriteNothing) {
         {{"M48", "INCH", "G91"}, "absolute coordinates: incremental mode (G91, ICI) has no prefered form"},
         {{"M48", "INCH,TZ", "X100Y100", "R4X015Y32"}, "single holes: repeat codes (R) have no prefered form"},
         {{"M48", "INCH", "X120.0Y1.0"}, "values below 100 inches, as the prefered form holds 2.4 digits"},
+        {{"M48", "INCH", "X999999999.Y1000000000."},
+         "at most 9 digits before the decimal point of an inch value"},
+        {{"M48", "METRIC", "X-10000000000."},
+         "at most 10 digits before the decimal point of a millimetre value"},
         {{"M48", "INCH,LZ", "X+12Y+34Y+56"}, "X and Y at most once in a line"},
         {{"M48", "INCH,TZ", "G93X0Y1"}, "no zero offset: G93 has no prefered form"},
         {{"M48", "INCH", "T1C."}, "a tool diameter: digits with at most one decimal point"},
@@ -289,8 +293,8 @@ TEST_F(DrillTest, RealSamplesKeepEveryHole) {
         const auto rounded = drill::readDrillFile(text("in") + "\\BOARD.NC1").holes;
         ASSERT_EQ(exact.size(), rounded.size()) << name;
         for (size_t i = 0; i < exact.size(); ++i)
-            EXPECT_TRUE(std::llabs(exact[i].x - rounded[i].x) <= 1270 &&
-                        std::llabs(exact[i].y - rounded[i].y) <= 1270)
+            EXPECT_TRUE(util::abs(exact[i].x - rounded[i].x) <= util::Length::fromNanometres(1270) &&
+                        util::abs(exact[i].y - rounded[i].y) <= util::Length::fromNanometres(1270))
                 << name << " hole " << i;
     }
 }

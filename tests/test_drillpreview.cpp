@@ -10,7 +10,10 @@ using model::UnstatedZeros;
 
 namespace {
 
-constexpr std::int64_t step = 2540; // 0.0001 inch in nanometres
+constexpr util::Length step = util::Length::fromInchDecimals(1, 4);
+constexpr util::Length nm(std::int64_t nanometres) {
+    return util::Length::fromNanometres(nanometres);
+}
 
 // Two tools, a fourth inch decimal that the 2.3 files cut, a negative coordinate and a hole at 10 inches.
 const Lines nc1{"M48",
@@ -93,7 +96,8 @@ TEST_F(DrillPreviewTest, HolesWhereTheMachineDrillsThem) {
     EXPECT_EQ(model::toolTexts(nc1Panel), Lines({"T1 0.0350 inch: 2 holes", "T2 0.0520 inch: 1 hole"}));
     EXPECT_EQ(model::extentText(nc1Panel), "X 1.2346 to 10.0000 inch, Y -0.2500 to 2.0000 inch");
     EXPECT_EQ(model::countText(nc1Panel), "3 holes");
-    EXPECT_EQ(model::lengthText(-1270, drill::Units::Inch) + model::lengthText(-1271, drill::Units::Inch),
+    EXPECT_EQ(model::lengthText(nm(-1270), drill::Units::Inch) +
+                  model::lengthText(nm(-1271), drill::Units::Inch),
               "0.0000 inch-0.0001 inch");
     EXPECT_EQ(model::formatText(kept_.panels[1], kept),
               "INCH 2.4, zeros not stated: leading zeros kept (Excellon's default): short numbers read from "
@@ -102,7 +106,7 @@ TEST_F(DrillPreviewTest, HolesWhereTheMachineDrillsThem) {
               "INCH,LZ 2.4: leading zeros kept, short numbers read from the left");
     // One view for all panels: every hole and the origin.
     EXPECT_EQ(std::tuple(kept_.view.minX, kept_.view.minY, kept_.view.maxX, kept_.view.maxY),
-              std::tuple(std::int64_t{0}, -2500 * step, 100000 * step, 20000 * step));
+              std::tuple(util::Length(), -2500 * step, 100000 * step, 20000 * step));
 }
 
 // A file that is missing, cannot be read, or holds other holes (one just 0.001 inch off) shows that in its
@@ -157,19 +161,19 @@ namespace fk::test {
 // out of the scale, or a tiny drill drawn too small to see.
 TEST(DrillDrawing, OneScaleMiddleAndYUp) {
     model::DrillPreview preview;
-    preview.view = {.minX = 0, .minY = 0, .maxX = 10'000'000, .maxY = 5'000'000};
-    preview.panels.push_back({.tools = {{.number = 1, .diameter = 1'000'000, .holes = 1}}});
+    preview.view = {.minX = nm(0), .minY = nm(0), .maxX = nm(10'000'000), .maxY = nm(5'000'000)};
+    preview.panels.push_back({.tools = {{.number = 1, .diameter = nm(1'000'000), .holes = 1}}});
     // 11 mm wide with the widest drill into 224 pixels within the margins; 6 mm high into 276.
     const double scale = model::drawingScale(preview, 224 + 2 * model::drawingMargin, 300);
     EXPECT_DOUBLE_EQ(scale, 224.0 / 11'000'000);
-    const auto middle = model::pixelOf(preview, scale, 248, 300, 5'000'000, 2'500'000);
+    const auto middle = model::pixelOf(preview, scale, 248, 300, nm(5'000'000), nm(2'500'000));
     EXPECT_DOUBLE_EQ(middle.x, 124);
     EXPECT_DOUBLE_EQ(middle.y, 150);
-    const auto corner = model::pixelOf(preview, scale, 248, 300, 10'000'000, 5'000'000);
+    const auto corner = model::pixelOf(preview, scale, 248, 300, nm(10'000'000), nm(5'000'000));
     EXPECT_DOUBLE_EQ(corner.x, 124 + 5'000'000 * scale);
     EXPECT_DOUBLE_EQ(corner.y, 150 - 2'500'000 * scale); // up
-    EXPECT_DOUBLE_EQ(model::holeRadius(1'000'000, scale), 500'000 * scale);
-    EXPECT_DOUBLE_EQ(model::holeRadius(1'000, scale), 2.5);
+    EXPECT_DOUBLE_EQ(model::holeRadius(nm(1'000'000), scale), 500'000 * scale);
+    EXPECT_DOUBLE_EQ(model::holeRadius(nm(1'000), scale), 2.5);
     EXPECT_DOUBLE_EQ(model::holeRadius(std::nullopt, scale), 3.5);
 }
 

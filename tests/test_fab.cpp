@@ -114,6 +114,15 @@ TEST_F(FabExport, DrillHeaderAndToolTable) {
                                                 "T1", "X0.0015Y-0.0002", "T4", "X0.0105Y-0.0002", "M30"}));
 }
 
+// Catches an inch value of six decimals rounded on its way in: a size or position no inch decimal gives.
+TEST_F(FabExport, SixInchDecimalsExactly) {
+    write("in/BOARD.NC1", crlfLines({"M48", "INCH", "T9C0.012341", "%", "T9", "X0.000001Y-1.234567", "M30"}));
+    const CliResult r = run("PLANE.GBR");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(read("out/BOARD.drl"), crlfLines({"M48", "INCH,TZ", "T9C0.012341", "%", "G90", "G05", "T9",
+                                                "X0.000001Y-1.234567", "M30"}));
+}
+
 // Catches an export written although a plot, PCB.DFN or the NC1 cannot be exported exactly.
 TEST_F(FabExport, RefusalsWriteNothing) {
     struct Case {

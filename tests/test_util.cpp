@@ -1,4 +1,5 @@
 #include "util/fixed.hpp"
+#include "util/length.hpp"
 #include "util/text.hpp"
 
 #include <gtest/gtest.h>
@@ -175,6 +176,67 @@ TEST(ReadFixed, WholeValueOrTheReason) {
         EXPECT_EQ(static_cast<int>(read.fault), static_cast<int>(c.fault))
             << '"' << c.text << "\" " << c.decimals;
     }
+}
+
+// Catches a step of a unit off by a power of ten, a sign lost, a value rounded on its way in, a conversion
+// out that rounds halves away from zero or overflows at the drill reader's largest values.
+TEST(Lengths, ExactInAndRoundedOut) {
+    enum Unit { Inch, Mil, Millimetre, Nanometre };
+    const auto in = [](Unit u, std::int64_t value, int decimals) {
+        return u == Inch         ? Length::fromInchDecimals(value, decimals)
+               : u == Mil        ? Length::fromMilDecimals(value, decimals)
+               : u == Millimetre ? Length::fromMillimetreDecimals(value, decimals)
+                                 : Length::fromNanometres(value);
+    };
+    const auto out = [](Length l, Unit u, int decimals) {
+        return u == Inch         ? l.toInchDecimals(decimals)
+               : u == Mil        ? l.toMilDecimals(decimals)
+               : u == Millimetre ? l.toMillimetreDecimals(decimals)
+                                 : l.toNanometres();
+    };
+    struct Case {
+        Unit unit;
+        std::int64_t value;
+        int decimals;
+        std::int64_t count;
+    };
+    for (const Case& c : {
+             Case{Inch, 1, 6, 2540},
+             Case{Inch, -1, 7, -254},
+             Case{Inch, 999'999'999, 0, 2'539'999'997'460'000'000},
+             Case{Mil, 1, 3, 2540},
+             Case{Mil, -625, 1, -158'750'000},
+             Case{Millimetre, 1, 6, 100},
+             Case{Millimetre, -1, 8, -1},
+             Case{Millimetre, 9'999'999'999, 0, 999'999'999'900'000'000},
+             Case{Nanometre, -7, 0, -700},
+         }) {
+        const Length l = in(c.unit, c.value, c.decimals);
+        EXPECT_EQ(l.count(), c.count) << c.unit << " " << c.value << " " << c.decimals;
+        EXPECT_EQ(out(l, c.unit, c.decimals), c.value) << c.unit << " " << c.value << " " << c.decimals;
+    }
+    for (const Case& c : {
+             Case{Inch, 0, 4, 127'000},
+             Case{Inch, 2, 4, 381'000},
+             Case{Inch, -2, 4, -381'000},
+             Case{Inch, 1, 4, 127'001},
+             Case{Inch, -1, 4, -127'001},
+             Case{Inch, 0, 9, 1},
+             Case{Inch, 9'999'999'990'000, 4, 2'539'999'997'460'000'000},
+             Case{Mil, 0, 3, 1270},
+             Case{Mil, 2, 3, 3810},
+             Case{Millimetre, 0, 3, 50'000},
+             Case{Millimetre, -2, 3, -150'000},
+             Case{Nanometre, 0, 0, 50},
+             Case{Nanometre, -2, 0, -250},
+             Case{Nanometre, 25'399'999'974'600'000, 0, 2'539'999'997'460'000'000},
+         })
+        EXPECT_EQ(out(Length::fromCount(c.count), c.unit, c.decimals), c.value) << c.count << " " << c.unit;
+    // A quarter of a thousandth of a mil is whole nano-inches, a nanometre is not.
+    EXPECT_EQ(Length::fromCount(635).exactInchDecimals(9), 250);
+    EXPECT_EQ(Length::fromCount(635).exactInchDecimals(6), std::nullopt);
+    EXPECT_EQ(Length::fromNanometres(1).exactInchDecimals(9), std::nullopt);
+    EXPECT_EQ(Length::fromInchDecimals(-1, 6).nanometres(), -25.4);
 }
 
 // Catches halves rounded away from zero and the 16- and 32-bit limits off by one.

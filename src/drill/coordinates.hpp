@@ -1,7 +1,7 @@
 // Coordinate line rules of the NC drill dialects and of the derived drill files.
 #pragma once
 
-#include "util/text.hpp"
+#include "util/length.hpp"
 
 #include <cstdint>
 #include <string>
@@ -13,11 +13,11 @@ bool isCoordinateLine(std::string_view line);
 
 // The preferred form: a letter, a sign and exactly six digits (2.4 inch) per coordinate, X before Y.
 inline constexpr size_t maxPreferredLength = 16;
-inline constexpr std::int64_t nanometresPerStep = 2540; // 0.0001 inch
+inline constexpr int preferredDecimals = 4; // steps of 0.0001 inch
 inline constexpr std::int64_t largestPreferredValue = 999999;
 // A length in steps of 0.0001 inch, rounded to nearest, halves to even.
-inline std::int64_t preferredSteps(std::int64_t nanometres) {
-    return util::roundedQuotient(nanometres, nanometresPerStep);
+inline std::int64_t preferredSteps(util::Length length) {
+    return length.toInchDecimals(preferredDecimals);
 }
 // One coordinate: letter, sign ("+" unless negative or written "-") and six digits; returns 8.
 size_t writePreferredCoordinate(char* out, char letter, char sign, std::int64_t steps);

@@ -2,6 +2,8 @@
 // Plain data only, so that any job or window can read NC1 to NC5 through it.
 #pragma once
 
+#include "util/length.hpp"
+
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -11,11 +13,14 @@
 
 namespace fk::drill {
 
-// Every length is in nanometres: exact for inch values of up to five decimals and metric values of up to six.
-inline constexpr std::int64_t nanometresPerInch = 25'400'000;
+// Every length is a util::Length: exact for every value of up to six decimals in inches or millimetres.
+using util::Length;
 inline constexpr int maxDecimals = 6; // digits after a decimal point that a value may carry
-// Digits a value may carry, and so a format may state: more could overflow its nanometres.
+// Digits a value may carry, and so a format may state.
 inline constexpr int maxDigits = 11;
+// Digits before the decimal point of a value, which keep a Length and the distance of two far within range.
+inline constexpr int maxInchIntegerDigits = 9;
+inline constexpr int maxMillimetreIntegerDigits = 10;
 
 enum class Units { Inch, Metric };
 // Which zeros a number without decimal point omits, named by what is omitted as the Excellon and Gerber
@@ -33,12 +38,12 @@ struct DrillFormat {
 
 struct DrillTool {
     int number = 0;
-    std::int64_t diameter = 0;
+    Length diameter{};
 };
 
 struct DrillHole {
     int tool = 0;
-    std::int64_t x = 0, y = 0; // absolute: an axis a line leaves out keeps its last value
+    Length x{}, y{}; // absolute: an axis a line leaves out keeps its last value
     long line = 0;
 };
 
@@ -65,7 +70,7 @@ struct ExcellonError : std::runtime_error {
 struct Axis {
     bool present = false;
     char sign = 0; // '+', '-' or 0 when none was written
-    std::int64_t value = 0;
+    Length value{};
 };
 
 // What one line of a drill file is.
@@ -82,7 +87,7 @@ struct DrillLine {
     };
     Kind kind = Kind::Other;
     int tool = 0;
-    std::int64_t diameter = 0;
+    Length diameter{};
     size_t diameterAt = 0, diameterLength = 0; // where the C value stands in the line
     Axis x{}, y{};
 };
@@ -123,7 +128,7 @@ class ExcellonReader {
     DrillLine readTool(std::string_view upper, std::string_view line) const;
     DrillLine readCoordinates(std::string_view line);
     Axis readAxis(std::string_view line, size_t& next);
-    std::int64_t toNanometres(std::int64_t mantissa, int decimals) const;
+    Length toLength(std::int64_t mantissa, int decimals, std::string_view line) const;
     [[noreturn]] void refuse(std::string_view line, std::string expected) const;
 
     Zeros shortNumberZeros(std::string_view line, std::string_view digits);

@@ -58,7 +58,7 @@ int digitCount(std::string_view text) {
 }
 
 constexpr std::int64_t largestToolNumber = 999'999'999;
-// Below 100000 inches or millimetres at six decimals: its nanometres stay far within 64 bits.
+// Below 100000 inches or millimetres at six decimals: its Length stays far within 64 bits.
 constexpr std::int64_t largestDiameter = 99'999'999'999;
 
 std::string diameterExpected(util::NumberFault fault) {
@@ -245,7 +245,7 @@ DrillLine ExcellonReader::readTool(std::string_view upper, std::string_view line
         if (!diameter.ok())
             refuse(line, diameterExpected(diameter.fault));
         tool.kind = DrillLine::Kind::ToolDefinition;
-        tool.diameter = toNanometres(diameter.value, maxDecimals);
+        tool.diameter = toLength(diameter.value, maxDecimals, line);
         tool.diameterAt = start;
         tool.diameterLength = at - start;
     }

@@ -5,12 +5,13 @@
 #include "util/text.hpp"
 
 #include <algorithm>
+#include <array>
 
 namespace fk::drill {
 
 namespace {
 
-std::int64_t powerOfTen(int n) {
+constexpr std::int64_t powerOfTen(int n) {
     std::int64_t p = 1;
     while (n-- > 0)
         p *= 10;
@@ -27,18 +28,25 @@ std::string formatText(const DrillFormat& f) {
 
 } // namespace
 
-std::int64_t ExcellonReader::toNanometres(std::int64_t mantissa, int decimals) const {
-    // Nanometres per unit of the last decimal: a value of up to five inch decimals or six millimetre decimals
-    // is a whole number of nanometres and takes one multiplication; 0 marks the one case that must round.
-    static constexpr std::int64_t perInchDigit[maxDecimals + 1] = {25'400'000, 2'540'000, 254'000, 25'400,
-                                                                   2'540,      254,       0};
-    static constexpr std::int64_t perMillimetreDigit[maxDecimals + 1] = {1'000'000, 100'000, 10'000, 1'000,
-                                                                         100,       10,      1};
+Length ExcellonReader::toLength(std::int64_t mantissa, int decimals, std::string_view line) const {
+    // The magnitude of a mantissa with its decimals that stays below the largest value of a unit.
+    static constexpr auto bounds = [](int integerDigits) {
+        std::array<std::int64_t, maxDecimals + 1> bound{};
+        for (int d = 0; d <= maxDecimals; ++d)
+            bound[static_cast<size_t>(d)] = powerOfTen(integerDigits + d);
+        return bound;
+    };
+    static constexpr auto inchBound = bounds(maxInchIntegerDigits);
+    static constexpr auto millimetreBound = bounds(maxMillimetreIntegerDigits);
     const bool inch = format_.units == Units::Inch;
-    const std::int64_t scale = (inch ? perInchDigit : perMillimetreDigit)[decimals];
-    if (scale != 0)
-        return mantissa * scale;
-    return util::roundedQuotient(mantissa * (inch ? nanometresPerInch : 1'000'000), powerOfTen(decimals));
+    const std::int64_t bound = (inch ? inchBound : millimetreBound)[static_cast<size_t>(decimals)];
+    if (mantissa >= bound || mantissa <= -bound)
+        refuse(line, "at most " + std::to_string(inch ? maxInchIntegerDigits : maxMillimetreIntegerDigits) +
+                         " digits before the decimal point of " + (inch ? "an inch" : "a millimetre") +
+                         " value");
+    // Every value of up to six decimals is a whole number of counts: one multiplication.
+    return inch ? Length::fromInchDecimals(mantissa, decimals)
+                : Length::fromMillimetreDecimals(mantissa, decimals);
 }
 
 DrillLine ExcellonReader::readCoordinates(std::string_view line) {
@@ -113,7 +121,7 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& next) {
     } else if (decimals > maxDecimals) {
         refuse(line, "at most " + std::to_string(maxDecimals) + " digits after the decimal point");
     }
-    axis.value = toNanometres(axis.sign == '-' ? -mantissa : mantissa, decimals);
+    axis.value = toLength(axis.sign == '-' ? -mantissa : mantissa, decimals, line);
     next = at;
     return axis;
 }
@@ -191,7 +199,7 @@ DrillFile readDrillFile(std::string_view pathText, Zeros unstated) {
     reader.assumeZeros(unstated);
     DrillFile file;
     int tool = 0;
-    std::int64_t x = 0, y = 0;
+    Length x{}, y{};
     std::string_view text;
     while (lines.next(text)) {
         const DrillLine line = reader.read(text);

@@ -147,7 +147,8 @@ class Pass {
         if (steps > largestPreferredValue || steps < -largestPreferredValue)
             throw ExcellonError(reader_.lineNumber(), std::string(text),
                                 "values below 100 inches, as the prefered form holds 2.4 digits");
-        if (reader_.format().units == Units::Inch && steps * nanometresPerStep != axis.value)
+        if (reader_.format().units == Units::Inch &&
+            Length::fromInchDecimals(steps, preferredDecimals) != axis.value)
             result_.rounded = true;
         return steps;
     }

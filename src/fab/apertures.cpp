@@ -42,7 +42,7 @@ GerberAperture macro(const DfnAperture& a, const std::string& shape, std::vector
 }
 
 // Primitive 1, circle: exposure, diameter, centre.
-std::string circlePrimitive(bool exposed, Length diameter, Length x = 0, Length y = 0) {
+std::string circlePrimitive(bool exposed, Length diameter, Length x = {}, Length y = {}) {
     return std::string("1,") + (exposed ? "1," : "0,") + inches(diameter) + "," + inches(x) + "," + inches(y);
 }
 
@@ -121,9 +121,10 @@ GerberAperture thermal(const DfnAperture& a, const std::string& dfnPath) {
         refuse(a, dfnPath, "is a thermal whose description gives no OD, ID, SP and AN");
     if (*od != a.x || *od != a.y)
         refuse(a, dfnPath, "is a thermal whose description's OD differs from its sizes");
-    // Primitive 7 needs a gap narrower than the outer diameter over the square root of two.
-    const double odInch = static_cast<double>(*od), spokeInch = static_cast<double>(*spoke);
-    if (*id >= *od || *spoke == 0 || spokeInch * std::sqrt(2.0) >= odInch)
+    // Primitive 7 needs a gap narrower than the outer diameter over the square root of two; weighed in
+    // nano-inches, which a size in mils always is.
+    const auto nanoInches = [](Length l) { return static_cast<double>(l.toInchDecimals(inchDecimals)); };
+    if (*id >= *od || *spoke == Length() || nanoInches(*spoke) * std::sqrt(2.0) >= nanoInches(*od))
         refuse(a, dfnPath, "is a thermal whose ring or spokes no thermal primitive draws");
     return macro(a, "THERMAL",
                  {"0 Thermal: outer " + inches(*od) + ", inner " + inches(*id) + ", spokes " +
@@ -148,7 +149,7 @@ void requireDescribedDonut(const DfnAperture& a, const std::string& dfnPath) {
 
 GerberAperture flashEllipse(const DfnAperture& a, const std::string& dfnPath) {
     requireRound(a, dfnPath);
-    if (a.hole == 0)
+    if (a.hole == Length())
         return circle(a);
     requireDescribedDonut(a, dfnPath);
     return donut(a);
@@ -179,22 +180,23 @@ GerberAperture byKind(const DfnAperture& a, const std::string& dfnPath) {
 } // namespace
 
 GerberAperture gerberAperture(const DfnAperture& aperture, const std::string& dfnPath) {
-    if (aperture.x == 0 || aperture.y == 0)
+    if (aperture.x == Length() || aperture.y == Length())
         refuse(aperture, dfnPath, "has no size");
-    if (aperture.hole != 0 && aperture.kind != "FLASH ELLIPSE")
+    if (aperture.hole != Length() && aperture.kind != "FLASH ELLIPSE")
         refuse(aperture, dfnPath, "has a hole, which only a round flash (a donut) can have");
     return byKind(aperture, dfnPath);
 }
 
 std::string inches(Length length) {
-    if (length == 0)
+    if (length == Length())
         return "0";
-    const bool negative = length < 0;
-    const Length magnitude = negative ? -length : length;
-    std::string fraction = std::to_string(magnitude % perInch);
-    fraction.insert(0, 9 - fraction.size(), '0');
+    constexpr std::int64_t oneInch = 1'000'000'000; // in steps of inchDecimals
+    const std::int64_t steps = length.toInchDecimals(inchDecimals);
+    const std::int64_t magnitude = steps < 0 ? -steps : steps;
+    std::string fraction = std::to_string(magnitude % oneInch);
+    fraction.insert(0, static_cast<size_t>(inchDecimals) - fraction.size(), '0');
     fraction.erase(fraction.find_last_not_of('0') + 1);
-    return (negative ? "-" : "") + std::to_string(magnitude / perInch) + "." +
+    return (steps < 0 ? "-" : "") + std::to_string(magnitude / oneInch) + "." +
            (fraction.empty() ? std::string("0") : fraction);
 }
 

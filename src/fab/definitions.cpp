@@ -60,7 +60,7 @@ std::optional<Length> milsText(std::string_view text) {
     const util::Fixed mils = util::readFixed(text, maxMilDecimals, largest);
     if (!mils.ok() || signed_(text))
         return std::nullopt;
-    return mils.value * (perMil / 1000);
+    return Length::fromMilDecimals(mils.value, maxMilDecimals);
 }
 
 Definitions readDefinitions(const std::string& path) {
@@ -115,7 +115,7 @@ std::optional<DfnTool> toolOf(const Definitions& definitions, int number) {
         return std::nullopt;
     const auto* line = onlyLine(definitions, found->second, "tool " + std::to_string(number));
     const auto size = milsText(util::field(line->second, 3));
-    if (!size || *size == 0 || !util::field(line->second, 4).empty())
+    if (!size || *size == Length() || !util::field(line->second, 4).empty())
         refuse(definitions, line->first, "is no tool line (CAM_TOOL, tool number, drill size in mils)",
                line->second);
     return DfnTool{.number = number, .line = line->first, .size = *size};

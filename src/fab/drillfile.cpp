@@ -13,14 +13,12 @@ namespace {
         util::lines({what + ":", util::angled(input), "No file was written; " + advice + " and re-try."})};
 }
 
-// Nanometres as nano-inches; nothing when the length is no whole number of nano-inches (a metric size).
-std::optional<Length> fromNanometres(std::int64_t nanometres) {
-    // An inch is 25,400,000 nanometres and 1,000,000,000 nano-inches: 254 nanometres are 10,000 nano-inches.
-    static_assert(drill::nanometresPerInch * 10'000 == perInch * 254);
-    const std::int64_t scaled = nanometres * 10'000;
-    if (scaled % 254 != 0)
+// A length an inch decimal file gives exactly, nothing when it is no whole number of nano-inches (a metric
+// size).
+std::optional<Length> inInches(Length length) {
+    if (!length.exactInchDecimals(inchDecimals))
         return std::nullopt;
-    return scaled / 254;
+    return length;
 }
 
 std::string toolName(int number) {
@@ -29,7 +27,7 @@ std::string toolName(int number) {
 
 struct Tool {
     int number = 0;
-    Length size = 0;
+    Length size{};
 };
 
 // The size of a tool the drill file selects; `line` is the first hole it drills.
@@ -39,7 +37,7 @@ Tool sizeOf(int number, long line, const std::string& input, const drill::DrillF
     std::optional<Length> own;
     for (const auto& t : file.tools) {
         if (t.number == number)
-            own = fromNanometres(t.diameter);
+            own = inInches(t.diameter);
     }
     const std::string name = toolName(number);
     if (!dfn && !own)
@@ -70,12 +68,11 @@ std::vector<Tool> toolTable(const std::string& input, const drill::DrillFile& fi
     return tools;
 }
 
-std::string coordinate(const std::string& input, const drill::DrillHole& hole, std::int64_t nanometres) {
-    const auto length = fromNanometres(nanometres);
-    if (!length)
+std::string coordinate(const std::string& input, const drill::DrillHole& hole, Length position) {
+    if (!inInches(position))
         refuse(input, "Line " + std::to_string(hole.line) + " holds a position no inch decimal gives exactly",
                "drill in inches");
-    return inches(*length);
+    return inches(position);
 }
 
 void writeHeader(platform::AtomicWriter& out, const std::vector<Tool>& tools) {

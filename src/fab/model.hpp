@@ -3,6 +3,7 @@
 
 #include "drill/excellon.hpp"
 #include "platform/files.hpp"
+#include "util/length.hpp"
 
 #include <cstdint>
 #include <map>
@@ -13,19 +14,18 @@
 
 namespace fk::fab {
 
-// Every length of this job is in nano-inches: a size in mils with up to three decimals, and a quarter of it
-// (a rounded rectangle's corner), are whole numbers, so inches are written exactly.
-using Length = std::int64_t;
-inline constexpr Length perMil = 1'000'000;
-inline constexpr Length perInch = 1'000'000'000;
+// A size in mils with up to three decimals, and the quarter and tenth of it the apertures derive, are whole
+// Lengths, and whole nano-inches: inches are written exactly with up to nine decimals.
+using util::Length;
 inline constexpr int maxMilDecimals = 3;
+inline constexpr int inchDecimals = 9;
 
 // One GRB_AP2 line as PCB.DFN gives it.
 struct DfnAperture {
     int dcode = 0;
     long line = 0; // in PCB.DFN
     std::string text;
-    Length x = 0, y = 0, hole = 0;
+    Length x{}, y{}, hole{};
     std::string kind;        // "FLASH ELLIPSE", "DRAW ELLIPSE", ...
     std::string description; // without its double-quote characters
 };
@@ -34,7 +34,7 @@ struct DfnAperture {
 struct DfnTool {
     int number = 0;
     long line = 0;
-    Length size = 0;
+    Length size{};
 };
 
 // What PCB.DFN defines. Lines are read for the codes and tools a plot or the drill file uses, so a line no
@@ -87,7 +87,7 @@ PlotSummary writePlot(const PlotFile& plot, const Definitions& definitions, plat
 DrillSummary writeDrill(const std::string& input, const Definitions& definitions,
                         platform::AtomicWriter& out);
 
-// Inches of a length, the shortest exact decimal ("0.06", "0.015625").
+// Inches of a length of whole nano-inches, the shortest exact decimal ("0.06", "0.015625").
 std::string inches(Length length);
 // A length in mils as PCB.DFN writes it ("62.5"), nothing when it is no plain decimal of up to three
 // decimals.

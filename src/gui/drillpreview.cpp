@@ -28,9 +28,9 @@ QColor qtColour(model::Rgb c, int alpha = 255) {
     return QColor(c.red, c.green, c.blue, alpha);
 }
 
-// Nanometres to a drawing's pixels at the window's one scale.
+// A point to a drawing's pixels at the window's one scale.
 struct Mapping {
-    QPointF operator()(std::int64_t x, std::int64_t y) const {
+    QPointF operator()(util::Length x, util::Length y) const {
         const model::Pixel p = model::pixelOf(preview, scale, size.width(), size.height(), x, y);
         return {p.x, p.y};
     }
@@ -80,7 +80,7 @@ class HoleView : public QWidget {
 
   private:
     void drawOrigin(QPainter& painter, const Mapping& place) const {
-        const QPointF origin = place(0, 0);
+        const QPointF origin = place(util::Length(), util::Length());
         painter.setPen(QPen(QColor(190, 190, 190), 1, Qt::DashLine));
         painter.drawLine(QPointF(origin.x(), 0), QPointF(origin.x(), height()));
         painter.drawLine(QPointF(0, origin.y()), QPointF(width(), origin.y()));

@@ -88,12 +88,12 @@ DrillPanel readPanel(std::string name, std::string path, UnstatedZeros rule, boo
 }
 
 // The largest distance on one axis between each hole and NC1's hole of the same order.
-std::pair<std::int64_t, size_t> largestOffset(const std::vector<drill::DrillHole>& reference,
+std::pair<util::Length, size_t> largestOffset(const std::vector<drill::DrillHole>& reference,
                                               const std::vector<drill::DrillHole>& holes) {
-    std::pair<std::int64_t, size_t> largest{0, 0};
+    std::pair<util::Length, size_t> largest{util::Length(), 0};
     for (size_t i = 0; i < holes.size(); ++i) {
-        const std::int64_t offset =
-            std::max(std::llabs(holes[i].x - reference[i].x), std::llabs(holes[i].y - reference[i].y));
+        const util::Length offset =
+            std::max(util::abs(holes[i].x - reference[i].x), util::abs(holes[i].y - reference[i].y));
         if (offset > largest.first)
             largest = {offset, i};
     }
@@ -106,9 +106,9 @@ std::optional<std::pair<int, bool>> commonFactor(const std::vector<drill::DrillH
                                                  const std::vector<drill::DrillHole>& holes) {
     double along = 0, norm = 0;
     for (size_t i = 0; i < holes.size(); ++i) {
-        along += double(reference[i].x) * double(holes[i].x) + double(reference[i].y) * double(holes[i].y);
-        norm +=
-            double(reference[i].x) * double(reference[i].x) + double(reference[i].y) * double(reference[i].y);
+        const double x0 = reference[i].x.nanometres(), y0 = reference[i].y.nanometres();
+        along += x0 * holes[i].x.nanometres() + y0 * holes[i].y.nanometres();
+        norm += x0 * x0 + y0 * y0;
     }
     if (norm == 0 || along <= 0)
         return std::nullopt;
@@ -117,10 +117,10 @@ std::optional<std::pair<int, bool>> commonFactor(const std::vector<drill::DrillH
     if (n < 2 || n > largestFactor)
         return std::nullopt;
     const double factor = closer ? 1 / n : n;
-    const double tolerance = double(samePlaceTolerance) * std::max(1.0, factor);
+    const double tolerance = samePlaceTolerance.nanometres() * std::max(1.0, factor);
     for (size_t i = 0; i < holes.size(); ++i) {
-        if (std::abs(double(holes[i].x) - factor * double(reference[i].x)) >= tolerance ||
-            std::abs(double(holes[i].y) - factor * double(reference[i].y)) >= tolerance)
+        if (std::abs(holes[i].x.nanometres() - factor * reference[i].x.nanometres()) >= tolerance ||
+            std::abs(holes[i].y.nanometres() - factor * reference[i].y.nanometres()) >= tolerance)
             return std::nullopt;
     }
     return std::pair{static_cast<int>(n), closer};
@@ -157,10 +157,10 @@ void include(Extent& view, const Extent& e) {
     view.maxY = std::max(view.maxY, e.maxY);
 }
 
-// value / 10^decimals as text, rounded to nearest, halves to even: (12345, 4) gives "1.2345".
-std::string decimalText(std::int64_t numerator, std::int64_t denominator, int decimals) {
-    const bool negative = numerator < 0;
-    const std::int64_t q = util::roundedQuotient(negative ? -numerator : numerator, denominator);
+// steps / 10^decimals as text: (12345, 4) gives "1.2345", (-0, 4) "0.0000".
+std::string decimalText(std::int64_t steps, int decimals) {
+    const bool negative = steps < 0;
+    const std::int64_t q = negative ? -steps : steps;
     std::int64_t unit = 1;
     for (int i = 0; i < decimals; ++i)
         unit *= 10;
@@ -169,9 +169,11 @@ std::string decimalText(std::int64_t numerator, std::int64_t denominator, int de
     return (negative && q ? "-" : "") + std::to_string(q / unit) + "." + fraction;
 }
 
-// A length as a number in the file's units: steps of 0.0001 inch or of 0.001 mm.
-std::string valueText(std::int64_t nanometres, drill::Units units) {
-    return units == drill::Units::Inch ? decimalText(nanometres, 2540, 4) : decimalText(nanometres, 1000, 3);
+// A length as a number in the file's units: steps of 0.0001 inch or of 0.001 mm, rounded to nearest, halves
+// to even.
+std::string valueText(util::Length length, drill::Units units) {
+    return units == drill::Units::Inch ? decimalText(length.toInchDecimals(4), 4)
+                                       : decimalText(length.toMillimetreDecimals(3), 3);
 }
 
 std::string unitText(drill::Units units) {
@@ -205,8 +207,8 @@ DrillPreview loadDrillPreview(const app::Fields& fields, UnstatedZeros rule) {
     return preview;
 }
 
-std::string lengthText(std::int64_t nanometres, drill::Units units) {
-    return valueText(nanometres, units) + unitText(units);
+std::string lengthText(util::Length length, drill::Units units) {
+    return valueText(length, units) + unitText(units);
 }
 
 std::string ruleText(UnstatedZeros rule) {
@@ -284,40 +286,41 @@ std::vector<std::string> toolTexts(const DrillPanel& panel) {
 
 namespace {
 
+// Drawing is in nanometres: a scale in pixels per nanometre.
 constexpr double smallestSpan = 2'540'000; // 0.1 inch: a view of a single hole still has a size
 constexpr double smallestRadius = 2.5;     // pixels: a hole too small to see at this scale still shows
 constexpr double unsizedRadius = 3.5;      // pixels: a tool whose file states no size
 
 double widestDrill(const DrillPreview& preview) {
-    std::int64_t widest = 0;
+    util::Length widest{};
     for (const auto& panel : preview.panels)
         for (const auto& tool : panel.tools)
-            widest = std::max(widest, tool.diameter.value_or(0));
-    return double(widest);
+            widest = std::max(widest, tool.diameter.value_or(util::Length()));
+    return widest.nanometres();
 }
 
 } // namespace
 
 double drawingScale(const DrillPreview& preview, int width, int height) {
     const Extent& v = preview.view;
-    const double spanX = std::max(smallestSpan, double(v.maxX - v.minX)) + widestDrill(preview);
-    const double spanY = std::max(smallestSpan, double(v.maxY - v.minY)) + widestDrill(preview);
+    const double spanX = std::max(smallestSpan, (v.maxX - v.minX).nanometres()) + widestDrill(preview);
+    const double spanY = std::max(smallestSpan, (v.maxY - v.minY).nanometres()) + widestDrill(preview);
     const double w = std::max(1, width - 2 * drawingMargin);
     const double h = std::max(1, height - 2 * drawingMargin);
     return std::min(w / spanX, h / spanY);
 }
 
-Pixel pixelOf(const DrillPreview& preview, double scale, int width, int height, std::int64_t x,
-              std::int64_t y) {
+Pixel pixelOf(const DrillPreview& preview, double scale, int width, int height, util::Length x,
+              util::Length y) {
     const Extent& v = preview.view;
-    const double middleX = (double(v.minX) + double(v.maxX)) / 2;
-    const double middleY = (double(v.minY) + double(v.maxY)) / 2;
-    return {.x = width / 2.0 + (double(x) - middleX) * scale,
-            .y = height / 2.0 + (middleY - double(y)) * scale};
+    const double middleX = (v.minX.nanometres() + v.maxX.nanometres()) / 2;
+    const double middleY = (v.minY.nanometres() + v.maxY.nanometres()) / 2;
+    return {.x = width / 2.0 + (x.nanometres() - middleX) * scale,
+            .y = height / 2.0 + (middleY - y.nanometres()) * scale};
 }
 
-double holeRadius(const std::optional<std::int64_t>& diameter, double scale) {
-    return diameter ? std::max(smallestRadius, double(*diameter) * scale / 2) : unsizedRadius;
+double holeRadius(const std::optional<util::Length>& diameter, double scale) {
+    return diameter ? std::max(smallestRadius, diameter->nanometres() * scale / 2) : unsizedRadius;
 }
 
 bool drawnOff(Placement placement) {

@@ -5,6 +5,7 @@
 
 #include "app/settings.hpp"
 #include "drill/excellon.hpp"
+#include "util/length.hpp"
 
 #include <cstdint>
 #include <optional>
@@ -18,7 +19,7 @@ inline constexpr int drillPreviewButton = 7;
 
 // Holes closer than this to NC1's, on each axis, are at NC1's places: the 2.3 files cut the fourth inch
 // decimal, which moves a hole by at most 0.0009 inch.
-inline constexpr std::int64_t samePlaceTolerance = 25'400; // 0.001 inch in nanometres
+inline constexpr util::Length samePlaceTolerance = util::Length::fromInchDecimals(1, 3); // 0.001 inch
 
 // How the machine reads a number shorter than its format when the header names neither LZ nor TZ
 // (NC2, NC3 and NC4 say "INCH" alone). Excellon's default keeps the leading zeros: the digits are read
@@ -27,12 +28,12 @@ enum class UnstatedZeros { LeadingKept, LeadingOmitted };
 
 struct PreviewTool {
     int number = 0;                       // 0 for holes before any tool selection
-    std::optional<std::int64_t> diameter; // none when the file defines no size for it
+    std::optional<util::Length> diameter; // none when the file defines no size for it
     size_t holes = 0;
 };
 
 struct Extent {
-    std::int64_t minX = 0, minY = 0, maxX = 0, maxY = 0;
+    util::Length minX{}, minY{}, maxX{}, maxY{};
 };
 
 // Where a file puts its holes against NC1's.
@@ -51,15 +52,15 @@ struct DrillPanel {
     std::string path{};    // the path text read
     std::string problem{}; // why the panel shows no holes; empty when the file was read
     drill::DrillFormat format{};
-    std::vector<drill::DrillHole> holes{}; // nanometres, where the machine drills them
+    std::vector<drill::DrillHole> holes{}; // where the machine drills them
     std::vector<PreviewTool> tools{};      // by number, with their hole counts
     std::optional<Extent> extent{};        // none without holes
     Placement placement = Placement::Unread;
-    std::int64_t largestOffset = 0; // the largest distance on one axis from NC1's hole of the same order
-    size_t offsetHole = 0;          // the hole that has it (index into holes)
-    int factor = 1;                 // Scaled: how many times off
-    bool closer = false;            // Scaled: at 1/factor of NC1's distances, else factor times them
-    size_t nc1Holes = 0;            // NC1's hole count, when NC1 was read
+    util::Length largestOffset{}; // the largest distance on one axis from NC1's hole of the same order
+    size_t offsetHole = 0;        // the hole that has it (index into holes)
+    int factor = 1;               // Scaled: how many times off
+    bool closer = false;          // Scaled: at 1/factor of NC1's distances, else factor times them
+    size_t nc1Holes = 0;          // NC1's hole count, when NC1 was read
 };
 
 struct DrillPreview {
@@ -72,7 +73,7 @@ struct DrillPreview {
 DrillPreview loadDrillPreview(const app::Fields& fields, UnstatedZeros rule = UnstatedZeros::LeadingKept);
 
 // Texts every front end shows, in the file's own units.
-std::string lengthText(std::int64_t nanometres, drill::Units units); // "0.1500 inch", "3.810 mm"
+std::string lengthText(util::Length length, drill::Units units); // "0.1500 inch", "3.810 mm"
 std::string ruleText(UnstatedZeros rule);
 std::string formatText(const DrillPanel& panel, UnstatedZeros rule); // the header as the machine reads it
 std::string placementText(const DrillPanel& panel);                  // the marker against NC1
@@ -94,12 +95,12 @@ struct Pixel {
     double x = 0, y = 0;
 };
 // Where a point lands in a drawing of this size: the middle of the view at the middle of the drawing, Y up.
-Pixel pixelOf(const DrillPreview& preview, double scale, int width, int height, std::int64_t x,
-              std::int64_t y);
+Pixel pixelOf(const DrillPreview& preview, double scale, int width, int height, util::Length x,
+              util::Length y);
 
 // A hole's radius in pixels: its drill's size at the scale, but never too small to see; a fixed size where
 // the file states none.
-double holeRadius(const std::optional<std::int64_t>& diameter, double scale);
+double holeRadius(const std::optional<util::Length>& diameter, double scale);
 
 // Whether a panel's holes are drawn as off NC1's (in red rather than blue).
 bool drawnOff(Placement placement);

@@ -144,7 +144,8 @@ void drawHoles(HDC dc, const RECT& area, const model::DrillPreview& preview, con
 }
 
 void drawOrigin(HDC dc, const RECT& area, const model::DrillPreview& preview, double scale) {
-    const model::Pixel origin = model::pixelOf(preview, scale, area.right, area.bottom, 0, 0);
+    const model::Pixel origin =
+        model::pixelOf(preview, scale, area.right, area.bottom, util::Length(), util::Length());
     HPEN dashed = ::CreatePen(PS_DOT, 1, RGB(190, 190, 190));
     HGDIOBJ old = ::SelectObject(dc, dashed);
     const int x = static_cast<int>(std::lround(origin.x)), y = static_cast<int>(std::lround(origin.y));
