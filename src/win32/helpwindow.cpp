@@ -28,7 +28,7 @@ INT_PTR CALLBACK helpProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
                                   ids::helptext);
         // The page is longer than an edit control's default limit of 32 767 characters.
         ::SendMessageA(text, EM_SETLIMITTEXT, 0, 0);
-        ::SetWindowTextA(text, withCrlf(*page).c_str());
+        setText(text, withCrlf(*page));
         ::SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(fonts().fixed), FALSE);
         createControl(dialog, "BUTTON", "About", WS_TABSTOP | BS_PUSHBUTTON, ids::about);
         HWND close = createControl(dialog, "BUTTON", "Close", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);
