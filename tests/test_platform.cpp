@@ -1,3 +1,4 @@
+#include "platform/host.hpp"
 #include "platform/programdir.hpp"
 #include "platform/replace.hpp"
 #include "support.hpp"
@@ -242,6 +243,44 @@ TEST_F(PlatformTest, ReplacedTargetsKeepLinksModesAndLongNames) {
         for (const auto& e : fs::directory_iterator(path(dir)))
             EXPECT_EQ(e.path().filename().string().find(".fk-"), std::string::npos) << e.path();
     }
+}
+
+// Catches: names converted through the ANSI code page, or a host path made from a plain narrow text: in a
+// folder named in Greek, Cyrillic and Chinese letters files are made, listed, read, replaced and removed.
+TEST_F(PlatformTest, NamesInAnyScript) {
+    const std::string folderName = "Ωμέγα-Кириллица-漢字", fileName = "Δата-字.txt";
+    const fs::path hostFolder = root_ / platform::hostPathOfUtf8(folderName);
+    fs::create_directories(hostFolder);
+    const std::string folder = platform::toPathText(hostFolder);
+    ASSERT_EQ(folder, text("") + "\\" + folderName);
+    const std::string file = folder + "\\" + fileName, copy = folder + "\\copy-" + fileName;
+    for (const char* content : {"first", "second"}) { // made, then replaced
+        platform::AtomicWriter out(file);
+        out.writeLine(content);
+        out.commit();
+    }
+    platform::copyFile(file, copy);
+    EXPECT_TRUE(platform::isDirectoryText(folder));
+    EXPECT_TRUE(platform::fileexists(folder + "\\*-字.txt"));
+    EXPECT_EQ(platform::filelength(file), 8u);
+    std::string line;
+    EXPECT_TRUE(platform::LineReader(copy).next(line)); // closed again, or Windows keeps the file
+    EXPECT_EQ(line, "second");
+    const auto named = [](const std::vector<platform::DirEntry>& entries) {
+        std::vector<std::string> names;
+        for (const auto& e : entries)
+            names.push_back(e.name + (e.directory ? "\\" : ""));
+        return names;
+    };
+    EXPECT_EQ(named(platform::listDirectory(text(""))), (Lines{"prog\\", "Work\\", folderName + "\\"}));
+    EXPECT_EQ(named(platform::listDirectory(folder)), (Lines{"copy-" + fileName, fileName}));
+    platform::host::removeQuietly(*platform::resolveExisting(copy));
+    EXPECT_FALSE(platform::fileexists(copy));
+    EXPECT_EQ(readBytes(hostFolder / platform::hostPathOfUtf8(fileName)), "second\r\n");
+    std::vector<std::string> onDisk; // no temporary file left, hidden or not
+    for (const auto& e : fs::directory_iterator(hostFolder))
+        onDisk.push_back(platform::utf8OfHostPath(e.path().filename()));
+    EXPECT_EQ(onDisk, Lines{fileName});
 }
 
 #ifdef _WIN32

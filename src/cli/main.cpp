@@ -1,4 +1,5 @@
 #include "cli/cli.hpp"
+#include "platform/commandline.hpp"
 #include "platform/interrupt.hpp"
 #include "platform/programdir.hpp"
 
@@ -7,6 +8,6 @@
 int main(int argc, char** argv) {
     // A reader of the progress lines that goes away (`| head`) must not end the job between two commits.
     fk::platform::ignoreBrokenPipe();
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = fk::platform::commandArguments(argc, argv);
     return fk::cli::run(args, fk::platform::programDirectory(), std::cout, std::cerr);
 }

@@ -46,12 +46,19 @@ class Interrupted : public std::runtime_error {
 bool fileexists(std::string_view pathText);
 // As fileexists, but directories match too.
 bool direxists(std::string_view pathText);
+// True when the text names an existing directory, hidden or not; no wildcards.
+bool isDirectoryText(std::string_view pathText);
 
 // The host path of an existing file or directory, looked up exactly and then case-insensitively.
 std::optional<std::filesystem::path> resolveExisting(std::string_view pathText);
 // The host path a new file of this text takes: the directory must exist; an existing file of the same name
 // in another case is reused. Throws FileError(Write) when the directory is missing.
 std::filesystem::path resolveForWrite(std::string_view pathText);
+
+// A host path from its UTF-8 text and back, the same bytes on every host. (On Windows a path made from a
+// plain std::string reads it in the ANSI code page, which cannot hold every name.)
+std::filesystem::path hostPathOfUtf8(std::string_view utf8);
+std::string utf8OfHostPath(const std::filesystem::path& hostPath);
 
 // The Windows path text of a host path ("/tmp/work" gives "Z:\tmp\work").
 std::string toPathText(const std::filesystem::path& hostPath);

@@ -108,6 +108,21 @@ bool direxists(std::string_view pathText) {
     return host::exists(pathText, host::Want::FileOrDirectory);
 }
 
+bool isDirectoryText(std::string_view pathText) {
+    const auto hostPath = resolveExisting(pathText);
+    std::error_code ec;
+    return hostPath && fs::is_directory(*hostPath, ec);
+}
+
+fs::path hostPathOfUtf8(std::string_view utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8OfHostPath(const fs::path& hostPath) {
+    const std::u8string text = hostPath.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::vector<DirEntry> listDirectory(std::string_view pathText) {
     std::vector<DirEntry> out = host::entries(pathText);
     std::sort(out.begin(), out.end(),

@@ -1,7 +1,8 @@
-// The file room on Windows: path texts are the paths themselves, bytes in the ANSI code page, converted for
-// the wide API. Hidden and system files are not ordinary files.
+// The file room on Windows: path texts are the paths themselves, in UTF-8, converted for the wide API (never
+// the ANSI code page, which cannot hold every name). Hidden and system files are not ordinary files.
 #include "platform/files.hpp"
 #include "platform/host.hpp"
+#include "platform/utf16.hpp"
 
 #include "util/text.hpp"
 
@@ -19,26 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using host::Want;
-
-std::wstring widen(std::string_view text) {
-    if (text.empty())
-        return {};
-    int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
-
-std::string narrow(std::wstring_view text) {
-    if (text.empty())
-        return {};
-    int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                  nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                          nullptr);
-    return out;
-}
 
 bool usable(std::string_view text) {
     return !text.empty() && text.find('\0') == std::string_view::npos;
@@ -74,7 +55,7 @@ bool namesDirectoryItself(std::string_view text) {
 bool host::exists(std::string_view text, Want want) {
     if (!usable(text))
         return false;
-    const std::wstring path = widen(text);
+    const std::wstring path = toUtf16(text);
     if (namesDirectoryItself(text)) {
         if (hasWildcard(text))
             return false;
@@ -97,7 +78,7 @@ bool host::exists(std::string_view text, Want want) {
 std::optional<fs::path> resolveExisting(std::string_view pathText) {
     if (!usable(pathText) || hasWildcard(pathText))
         return std::nullopt;
-    std::wstring path = widen(pathText);
+    std::wstring path = toUtf16(pathText);
     if (attributesOf(path) == INVALID_FILE_ATTRIBUTES)
         return std::nullopt;
     return fs::path(path);
@@ -106,7 +87,7 @@ std::optional<fs::path> resolveExisting(std::string_view pathText) {
 fs::path resolveForWrite(std::string_view pathText) {
     if (!usable(pathText) || hasWildcard(pathText) || namesDirectoryItself(pathText))
         throw FileError(FileError::Kind::Write, std::string(pathText));
-    fs::path path(widen(pathText));
+    fs::path path(toUtf16(pathText));
     std::error_code ec;
     fs::path directory = fs::absolute(path, ec).parent_path();
     if (ec || !isDirectory(attributesOf(directory.wstring())))
@@ -120,7 +101,7 @@ std::string toPathText(const fs::path& hostPath) {
     std::replace(text.begin(), text.end(), L'/', L'\\');
     if (text.size() > 3 && text.back() == L'\\')
         text.pop_back();
-    return narrow(text);
+    return toUtf8(text);
 }
 
 std::string pathTextOfArgument(const std::string& value) {
@@ -144,7 +125,8 @@ std::string realCase(const std::string& pathText) {
 
 std::optional<std::uintmax_t> filelength(std::string_view pathText) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!usable(pathText) || !::GetFileAttributesExW(widen(pathText).c_str(), GetFileExInfoStandard, &data) ||
+    if (!usable(pathText) ||
+        !::GetFileAttributesExW(toUtf16(pathText).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return std::nullopt;
     return (static_cast<std::uintmax_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -153,14 +135,14 @@ std::optional<std::uintmax_t> filelength(std::string_view pathText) {
 bool isReadOnly(std::string_view pathText) {
     if (!usable(pathText))
         return false;
-    DWORD attributes = attributesOf(widen(pathText));
+    DWORD attributes = attributesOf(toUtf16(pathText));
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 void resetAttributes(std::string_view pathText) {
     if (isReadOnly(pathText))
-        ::SetFileAttributesW(widen(pathText).c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::SetFileAttributesW(toUtf16(pathText).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 std::string currentDirectory() {
@@ -170,7 +152,7 @@ std::string currentDirectory() {
 }
 
 bool setCurrentDirectory(std::string_view pathText) {
-    return usable(pathText) && ::SetCurrentDirectoryW(widen(pathText).c_str());
+    return usable(pathText) && ::SetCurrentDirectoryW(toUtf16(pathText).c_str());
 }
 
 std::string executableDirectory() {
@@ -182,14 +164,14 @@ std::string executableDirectory() {
 }
 
 bool directoryWritable(std::string_view pathText) {
-    return usable(pathText) && isDirectory(attributesOf(widen(pathText)));
+    return usable(pathText) && isDirectory(attributesOf(toUtf16(pathText)));
 }
 
 std::vector<DirEntry> host::entries(std::string_view pathText) {
     std::vector<DirEntry> out;
     if (!usable(pathText))
         return out;
-    std::wstring pattern = widen(pathText);
+    std::wstring pattern = toUtf16(pathText);
     if (pattern.back() != L'\\')
         pattern += L'\\';
     pattern += L'*';
@@ -201,7 +183,7 @@ std::vector<DirEntry> host::entries(std::string_view pathText) {
         std::wstring_view name = found.cFileName;
         if (name == L"." || name == L".." || (found.dwFileAttributes & notOrdinary))
             continue;
-        out.push_back({narrow(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        out.push_back({toUtf8(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
     return out;

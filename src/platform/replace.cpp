@@ -41,15 +41,15 @@ bool existsNoFollow(const fs::path& p) {
     return fs::symlink_status(p, ec).type() != fs::file_type::not_found && !ec;
 }
 
-// Fields separated by NUL bytes, which no path holds.
+// Fields separated by NUL bytes, which no path holds; paths in UTF-8 on every host.
 std::string encode(const Journal& journal) {
     std::string out(journalMagic);
     out += '\0';
-    out += journal.main.string() + '\0';
+    out += utf8OfHostPath(journal.main) + '\0';
     for (const auto& e : journal.entries) {
-        out += e.temp.string() + '\0';
-        out += e.target.string() + '\0';
-        out += e.backup.string() + '\0';
+        out += utf8OfHostPath(e.temp) + '\0';
+        out += utf8OfHostPath(e.target) + '\0';
+        out += utf8OfHostPath(e.backup) + '\0';
     }
     return out;
 }
@@ -62,9 +62,10 @@ std::optional<Journal> decode(const fs::path& file) {
         fields.push_back(bytes.substr(start, end - start));
     if (fields.size() < 2 || fields[0] != journalMagic || (fields.size() - 2) % 3 != 0)
         return std::nullopt;
-    Journal journal{fs::path(fields[1]), {}};
+    Journal journal{hostPathOfUtf8(fields[1]), {}};
     for (size_t i = 2; i < fields.size(); i += 3)
-        journal.entries.push_back({fields[i], fields[i + 1], fields[i + 2]});
+        journal.entries.push_back(
+            {hostPathOfUtf8(fields[i]), hostPathOfUtf8(fields[i + 1]), hostPathOfUtf8(fields[i + 2])});
     return journal;
 }
 
@@ -276,7 +277,7 @@ std::vector<std::string> tidyDirectory(std::string_view directoryText) {
         return messages;
     std::vector<fs::directory_entry> leftovers;
     for (fs::directory_iterator it(*dir, ec), end; !ec && it != end; it.increment(ec)) {
-        auto parsed = parseTransient(it->path().filename().string());
+        auto parsed = parseTransient(utf8OfHostPath(it->path().filename()));
         if (!parsed || host::runIsLive(parsed->run))
             continue;
         if (parsed->kind != 'j') {

@@ -1,19 +1,26 @@
 #include "win32/controls.hpp"
 
+#include "platform/utf16.hpp"
+
 #include <vector>
 
 namespace fk::win32 {
 
+// Texts are UTF-8 inside the program and UTF-16 in the window, so that names in any script show whole.
 std::string textOf(HWND control) {
-    int length = ::GetWindowTextLengthA(control);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int got = ::GetWindowTextA(control, text.data(), length + 1);
+    int length = ::GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int got = ::GetWindowTextW(control, text.data(), length + 1);
     text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
+    return platform::toUtf8(text);
 }
 
 void setText(HWND control, std::string_view text) {
-    ::SetWindowTextA(control, std::string(text).c_str());
+    ::SetWindowTextW(control, platform::toUtf16(text).c_str());
+}
+
+std::wstring wideText(std::string_view text) {
+    return platform::toUtf16(text);
 }
 
 std::string withCrlf(std::string_view text) {
@@ -85,9 +92,11 @@ const Fonts& fonts() {
 
 HWND createControl(HWND parent, const char* windowClass, std::string_view text, DWORD style, int id,
                    DWORD exStyle) {
-    HWND control = ::CreateWindowExA(
-        exStyle, windowClass, std::string(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
+    // A wide control keeps its text in UTF-16; one made with the ANSI call would keep only the code page.
+    HWND control = ::CreateWindowExW(exStyle, wideText(windowClass).c_str(), wideText(text).c_str(),
+                                     WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                     ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts().ui), FALSE);
     return control;
 }

@@ -10,6 +10,8 @@ namespace fk::win32 {
 
 std::string textOf(HWND control);
 void setText(HWND control, std::string_view text);
+// A UTF-8 text for the wide calls that take one (a message box, a drawn text).
+std::wstring wideText(std::string_view text);
 // Line breaks as an edit control shows them: every line ends with CR LF, whatever it ended with before.
 std::string withCrlf(std::string_view text);
 

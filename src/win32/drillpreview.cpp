@@ -176,7 +176,7 @@ void drawPanel(HWND dialog, const DRAWITEMSTRUCT& item, const model::DrillPrevie
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, colourOf(model::markerColour(model::Placement::Unread)));
         HGDIOBJ oldFont = ::SelectObject(dc, fonts().ui);
-        ::DrawTextA(dc, panel.problem.c_str(), -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+        ::DrawTextW(dc, wideText(panel.problem).c_str(), -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
         ::SelectObject(dc, oldFont);
         return;
     }

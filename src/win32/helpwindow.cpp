@@ -23,22 +23,14 @@ INT_PTR CALLBACK helpProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_INITDIALOG: {
         setText(dialog, ids::helpTitle);
         const auto* page = reinterpret_cast<const std::string*>(lParam);
-        // A UTF-16 text box, so that the page's own characters (…, •) show as they are.
-        HWND text = ::CreateWindowExW(0, L"EDIT", L"",
-                                      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP |
-                                          ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, // long lines wrap
-                                      0, 0, 10, 10, dialog,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::helptext)),
-                                      ::GetModuleHandleW(nullptr), nullptr);
+        HWND text = createControl(dialog, "EDIT", "",
+                                  WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
+                                      ES_AUTOVSCROLL, // long lines wrap
+                                  ids::helptext);
         // The page is longer than an edit control's default limit of 32 767 characters.
         ::SendMessageA(text, EM_SETLIMITTEXT, 0, 0);
-        const std::string laid = model::markdownAsText(*page);
-        std::wstring wide(static_cast<size_t>(::MultiByteToWideChar(
-                              CP_UTF8, 0, laid.data(), static_cast<int>(laid.size()), nullptr, 0)),
-                          L'\0');
-        ::MultiByteToWideChar(CP_UTF8, 0, laid.data(), static_cast<int>(laid.size()), wide.data(),
-                              static_cast<int>(wide.size()));
-        ::SetWindowTextW(text, wide.c_str());
+        // Laid out as text: the box shows no Markdown formatting.
+        setText(text, model::markdownAsText(*page));
         ::SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(fonts().fixed), FALSE);
         createControl(dialog, "BUTTON", "About", WS_TABSTOP | BS_PUSHBUTTON, ids::about);
         HWND close = createControl(dialog, "BUTTON", "Close", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);

@@ -12,11 +12,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     if (!window.create(show))
         return 1;
     MSG message;
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (window.translate(message))
             continue;
         ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
+        ::DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
 }

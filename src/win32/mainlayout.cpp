@@ -53,7 +53,7 @@ void MainWindow::buildFields() {
         HWND edit =
             createControl(window_, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, ids::field + i, WS_EX_CLIENTEDGE);
         editProcedure_ = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fieldProcedure)));
+            ::SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fieldProcedure)));
         ::DragAcceptFiles(edit, TRUE);
         auto browse = model::browseFor(i);
         if (!browse)

@@ -3,6 +3,8 @@
 #include "model/buttons.hpp"
 #include "model/drillpreview.hpp"
 #include "model/windowplace.hpp"
+#include "platform/files.hpp"
+#include "platform/utf16.hpp"
 #include "win32/alert.hpp"
 #include "win32/controls.hpp"
 #include "win32/drillpreview.hpp"
@@ -240,11 +242,11 @@ void MainWindow::leave(Field field) {
 }
 
 void MainWindow::drop(Field field, HDROP files) {
-    char path[MAX_PATH * 4] = {};
-    if (::DragQueryFileA(files, 0, path, static_cast<UINT>(sizeof path)) > 0) {
-        const DWORD attributes = ::GetFileAttributesA(path);
-        const bool directory =
-            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    wchar_t name[MAX_PATH * 4] = {};
+    if (const UINT length = ::DragQueryFileW(files, 0, name, static_cast<UINT>(std::size(name)));
+        length > 0) {
+        const std::string path = platform::toUtf8(std::wstring_view(name, length));
+        const bool directory = platform::isDirectoryText(path);
         if (app::Fields all = fields(); model::dropInto(field, path, directory, all))
             setFields(all);
     }
@@ -258,11 +260,11 @@ LRESULT CALLBACK MainWindow::fieldProcedure(HWND edit, UINT message, WPARAM wPar
         self->drop(field, reinterpret_cast<HDROP>(wParam));
         return 0;
     }
-    LRESULT result = ::CallWindowProcA(self->editProcedure_, edit, message, wParam, lParam);
+    LRESULT result = ::CallWindowProcW(self->editProcedure_, edit, message, wParam, lParam);
     // A field that gets the focus has its text selected, as in a dialog box, so that typing replaces it (Tab,
     // Alt and its caption's letter); a click goes on to put the caret where it clicked.
     if (message == WM_SETFOCUS)
-        ::SendMessageA(edit, EM_SETSEL, 0, -1);
+        ::SendMessageW(edit, EM_SETSEL, 0, -1);
     // Focus that moves to another window (another program, a menu) has not left the field.
     auto to = reinterpret_cast<HWND>(wParam);
     if (message == WM_KILLFOCUS && to && ::GetAncestor(to, GA_ROOT) == self->window_)
@@ -319,7 +321,7 @@ void MainWindow::keepPlace() const {
 bool MainWindow::close() {
     keepPlace();
     if (auto problem = session_.close(fields()))
-        ::MessageBoxA(window_, withCrlf(*problem).c_str(), "Flashkit", MB_OK | MB_ICONWARNING);
+        ::MessageBoxW(window_, wideText(withCrlf(*problem)).c_str(), L"Flashkit", MB_OK | MB_ICONWARNING);
     return true;
 }
 
@@ -352,11 +354,11 @@ bool MainWindow::translate(MSG& message) {
         if (root == window_ && message.wParam == VK_ESCAPE)
             return true; // a multi-line text box would close the main window on Escape
     }
-    if (help_ && ::IsWindowVisible(help_) && ::IsDialogMessageA(help_, &message))
+    if (help_ && ::IsWindowVisible(help_) && ::IsDialogMessageW(help_, &message))
         return true;
-    if (preview_ && ::IsWindowVisible(preview_) && ::IsDialogMessageA(preview_, &message))
+    if (preview_ && ::IsWindowVisible(preview_) && ::IsDialogMessageW(preview_, &message))
         return true;
-    return ::IsDialogMessageA(window_, &message);
+    return ::IsDialogMessageW(window_, &message);
 }
 
 } // namespace fk::win32
