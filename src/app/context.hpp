@@ -13,6 +13,8 @@ struct PickRequest {
     std::string mask{};
     std::string startDirectory{};
     std::string title{};
+    // A folder is asked for: the window may return one (its path and a trailing backslash).
+    bool folder = false;
 };
 
 struct Services {

@@ -1,11 +1,6 @@
 #include "dialogs/selectfile.hpp"
 
-#include "model/session.hpp"
-#include "platform/files.hpp"
-#include "util/text.hpp"
-
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,6 +10,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace fk::dialogs {
 
@@ -26,31 +22,18 @@ std::string fromQt(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }
 
-namespace {
-
-constexpr int pathRole = Qt::UserRole;
-
-QStringList drives() {
-    QStringList list;
-    for (const auto& d : platform::drives())
-        list << toQt(d);
-    return list;
-}
-
-bool matchesAny(const QString& patterns, const std::string& name) {
-    for (const QString& p : patterns.split(';', Qt::SkipEmptyParts)) {
-        if (platform::wildcardMatch(fromQt(p.trimmed()), name))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
-SelectFile::SelectFile(QWidget* parent) : QDialog(parent) {
+SelectFile::SelectFile(const app::PickRequest& request, QWidget* parent) : QDialog(parent), model_(request) {
     setObjectName("selectfile");
     setModal(true);
     setSizeGripEnabled(true);
+    setWindowTitle(toQt(request.title));
+    createControls();
+    layOut();
+    connectEvents();
+    draw();
+}
+
+void SelectFile::createControls() {
     // Created in the order Tab visits them: files on the left, then directories and drives.
     filemask_ = new QLineEdit(this);
     filemask_->setObjectName("filemask");
@@ -70,13 +53,18 @@ SelectFile::SelectFile(QWidget* parent) : QDialog(parent) {
     dirlist_->setObjectName("dirlist");
     drivelist_ = new QComboBox(this);
     drivelist_->setObjectName("drivelist");
-    drivelist_->addItems(drives());
+    for (const auto& drive : model_.drives())
+        drivelist_->addItem(toQt(drive));
+    status_ = new QLabel(this);
+    status_->setObjectName("status");
     okbutton_ = new QPushButton(tr("OK"), this);
     okbutton_->setObjectName("okbutton");
     okbutton_->setDefault(true);
     cancelbutton_ = new QPushButton(tr("Cancel"), this);
     cancelbutton_->setObjectName("cancelbutton");
+}
 
+void SelectFile::layOut() {
     // Files on the left (pattern, list, chosen names), directories and drives on the right.
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(tr("Files: "), this), 0, 0);
@@ -92,7 +80,7 @@ SelectFile::SelectFile(QWidget* parent) : QDialog(parent) {
     grid->addLayout(nameRow, 4, 0);
     grid->addWidget(drivelist_, 4, 1, Qt::AlignTop);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
+    buttons->addWidget(status_, 1);
     buttons->addWidget(okbutton_);
     buttons->addWidget(cancelbutton_);
     grid->addLayout(buttons, 5, 0, 1, 2);
@@ -100,149 +88,119 @@ SelectFile::SelectFile(QWidget* parent) : QDialog(parent) {
     grid->setColumnStretch(1, 2);
     grid->setRowStretch(2, 1);
     resize(620, 420);
+}
 
-    connect(drivelist_, &QComboBox::textActivated, this, [this](const QString& drive) {
-        std::string d = fromQt(drive);
-        std::string cwd = platform::currentDirectory();
-        setDirectory(util::equalsNoCase(cwd.substr(0, 2), d) ? cwd : d + "\\");
+template <typename Event> void SelectFile::pass(Event event) {
+    if (drawing_)
+        return;
+    event(model_);
+    draw();
+}
+
+void SelectFile::connectEvents() {
+    using model::FileWindow;
+    connect(drivelist_, &QComboBox::textActivated, this,
+            [this](const QString& drive) { pass([&](FileWindow& m) { m.chooseDrive(fromQt(drive)); }); });
+    connect(dirlist_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            pass([&](FileWindow& m) { m.highlightFolder(static_cast<size_t>(row)); });
     });
-    connect(dirlist_, &QListWidget::itemActivated, this, &SelectFile::enterDirectory);
-    connect(filemask_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        pattern_ = text;
-        refreshFiles();
+    connect(dirlist_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        pass([&](FileWindow& m) { m.highlightFolder(static_cast<size_t>(dirlist_->row(item))); });
     });
-    // What is highlighted is what OK returns, as in the file windows users know.
+    connect(dirlist_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        pass([&](FileWindow& m) { m.openFolder(static_cast<size_t>(dirlist_->row(item))); });
+    });
+    connect(filemask_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { pass([&](FileWindow& m) { m.choosePattern(fromQt(text)); }); });
     connect(filelist_, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!refreshing_)
-            takeSelectedFiles();
+        std::vector<size_t> rows;
+        for (int row = 0; row < filelist_->count(); ++row)
+            if (filelist_->item(row)->isSelected())
+                rows.push_back(static_cast<size_t>(row));
+        pass([&](FileWindow& m) { m.highlightFiles(rows); });
     });
-    connect(filelist_, &QListWidget::itemDoubleClicked, this, [this] { takeSelectedFiles(); });
-    connect(okbutton_, &QPushButton::clicked, this, [this] { hide(); });
+    connect(filename_, &QPlainTextEdit::textChanged, this,
+            [this] { pass([&](FileWindow& m) { m.typeNames(fromQt(filename_->toPlainText())); }); });
+    connect(okbutton_, &QPushButton::clicked, this, &SelectFile::confirm);
     connect(cancelbutton_, &QPushButton::clicked, this, &SelectFile::reject);
-    filename_->installEventFilter(this);
-    filelist_->installEventFilter(this);
-    filemask_->installEventFilter(this);
+    for (QWidget* w : {static_cast<QWidget*>(filename_), static_cast<QWidget*>(filelist_),
+                       static_cast<QWidget*>(filemask_), static_cast<QWidget*>(dirlist_)})
+        w->installEventFilter(this);
+}
+
+void SelectFile::fillLists() {
+    dirlist_->clear();
+    for (const auto& row : model_.folders()) {
+        const QString mark = row.onChain ? QStringLiteral("\u25BE ") : QStringLiteral("\u25B8 ");
+        dirlist_->addItem(QString(row.depth * 2, ' ') + mark + toQt(row.label));
+    }
+    filelist_->clear();
+    for (const auto& name : model_.files())
+        filelist_->addItem(toQt(name));
+    drawnListing_ = model_.listing();
+}
+
+void SelectFile::draw() {
+    drawing_ = true;
+    if (drawnListing_ != model_.listing())
+        fillLists();
+    dirlist_->setCurrentRow(static_cast<int>(model_.highlightedFolder().value_or(model_.currentFolderRow())));
+    const auto& highlighted = model_.highlightedFiles();
+    for (int row = 0; row < filelist_->count(); ++row)
+        filelist_->item(row)->setSelected(
+            std::find(highlighted.begin(), highlighted.end(), static_cast<size_t>(row)) != highlighted.end());
+    if (fromQt(filemask_->text()) != model_.pattern())
+        filemask_->setText(toQt(model_.pattern()));
+    if (fromQt(filename_->toPlainText()) != model_.names())
+        filename_->setPlainText(toQt(model_.names()));
+    filecount_->setText(toQt(model_.count()));
+    status_->setText(toQt(model_.status()));
+    drivelist_->setCurrentIndex(drivelist_->findText(toQt(model_.drive()), Qt::MatchFixedString));
+    drawing_ = false;
+}
+
+void SelectFile::confirm() {
+    if (auto chosen = model_.confirm()) {
+        chosen_ = *chosen;
+        accept();
+        return;
+    }
+    draw();
 }
 
 void SelectFile::reject() {
-    filename_->clear();
+    chosen_.clear();
     QDialog::reject();
 }
 
-void SelectFile::setPattern(const QString& pattern) {
-    pattern_ = pattern;
-    refreshFiles();
-}
-
-void SelectFile::setDirectory(const std::string& pathText) {
-    directory_ = platform::realCase(pathText);
-    int drive = drivelist_->findText(toQt(directory_.substr(0, 2)), Qt::MatchFixedString);
-    if (drive >= 0)
-        drivelist_->setCurrentIndex(drive);
-    refreshDirectories();
-    refreshFiles();
-    filename_->clear();
-}
-
-void SelectFile::refreshDirectories() {
-    dirlist_->clear();
-    // The chain from the drive's root to the browsed directory, then its subdirectories, indented.
-    std::vector<std::string> chain;
-    for (std::string p = directory_;; p = model::parentDirectory(p)) {
-        chain.insert(chain.begin(), p);
-        if (p.size() <= 3)
-            break;
-    }
-    int depth = 0;
-    for (const auto& p : chain) {
-        std::string label = p.size() <= 3 ? p : p.substr(p.rfind('\\') + 1);
-        auto* item =
-            new QListWidgetItem(QString(depth * 2, ' ') + QStringLiteral("\u25BE ") + toQt(label), dirlist_);
-        item->setData(pathRole, toQt(p));
-        ++depth;
-    }
-    dirlist_->setCurrentRow(static_cast<int>(chain.size()) - 1);
-    for (const auto& entry : platform::listDirectory(directory_)) {
-        if (!entry.directory)
-            continue;
-        auto* item = new QListWidgetItem(
-            QString(depth * 2, ' ') + QStringLiteral("\u25B8 ") + toQt(entry.name), dirlist_);
-        item->setData(pathRole, toQt(model::joinChoice(directory_, {entry.name})));
-    }
-}
-
-void SelectFile::refreshFiles() {
-    // A new list is not a new choice: a typed name stays.
-    refreshing_ = true;
-    filelist_->clear();
-    for (const auto& entry : platform::listDirectory(directory_)) {
-        if (!entry.directory && matchesAny(pattern_, entry.name))
-            filelist_->addItem(toQt(entry.name));
-    }
-    refreshing_ = false;
-}
-
-void SelectFile::enterDirectory(QListWidgetItem* item) {
-    if (item)
-        setDirectory(fromQt(item->data(pathRole).toString()));
-}
-
-void SelectFile::takeSelectedFiles() {
-    QStringList names;
-    for (int row = 0; row < filelist_->count(); ++row) {
-        if (filelist_->item(row)->isSelected())
-            names << filelist_->item(row)->text();
-    }
-    filename_->setPlainText(names.join('\n'));
-    filecount_->setText(QString::number(names.size()));
-}
-
-std::string SelectFile::result() const {
-    QString names = filename_->toPlainText();
-    if (names.isEmpty())
-        return {};
-    std::vector<std::string> lines;
-    for (const QString& line : names.split('\n'))
-        lines.push_back(fromQt(line));
-    return model::joinChoice(directory_, lines);
-}
-
 void SelectFile::showEvent(QShowEvent* event) {
-    filemask_->blockSignals(true);
-    filemask_->setText(pattern_);
-    filemask_->blockSignals(false);
     QDialog::showEvent(event);
     filelist_->setFocus(); // the keyboard starts in the file list
 }
 
 bool SelectFile::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter && watched == filelist_) {
-            takeSelectedFiles();
-            hide();
-            return true;
-        }
-        if (enter && watched == filemask_) {
-            setPattern(filemask_->text());
-            return true;
-        }
-        if (enter && watched == filename_ && !(key->modifiers() & Qt::ShiftModifier)) {
-            hide();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return QDialog::eventFilter(watched, event);
+    // Enter in the pattern box has applied the pattern already; in the folder list it opens the row.
+    if (watched == dirlist_)
+        pass([&](model::FileWindow& m) {
+            m.openFolder(static_cast<size_t>(std::max(0, dirlist_->currentRow())));
+        });
+    else if (watched == filename_ && (key->modifiers() & Qt::ShiftModifier))
+        return false; // a new line
+    else if (watched != filemask_)
+        confirm();
+    return true;
 }
 
 model::PickOutcome showFileWindow(const app::PickRequest& request, QWidget* parent) {
-    SelectFile window(parent);
-    window.setPattern(toQt(request.mask));
-    window.setDirectory(request.startDirectory);
-    window.setWindowTitle(toQt(request.title));
+    SelectFile window(request, parent);
     window.exec();
-    return model::PickOutcome{.chosen = window.result(), .browsedDirectory = window.directory()};
+    return window.outcome();
 }
 
 } // namespace fk::dialogs

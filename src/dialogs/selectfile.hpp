@@ -1,17 +1,17 @@
-// The file selection window and pickfile: walk drives and directories, narrow the list by a mask, choose
-// one or several files. Paths are Windows path texts.
+// The file selection window on Qt's widgets: it draws model::FileWindow and passes the user's events to it.
 #pragma once
 
 #include "app/context.hpp"
+#include "model/filewindow.hpp"
 #include "model/session.hpp"
 
 #include <QDialog>
 #include <string>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
-class QListWidgetItem;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -20,13 +20,11 @@ namespace fk::dialogs {
 class SelectFile : public QDialog {
     Q_OBJECT
   public:
-    explicit SelectFile(QWidget* parent = nullptr);
+    explicit SelectFile(const app::PickRequest& request, QWidget* parent = nullptr);
 
-    void setPattern(const QString& pattern);
-    void setDirectory(const std::string& pathText);
-    const std::string& directory() const { return directory_; }
-    // The result of the window as pickfile returns it: empty, or the directory joined with the names.
-    std::string result() const;
+    const model::FileWindow& model() const { return model_; }
+    // What the window reports once closed: the choice (empty on cancel) and where the user browsed.
+    model::PickOutcome outcome() const { return {.chosen = chosen_, .browsedDirectory = model_.directory()}; }
 
     QComboBox* drivelist() const { return drivelist_; }
     QListWidget* dirlist() const { return dirlist_; }
@@ -34,11 +32,9 @@ class SelectFile : public QDialog {
     QLineEdit* filemask() const { return filemask_; }
     QPlainTextEdit* filename() const { return filename_; }
     QLineEdit* filecount() const { return filecount_; }
+    QLabel* status() const { return status_; }
     QPushButton* okbutton() const { return okbutton_; }
     QPushButton* cancelbutton() const { return cancelbutton_; }
-
-    // Puts the selected entries of the file list into the file name box (what highlighting does).
-    void takeSelectedFiles();
 
   public slots:
     // Cancel, Escape and the frame's close control: nothing chosen.
@@ -49,19 +45,26 @@ class SelectFile : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void refreshFiles();
-    void refreshDirectories();
-    void enterDirectory(QListWidgetItem* item);
+    void createControls();
+    void layOut();
+    void connectEvents();
+    // Runs an event on the model, then draws what changed; events the drawing itself raises are not passed.
+    template <typename Event> void pass(Event event);
+    void draw();
+    void fillLists();
+    void confirm();
 
-    std::string directory_;
-    bool refreshing_ = false;
-    QString pattern_ = QStringLiteral("*.*");
+    model::FileWindow model_;
+    std::string chosen_;
+    unsigned drawnListing_ = 0;
+    bool drawing_ = false;
     QComboBox* drivelist_;
     QListWidget* dirlist_;
     QListWidget* filelist_;
     QLineEdit* filemask_;
     QPlainTextEdit* filename_;
     QLineEdit* filecount_;
+    QLabel* status_;
     QPushButton* okbutton_;
     QPushButton* cancelbutton_;
 };

@@ -221,8 +221,20 @@ std::string shownFolder(const std::string& folder) {
 
 } // namespace
 
+namespace {
+
+// The folder of a choice: a chosen folder (its path ends in a backslash) itself, else the file's folder; a
+// drive's root keeps its backslash ("Z:" alone would mean the current folder on Z:).
+std::string folderOfChoice(const std::string& chosen) {
+    std::string folder =
+        chosen.ends_with('\\') ? chosen.substr(0, chosen.size() - 1) : util::splitname(chosen, 3);
+    return folder.size() == 2 && folder[1] == ':' ? folder + "\\" : folder;
+}
+
+} // namespace
+
 bool applyChoice(const Browse& browse, const std::string& chosen, app::Fields& fields) {
-    const std::string folder = shownFolder(util::splitname(chosen, 3));
+    const std::string folder = shownFolder(folderOfChoice(chosen));
     const std::string part = browse.part == Part::name ? util::upper(util::splitname(chosen, 1)) : folder;
     if (part.empty())
         return false;

@@ -58,8 +58,8 @@ struct Browse {
 // The browse of caption `index`; none for the list captions and any other index.
 std::optional<Browse> browseFor(int index);
 // Writes a choice of `browse` into the fields: the part into its target and the directory into its folder
-// field, unless that field already names the same existing directory (a relative "." stays). False when
-// nothing was chosen.
+// field, unless that field already names the same existing directory (a relative "." stays). A chosen folder
+// ends in a backslash and is its own directory. False when nothing was chosen.
 bool applyChoice(const Browse& browse, const std::string& chosen, app::Fields& fields);
 // What a file or directory dropped onto a field does, as if chosen through the field's caption (a directory
 // dropped onto a path field is taken itself). False when the field takes no path or a directory was dropped

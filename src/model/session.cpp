@@ -50,9 +50,12 @@ bool Session::browse(int caption, app::Fields& fields) {
     auto b = browseFor(caption);
     if (!b)
         return false;
-    return applyChoice(
-        *b, pickfile({.mask = b->mask, .startDirectory = textOf(fields, b->start), .title = b->title}),
-        fields);
+    return applyChoice(*b,
+                       pickfile({.mask = b->mask,
+                                 .startDirectory = textOf(fields, b->start),
+                                 .title = b->title,
+                                 .folder = b->part == Part::directory}),
+                       fields);
 }
 
 std::string startDirectory(const app::PickRequest& request, const std::string& lastBrowsed,
@@ -66,19 +69,17 @@ std::string startDirectory(const app::PickRequest& request, const std::string& l
 std::string joinChoice(const std::string& directory, const std::vector<std::string>& names) {
     if (names.empty())
         return {};
+    // A full path already says where it is: joined, it named "C:\WORK\Z:\HOME\A.GBR".
+    const std::string& first = names.front();
+    const bool fullPath = (first.size() >= 2 && first[1] == ':') || first.starts_with('\\');
+    if (names.size() == 1 && fullPath)
+        return first;
     std::string joined = directory;
     if (joined.empty() || joined.back() != '\\')
         joined += '\\';
     for (size_t i = 0; i < names.size(); ++i)
         joined += (i ? " ," : "") + names[i];
     return joined;
-}
-
-std::string parentDirectory(const std::string& path) {
-    auto slash = path.rfind('\\');
-    if (slash == std::string::npos || slash <= 2)
-        return path.substr(0, 2) + "\\";
-    return path.substr(0, slash);
 }
 
 } // namespace fk::model

@@ -57,9 +57,8 @@ class Session {
 // else the current directory; one that does not exist gives the program directory.
 std::string startDirectory(const app::PickRequest& request, const std::string& lastBrowsed,
                            const std::string& programDir);
-// pickfile's result form: directory, "\", the first name, then " ," and each further name.
+// pickfile's result form: directory, "\", the first name, then " ," and each further name; a single name
+// that is a full path alone.
 std::string joinChoice(const std::string& directory, const std::vector<std::string>& names);
-// The directory above a path text; a drive's root for "Z:\X" and for the root itself.
-std::string parentDirectory(const std::string& path);
 
 } // namespace fk::model

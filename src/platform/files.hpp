@@ -235,6 +235,11 @@ class AtomicWriter {
 // Copies the bytes of a file into a writer; returns the last byte copied ('\0' for an empty file).
 char copyInto(AtomicWriter& out, std::string_view fromText);
 
+// A path text made full, as the file window shows folders: a relative text taken from the current directory,
+// "." and ".." resolved, no trailing backslash but a root's. A text the host cannot place comes back as
+// given.
+std::string fullPathText(std::string_view pathText);
+
 // Test seam: the number of bytes after which every write fails as on a full disk (nullopt: never); the bytes
 // of a temporary file that is removed again count no more. On POSIX
 // the file is then really full (its descriptor points at /dev/full), so the system calls themselves fail.

@@ -462,3 +462,18 @@ CopyResult copyBytes(std::FILE* from, std::FILE* to) {
 }
 
 } // namespace fk::platform::host
+
+// The file window's full paths.
+namespace fk::platform {
+
+std::string fullPathText(std::string_view pathText) {
+    auto parsed = parse(pathText);
+    if (!parsed)
+        return std::string(pathText);
+    std::filesystem::path full = parsed->base;
+    for (const auto& component : parsed->components)
+        full /= component;
+    return toPathText(full);
+}
+
+} // namespace fk::platform

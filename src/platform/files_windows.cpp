@@ -354,3 +354,23 @@ CopyResult copyBytes(std::FILE* from, std::FILE* to) {
 }
 
 } // namespace fk::platform::host
+
+// The file window's full paths.
+namespace fk::platform {
+
+std::string fullPathText(std::string_view pathText) {
+    if (!usable(pathText))
+        return std::string(pathText);
+    const std::wstring wide = widen(pathText);
+    DWORD n = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(n, L'\0');
+    n = n == 0 ? 0 : ::GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+    if (n == 0 || n >= full.size())
+        return std::string(pathText);
+    full.resize(n);
+    while (full.size() > 3 && full.back() == L'\\')
+        full.pop_back();
+    return narrow(full);
+}
+
+} // namespace fk::platform

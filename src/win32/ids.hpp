@@ -21,6 +21,7 @@ inline constexpr int filelist = 102;
 inline constexpr int filemask = 103;
 inline constexpr int filename = 104;
 inline constexpr int filecount = 105;
+inline constexpr int filestatus = 106; // what OK did instead of closing, or why it could not close
 
 // Alert: the message; OK and Cancel are IDOK and IDCANCEL.
 inline constexpr int message = 100;

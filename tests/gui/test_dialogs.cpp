@@ -3,6 +3,7 @@
 #include "dialogs/selectfile.hpp"
 #include "platform/files.hpp"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -33,65 +34,29 @@ class DialogsTest : public QObject {
             std::ofstream(dir_.filePath(QString("Work/") + name).toStdString()) << "x";
     }
 
-    // Catches: a doubled backslash at a drive root, or a typed name not joined to the browsed directory.
-    void singleNameTypedNameAndRoot() {
-        SelectFile window;
-        window.setDirectory(work());
-        window.filelist()->item(0)->setSelected(true);
-        window.takeSelectedFiles();
-        QCOMPARE(QString::fromStdString(window.result()), QString::fromStdString(work() + "\\A.GBR"));
-        window.filename()->setPlainText("TYPED.PCB");
-        QCOMPARE(QString::fromStdString(window.result()), QString::fromStdString(work() + "\\TYPED.PCB"));
-        window.setDirectory("Z:\\");
-        QCOMPARE(window.filename()->toPlainText(), QString());
-        window.filename()->setPlainText("A.GBR\nB.GBR");
-        QCOMPARE(QString::fromStdString(window.result()), QString("Z:\\A.GBR ,B.GBR"));
-    }
-
-    // Catches: names chosen in one directory returned joined to another.
-    void changingDirectoryEmptiesTheName() {
-        SelectFile window;
-        window.setDirectory(work());
-        window.filename()->setPlainText("A.GBR");
-        bool found = false;
-        for (int row = 0; row < window.dirlist()->count(); ++row) {
-            if (window.dirlist()->item(row)->text().endsWith("Sub")) {
-                emit window.dirlist()->itemActivated(window.dirlist()->item(row));
-                found = true;
-            }
-        }
-        QVERIFY(found);
-        QCOMPARE(QString::fromStdString(window.directory()), QString::fromStdString(work() + "\\Sub"));
-        QCOMPARE(window.filename()->toPlainText(), QString());
-        QCOMPARE(window.filelist()->count(), 0);
-    }
-
-    // Enter in the pattern box applies the pattern and keeps the window open; Tab then reaches the list.
-    void maskFiltersTheList() {
-        SelectFile window;
-        window.setDirectory(work());
+    // The window draws the model (lists, names, count, pattern, status line) and passes its events in: a
+    // highlight, a pattern, a typed folder and Enter, and Enter with nothing chosen, which keeps it open.
+    void drawsTheModelAndPassesEvents() {
+        SelectFile window({"*.*", work(), "Title"});
+        QCOMPARE(window.windowTitle(), QString("Title"));
         QCOMPARE(window.filelist()->count(), 3);
-        window.show();
+        QVERIFY(window.dirlist()->item(window.dirlist()->count() - 1)->text().endsWith("Sub"));
+        selectRows(window.filelist(), {0, 2});
+        QCOMPARE(window.filename()->toPlainText(), QString("A.GBR\nC.TXT"));
+        QCOMPARE(window.filecount()->text(), QString("2"));
         window.filemask()->setText("*.txt");
         QCOMPARE(window.filelist()->count(), 1);
-        QCOMPARE(window.filelist()->item(0)->text(), QString("C.TXT"));
-        window.filemask()->blockSignals(true);
-        window.filemask()->setText("*.gbr");
-        window.filemask()->blockSignals(false);
         QTest::keyClick(window.filemask(), Qt::Key_Return);
-        QCOMPARE(window.filelist()->count(), 2);
-        QVERIFY(window.isVisible());
         QCOMPARE(window.filemask()->nextInFocusChain(), window.filelist()); // Tab goes on to the list
-    }
-
-    // The window shows directories in their real case, with the drive's root above them.
-    void directoriesInRealCaseUnderTheRoot() {
-        SelectFile window;
-        window.setDirectory(QString::fromStdString(work()).toUpper().toStdString());
-        QCOMPARE(QString::fromStdString(window.directory()), QString::fromStdString(work()));
-        window.setDirectory("Z:\\TMP");
-        QCOMPARE(window.dirlist()->item(0)->data(Qt::UserRole).toString(), QString("Z:\\"));
-        QCOMPARE(window.dirlist()->item(1)->data(Qt::UserRole).toString(), QString("Z:\\tmp"));
+        window.filename()->setPlainText("Sub");
+        QTest::keyClick(window.filename(), Qt::Key_Return);
+        QCOMPARE(QString::fromStdString(window.model().directory()),
+                 QString::fromStdString(work() + "\\Sub"));
+        QCOMPARE(window.filename()->toPlainText(), QString());
+        QTest::keyClick(window.filelist(), Qt::Key_Return);
+        QCOMPARE(window.status()->text(), QString("No file chosen: highlight one or type its name."));
+        QCOMPARE(window.result(), int(QDialog::Rejected));
+        QVERIFY(window.outcome().chosen.empty());
     }
 
     // Highlighted files are what OK returns (a click, then Ctrl and a click); Cancel returns nothing; neither
@@ -121,9 +86,9 @@ class DialogsTest : public QObject {
         QCOMPARE(count, QString("2"));
         QCOMPARE(QString::fromStdString(outcome.chosen), QString::fromStdString(work() + "\\B.GBR ,C.TXT"));
 
-        answer([this](SelectFile* w) {
-            w->setDirectory(work() + "\\Sub");
-            w->filename()->setPlainText("A.GBR");
+        answer([](SelectFile* w) {
+            emit w->dirlist()->itemActivated(w->dirlist()->item(w->dirlist()->count() - 1)); // Sub
+            w->filename()->setPlainText("X.GBR");
             QTest::mouseClick(w->cancelbutton(), Qt::LeftButton);
         });
         outcome = fk::dialogs::showFileWindow({"*.*", work(), "Title"});

@@ -1,0 +1,128 @@
+// The file window both desktop programs draw: what typed texts, folder clicks, OK and Enter and patterns do.
+#include "model/fields.hpp"
+#include "model/filewindow.hpp"
+#include "support.hpp"
+#include "util/text.hpp"
+
+namespace fk::test {
+
+class FileWindowTest : public Scratch {
+  protected:
+    void SetUp() override {
+        Scratch::SetUp();
+        fs::create_directories(path("w/Sub"));
+        fs::create_directories(path("w/Empty"));
+        for (const char* name : {"w/A.GBR", "w/B.GBR", "w/C.TXT", "w/Sub/X.GBR"})
+            write(name, "x");
+    }
+    // In a case's texts "@" is the folder w, "^" the folder above it, "~" w without its drive, "!" w's drive
+    // alone and "%" w as the host writes it.
+    std::string placed(std::string text) const {
+        const std::string w = Scratch::text("w");
+        const std::vector<std::pair<char, std::string>> marks{{'@', w},
+                                                              {'^', Scratch::text("")},
+                                                              {'~', w.substr(2)},
+                                                              {'!', w.substr(0, 2)},
+                                                              {'%', path("w").string()}};
+        for (const auto& [mark, value] : marks)
+            for (size_t at; (at = text.find(mark)) != std::string::npos;)
+                text.replace(at, 1, value);
+        return text;
+    }
+    // The choice when the window closes, else where it is, its pattern, its files and its status line.
+    static std::string observed(const model::FileWindow& w, const std::optional<std::string>& chosen) {
+        if (chosen)
+            return *chosen;
+        std::string files;
+        for (const auto& name : w.files())
+            files += (files.empty() ? "" : ",") + name;
+        return "open " + w.directory() + " " + w.pattern() + " [" + files + "] " + w.status();
+    }
+};
+
+// OK and Enter in "File name" or the file list both confirm; a typed text does what it does in the file
+// windows users know, and the window never closes without a choice or a word why not.
+TEST_F(FileWindowTest, WhatConfirmingDoes) {
+    struct Case {
+        bool folder;       // a folder is asked for (a path caption's browse)
+        const char* click; // the folder row clicked once before, by its label; "" for none
+        const char* typed; // "File name"
+        std::string after; // observed()
+    };
+    const std::string all = " *.* [A.GBR,B.GBR,C.TXT] ";
+    const std::vector<Case> cases{
+        {false, "", "A.GBR", "@\\A.GBR"},
+        {false, "", " A.GBR ,B.GBR", "@\\A.GBR ,B.GBR"},
+        {false, "", "A.GBR\r\nB.GBR\r\n", "@\\A.GBR ,B.GBR"},
+        {false, "", "\"A.GBR\" ,\"NEW.GBR\"", "@\\A.GBR ,NEW.GBR"},
+        {false, "", "NEW.GBR", "@\\NEW.GBR"},
+        {false, "", "@\\Sub\\X.GBR", "@\\Sub\\X.GBR"},
+        {false, "", "%/Sub/X.GBR", "@\\Sub\\X.GBR"},
+        {false, "", "~\\Sub\\X.GBR", "@\\Sub\\X.GBR"},
+        {false, "", "!C.TXT", "@\\C.TXT"},
+        {false, "", "Sub\\..\\C.TXT", "@\\C.TXT"},
+        {false, "", "@\\Sub", "open @\\Sub *.* [X.GBR] "},
+        {false, "", "Empty", "open @\\Empty *.* [] "},
+        {false, "", "..", "open ^ *.* [] "},
+        {false, "", "*.TXT", "open @ *.TXT [C.TXT] "},
+        {false, "", "Sub\\*.G?R", "open @\\Sub *.G?R [X.GBR] "},
+        {false, "", "", "open @" + all + "No file chosen: highlight one or type its name."},
+        {false, "", "Nope\\X.GBR", "open @" + all + "The folder @\\Nope does not exist."},
+        {false, "", "A.GBR ,Sub\\X.GBR",
+         "open @" + all + "Several names are taken from this folder only: Sub\\X.GBR"},
+        {false, "Sub", "", "open @\\Sub *.* [X.GBR] "},
+        {true, "", "", "@\\"},
+        {true, "Empty", "", "@\\Empty\\"},
+        {true, "Sub", "", "@\\Sub\\"},
+        {true, "", "@\\Empty", "@\\Empty\\"},
+        {true, "", "Sub", "@\\Sub\\"},
+        {true, "", "..", "open ^ *.* [] "},
+        {true, "", "A.GBR", "@\\A.GBR"},
+    };
+    for (const auto& c : cases) {
+        model::FileWindow w({.mask = "", .startDirectory = text("w"), .title = "", .folder = c.folder});
+        for (size_t row = 0; row < w.folders().size(); ++row)
+            if (w.folders()[row].label == std::string(c.click))
+                w.highlightFolder(row);
+        w.typeNames(placed(c.typed));
+        EXPECT_EQ(observed(w, w.confirm()), placed(c.after)) << c.typed << " " << c.click;
+    }
+}
+
+// Highlighted files are what OK returns, in list order; a new pattern keeps the names, another folder
+// empties them; the folder list is the chain from the root, then the subfolders one step further in.
+TEST_F(FileWindowTest, HighlightingAndTheFolderList) {
+    model::FileWindow w({.mask = "*.GBR;*.TXT", .startDirectory = text("w/Sub/.."), .title = ""});
+    ASSERT_EQ(w.directory(), text("w"));
+    const size_t here = w.currentFolderRow();
+    EXPECT_EQ(w.folders()[here].depth, static_cast<int>(here));
+    EXPECT_EQ(w.folders().front().label, w.directory().substr(0, 3));
+    EXPECT_EQ(w.folders()[here + 2].label + " " + std::to_string(w.folders()[here + 2].depth),
+              "Sub " + std::to_string(here + 1));
+    w.highlightFiles({2, 0, 7});
+    EXPECT_EQ(w.names() + " " + w.count(), "A.GBR\nC.TXT 2");
+    w.choosePattern("*.GBR");
+    EXPECT_EQ(w.confirm(), text("w") + "\\A.GBR ,C.TXT");
+    w.openFolder(here + 2);
+    EXPECT_EQ(w.directory() + "|" + w.names(), text("w/Sub") + "|");
+    EXPECT_EQ(model::joinChoice("C:\\", {"A.GBR", "B.GBR"}), "C:\\A.GBR ,B.GBR");
+    EXPECT_EQ(model::joinChoice("C:\\WORK", {"Z:\\HOME\\A.GBR"}), "Z:\\HOME\\A.GBR");
+}
+
+// A path caption's browse takes a folder chosen by one click, an empty one too.
+TEST_F(FileWindowTest, CaptionBrowseTakesAClickedFolder) {
+    model::Session session(text("prog"));
+    session.fileWindow = [](const app::PickRequest& request) {
+        model::FileWindow w(request);
+        for (size_t row = 0; row < w.folders().size(); ++row)
+            if (w.folders()[row].label == "Empty")
+                w.highlightFolder(row);
+        return model::PickOutcome{.chosen = w.confirm().value_or(""), .browsedDirectory = w.directory()};
+    };
+    app::Fields fields;
+    fields.indatapath = text("w");
+    ASSERT_TRUE(session.browse(1, fields));
+    EXPECT_EQ(fields.indatapath, util::upper(text("w/Empty")));
+}
+
+} // namespace fk::test
