@@ -361,7 +361,7 @@ namespace fk::platform {
 std::string fullPathText(std::string_view pathText) {
     if (!usable(pathText))
         return std::string(pathText);
-    const std::wstring wide = widen(pathText);
+    const std::wstring wide = toUtf16(pathText);
     DWORD n = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     std::wstring full(n, L'\0');
     n = n == 0 ? 0 : ::GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
@@ -370,7 +370,7 @@ std::string fullPathText(std::string_view pathText) {
     full.resize(n);
     while (full.size() > 3 && full.back() == L'\\')
         full.pop_back();
-    return narrow(full);
+    return toUtf8(full);
 }
 
 } // namespace fk::platform

@@ -34,8 +34,9 @@ std::string shownNames(const std::string& names) {
     return out;
 }
 
+// Rows go in as UTF-16: a name in any script shows as it is.
 void addRow(HWND list, const std::string& row) {
-    ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(row).c_str()));
 }
 
 // The chain from the drive's root to the browsed directory ("-"), then its subdirectories ("+"), indented.
@@ -73,8 +74,8 @@ void draw(FileWindow& w) {
     setTextIfChanged(w.item(ids::filecount), m.count());
     setTextIfChanged(w.item(ids::filestatus), m.status());
     HWND drives = w.item(ids::drivelist);
-    LRESULT drive = ::SendMessageA(drives, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                   reinterpret_cast<LPARAM>(m.drive().c_str()));
+    LRESULT drive = ::SendMessageW(drives, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                   reinterpret_cast<LPARAM>(wideText(m.drive()).c_str()));
     ::SendMessageA(drives, CB_SETCURSEL, static_cast<WPARAM>(drive), 0);
     w.drawing = false;
 }
@@ -143,7 +144,7 @@ void createControls(FileWindow& w) {
     HWND drivelist =
         createControl(d, "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, ids::drivelist);
     for (const auto& drive : w.model.drives())
-        ::SendMessageA(drivelist, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.c_str()));
+        ::SendMessageW(drivelist, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(drive).c_str()));
     createControl(d, "STATIC", "", SS_NOPREFIX | SS_LEFTNOWORDWRAP, ids::filestatus);
     createControl(d, "BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
     createControl(d, "BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
