@@ -261,8 +261,7 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
         return within([&] {
             // From another process only the result carries the selection: start and end in its two halves.
             const auto selection = static_cast<DWORD>(::SendMessageA(c, EM_GETSEL, 0, 0));
-            return LOWORD(selection) == 0 && HIWORD(selection) > 0 &&
-                   HIWORD(selection) == ::GetWindowTextLengthA(c);
+            return LOWORD(selection) == 0 && HIWORD(selection) > 0 && HIWORD(selection) == textOf(c).size();
         });
     }
     if (verb == "lbopen")
