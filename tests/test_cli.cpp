@@ -156,7 +156,7 @@ TEST_F(CliTest, BlankBaseNameIsRefusedByEveryJobThatUsesIt) {
                      "--output-path", text("in"), "--base", base, "--pick", text("in") + "\\.PCB"});
             EXPECT_EQ(r.status, 1) << job;
             EXPECT_EQ(r.log, "The file base name is empty, correct and re-try") << job;
-            EXPECT_EQ(r.err.substr(r.err.find('\n') + 1), "No file was written.\n") << job;
+            EXPECT_EQ(r.err.substr(r.err.find('\n') + 1), "\nNo file was written.\n") << job;
         }
     }
     EXPECT_EQ(filesIn({"in", "dfn", "prog"}), before);
@@ -170,7 +170,7 @@ TEST_F(CliTest, HostPathsBecomeZTextsAndProgressGoesToStandardError) {
         {"dfn2file", "--input-path", path("in").string(), "--dfn-path", path("dfn").string(), "--base", "B"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.log.find("<" + text("in") + "\\B.DFN>"), std::string::npos);
-    EXPECT_EQ(r.err, r.out + "\nWritten: " + text("in") + "\\B.DFN\n");
+    EXPECT_EQ(r.err, r.out + "\n\nWritten: " + text("in") + "\\B.DFN\n");
 }
 
 } // namespace

@@ -144,8 +144,12 @@ std::string forTerminal(std::string_view text) {
     return out;
 }
 
-// Which files the job wrote, one line each on standard error, where they leave the log's bytes alone.
-void reportWritten(const std::vector<std::string>& written, std::ostream& err) {
+// Which files the job wrote, one line each on standard error, where they leave the log's bytes alone. A log
+// that ends without a line break leaves a terminal's cursor on its last line: the report then starts on a
+// line of its own.
+void reportWritten(const std::string& log, const std::vector<std::string>& written, std::ostream& err) {
+    if (!log.empty() && log.back() != '\n')
+        err << "\n";
     if (written.empty())
         err << "No file was written.\n";
     for (const auto& path : written)
@@ -222,7 +226,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
     const std::string& text = log.text();
     out << forTerminal(text);
     out.flush();
-    reportWritten(log.written(), err);
+    reportWritten(text, log.written(), err);
 
     int status = result == app::JobResult::Completed ? 0 : 1;
     if (options.logFile) {
