@@ -58,13 +58,6 @@ std::vector<PlotFile> plotsOf(const std::string& choice, const app::Fields& f) {
     return plots;
 }
 
-bool samePath(const std::string& a, const std::string& b) {
-    if (util::equalsNoCase(a, b))
-        return true;
-    const auto hostA = platform::resolveExisting(a), hostB = platform::resolveExisting(b);
-    return hostA && hostB && *hostA == *hostB;
-}
-
 // No export may replace an input or another export: the user's files stay as they are.
 void refuseCollisions(const std::vector<PlotFile>& plots, const Paths& paths) {
     std::vector<std::string> inputs{paths.dfn, paths.nc1}, outputs{paths.drill};
@@ -74,14 +67,14 @@ void refuseCollisions(const std::vector<PlotFile>& plots, const Paths& paths) {
     }
     for (size_t i = 0; i < outputs.size(); ++i) {
         for (const auto& input : inputs) {
-            if (samePath(outputs[i], input))
+            if (platform::sameFile(outputs[i], input))
                 throw app::JobStop{
                     util::lines({"The export would replace an input file:", util::angled(input),
                                  "No file was written; choose another output data path or "
                                  "file base name and re-try."})};
         }
         for (size_t j = 0; j < i; ++j) {
-            if (samePath(outputs[i], outputs[j]))
+            if (platform::sameFile(outputs[i], outputs[j]))
                 throw app::JobStop{
                     util::lines({"Two exports would have the same name:", util::angled(outputs[i]),
                                  "No file was written; pick plots of different names and "

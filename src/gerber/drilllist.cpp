@@ -19,16 +19,6 @@ int16_t wordValue(const std::string& line, int word, long lineNumber, const std:
     return *value;
 }
 
-// True when both texts name one file: the same text in any case, or one existing file.
-bool sameFile(const std::string& a, const std::string& b) {
-    if (util::equalsNoCase(a, b))
-        return true;
-    auto hostA = platform::resolveExisting(a);
-    auto hostB = platform::resolveExisting(b);
-    std::error_code ec;
-    return hostA && hostB && std::filesystem::equivalent(*hostA, *hostB, ec);
-}
-
 [[noreturn]] void refuse(const std::string& what, const std::string& path) {
     throw app::JobStop{util::lines({what, util::angled(path),
                                     "Expected lines such as \"DRILL: 35\" and \"X 1000 Y 2000\"; "
@@ -53,7 +43,7 @@ std::unique_ptr<platform::AtomicWriter> drillListStep(const app::JobContext& con
     const std::string directory = util::directoryOf(drillList);
     const std::string name = util::baseNameOf(drillList) + ".pcb";
     const std::string drawing = directory.empty() ? name : directory + "\\" + name;
-    if (sameFile(drillList, drawing))
+    if (platform::sameFile(drillList, drawing))
         throw app::JobStop{util::lines({"The drill list would be replaced by its own drawing file:",
                                         util::angled(drillList), "Rename the drill list and re-try."})};
 

@@ -94,13 +94,6 @@ std::string withTidiedBackslashes(std::string_view text) {
     return out;
 }
 
-std::string trimmed(std::string_view text) {
-    auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
 } // namespace
 
 std::span<const FieldSpec> fieldSpecs() {
@@ -168,7 +161,7 @@ bool namesSameFolder(const std::string& typed, const std::string& tidied) {
 std::string leaveField(Field field, std::string_view text) {
     if (field == Field::fnamebase)
         return util::splitname(hostToText(text), 1);
-    std::string typed = hostToText(trimmed(text));
+    std::string typed = hostToText(util::withoutBlanks(text));
     // Tidying drops blanks, dots, dashes and letters outside ASCII that real folder names hold; a tidied text
     // naming another folder sent the next job's output there.
     std::string tidied = util::cleanpath(typed);

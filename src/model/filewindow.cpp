@@ -12,10 +12,7 @@ namespace fk::model {
 namespace {
 
 std::string trimmed(std::string_view text) {
-    auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+    return std::string(util::withoutBlanks(text, " \t"));
 }
 
 bool hasWildcard(std::string_view text) {

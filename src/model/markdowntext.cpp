@@ -18,10 +18,7 @@ size_t widthOf(std::string_view text) {
 }
 
 std::string_view trimmed(std::string_view text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    return util::withoutBlanks(text);
 }
 
 // `code`, **strong**, [text](address) and backslash escapes as their plain text.

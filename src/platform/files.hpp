@@ -70,6 +70,9 @@ std::vector<std::string> drives();
 // An existing path in the case the file system has it (on POSIX, where texts are looked up ignoring case);
 // the text itself elsewhere or when it names nothing.
 std::string realCase(const std::string& pathText);
+// True when both texts name one file: the same text in any letter case, or one existing file (a link, another
+// spelling of the path).
+bool sameFile(std::string_view a, std::string_view b);
 
 std::optional<std::uintmax_t> filelength(std::string_view pathText);
 // Clears the read-only state of a file (no error when it does not exist).

@@ -123,6 +123,14 @@ std::string utf8OfHostPath(const fs::path& hostPath) {
     return std::string(text.begin(), text.end());
 }
 
+bool sameFile(std::string_view a, std::string_view b) {
+    if (util::equalsNoCase(a, b))
+        return true;
+    const auto hostA = resolveExisting(a), hostB = resolveExisting(b);
+    std::error_code ec;
+    return hostA && hostB && std::filesystem::equivalent(*hostA, *hostB, ec);
+}
+
 std::vector<DirEntry> listDirectory(std::string_view pathText) {
     std::vector<DirEntry> out = host::entries(pathText);
     std::sort(out.begin(), out.end(),

@@ -304,6 +304,13 @@ bool isBlank(std::string_view text) {
     return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
+std::string_view withoutBlanks(std::string_view text, std::string_view blanks) {
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 std::string lines(std::initializer_list<std::string_view> parts) {
     std::string out;
     bool first = true;

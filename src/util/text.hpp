@@ -73,6 +73,8 @@ std::string trim(std::string_view text);
 bool isText(std::string_view line);
 // True when the text is empty or blanks only.
 bool isBlank(std::string_view text);
+// The text without the characters of `blanks` at its ends; empty when it holds nothing else.
+std::string_view withoutBlanks(std::string_view text, std::string_view blanks = " ");
 
 // The lines of a message joined by CR LF, as the log and every message show them.
 std::string lines(std::initializer_list<std::string_view> parts);
