@@ -1,11 +1,13 @@
-// Reading PCB.DFN for the export: the GRB_AP2 line of every D-code a plot uses, the CAM_TOOL line of every
-// tool the drill file selects.
+// Reading PCB.DFN: the GRB_AP2 line of every D-code a plot uses, the CAM_TOOL line of every tool a drill file
+// selects.
+#include "board/dfn.hpp"
+
 #include "app/context.hpp"
-#include "fab/model.hpp"
+#include "platform/files.hpp"
 #include "util/fixed.hpp"
 #include "util/text.hpp"
 
-namespace fk::fab {
+namespace fk::board {
 
 namespace {
 
@@ -121,4 +123,4 @@ std::optional<DfnTool> toolOf(const Definitions& definitions, int number) {
     return DfnTool{.number = number, .line = line->first, .size = *size};
 }
 
-} // namespace fk::fab
+} // namespace fk::board
