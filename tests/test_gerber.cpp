@@ -300,7 +300,10 @@ TEST_F(GerberTest, FormatsConvertToWholeMils) {
         {"MacrosAttributesAndComments",
          "G04 50% done*|%FSDAX23Y23*MOIN*%|%AMOC8*|5,1,8,0,0,1.08239X$1,22.5*%|%TO.C,R1*%|%SRX1Y1I0J0*%|"
          "G75*G70*D11*|X001Y002D03*|%LPD*%",
-         "D02*|D10*|X00001Y00002D03*", ""}};
+         "D02*|D10*|X00001Y00002D03*", ""},
+        {"ParametersThatChangeNothing",
+         "%FSLAX23Y23*%|%OFA0.000B-0*%|%SFA1.000000B1*%|%SRX1.0Y1I0J0*%|%MIA0B0*%|D11*|X+1Y-1D03*",
+         "D02*|D10*|X00001Y-00001D03*", ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         write("w/A.GBR", crlfLines(barLines(c.input)));
@@ -314,7 +317,9 @@ TEST_F(GerberTest, FormatsConvertToWholeMils) {
     }
 }
 
-const std::string arc = " draws an arc (G02/G03, I/J)|", segments = "plot arcs as straight segments";
+const std::string arc = " draws an arc (G02/G03, I/J)|", segments = "plot arcs as straight segments",
+                  transform = " offsets, scales, mirrors, rotates or inverts the image",
+                  noTransform = "plot without image transformations";
 
 // What the rewritten file cannot hold stops the job with file, line and command, and nothing is written.
 TEST_F(GerberTest, RefusalsNameTheCommandAndWriteNothing) {
@@ -337,6 +342,15 @@ TEST_F(GerberTest, RefusalsNameTheCommandAndWriteNothing) {
          "3 holds a coordinate beyond 99999 mils|X1000000Y0D02*", "plot nearer the origin"},
         {"TooManyDigits", "%FSLAX23Y23*%|X123456Y0D02*",
          "2 holds a coordinate that does not fit the file's format|X123456Y0D02*", ""},
+        {"PointInCoordinate", "%FSLAX23Y23*%|X1.5Y0D02*",
+         "2 holds a coordinate that does not fit the file's format|X1.5Y0D02*", ""},
+        {"SignWithoutDigits", "%FSLAX23Y23*%|X-Y0D02*",
+         "2 holds a coordinate that does not fit the file's format|X-Y0D02*", ""},
+        {"OffsetOfATenThousandth", "%FSLAX23Y23*%|%OFA0.0001B0*%", "2" + transform + "|%OFA0.0001B0*%",
+         noTransform},
+        {"ScaleThatIsNoNumber", "%FSLAX23Y23*%|%SFA1e0B1*%", "2" + transform + "|%SFA1e0B1*%", noTransform},
+        {"RepeatOfOnePointFive", "%FSLAX23Y23*%|%SRX1.5Y1*%", "2 repeats the image (%SR)|%SRX1.5Y1*%",
+         "plot without step and repeat"},
         {"FormatAfterCoordinates", "D11*|%FSLAX23Y23*%",
          "2 states the coordinate format after the first coordinates|%FSLAX23Y23*%", ""}};
     for (const Case& c : cases) {

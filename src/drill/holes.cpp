@@ -2,6 +2,7 @@
 #include "drill/excellon.hpp"
 
 #include "platform/files.hpp"
+#include "util/fixed.hpp"
 #include "util/text.hpp"
 
 #include <algorithm>
@@ -10,13 +11,6 @@
 namespace fk::drill {
 
 namespace {
-
-constexpr std::int64_t powerOfTen(int n) {
-    std::int64_t p = 1;
-    while (n-- > 0)
-        p *= 10;
-    return p;
-}
 
 std::string formatText(const DrillFormat& f) {
     return std::string(f.units == Units::Inch ? "INCH" : "METRIC") +
@@ -33,7 +27,7 @@ Length ExcellonReader::toLength(std::int64_t mantissa, int decimals, std::string
     static constexpr auto bounds = [](int integerDigits) {
         std::array<std::int64_t, maxDecimals + 1> bound{};
         for (int d = 0; d <= maxDecimals; ++d)
-            bound[static_cast<size_t>(d)] = powerOfTen(integerDigits + d);
+            bound[static_cast<size_t>(d)] = util::powerOfTen(integerDigits + d);
         return bound;
     };
     static constexpr auto inchBound = bounds(maxInchIntegerDigits);
@@ -80,46 +74,39 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& next) {
     Axis axis{.present = true};
     if (at < line.size() && (line[at] == '+' || line[at] == '-'))
         axis.sign = line[at++];
-    // The digits are summed as they are read; `digits` keeps their text for the zero rules.
     const size_t first = at;
-    // Unsigned, so that a sum of more digits than maxDigits wraps harmlessly: such a value is refused below.
-    std::uint64_t sum = 0;
-    size_t count = 0, countAtPoint = 0;
-    int points = 0;
-    for (;;) {
-        for (; at < line.size(); ++at, ++count) {
-            const auto digit = static_cast<unsigned char>(line[at] - '0');
-            if (digit > 9)
-                break;
-            sum = sum * 10 + digit;
-        }
-        if (at == line.size() || line[at] != '.')
+    size_t point = std::string_view::npos;
+    for (; at < line.size(); ++at) {
+        if (line[at] == '.') {
+            if (point != std::string_view::npos)
+                refuse(line, "at most one decimal point in a value");
+            point = at - first;
+        } else if (static_cast<unsigned char>(line[at] - '0') > 9) {
             break;
-        if (++points > 1)
-            refuse(line, "at most one decimal point in a value");
-        countAtPoint = count;
-        ++at;
+        }
     }
+    const std::string_view number = line.substr(first, at - first);
+    const size_t count = number.size() - (point == std::string_view::npos ? 0 : 1);
     if (count == 0)
         refuse(line, std::string("digits after ") + letter);
     if (count > static_cast<size_t>(maxDigits))
         refuse(line, "at most " + std::to_string(maxDigits) + " digits in a value");
-    std::int64_t mantissa = static_cast<std::int64_t>(sum);
-    int decimals = points == 0 ? 0 : static_cast<int>(count - countAtPoint);
+    int decimals = point == std::string_view::npos ? 0 : static_cast<int>(count - point);
+    if (decimals > maxDecimals)
+        refuse(line, "at most " + std::to_string(maxDecimals) + " digits after the decimal point");
+    // At most maxDigits digits and maxDecimals decimals: the checked reader always has the value.
+    std::int64_t mantissa = util::readFixed(number, decimals).value;
     const size_t width = static_cast<size_t>(format_.integerDigits + format_.decimalDigits);
-    if (points == 0) {
-        const std::string_view digits = line.substr(first, count);
+    if (point == std::string_view::npos) {
         if (count > width)
             refuse(line, "at most " + std::to_string(width) + " digits, as the format " +
                              formatText(format_) + " holds");
         const Zeros zeros = count == width || format_.zeros != Zeros::Unstated
                                 ? format_.zeros
-                                : shortNumberZeros(line, digits);
+                                : shortNumberZeros(line, number);
         if (zeros == Zeros::TrailingOmitted)
-            mantissa *= powerOfTen(static_cast<int>(width - count)); // the omitted trailing zeros
+            mantissa *= util::powerOfTen(static_cast<int>(width - count)); // the omitted trailing zeros
         decimals = format_.decimalDigits;
-    } else if (decimals > maxDecimals) {
-        refuse(line, "at most " + std::to_string(maxDecimals) + " digits after the decimal point");
     }
     axis.value = toLength(axis.sign == '-' ? -mantissa : mantissa, decimals, line);
     next = at;

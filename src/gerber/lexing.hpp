@@ -164,32 +164,11 @@ inline long leadingNumber(std::string_view text, size_t& length) {
     return length > 9 ? -1 : n;
 }
 
-// True when every number in a parameter (after its two-letter code) equals `value`: the parameter changes
-// nothing.
-bool numbersAllEqual(std::string_view parameter, double value);
+// True when every number in a parameter (after its two-letter code) is exactly `value`: the parameter changes
+// nothing. A number that cannot be read changes something.
+bool numbersAllEqual(std::string_view parameter, int value);
 
-// The repeat count of a step-and-repeat parameter along one axis (1 when it names none).
-double repeats(std::string_view parameter, char axis);
-
-// 10 to the power n, 0 <= n <= 13 (the most digits a coordinate format holds).
-inline long long powerOfTen(int n) {
-    static constexpr long long powers[] = {
-        1,        10,        100,        1000,        10000,        100000,        1000000,
-        10000000, 100000000, 1000000000, 10000000000, 100000000000, 1000000000000, 10000000000000};
-    return powers[n];
-}
-
-// Rounds num/den (den > 0) to the nearest integer, halves to even.
-inline long long roundHalfEven(long long num, long long den) {
-    long long q = num / den;
-    long long rem = num % den;
-    if (rem < 0) {
-        rem += den;
-        --q;
-    }
-    if (2 * rem > den || (2 * rem == den && (q % 2 != 0)))
-        ++q;
-    return q;
-}
+// True when a step-and-repeat parameter repeats the image once along the axis (or names no count for it).
+bool repeatsOnce(std::string_view parameter, char axis);
 
 } // namespace fk::gerber

@@ -2,7 +2,8 @@
 // across line ends; the format, units, apertures, G, D and M codes, and coordinates converted to whole mils.
 #include "gerber/translator.hpp"
 
-#include <cstdlib>
+#include "util/fixed.hpp"
+#include "util/length.hpp"
 
 namespace fk::gerber {
 
@@ -89,7 +90,7 @@ inline void FileTranslator::readParameter(std::string_view p) {
         readUnits(p);
     else if (code == "LP" && p != "LPD")
         refuse(Refusal::ClearPolarity, p);
-    else if (code == "SR" && (repeats(p, 'X') != 1 || repeats(p, 'Y') != 1))
+    else if (code == "SR" && (!repeatsOnce(p, 'X') || !repeatsOnce(p, 'Y')))
         refuse(Refusal::StepRepeat, p);
     else if (code == "AB" || (code == "IP" && p != "IPPOS") || (code == "LM" && p != "LMN"))
         refuse(Refusal::Transform, p);
@@ -288,45 +289,28 @@ inline void FileTranslator::readOperation(std::string_view rest, std::string_vie
 
 // A coordinate of the file's format in whole mils, rounded half to even.
 inline int FileTranslator::toMils(std::string_view text, const AxisFormat& axis, std::string_view command) {
-    const bool negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
-        text.remove_prefix(1);
+    const size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
     const int places = axis.integer + axis.decimal;
-    if (text.empty() || text.size() > static_cast<size_t>(places))
+    // Digits only: a point has no place in a format's coordinate.
+    const util::Fixed digits = util::readFixed(text, 0);
+    if (!digits.ok() || text.size() - sign > static_cast<size_t>(places) ||
+        text.find('.') != std::string_view::npos)
         refuse(Refusal::BadCoordinate, command);
-    long long value = 0;
-    for (char c : text) {
-        if (!isDigit(c))
-            refuse(Refusal::BadCoordinate, command);
-        value = value * 10 + (c - '0');
-    }
+    std::int64_t value = digits.value;
     // Trailing zeros omitted: the digits stand at the left of the full width.
     if (format_.trailingOmitted)
-        value *= powerOfTen(places - static_cast<int>(text.size()));
-    if (negative)
-        value = -value;
-    if (!format_.metric && axis.decimal <= 3) { // whole mils already: nothing to round
-        value *= powerOfTen(3 - axis.decimal);
-        if (value > 99999 || value < -99999)
-            refuse(Refusal::Overflow, command);
-        return static_cast<int>(value);
-    }
-    long long den = powerOfTen(axis.decimal);
-    // One inch is 1000 mils; one millimetre is 1000/25.4 = 5000/127 mils.
-    const long long num = value * (format_.metric ? 5000 : 1000);
-    if (format_.metric)
-        den *= 127;
-    const long long mils = roundHalfEven(num, den);
-    if (mils > 99999 || mils < -99999)
+        value *= util::powerOfTen(places - static_cast<int>(text.size() - sign));
+    const util::WholeMils converted = util::wholeMilsOf(value, axis.decimal, format_.metric);
+    if (converted.mils > 99999 || converted.mils < -99999)
         refuse(Refusal::Overflow, command);
-    const long long off = std::llabs(num - mils * den);
-    if (off != 0) {
+    if (converted.offNumerator != 0) {
         rounding_.happened = true;
-        const double shift = static_cast<double>(off) / static_cast<double>(den);
+        const double shift =
+            static_cast<double>(converted.offNumerator) / static_cast<double>(converted.offDenominator);
         if (shift > rounding_.largestMils)
             rounding_.largestMils = shift;
     }
-    return static_cast<int>(mils);
+    return static_cast<int>(converted.mils);
 }
 
 } // namespace fk::gerber

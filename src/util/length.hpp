@@ -145,4 +145,39 @@ constexpr Length abs(Length length) {
     return length < Length() ? -length : length;
 }
 
+// A fixed-point value of a Gerber format, value * 10^-decimals inches or millimetres, in whole mils: the unit
+// Tango-PCB's plots are drawn in. Exact for every format (decimals 0 to 13, |value| below 10^13), which a
+// Length is not beyond seven inch decimals; the rounding is reported, so the conversion lives here with the
+// others rather than as a Length.
+struct WholeMils {
+    std::int64_t mils = 0;
+    std::int64_t offNumerator = 0, offDenominator = 1; // how far the value lies from `mils`, in mils
+};
+
+constexpr std::int64_t powerOfTen(int n) {
+    std::int64_t p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+// Rounded half to even.
+constexpr WholeMils wholeMilsOf(std::int64_t value, int decimals, bool millimetres) {
+    if (!millimetres && decimals <= 3) // whole mils already: nothing to round
+        return {.mils = value * powerOfTen(3 - decimals)};
+    // One inch is 1000 mils; one millimetre is 1000/25.4 = 5000/127 mils.
+    const std::int64_t numerator = value * (millimetres ? 5000 : 1000);
+    const std::int64_t denominator = powerOfTen(decimals) * (millimetres ? 127 : 1);
+    std::int64_t mils = numerator / denominator;
+    std::int64_t rest = numerator % denominator;
+    if (rest < 0) {
+        rest += denominator;
+        --mils;
+    }
+    if (2 * rest > denominator || (2 * rest == denominator && mils % 2 != 0))
+        ++mils;
+    const std::int64_t off = numerator - mils * denominator;
+    return {.mils = mils, .offNumerator = off < 0 ? -off : off, .offDenominator = denominator};
+}
+
 } // namespace fk::util
