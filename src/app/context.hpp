@@ -59,7 +59,9 @@ struct JobContext {
         return services.confirm ? services.confirm(message, caption) : false;
     }
     // Without a table service the table is taken as it is.
-    bool editTable(TableRequest& request) const { return services.editTable ? services.editTable(request) : true; }
+    bool editTable(TableRequest& request) const {
+        return services.editTable ? services.editTable(request) : true;
+    }
 };
 
 // How a job ended: Completed when it did its work to the end, Stopped when it stopped early.

@@ -15,20 +15,22 @@ app::TableRequest roleTable(const std::vector<std::string>& names, const app::Fi
     app::TableRequest table{.title = "Roles of the plots",
                             .key = f.fnamebase,
                             .choices = roleChoices(),
-                            .optionText = "No plot is the outline: draw one " + std::to_string(outlineMarginMils) +
-                                          " mils around the plots"};
+                            .optionText = "No plot is the outline: draw one " +
+                                          std::to_string(outlineMarginMils) + " mils around the plots"};
     for (const auto& name : names)
         table.rows.push_back({.name = name, .choice = textOf(defaultRole(name))});
     return table;
 }
 
+// The roles a plot may have, as the refusal lists them.
 std::string rolesText() {
     std::string text;
     for (const auto& c : roleChoices()) {
-        if (c != "none")
-            text += (text.empty() ? "" : ", ") + c;
+        if (c != "none" && !c.starts_with("inner") && !c.starts_with("plane"))
+            text += c + ", ";
     }
-    return text;
+    return text + "inner<n> or plane<n> (n the copper layer from 2 to " + std::to_string(maxCopperLayer) +
+           ")";
 }
 
 Role roleOfRow(const app::TableRow& row) {
@@ -51,8 +53,10 @@ void requireCopperStack(const std::vector<RolePlot>& plots, int copperLayers) {
         if (n == 0)
             continue;
         if (n > copperLayers - (bottom ? 1 : 0) || !taken.insert(n).second)
-            refuse("The plot " + util::fileNameOf(p.file.input) + " is " + textOf(p.role) + ", which no copper "
-                       "layer of " + std::to_string(copperLayers) + " copper plots is, or another plot's.",
+            refuse("The plot " + util::fileNameOf(p.file.input) + " is " + textOf(p.role) +
+                       ", which no copper "
+                       "layer of " +
+                       std::to_string(copperLayers) + " copper plots is, or another plot's.",
                    "number inner layers and planes from 2, each once, below the bottom");
     }
 }

@@ -75,7 +75,8 @@ std::string coordinate(const std::string& input, const drill::DrillHole& hole, L
     return inches(position);
 }
 
-void writeHeader(platform::AtomicWriter& out, const std::string& fileFunction, const std::vector<Tool>& tools) {
+void writeHeader(platform::AtomicWriter& out, const std::string& fileFunction,
+                 const std::vector<Tool>& tools) {
     out.writeLine("M48"); // header start
     // The file's function as CAD tools state it in a comment, which every Excellon reader passes over.
     out.writeLine("; #@! TF.FileFunction," + fileFunction);
@@ -119,8 +120,9 @@ DrillSplit readDrill(const std::string& input, const std::set<MilPoint>& mountin
     return split;
 }
 
-DrillSummary writeDrill(const std::string& input, const drill::DrillFile& file, const Definitions& definitions,
-                        const std::string& fileFunction, platform::AtomicWriter& out) {
+DrillSummary writeDrill(const std::string& input, const drill::DrillFile& file,
+                        const Definitions& definitions, const std::string& fileFunction,
+                        platform::AtomicWriter& out) {
     const std::vector<Tool> tools = toolTable(input, file, definitions);
     writeHeader(out, fileFunction, tools);
     writeHoles(out, input, file);

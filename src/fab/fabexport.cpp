@@ -143,7 +143,8 @@ void writeDrills(const Paths& paths, const Written& plots, const Definitions& de
     const DrillSplit split = readNc1(paths, mountingHoles);
     const std::string layers = "1," + std::to_string(copperLayers) + ",";
     const std::string plated = "Plated," + layers + "PTH", unplated = "NonPlated," + layers + "NPTH";
-    written.drills.push_back(writeDrill(paths.nc1, split.plated, definitions, plated, outputs.open(paths.plated)));
+    written.drills.push_back(
+        writeDrill(paths.nc1, split.plated, definitions, plated, outputs.open(paths.plated)));
     outputs.finish(plated, "Positive");
     if (split.unplated.holes.empty())
         return; // no unplated hole: no file that would hold none
@@ -159,7 +160,8 @@ void writeJobAndZip(const Paths& paths, const Assignment& assigned, std::optiona
                        .board = outputs.board,
                        .copperLayers = assigned.copperLayers,
                        .files = outputs.entries};
-    std::sort(job.files.begin(), job.files.end(), [](const auto& a, const auto& b) { return a.path < b.path; });
+    std::sort(job.files.begin(), job.files.end(),
+              [](const auto& a, const auto& b) { return a.path < b.path; });
     writeJobFile(job, outputs.open(paths.job));
     outputs.writers.back()->finish();
     std::vector<std::pair<std::string, std::string>> files;
@@ -174,7 +176,8 @@ void writeJobAndZip(const Paths& paths, const Assignment& assigned, std::optiona
     outputs.writers.back()->finish();
 }
 
-void sayWritten(app::MessageLog& log, const Assignment& assigned, const Paths& paths, const Written& written) {
+void sayWritten(app::MessageLog& log, const Assignment& assigned, const Paths& paths,
+                const Written& written) {
     for (size_t i = 0; i < assigned.plots.size(); ++i)
         say(log, util::lines({util::fileNameOf(assigned.plots[i].file.input) + " >> RS-274-X " +
                                   textOf(assigned.plots[i].role) + ":\t" +
@@ -182,14 +185,16 @@ void sayWritten(app::MessageLog& log, const Assignment& assigned, const Paths& p
                                   count(written.plots[i].macros, "macro"),
                               util::angled(written.plots[i].output)}));
     if (assigned.outlineFromExtent)
-        say(log, util::lines({"Plots' extent >> outline:\t" + std::to_string(outlineMarginMils) + " mils around",
-                              util::angled(paths.outline)}));
+        say(log,
+            util::lines({"Plots' extent >> outline:\t" + std::to_string(outlineMarginMils) + " mils around",
+                         util::angled(paths.outline)}));
     for (size_t i = 0; i < written.drills.size(); ++i)
         say(log, util::lines({util::fileNameOf(paths.nc1) + " >> Excellon " + (i ? "unplated" : "plated") +
                                   ":\t" + count(written.drills[i].tools, "tool") + ", " +
                                   count(written.drills[i].holes, "hole"),
                               util::angled(written.drills[i].output)}));
-    say(log, util::lines({"Job file:\t" + count(assigned.copperLayers, "copper layer"), util::angled(paths.job)}));
+    say(log,
+        util::lines({"Job file:\t" + count(assigned.copperLayers, "copper layer"), util::angled(paths.job)}));
     say(log, util::lines({"Zip of all files:", util::angled(paths.zip)}));
 }
 

@@ -95,7 +95,8 @@ std::vector<std::string> fileAttributes(Role role, int copperLayers, const std::
 PlotSummary writePlot(const PlotFile& plot, const Definitions& definitions,
                       const std::vector<std::string>& attributes, platform::AtomicWriter& out);
 // A board outline: a rectangle around `extent`, drawn with a 10 mil line.
-void writeOutline(const Extent& extent, const std::vector<std::string>& attributes, platform::AtomicWriter& out);
+void writeOutline(const Extent& extent, const std::vector<std::string>& attributes,
+                  platform::AtomicWriter& out);
 
 // The drill file as read, split into its plated holes and those at a mounting hole's flash. Throws
 // app::JobStop, drill::ExcellonError, platform::FileError.
@@ -105,8 +106,9 @@ struct DrillSplit {
 DrillSplit readDrill(const std::string& input, const std::set<MilPoint>& mountingHoles);
 // Writes holes with their tool table, the file function comment in the header. Throws app::JobStop,
 // platform::FileError.
-DrillSummary writeDrill(const std::string& input, const drill::DrillFile& file, const Definitions& definitions,
-                        const std::string& fileFunction, platform::AtomicWriter& out);
+DrillSummary writeDrill(const std::string& input, const drill::DrillFile& file,
+                        const Definitions& definitions, const std::string& fileFunction,
+                        platform::AtomicWriter& out);
 
 // The job file: what every file of the export is, the board's size and its copper layers.
 struct JobEntry {

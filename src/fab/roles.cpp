@@ -35,9 +35,9 @@ struct NamedRole {
     Layer layer;
 };
 constexpr NamedRole namedRoles[] = {
-    {"TOP", Layer::TopCopper},   {"BOTTOM", Layer::BottomCopper}, {"SMT", Layer::TopMask},
-    {"SMB", Layer::BottomMask},  {"SST", Layer::TopSilk},         {"SSB", Layer::BottomSilk},
-    {"SPT", Layer::TopPaste},    {"SPB", Layer::BottomPaste},     {"OUTLINE", Layer::Outline},
+    {"TOP", Layer::TopCopper},  {"BOTTOM", Layer::BottomCopper}, {"SMT", Layer::TopMask},
+    {"SMB", Layer::BottomMask}, {"SST", Layer::TopSilk},         {"SSB", Layer::BottomSilk},
+    {"SPT", Layer::TopPaste},   {"SPB", Layer::BottomPaste},     {"OUTLINE", Layer::Outline},
     {"BOARD", Layer::Outline},
 };
 

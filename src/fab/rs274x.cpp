@@ -159,9 +159,8 @@ PlotSummary writePlot(const PlotFile& plot, const Definitions& definitions,
     PlotBody body(out, plot.input);
     translate(plot.input, body);
     body.end();
-    PlotSummary summary{.output = plot.output,
-                        .apertures = static_cast<int>(apertures.size()),
-                        .extent = scan.extent};
+    PlotSummary summary{
+        .output = plot.output, .apertures = static_cast<int>(apertures.size()), .extent = scan.extent};
     for (const auto& a : apertures)
         summary.macros += a.macro.empty() ? 0 : 1;
     for (const auto& [dcode, points] : scan.flashes) {

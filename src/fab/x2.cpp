@@ -68,7 +68,8 @@ std::vector<std::string> fileAttributes(Role role, int copperLayers, const std::
     return lines;
 }
 
-void writeOutline(const Extent& extent, const std::vector<std::string>& attributes, platform::AtomicWriter& out) {
+void writeOutline(const Extent& extent, const std::vector<std::string>& attributes,
+                  platform::AtomicWriter& out) {
     for (const auto& a : attributes)
         out.writeLine(a);
     for (const char* line : {"%FSLAX23Y23*%", "%MOIN*%", "%ADD10C,0.01*%", "G01*", "D10*"})
@@ -122,8 +123,9 @@ std::optional<std::int64_t> sourceDateEpoch() {
     auto [end, error] = std::from_chars(text->data(), last, seconds);
     constexpr std::int64_t from1980 = 315'532'800, before10000 = 253'402'300'799;
     if (text->empty() || error != std::errc() || end != last || seconds < from1980 || seconds > before10000)
-        throw app::JobStop{util::lines({"SOURCE_DATE_EPOCH is " + *text + ", which is no whole number of "
-                                        "seconds from 1980 to 9999:",
+        throw app::JobStop{util::lines({"SOURCE_DATE_EPOCH is " + *text +
+                                            ", which is no whole number of "
+                                            "seconds from 1980 to 9999:",
                                         "No file was written; correct it or unset it and re-try."})};
     return seconds;
 }
@@ -146,8 +148,8 @@ CivilTime civilTimeOf(std::int64_t seconds) {
 
 std::string isoDate(std::int64_t seconds) {
     const CivilTime t = civilTimeOf(seconds);
-    return std::to_string(t.year) + "-" + twoDigits(t.month) + "-" + twoDigits(t.day) + "T" + twoDigits(t.hour) +
-           ":" + twoDigits(t.minute) + ":" + twoDigits(t.second) + "+00:00";
+    return std::to_string(t.year) + "-" + twoDigits(t.month) + "-" + twoDigits(t.day) + "T" +
+           twoDigits(t.hour) + ":" + twoDigits(t.minute) + ":" + twoDigits(t.second) + "+00:00";
 }
 
 } // namespace fk::fab

@@ -8,8 +8,8 @@
 #include "util/text.hpp"
 
 #include <algorithm>
-#include <cstdlib>
 #include <bit>
+#include <cstdlib>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
