@@ -33,6 +33,8 @@ TableWindow::TableWindow(const app::TableRequest& request, QWidget* parent)
         auto* choice = new QComboBox(table_);
         for (const auto& c : request.choices)
             choice->addItem(toQt(c));
+        if (choice->findText(toQt(row.choice)) < 0)
+            choice->addItem(toQt(row.choice)); // a role the list leaves out ("inner12") stays as it is
         choice->setCurrentText(toQt(row.choice));
         table_->setCellWidget(r, 1, choice);
     }

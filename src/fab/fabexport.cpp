@@ -123,7 +123,9 @@ Written writePlots(const Assignment& assigned, const Definitions& definitions, c
         if (p.role.layer == Layer::Outline)
             outputs.board.add(written.plots.back().extent);
     }
-    if (assigned.outlineFromExtent && !all.empty) {
+    if (assigned.outlineFromExtent && all.empty)
+        throw app::JobStop{"The plots hold no point to draw an outline around; no file was written."};
+    if (assigned.outlineFromExtent) {
         say(log, "[Writing the board outline around the plots]");
         const int m = outlineMarginMils;
         outputs.board = {all.left - m, all.bottom - m, all.right + m, all.top + m, false};
