@@ -81,46 +81,183 @@ class FabExport : public Scratch {
                 fs::copy_file(e.path(), path("in") / e.path().filename());
         fs::create_directories(path("out"));
     }
-    CliResult run(const std::string& picks = "TOP.GBR ,PLANE.GBR", const std::string& out = "out") const {
-        return cli({"fabexport", "--base", "BOARD", "--input-path", text("in"), "--dfn-path", text("in"),
-                    "--output-path", text(out), "--pick", text("in") + "\\" + picks});
+    CliResult run(const std::string& picks = "TOP.GBR ,PLANE.GBR ,OUTLINE.GBR",
+                  const std::string& out = "out", const std::vector<std::string>& more = {}) const {
+        std::vector<std::string> args{"fabexport",
+                                      "--base",
+                                      "BOARD",
+                                      "--input-path",
+                                      text("in"),
+                                      "--dfn-path",
+                                      text("in"),
+                                      "--output-path",
+                                      text(out),
+                                      "--pick",
+                                      text("in") + "\\" + picks};
+        args.insert(args.end(), more.begin(), more.end());
+        return cli(args);
     }
     std::map<std::string, std::string> files() const { return filesIn({"in", "out"}); }
 };
 
-// Catches any change of the exported bytes or of the log's per-file counts.
+// Catches any change of the exported bytes, the zip's among them, or of the log's per-file counts.
 TEST_F(FabExport, ExampleAsInTheReadme) {
     const CliResult r = run();
     ASSERT_EQ(r.status, 0) << r.out;
     const fs::path expected = fs::path(FLASHKIT_EXAMPLES) / "fab" / "OUTPUT";
-    for (const char* name : {"BOARD_TOP.gbr", "BOARD_PLANE.gbr", "BOARD.drl"})
-        EXPECT_EQ(read(std::string("out/") + name), readBytes(expected / name)) << name;
+    std::map<std::string, std::string> wanted;
+    for (const auto& e : fs::directory_iterator(expected))
+        wanted["out/" + e.path().filename().string()] = readBytes(e.path());
+    EXPECT_EQ(filesIn({"out"}), wanted);
+    const std::string out = text("out") + "\\";
     EXPECT_EQ(
         r.log,
-        util::lines({"[Reading PCB.DFN]", "[Writing RS-274-X plots]", "[Writing Excellon drill file]",
-                     "TOP.GBR >> RS-274-X:\t7 apertures, 2 macros", "<" + text("out") + "\\BOARD_TOP.gbr>",
-                     "PLANE.GBR >> RS-274-X:\t4 apertures, 4 macros",
-                     "<" + text("out") + "\\BOARD_PLANE.gbr>", "BOARD.NC1 >> Excellon:\t3 tools, 5 holes",
-                     "<" + text("out") + "\\BOARD.drl>", "[Fab Export completed]"}));
+        util::lines({"[Reading PCB.DFN]", "[Writing RS-274-X plots]", "[Writing Excellon drill files]",
+                     "[Writing job file and zip]", "TOP.GBR >> RS-274-X top:\t7 apertures, 2 macros",
+                     "<" + out + "BOARD.GTL>", "PLANE.GBR >> RS-274-X plane2:\t4 apertures, 4 macros",
+                     "<" + out + "BOARD.GP2>", "OUTLINE.GBR >> RS-274-X outline:\t1 aperture, 0 macros",
+                     "<" + out + "BOARD.GKO>", "BOARD.NC1 >> Excellon plated:\t2 tools, 4 holes",
+                     "<" + out + "BOARD-PTH.drl>", "BOARD.NC1 >> Excellon unplated:\t1 tool, 1 hole",
+                     "<" + out + "BOARD-NPTH.drl>", "Job file:\t2 copper layers", "<" + out + "BOARD.gbrjob>",
+                     "Zip of all files:", "<" + out + "BOARD-fab.zip>", "[Fab Export completed]"}));
+}
+
+// Catches a role default, ending or X2 function read from the wrong row, or a copper layer misnumbered.
+TEST(FabRoles, DefaultsEndingsAndAttributes) {
+    struct Case {
+        const char* plot;
+        const char* role;
+        const char* ending;
+        const char* function; // on a board of 4 copper layers
+        const char* polarity;
+    } cases[] = {
+        {"TOP.GBR", "top", "GTL", "Copper,L1,Top", "Positive"},
+        {"bottom.pho", "bottom", "GBL", "Copper,L4,Bot", "Positive"},
+        {"INNER3.GBR", "inner3", "G3L", "Copper,L3,Inr", "Positive"},
+        {"PLANE.GBR", "plane2", "GP2", "Copper,L2,Inr,Plane", "Negative"},
+        {"PLANE3.GBR", "plane3", "GP3", "Copper,L3,Inr,Plane", "Negative"},
+        {"SMT.GBR", "topmask", "GTS", "Soldermask,Top", "Negative"},
+        {"SMB.GBR", "bottommask", "GBS", "Soldermask,Bot", "Negative"},
+        {"SST.GBR", "topsilk", "GTO", "Legend,Top", "Positive"},
+        {"SSB.GBR", "bottomsilk", "GBO", "Legend,Bot", "Positive"},
+        {"SPT.GBR", "toppaste", "GTP", "Paste,Top", "Positive"},
+        {"SPB.GBR", "bottompaste", "GBP", "Paste,Bot", "Positive"},
+        {"OUTLINE.GBR", "outline", "GKO", "Profile,NP", "Positive"},
+        {"BOARD.GBR", "outline", "GKO", "Profile,NP", "Positive"},
+        {"PLANE1.GBR", "none", "", "", "Positive"},
+        {"DRILL.GBR", "none", "", "", "Positive"},
+    };
+    for (const auto& c : cases) {
+        const fab::Role role = fab::defaultRole(c.plot);
+        EXPECT_EQ(fab::textOf(role), c.role) << c.plot;
+        EXPECT_EQ(fab::endingOf(role), c.ending) << c.plot;
+        EXPECT_EQ(fab::fileFunctionOf(role, 4), c.function) << c.plot;
+        EXPECT_EQ(fab::polarityOf(role), c.polarity) << c.plot;
+        if (role.layer != fab::Layer::None) {
+            EXPECT_EQ(fab::roleOfText(c.role), role) << c.plot;
+        }
+    }
+    for (const char* bad : {"none", "inner1", "plane33", "inner", "top2", "plane-2"})
+        EXPECT_FALSE(fab::roleOfText(bad)) << bad;
+}
+
+// Catches a --role not applied, a missing outline not refused, or the extent outline drawn elsewhere than
+// its stated margin around the plots.
+TEST_F(FabExport, RolesAndOutline) {
+    struct Case {
+        const char* name;
+        std::string picks;
+        std::vector<std::string> options;
+        int status;
+        std::string file, refusal; // a file written, or the refusal's first line
+    } cases[] = {
+        {"outline around the extent", "TOP.GBR ,PLANE.GBR", {"--outline", "extent"}, 0, "out/BOARD.GKO", ""},
+        {"no point to draw around",
+         "EMPTY.GBR",
+         {"--outline", "extent", "--role", "EMPTY=top"},
+         1,
+         "",
+         "The plots hold no point to draw an outline around; no file was written."},
+        {"inner copper",
+         "TOP.GBR ,PLANE.GBR ,OUTLINE.GBR",
+         {"--role", "PLANE=inner2"},
+         0,
+         "out/BOARD.G2L",
+         ""},
+        {"no outline",
+         "TOP.GBR ,PLANE.GBR",
+         {},
+         1,
+         "",
+         "No picked plot is the board outline, which a board house needs."},
+        {"no role",
+         "TOP.GBR ,OUTLINE.GBR",
+         {"--role=top.gbr=none"},
+         1,
+         "",
+         "The plot TOP.GBR has no role (\"none\")."},
+        {"plane below the copper",
+         "TOP.GBR ,PLANE.GBR ,OUTLINE.GBR",
+         {"--role", "PLANE.GBR=plane3"},
+         1,
+         "",
+         "The plot PLANE.GBR is plane3, which no copper layer of 2 copper plots is, or another plot's."},
+        {"two plots one layer",
+         "TOP.GBR ,PLANE.GBR ,OUTLINE.GBR",
+         {"--role", "TOP=plane2"},
+         1,
+         "",
+         "The plot PLANE.GBR is plane2, which no copper layer of 2 copper plots is, or another plot's."},
+        {"role for no plot",
+         "TOP.GBR ,OUTLINE.GBR",
+         {"--role", "SMT=topmask"},
+         1,
+         "",
+         "Fab Export was cancelled; nothing was written."},
+    };
+    for (const auto& c : cases) {
+        TearDown();
+        SetUp();
+        write("in/EMPTY.GBR", crlfLines({"M02*"}));
+        const auto before = files();
+        const CliResult r = run(c.picks, "out", c.options);
+        EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.log;
+        if (c.status == 0) {
+            EXPECT_TRUE(exists(c.file)) << c.name;
+            continue;
+        }
+        EXPECT_NE(r.log.find(c.refusal), std::string::npos) << c.name << "\n" << r.log;
+        EXPECT_EQ(files(), before) << c.name;
+    }
+    TearDown();
+    SetUp();
+    ASSERT_EQ(run("TOP.GBR ,PLANE.GBR", "out", {"--outline", "extent"}).status, 0);
+    EXPECT_EQ(read("out/BOARD.GKO"),
+              crlfLines({"%TF.GenerationSoftware,Flashkit,Fab Export," FLASHKIT_VERSION "*%",
+                         "%TF.Part,Single*%", "%TF.FileFunction,Profile,NP*%", "%TF.FilePolarity,Positive*%",
+                         "%FSLAX23Y23*%", "%MOIN*%", "%ADD10C,0.01*%", "G01*", "D10*", "X0Y100D02*",
+                         "X1500Y100D01*", "X1500Y1000D01*", "X0Y1000D01*", "X0Y100D01*", "M02*"}));
 }
 
 // Catches a tool table taken from the wrong source, or a zero-suppressed NC1 read as written.
 TEST_F(FabExport, DrillHeaderAndToolTable) {
     write("in/BOARD.NC1",
           crlfLines({"M48", "INCH,TZ", "T1C0.028", "T4C0.0135", "%", "T1", "X15Y-2", "T4", "X105", "M30"}));
-    const CliResult r = run("PLANE.GBR");
+    const CliResult r = run("TOP.GBR ,OUTLINE.GBR");
     ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_EQ(read("out/BOARD.drl"), crlfLines({"M48", "INCH,TZ", "T1C0.028", "T4C0.0135", "%", "G90", "G05",
-                                                "T1", "X0.0015Y-0.0002", "T4", "X0.0105Y-0.0002", "M30"}));
+    EXPECT_EQ(read("out/BOARD-PTH.drl"),
+              crlfLines({"M48", "; #@! TF.FileFunction,Plated,1,1,PTH", "INCH,TZ", "T1C0.028", "T4C0.0135",
+                         "%", "G90", "G05", "T1", "X0.0015Y-0.0002", "T4", "X0.0105Y-0.0002", "M30"}));
 }
 
 // Catches an inch value of six decimals rounded on its way in: a size or position no inch decimal gives.
 TEST_F(FabExport, SixInchDecimalsExactly) {
     write("in/BOARD.NC1", crlfLines({"M48", "INCH", "T9C0.012341", "%", "T9", "X0.000001Y-1.234567", "M30"}));
-    const CliResult r = run("PLANE.GBR");
+    const CliResult r = run("TOP.GBR ,OUTLINE.GBR");
     ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_EQ(read("out/BOARD.drl"), crlfLines({"M48", "INCH,TZ", "T9C0.012341", "%", "G90", "G05", "T9",
-                                                "X0.000001Y-1.234567", "M30"}));
+    EXPECT_EQ(read("out/BOARD-PTH.drl"),
+              crlfLines({"M48", "; #@! TF.FileFunction,Plated,1,1,PTH", "INCH,TZ", "T9C0.012341", "%", "G90",
+                         "G05", "T9", "X0.000001Y-1.234567", "M30"}));
 }
 
 // Catches an export written although a plot, PCB.DFN or the NC1 cannot be exported exactly.
@@ -129,47 +266,50 @@ TEST_F(FabExport, RefusalsWriteNothing) {
         const char* name;
         std::string file, bytes, picks, firstLine;
     } cases[] = {
-        {"undefined D-code", "in/TOP.GBR", crlfLines({"D22*", "X100Y100D03*", "M02*"}), "TOP.GBR",
-         "Line 1 selects D22, which PCB.DFN does not define:"},
-        {"operation at the origin", "in/TOP.GBR", crlfLines({"D11*", "X0Y0D03*", "M02*"}), "TOP.GBR",
+        {"undefined D-code", "in/TOP.GBR", crlfLines({"D22*", "X100Y100D03*", "M02*"}),
+         "TOP.GBR ,OUTLINE.GBR", "Line 1 selects D22, which PCB.DFN does not define:"},
+        {"operation at the origin", "in/TOP.GBR", crlfLines({"D11*", "X0Y0D03*", "M02*"}),
+         "TOP.GBR ,OUTLINE.GBR", "Line 2 draws or flashes at the origin, which the plot's rules drop:"},
+        {"draw at the origin", "in/TOP.GBR", crlfLines({"D11*", "X0Y0D01*", "M02*"}), "TOP.GBR ,OUTLINE.GBR",
          "Line 2 draws or flashes at the origin, which the plot's rules drop:"},
-        {"draw at the origin", "in/TOP.GBR", crlfLines({"D11*", "X0Y0D01*", "M02*"}), "TOP.GBR",
-         "Line 2 draws or flashes at the origin, which the plot's rules drop:"},
-        {"coordinate without operation", "in/TOP.GBR", crlfLines({"D11*", "X100Y100*", "M02*"}), "TOP.GBR",
-         "Line 2 holds a coordinate without operation D01, D02 or D03:"},
+        {"coordinate without operation", "in/TOP.GBR", crlfLines({"D11*", "X100Y100*", "M02*"}),
+         "TOP.GBR ,OUTLINE.GBR", "Line 2 holds a coordinate without operation D01, D02 or D03:"},
         {"tool without size", "in/BOARD.NC1", crlfLines({"M48", "INCH", "T7", "X+001000Y+001000", "M30"}),
-         "TOP.GBR",
+         "TOP.GBR ,OUTLINE.GBR",
          "Line 4 drills with T7, whose size neither the drill file nor a CAM_TOOL line of PCB.DFN gives:"},
         {"sizes disagree", "in/BOARD.NC1",
-         crlfLines({"M48", "INCH", "T1C0.030", "%", "T1", "X+001000Y+001000", "M30"}), "TOP.GBR",
+         crlfLines({"M48", "INCH", "T1C0.030", "%", "T1", "X+001000Y+001000", "M30"}), "TOP.GBR ,OUTLINE.GBR",
          "The drill file gives T1 the size 0.03 in, PCB.DFN line 22 the size 0.028 in:"},
         {"drill size smaller", "in/BOARD.NC1",
-         crlfLines({"M48", "INCH", "T1C0.027", "%", "T1", "X+001000Y+001000", "M30"}), "TOP.GBR",
+         crlfLines({"M48", "INCH", "T1C0.027", "%", "T1", "X+001000Y+001000", "M30"}), "TOP.GBR ,OUTLINE.GBR",
          "The drill file gives T1 the size 0.027 in, PCB.DFN line 22 the size 0.028 in:"},
-        {"no drill file", "in/BOARD.NC1", std::string("\x7f\x01random\r\nbytes\xff", 17), "TOP.GBR",
+        {"no drill file", "in/BOARD.NC1", std::string("\x7f\x01random\r\nbytes\xff", 17),
+         "TOP.GBR ,OUTLINE.GBR",
          "The file holds no drill header (M48, INCH or METRIC), no tool and no hole:"},
         {"diameter without digits", "in/BOARD.NC1", crlfLines({"M48", "INCH", "T1C.", "%", "T1", "X+1Y+1"}),
-         "TOP.GBR", "NC1 line 3 cannot be exported: [T1C.]"},
+         "TOP.GBR ,OUTLINE.GBR", "NC1 line 3 cannot be exported: [T1C.]"},
         {"tool number beyond 9 digits", "in/BOARD.NC1",
-         crlfLines({"M48", "INCH", "T99999999999", "X+001000Y+001000"}), "TOP.GBR",
+         crlfLines({"M48", "INCH", "T99999999999", "X+001000Y+001000"}), "TOP.GBR ,OUTLINE.GBR",
          "NC1 line 3 cannot be exported: [T99999999999]"},
         {"metric", "in/BOARD.NC1", crlfLines({"M48", "METRIC", "T1C0.8", "%", "T1", "X10.0Y10.0", "M30"}),
-         "TOP.GBR", "The drill file is metric, which an inch drill file does not give exactly:"},
-        {"same export twice", "in/TOP.PHO", crlfLines({"M02*"}), "TOP.GBR ,TOP.PHO",
+         "TOP.GBR ,OUTLINE.GBR", "The drill file is metric, which an inch drill file does not give exactly:"},
+        {"same role twice", "in/TOP.PHO", crlfLines({"M02*"}), "TOP.GBR ,TOP.PHO ,OUTLINE.GBR",
          "Two exports would have the same name:"},
-        {"export over an input", "in/BOARD_TOP.gbr", crlfLines({"M02*"}), "TOP.GBR ,BOARD_TOP.gbr",
+        {"export over an input", "in/BOARD.GTL", crlfLines({"M02*"}), "TOP.GBR ,OUTLINE.GBR ,BOARD.GTL",
          "The export would replace an input file:"},
         {"repeated D-code", "in/PCB.DFN",
          crlfLines({R"(GRB_AP2 10 12 12 0 DRAW ELLIPSE "ROUND DRAW- 12 MILS")",
                     R"(GRB_AP2 10 10 10 0 DRAW ELLIPSE "ROUND DRAW- 10 MILS")"}),
-         "TOP.GBR", "PCB.DFN line 2 defines D10 again, unlike line 1:"},
+         "TOP.GBR ,OUTLINE.GBR", "PCB.DFN line 2 defines D10 again, unlike line 1:"},
     };
     for (const auto& c : cases) {
         TearDown(); // each case on a fresh copy of the example
         SetUp();
         write(c.file, c.bytes);
         const auto before = files();
-        const CliResult r = c.name == std::string("export over an input") ? run(c.picks, "in") : run(c.picks);
+        const CliResult r = c.name == std::string("export over an input")
+                                ? run(c.picks, "in", {"--role", "BOARD.GTL=bottom"})
+                                : run(c.picks);
         EXPECT_EQ(r.status, 1) << c.name;
         EXPECT_TRUE(r.log.starts_with(c.firstLine) || r.log.find("\r\n" + c.firstLine) != std::string::npos)
             << c.name << "\n"

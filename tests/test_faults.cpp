@@ -47,6 +47,7 @@ class FaultTest : public Scratch {
         write("w/LIST.TXT", "50/28 GT\r\n");
         write("w/TABLE.TXT", "11 10 10 ROUND\r\n");
         write("w/A.GBR", "D11*\r\nX1Y2D01*\r\n");
+        write("w/OUTLINE.GBR", "D11*\r\nX1Y2D01*\r\n"); // Fab Export needs an outline
         write("w/HOLES.TXT", "DRILL: 20\r\nX 1 Y 1\r\n");
         write("prog/flashkit.ini", "\r\n\r\n");
         // The plane tables exist, so that a run writes nothing but its own outputs.
@@ -167,7 +168,7 @@ TEST_F(FaultTest, WrongKindOfInputIsRefusedAndChangesNothing) {
         {"PCB >> Aperture", 0, "w/BOARD.PCB", drill, {}},
         {"REP >> GerbView", 2, "w/BOARD.REP", drill, {}},
         {"NC1 >> 2,3,4", 6, "w/BOARD.NC1", design, {}},
-        {"Fab Export", 3, "w/BOARD.NC1", design, {w + "\\A.GBR"}},
+        {"Fab Export", 3, "w/BOARD.NC1", design, {w + "\\OUTLINE.GBR"}},
         {"PCB Processor", 4, "w/BOARD.PCB", drill, {w + "\\BOARD.PCB"}},
         {"Vias >> Plane", 9, "w/BOARD.PCB", drill, {w + "\\LIST.TXT"}},
         {"drill list", 8, "w/HOLES.TXT", design, {w + "\\HOLES.TXT", w + "\\TABLE.TXT", w + "\\A.GBR"}},
@@ -225,7 +226,7 @@ TEST_F(FaultTest, FullDiskChangesNothing) {
         {8, {w + "\\HOLES.TXT", w + "\\TABLE.TXT", w + "\\A.GBR"}},
         {9, {w + "\\LIST.TXT"}},
         {10, {}},
-        {3, {w + "\\A.GBR"}},
+        {3, {w + "\\OUTLINE.GBR"}},
     };
     for (const auto& c : cases) {
         for (std::uintmax_t budget : {0, 20}) {
@@ -267,7 +268,7 @@ std::vector<MultiOutputJob> multiOutputJobs(const std::string& w) {
          {w + "\\HOLES.TXT", w + "\\TABLE.TXT", w + "\\A.GBR"},
          FaultTest::pickHook},
         {"NC1 >> 2,3,4", 6, 7, {}, 0},
-        {"Fab Export", 3, 2, {w + "\\A.GBR"}, 0},
+        {"Fab Export", 3, 4, {w + "\\OUTLINE.GBR"}, 0},
     };
 }
 

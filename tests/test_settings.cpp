@@ -1,4 +1,5 @@
 #include "app/settings.hpp"
+#include "model/tablememory.hpp"
 #include "model/windowplace.hpp"
 #include "support.hpp"
 
@@ -105,6 +106,40 @@ TEST(WindowPlace, PulledFullyOntoTheScreen) {
         const model::WindowPlace f = model::fitOnto(c.kept, c.area);
         EXPECT_EQ((std::vector<int>{f.left, f.top, f.right, f.bottom}), c.fitted) << c.kept.left;
     }
+}
+
+} // namespace
+
+namespace {
+
+// Catches a design's roles recalled for another design, an offered choice not taken back, or the newest
+// design not kept first.
+TEST_F(SettingsTest, TableAnswersRememberedPerDesign) {
+    app::SettingsTable table(text("prog"));
+    const auto request = [](const std::string& key) {
+        return app::TableRequest{.key = key,
+                                 .choices = {"none", "top", "plane2"},
+                                 .rows = {{"TOP.GBR", "top"}, {"PLANE.GBR", "plane2"}}};
+    };
+    auto a = request("A");
+    a.rows[0].choice = "plane2";
+    a.option = true;
+    model::rememberTable(table, a);
+    auto b = request("B");
+    b.rows[1].choice = "none";
+    model::rememberTable(table, b);
+    EXPECT_EQ(table.line(81), "TABLE B|TOP.GBR=top|PLANE.GBR=none|0");
+    EXPECT_EQ(table.line(82), "TABLE A|TOP.GBR=plane2|PLANE.GBR=plane2|1");
+    table.setLine(82, "TABLE A|top.gbr=plane2|PLANE.GBR=unknown|1");
+    auto recalled = request("A");
+    model::recallTable(table, recalled);
+    EXPECT_EQ(recalled.rows[0].choice, "plane2");
+    EXPECT_EQ(recalled.rows[1].choice, "plane2"); // "unknown" is not offered: the default stays
+    EXPECT_TRUE(recalled.option);
+    model::rememberTable(table, recalled);
+    EXPECT_EQ(table.line(81), "TABLE A|TOP.GBR=plane2|PLANE.GBR=plane2|1");
+    EXPECT_EQ(table.line(82), "TABLE B|TOP.GBR=top|PLANE.GBR=none|0");
+    EXPECT_EQ(table.line(83), "");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace fk::app {
 
@@ -17,6 +18,19 @@ struct PickRequest {
     bool folder = false;
 };
 
+// A small table the user may change before a job goes on: each row a name and one of the choices, and one
+// yes/no option below it. The answers are remembered under `key` (a design's base name) from run to run.
+struct TableRow {
+    std::string name, choice;
+};
+struct TableRequest {
+    std::string title{}, key{};
+    std::vector<std::string> choices{};
+    std::vector<TableRow> rows{};
+    std::string optionText{};
+    bool option = false;
+};
+
 struct Services {
     MessageLog* log = nullptr;
     // The file selection: the chosen path or paths ("Z:\W\A.GBR ,B.GBR"), empty on cancel.
@@ -24,6 +38,8 @@ struct Services {
     // OK/Cancel prompt: true for OK.
     std::function<bool(const std::string& message, const std::string& caption)> confirm;
     std::function<void()> beep;
+    // The table, changed as the user (or the command line's options) answered; false on cancel.
+    std::function<bool(TableRequest&)> editTable;
 };
 
 struct JobContext {
@@ -41,6 +57,10 @@ struct JobContext {
     }
     bool confirm(const std::string& message, const std::string& caption) const {
         return services.confirm ? services.confirm(message, caption) : false;
+    }
+    // Without a table service the table is taken as it is.
+    bool editTable(TableRequest& request) const {
+        return services.editTable ? services.editTable(request) : true;
     }
 };
 

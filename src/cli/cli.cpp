@@ -1,6 +1,7 @@
 #include "cli/cli.hpp"
 
 #include "model/buttons.hpp"
+#include "model/tablememory.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
@@ -21,7 +22,8 @@ const char* const usageText =
     "      gerberconverter (8), viaplane (9), dfn2file (10), file2dfn (11)\n"
     "options: --program-dir DIR  --base TEXT  --input-path TEXT  --dfn-path TEXT\n"
     "         --prevue-path TEXT  --output-path TEXT  --planes N  --mask N  --swell N\n"
-    "         --pick TEXT (repeatable)  --confirm ok|cancel (repeatable)  --log FILE\n";
+    "         --pick TEXT (repeatable)  --confirm ok|cancel (repeatable)  --log FILE\n"
+    "         --role NAME=ROLE (repeatable)  --outline extent\n";
 
 struct UsageError {
     std::string message;
@@ -32,6 +34,8 @@ struct Options {
     std::optional<int> planes, mask, swell;
     std::deque<std::string> picks;
     std::deque<bool> confirms;
+    std::vector<app::TableRow> roles; // name and choice of a table row, as --role gives them
+    bool outlineExtent = false;
 };
 
 int parseIndex(const std::string& option, const std::string& value) {
@@ -84,6 +88,15 @@ void setOption(Options& o, const std::string& option, const std::string& value) 
         if (answer != "ok" && answer != "cancel")
             throw UsageError{"--confirm takes ok or cancel, not \"" + value + "\""};
         o.confirms.push_back(answer == "ok");
+    } else if (option == "--role") {
+        const size_t eq = value.find('=');
+        if (eq == 0 || eq == std::string::npos || eq + 1 == value.size())
+            throw UsageError{"--role takes NAME=ROLE, not \"" + value + "\""};
+        o.roles.push_back({.name = value.substr(0, eq), .choice = util::lower(value.substr(eq + 1))});
+    } else if (option == "--outline") {
+        if (util::lower(value) != "extent")
+            throw UsageError{"--outline takes extent, not \"" + value + "\""};
+        o.outlineExtent = true;
     } else {
         throw UsageError{"unknown option " + option};
     }
@@ -157,6 +170,30 @@ void reportWritten(const std::string& log, const std::vector<std::string>& writt
     err.flush();
 }
 
+// A table as the settings file remembers it for the design, then as --role and --outline answer it. A --role
+// naming no row is an answer to nothing: the table is cancelled, with a word why.
+bool answerTable(const Options& o, const app::SettingsTable& settings, app::TableRequest& request,
+                 std::ostream& err) {
+    model::recallTable(settings, request);
+    for (const auto& answer : o.roles) {
+        bool found = false;
+        for (auto& row : request.rows) {
+            const std::string name = util::lower(answer.name);
+            if (util::lower(row.name) == name || util::lower(util::baseNameOf(row.name)) == name) {
+                row.choice = answer.choice;
+                found = true;
+            }
+        }
+        if (!found) {
+            err << "flashkit-cli: --role names " << answer.name << ", which no row of \"" << request.title
+                << "\" is\n";
+            return false;
+        }
+    }
+    request.option = request.option || o.outlineExtent;
+    return true;
+}
+
 const model::Command& findJob(const std::vector<std::string>& args) {
     if (args.empty())
         throw UsageError{"no job named"};
@@ -219,6 +256,10 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
         bool answer = options.confirms.front();
         options.confirms.pop_front();
         return answer;
+    };
+
+    context.services.editTable = [&](app::TableRequest& request) {
+        return answerTable(options, settings, request, err);
     };
 
     auto result = model::dispatch(command->index, context);

@@ -75,8 +75,11 @@ std::string coordinate(const std::string& input, const drill::DrillHole& hole, L
     return inches(position);
 }
 
-void writeHeader(platform::AtomicWriter& out, const std::vector<Tool>& tools) {
-    out.writeLine("M48");     // header start
+void writeHeader(platform::AtomicWriter& out, const std::string& fileFunction,
+                 const std::vector<Tool>& tools) {
+    out.writeLine("M48"); // header start
+    // The file's function as CAD tools state it in a comment, which every Excellon reader passes over.
+    out.writeLine("; #@! TF.FileFunction," + fileFunction);
     out.writeLine("INCH,TZ"); // inches; every number carries its decimal point, so no zeros are left out
     for (const auto& tool : tools)
         out.writeLine(toolName(tool.number) + "C" + inches(tool.size)); // tool and its drill diameter
@@ -98,17 +101,30 @@ void writeHoles(platform::AtomicWriter& out, const std::string& input, const dri
 
 } // namespace
 
-DrillSummary writeDrill(const std::string& input, const Definitions& definitions,
-                        platform::AtomicWriter& out) {
-    const drill::DrillFile file = drill::readDrillFile(input);
+DrillSplit readDrill(const std::string& input, const std::set<MilPoint>& mountingHoles) {
+    drill::DrillFile file = drill::readDrillFile(input);
     if (file.isNotDrillFile())
         refuse(input, "The file holds no drill header (M48, INCH or METRIC), no tool and no hole",
                "choose the NC drill file");
     if (file.format.units != drill::Units::Inch)
         refuse(input, "The drill file is metric, which an inch drill file does not give exactly",
                "drill in inches");
+    std::set<std::pair<Length, Length>> unplatedAt;
+    for (const auto& [x, y] : mountingHoles)
+        unplatedAt.emplace(Length::fromMilDecimals(x, 0), Length::fromMilDecimals(y, 0));
+    DrillSplit split{.plated = file, .unplated = file};
+    split.plated.holes.clear();
+    split.unplated.holes.clear();
+    for (const auto& hole : file.holes)
+        (unplatedAt.contains({hole.x, hole.y}) ? split.unplated : split.plated).holes.push_back(hole);
+    return split;
+}
+
+DrillSummary writeDrill(const std::string& input, const drill::DrillFile& file,
+                        const Definitions& definitions, const std::string& fileFunction,
+                        platform::AtomicWriter& out) {
     const std::vector<Tool> tools = toolTable(input, file, definitions);
-    writeHeader(out, tools);
+    writeHeader(out, fileFunction, tools);
     writeHoles(out, input, file);
     return {.output = out.pathText(),
             .tools = static_cast<int>(tools.size()),

@@ -6,6 +6,7 @@
 #include "fab/model.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
 #include <memory>
 
 namespace fk::fab {
@@ -13,13 +14,18 @@ namespace fk::fab {
 namespace {
 
 struct Paths {
-    std::string dfn, nc1, drill, outputDirectory;
+    std::string dfn, nc1, plated, unplated, outline, job, zip, outputDirectory;
 };
 
 Paths pathsOf(const app::Fields& f) {
+    const std::string out = f.outdatapath + "\\" + f.fnamebase;
     return {.dfn = f.dfnpath + "\\PCB.DFN",
             .nc1 = f.indatapath + "\\" + f.fnamebase + ".NC1",
-            .drill = f.outdatapath + "\\" + f.fnamebase + ".drl",
+            .plated = out + "-PTH.drl",
+            .unplated = out + "-NPTH.drl",
+            .outline = out + "." + endingOf({.layer = Layer::Outline}),
+            .job = out + ".gbrjob",
+            .zip = out + "-fab.zip",
             .outputDirectory = f.outdatapath};
 }
 
@@ -44,26 +50,15 @@ std::optional<std::string> invalidSetting(const app::Fields& f, const Paths& pat
     return std::nullopt;
 }
 
-// Each picked plot and its export: <base>_<name>.gbr in the output data path.
-std::vector<PlotFile> plotsOf(const std::string& choice, const app::Fields& f) {
-    const std::string directory = util::directoryOf(choice);
-    std::vector<PlotFile> plots;
-    const long count = util::fieldcount(choice, ",");
-    for (long i = 1; i <= count; ++i) {
-        const std::string name = util::fileNameOf(util::trim(util::field(choice, i, ",")));
-        plots.push_back(
-            {.input = directory + "\\" + name,
-             .output = f.outdatapath + "\\" + f.fnamebase + "_" + util::baseNameOf(name) + ".gbr"});
-    }
-    return plots;
-}
-
 // No export may replace an input or another export: the user's files stay as they are.
-void refuseCollisions(const std::vector<PlotFile>& plots, const Paths& paths) {
-    std::vector<std::string> inputs{paths.dfn, paths.nc1}, outputs{paths.drill};
-    for (const auto& p : plots) {
-        inputs.push_back(p.input);
-        outputs.push_back(p.output);
+void refuseCollisions(const Assignment& assigned, const Paths& paths) {
+    std::vector<std::string> inputs{paths.dfn, paths.nc1},
+        outputs{paths.plated, paths.unplated, paths.job, paths.zip};
+    if (assigned.outlineFromExtent)
+        outputs.push_back(paths.outline);
+    for (const auto& p : assigned.plots) {
+        inputs.push_back(p.file.input);
+        outputs.push_back(p.file.output);
     }
     for (size_t i = 0; i < outputs.size(); ++i) {
         for (const auto& input : inputs) {
@@ -77,8 +72,7 @@ void refuseCollisions(const std::vector<PlotFile>& plots, const Paths& paths) {
             if (platform::sameFile(outputs[i], outputs[j]))
                 throw app::JobStop{
                     util::lines({"Two exports would have the same name:", util::angled(outputs[i]),
-                                 "No file was written; pick plots of different names and "
-                                 "re-try."})};
+                                 "No file was written; give the plots different roles and re-try."})};
         }
     }
 }
@@ -87,15 +81,123 @@ std::string count(long n, const std::string& thing) {
     return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
 }
 
-DrillSummary exportDrill(const Paths& paths, const Definitions& definitions, platform::AtomicWriter& out) {
+DrillSplit readNc1(const Paths& paths, const std::set<MilPoint>& mountingHoles) {
     try {
-        return writeDrill(paths.nc1, definitions, out);
+        return readDrill(paths.nc1, mountingHoles);
     } catch (const drill::ExcellonError& e) {
         throw app::JobStop{
             util::lines({"NC1 line " + std::to_string(e.line) + " cannot be exported: [" + e.text + "]",
                          util::angled(paths.nc1), "Expected: " + e.expected + ".",
                          "No file was written; correct the NC drill file and re-try."})};
     }
+}
+
+// The export's outputs, each finished, in the order they are committed, with what the job file says of them.
+struct Outputs {
+    std::vector<std::unique_ptr<platform::AtomicWriter>> writers;
+    std::vector<JobEntry> entries;
+    Extent board;
+    platform::AtomicWriter& open(const std::string& path) {
+        return *writers.emplace_back(std::make_unique<platform::AtomicWriter>(path));
+    }
+    void finish(const std::string& function, const std::string& polarity) {
+        writers.back()->finish();
+        entries.push_back({util::fileNameOf(writers.back()->pathText()), function, polarity});
+    }
+};
+
+struct Written {
+    std::vector<PlotSummary> plots;
+    std::vector<DrillSummary> drills;
+};
+
+Written writePlots(const Assignment& assigned, const Definitions& definitions, const Paths& paths,
+                   const std::optional<std::string>& date, app::MessageLog& log, Outputs& outputs) {
+    Written written;
+    Extent all;
+    for (const auto& p : assigned.plots) {
+        const auto attributes = fileAttributes(p.role, assigned.copperLayers, date);
+        written.plots.push_back(writePlot(p.file, definitions, attributes, outputs.open(p.file.output)));
+        outputs.finish(fileFunctionOf(p.role, assigned.copperLayers), polarityOf(p.role));
+        all.add(written.plots.back().extent);
+        if (p.role.layer == Layer::Outline)
+            outputs.board.add(written.plots.back().extent);
+    }
+    if (assigned.outlineFromExtent && all.empty)
+        throw app::JobStop{"The plots hold no point to draw an outline around; no file was written."};
+    if (assigned.outlineFromExtent) {
+        say(log, "[Writing the board outline around the plots]");
+        const int m = outlineMarginMils;
+        outputs.board = {all.left - m, all.bottom - m, all.right + m, all.top + m, false};
+        const Role outline{.layer = Layer::Outline};
+        writeOutline(outputs.board, fileAttributes(outline, assigned.copperLayers, date),
+                     outputs.open(paths.outline));
+        outputs.finish(fileFunctionOf(outline, assigned.copperLayers), polarityOf(outline));
+    }
+    return written;
+}
+
+void writeDrills(const Paths& paths, const Written& plots, const Definitions& definitions, int copperLayers,
+                 Outputs& outputs, Written& written) {
+    std::set<MilPoint> mountingHoles;
+    for (const auto& p : plots.plots)
+        mountingHoles.insert(p.mountingHoles.begin(), p.mountingHoles.end());
+    const DrillSplit split = readNc1(paths, mountingHoles);
+    const std::string layers = "1," + std::to_string(copperLayers) + ",";
+    const std::string plated = "Plated," + layers + "PTH", unplated = "NonPlated," + layers + "NPTH";
+    written.drills.push_back(
+        writeDrill(paths.nc1, split.plated, definitions, plated, outputs.open(paths.plated)));
+    outputs.finish(plated, "Positive");
+    if (split.unplated.holes.empty())
+        return; // no unplated hole: no file that would hold none
+    written.drills.push_back(
+        writeDrill(paths.nc1, split.unplated, definitions, unplated, outputs.open(paths.unplated)));
+    outputs.finish(unplated, "Positive");
+}
+
+// The job file, then the zip of every file with it, in the order of their names.
+void writeJobAndZip(const Paths& paths, const Assignment& assigned, std::optional<std::int64_t> epoch,
+                    Outputs& outputs) {
+    JobDescription job{.date = epoch ? std::optional(isoDate(*epoch)) : std::nullopt,
+                       .board = outputs.board,
+                       .copperLayers = assigned.copperLayers,
+                       .files = outputs.entries};
+    std::sort(job.files.begin(), job.files.end(),
+              [](const auto& a, const auto& b) { return a.path < b.path; });
+    writeJobFile(job, outputs.open(paths.job));
+    outputs.writers.back()->finish();
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& w : outputs.writers) {
+        std::string bytes;
+        w->readBack([&bytes](std::string_view piece) { bytes += piece; });
+        files.emplace_back(util::fileNameOf(w->pathText()), std::move(bytes));
+    }
+    std::sort(files.begin(), files.end());
+    constexpr std::int64_t start1980 = 315'532'800;
+    outputs.open(paths.zip).write(zipOf(files, epoch.value_or(start1980)));
+    outputs.writers.back()->finish();
+}
+
+void sayWritten(app::MessageLog& log, const Assignment& assigned, const Paths& paths,
+                const Written& written) {
+    for (size_t i = 0; i < assigned.plots.size(); ++i)
+        say(log, util::lines({util::fileNameOf(assigned.plots[i].file.input) + " >> RS-274-X " +
+                                  textOf(assigned.plots[i].role) + ":\t" +
+                                  count(written.plots[i].apertures, "aperture") + ", " +
+                                  count(written.plots[i].macros, "macro"),
+                              util::angled(written.plots[i].output)}));
+    if (assigned.outlineFromExtent)
+        say(log,
+            util::lines({"Plots' extent >> outline:\t" + std::to_string(outlineMarginMils) + " mils around",
+                         util::angled(paths.outline)}));
+    for (size_t i = 0; i < written.drills.size(); ++i)
+        say(log, util::lines({util::fileNameOf(paths.nc1) + " >> Excellon " + (i ? "unplated" : "plated") +
+                                  ":\t" + count(written.drills[i].tools, "tool") + ", " +
+                                  count(written.drills[i].holes, "hole"),
+                              util::angled(written.drills[i].output)}));
+    say(log,
+        util::lines({"Job file:\t" + count(assigned.copperLayers, "copper layer"), util::angled(paths.job)}));
+    say(log, util::lines({"Zip of all files:", util::angled(paths.zip)}));
 }
 
 app::JobResult exportFiles(const app::JobContext& context) {
@@ -114,36 +216,26 @@ app::JobResult exportFiles(const app::JobContext& context) {
         {.mask = "*.*", .startDirectory = f.indatapath, .title = "Select gerber files to export..."});
     if (choice.empty())
         throw app::JobStop{"Fab Export was cancelled; nothing was written."};
-    const std::vector<PlotFile> plots = plotsOf(choice, f);
-    refuseCollisions(plots, paths);
+    const Assignment assigned = assignRoles(context, choice);
+    refuseCollisions(assigned, paths);
+    const std::optional<std::int64_t> epoch = sourceDateEpoch();
+    const std::optional<std::string> date = epoch ? std::optional(isoDate(*epoch)) : std::nullopt;
 
     say(log, "[Reading PCB.DFN]");
     const Definitions definitions = readDefinitions(paths.dfn);
     say(log, "[Writing RS-274-X plots]");
-    std::vector<std::unique_ptr<platform::AtomicWriter>> outputs;
-    std::vector<PlotSummary> written;
-    for (const auto& plot : plots) {
-        outputs.push_back(std::make_unique<platform::AtomicWriter>(plot.output));
-        written.push_back(writePlot(plot, definitions, *outputs.back()));
-        outputs.back()->finish();
-    }
-    say(log, "[Writing Excellon drill file]");
-    outputs.push_back(std::make_unique<platform::AtomicWriter>(paths.drill));
-    const DrillSummary drill = exportDrill(paths, definitions, *outputs.back());
-    outputs.back()->finish();
+    Outputs outputs;
+    Written written = writePlots(assigned, definitions, paths, date, log, outputs);
+    say(log, "[Writing Excellon drill files]");
+    writeDrills(paths, written, definitions, assigned.copperLayers, outputs, written);
+    say(log, "[Writing job file and zip]");
+    writeJobAndZip(paths, assigned, epoch, outputs);
 
     std::vector<platform::AtomicWriter*> all;
-    for (const auto& out : outputs)
+    for (const auto& out : outputs.writers)
         all.push_back(out.get());
     app::commitOutputs(log, all);
-    for (size_t i = 0; i < plots.size(); ++i)
-        say(log, util::lines({util::fileNameOf(plots[i].input) + " >> RS-274-X:\t" +
-                                  count(written[i].apertures, "aperture") + ", " +
-                                  count(written[i].macros, "macro"),
-                              util::angled(written[i].output)}));
-    say(log, util::lines({util::fileNameOf(paths.nc1) + " >> Excellon:\t" + count(drill.tools, "tool") +
-                              ", " + count(drill.holes, "hole"),
-                          util::angled(drill.output)}));
+    sayWritten(log, assigned, paths, written);
     say(log, "[Fab Export completed]");
     return app::JobResult::Completed;
 }

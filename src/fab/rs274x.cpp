@@ -33,13 +33,26 @@ void refuseOriginOperations(const std::string& input) {
     }
 }
 
-// The apertures a plot selects, each with the line that first selects it.
-class UsedApertures : public gerber::Sink {
+// A first pass over a plot: the apertures it selects, each with the line that first selects it, where it
+// flashes each aperture, and its extent.
+class PlotScan : public gerber::Sink {
   public:
-    void select(int number, std::string_view, long line) override { used.emplace(number, line); }
-    void operation(const gerber::Coordinates&, long) override {}
+    void select(int number, std::string_view, long line) override {
+        used.emplace(number, line);
+        current_ = number;
+    }
+    void operation(const gerber::Coordinates& at, long) override {
+        extent.add(at.x, at.y);
+        if (util::upper(at.dtext) == "D03*")
+            flashes[current_].emplace(at.x, at.y);
+    }
     void line(std::string_view, long) override {}
     std::map<int, long> used;
+    std::map<int, std::set<MilPoint>> flashes;
+    Extent extent;
+
+  private:
+    int current_ = 0;
 };
 
 // The operation code of a coordinate line: D01 draw, D02 move, D03 flash.
@@ -94,7 +107,10 @@ class PlotBody : public gerber::Sink {
     bool ended_ = false;
 };
 
-void writeHead(platform::AtomicWriter& out, const std::vector<GerberAperture>& apertures) {
+void writeHead(platform::AtomicWriter& out, const std::vector<std::string>& attributes,
+               const std::vector<GerberAperture>& apertures) {
+    for (const auto& a : attributes)
+        out.writeLine(a);
     out.writeLine("%FSLAX23Y23*%"); // leading zeros omitted, absolute, 2.3: coordinates in whole mils
     out.writeLine("%MOIN*%");       // inches
     for (const auto& a : apertures) {
@@ -130,21 +146,28 @@ gerber::Rounding translate(const std::string& input, gerber::Sink& sink) {
 
 } // namespace
 
-PlotSummary writePlot(const PlotFile& plot, const Definitions& definitions, platform::AtomicWriter& out) {
+PlotSummary writePlot(const PlotFile& plot, const Definitions& definitions,
+                      const std::vector<std::string>& attributes, platform::AtomicWriter& out) {
     refuseOriginOperations(plot.input);
-    UsedApertures scan;
+    PlotScan scan;
     if (translate(plot.input, scan).happened)
         throw app::JobStop{
             util::lines({"The plot holds coordinates finer than whole mils:", util::angled(plot.input),
                          "No file was written; plot in whole mils and re-try."})};
     const std::vector<GerberAperture> apertures = aperturesOf(plot, definitions, scan.used);
-    writeHead(out, apertures);
+    writeHead(out, attributes, apertures);
     PlotBody body(out, plot.input);
     translate(plot.input, body);
     body.end();
-    PlotSummary summary{.output = plot.output, .apertures = static_cast<int>(apertures.size())};
+    PlotSummary summary{
+        .output = plot.output, .apertures = static_cast<int>(apertures.size()), .extent = scan.extent};
     for (const auto& a : apertures)
         summary.macros += a.macro.empty() ? 0 : 1;
+    for (const auto& [dcode, points] : scan.flashes) {
+        const auto aperture = dcode < 10 ? std::nullopt : apertureOf(definitions, dcode);
+        if (aperture && aperture->kind == "FLASH MTHOLE")
+            summary.mountingHoles.insert(points.begin(), points.end());
+    }
     return summary;
 }
 

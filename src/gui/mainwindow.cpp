@@ -2,6 +2,7 @@
 
 #include "dialogs/alert.hpp"
 #include "dialogs/selectfile.hpp"
+#include "dialogs/tablewindow.hpp"
 #include "gui/drillpreview.hpp"
 #include "gui/helpwindow.hpp"
 #include "model/buttons.hpp"
@@ -239,6 +240,10 @@ void MainWindow::connectServices() {
         return alert_->ask(toQt(message), toQt(caption));
     };
     session_.beep = [] { QApplication::beep(); };
+    session_.tableWindow = [this](app::TableRequest& request) {
+        OverrideCursor arrow(Qt::ArrowCursor);
+        return dialogs::showTableWindow(request, this);
+    };
 }
 
 QComboBox* MainWindow::list(Field f) const {

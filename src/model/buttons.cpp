@@ -33,8 +33,9 @@ constexpr std::array<Command, 18> table{{
      .name = "fabexport",
      .job = fab::fabexport,
      .files = "Reads PCB.DFN in the PCB.DFN path, Gerber plots you choose and <input data path>\\<base>.NC1. "
-              "Writes <base>_<name>.gbr (RS-274-X) for each plot and <base>.drl (Excellon) in the output "
-              "data path."},
+              "Writes <base>.<ending> (RS-274-X with X2 attributes) for each plot by its role, "
+              "<base>-PTH.drl and <base>-NPTH.drl (Excellon), the job file <base>.gbrjob and all of them in "
+              "<base>-fab.zip in the output data path."},
     {.index = 4,
      .caption = "PCB Processor",
      .name = "pcbprocess",

@@ -2,6 +2,7 @@
 
 #include "model/buttons.hpp"
 #include "model/fields.hpp"
+#include "model/tablememory.hpp"
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
@@ -42,8 +43,17 @@ std::optional<app::JobResult> Session::press(int index, const app::Fields& field
         .services = {.log = &log_,
                      .pickfile = [this](const app::PickRequest& r) { return pickfile(r); },
                      .confirm = confirm,
-                     .beep = beep}};
+                     .beep = beep,
+                     .editTable = [this](app::TableRequest& r) { return editTable(r); }}};
     return dispatch(index, context);
+}
+
+bool Session::editTable(app::TableRequest& request) {
+    recallTable(settings_, request);
+    if (tableWindow && !tableWindow(request))
+        return false;
+    rememberTable(settings_, request);
+    return true;
 }
 
 bool Session::browse(int caption, app::Fields& fields) {

@@ -37,6 +37,9 @@ class Session {
     std::function<PickOutcome(const app::PickRequest&)> fileWindow;
     std::function<bool(const std::string& message, const std::string& caption)> confirm;
     std::function<void()> beep;
+    // The table window: the user's changes to the request, false on cancel. Without one the table is taken as
+    // the settings remember it.
+    std::function<bool(app::TableRequest&)> tableWindow;
 
     // pickfile as the jobs and the captions use it: it never changes the process's current directory, so
     // relative paths in the fields keep their meaning; it remembers where the user browsed instead.
@@ -45,6 +48,9 @@ class Session {
     std::optional<app::JobResult> press(int index, const app::Fields& fields);
     // A caption click: browses and writes the chosen part into the caption's field. True when it did.
     bool browse(int caption, app::Fields& fields);
+    // editTable as the jobs use it: the answers this design had last time, the window, then remembered for
+    // the next time (saved with the settings at close).
+    bool editTable(app::TableRequest& request);
 
   private:
     std::string programDir_;

@@ -249,4 +249,7 @@ std::string fullPathText(std::string_view pathText);
 // Only tests set it; it is per thread so that it cannot leak between runs of the program.
 void setWriteBudgetForTesting(std::optional<std::uintmax_t> bytes);
 
+// The value of an environment variable, nothing when it is unset.
+std::optional<std::string> environmentValue(const char* name);
+
 } // namespace fk::platform

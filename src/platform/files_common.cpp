@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -461,6 +462,11 @@ void AtomicWriter::commit() {
 
 void setWriteBudgetForTesting(std::optional<std::uintmax_t> bytes) {
     writeBudget = bytes;
+}
+
+std::optional<std::string> environmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
 }
 
 } // namespace fk::platform

@@ -153,6 +153,16 @@ void MainWindow::connectServices() {
         return askAlert(window_, message, caption);
     };
     session_.beep = [] { ::MessageBeep(MB_OK); };
+    // The roles stay as the plots' names and the last run give them; only the option is asked for, and only
+    // when no plot is the outline.
+    session_.tableWindow = [this](app::TableRequest& request) {
+        for (const auto& row : request.rows) {
+            if (row.choice == "outline")
+                return true;
+        }
+        request.option = askAlert(window_, request.optionText + "?", request.title);
+        return true;
+    };
     session_.log().onRefresh = [this] { showLog(); };
 }
 

@@ -1,13 +1,17 @@
 // The file selection and alert windows, offscreen.
 #include "dialogs/alert.hpp"
 #include "dialogs/selectfile.hpp"
+#include "dialogs/tablewindow.hpp"
 #include "platform/files.hpp"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -120,6 +124,25 @@ class DialogsTest : public QObject {
         QTimer::singleShot(0, [&] { QTest::keyClick(&alert, Qt::Key_Escape); });
         QVERIFY(!alert.ask("Escape?"));
         QVERIFY(!alert.respond());
+    }
+
+    // The role table shows each row's choice and the option, and hands back what the user changed.
+    void tableWindowShowsAndReturnsTheChoices() {
+        fk::app::TableRequest request{.title = "Roles",
+                                      .choices = {"none", "top", "outline"},
+                                      .rows = {{"TOP.GBR", "top"}, {"EDGE.GBR", "none"}},
+                                      .optionText = "Draw an outline"};
+        fk::dialogs::TableWindow window(request);
+        auto* edge = static_cast<QComboBox*>(window.table()->cellWidget(1, 1));
+        QCOMPARE(window.table()->item(1, 0)->text(), QString("EDGE.GBR"));
+        QCOMPARE(edge->currentText(), QString("none"));
+        QVERIFY(!window.option()->isChecked());
+        edge->setCurrentText("outline");
+        window.option()->setChecked(true);
+        const auto answer = window.answered();
+        QCOMPARE(QString::fromStdString(answer.rows[0].choice), QString("top"));
+        QCOMPARE(QString::fromStdString(answer.rows[1].choice), QString("outline"));
+        QVERIFY(answer.option);
     }
 };
 

@@ -1,0 +1,94 @@
+// The roles of the picked plots: defaults from their names, the user's answers in the role table, and the
+// checks that the roles make one board.
+#include "fab/model.hpp"
+#include "util/text.hpp"
+
+namespace fk::fab {
+
+namespace {
+
+[[noreturn]] void refuse(const std::string& what, const std::string& advice) {
+    throw app::JobStop{util::lines({what, "No file was written; " + advice + " and re-try."})};
+}
+
+app::TableRequest roleTable(const std::vector<std::string>& names, const app::Fields& f) {
+    app::TableRequest table{.title = "Roles of the plots",
+                            .key = f.fnamebase,
+                            .choices = roleChoices(),
+                            .optionText = "No plot is the outline: draw one " +
+                                          std::to_string(outlineMarginMils) + " mils around the plots"};
+    for (const auto& name : names)
+        table.rows.push_back({.name = name, .choice = textOf(defaultRole(name))});
+    return table;
+}
+
+// The roles a plot may have, as the refusal lists them.
+std::string rolesText() {
+    std::string text;
+    for (const auto& c : roleChoices()) {
+        if (c != "none" && !c.starts_with("inner") && !c.starts_with("plane"))
+            text += c + ", ";
+    }
+    return text + "inner<n> or plane<n> (n the copper layer from 2 to " + std::to_string(maxCopperLayer) +
+           ")";
+}
+
+Role roleOfRow(const app::TableRow& row) {
+    const auto role = roleOfText(row.choice);
+    if (!role)
+        refuse("The plot " + row.name + " has no role (\"" + row.choice + "\").",
+               "give it one of " + rolesText());
+    return *role;
+}
+
+// Copper layers count from the top (1) to the bottom (the number of copper plots); each inner layer or plane
+// takes a number of its own between them.
+void requireCopperStack(const std::vector<RolePlot>& plots, int copperLayers) {
+    bool bottom = false;
+    for (const auto& p : plots)
+        bottom = bottom || p.role.layer == Layer::BottomCopper;
+    std::set<int> taken;
+    for (const auto& p : plots) {
+        const int n = p.role.number;
+        if (n == 0)
+            continue;
+        if (n > copperLayers - (bottom ? 1 : 0) || !taken.insert(n).second)
+            refuse("The plot " + util::fileNameOf(p.file.input) + " is " + textOf(p.role) +
+                       ", which no copper "
+                       "layer of " +
+                       std::to_string(copperLayers) + " copper plots is, or another plot's.",
+                   "number inner layers and planes from 2, each once, below the bottom");
+    }
+}
+
+} // namespace
+
+Assignment assignRoles(const app::JobContext& context, const std::string& choice) {
+    const app::Fields& f = context.fields;
+    const std::string directory = util::directoryOf(choice);
+    std::vector<std::string> names;
+    const long count = util::fieldcount(choice, ",");
+    for (long i = 1; i <= count; ++i)
+        names.push_back(util::fileNameOf(util::trim(util::field(choice, i, ","))));
+    app::TableRequest table = roleTable(names, f);
+    if (!context.editTable(table))
+        throw app::JobStop{"Fab Export was cancelled; nothing was written."};
+    Assignment a;
+    bool outline = false;
+    for (const auto& row : table.rows) {
+        const Role role = roleOfRow(row);
+        a.copperLayers += isCopper(role) ? 1 : 0;
+        outline = outline || role.layer == Layer::Outline;
+        a.plots.push_back({.file = {.input = directory + "\\" + row.name,
+                                    .output = f.outdatapath + "\\" + f.fnamebase + "." + endingOf(role)},
+                           .role = role});
+    }
+    requireCopperStack(a.plots, a.copperLayers);
+    if (!outline && !table.option)
+        refuse("No picked plot is the board outline, which a board house needs.",
+               "pick the outline plot (role outline), or have one drawn around the plots (--outline extent)");
+    a.outlineFromExtent = !outline;
+    return a;
+}
+
+} // namespace fk::fab

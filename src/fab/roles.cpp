@@ -1,0 +1,150 @@
+// Roles of exported plots: one table of the fixed roles, and inner copper and planes numbered by their layer.
+#include "fab/roles.hpp"
+
+#include "util/text.hpp"
+
+#include <charconv>
+
+namespace fk::fab {
+
+namespace {
+
+struct FixedRole {
+    Layer layer;
+    const char* text;
+    const char* ending;
+    const char* function;
+    bool negative; // the image is what is left out: a mask's openings
+};
+
+constexpr FixedRole fixedRoles[] = {
+    {Layer::TopCopper, "top", "GTL", "", false},
+    {Layer::BottomCopper, "bottom", "GBL", "", false},
+    {Layer::TopMask, "topmask", "GTS", "Soldermask,Top", true},
+    {Layer::BottomMask, "bottommask", "GBS", "Soldermask,Bot", true},
+    {Layer::TopSilk, "topsilk", "GTO", "Legend,Top", false},
+    {Layer::BottomSilk, "bottomsilk", "GBO", "Legend,Bot", false},
+    {Layer::TopPaste, "toppaste", "GTP", "Paste,Top", false},
+    {Layer::BottomPaste, "bottompaste", "GBP", "Paste,Bot", false},
+    {Layer::Outline, "outline", "GKO", "Profile,NP", false},
+};
+
+// Plot names (without extension) and the role each gives.
+struct NamedRole {
+    const char* name;
+    Layer layer;
+};
+constexpr NamedRole namedRoles[] = {
+    {"TOP", Layer::TopCopper},  {"BOTTOM", Layer::BottomCopper}, {"SMT", Layer::TopMask},
+    {"SMB", Layer::BottomMask}, {"SST", Layer::TopSilk},         {"SSB", Layer::BottomSilk},
+    {"SPT", Layer::TopPaste},   {"SPB", Layer::BottomPaste},     {"OUTLINE", Layer::Outline},
+    {"BOARD", Layer::Outline},
+};
+
+const FixedRole* fixedOf(Layer layer) {
+    for (const auto& f : fixedRoles) {
+        if (f.layer == layer)
+            return &f;
+    }
+    return nullptr;
+}
+
+// The layer number after a word ("inner2" gives 2), nothing when the text is not the word and a number in
+// range.
+std::optional<int> numberAfter(std::string_view text, std::string_view word) {
+    if (!text.starts_with(word) || text.size() == word.size())
+        return std::nullopt;
+    int n = 0;
+    const char* last = text.data() + text.size();
+    auto [end, error] = std::from_chars(text.data() + word.size(), last, n);
+    if (error != std::errc() || end != last || n < 2 || n > maxCopperLayer)
+        return std::nullopt;
+    return n;
+}
+
+} // namespace
+
+std::optional<Role> roleOfText(std::string_view text) {
+    const std::string lower = util::lower(text);
+    for (const auto& f : fixedRoles) {
+        if (lower == f.text)
+            return Role{.layer = f.layer};
+    }
+    if (auto n = numberAfter(lower, "inner"))
+        return Role{.layer = Layer::InnerCopper, .number = *n};
+    if (auto n = numberAfter(lower, "plane"))
+        return Role{.layer = Layer::Plane, .number = *n};
+    return std::nullopt;
+}
+
+std::string textOf(Role role) {
+    if (role.layer == Layer::InnerCopper)
+        return "inner" + std::to_string(role.number);
+    if (role.layer == Layer::Plane)
+        return "plane" + std::to_string(role.number);
+    const FixedRole* f = fixedOf(role.layer);
+    return f ? f->text : "none";
+}
+
+std::vector<std::string> roleChoices() {
+    std::vector<std::string> choices{"none"};
+    for (const auto& f : fixedRoles)
+        choices.push_back(f.text);
+    for (int n = 2; n <= 8; ++n) // a table of the common boards; --role takes any layer up to 32
+        choices.push_back("inner" + std::to_string(n));
+    for (int n = 2; n <= 8; ++n)
+        choices.push_back("plane" + std::to_string(n));
+    return choices;
+}
+
+Role defaultRole(std::string_view plotName) {
+    const std::string name = util::upper(util::baseNameOf(plotName));
+    for (const auto& n : namedRoles) {
+        if (name == n.name)
+            return {.layer = n.layer};
+    }
+    if (name == "PLANE")
+        return {.layer = Layer::Plane, .number = 2};
+    for (const char* word : {"PLANE", "INNER"}) {
+        if (auto n = numberAfter(name, word))
+            return {.layer = word[0] == 'P' ? Layer::Plane : Layer::InnerCopper, .number = *n};
+    }
+    return {};
+}
+
+bool isCopper(Role role) {
+    return role.layer == Layer::TopCopper || role.layer == Layer::BottomCopper ||
+           role.layer == Layer::InnerCopper || role.layer == Layer::Plane;
+}
+
+std::string endingOf(Role role) {
+    if (role.layer == Layer::InnerCopper)
+        return "G" + std::to_string(role.number) + "L";
+    if (role.layer == Layer::Plane)
+        return "GP" + std::to_string(role.number);
+    const FixedRole* f = fixedOf(role.layer);
+    return f ? f->ending : "";
+}
+
+std::string fileFunctionOf(Role role, int copperLayers) {
+    switch (role.layer) {
+    case Layer::TopCopper:
+        return "Copper,L1,Top";
+    case Layer::BottomCopper:
+        return "Copper,L" + std::to_string(copperLayers) + ",Bot";
+    case Layer::InnerCopper:
+        return "Copper,L" + std::to_string(role.number) + ",Inr";
+    case Layer::Plane:
+        return "Copper,L" + std::to_string(role.number) + ",Inr,Plane";
+    default:
+        const FixedRole* f = fixedOf(role.layer);
+        return f ? f->function : "";
+    }
+}
+
+std::string polarityOf(Role role) {
+    const FixedRole* f = fixedOf(role.layer);
+    return role.layer == Layer::Plane || (f && f->negative) ? "Negative" : "Positive";
+}
+
+} // namespace fk::fab

@@ -1,0 +1,52 @@
+// The role of each exported plot on the board: its default from the plot's name, its file ending and the
+// Gerber X2 file attributes it is written with.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fk::fab {
+
+enum class Layer {
+    None,
+    TopCopper,
+    BottomCopper,
+    InnerCopper,
+    Plane,
+    TopMask,
+    BottomMask,
+    TopSilk,
+    BottomSilk,
+    TopPaste,
+    BottomPaste,
+    Outline
+};
+
+struct Role {
+    Layer layer = Layer::None;
+    int number = 0; // the copper layer, counted from the top (1), of inner copper and planes
+    bool operator==(const Role&) const = default;
+};
+
+// The highest copper layer number a role text may give.
+inline constexpr int maxCopperLayer = 32;
+
+// A role as the table and --role write it ("top", "inner2", "plane3", "outline"); nothing when it is none.
+std::optional<Role> roleOfText(std::string_view text);
+std::string textOf(Role role);
+// The texts the role table offers, "none" first.
+std::vector<std::string> roleChoices();
+// The role a plot's name gives ("SMT.GBR" a top solder mask); Layer::None when the name gives none.
+Role defaultRole(std::string_view plotName);
+
+bool isCopper(Role role);
+// The file ending of the role, without its dot ("GTL", "G2L" for inner copper 2, "GP2" for plane 2).
+std::string endingOf(Role role);
+// The X2 file function ("Copper,L1,Top") and polarity ("Positive") of the role on a board of
+// `copperLayers` copper layers.
+std::string fileFunctionOf(Role role, int copperLayers);
+std::string polarityOf(Role role);
+
+} // namespace fk::fab
