@@ -196,10 +196,11 @@ TEST_F(DrillTest, RefusalsNameTheLineAndWriteNothing) {
          "at most 10 digits before the decimal point of a millimetre value"},
         {{"M48", "INCH,LZ", "X+12Y+34Y+56"}, "X and Y at most once in a line"},
         {{"M48", "INCH,TZ", "G93X0Y1"}, "no zero offset: G93 has no prefered form"},
+        {{"M48", "INCH,TZ", "G93X"}, "no zero offset: G93 has no prefered form"},
         {{"M48", "INCH", "T1C."}, "a tool diameter: digits with at most one decimal point"},
         {{"M48", "INCH", "T1C0.0315000"}, "a tool diameter of at most 6 decimals"},
         {{"M48", "METRIC", "T1C100000"}, "a tool diameter below 100000"},
-        {{"M48", "INCH", "T99999999999"}, "a tool number of at most 9 digits"},
+        {{"M48", "INCH", "T9999999999"}, "a tool number of at most 9 digits"},
         {{"M48", "INCH,LZ,000000.000000"}, digits},
         {{"M48", "INCH,LZ,00000.000000", "X99999999999"},
          "values below 100 inches, as the prefered form holds 2.4 digits"},
@@ -207,6 +208,8 @@ TEST_F(DrillTest, RefusalsNameTheLineAndWriteNothing) {
         {{"M48", ";FILE_FORMAT=9:4"}, digits},
         {{"M48", ";FILE_FORMAT=2:7"}, digits},
         {{"M48", ";FILE_FORMAT=2"}, digits},
+        {{"M48", "INCH,LZ", "X01", ";FILE_FORMAT=3:5", "X1234567"}, // a comment after a hole changes nothing
+         "at most 6 digits, as the format INCH,LZ 2.4 holds"},
         {{"M48", "INCH,LZ", "X01", "M71"}, "the units of the first hole throughout the file"},
     };
     for (const auto& c : cases) {

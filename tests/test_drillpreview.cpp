@@ -115,7 +115,8 @@ TEST_F(DrillPreviewTest, EachPanelSaysWhatIsWrong) {
     write("out/B.NC2",
           crlfLines({"M48", "INCH", "T1", "X+01234Y+00500", "X+01500Y-00251", "T2", "X+10000Y+02000"}));
     write("out/B.NC3", crlfLines({"M48", "INCH", "T1", "X012346Y005001", "X015000Y-002500"}));
-    write("out/B.NC5", crlfLines({"M48", "INCH,LZ", "T1", "X+01234Y+005", "X1.2.5"}));
+    const std::string sixty = "X1.2.5" + std::string(54, '0'); // quoted whole: a panel cuts only longer lines
+    write("out/B.NC5", crlfLines({"M48", "INCH,LZ", "T1", "X+01234Y+005", sixty}));
     fs::remove(path("out/B.NC4"));
     const auto before = filesIn({"in", "out"});
     const model::DrillPreview preview = load();
@@ -125,7 +126,7 @@ TEST_F(DrillPreviewTest, EachPanelSaysWhatIsWrong) {
         {Placement::OtherCount, "Not NC1's holes: 2 holes where NC1 has 3"},
         {Placement::Unread, "File not found: <" + text("out") + "\\B.NC4>"},
         {Placement::Unread,
-         "Line 5 [X1.2.5] cannot be read. Expected: at most one decimal point in a value."},
+         "Line 5 [" + sixty + "] cannot be read. Expected: at most one decimal point in a value."},
     };
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(preview.panels[i].placement, expected[i].first) << preview.panels[i].name;

@@ -55,12 +55,18 @@ TEST_F(Scratch, UnrepresentableAperturesAreRefused) {
         {R"(GRB_AP2 11 0 0 0 FLASH ELLIPSE "ROUND PAD- 0 MILS")", "has no size"},
         {R"(GRB_AP2 11 60.0625 60.0625 0 FLASH ELLIPSE "ROUND PAD- 60.0625 MILS")", "is no aperture line"},
         {R"(GRB_AP2 11 60 60 0 FLASH ELLIPSE)", "is no aperture line"},
+        {R"(GRB_AP2 11 60 60 0 FLASH ELLIPSE "ROUND PAD- 60 MILS)", "is no aperture line"},
+        {R"(GRB_AP2 11 60 60 60 FLASH ELLIPSE "DONUT PAD")", "is a donut whose hole is as large as the pad"},
+        {"CAM_TOOL 11 0", "is no tool line"},
     };
     for (const auto& c : cases) {
         write("PCB.DFN", crlfLines({"GRB_DRAWCODE 10", c.line}));
         const fab::Definitions definitions = fab::readDefinitions(text("PCB.DFN"));
         try {
-            (void)fab::gerberAperture(*fab::apertureOf(definitions, 11), definitions.path);
+            if (c.line.starts_with("CAM_TOOL"))
+                (void)fab::toolOf(definitions, 11);
+            else
+                (void)fab::gerberAperture(*fab::apertureOf(definitions, 11), definitions.path);
             ADD_FAILURE() << "accepted: " << c.line;
         } catch (const app::JobStop& stop) {
             EXPECT_EQ(stop.message.rfind("PCB.DFN line 2 ", 0), 0u) << stop.message;
@@ -68,6 +74,8 @@ TEST_F(Scratch, UnrepresentableAperturesAreRefused) {
             EXPECT_NE(stop.message.find(c.line), std::string::npos) << stop.message;
         }
     }
+    write("PCB.DFN", crlfLines({R"(GRB_AP2 0000011 60 60 0 FLASH ELLIPSE "ROUND PAD- 60 MILS")"}));
+    EXPECT_FALSE(fab::apertureOf(fab::readDefinitions(text("PCB.DFN")), 11)); // a D number has 1 to 6 digits
 }
 
 // The example and a scratch set, exported through the command line.
@@ -250,14 +258,21 @@ TEST_F(FabExport, DrillHeaderAndToolTable) {
                          "%", "G90", "G05", "T1", "X0.0015Y-0.0002", "T4", "X0.0105Y-0.0002", "M30"}));
 }
 
-// Catches an inch value of six decimals rounded on its way in: a size or position no inch decimal gives.
+// Catches an inch value of six decimals rounded on its way in: a size or position no inch decimal gives; and
+// a plot of no aperture, or a single tool and hole, counted in the wrong number.
 TEST_F(FabExport, SixInchDecimalsExactly) {
     write("in/BOARD.NC1", crlfLines({"M48", "INCH", "T9C0.012341", "%", "T9", "X0.000001Y-1.234567", "M30"}));
+    write("in/TOP.GBR", crlfLines({"M02*"}));
     const CliResult r = run("TOP.GBR ,OUTLINE.GBR");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(read("out/BOARD-PTH.drl"),
               crlfLines({"M48", "; #@! TF.FileFunction,Plated,1,1,PTH", "INCH,TZ", "T9C0.012341", "%", "G90",
                          "G05", "T9", "X0.000001Y-1.234567", "M30"}));
+    EXPECT_NE(r.log.find(util::lines(
+                  {"TOP.GBR >> RS-274-X top:\t0 apertures, 0 macros", "<" + text("out") + "\\BOARD.GTL>"})),
+              std::string::npos)
+        << r.log;
+    EXPECT_NE(r.log.find("BOARD.NC1 >> Excellon plated:\t1 tool, 1 hole"), std::string::npos) << r.log;
 }
 
 // Catches an export written although a plot, PCB.DFN or the NC1 cannot be exported exactly.
@@ -274,6 +289,8 @@ TEST_F(FabExport, RefusalsWriteNothing) {
          "Line 2 draws or flashes at the origin, which the plot's rules drop:"},
         {"coordinate without operation", "in/TOP.GBR", crlfLines({"D11*", "X100Y100*", "M02*"}),
          "TOP.GBR ,OUTLINE.GBR", "Line 2 holds a coordinate without operation D01, D02 or D03:"},
+        {"D-code below 10", "in/TOP.GBR", crlfLines({"D09*", "X100Y100D03*", "M02*"}), "TOP.GBR ,OUTLINE.GBR",
+         "Line 1 selects D9, which is no aperture:"},
         {"tool without size", "in/BOARD.NC1", crlfLines({"M48", "INCH", "T7", "X+001000Y+001000", "M30"}),
          "TOP.GBR ,OUTLINE.GBR",
          "Line 4 drills with T7, whose size neither the drill file nor a CAM_TOOL line of PCB.DFN gives:"},
@@ -291,6 +308,8 @@ TEST_F(FabExport, RefusalsWriteNothing) {
         {"tool number beyond 9 digits", "in/BOARD.NC1",
          crlfLines({"M48", "INCH", "T99999999999", "X+001000Y+001000"}), "TOP.GBR ,OUTLINE.GBR",
          "NC1 line 3 cannot be exported: [T99999999999]"},
+        {"hole before any tool", "in/BOARD.NC1", crlfLines({"M48", "INCH", "X+001000Y+001000"}),
+         "TOP.GBR ,OUTLINE.GBR", "Line 3 drills a hole before any tool is selected:"},
         {"metric", "in/BOARD.NC1", crlfLines({"M48", "METRIC", "T1C0.8", "%", "T1", "X10.0Y10.0", "M30"}),
          "TOP.GBR ,OUTLINE.GBR", "The drill file is metric, which an inch drill file does not give exactly:"},
         {"same role twice", "in/TOP.PHO", crlfLines({"M02*"}), "TOP.GBR ,TOP.PHO ,OUTLINE.GBR",
@@ -323,6 +342,8 @@ TEST_F(FabExport, RefusalsWriteNothing) {
     EXPECT_EQ(cancelled.status, 1);
     EXPECT_EQ(cancelled.log, "Fab Export was cancelled; nothing was written.");
     EXPECT_EQ(files(), before);
+    fs::remove(path("in/BOARD.NC1")); // named before the plots are picked
+    EXPECT_EQ(run().log, "File (" + text("in") + "\\BOARD.NC1) not found!");
 }
 
 } // namespace

@@ -55,6 +55,7 @@ TEST_F(FileWindowTest, WhatConfirmingDoes) {
         {false, "", " A.GBR ,B.GBR", "@\\A.GBR ,B.GBR"},
         {false, "", "A.GBR\r\nB.GBR\r\n", "@\\A.GBR ,B.GBR"},
         {false, "", "\"A.GBR\" ,\"NEW.GBR\"", "@\\A.GBR ,NEW.GBR"},
+        {false, "", "\"\" ,A.GBR", "@\\A.GBR"},
         {false, "", "NEW.GBR", "@\\NEW.GBR"},
         {false, "", "@\\Sub\\X.GBR", "@\\Sub\\X.GBR"},
         {false, "", "%/Sub/X.GBR", "@\\Sub\\X.GBR"},
@@ -89,8 +90,8 @@ TEST_F(FileWindowTest, WhatConfirmingDoes) {
     }
 }
 
-// Highlighted files are what OK returns, in list order; a new pattern keeps the names, another folder
-// empties them; the folder list is the chain from the root, then the subfolders one step further in.
+// Highlighted files are what OK returns, in list order, each once; a new pattern keeps the names, another
+// folder empties them; the folder list is the chain from the root, then the subfolders one step further in.
 TEST_F(FileWindowTest, HighlightingAndTheFolderList) {
     model::FileWindow w({.mask = "*.GBR;*.TXT", .startDirectory = text("w/Sub/.."), .title = ""});
     ASSERT_EQ(w.directory(), text("w"));
@@ -99,7 +100,7 @@ TEST_F(FileWindowTest, HighlightingAndTheFolderList) {
     EXPECT_EQ(w.folders().front().label, w.directory().substr(0, 3));
     EXPECT_EQ(w.folders()[here + 2].label + " " + std::to_string(w.folders()[here + 2].depth),
               "Sub " + std::to_string(here + 1));
-    w.highlightFiles({2, 0, 7});
+    w.highlightFiles({2, 0, 7, 0});
     EXPECT_EQ(w.names() + " " + w.count(), "A.GBR\nC.TXT 2");
     w.choosePattern("*.GBR");
     EXPECT_EQ(w.confirm(), text("w") + "\\A.GBR ,C.TXT");
@@ -107,6 +108,7 @@ TEST_F(FileWindowTest, HighlightingAndTheFolderList) {
     EXPECT_EQ(w.directory() + "|" + w.names(), text("w/Sub") + "|");
     EXPECT_EQ(model::joinChoice("C:\\", {"A.GBR", "B.GBR"}), "C:\\A.GBR ,B.GBR");
     EXPECT_EQ(model::joinChoice("C:\\WORK", {"Z:\\HOME\\A.GBR"}), "Z:\\HOME\\A.GBR");
+    EXPECT_EQ(model::joinChoice("C:\\WORK", {"\\HOME\\A.GBR"}), "\\HOME\\A.GBR");
 }
 
 // A path caption's browse takes a folder chosen by one click, an empty one too.

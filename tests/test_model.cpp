@@ -153,6 +153,8 @@ TEST_F(ModelTest, DropsActAsTheCaptionsBrowse) {
     EXPECT_TRUE(model::dropInto(Field::fnamebase, text("w") + "\\b.pcb", false, f));
     EXPECT_TRUE(model::dropInto(Field::dfnpath, text("gc"), true, f));
     EXPECT_EQ(f.fnamebase + " " + f.indatapath + " " + f.dfnpath, "B " + w + " " + util::upper(text("gc")));
+    EXPECT_TRUE(model::dropInto(Field::fnamebase, "Z:\\Root.pcb", false, f)); // a drive's root keeps its "\\"
+    EXPECT_EQ(f.fnamebase + " " + f.indatapath, "ROOT Z:\\");
 #ifndef _WIN32
     fs::create_directories(path("x2"));
     fs::create_directories(path("X2")); // upper-cased, "x2" would name this sibling
@@ -161,20 +163,21 @@ TEST_F(ModelTest, DropsActAsTheCaptionsBrowse) {
 #endif
 }
 
-// A pick without a start directory opens where the user last browsed (never via the current directory); a
-// start that does not exist opens the program directory.
+// A pick without a start directory opens where the user last browsed (never via the current directory), which
+// a window closed without browsing leaves as it was; a start that does not exist opens the program directory.
 TEST_F(ModelTest, PickerRemembersWhereTheUserBrowsed) {
     model::Session session(text("prog"));
     std::vector<std::string> starts;
     session.fileWindow = [&](const app::PickRequest& r) {
         starts.push_back(r.startDirectory);
-        return model::PickOutcome{.chosen = "", .browsedDirectory = text("w")};
+        return model::PickOutcome{.chosen = "", .browsedDirectory = starts.size() == 1 ? text("w") : ""};
     };
     const std::string before = platform::currentDirectory();
     session.pickfile({.mask = "", .startDirectory = text("in"), .title = ""});
     session.pickfile({.mask = "", .startDirectory = "", .title = ""});
     session.pickfile({.mask = "", .startDirectory = text("none"), .title = ""});
-    EXPECT_EQ(starts, (std::vector<std::string>{text("in"), text("w"), text("prog")}));
+    session.pickfile({.mask = "", .startDirectory = "", .title = ""});
+    EXPECT_EQ(starts, (std::vector<std::string>{text("in"), text("w"), text("prog"), text("w")}));
     EXPECT_EQ(platform::currentDirectory(), before);
 }
 

@@ -76,6 +76,7 @@ TEST_F(PlatformTest, PathTextsOfHostPaths) {
 TEST_F(PlatformTest, NewFileTakesWrittenCaseUnlessAnotherCaseExists) {
     FK_POSIX_ONLY();
     EXPECT_EQ(platform::resolveForWrite(text("Work") + "\\NEW.TXT"), path("Work/NEW.TXT"));
+    write("Work/board.pcb", "x"); // of two names in other cases, the first in name order
     EXPECT_EQ(platform::resolveForWrite(text("") + "\\WORK\\BOARD.pcb"), path("Work/Board.PCB"));
     EXPECT_THROW(platform::resolveForWrite(text("") + "\\Missing\\X.TXT"), platform::FileError);
     EXPECT_THROW(platform::resolveForWrite("C:\\X.TXT"), platform::FileError);

@@ -69,12 +69,12 @@ TEST(ListIndex, FromSettingsLines) {
 TEST_F(SettingsTest, WindowPlaceKeptAndCheckedAtStart) {
     const char* file = model::win32WindowPlaceFile;
     ASSERT_TRUE(model::saveWindowPlace(
-        text("prog"), file, {.left = -8, .top = 10, .right = 900, .bottom = 610, .maximized = true}));
-    EXPECT_EQ(read("prog/flashkit-win32-window.ini"), "-8 10 900 610 1\r\n");
+        text("prog"), file, {.left = -8, .top = 10, .right = 92, .bottom = 110, .maximized = true}));
+    EXPECT_EQ(read("prog/flashkit-win32-window.ini"), "-8 10 92 110 1\r\n");
     const auto place = model::loadWindowPlace(text("prog"), file);
     ASSERT_TRUE(place);
     EXPECT_EQ((std::vector<int>{place->left, place->top, place->right, place->bottom}),
-              (std::vector<int>{-8, 10, 900, 610}));
+              (std::vector<int>{-8, 10, 92, 110})); // the smallest window: 100 by 100
     EXPECT_TRUE(place->maximized);
     for (const char* unusable : {"0 0 99 500 0", "0 0 500 99 0", "0 0 500 500 2", "0 0 500 500",
                                  "0 0 500 500 0 7", "0 0 5x0 500 0", "0 0 500 200000 0", ""}) {
