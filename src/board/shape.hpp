@@ -1,0 +1,29 @@
+// The true shape of each PCB.DFN aperture, as Fab Export draws it and the board check measures it.
+#pragma once
+
+#include "board/dfn.hpp"
+
+#include <string>
+
+namespace fk::board {
+
+enum class ShapeKind { Circle, Obround, Rectangle, RoundedRectangle, Target, Donut, Thermal };
+
+// Sizes of one aperture. A draw is a circle dragged along its path.
+struct Shape {
+    ShapeKind kind = ShapeKind::Circle;
+    Length width{}, height{};
+    Length corner{};       // a rounded rectangle's corner radius
+    Length inner{};        // a donut's hole, a thermal's inner diameter
+    Length gap{};          // a thermal's spoke width
+    int degrees = 0;       // a thermal's turn
+    Length hole{};         // the drill size PCB.DFN states for the pad (0: none)
+    bool mounting = false; // FLASH MTHOLE: an unplated hole, its flash the size of the hole
+    bool draw = false;     // DRAW ELLIPSE
+};
+
+// The shape of a PCB.DFN aperture, with the same rules as Fab Export (docs/limits.md, Fab Export); throws
+// app::JobStop naming PCB.DFN's line when it has none.
+Shape shapeOf(const DfnAperture& aperture, const std::string& dfnPath);
+
+} // namespace fk::board
