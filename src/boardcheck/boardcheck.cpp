@@ -76,8 +76,10 @@ void writeOutputs(const app::JobContext& context, const Checked& checked) {
         if (option == context.options.end())
             continue;
         outputs.push_back(std::make_unique<platform::AtomicWriter>(option->second));
-        outputs.back()->write(name == std::string("json") ? findingsJson(checked.findings)
-                                                          : boardSvg(checked.board, checked.findings));
+        if (name == std::string("json"))
+            outputs.back()->write(findingsJson(checked.findings));
+        else
+            writeBoardSvg(checked.board, checked.findings, *outputs.back());
         outputs.back()->finish();
     }
     std::vector<platform::AtomicWriter*> all;

@@ -139,8 +139,15 @@ Grid::Grid(const std::vector<Box>& boxes, Length cell)
     const double width = counts(all.right - all.left) + 1, height = counts(all.top - all.bottom) + 1;
     const double cells = std::max(1024.0, 2.0 * static_cast<double>(boxes.size()));
     cell_ = std::max(cell_, ofCounts(std::ceil(std::sqrt(width * height / cells))));
-    columns_ = (all.right - originX_).count() / cell_.count() + 1;
-    rows_ = (all.top - originY_).count() / cell_.count() + 1;
+    // A long thin board (or one far-off hole) would still make many cells: coarser until the count fits.
+    do {
+        columns_ = (all.right - originX_).count() / cell_.count() + 1;
+        rows_ = (all.top - originY_).count() / cell_.count() + 1;
+        if (static_cast<double>(columns_) * static_cast<double>(rows_) > 4 * cells)
+            cell_ = cell_ * 2;
+        else
+            break;
+    } while (true);
     start_.assign(static_cast<size_t>(columns_ * rows_ + 1), 0);
     auto eachCell = [&](const Box& b, auto&& f) {
         for (std::int64_t y = cellY(b.bottom); y <= cellY(b.top); ++y)

@@ -5,6 +5,7 @@
 #include "board/dfn.hpp"
 #include "board/plot.hpp"
 #include "drill/excellon.hpp"
+#include "platform/files.hpp"
 
 #include <optional>
 #include <string>
@@ -77,7 +78,7 @@ std::string summaryLine(const std::vector<Finding>& findings);
 std::string findingsJson(const std::vector<Finding>& findings);
 // The board picture: plots in their true shapes, planes as the board house sees them, holes over them,
 // findings marked.
-std::string boardSvg(const Board& board, const std::vector<Finding>& findings);
+void writeBoardSvg(const Board& board, const std::vector<Finding>& findings, platform::AtomicWriter& out);
 
 // Texts of lengths, without locale: inches to 4 decimals, millimetres to 3, mils to 2; exact inches for JSON.
 std::string decimalText(std::int64_t value, int decimals);

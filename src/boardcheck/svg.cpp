@@ -2,6 +2,7 @@
 // house makes it (copper everywhere but where it is drawn), holes over them, findings ringed in red.
 #include "boardcheck/geometry.hpp"
 #include "boardcheck/model.hpp"
+#include "platform/files.hpp"
 #include "util/text.hpp"
 
 #include <algorithm>
@@ -75,16 +76,17 @@ std::string flash(const Shape& s, Point at, const std::string& ink, const std::s
     }
 }
 
-std::string plotGroup(const board::Plot& plot, const std::string& ink, const std::string& paper) {
-    std::string out = "<g id=\"" + xml(util::fileNameOf(plot.path)) + "\" opacity=\"" +
-                      (plot.plane ? "1" : "0.75") + "\">\n";
+void writePlot(platform::AtomicWriter& out, const board::Plot& plot, const std::string& ink,
+               const std::string& paper) {
+    out.writeLine("<g id=\"" + xml(util::fileNameOf(plot.path)) + "\" opacity=\"" +
+                  (plot.plane ? "1" : "0.75") + "\">");
     for (const auto& f : plot.flashes)
-        out += flash(plot.shape(f.dcode), f.at, ink, paper) + "\n";
+        out.writeLine(flash(plot.shape(f.dcode), f.at, ink, paper));
     for (const auto& d : plot.draws)
-        out += "<line x1=\"" + n(d.from.x) + "\" y1=\"" + n(d.from.y) + "\" x2=\"" + n(d.to.x) + "\" y2=\"" +
-               n(d.to.y) + "\" stroke=\"" + ink + "\" stroke-width=\"" + n(plot.shape(d.dcode).width) +
-               "\" stroke-linecap=\"round\"/>\n";
-    return out + "</g>\n";
+        out.writeLine("<line x1=\"" + n(d.from.x) + "\" y1=\"" + n(d.from.y) + "\" x2=\"" + n(d.to.x) +
+                      "\" y2=\"" + n(d.to.y) + "\" stroke=\"" + ink + "\" stroke-width=\"" +
+                      n(plot.shape(d.dcode).width) + "\" stroke-linecap=\"round\"/>");
+    out.writeLine("</g>");
 }
 
 Box extentOf(const Board& board) {
@@ -108,32 +110,38 @@ Box extentOf(const Board& board) {
 
 } // namespace
 
-std::string boardSvg(const Board& board, const std::vector<Finding>& findings) {
+void writeBoardSvg(const Board& board, const std::vector<Finding>& findings, platform::AtomicWriter& out) {
     const Box e = extentOf(board);
-    std::string out = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"" + n(e.left) + " " + n(-e.top) +
-                      " " + n(e.right - e.left) + " " + n(e.top - e.bottom) +
-                      "\" width=\"100%\" height=\"100%\">\n" + "<rect x=\"" + n(e.left) + "\" y=\"" +
-                      n(-e.top) + "\" width=\"" + n(e.right - e.left) + "\" height=\"" + n(e.top - e.bottom) +
-                      "\" fill=\"" + clearedColour + "\"/>\n" + "<g transform=\"scale(1,-1)\">\n";
+    const std::string area = "x=\"" + n(e.left) + "\" y=\"" + n(-e.top) + "\" width=\"" +
+                             n(e.right - e.left) + "\" height=\"" + n(e.top - e.bottom) + "\"";
+    out.writeLine("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"" + n(e.left) + " " + n(-e.top) + " " +
+                  n(e.right - e.left) + " " + n(e.top - e.bottom) + "\" width=\"100%\" height=\"100%\">");
+    out.writeLine("<rect " + area + " fill=\"" + clearedColour + "\"/>");
+    out.writeLine("<g transform=\"scale(1,-1)\">");
     // Planes first, copper plots seen through each other over them.
     for (const auto& plot : board.plots)
-        if (plot.plane)
-            out += "<rect x=\"" + n(e.left) + "\" y=\"" + n(e.bottom) + "\" width=\"" + n(e.right - e.left) +
-                   "\" height=\"" + n(e.top - e.bottom) + "\" fill=\"" + planeColour + "\"/>\n" +
-                   plotGroup(plot, clearedColour, planeColour);
+        if (plot.plane) {
+            out.writeLine("<rect x=\"" + n(e.left) + "\" y=\"" + n(e.bottom) + "\" width=\"" +
+                          n(e.right - e.left) + "\" height=\"" + n(e.top - e.bottom) + "\" fill=\"" +
+                          planeColour + "\"/>");
+            writePlot(out, plot, clearedColour, planeColour);
+        }
     size_t copper = 0;
     for (const auto& plot : board.plots)
         if (!plot.plane)
-            out += plotGroup(plot, copperColours[copper++ % 4], clearedColour);
-    out += "<g id=\"holes\">\n";
+            writePlot(out, plot, copperColours[copper++ % 4], clearedColour);
+    out.writeLine("<g id=\"holes\">");
     for (const auto& h : board.holes)
-        out += circle(h.at, h.diameter / 2, "#000000") + "\n";
-    out += "</g>\n<g id=\"findings\" fill=\"none\" stroke=\"#e00000\" stroke-width=\"4\">\n";
+        out.writeLine(circle(h.at, h.diameter / 2, "#000000"));
+    out.writeLine("</g>");
+    out.writeLine("<g id=\"findings\" fill=\"none\" stroke=\"#e00000\" stroke-width=\"4\">");
     for (const auto& f : findings)
         if (f.kind != Kind::DrillReading)
-            out += "<circle cx=\"" + n(f.at.x) + "\" cy=\"" + n(f.at.y) + "\" r=\"40\"><title>" +
-                   kindName(f.kind) + " " + xml(f.plot) + "</title></circle>\n";
-    return out + "</g>\n</g>\n</svg>\n";
+            out.writeLine("<circle cx=\"" + n(f.at.x) + "\" cy=\"" + n(f.at.y) + "\" r=\"40\"><title>" +
+                          kindName(f.kind) + " " + xml(f.plot) + "</title></circle>");
+    out.writeLine("</g>");
+    out.writeLine("</g>");
+    out.writeLine("</svg>");
 }
 
 } // namespace fk::boardcheck
