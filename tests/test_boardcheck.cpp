@@ -3,6 +3,7 @@
 #include "app/context.hpp"
 #include "boardcheck/boardcheck.hpp"
 #include "boardcheck/geometry.hpp"
+#include "model/boardpicture.hpp"
 #include "support.hpp"
 #include "util/text.hpp"
 
@@ -222,6 +223,44 @@ TEST_F(BoardCheck, ShrunkPadRing) {
          "GRB_AP2 21 36 36 0 FLASH ELLIPSE \"ROUND PAD- 36 MILS\"\r\nCAM_TOOL 1 28");
     edit("TOP.GBR", "D11*\r\nX200Y200D03*\r\n", "D21*\r\nX200Y200D03*\r\nD11*\r\n");
     EXPECT_EQ(findings(), (Lines{"ring TOP.GBR 200,200", baseline}));
+}
+
+// The picture's model: layers, holes and findings of the example, and the view's arithmetic.
+TEST_F(BoardCheck, PictureModel) {
+    app::Fields fields;
+    fields.fnamebase = "BOARD", fields.indatapath = fields.dfnpath = text("in");
+    const model::BoardPicture picture =
+        model::loadBoardPicture(fields, text("prog"), text("in") + "\\TOP.GBR ,PLANE.GBR");
+    ASSERT_EQ(picture.problem, "");
+    ASSERT_EQ(picture.layers.size(), 2u);
+    EXPECT_FALSE(picture.layers[0].plane);
+    EXPECT_TRUE(picture.layers[1].plane);
+    // TOP: 10 flashes (a target is a ring and two bars) and 3 draws; PLANE: 2 donuts, 2 thermals of 3 each.
+    EXPECT_EQ(picture.layers[0].primitives.size(), 16u);
+    EXPECT_EQ(picture.layers[1].primitives.size(), 8u);
+    EXPECT_EQ(picture.holes.size(), 5u);
+    ASSERT_EQ(picture.findings.size(), 1u);
+    EXPECT_EQ(picture.findings[0].x, mils(1000));
+    EXPECT_EQ(model::loadBoardPicture(fields, text("prog"), text("in") + "\\NONE.GBR").problem,
+              util::lines({"Could not read the file:", "<" + text("in") + "\\NONE.GBR>"}));
+
+    model::PictureView view;
+    view.resize(1000, 500);
+    view.fit(picture.extent); // 50 to 1450 by 150 to 950 mils: the height decides
+    EXPECT_DOUBLE_EQ(view.pixelsPerMil(), 0.9 * 500 / 800);
+    EXPECT_EQ(view.pointerText(500, 250), "X 0.7500 in Y 0.5500 in (19.050 mm, 13.970 mm)");
+    const model::Pixel before = view.pixelOf(mils(200), mils(200));
+    view.zoomAt(before.x, before.y, 4);
+    const model::Pixel after = view.pixelOf(mils(200), mils(200));
+    EXPECT_NEAR(after.x, before.x, 1e-6);
+    EXPECT_NEAR(after.y, before.y, 1e-6);
+    view.centreOn(mils(1000), mils(700), mils(250));
+    EXPECT_EQ(view.pointerText(500, 250), "X 1.0000 in Y 0.7000 in (25.400 mm, 17.780 mm)");
+    EXPECT_EQ(view.scaleBar().text,
+              "100 mil (2.54 mm)"); // 2 pixels a mil: a fifth of 1000 pixels is 100 mils
+    EXPECT_DOUBLE_EQ(view.scaleBar().pixels, 200);
+    view.panStep(1, 0); // an eighth of the width to the right: the picture moves left
+    EXPECT_EQ(view.pointerText(500, 250), "X 1.0625 in Y 0.7000 in (26.988 mm, 17.780 mm)");
 }
 
 // The command line: the log, the JSON's bytes, the picture, the limits and the exit status.

@@ -21,6 +21,8 @@ void say(app::MessageLog& log, const std::string& message) {
     log.refresh();
 }
 
+} // namespace
+
 // A limit from the command line, else from its flashkit.ini key, else the default.
 Limits limitsOf(const app::JobContext& context) {
     app::SettingsTable settings(context.programDir);
@@ -47,6 +49,8 @@ Limits limitsOf(const app::JobContext& context) {
     }
     return limits;
 }
+
+namespace {
 
 std::optional<std::string> invalidSetting(const app::Fields& f, const std::string& dfn,
                                           const std::string& nc1) {

@@ -19,6 +19,8 @@ app::JobResult boardcheck(const app::JobContext& context);
 // millimetres ("0.127mm"); nothing when it is neither or negative.
 inline constexpr const char* limitOptions[] = {"registration", "ring", "web", "clearance"};
 std::string settingsKey(std::string_view option);
+// The limits of a run. Throws app::JobStop naming the option or line whose value is no length.
+Limits limitsOf(const app::JobContext& context);
 std::optional<Length> limitValue(std::string_view text);
 
 // The board and its findings, for a window that draws them: what the job checked last, read again.
