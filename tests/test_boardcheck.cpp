@@ -322,6 +322,13 @@ TEST_F(BoardCheckCli, LimitsAndExitStatus) {
               util::lines({"The web limit of " + text("prog") + "\\flashkit.ini line 1 is no length: 8 mils",
                            "Expected: mils (5, 2.5) or millimetres (0.127mm). Nothing was checked."}));
     fs::remove(path("prog/flashkit.ini"));
+    write("in/EMPTY.GBR", "G04 nothing*\r\n");
+    const CliResult empty = run({}, "EMPTY.GBR");
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_EQ(empty.log,
+              util::lines({"[Reading PCB.DFN, 1 plot and BOARD.NC1]",
+                           "The plot holds no flash and no draw:", "<" + text("in") + "\\EMPTY.GBR>",
+                           "Nothing was checked; pick the board's plots and re-try."}));
     fs::remove(path("in/BOARD.NC1"));
     const CliResult missing = run({}, "TOP.GBR");
     EXPECT_EQ(missing.status, 2);

@@ -10,8 +10,10 @@ namespace fk::board {
 namespace {
 
 [[noreturn]] void refuse(const std::string& path, long line, const std::string& what, std::string_view text) {
-    throw app::JobStop{util::lines({"Line " + std::to_string(line) + " " + what + ":", util::angled(path),
-                                    text, "Nothing was checked; correct the file and re-try."})};
+    const std::string head = "Line " + std::to_string(line) + " " + what + ":";
+    const std::string advice = "Nothing was checked; correct the file and re-try.";
+    throw app::JobStop{text.empty() ? util::lines({head, util::angled(path), advice})
+                                    : util::lines({head, util::angled(path), text, advice})};
 }
 
 Point milPoint(const gerber::Coordinates& at) {
@@ -66,6 +68,9 @@ Plot readPlot(const std::string& path, const Definitions& definitions) {
     gerber::Coordinates at;
     gerber::Rounding rounding;
     gerber::translateFile(path, at, rounding, reader);
+    if (plot.flashes.empty() && plot.draws.empty())
+        throw app::JobStop{util::lines({"The plot holds no flash and no draw:", util::angled(path),
+                                        "Nothing was checked; pick the board's plots and re-try."})};
     return plot;
 }
 

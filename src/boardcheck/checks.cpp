@@ -2,6 +2,7 @@
 // themselves. Each looks only at what the grids put near a hole.
 #include "boardcheck/geometry.hpp"
 #include "boardcheck/model.hpp"
+#include "platform/interrupt.hpp"
 #include "util/text.hpp"
 
 #include <algorithm>
@@ -222,6 +223,7 @@ std::vector<Finding> checkBoard(const Board& board, const Limits& limits) {
     const Grid holes(holeBoxes, cellSize);
     std::vector<Finding> findings;
     for (const auto& plot : board.plots) {
+        platform::checkInterrupted(); // a stop asked for ends the check between plots
         const PlotIndex index(plot);
         const Reporter report{findings, util::fileNameOf(plot.path)};
         for (const auto& h : board.holes)
