@@ -16,18 +16,6 @@ namespace {
                                     util::angled(dfnPath), a.text, "Correct PCB.DFN and re-try."})};
 }
 
-// The mils after a tag ("OD070") standing at the start, after a blank or after a dash.
-std::optional<Length> tagged(std::string_view description, std::string_view tag) {
-    for (size_t at = description.find(tag); at != std::string::npos; at = description.find(tag, at + 1)) {
-        if (at > 0 && description[at - 1] != ' ' && description[at - 1] != '-')
-            continue;
-        const size_t from = at + tag.size();
-        const size_t end = description.find(' ', from);
-        return milsText(description.substr(from, end == std::string_view::npos ? end : end - from));
-    }
-    return std::nullopt;
-}
-
 Shape thermal(const DfnAperture& a, const std::string& dfnPath) {
     const auto od = tagged(a.description, "OD"), id = tagged(a.description, "ID");
     const auto spoke = tagged(a.description, "SP"), turn = tagged(a.description, "AN");
@@ -53,7 +41,7 @@ Shape flash(const DfnAperture& a, const std::string& dfnPath) {
     } else if (a.kind == "FLASH SQRECT") {
         s.kind = ShapeKind::Rectangle;
     } else if (a.kind == "FLASH RDRECT") {
-        s.kind = ShapeKind::RoundedRectangle, s.corner = std::min(a.x, a.y) / 4;
+        s.kind = ShapeKind::RoundedRectangle, s.corner = cornerRadiusOf(a.x, a.y);
     } else if (a.kind == "FLASH TARGET") {
         s.kind = ShapeKind::Target;
     } else if (a.kind == "FLASH MTHOLE") {
@@ -67,6 +55,22 @@ Shape flash(const DfnAperture& a, const std::string& dfnPath) {
 }
 
 } // namespace
+
+std::optional<std::string_view> tagText(std::string_view description, std::string_view tag) {
+    for (size_t at = description.find(tag); at != std::string::npos; at = description.find(tag, at + 1)) {
+        if (at > 0 && description[at - 1] != ' ' && description[at - 1] != '-')
+            continue;
+        const size_t from = at + tag.size();
+        const size_t end = description.find(' ', from);
+        return description.substr(from, end == std::string_view::npos ? end : end - from);
+    }
+    return std::nullopt;
+}
+
+std::optional<Length> tagged(std::string_view description, std::string_view tag) {
+    const auto text = tagText(description, tag);
+    return text ? milsText(*text) : std::nullopt;
+}
 
 Shape shapeOf(const DfnAperture& a, const std::string& dfnPath) {
     if (a.x <= Length() || a.y <= Length())

@@ -64,8 +64,9 @@ std::string flash(const Shape& s, Point at, const std::string& ink, const std::s
     case ShapeKind::Obround:
         return rect(at, s.width, s.height, std::min(s.width, s.height) / 2, ink);
     case ShapeKind::Target:
-        return ring(at, s.width, s.width - s.width / 5, ink) + rect(at, s.width, s.width / 10, {}, ink) +
-               rect(at, s.width / 10, s.width, {}, ink);
+        return ring(at, s.width, s.width - 2 * board::targetBarOf(s.width), ink) +
+               rect(at, s.width, board::targetBarOf(s.width), {}, ink) +
+               rect(at, board::targetBarOf(s.width), s.width, {}, ink);
     case ShapeKind::Donut:
         return circle(at, s.width / 2, ink) + circle(at, s.inner / 2, paper);
     case ShapeKind::Thermal:

@@ -39,9 +39,9 @@ void addFlash(std::vector<Primitive>& out, const board::Shape& s, board::Point a
     case ShapeKind::Obround:
         return box(s.width, s.height, std::min(s.width, s.height) / 2, ink);
     case ShapeKind::Target:
-        ring(s.width, s.width - s.width / 5, ink);
-        box(s.width, s.width / 10, {}, ink);
-        return box(s.width / 10, s.width, {}, ink);
+        ring(s.width, s.width - 2 * board::targetBarOf(s.width), ink);
+        box(s.width, board::targetBarOf(s.width), {}, ink);
+        return box(board::targetBarOf(s.width), s.width, {}, ink);
     case ShapeKind::Donut:
         return ring(s.width, s.inner, ink);
     case ShapeKind::Thermal:
