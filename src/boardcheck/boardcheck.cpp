@@ -148,7 +148,7 @@ Checked checkFiles(const std::string& dfnPath, const std::vector<std::string>& p
                    const std::string& drillPath, const Limits& limits) {
     Checked checked{readBoard(dfnPath, plotPaths, drillPath), {}};
     checked.findings = checkBoard(checked.board, limits);
-    if (auto reading = drillReading(checked.board, checked.findings))
+    if (auto reading = drillReading(checked.board))
         checked.findings.push_back(std::move(*reading));
     return checked;
 }

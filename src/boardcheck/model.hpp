@@ -66,10 +66,11 @@ struct Board {
 // Reads PCB.DFN, the plots and the NC1. Throws app::JobStop, drill::ExcellonError, platform::FileError.
 Board readBoard(const std::string& dfnPath, const std::vector<std::string>& plotPaths,
                 const std::string& drillPath);
-// Checks every hole on every plot, and the holes among themselves; findings by plot, then position.
+// Checks every hole on every plot, and the holes among themselves: findings plot by plot in the drill file's
+// order of holes, then its pads without holes, then the pairs of holes.
 std::vector<Finding> checkBoard(const Board& board, const Limits& limits);
 // When most holes lie on no pad: the other readings of the drill file, and which puts them on their pads.
-std::optional<Finding> drillReading(const Board& board, const std::vector<Finding>& findings);
+std::optional<Finding> drillReading(const Board& board);
 
 // One line per finding, and the counts by kind.
 std::string findingLine(const Finding& finding);

@@ -124,7 +124,7 @@ class Pads {
 
 } // namespace
 
-std::optional<Finding> drillReading(const Board& board, const std::vector<Finding>&) {
+std::optional<Finding> drillReading(const Board& board) {
     const Pads pads(board);
     const long total = static_cast<long>(board.holes.size());
     const long stated = pads.landing(board.holes);
