@@ -28,7 +28,7 @@ struct Checked {
     Board board{};
     std::vector<Finding> findings{};
 };
-// Throws app::JobStop, drill::ExcellonError, platform::FileError.
+// Throws app::JobStop, platform::FileError.
 Checked checkFiles(const std::string& dfnPath, const std::vector<std::string>& plotPaths,
                    const std::string& drillPath, const Limits& limits);
 

@@ -63,7 +63,8 @@ struct Board {
 
 // ---- phases, in the order the job runs them
 
-// Reads PCB.DFN, the plots and the NC1. Throws app::JobStop, drill::ExcellonError, platform::FileError.
+// Reads PCB.DFN, the plots and the NC1. Throws app::JobStop (an unreadable drill line too),
+// platform::FileError.
 Board readBoard(const std::string& dfnPath, const std::vector<std::string>& plotPaths,
                 const std::string& drillPath);
 // Checks every hole on every plot, and the holes among themselves: findings plot by plot in the drill file's
