@@ -139,9 +139,6 @@ BoardPicture loadBoardPicture(const app::Fields& fields, const std::string& prog
         return {.problem = stop.message};
     } catch (const platform::FileError& e) {
         return {.problem = e.logMessage()};
-    } catch (const drill::ExcellonError& e) {
-        return {.problem =
-                    "Line " + std::to_string(e.line) + " of the drill file cannot be read: " + e.expected};
     }
 }
 
