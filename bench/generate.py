@@ -107,9 +107,37 @@ def tango_gerber(lines, rng):
     return out
 
 
+def board(holes, directory):
+    """A board of `holes` plated holes on a 100 mil grid, each with its round pad, three square pads and six
+    tracks on TOP.GBR (ten flashes and draws a hole) and a thermal on PLANE.GBR; PCB.DFN and BOARD.NC1 beside
+    them. Written as files into `directory`."""
+    side = max(1, int(holes ** 0.5))
+    spots = [(100 + 100 * (k % side), 100 + 100 * (k // side)) for k in range(holes)]
+    dfn = ['GRB_AP2 10 10 10 0 DRAW ELLIPSE "ROUND DRAW- 10 MILS"', 'GRB_AP2 11 60 60 0 FLASH ELLIPSE "ROUND PAD- 60 MILS"',
+           'GRB_AP2 12 20 20 0 FLASH SQRECT "SQUARE PAD- 20 MILS"',
+           'GRB_AP2 19 070 0070 0 FLASH THERMAL "THERMAL-OD070 ID050 SP15 AN45"', "CAM_TOOL 1 28"]
+    top = ["G54D11*"] + [f"X{x}Y{y}D03*" for x, y in spots] + ["G54D12*"]
+    for x, y in spots:
+        top += [f"X{x + 25}Y{y + 50}D03*", f"X{x + 50}Y{y + 50}D03*", f"X{x + 75}Y{y + 50}D03*"]
+    top.append("G54D10*")
+    for x, y in spots:
+        top += [f"X{x}Y{y}D02*", f"X{x + 100}Y{y}D01*", f"X{x + 10}Y{y + 30}D02*", f"X{x + 90}Y{y + 30}D01*",
+                f"X{x + 25}Y{y + 50}D02*", f"X{x + 75}Y{y + 50}D01*", f"X{x + 50}Y{y + 50}D02*",
+                f"X{x + 50}Y{y + 75}D01*", f"X{x + 20}Y{y + 80}D01*", f"X{x + 20}Y{y + 90}D01*"]
+    plane = ["G54D19*"] + [f"X{x}Y{y}D03*" for x, y in spots]
+    drill = ["M48", "INCH", "T1"] + [f"X+{x * 10:06d}Y+{y * 10:06d}" for x, y in spots] + ["M30"]
+    for name, lines in [("PCB.DFN", dfn), ("TOP.GBR", top + ["M02*"]), ("PLANE.GBR", plane + ["M02*"]),
+                        ("BOARD.NC1", drill)]:
+        with open(f"{directory}/{name}", "wb") as f:
+            f.write(("\r\n".join(lines) + "\r\n").encode())
+
+
 def main():
     kind, count, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
     rng = random.Random(1234)
+    if kind == "board":
+        board(count, path)
+        return
     if kind == "design":
         lines = design(count, rng)
     elif kind == "report":

@@ -226,6 +226,7 @@ TEST_F(ModelTest, ButtonTable) {
         {9, "Vias >> Plane", "viaplane", "v<base>.PCB"},
         {10, "TangoDFN >> File", "dfn2file", "<base>.DFN"},
         {11, "File >> TangoDFN", "file2dfn", "PCB.DFN"},
+        {12, "Board Check", "boardcheck", "Writes nothing"},
     };
     for (const auto& c : cases) {
         const model::Command* byName = model::commandByName(c.name);
@@ -240,7 +241,7 @@ TEST_F(ModelTest, ButtonTable) {
     log.show("before");
     app::JobContext context;
     context.services.log = &log;
-    for (int quiet : {1, 5, 7, 12, 18, 19}) {
+    for (int quiet : {1, 5, 7, 13, 18, 19}) {
         EXPECT_EQ(model::dispatch(quiet, context), std::nullopt);
         EXPECT_EQ(model::commandByName(std::to_string(quiet)), nullptr);
     }

@@ -5,6 +5,7 @@
 #include "app/settings.hpp"
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ struct JobContext {
     Fields fields;
     std::string programDir;
     Services services;
+    // Settings a job takes besides the fields, by name: the command line's board check limits and the files
+    // it writes ("ring", "json"). Empty from the windows.
+    std::map<std::string, std::string> options{};
 
     MessageLog& log() const { return *services.log; }
     void beep() const {
@@ -64,8 +68,9 @@ struct JobContext {
     }
 };
 
-// How a job ended: Completed when it did its work to the end, Stopped when it stopped early.
-enum class JobResult { Completed, Stopped };
+// How a job ended: Completed when it did its work to the end, Stopped when it stopped early, Findings when a
+// checking job did its work and found faults.
+enum class JobResult { Completed, Stopped, Findings };
 
 // A job stops in order with this message (a format or limit problem). The job's boundary puts it into the
 // log in the job's own manner.

@@ -1,5 +1,6 @@
 #include "cli/cli.hpp"
 
+#include "boardcheck/boardcheck.hpp"
 #include "model/buttons.hpp"
 #include "model/tablememory.hpp"
 #include "platform/files.hpp"
@@ -8,6 +9,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <deque>
+#include <map>
 #include <optional>
 #include <ostream>
 
@@ -19,7 +21,7 @@ const char* const usageText =
     "usage: flashkit-cli JOB [options]\n"
     "       flashkit-cli --help | --version\n"
     "jobs: pcb2aperture (0), rep2prevue (2), fabexport (3), pcbprocess (4), ncdrill (6),\n"
-    "      gerberconverter (8), viaplane (9), dfn2file (10), file2dfn (11)\n"
+    "      gerberconverter (8), viaplane (9), dfn2file (10), file2dfn (11), boardcheck (12)\n"
     "options: --program-dir DIR  --base TEXT  --input-path TEXT  --dfn-path TEXT\n"
     "         --prevue-path TEXT  --output-path TEXT  --planes N  --mask N  --swell N\n"
     "         --pick TEXT (repeatable)  --confirm ok|cancel (repeatable)  --log FILE\n"
@@ -36,6 +38,7 @@ struct Options {
     std::deque<bool> confirms;
     std::vector<app::TableRow> roles; // name and choice of a table row, as --role gives them
     bool outlineExtent = false;
+    std::map<std::string, std::string> jobOptions; // the board check's limits and files, by name
 };
 
 int parseIndex(const std::string& option, const std::string& value) {
@@ -68,6 +71,25 @@ struct IndexOption {
 constexpr IndexOption indexOptions[] = {
     {"--planes", &Options::planes}, {"--mask", &Options::mask}, {"--swell", &Options::swell}};
 
+// The board check's own options: its limits and the files it writes.
+bool setCheckOption(Options& o, const std::string& option, const std::string& value) {
+    const std::string name = option.substr(2);
+    if (name == "json" || name == "picture") {
+        o.jobOptions[name] = platform::pathTextOfArgument(value);
+        return true;
+    }
+    for (const char* limit : boardcheck::limitOptions) {
+        if (name == limit) {
+            if (!boardcheck::limitValue(value))
+                throw UsageError{option + " takes a length in mils (5) or millimetres (0.127mm), not \"" +
+                                 value + "\""};
+            o.jobOptions[name] = value;
+            return true;
+        }
+    }
+    return false;
+}
+
 void setOption(Options& o, const std::string& option, const std::string& value) {
     for (const auto& t : textOptions) {
         if (option == t.name) {
@@ -97,7 +119,7 @@ void setOption(Options& o, const std::string& option, const std::string& value) 
         if (util::lower(value) != "extent")
             throw UsageError{"--outline takes extent, not \"" + value + "\""};
         o.outlineExtent = true;
-    } else {
+    } else if (!setCheckOption(o, option, value)) {
         throw UsageError{"unknown option " + option};
     }
 }
@@ -221,6 +243,8 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
     try {
         command = &findJob(args);
         options = parseOptions(args);
+        if (!options.jobOptions.empty() && std::string(command->name) != "boardcheck")
+            throw UsageError{"--" + options.jobOptions.begin()->first + " is an option of boardcheck only"};
     } catch (const UsageError& e) {
         err << "flashkit-cli: " << e.message << "\n" << usageText;
         return 2;
@@ -241,6 +265,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
     app::JobContext context;
     context.fields = settings.fields();
     applyOptions(options, context.fields);
+    context.options = options.jobOptions;
     context.programDir = programDir;
     context.services.log = &log;
     context.services.pickfile = [&options](const app::PickRequest&) {
@@ -269,7 +294,9 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
     out.flush();
     reportWritten(text, log.written(), err);
 
-    int status = result == app::JobResult::Completed ? 0 : 1;
+    int status = result == app::JobResult::Completed  ? 0
+                 : result == app::JobResult::Findings ? 1
+                                                      : command->stoppedStatus;
     if (options.logFile) {
         try {
             platform::AtomicWriter writer(*options.logFile);

@@ -3,6 +3,7 @@
 // The shapes are pinned by test_fab.cpp ApertureMapping; a board house builds from them, so change them only
 // with a test for the new rule.
 #include "app/context.hpp"
+#include "board/shape.hpp"
 #include "fab/model.hpp"
 #include "util/text.hpp"
 
@@ -11,6 +12,9 @@
 namespace fk::fab {
 
 namespace {
+
+using board::tagged;
+using board::tagText;
 
 [[noreturn]] void refuse(const DfnAperture& a, const std::string& dfnPath, const std::string& why) {
     throw app::JobStop{
@@ -60,7 +64,7 @@ GerberAperture donut(const DfnAperture& a) {
 
 // The corner radius PCB.DFN leaves open: a quarter of the shorter side (docs/limits.md, Fab Export).
 GerberAperture roundedRectangle(const DfnAperture& a) {
-    const Length r = std::min(a.x, a.y) / 4;
+    const Length r = board::cornerRadiusOf(a.x, a.y);
     const Length cx = a.x / 2 - r, cy = a.y / 2 - r;
     return macro(a, "RRECT",
                  {"0 Rounded rectangle " + inches(a.x) + " x " + inches(a.y) + ", corner radius " + inches(r),
@@ -72,29 +76,11 @@ GerberAperture roundedRectangle(const DfnAperture& a) {
 // A registration target: a ring of a tenth of its size in width, crossed by two bars as long as the target
 // and as wide as the ring (docs/limits.md, Fab Export).
 GerberAperture target(const DfnAperture& a) {
-    const Length bar = a.x / 10;
+    const Length bar = board::targetBarOf(a.x);
     return macro(a, "TARGET",
                  {"0 Target: diameter " + inches(a.x) + ", ring and bars " + inches(bar) + " wide",
                   circlePrimitive(true, a.x), circlePrimitive(false, a.x - 2 * bar),
                   rectanglePrimitive(a.x, bar), rectanglePrimitive(bar, a.x)});
-}
-
-// The text after a tag of a description ("060" after "OD" in "THERMAL-OD060 ID040"), the tag standing at
-// the start, after a blank or after a dash, the text running to the next blank.
-std::optional<std::string_view> tagText(std::string_view description, std::string_view tag) {
-    for (size_t at = description.find(tag); at != std::string::npos; at = description.find(tag, at + 1)) {
-        if (at > 0 && description[at - 1] != ' ' && description[at - 1] != '-')
-            continue;
-        const size_t from = at + tag.size();
-        const size_t end = description.find(' ', from);
-        return description.substr(from, end == std::string_view::npos ? end : end - from);
-    }
-    return std::nullopt;
-}
-
-std::optional<Length> tagged(std::string_view description, std::string_view tag) {
-    const auto text = tagText(description, tag);
-    return text ? milsText(*text) : std::nullopt;
 }
 
 // An angle in degrees as the description writes it, without leading zeros ("045" gives "45").

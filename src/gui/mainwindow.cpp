@@ -3,8 +3,10 @@
 #include "dialogs/alert.hpp"
 #include "dialogs/selectfile.hpp"
 #include "dialogs/tablewindow.hpp"
+#include "gui/boardpicture.hpp"
 #include "gui/drillpreview.hpp"
 #include "gui/helpwindow.hpp"
+#include "model/boardpicture.hpp"
 #include "model/buttons.hpp"
 #include "model/drillpreview.hpp"
 #include "model/session.hpp"
@@ -296,7 +298,9 @@ void MainWindow::pressCommand(int index) {
     OverrideCursor busy(Qt::WaitCursor);
     if (index == model::drillPreviewButton) // a window of its own, not a job: the log stays as it is
         return openDrillPreview();
-    if (session_.press(index, fields())) {
+    if (const auto result = session_.press(index, fields())) {
+        if (index == model::boardCheckButton && *result != app::JobResult::Stopped)
+            openBoardPicture(); // the board the check read, drawn with its findings
         const auto& written = session_.log().written();
         written_->setText(toQt(model::writtenSummary(written)));
         QStringList paths;
@@ -328,6 +332,15 @@ void MainWindow::openDrillPreview() {
     drillPreview_->show();
     drillPreview_->raise();
     drillPreview_->activateWindow();
+}
+
+void MainWindow::openBoardPicture() {
+    if (!boardPicture_)
+        boardPicture_ = new BoardPictureWindow(this);
+    boardPicture_->show();
+    boardPicture_->load(fields(), session_.programDir(), session_.lastChoice());
+    boardPicture_->raise();
+    boardPicture_->activateWindow();
 }
 
 bool MainWindow::dropOnto(Field f, QEvent* event) {

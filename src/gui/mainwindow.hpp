@@ -24,6 +24,7 @@ class Alert;
 namespace fk::gui {
 
 class DrillPreviewWindow;
+class BoardPictureWindow;
 class HelpWindow;
 
 // A caption that reports clicks.
@@ -65,6 +66,7 @@ class MainWindow : public QWidget {
     void openHelp();
     // Opens the drill preview ("NC1 Coord Dump") on the drill files of the fields as they are now.
     void openDrillPreview();
+    void openBoardPicture();
 
     QWidget* field(model::Field field) const { return fields_.at(static_cast<size_t>(field)); }
     QComboBox* planes() const { return list(model::Field::planes); }
@@ -83,6 +85,7 @@ class MainWindow : public QWidget {
     Caption* label1(int index) const { return labels_.at(static_cast<size_t>(index)); }
     HelpWindow* helpWindow() const { return helpWindow_; }
     DrillPreviewWindow* drillPreview() const { return drillPreview_; }
+    BoardPictureWindow* boardPicture() const { return boardPicture_; }
     model::Session& session() { return session_; }
     const app::MessageLog& log() const { return session_.log(); }
 
@@ -117,6 +120,7 @@ class MainWindow : public QWidget {
     QLabel* written_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;
     DrillPreviewWindow* drillPreview_ = nullptr;
+    BoardPictureWindow* boardPicture_ = nullptr;
     std::unique_ptr<dialogs::Alert> alert_;
 };
 

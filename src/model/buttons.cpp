@@ -3,6 +3,7 @@
 #include "aperture/pcb2aperture.hpp"
 #include "app/dfncopy.hpp"
 #include "app/runner.hpp"
+#include "boardcheck/boardcheck.hpp"
 #include "drill/ncdrill.hpp"
 #include "fab/fabexport.hpp"
 #include "gerber/gerberconverter.hpp"
@@ -80,7 +81,15 @@ constexpr std::array<Command, 18> table{{
      .name = "file2dfn",
      .job = app::file2dfn,
      .files = "Copies <input data path>\\<base>.DFN to PCB.DFN in the PCB.DFN path."},
-    {.index = 12, .caption = "", .name = "", .job = nullptr, .files = ""},
+    // Exit status: 0 clean, 1 findings, 2 the files could not be read (docs/limits.md, Board Check).
+    {.index = 12,
+     .caption = "Board Check",
+     .name = "boardcheck",
+     .job = boardcheck::boardcheck,
+     .files = "Reads PCB.DFN in the PCB.DFN path, Gerber plots you choose and <input data path>\\<base>.NC1. "
+              "Checks every hole against every plot: registration, annular ring, planes, pads and holes, "
+              "clearance. Writes nothing (the command line writes the JSON and picture asked for).",
+     .stoppedStatus = 2},
     {.index = 13, .caption = "", .name = "", .job = nullptr, .files = ""},
     {.index = 14, .caption = "", .name = "", .job = nullptr, .files = ""},
     {.index = 15, .caption = "", .name = "", .job = nullptr, .files = ""},

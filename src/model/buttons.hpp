@@ -17,9 +17,10 @@ using app::JobFunction;
 struct Command {
     int index;
     const char* caption;
-    const char* name;  // command-line job name; empty for buttons without a job
-    JobFunction job;   // nullptr: the button runs no job
-    const char* files; // what the button reads and writes (tooltip and help); empty when it does nothing
+    const char* name;      // command-line job name; empty for buttons without a job
+    JobFunction job;       // nullptr: the button runs no job
+    const char* files;     // what the button reads and writes (tooltip and help); empty when it does nothing
+    int stoppedStatus = 1; // flashkit-cli's exit status when the job stops early
 };
 
 // Every button of the main window, index 0 to 18 (there is no index 1).

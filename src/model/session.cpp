@@ -33,6 +33,7 @@ std::string Session::pickfile(const app::PickRequest& request) {
     PickOutcome outcome = fileWindow(settled);
     if (!outcome.browsedDirectory.empty())
         lastBrowsed_ = outcome.browsedDirectory;
+    lastChoice_ = outcome.chosen;
     return outcome.chosen;
 }
 

@@ -44,6 +44,8 @@ class Session {
     // pickfile as the jobs and the captions use it: it never changes the process's current directory, so
     // relative paths in the fields keep their meaning; it remembers where the user browsed instead.
     std::string pickfile(const app::PickRequest& request);
+    // What the last selection returned (the board picture draws the plots picked for the board check).
+    const std::string& lastChoice() const { return lastChoice_; }
     // A button press: the job of the button with these field values.
     std::optional<app::JobResult> press(int index, const app::Fields& fields);
     // A caption click: browses and writes the chosen part into the caption's field. True when it did.
@@ -55,6 +57,7 @@ class Session {
   private:
     std::string programDir_;
     std::string lastBrowsed_;
+    std::string lastChoice_;
     app::SettingsTable settings_;
     app::MessageLog log_;
 };

@@ -93,7 +93,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.errorbox()->toPlainText(), message);
         QCOMPARE(window.writtenLine()->text(), QString("No file was written."));
         const QStringList files = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden);
-        for (int quiet : {5, 12, 18})
+        for (int quiet : {5, 13, 18})
             QTest::mouseClick(window.cmmd(quiet), Qt::LeftButton);
         QTest::keyClick(window.help(), Qt::Key_Return);
         QVERIFY(window.helpWindow() && window.helpWindow()->isVisible());

@@ -1,0 +1,60 @@
+// A Gerber plot as what it puts on the board: its flashes and draws with their apertures' shapes, and the
+// NC1's holes with their drill sizes. Read through the Gerber and drill families' own readers.
+#pragma once
+
+#include "board/dfn.hpp"
+#include "board/shape.hpp"
+#include "drill/excellon.hpp"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fk::board {
+
+struct Point {
+    Length x{}, y{};
+    auto operator<=>(const Point&) const = default;
+};
+
+struct Flash {
+    Point at{};
+    int dcode = 0;
+    long line = 0;
+};
+
+struct Draw {
+    Point from{}, to{};
+    int dcode = 0;
+    long line = 0;
+};
+
+struct Plot {
+    std::string path{};
+    bool plane = false; // a negative image: what it draws is cleared from a copper plane
+    std::vector<Flash> flashes{};
+    std::vector<Draw> draws{};
+    std::map<int, Shape> shapes{}; // of every D-code it selects
+    const Shape& shape(int dcode) const { return shapes.at(dcode); }
+};
+
+struct Hole {
+    Point at{};
+    Length diameter{};
+    int tool = 0;
+    long line = 0; // in the drill file
+};
+
+// A plot named PLANE (PLANE.GBR, BOARD_PLANE.gbr) is a plane's negative image.
+bool isPlaneName(const std::string& path);
+
+// Reads a plot (Tango-PCB's RS-274-D or RS-274-X) with the shapes of its apertures. Throws app::JobStop
+// naming file and line (an undefined D-code, a draw with a flash-only aperture) and platform::FileError.
+Plot readPlot(const std::string& path, const Definitions& definitions);
+
+// The holes of a drill file as read, each with its tool's size: PCB.DFN's CAM_TOOL line, else the drill
+// file's own tool table. Throws app::JobStop for a hole before any tool or a tool without size.
+std::vector<Hole> holesOf(const drill::DrillFile& file, const Definitions& definitions,
+                          const std::string& path);
+
+} // namespace fk::board

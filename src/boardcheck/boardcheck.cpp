@@ -1,0 +1,163 @@
+// The Board Check job: fields, limits, the plot selection, the phases, the report and the one commit of the
+// files asked for.
+#include "boardcheck/boardcheck.hpp"
+
+#include "app/commit.hpp"
+#include "app/runner.hpp"
+#include "util/fixed.hpp"
+#include "util/text.hpp"
+
+#include <memory>
+
+namespace fk::boardcheck {
+
+namespace {
+
+void say(app::MessageLog& log, const std::string& message) {
+    if (log.text().empty())
+        log.show(message);
+    else
+        log.append(message);
+    log.refresh();
+}
+
+} // namespace
+
+// A limit from the command line, else from its flashkit.ini key, else the default.
+Limits limitsOf(const app::JobContext& context) {
+    app::SettingsTable settings(context.programDir);
+    (void)settings.loadWithoutCreating(); // an unreadable file leaves the defaults
+    Limits limits;
+    Length* targets[] = {&limits.registration, &limits.ring, &limits.web, &limits.clearance};
+    for (size_t i = 0; i < std::size(limitOptions); ++i) {
+        const std::string key = settingsKey(limitOptions[i]) + "=";
+        std::optional<std::string> text, from;
+        for (int n = 1; n <= app::settingsLineCount; ++n)
+            if (!text && util::upper(settings.line(n)).starts_with(key))
+                text = settings.line(n).substr(key.size()),
+                from = settings.filePath() + " line " + std::to_string(n);
+        if (auto option = context.options.find(limitOptions[i]); option != context.options.end())
+            text = option->second, from = "--" + option->first;
+        if (!text)
+            continue;
+        const auto value = limitValue(util::trim(*text));
+        if (!value)
+            throw app::JobStop{util::lines(
+                {"The " + std::string(limitOptions[i]) + " limit of " + *from + " is no length: " + *text,
+                 "Expected: mils (5, 2.5) or millimetres (0.127mm). Nothing was checked."})};
+        *targets[i] = *value;
+    }
+    return limits;
+}
+
+namespace {
+
+std::optional<std::string> invalidSetting(const app::Fields& f, const std::string& dfn,
+                                          const std::string& nc1) {
+    if (!platform::direxists(f.dfnpath))
+        return "Invalid PCB.DFN source file path, correct and re-try";
+    if (!platform::fileexists(dfn))
+        return util::lines({"The PCB.DFN file you specified was not found:", util::angled(dfn)});
+    if (!platform::fileexists(nc1))
+        return "File (" + nc1 + ") not found!";
+    return std::nullopt;
+}
+
+std::vector<std::string> plotsOf(const std::string& choice) {
+    const std::string directory = util::directoryOf(choice);
+    std::vector<std::string> plots;
+    const long count = util::fieldcount(choice, ",");
+    for (long i = 1; i <= count; ++i)
+        plots.push_back(directory + "\\" + util::fileNameOf(util::trim(util::field(choice, i, ","))));
+    return plots;
+}
+
+// The JSON and the picture, when asked for, replaced together.
+void writeOutputs(const app::JobContext& context, const Checked& checked) {
+    std::vector<std::unique_ptr<platform::AtomicWriter>> outputs;
+    for (const char* name : {"json", "picture"}) {
+        const auto option = context.options.find(name);
+        if (option == context.options.end())
+            continue;
+        outputs.push_back(std::make_unique<platform::AtomicWriter>(option->second));
+        if (name == std::string("json"))
+            outputs.back()->write(findingsJson(checked.findings));
+        else
+            writeBoardSvg(checked.board, checked.findings, *outputs.back());
+        outputs.back()->finish();
+    }
+    std::vector<platform::AtomicWriter*> all;
+    for (const auto& out : outputs)
+        all.push_back(out.get());
+    if (!all.empty())
+        app::commitOutputs(context.log(), all);
+}
+
+app::JobResult runCheck(const app::JobContext& context) {
+    auto& log = context.log();
+    const app::Fields& f = context.fields;
+    const std::string dfn = f.dfnpath + "\\PCB.DFN", nc1 = f.indatapath + "\\" + f.fnamebase + ".NC1";
+    if (app::refuseBlankBaseName(context))
+        return app::JobResult::Stopped;
+    const Limits limits = limitsOf(context);
+    if (auto invalid = invalidSetting(f, dfn, nc1)) {
+        log.show(*invalid);
+        log.refresh();
+        return app::JobResult::Stopped;
+    }
+    const std::string choice = context.pickfile(
+        {.mask = "*.*", .startDirectory = f.indatapath, .title = "Select gerber files to check..."});
+    if (choice.empty())
+        throw app::JobStop{"Board Check was cancelled; nothing was checked."};
+    const std::vector<std::string> plots = plotsOf(choice);
+    say(log, "[Reading PCB.DFN, " + std::to_string(plots.size()) + " plot" + (plots.size() == 1 ? "" : "s") +
+                 " and " + util::fileNameOf(nc1) + "]");
+    const Checked checked = checkFiles(dfn, plots, nc1, limits);
+    for (const auto& finding : checked.findings)
+        say(log, findingLine(finding));
+    say(log, summaryLine(checked.findings));
+    writeOutputs(context, checked);
+    say(log, checked.findings.empty() ? "[Board Check completed: the board is clean]"
+                                      : "[Board Check completed with findings]");
+    return checked.findings.empty() ? app::JobResult::Completed : app::JobResult::Findings;
+}
+
+} // namespace
+
+std::string settingsKey(std::string_view option) {
+    return "BOARDCHECK_" + util::upper(option);
+}
+
+std::optional<Length> limitValue(std::string_view text) {
+    const bool millimetres = text.ends_with("mm") || text.ends_with("MM");
+    if (millimetres)
+        text.remove_suffix(2);
+    else if (text.ends_with("mil") || text.ends_with("MIL"))
+        text.remove_suffix(3);
+    if (text.empty() || text[0] == '-' || text[0] == '+')
+        return std::nullopt;
+    if (!millimetres)
+        return board::milsText(text);
+    const util::Fixed mm = util::readFixed(text, 6, 999'999'999);
+    if (!mm.ok())
+        return std::nullopt;
+    return Length::fromMillimetreDecimals(mm.value, 6);
+}
+
+Checked checkFiles(const std::string& dfnPath, const std::vector<std::string>& plotPaths,
+                   const std::string& drillPath, const Limits& limits) {
+    Checked checked{readBoard(dfnPath, plotPaths, drillPath), {}};
+    checked.findings = checkBoard(checked.board, limits);
+    if (auto reading = drillReading(checked.board))
+        checked.findings.push_back(std::move(*reading));
+    return checked;
+}
+
+app::JobResult boardcheck(const app::JobContext& context) {
+    auto& log = context.log();
+    log.clear();
+    log.refresh();
+    return app::runBody(context, {.placement = app::Placement::Below}, [&] { return runCheck(context); });
+}
+
+} // namespace fk::boardcheck

@@ -1,0 +1,35 @@
+// "Board Check": every hole of the NC1 against the picked plots and PCB.DFN (registration, annular ring,
+// planes, pads and holes, clearance, the drill file's reading); writes only the JSON and picture asked for.
+#pragma once
+
+#include "app/context.hpp"
+#include "boardcheck/model.hpp"
+
+#include <optional>
+#include <string_view>
+
+namespace fk::boardcheck {
+
+// The job. Completed when the board is clean, Findings when it found something, Stopped when its files
+// could not be read. Limits come from context.options, else flashkit.ini, else the defaults; the options
+// "json" and "picture" name the files to write.
+app::JobResult boardcheck(const app::JobContext& context);
+
+// The option names of the limits, their flashkit.ini keys, and a limit's value: mils ("5", "2.5") or
+// millimetres ("0.127mm"); nothing when it is neither or negative.
+inline constexpr const char* limitOptions[] = {"registration", "ring", "web", "clearance"};
+std::string settingsKey(std::string_view option);
+// The limits of a run. Throws app::JobStop naming the option or line whose value is no length.
+Limits limitsOf(const app::JobContext& context);
+std::optional<Length> limitValue(std::string_view text);
+
+// The board and its findings, for a window that draws them: what the job checked last, read again.
+struct Checked {
+    Board board{};
+    std::vector<Finding> findings{};
+};
+// Throws app::JobStop, platform::FileError.
+Checked checkFiles(const std::string& dfnPath, const std::vector<std::string>& plotPaths,
+                   const std::string& drillPath, const Limits& limits);
+
+} // namespace fk::boardcheck

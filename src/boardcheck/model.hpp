@@ -1,0 +1,89 @@
+// The board check: the picked plots, PCB.DFN and the NC1 read into one board, the checks of every hole
+// against every plot, and the report. Phases are declared in the order the job runs them.
+#pragma once
+
+#include "board/dfn.hpp"
+#include "board/plot.hpp"
+#include "drill/excellon.hpp"
+#include "platform/files.hpp"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fk::boardcheck {
+
+using board::Point;
+using util::Length;
+
+inline constexpr Length mils(std::int64_t n) {
+    return Length::fromMilDecimals(n, 0);
+}
+
+// The limits of the checks. Defaults: common board-house minimums (README, "Board Check").
+struct Limits {
+    Length registration = mils(1); // hole centre off its pad's centre
+    Length ring = mils(5);         // copper between hole edge and pad edge
+    Length web = mils(8);          // between two holes' edges
+    Length clearance = mils(8);    // between a hole's edge and copper not of its pad, and in a plane
+};
+
+enum class Kind {
+    NoPad,          // the hole lies on no flashed pad
+    Breakout,       // the hole leaves its pad
+    Registration,   // the hole is off its pad's centre by more than the tolerance
+    Ring,           // the annular ring is below the minimum
+    PlaneSolid,     // a hole in a plane with neither a thermal nor a clearance
+    PlaneClearance, // a plane's thermal ring or clearance below the minimum
+    PadWithoutHole, // a pad whose aperture has a hole, and no hole on it
+    ToolSize,       // the tool differs from its pad's hole
+    Stacked,        // two holes on one spot
+    Web,            // two holes closer than the minimum web
+    Clearance,      // a hole's edge too close to copper not of its pad
+    DrillReading,   // most holes miss their pads: how the drill file might be read instead
+};
+inline constexpr int kindCount = 12;
+const char* kindName(Kind kind);
+
+struct Finding {
+    Kind kind = Kind::NoPad;
+    std::string plot{}; // the file's name (TOP.GBR, BOARD.NC1)
+    Point at{};
+    std::optional<Length> measured{}, limit{};
+    std::string message{};
+};
+
+struct Board {
+    board::Definitions definitions{};
+    std::vector<board::Plot> plots{};
+    std::string drillPath{};
+    drill::DrillFormat drillFormat{};
+    std::vector<board::Hole> holes{};
+};
+
+// ---- phases, in the order the job runs them
+
+// Reads PCB.DFN, the plots and the NC1. Throws app::JobStop (an unreadable drill line too),
+// platform::FileError.
+Board readBoard(const std::string& dfnPath, const std::vector<std::string>& plotPaths,
+                const std::string& drillPath);
+// Checks every hole on every plot, and the holes among themselves: findings plot by plot in the drill file's
+// order of holes, then its pads without holes, then the pairs of holes.
+std::vector<Finding> checkBoard(const Board& board, const Limits& limits);
+// When most holes lie on no pad: the other readings of the drill file, and which puts them on their pads.
+std::optional<Finding> drillReading(const Board& board);
+
+// One line per finding, and the counts by kind.
+std::string findingLine(const Finding& finding);
+std::string summaryLine(const std::vector<Finding>& findings);
+// {"findings":[...]} with positions and lengths in inches.
+std::string findingsJson(const std::vector<Finding>& findings);
+// The board picture: plots in their true shapes, planes as the board house sees them, holes over them,
+// findings marked.
+void writeBoardSvg(const Board& board, const std::vector<Finding>& findings, platform::AtomicWriter& out);
+
+// Texts of lengths, without locale: inches to 4 decimals, millimetres to 3, mils to 2; exact inches for JSON.
+std::string decimalText(std::int64_t value, int decimals);
+std::string inchesExact(Length length);
+
+} // namespace fk::boardcheck

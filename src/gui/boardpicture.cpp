@@ -1,0 +1,200 @@
+#include "gui/boardpicture.hpp"
+
+#include "dialogs/selectfile.hpp"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSplitter>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <cmath>
+
+namespace fk::gui {
+
+using dialogs::toQt;
+using model::Ink;
+using Kind = model::Primitive::Kind;
+
+// Paints the model's layers, holes and findings where its view puts them, and forwards wheel, drag and keys.
+class PictureCanvas : public QWidget {
+  public:
+    PictureCanvas(model::BoardPicture& picture, model::PictureView& view, QLabel* pointer, QWidget* parent)
+        : QWidget(parent), picture_(picture), view_(view), pointer_(pointer) {
+        setMouseTracking(true);
+        setFocusPolicy(Qt::StrongFocus);
+        setMinimumSize(400, 300);
+    }
+    int selected = -1; // the finding clicked in the list
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillRect(rect(), Qt::white);
+        for (const auto& layer : picture_.layers)
+            if (layer.visible && layer.plane)
+                paintLayer(painter, layer);
+        for (const auto& layer : picture_.layers)
+            if (layer.visible && !layer.plane)
+                paintLayer(painter, layer);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        for (const auto& h : picture_.holes)
+            disc(painter, h.x, h.y, h.diameter);
+        paintFindings(painter);
+        paintScaleBar(painter);
+    }
+    void resizeEvent(QResizeEvent*) override { view_.resize(width(), height()); }
+    void wheelEvent(QWheelEvent* e) override {
+        view_.zoomAt(e->position().x(), e->position().y(), std::pow(1.2, e->angleDelta().y() / 120.0));
+        update();
+    }
+    void mousePressEvent(QMouseEvent* e) override { last_ = e->position(); }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (e->buttons() & Qt::LeftButton) {
+            view_.panBy(e->position().x() - last_.x(), e->position().y() - last_.y());
+            last_ = e->position();
+            update();
+        }
+        pointer_->setText(toQt(view_.pointerText(e->position().x(), e->position().y())));
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        const int right = e->key() == Qt::Key_Right ? 1 : e->key() == Qt::Key_Left ? -1 : 0;
+        const int up = e->key() == Qt::Key_Up ? 1 : e->key() == Qt::Key_Down ? -1 : 0;
+        if (!right && !up)
+            return QWidget::keyPressEvent(e);
+        view_.panStep(right, up);
+        update();
+    }
+
+  private:
+    QPointF at(util::Length x, util::Length y) const {
+        const model::Pixel p = view_.pixelOf(x, y);
+        return {p.x, p.y};
+    }
+    void disc(QPainter& painter, util::Length x, util::Length y, util::Length diameter) const {
+        const double r = std::max(view_.pixels(diameter) / 2, 0.5);
+        painter.drawEllipse(at(x, y), r, r);
+    }
+    void paintLayer(QPainter& painter, const model::PictureLayer& layer) const {
+        const QColor copper(layer.colour.red, layer.colour.green, layer.colour.blue, layer.plane ? 255 : 190);
+        if (layer.plane) {
+            const auto& e = picture_.extent;
+            painter.fillRect(QRectF(at(e.left, e.top), at(e.right, e.bottom)), copper);
+        }
+        for (const auto& p : layer.primitives) {
+            const QColor ink = p.ink == Ink::Copper ? copper : QColor(Qt::white);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(ink);
+            paintPrimitive(painter, p, ink);
+        }
+    }
+    void paintPrimitive(QPainter& painter, const model::Primitive& p, const QColor& ink) const {
+        const QPointF c = at(p.x, p.y);
+        if (p.kind == Kind::Disc) {
+            disc(painter, p.x, p.y, p.width);
+        } else if (p.kind == Kind::Ring) {
+            QPainterPath path;
+            path.setFillRule(Qt::OddEvenFill);
+            path.addEllipse(c, view_.pixels(p.width) / 2, view_.pixels(p.width) / 2);
+            path.addEllipse(c, view_.pixels(p.height) / 2, view_.pixels(p.height) / 2);
+            painter.drawPath(path);
+        } else if (p.kind == Kind::Box) {
+            painter.save();
+            painter.translate(c);
+            painter.rotate(-p.degrees);
+            const double w = view_.pixels(p.width), h = view_.pixels(p.height), r = view_.pixels(p.corner);
+            painter.drawRoundedRect(QRectF(-w / 2, -h / 2, w, h), r, r);
+            painter.restore();
+        } else {
+            painter.setPen(QPen(ink, std::max(view_.pixels(p.width), 1.0), Qt::SolidLine, Qt::RoundCap));
+            painter.drawLine(c, at(p.x2, p.y2));
+        }
+    }
+    void paintFindings(QPainter& painter) const {
+        painter.setBrush(Qt::NoBrush);
+        for (int i = 0; i < static_cast<int>(picture_.findings.size()); ++i) {
+            const auto& f = picture_.findings[static_cast<size_t>(i)];
+            if (!f.placed)
+                continue;
+            painter.setPen(QPen(QColor(224, 0, 0), i == selected ? 3 : 2));
+            painter.drawEllipse(at(f.x, f.y), i == selected ? 14 : 9, i == selected ? 14 : 9);
+        }
+    }
+    void paintScaleBar(QPainter& painter) const {
+        const model::ScaleBar bar = view_.scaleBar();
+        const QPointF from(12, height() - 14), to(12 + bar.pixels, height() - 14);
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawLine(from, to);
+        painter.drawText(QPointF(12, height() - 20), toQt(bar.text));
+    }
+
+    model::BoardPicture& picture_;
+    model::PictureView& view_;
+    QLabel* pointer_;
+    QPointF last_;
+};
+
+BoardPictureWindow::BoardPictureWindow(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("Board Check");
+    layers_ = new QListWidget;
+    findings_ = new QListWidget;
+    pointer_ = new QLabel(" ");
+    canvas_ = new PictureCanvas(picture_, view_, pointer_, this);
+    auto* side = new QWidget;
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->addWidget(new QLabel("Layers"));
+    sideLayout->addWidget(layers_, 1);
+    sideLayout->addWidget(new QLabel("Findings"));
+    sideLayout->addWidget(findings_, 3);
+    auto* splitter = new QSplitter;
+    splitter->addWidget(side);
+    splitter->addWidget(canvas_);
+    splitter->setStretchFactor(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(pointer_);
+    connect(layers_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        picture_.layers.at(static_cast<size_t>(layers_->row(item))).visible =
+            item->checkState() == Qt::Checked;
+        canvas_->update();
+    });
+    connect(findings_, &QListWidget::currentRowChanged, this, [this](int row) { showFinding(row); });
+    resize(980, 700); // within a 1024 x 768 screen
+}
+
+void BoardPictureWindow::load(const app::Fields& fields, const std::string& programDir,
+                              const std::string& choice) {
+    picture_ = model::loadBoardPicture(fields, programDir, choice);
+    layers_->clear();
+    findings_->clear();
+    for (const auto& layer : picture_.layers) {
+        auto* item = new QListWidgetItem(toQt(layer.name + (layer.plane ? " (plane)" : "")), layers_);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+    }
+    if (!picture_.problem.empty())
+        findings_->addItem(toQt(picture_.problem));
+    for (const auto& f : picture_.findings)
+        findings_->addItem(toQt(f.text));
+    canvas_->selected = -1;
+    view_.resize(canvas_->width(), canvas_->height());
+    view_.fit(picture_.extent);
+    canvas_->update();
+}
+
+void BoardPictureWindow::showFinding(int row) {
+    if (row < 0 || row >= static_cast<int>(picture_.findings.size()))
+        return;
+    const auto& f = picture_.findings[static_cast<size_t>(row)];
+    canvas_->selected = row;
+    if (f.placed)
+        view_.centreOn(f.x, f.y, util::Length::fromMilDecimals(250, 0));
+    canvas_->update();
+}
+
+} // namespace fk::gui

@@ -1,0 +1,221 @@
+// The board check's findings and shapes as primitives, and the view's arithmetic every front end shares.
+#include "model/boardpicture.hpp"
+
+#include "platform/files.hpp"
+#include "util/text.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace fk::model {
+
+namespace {
+
+using board::ShapeKind;
+using util::Length;
+using Kind = Primitive::Kind;
+
+constexpr Rgb copperColours[] = {{184, 115, 51}, {58, 125, 68}, {138, 90, 158}, {160, 128, 32}};
+constexpr Rgb planeColour{74, 120, 184};
+
+// A flash as primitives: `ink` for what it draws, the other ink for its openings.
+void addFlash(std::vector<Primitive>& out, const board::Shape& s, board::Point at, Ink ink, Ink opening) {
+    const Primitive base{.ink = ink, .x = at.x, .y = at.y, .width = s.width, .height = s.height};
+    auto box = [&](Length w, Length h, Length corner, Ink i, int degrees = 0) {
+        Primitive p = base;
+        p.kind = Kind::Box, p.width = w, p.height = h, p.corner = corner, p.ink = i, p.degrees = degrees;
+        out.push_back(p);
+    };
+    auto ring = [&](Length outer, Length inner, Ink i) {
+        Primitive p = base;
+        p.kind = Kind::Ring, p.width = outer, p.height = inner, p.ink = i;
+        out.push_back(p);
+    };
+    switch (s.kind) {
+    case ShapeKind::Rectangle:
+        return box(s.width, s.height, {}, ink);
+    case ShapeKind::RoundedRectangle:
+        return box(s.width, s.height, s.corner, ink);
+    case ShapeKind::Obround:
+        return box(s.width, s.height, std::min(s.width, s.height) / 2, ink);
+    case ShapeKind::Target:
+        ring(s.width, s.width - 2 * board::targetBarOf(s.width), ink);
+        box(s.width, board::targetBarOf(s.width), {}, ink);
+        return box(board::targetBarOf(s.width), s.width, {}, ink);
+    case ShapeKind::Donut:
+        return ring(s.width, s.inner, ink);
+    case ShapeKind::Thermal:
+        ring(s.width, s.inner, ink);
+        box(s.width, s.gap, {}, opening, s.degrees);
+        return box(s.gap, s.width, {}, opening, s.degrees);
+    default:
+        out.push_back({.kind = Kind::Disc, .ink = ink, .x = at.x, .y = at.y, .width = s.width});
+    }
+}
+
+PictureLayer layerOf(const board::Plot& plot, size_t copperIndex) {
+    PictureLayer layer{.name = util::fileNameOf(plot.path),
+                       .plane = plot.plane,
+                       .colour = plot.plane ? planeColour : copperColours[copperIndex % 4]};
+    // On a plane what is drawn is cleared, and the openings of its donuts and thermals stay copper.
+    const Ink ink = plot.plane ? Ink::Cleared : Ink::Copper,
+              opening = plot.plane ? Ink::Copper : Ink::Cleared;
+    for (const auto& f : plot.flashes)
+        addFlash(layer.primitives, plot.shape(f.dcode), f.at, ink, opening);
+    for (const auto& d : plot.draws)
+        layer.primitives.push_back({.kind = Kind::Stroke,
+                                    .ink = ink,
+                                    .x = d.from.x,
+                                    .y = d.from.y,
+                                    .x2 = d.to.x,
+                                    .y2 = d.to.y,
+                                    .width = plot.shape(d.dcode).width});
+    return layer;
+}
+
+void grow(PictureExtent& e, Length left, Length bottom, Length right, Length top) {
+    e = {std::min(e.left, left), std::min(e.bottom, bottom), std::max(e.right, right), std::max(e.top, top)};
+}
+
+PictureExtent extentOf(const BoardPicture& picture) {
+    bool first = true;
+    PictureExtent e;
+    auto add = [&](Length x, Length y, Length r) {
+        if (first)
+            e = {x - r, y - r, x + r, y + r}, first = false;
+        grow(e, x - r, y - r, x + r, y + r);
+    };
+    for (const auto& layer : picture.layers)
+        for (const auto& p : layer.primitives) {
+            const Length r = std::max(p.width, p.height) / 2;
+            add(p.x, p.y, r);
+            if (p.kind == Kind::Stroke)
+                add(p.x2, p.y2, r);
+        }
+    for (const auto& h : picture.holes)
+        add(h.x, h.y, h.diameter / 2);
+    return e;
+}
+
+double mils(Length l) {
+    return static_cast<double>(l.count()) / static_cast<double>(Length::perMil);
+}
+
+Length ofMils(double m) {
+    return Length::fromCount(
+        static_cast<Length::Count>(std::llround(m * static_cast<double>(Length::perMil))));
+}
+
+} // namespace
+
+BoardPicture pictureOf(const boardcheck::Checked& checked) {
+    BoardPicture picture;
+    size_t copper = 0;
+    for (const auto& plot : checked.board.plots)
+        picture.layers.push_back(layerOf(plot, plot.plane ? 0 : copper++));
+    for (const auto& h : checked.board.holes)
+        picture.holes.push_back({h.at.x, h.at.y, h.diameter});
+    for (const auto& f : checked.findings)
+        picture.findings.push_back({.text = boardcheck::findingLine(f),
+                                    .placed = f.kind != boardcheck::Kind::DrillReading,
+                                    .x = f.at.x,
+                                    .y = f.at.y});
+    picture.extent = extentOf(picture);
+    return picture;
+}
+
+BoardPicture loadBoardPicture(const app::Fields& fields, const std::string& programDir,
+                              const std::string& choice) {
+    app::JobContext context{.fields = fields, .programDir = programDir, .services = {}};
+    try {
+        const std::string directory = util::directoryOf(choice);
+        std::vector<std::string> plots;
+        for (long i = 1; i <= util::fieldcount(choice, ","); ++i)
+            plots.push_back(directory + "\\" + util::fileNameOf(util::trim(util::field(choice, i, ","))));
+        return pictureOf(boardcheck::checkFiles(fields.dfnpath + "\\PCB.DFN", plots,
+                                                fields.indatapath + "\\" + fields.fnamebase + ".NC1",
+                                                boardcheck::limitsOf(context)));
+    } catch (const app::JobStop& stop) {
+        return {.problem = stop.message};
+    } catch (const platform::FileError& e) {
+        return {.problem = e.logMessage()};
+    }
+}
+
+void PictureView::resize(int width, int height) {
+    width_ = std::max(width, 1), height_ = std::max(height, 1);
+}
+
+void PictureView::fit(const PictureExtent& e) {
+    const double w = std::max(mils(e.right - e.left), 1.0), h = std::max(mils(e.top - e.bottom), 1.0);
+    perMil_ = 0.9 * std::min(width_ / w, height_ / h);
+    centreX_ = mils(e.left) + w / 2, centreY_ = mils(e.bottom) + h / 2;
+}
+
+void PictureView::zoomAt(double px, double py, double factor) {
+    const double x = mils(boardX(px)), y = mils(boardY(py));
+    perMil_ = std::clamp(perMil_ * factor, 1e-4, 1e3);
+    centreX_ = x - (px - width_ / 2.0) / perMil_;
+    centreY_ = y + (py - height_ / 2.0) / perMil_;
+}
+
+void PictureView::panBy(double dx, double dy) {
+    centreX_ -= dx / perMil_, centreY_ += dy / perMil_;
+}
+
+void PictureView::panStep(int right, int up) {
+    panBy(-right * width_ / 8.0, up * height_ / 8.0);
+}
+
+void PictureView::centreOn(Length x, Length y, Length span) {
+    centreX_ = mils(x), centreY_ = mils(y);
+    perMil_ = std::min(width_, height_) / std::max(mils(span), 1e-3);
+}
+
+Pixel PictureView::pixelOf(Length x, Length y) const {
+    return {width_ / 2.0 + (mils(x) - centreX_) * perMil_, height_ / 2.0 - (mils(y) - centreY_) * perMil_};
+}
+
+double PictureView::pixels(Length length) const {
+    return mils(length) * perMil_;
+}
+
+Length PictureView::boardX(double px) const {
+    return ofMils(centreX_ + (px - width_ / 2.0) / perMil_);
+}
+
+Length PictureView::boardY(double py) const {
+    return ofMils(centreY_ - (py - height_ / 2.0) / perMil_);
+}
+
+std::string PictureView::pointerText(double px, double py) const {
+    const Length x = boardX(px), y = boardY(py);
+    return "X " + boardcheck::decimalText(x.toInchDecimals(4), 4) + " in Y " +
+           boardcheck::decimalText(y.toInchDecimals(4), 4) + " in (" +
+           boardcheck::decimalText(x.toMillimetreDecimals(3), 3) + " mm, " +
+           boardcheck::decimalText(y.toMillimetreDecimals(3), 3) + " mm)";
+}
+
+ScaleBar PictureView::scaleBar() const {
+    const double wanted = width_ / 5.0 / perMil_; // mils
+    double step = std::pow(10.0, std::floor(std::log10(std::max(wanted, 1e-3))));
+    for (double factor : {5.0, 2.0, 1.0})
+        if (step * factor <= wanted) {
+            step *= factor;
+            break;
+        }
+    const Length length = ofMils(step);
+    std::string mm = boardcheck::decimalText(length.toMillimetreDecimals(3), 3);
+    while (mm.back() == '0')
+        mm.pop_back();
+    if (mm.back() == '.')
+        mm.pop_back();
+    std::string mil = boardcheck::decimalText(length.toMilDecimals(3), 3);
+    while (mil.back() == '0')
+        mil.pop_back();
+    if (mil.back() == '.')
+        mil.pop_back();
+    return {step * perMil_, mil + " mil (" + mm + " mm)"};
+}
+
+} // namespace fk::model

@@ -1,0 +1,105 @@
+// The board picture behind "Board Check": what the check read and found as layers of simple shapes in board
+// coordinates, and the view onto them (scale, pan, zoom, pointer, scale bar). Toolkit-free: a front end only
+// paints the primitives where the view puts them and forwards wheel, drag and keys.
+#pragma once
+
+#include "app/settings.hpp"
+#include "boardcheck/boardcheck.hpp"
+#include "model/drillpreview.hpp"
+#include "util/length.hpp"
+
+#include <string>
+#include <vector>
+
+namespace fk::model {
+
+inline constexpr int boardCheckButton = 12;
+
+// What a primitive paints with: its layer's colour, or the colour of no copper (a plane's clearances, the
+// openings of donuts and thermals).
+enum class Ink { Copper, Cleared };
+
+struct Primitive {
+    enum class Kind {
+        Disc,   // diameter `width` at x, y
+        Ring,   // outer diameter `width`, inner `height`, at x, y
+        Box,    // `width` by `height` at x, y, corners rounded by `corner`, turned by `degrees`
+        Stroke, // from x, y to x2, y2, `width` wide, round ends
+    };
+    Kind kind = Kind::Disc;
+    Ink ink = Ink::Copper;
+    util::Length x{}, y{}, x2{}, y2{}, width{}, height{}, corner{};
+    int degrees = 0;
+};
+
+struct PictureLayer {
+    std::string name{}; // the plot's file name
+    bool plane = false; // drawn as copper everywhere but its primitives
+    bool visible = true;
+    Rgb colour{};
+    std::vector<Primitive> primitives{};
+};
+
+struct PictureHole {
+    util::Length x{}, y{}, diameter{};
+};
+
+struct PictureFinding {
+    std::string text{}; // the log's line
+    bool placed = true; // false for findings of the whole file (the drill reading)
+    util::Length x{}, y{};
+};
+
+struct PictureExtent {
+    util::Length left{}, bottom{}, right{}, top{};
+};
+
+struct BoardPicture {
+    std::string problem{}; // why there is nothing to show; empty when the board was read
+    std::vector<PictureLayer> layers{};
+    std::vector<PictureHole> holes{};
+    std::vector<PictureFinding> findings{};
+    PictureExtent extent{};
+};
+
+BoardPicture pictureOf(const boardcheck::Checked& checked);
+// Checks the board of these fields with the picked plots (pickfile's result form) and the limits of
+// flashkit.ini, as the job did; a file that cannot be read gives its message as the problem.
+BoardPicture loadBoardPicture(const app::Fields& fields, const std::string& programDir,
+                              const std::string& choice);
+
+struct ScaleBar {
+    double pixels = 0;
+    std::string text{}; // "100 mil (2.54 mm)"
+};
+
+// Where the picture lands in a drawing of width x height pixels, Y up.
+class PictureView {
+  public:
+    void resize(int width, int height);
+    // The whole extent in the drawing, with a margin.
+    void fit(const PictureExtent& extent);
+    // Zooms by `factor` keeping the board point under the pixel where it is (the wheel).
+    void zoomAt(double px, double py, double factor);
+    // Moves the picture with the pointer (a drag), or by an eighth of the drawing per arrow key.
+    void panBy(double dx, double dy);
+    void panStep(int right, int up);
+    // The point in the middle, `span` across the smaller side of the drawing (a finding clicked).
+    void centreOn(util::Length x, util::Length y, util::Length span);
+
+    Pixel pixelOf(util::Length x, util::Length y) const;
+    double pixels(util::Length length) const;
+    util::Length boardX(double px) const;
+    util::Length boardY(double py) const;
+    // "X 1.0000 in Y 0.7000 in (25.400 mm, 17.780 mm)" for the point under a pixel.
+    std::string pointerText(double px, double py) const;
+    // A bar of a round length (1, 2 or 5 times a power of ten mils) of about a fifth of the drawing's width.
+    ScaleBar scaleBar() const;
+    double pixelsPerMil() const { return perMil_; }
+
+  private:
+    int width_ = 1, height_ = 1;
+    double perMil_ = 1, centreX_ = 0, centreY_ = 0; // centre in mils
+};
+
+} // namespace fk::model

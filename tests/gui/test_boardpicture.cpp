@@ -1,0 +1,65 @@
+// The board picture, offscreen: "Board Check" opens it on the plots picked, layers switch, a finding clicked
+// is centred, wheel and arrow keys move the view, and no file changes.
+#include "../files.hpp"
+#include "gui/boardpicture.hpp"
+#include "gui/mainwindow.hpp"
+#include "platform/files.hpp"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class BoardPictureTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void checkOpensThePicture() {
+        QTemporaryDir dir;
+        for (const auto& e :
+             std::filesystem::directory_iterator(std::filesystem::path(FLASHKIT_EXAMPLES) / "fab"))
+            if (e.is_regular_file())
+                std::filesystem::copy_file(e.path(), std::filesystem::path(dir.path().toStdString()) /
+                                                         e.path().filename());
+        const std::string in = fk::platform::toPathText(dir.path().toStdString());
+        fk::gui::MainWindow window(in);
+        window.fnamebase()->setText("BOARD");
+        window.indatapath()->setText(QString::fromStdString(in));
+        window.dfnpath()->setText(QString::fromStdString(in));
+        window.session().fileWindow = [&](const fk::app::PickRequest&) {
+            return fk::model::PickOutcome{.chosen = in + "\\TOP.GBR ,PLANE.GBR", .browsedDirectory = in};
+        };
+        const auto files = fk::test::filesBelow(dir.path().toStdString());
+        window.pressCommand(fk::model::boardCheckButton);
+        QVERIFY(fk::test::filesBelow(dir.path().toStdString()) == files);
+
+        fk::gui::BoardPictureWindow* picture = window.boardPicture();
+        QVERIFY(picture && picture->isVisible());
+        QVERIFY(picture->width() <= 1024 && picture->height() <= 768);
+        QCOMPARE(picture->layers()->count(), 2);
+        QCOMPARE(picture->layers()->item(1)->text(), QString("PLANE.GBR (plane)"));
+        picture->layers()->item(1)->setCheckState(Qt::Unchecked);
+        QVERIFY(!picture->picture().layers[1].visible);
+        QCOMPARE(picture->findings()->count(), 1);
+        QVERIFY(
+            picture->findings()->item(0)->text().startsWith("plane-solid\tPLANE.GBR\tX 1.0000 Y 0.7000 in"));
+
+        auto* canvas = reinterpret_cast<QWidget*>(picture->canvas());
+        picture->findings()->setCurrentRow(0);
+        const QPointF middle(canvas->width() / 2.0, canvas->height() / 2.0);
+        QCOMPARE(QString::fromStdString(picture->view().pointerText(middle.x(), middle.y())),
+                 QString("X 1.0000 in Y 0.7000 in (25.400 mm, 17.780 mm)"));
+        const double scale = picture->view().pixelsPerMil();
+        QWheelEvent wheel(middle, canvas->mapToGlobal(middle), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &wheel);
+        QCOMPARE(picture->view().pixelsPerMil(), scale * 1.2);
+        QTest::keyClick(canvas, Qt::Key_Left);
+        QVERIFY(picture->view().pointerText(middle.x(), middle.y()).starts_with("X 0.9"));
+        QTest::mouseMove(canvas, middle.toPoint());
+        QVERIFY(picture->pointer()->text().startsWith("X 0.9"));
+    }
+};
+
+QTEST_MAIN(BoardPictureTest)
+#include "test_boardpicture.moc"

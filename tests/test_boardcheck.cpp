@@ -1,0 +1,341 @@
+// The board check: shape distances on tables, the example's findings, one planted fault at a time, the
+// RS-274-X exports against their plots, and the command line's files and exit status.
+#include "app/context.hpp"
+#include "boardcheck/boardcheck.hpp"
+#include "boardcheck/geometry.hpp"
+#include "model/boardpicture.hpp"
+#include "support.hpp"
+#include "util/text.hpp"
+
+namespace fk::test {
+namespace {
+
+using namespace boardcheck;
+using board::Shape;
+using board::ShapeKind;
+
+Point at(int x, int y) {
+    return {mils(x), mils(y)};
+}
+
+// Hundredths of a mil, where doubles and rounding could hide an off-by-one of a whole shape size.
+std::int64_t centimils(Length l) {
+    return l.toMilDecimals(2);
+}
+
+TEST(BoardCheckGeometry, RingWidthPerShape) {
+    struct Case {
+        Shape shape;
+        Point hole;
+        int holeMils;
+        std::int64_t ring; // hundredths of a mil
+    } cases[] = {
+        {{.kind = ShapeKind::Circle, .width = mils(60), .height = mils(60)}, at(0, 0), 28, 1600},
+        {{.kind = ShapeKind::Circle, .width = mils(60), .height = mils(60)}, at(3, 4), 28, 1100},
+        {{.kind = ShapeKind::Circle, .width = mils(60), .height = mils(60)}, at(40, 0), 28, -2400},
+        {{.kind = ShapeKind::Obround, .width = mils(60), .height = mils(100)}, at(0, 20), 35, 1250},
+        {{.kind = ShapeKind::Obround, .width = mils(100), .height = mils(60)}, at(0, 5), 20, 1500},
+        {{.kind = ShapeKind::Rectangle, .width = mils(62), .height = mils(80)}, at(0, 0), 30, 1600},
+        {{.kind = ShapeKind::Rectangle, .width = mils(62), .height = mils(80)}, at(10, 30), 10, 500},
+        {{.kind = ShapeKind::RoundedRectangle, .width = mils(60), .height = mils(80), .corner = mils(15)},
+         at(0, 0),
+         40,
+         1000},
+        // Towards the corner: on the arc (9, 12 from its centre, radius 15), so the hole's radius leaves it.
+        {{.kind = ShapeKind::RoundedRectangle, .width = mils(60), .height = mils(80), .corner = mils(15)},
+         at(24, 37),
+         2,
+         -100},
+        {{.kind = ShapeKind::Target, .width = mils(100), .height = mils(100)}, at(0, 0), 30, 3500},
+        {{.kind = ShapeKind::Donut, .width = mils(80), .height = mils(80), .inner = mils(60)},
+         at(0, 0),
+         28,
+         1000},
+        {{.kind = ShapeKind::Donut, .width = mils(80), .height = mils(80), .inner = mils(60)},
+         at(0, 0),
+         70,
+         500},
+        {{.kind = ShapeKind::Thermal, .width = mils(70), .height = mils(70), .inner = mils(50)},
+         at(2, 0),
+         28,
+         800},
+    };
+    for (const auto& c : cases) {
+        const Length ring = ringWidth(c.shape, at(0, 0), c.hole, mils(c.holeMils));
+        EXPECT_EQ(centimils(ring), c.ring)
+            << static_cast<int>(c.shape.kind) << " hole at " << c.hole.x.toMilDecimals(0);
+    }
+}
+
+TEST(BoardCheckGeometry, CapsuleDistances) {
+    const Capsule track{at(0, 0), at(100, 0), mils(6)};
+    struct Case {
+        Point p;
+        std::int64_t signedDistance;
+    } points[] = {{at(50, 20), 1400}, {at(-30, 40), 4400}, {at(100, 6), 0}, {at(50, 0), -600}};
+    for (const auto& c : points)
+        EXPECT_EQ(centimils(signedDistance(c.p, track)), c.signedDistance) << c.p.x.toMilDecimals(0);
+    struct PadCase {
+        Outline pad;
+        std::int64_t gap;
+    } pads[] = {{{at(50, 30), {}, {}, mils(10)}, 1400},
+                {{at(130, 0), mils(10), mils(10), {}}, 1400},
+                {{at(140, 50), mils(10), mils(10), {}}, 4400}, // corner to end: 30, 40 apart
+                {{at(50, 0), mils(100), mils(2), {}}, -600},   // crossing the track
+                {{at(50, 40), mils(2), mils(40), {}}, -600}};
+    for (const auto& c : pads)
+        EXPECT_EQ(centimils(gap(track, c.pad)), c.gap) << c.pad.centre.x.toMilDecimals(0);
+}
+
+// The example of examples/fab in a scratch folder, edited one fault at a time.
+class BoardCheck : public Scratch {
+  protected:
+    void SetUp() override {
+        Scratch::SetUp();
+        fs::create_directories(path("in"));
+        for (const auto& e : fs::directory_iterator(fs::path(FLASHKIT_EXAMPLES) / "fab"))
+            if (e.is_regular_file())
+                fs::copy_file(e.path(), path("in") / e.path().filename());
+    }
+    // Replaces the one occurrence of `from` in a file of the example.
+    void edit(const std::string& name, const std::string& from, const std::string& to) const {
+        std::string bytes = read("in/" + name);
+        const size_t at = bytes.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        ASSERT_EQ(bytes.find(from, at + 1), std::string::npos) << from;
+        write("in/" + name, bytes.replace(at, from.size(), to));
+    }
+    // Each finding as "kind plot x,y" in mils.
+    Lines findings(const std::vector<std::string>& plots = {"TOP.GBR", "PLANE.GBR"},
+                   std::string dir = {}) const {
+        dir = dir.empty() ? text("in") : dir;
+        std::vector<std::string> paths;
+        for (const auto& p : plots)
+            paths.push_back(dir + "\\" + p);
+        const Checked checked =
+            checkFiles(text("in") + "\\PCB.DFN", paths, text("in") + "\\BOARD.NC1", Limits{});
+        Lines out;
+        for (const auto& f : checked.findings)
+            out.push_back(std::string(kindName(f.kind)) + " " + f.plot + " " +
+                          std::to_string(f.at.x.toMilDecimals(0)) + "," +
+                          std::to_string(f.at.y.toMilDecimals(0)));
+        return out;
+    }
+};
+
+const char* const baseline = "plane-solid PLANE.GBR 1000,700";
+
+TEST_F(BoardCheck, ExampleHasOneFinding) {
+    EXPECT_EQ(findings(), Lines{baseline});
+}
+
+// Each planted fault is found once on each plot it shows on, at its place, and nothing else is.
+TEST_F(BoardCheck, PlantedFaults) {
+    struct Case {
+        const char* fault;
+        const char* file;
+        const char* from;
+        const char* to;
+        Lines expected;
+    } cases[] = {
+        {"hole moved 3 mil",
+         "BOARD.NC1",
+         "X+002000Y+002000",
+         "X+002030Y+002000",
+         {"registration TOP.GBR 203,200", baseline}},
+        {"hole moved 40 mil",
+         "BOARD.NC1",
+         "X+006000Y+005000",
+         "X+006400Y+005000",
+         {"breakout TOP.GBR 640,500", "plane-solid PLANE.GBR 640,500", baseline}},
+        {"hole removed", "BOARD.NC1", "X+010000Y+007000\r\n", "", {"pad-without-hole TOP.GBR 1000,700"}},
+        {"tool above its pad's hole",
+         "PCB.DFN",
+         "CAM_TOOL 3 125",
+         "CAM_TOOL 3 130",
+         {"tool-size TOP.GBR 1000,700", baseline}},
+        {"two holes on one spot",
+         "BOARD.NC1",
+         "X+002000Y+002000",
+         "X+002000Y+002000\r\nX+002000Y+002000",
+         {baseline, "stacked BOARD.NC1 200,200"}},
+        {"track past a hole",
+         "TOP.GBR",
+         "X0Y0D02*",
+         "G54D10*\r\nX900Y775D02*\r\nX1100Y775D01*\r\nX0Y0D02*",
+         {"clearance TOP.GBR 1000,700", baseline}},
+        {"plane hole bare",
+         "PLANE.GBR",
+         "D17*\r\nX200Y200D03*\r\n",
+         "D17*\r\n",
+         {"plane-solid PLANE.GBR 200,200", baseline}},
+        // A thermal's ring is measured as such, never as a breakout.
+        {"hole on a thermal moved 12 mil",
+         "BOARD.NC1",
+         "X+006000Y+005000",
+         "X+006120Y+005000",
+         {"registration TOP.GBR 612,500", "ring TOP.GBR 612,500", "plane-clearance PLANE.GBR 612,500",
+          baseline}},
+    };
+    for (const auto& c : cases) {
+        TearDown();
+        SetUp();
+        edit(c.file, c.from, c.to);
+        EXPECT_EQ(findings(), c.expected) << c.fault;
+    }
+}
+
+// Fab Export's RS-274-X files of the same plots hold the same flashes and draws.
+TEST_F(BoardCheck, ExportsGiveTheFindingsOfTheirPlots) {
+    const std::string exports = platform::toPathText(fs::path(FLASHKIT_EXAMPLES) / "fab" / "OUTPUT");
+    edit("BOARD.NC1", "X+006000Y+005000", "X+006400Y+005000");
+    const Lines plots = findings();
+    Lines renamed;
+    for (auto line : findings({"BOARD.GTL", "BOARD.GP2"}, exports)) {
+        const size_t name = line.find("BOARD.");
+        line.replace(name, line.find(' ', name) - name,
+                     line.find("GTL", name) != std::string::npos ? "TOP.GBR" : "PLANE.GBR");
+        renamed.push_back(line);
+    }
+    EXPECT_EQ(renamed, plots);
+}
+
+// Leading zeros left out under a header that says they are kept: every hole misses, and the reading that
+// puts them back is named.
+TEST_F(BoardCheck, DrillReadWithTheOtherZeros) {
+    write("in/BOARD.NC1", crlfLines({"M48", "INCH,LZ", "T1", "X2000Y2000", "X6000Y5000", "T2", "X9000Y2000",
+                                     "X13000Y2000", "T3", "X10000Y7000", "M30"}));
+    const Checked checked =
+        checkFiles(text("in") + "\\PCB.DFN", {text("in") + "\\TOP.GBR", text("in") + "\\PLANE.GBR"},
+                   text("in") + "\\BOARD.NC1", Limits{});
+    ASSERT_EQ(checked.findings.size(),
+              12u); // 5 on no pad, 5 in the bare plane, the mounting pad left undrilled
+    EXPECT_EQ(
+        findingLine(checked.findings.back()),
+        "drill-reading\tBOARD.NC1\tall 5 holes land on pads when BOARD.NC1 is read as INCH,TZ,00.0000 "
+        "(leading zeros omitted, 2.4 digits, inches): its header reads as INCH,LZ,00.0000, where 0 of 5 do");
+    EXPECT_EQ(findingLine(checked.findings.front()), "no-pad\tTOP.GBR\tX 20.0000 Y 20.0000 in (X 508.000 Y "
+                                                     "508.000 mm)\thole of line 4 (T1) lies on no pad");
+}
+
+TEST_F(BoardCheck, ShrunkPadRing) {
+    edit("PCB.DFN", "CAM_TOOL 1 28",
+         "GRB_AP2 21 36 36 0 FLASH ELLIPSE \"ROUND PAD- 36 MILS\"\r\nCAM_TOOL 1 28");
+    edit("TOP.GBR", "D11*\r\nX200Y200D03*\r\n", "D21*\r\nX200Y200D03*\r\nD11*\r\n");
+    EXPECT_EQ(findings(), (Lines{"ring TOP.GBR 200,200", baseline}));
+}
+
+// The picture's model: layers, holes and findings of the example, and the view's arithmetic.
+TEST_F(BoardCheck, PictureModel) {
+    app::Fields fields;
+    fields.fnamebase = "BOARD", fields.indatapath = fields.dfnpath = text("in");
+    const model::BoardPicture picture =
+        model::loadBoardPicture(fields, text("prog"), text("in") + "\\TOP.GBR ,PLANE.GBR");
+    ASSERT_EQ(picture.problem, "");
+    ASSERT_EQ(picture.layers.size(), 2u);
+    EXPECT_FALSE(picture.layers[0].plane);
+    EXPECT_TRUE(picture.layers[1].plane);
+    // TOP: 10 flashes (a target is a ring and two bars) and 3 draws; PLANE: 2 donuts, 2 thermals of 3 each.
+    EXPECT_EQ(picture.layers[0].primitives.size(), 16u);
+    EXPECT_EQ(picture.layers[1].primitives.size(), 8u);
+    EXPECT_EQ(picture.holes.size(), 5u);
+    ASSERT_EQ(picture.findings.size(), 1u);
+    EXPECT_EQ(picture.findings[0].x, mils(1000));
+    EXPECT_EQ(model::loadBoardPicture(fields, text("prog"), text("in") + "\\NONE.GBR").problem,
+              util::lines({"Could not read the file:", "<" + text("in") + "\\NONE.GBR>"}));
+
+    model::PictureView view;
+    view.resize(1000, 500);
+    view.fit(picture.extent); // 50 to 1450 by 150 to 950 mils: the height decides
+    EXPECT_DOUBLE_EQ(view.pixelsPerMil(), 0.9 * 500 / 800);
+    EXPECT_EQ(view.pointerText(500, 250), "X 0.7500 in Y 0.5500 in (19.050 mm, 13.970 mm)");
+    const model::Pixel before = view.pixelOf(mils(200), mils(200));
+    view.zoomAt(before.x, before.y, 4);
+    const model::Pixel after = view.pixelOf(mils(200), mils(200));
+    EXPECT_NEAR(after.x, before.x, 1e-6);
+    EXPECT_NEAR(after.y, before.y, 1e-6);
+    view.centreOn(mils(1000), mils(700), mils(250));
+    EXPECT_EQ(view.pointerText(500, 250), "X 1.0000 in Y 0.7000 in (25.400 mm, 17.780 mm)");
+    EXPECT_EQ(view.scaleBar().text,
+              "100 mil (2.54 mm)"); // 2 pixels a mil: a fifth of 1000 pixels is 100 mils
+    EXPECT_DOUBLE_EQ(view.scaleBar().pixels, 200);
+    view.panStep(1, 0); // an eighth of the width to the right: the picture moves left
+    EXPECT_EQ(view.pointerText(500, 250), "X 1.0625 in Y 0.7000 in (26.988 mm, 17.780 mm)");
+}
+
+// The command line: the log, the JSON's bytes, the picture, the limits and the exit status.
+class BoardCheckCli : public BoardCheck {
+  protected:
+    CliResult run(std::vector<std::string> extra, const std::string& picks = "TOP.GBR ,PLANE.GBR") const {
+        std::vector<std::string> args{"boardcheck",   "--base",   "BOARD",
+                                      "--input-path", text("in"), "--dfn-path",
+                                      text("in"),     "--pick",   text("in") + "\\" + picks};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return cli(args);
+    }
+};
+
+TEST_F(BoardCheckCli, ExampleLogJsonAndPicture) {
+    const CliResult r = run({"--json", path("check.json").string(), "--picture", path("board.svg").string()});
+    EXPECT_EQ(r.status, 1);
+    const std::string hole = "X 1.0000 Y 0.7000 in (X 25.400 Y 17.780 mm)\thole of line 10 (T3)";
+    EXPECT_EQ(r.log, util::lines({"[Reading PCB.DFN, 2 plots and BOARD.NC1]",
+                                  "plane-solid\tPLANE.GBR\t" + hole +
+                                      " in the plane with neither thermal nor clearance",
+                                  "Findings: 1, plane-solid 1", "[Board Check completed with findings]"}));
+    EXPECT_EQ(
+        read("check.json"),
+        crlfLines({"{\"findings\":[",
+                   "{\"kind\":\"plane-solid\",\"plot\":\"PLANE.GBR\",\"x\":1,\"y\":0.7,"
+                   "\"message\":\"hole of line 10 (T3) in the plane with neither thermal nor clearance\"}",
+                   "]}"}));
+    const std::string svg = read("board.svg");
+    EXPECT_TRUE(svg.starts_with("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 -1000 1500 900\""));
+    for (const char* part :
+         {"<circle cx=\"1000\" cy=\"700\" r=\"62.5\" fill=\"#000000\"/>",
+          "<circle cx=\"1000\" cy=\"700\" r=\"40\"><title>plane-solid PLANE.GBR</title></circle>",
+          "<line x1=\"200\" y1=\"200\" x2=\"600\" y2=\"200\" stroke=\"#b87333\" stroke-width=\"12\""})
+        EXPECT_NE(svg.find(part), std::string::npos) << part;
+}
+
+TEST_F(BoardCheckCli, LimitsAndExitStatus) {
+    const CliResult clean = run({}, "TOP.GBR");
+    EXPECT_EQ(clean.status, 0);
+    EXPECT_EQ(clean.log, util::lines({"[Reading PCB.DFN, 1 plot and BOARD.NC1]", "Findings: 0",
+                                      "[Board Check completed: the board is clean]"}));
+    const CliResult web = run({"--web", "9.3mm"}, "TOP.GBR");
+    EXPECT_EQ(web.status, 1);
+    EXPECT_NE(
+        web.log.find("web\tBOARD.NC1\tX 1.3000 Y 0.2000 in (X 33.020 Y 5.080 mm)\t365.00 mil (9.271 mm), "
+                     "limit 366.14 mil (9.300 mm)\tholes of lines 7 and 8: web below the "
+                     "minimum\r\nFindings: 1, web 1"),
+        std::string::npos)
+        << web.log;
+    write("prog/flashkit.ini",
+          crlfLines({"0", "0", "0", "BOARD", ".", ".", ".", ".", "boardcheck_ring=12.6"}));
+    EXPECT_NE(run({}, "TOP.GBR").log.find("\r\nring\tTOP.GBR\tX 0.9000 Y 0.2000 in"), std::string::npos);
+    EXPECT_EQ(run({"--ring", "5"}, "TOP.GBR").status, 0); // the command line wins over flashkit.ini
+    write("prog/flashkit.ini", crlfLines({"BOARDCHECK_WEB=8 mils"}));
+    const CliResult bad = run({}, "TOP.GBR");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.log,
+              util::lines({"The web limit of " + text("prog") + "\\flashkit.ini line 1 is no length: 8 mils",
+                           "Expected: mils (5, 2.5) or millimetres (0.127mm). Nothing was checked."}));
+    fs::remove(path("prog/flashkit.ini"));
+    write("in/EMPTY.GBR", "G04 nothing*\r\n");
+    const CliResult empty = run({}, "EMPTY.GBR");
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_EQ(empty.log,
+              util::lines({"[Reading PCB.DFN, 1 plot and BOARD.NC1]",
+                           "The plot holds no flash and no draw:", "<" + text("in") + "\\EMPTY.GBR>",
+                           "Nothing was checked; pick the board's plots and re-try."}));
+    fs::remove(path("in/BOARD.NC1"));
+    const CliResult missing = run({}, "TOP.GBR");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.log, "File (" + text("in") + "\\BOARD.NC1) not found!");
+    EXPECT_EQ(run({"--ring", "-1"}).status, 2);
+    EXPECT_EQ(cli({"fabexport", "--json", "x.json"}).status, 2);
+}
+
+} // namespace
+} // namespace fk::test
