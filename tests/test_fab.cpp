@@ -156,17 +156,20 @@ TEST(FabRoles, DefaultsEndingsAndAttributes) {
         {"DRILL.GBR", "none", "", "", "Positive"},
     };
     for (const auto& c : cases) {
-        const fab::Role role = fab::defaultRole(c.plot);
-        EXPECT_EQ(fab::textOf(role), c.role) << c.plot;
-        EXPECT_EQ(fab::endingOf(role), c.ending) << c.plot;
+        const board::Role role = board::defaultRole(c.plot);
+        EXPECT_EQ(board::textOf(role), c.role) << c.plot;
+        EXPECT_EQ(board::endingOf(role), c.ending) << c.plot;
         EXPECT_EQ(fab::fileFunctionOf(role, 4), c.function) << c.plot;
         EXPECT_EQ(fab::polarityOf(role), c.polarity) << c.plot;
-        if (role.layer != fab::Layer::None) {
-            EXPECT_EQ(fab::roleOfText(c.role), role) << c.plot;
+        if (role.layer != board::Layer::None) {
+            EXPECT_EQ(board::roleOfText(c.role), role) << c.plot;
+            // The board check reads the role back from the export's ending and its X2 attribute.
+            EXPECT_EQ(board::roleOfFileName(std::string("B.") + c.ending), role) << c.plot;
+            EXPECT_EQ(board::roleOfFunction(c.function), role) << c.plot;
         }
     }
     for (const char* bad : {"none", "inner1", "plane33", "inner", "top2", "plane-2"})
-        EXPECT_FALSE(fab::roleOfText(bad)) << bad;
+        EXPECT_FALSE(board::roleOfText(bad)) << bad;
 }
 
 // Catches a --role not applied, a missing outline not refused, or the extent outline drawn elsewhere than

@@ -3,6 +3,7 @@
 
 #include "app/context.hpp"
 #include "gerber/translate.hpp"
+#include "platform/files.hpp"
 #include "util/text.hpp"
 
 namespace fk::board {
@@ -58,12 +59,32 @@ class PlotReader : public gerber::Sink {
 
 } // namespace
 
-bool isPlaneName(const std::string& path) {
-    return util::upper(util::baseNameOf(util::fileNameOf(path))).find("PLANE") != std::string::npos;
+Role roleOfPlot(const std::string& path) {
+    // Attributes stand in the head, before the first coordinate; comments may come first.
+    constexpr int headLines = 100;
+    platform::LineReader reader(path);
+    std::string line;
+    for (int n = 0; n < headLines && reader.next(line);) {
+        const std::string text = util::trim(line);
+        if (text.starts_with("%TF.FileFunction,") && text.ends_with("*%"))
+            return roleOfFunction(text.substr(17, text.size() - 19));
+        if (!text.empty() && text[0] != '%' && !text.starts_with("G04"))
+            ++n;
+    }
+    const std::string name = util::fileNameOf(path);
+    if (const Role role = roleOfFileName(name); role.layer != Layer::None)
+        return role;
+    if (util::upper(util::baseNameOf(name)).find("PLANE") != std::string::npos)
+        return {.layer = Layer::Plane, .number = 2};
+    return {};
 }
 
 Plot readPlot(const std::string& path, const Definitions& definitions) {
-    Plot plot{.path = path, .plane = isPlaneName(path)};
+    const Role role = roleOfPlot(path);
+    Plot plot{.path = path,
+              .role = role,
+              .plane = role.layer == Layer::Plane,
+              .copper = isCopper(role) || role.layer == Layer::None};
     PlotReader reader(plot, definitions);
     gerber::Coordinates at;
     gerber::Rounding rounding;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "board/dfn.hpp"
+#include "board/roles.hpp"
 #include "board/shape.hpp"
 #include "drill/excellon.hpp"
 
@@ -31,7 +32,9 @@ struct Draw {
 
 struct Plot {
     std::string path{};
-    bool plane = false; // a negative image: what it draws is cleared from a copper plane
+    Role role{};
+    bool plane = false;  // a negative image: what it draws is cleared from a copper plane
+    bool copper = true;  // copper or a plane, or a plot whose role nothing tells: its holes are checked
     std::vector<Flash> flashes{};
     std::vector<Draw> draws{};
     std::map<int, Shape> shapes{}; // of every D-code it selects
@@ -45,8 +48,10 @@ struct Hole {
     long line = 0; // in the drill file
 };
 
-// A plot named PLANE (PLANE.GBR, BOARD_PLANE.gbr) is a plane's negative image.
-bool isPlaneName(const std::string& path);
+// The role of a plot: the X2 file function in its head (as Fab Export and CAD tools write it), else its
+// name's (roleOfFileName), else a plane where the name holds PLANE (BOARD_PLANE.gbr). Throws
+// platform::FileError.
+Role roleOfPlot(const std::string& path);
 
 // Reads a plot (Tango-PCB's RS-274-D or RS-274-X) with the shapes of its apertures. Throws app::JobStop
 // naming file and line (an undefined D-code, a draw with a flash-only aperture) and platform::FileError.

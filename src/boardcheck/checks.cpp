@@ -224,6 +224,8 @@ std::vector<Finding> checkBoard(const Board& board, const Limits& limits) {
     std::vector<Finding> findings;
     for (const auto& plot : board.plots) {
         platform::checkInterrupted(); // a stop asked for ends the check between plots
+        if (!plot.copper)
+            continue; // a mask, a legend, paste or the outline: shown, holes need nothing of them
         const PlotIndex index(plot);
         const Reporter report{findings, util::fileNameOf(plot.path)};
         for (const auto& h : board.holes)

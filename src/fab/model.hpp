@@ -4,7 +4,7 @@
 #include "app/context.hpp"
 #include "board/dfn.hpp"
 #include "drill/excellon.hpp"
-#include "fab/roles.hpp"
+#include "board/roles.hpp"
 #include "platform/files.hpp"
 #include "util/length.hpp"
 
@@ -29,6 +29,18 @@ using board::DfnTool;
 using board::milsText;
 using board::readDefinitions;
 using board::toolOf;
+// Plot roles live below Fab Export, so that the board check reads them too.
+using board::defaultRole;
+using board::endingOf;
+using board::fileFunctionOf;
+using board::isCopper;
+using board::Layer;
+using board::maxCopperLayer;
+using board::polarityOf;
+using board::Role;
+using board::roleChoices;
+using board::roleOfText;
+using board::textOf;
 
 // An aperture as the RS-274-X file defines it: the lines of its macro (none for a standard aperture) and its
 // %AD line.

@@ -1,11 +1,11 @@
 // Roles of exported plots: one table of the fixed roles, and inner copper and planes numbered by their layer.
-#include "fab/roles.hpp"
+#include "board/roles.hpp"
 
 #include "util/text.hpp"
 
 #include <charconv>
 
-namespace fk::fab {
+namespace fk::board {
 
 namespace {
 
@@ -112,6 +112,49 @@ Role defaultRole(std::string_view plotName) {
     return {};
 }
 
+Role roleOfFileName(std::string_view fileName) {
+    if (const Role named = defaultRole(fileName); named.layer != Layer::None)
+        return named;
+    const size_t dot = fileName.rfind('.');
+    const std::string ending = dot == std::string_view::npos ? "" : util::upper(fileName.substr(dot + 1));
+    for (const auto& f : fixedRoles) {
+        if (ending == f.ending)
+            return {.layer = f.layer};
+    }
+    if (ending == "GM1")
+        return {.layer = Layer::Outline};
+    if (auto n = numberAfter(ending, "GP"))
+        return {.layer = Layer::Plane, .number = *n};
+    if (ending.size() > 2 && ending.front() == 'G' && ending.back() == 'L') {
+        if (auto n = numberAfter(ending.substr(0, ending.size() - 1), "G"))
+            return {.layer = Layer::InnerCopper, .number = *n};
+    }
+    return {};
+}
+
+Role roleOfFunction(std::string_view function) {
+    const std::string text(function);
+    for (const auto& f : fixedRoles) {
+        if (*f.function != '\0' && (text == f.function || text.starts_with(std::string(f.function) + ",")))
+            return {.layer = f.layer};
+    }
+    if (text.starts_with("Profile"))
+        return {.layer = Layer::Outline};
+    // Copper,L<n>,Top|Inr|Bot[,type]
+    const auto parts = util::fieldcount(text, ",");
+    if (parts < 3 || util::field(text, 1, ",") != "Copper")
+        return {};
+    const std::string side = util::field(text, 3, ",");
+    if (side == "Top")
+        return {.layer = Layer::TopCopper};
+    if (side == "Bot")
+        return {.layer = Layer::BottomCopper};
+    const auto n = numberAfter(util::field(text, 2, ","), "L");
+    if (side != "Inr" || !n)
+        return {};
+    return {.layer = util::field(text, 4, ",") == "Plane" ? Layer::Plane : Layer::InnerCopper, .number = *n};
+}
+
 bool isCopper(Role role) {
     return role.layer == Layer::TopCopper || role.layer == Layer::BottomCopper ||
            role.layer == Layer::InnerCopper || role.layer == Layer::Plane;
@@ -147,4 +190,4 @@ std::string polarityOf(Role role) {
     return role.layer == Layer::Plane || (f && f->negative) ? "Negative" : "Positive";
 }
 
-} // namespace fk::fab
+} // namespace fk::board

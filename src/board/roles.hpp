@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace fk::fab {
+namespace fk::board {
 
 enum class Layer {
     None,
@@ -41,6 +41,12 @@ std::vector<std::string> roleChoices();
 // The role a plot's name gives ("SMT.GBR" a top solder mask); Layer::None when the name gives none.
 Role defaultRole(std::string_view plotName);
 
+// The role of a plot file by its name: the plot names above, else the endings CAD tools write (".GTL",
+// ".G2L", ".GP2", ".GKO" or ".GM1"); Layer::None when neither tells.
+Role roleOfFileName(std::string_view fileName);
+// The role of an X2 file function ("Copper,L2,Inr,Plane"); Layer::None for one that names no role here.
+Role roleOfFunction(std::string_view function);
+
 bool isCopper(Role role);
 // The file ending of the role, without its dot ("GTL", "G2L" for inner copper 2, "GP2" for plane 2).
 std::string endingOf(Role role);
@@ -49,4 +55,4 @@ std::string endingOf(Role role);
 std::string fileFunctionOf(Role role, int copperLayers);
 std::string polarityOf(Role role);
 
-} // namespace fk::fab
+} // namespace fk::board
