@@ -4,6 +4,7 @@
 #include "boardcheck/boardcheck.hpp"
 #include "boardcheck/geometry.hpp"
 #include "model/boardpicture.hpp"
+#include "model/checklimits.hpp"
 #include "support.hpp"
 #include "util/text.hpp"
 
@@ -336,6 +337,34 @@ TEST_F(BoardCheckCli, LimitsAndExitStatus) {
     EXPECT_EQ(missing.log, "File (" + text("in") + "\\BOARD.NC1) not found!");
     EXPECT_EQ(run({"--ring", "-1"}).status, 2);
     EXPECT_EQ(cli({"fabexport", "--json", "x.json"}).status, 2);
+}
+
+} // namespace
+} // namespace fk::test
+
+namespace fk::test {
+namespace {
+
+// The limits row's lines: a key's own line replaced (in any case), a new one on the first empty line past the
+// fields, an empty text clears; a text that is no length, or a table without room, stores nothing.
+TEST(BoardCheckLimits, KeptInTheSettingsTable) {
+    app::SettingsTable settings("Z:\\nowhere");
+    settings.setLine(9, "kept");
+    settings.setLine(12, "boardcheck_web=3");
+    EXPECT_FALSE(model::storeLimits(settings, {{"ring", "7.5"}, {"web", ""}, {"clearance", " 0.2mm"}}));
+    EXPECT_EQ(settings.line(9), "kept");
+    EXPECT_EQ(settings.line(10), "BOARDCHECK_RING=7.5");
+    EXPECT_EQ(settings.line(11), "BOARDCHECK_CLEARANCE=0.2mm");
+    EXPECT_EQ(settings.line(12), "");
+    EXPECT_EQ(*model::storeLimits(settings, {{"ring", "8"}, {"web", "-1"}}),
+              "The web limit is no length: -1\nExpected: mils (5, 2.5) or millimetres (0.127mm).");
+    for (int n = 9; n <= 80; ++n)
+        if (settings.line(n).empty())
+            settings.setLine(n, "x");
+    EXPECT_EQ(*model::storeLimits(settings, {{"web", "8"}}),
+              "No line of the settings file is free for the web limit (lines 9 to 80).");
+    EXPECT_EQ(model::limitOptions(settings),
+              (std::map<std::string, std::string>{{"clearance", "0.2mm"}, {"ring", "7.5"}}));
 }
 
 } // namespace

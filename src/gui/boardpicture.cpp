@@ -5,9 +5,12 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -139,7 +142,8 @@ class PictureCanvas : public QWidget {
     QPointF last_;
 };
 
-BoardPictureWindow::BoardPictureWindow(QWidget* parent) : QDialog(parent) {
+BoardPictureWindow::BoardPictureWindow(model::Session& session, QWidget* parent)
+    : QDialog(parent), session_(session) {
     setWindowTitle("Board Check");
     layers_ = new QListWidget;
     findings_ = new QListWidget;
@@ -156,6 +160,7 @@ BoardPictureWindow::BoardPictureWindow(QWidget* parent) : QDialog(parent) {
     splitter->addWidget(canvas_);
     splitter->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(limitsRow());
     layout->addWidget(splitter, 1);
     layout->addWidget(pointer_);
     connect(layers_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
@@ -167,9 +172,53 @@ BoardPictureWindow::BoardPictureWindow(QWidget* parent) : QDialog(parent) {
     resize(980, 700); // within a 1024 x 768 screen
 }
 
-void BoardPictureWindow::load(const app::Fields& fields, const std::string& programDir,
-                              const std::string& choice) {
-    picture_ = model::loadBoardPicture(fields, programDir, choice);
+// Registration, ring, web and clearance in mils (or "0.13mm"); empty for the default. Kept with the settings.
+QWidget* BoardPictureWindow::limitsRow() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const char* captions[] = {"&Registration", "Ri&ng", "&Web", "&Clearance"};
+    for (const char* caption : captions) {
+        auto* field = new QLineEdit;
+        field->setMaximumWidth(70);
+        field->setPlaceholderText("default");
+        auto* label = new QLabel(caption);
+        label->setBuddy(field);
+        layout->addWidget(label);
+        layout->addWidget(field);
+        limits_.push_back(field);
+        connect(field, &QLineEdit::returnPressed, this, &BoardPictureWindow::checkAgain);
+    }
+    layout->addWidget(new QLabel("mil"));
+    auto* again = new QPushButton("Check &again");
+    connect(again, &QPushButton::clicked, this, &BoardPictureWindow::checkAgain);
+    layout->addWidget(again);
+    layout->addStretch(1);
+    return row;
+}
+
+void BoardPictureWindow::load(const app::Fields& fields, const std::string& choice) {
+    fields_ = fields;
+    choice_ = choice;
+    const auto texts = session_.checkLimits();
+    for (size_t i = 0; i < limits_.size() && i < texts.size(); ++i)
+        limits_[i]->setText(toQt(texts[i].text));
+    display(model::loadBoardPicture(fields_, session_.programDir(), choice_, session_.checkOptions()));
+}
+
+void BoardPictureWindow::checkAgain() {
+    std::vector<model::LimitText> texts = session_.checkLimits();
+    for (size_t i = 0; i < limits_.size() && i < texts.size(); ++i)
+        texts[i].text = limits_[i]->text().toStdString();
+    if (const auto problem = session_.setCheckLimits(texts)) {
+        QMessageBox::warning(this, "Board Check", toQt(*problem));
+        return;
+    }
+    display(model::loadBoardPicture(fields_, session_.programDir(), choice_, session_.checkOptions()));
+}
+
+void BoardPictureWindow::display(model::BoardPicture picture) {
+    picture_ = std::move(picture);
     layers_->clear();
     findings_->clear();
     for (const auto& layer : picture_.layers) {

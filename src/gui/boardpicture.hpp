@@ -4,10 +4,12 @@
 #pragma once
 
 #include "model/boardpicture.hpp"
+#include "model/session.hpp"
 
 #include <QDialog>
 
 class QLabel;
+class QLineEdit;
 class QListWidget;
 
 namespace fk::gui {
@@ -17,9 +19,13 @@ class PictureCanvas;
 class BoardPictureWindow : public QDialog {
     Q_OBJECT
   public:
-    explicit BoardPictureWindow(QWidget* parent = nullptr);
+    // The session holds the limits the row shows and changes.
+    BoardPictureWindow(model::Session& session, QWidget* parent = nullptr);
     // Checks the board of these fields with the plots picked (pickfile's result form) and shows it.
-    void load(const app::Fields& fields, const std::string& programDir, const std::string& choice);
+    void load(const app::Fields& fields, const std::string& choice);
+    // The limits row: its fields in the order of boardcheck::limitOptions, and the check run again with them.
+    const std::vector<QLineEdit*>& limitFields() const { return limits_; }
+    void checkAgain();
     const model::BoardPicture& picture() const { return picture_; }
     model::PictureView& view() { return view_; }
     QListWidget* layers() const { return layers_; }
@@ -29,6 +35,13 @@ class BoardPictureWindow : public QDialog {
 
   private:
     void showFinding(int row);
+    QWidget* limitsRow();
+    void display(model::BoardPicture picture);
+
+    model::Session& session_;
+    app::Fields fields_;
+    std::string choice_;
+    std::vector<QLineEdit*> limits_;
 
     model::BoardPicture picture_;
     model::PictureView view_;

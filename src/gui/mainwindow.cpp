@@ -336,9 +336,9 @@ void MainWindow::openDrillPreview() {
 
 void MainWindow::openBoardPicture() {
     if (!boardPicture_)
-        boardPicture_ = new BoardPictureWindow(this);
+        boardPicture_ = new BoardPictureWindow(session_, this);
     boardPicture_->show();
-    boardPicture_->load(fields(), session_.programDir(), session_.lastChoice());
+    boardPicture_->load(fields(), session_.lastChoice());
     boardPicture_->raise();
     boardPicture_->activateWindow();
 }

@@ -125,8 +125,8 @@ BoardPicture pictureOf(const boardcheck::Checked& checked) {
 }
 
 BoardPicture loadBoardPicture(const app::Fields& fields, const std::string& programDir,
-                              const std::string& choice) {
-    app::JobContext context{.fields = fields, .programDir = programDir, .services = {}};
+                              const std::string& choice, const std::map<std::string, std::string>& options) {
+    app::JobContext context{.fields = fields, .programDir = programDir, .services = {}, .options = options};
     try {
         const std::string directory = util::directoryOf(choice);
         std::vector<std::string> plots;

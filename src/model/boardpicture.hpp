@@ -8,6 +8,7 @@
 #include "model/drillpreview.hpp"
 #include "util/length.hpp"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -65,8 +66,10 @@ struct BoardPicture {
 BoardPicture pictureOf(const boardcheck::Checked& checked);
 // Checks the board of these fields with the picked plots (pickfile's result form) and the limits of
 // flashkit.ini, as the job did; a file that cannot be read gives its message as the problem.
+// `options` are the limits the desktop program holds (limitOptions), over flashkit.ini's.
 BoardPicture loadBoardPicture(const app::Fields& fields, const std::string& programDir,
-                              const std::string& choice);
+                              const std::string& choice,
+                              const std::map<std::string, std::string>& options = {});
 
 struct ScaleBar {
     double pixels = 0;

@@ -1,5 +1,6 @@
 #include "model/session.hpp"
 
+#include "model/boardpicture.hpp"
 #include "model/buttons.hpp"
 #include "model/fields.hpp"
 #include "model/tablememory.hpp"
@@ -46,6 +47,8 @@ std::optional<app::JobResult> Session::press(int index, const app::Fields& field
                      .confirm = confirm,
                      .beep = beep,
                      .editTable = [this](app::TableRequest& r) { return editTable(r); }}};
+    if (index == boardCheckButton)
+        context.options = checkOptions(); // as the limits row left them, saved or not
     return dispatch(index, context);
 }
 

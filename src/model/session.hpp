@@ -5,6 +5,7 @@
 #include "app/context.hpp"
 #include "app/messagelog.hpp"
 #include "app/settings.hpp"
+#include "model/checklimits.hpp"
 
 #include <functional>
 #include <optional>
@@ -53,6 +54,13 @@ class Session {
     // editTable as the jobs use it: the answers this design had last time, the window, then remembered for
     // the next time (saved with the settings at close).
     bool editTable(app::TableRequest& request);
+
+    // The board check's limits row: the limits the settings hold, and the user's changes to them.
+    std::vector<LimitText> checkLimits() const { return limitTexts(settings_); }
+    std::optional<std::string> setCheckLimits(const std::vector<LimitText>& limits) {
+        return storeLimits(settings_, limits);
+    }
+    std::map<std::string, std::string> checkOptions() const { return limitOptions(settings_); }
 
   private:
     std::string programDir_;

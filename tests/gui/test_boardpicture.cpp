@@ -58,6 +58,15 @@ class BoardPictureTest : public QObject {
         QVERIFY(picture->view().pointerText(middle.x(), middle.y()).starts_with("X 0.9"));
         QTest::mouseMove(canvas, middle.toPoint());
         QVERIFY(picture->pointer()->text().startsWith("X 0.9"));
+
+        // A ring of 20 mil is more than the example's pads give: the check again finds their rings narrow,
+        // and the limit goes into the settings, saved at close, for the next check.
+        picture->limitFields()[1]->setText("20");
+        picture->checkAgain();
+        QVERIFY(picture->findings()->count() > 1);
+        QVERIFY(picture->findings()->item(0)->text().startsWith("ring\t"));
+        QCOMPARE(window.session().checkOptions().at("ring"), std::string("20"));
+        QVERIFY(fk::test::filesBelow(dir.path().toStdString()) == files);
     }
 };
 
