@@ -331,6 +331,13 @@ TEST_F(BoardCheckCli, LimitsAndExitStatus) {
               util::lines({"[Reading PCB.DFN, 1 plot and BOARD.NC1]",
                            "The plot holds no flash and no draw:", "<" + text("in") + "\\EMPTY.GBR>",
                            "Nothing was checked; pick the board's plots and re-try."}));
+    const CliResult drill = run({}, "BOARD.NC1");
+    EXPECT_EQ(drill.status, 2);
+    EXPECT_EQ(drill.log, util::lines({"[Reading PCB.DFN, 1 plot and BOARD.NC1]",
+                                      "Line 1 starts a drill program (M48): the file is a drill file, which "
+                                      "the check cannot read:",
+                                      "<" + text("in") + "\\BOARD.NC1>", "M48",
+                                      "Nothing was checked; pick Gerber plots and re-try."}));
     fs::remove(path("in/BOARD.NC1"));
     const CliResult missing = run({}, "TOP.GBR");
     EXPECT_EQ(missing.status, 2);

@@ -88,7 +88,8 @@ Plot readPlot(const std::string& path, const Definitions& definitions) {
     PlotReader reader(plot, definitions);
     gerber::Coordinates at;
     gerber::Rounding rounding;
-    gerber::translateFile(path, at, rounding, reader);
+    gerber::translateFile(path, at, rounding, reader,
+                          {.limit = "the check cannot read", .outcome = "Nothing was checked"});
     if (plot.flashes.empty() && plot.draws.empty())
         throw app::JobStop{util::lines({"The plot holds no flash and no draw:", util::angled(path),
                                         "Nothing was checked; pick the board's plots and re-try."})};

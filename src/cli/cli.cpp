@@ -25,7 +25,9 @@ const char* const usageText =
     "options: --program-dir DIR  --base TEXT  --input-path TEXT  --dfn-path TEXT\n"
     "         --prevue-path TEXT  --output-path TEXT  --planes N  --mask N  --swell N\n"
     "         --pick TEXT (repeatable)  --confirm ok|cancel (repeatable)  --log FILE\n"
-    "         --role NAME=ROLE (repeatable)  --outline extent\n";
+    "         --role NAME=ROLE (repeatable)  --outline extent (fabexport)\n"
+    "         --registration L  --ring L  --web L  --clearance L  --json FILE\n"
+    "         --picture FILE.svg (boardcheck; L in mils, or with mm)\n";
 
 struct UsageError {
     std::string message;

@@ -29,13 +29,16 @@ void FileTranslator::refuse(Refusal r, std::string_view text) const {
         shown += "*";
     else if (quoting_ == Quoting::Parameter)
         shown = "%" + shown + "*%";
-    throw app::JobStop{util::lines(
-        {"Line " + std::to_string(commandLine_) + " " + t.what + ", which the rewritten file cannot hold:",
-         util::angled(path_), shown, "No file was written; " + std::string(t.advice) + " and re-try."})};
+    throw app::JobStop{
+        util::lines({"Line " + std::to_string(commandLine_) + " " + t.what + ", which " +
+                         std::string(wording_.limit) + ":",
+                     util::angled(path_), shown,
+                     std::string(wording_.outcome) + "; " + std::string(t.advice) + " and re-try."})};
 }
 
-bool translateFile(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink) {
-    FileTranslator translator(path, at, rounding, sink);
+bool translateFile(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink,
+                   const RefusalWording& wording) {
+    FileTranslator translator(path, at, rounding, sink, wording);
     translator.run();
     return translator.stated();
 }

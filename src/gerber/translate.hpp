@@ -31,11 +31,19 @@ struct Rounding {
     double largestMils = 0;
 };
 
+// How a refusal reads: what the command is beyond, and what the run leaves undone. The rewriting jobs
+// keep the defaults; a job that only reads says so.
+struct RefusalWording {
+    std::string_view limit = "the rewritten file cannot hold";
+    std::string_view outcome = "No file was written";
+};
+
 // Reads one Gerber file and tells the sink what its rewritten copy holds. From a format statement (%FS) on,
 // coordinates are read by the format and units the file states and converted exactly into whole mils;
 // without one, by the rules of Tango-PCB's own files. `at` carries the current point from file to file.
 // Anything the rewritten file cannot hold stops the run with an app::JobStop naming file, line and command.
 // True when the file stated its format: an RS-274-X file, which may hold nothing and still be a plot.
-bool translateFile(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink);
+bool translateFile(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink,
+                   const RefusalWording& wording = {});
 
 } // namespace fk::gerber

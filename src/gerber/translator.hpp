@@ -26,8 +26,9 @@ struct Format {
 
 class FileTranslator {
   public:
-    FileTranslator(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink)
-        : path_(path), at_(at), rounding_(rounding), sink_(sink) {}
+    FileTranslator(const std::string& path, Coordinates& at, Rounding& rounding, Sink& sink,
+                   const RefusalWording& wording)
+        : path_(path), at_(at), rounding_(rounding), sink_(sink), wording_(wording) {}
 
     // Reads the file line by line, each by the rules in force: Tango-PCB's until a format statement.
     void run();
@@ -80,6 +81,7 @@ class FileTranslator {
     Coordinates& at_;
     Rounding& rounding_;
     Sink& sink_;
+    const RefusalWording& wording_;
     long lineNumber_ = 0;
     long commandLine_ = 0; // the line on which the command being read starts
     bool stated_ = false;  // a format statement has been read: RS-274-X from here on
