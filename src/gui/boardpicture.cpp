@@ -173,7 +173,7 @@ void BoardPictureWindow::load(const app::Fields& fields, const std::string& prog
     layers_->clear();
     findings_->clear();
     for (const auto& layer : picture_.layers) {
-        auto* item = new QListWidgetItem(toQt(layer.name + (layer.plane ? " (plane)" : "")), layers_);
+        auto* item = new QListWidgetItem(toQt(model::layerLabel(layer)), layers_);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
     }
@@ -192,8 +192,7 @@ void BoardPictureWindow::showFinding(int row) {
         return;
     const auto& f = picture_.findings[static_cast<size_t>(row)];
     canvas_->selected = row;
-    if (f.placed)
-        view_.centreOn(f.x, f.y, util::Length::fromMilDecimals(250, 0));
+    view_.showFinding(f);
     canvas_->update();
 }
 
