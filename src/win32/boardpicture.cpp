@@ -345,6 +345,8 @@ void showBoardPicture(HWND window, const app::Fields& fields, const std::string&
     ::GetClientRect(canvas, &r);
     state->view.resize(r.right, r.bottom);
     state->view.fit(state->picture.extent);
+    ::GetCursorPos(&state->pointer); // a pointer that has not moved yet shows no place
+    ::ScreenToClient(canvas, &state->pointer);
     setText(::GetDlgItem(window, ids::pointerLine), "");
     ::ShowWindow(window, SW_SHOW);
     ::SetForegroundWindow(window);
