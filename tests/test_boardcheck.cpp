@@ -237,6 +237,8 @@ TEST_F(BoardCheck, PictureModel) {
     ASSERT_EQ(picture.layers.size(), 2u);
     EXPECT_FALSE(picture.layers[0].plane);
     EXPECT_TRUE(picture.layers[1].plane);
+    EXPECT_EQ(model::layerLabel(picture.layers[0]), "TOP.GBR");
+    EXPECT_EQ(model::layerLabel(picture.layers[1]), "PLANE.GBR (plane)");
     // TOP: 10 flashes (a target is a ring and two bars) and 3 draws; PLANE: 2 donuts, 2 thermals of 3 each.
     EXPECT_EQ(picture.layers[0].primitives.size(), 16u);
     EXPECT_EQ(picture.layers[1].primitives.size(), 8u);
@@ -263,6 +265,13 @@ TEST_F(BoardCheck, PictureModel) {
     EXPECT_DOUBLE_EQ(view.scaleBar().pixels, 200);
     view.panStep(1, 0); // an eighth of the width to the right: the picture moves left
     EXPECT_EQ(view.pointerText(500, 250), "X 1.0625 in Y 0.7000 in (26.988 mm, 17.780 mm)");
+    // A finding clicked: a placed one is centred a quarter inch across the height; one of the whole file
+    // leaves the view.
+    EXPECT_FALSE(view.showFinding({.text = "drill-reading", .placed = false, .x = mils(0), .y = mils(0)}));
+    EXPECT_EQ(view.pointerText(500, 250), "X 1.0625 in Y 0.7000 in (26.988 mm, 17.780 mm)");
+    EXPECT_TRUE(view.showFinding(picture.findings[0]));
+    EXPECT_EQ(view.pointerText(500, 250), "X 1.0000 in Y 0.7000 in (25.400 mm, 17.780 mm)");
+    EXPECT_DOUBLE_EQ(view.pixelsPerMil(), 2);
 }
 
 // The command line: the log, the JSON's bytes, the picture, the limits and the exit status.

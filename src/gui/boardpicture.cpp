@@ -233,7 +233,7 @@ void BoardPictureWindow::display(model::BoardPicture picture) {
     layers_->clear();
     findings_->clear();
     for (const auto& layer : picture_.layers) {
-        auto* item = new QListWidgetItem(toQt(layer.name + (layer.plane ? " (plane)" : "")), layers_);
+        auto* item = new QListWidgetItem(toQt(model::layerLabel(layer)), layers_);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
     }
@@ -252,8 +252,7 @@ void BoardPictureWindow::showFinding(int row) {
         return;
     const auto& f = picture_.findings[static_cast<size_t>(row)];
     canvas_->selected = row;
-    if (f.placed)
-        view_.centreOn(f.x, f.y, util::Length::fromMilDecimals(250, 0));
+    view_.showFinding(f);
     canvas_->update();
 }
 

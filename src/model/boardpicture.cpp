@@ -124,6 +124,10 @@ BoardPicture pictureOf(const boardcheck::Checked& checked) {
     return picture;
 }
 
+std::string layerLabel(const PictureLayer& layer) {
+    return layer.plane ? layer.name + " (plane)" : layer.name;
+}
+
 BoardPicture loadBoardPicture(const app::Fields& fields, const std::string& programDir,
                               const std::string& choice, const std::map<std::string, std::string>& options) {
     app::JobContext context{.fields = fields, .programDir = programDir, .services = {}, .options = options};
@@ -170,6 +174,13 @@ void PictureView::panStep(int right, int up) {
 void PictureView::centreOn(Length x, Length y, Length span) {
     centreX_ = mils(x), centreY_ = mils(y);
     perMil_ = std::min(width_, height_) / std::max(mils(span), 1e-3);
+}
+
+bool PictureView::showFinding(const PictureFinding& finding) {
+    if (!finding.placed)
+        return false;
+    centreOn(finding.x, finding.y, Length::fromMilDecimals(250, 0));
+    return true;
 }
 
 Pixel PictureView::pixelOf(Length x, Length y) const {

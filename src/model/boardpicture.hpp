@@ -64,6 +64,8 @@ struct BoardPicture {
 };
 
 BoardPicture pictureOf(const boardcheck::Checked& checked);
+// A layer's line in the window's list of layers: its file name, marked when it is a plane.
+std::string layerLabel(const PictureLayer& layer);
 // Checks the board of these fields with the picked plots (pickfile's result form) and the limits of
 // flashkit.ini, as the job did; a file that cannot be read gives its message as the problem.
 // `options` are the limits the desktop program holds (limitOptions), over flashkit.ini's.
@@ -89,6 +91,9 @@ class PictureView {
     void panStep(int right, int up);
     // The point in the middle, `span` across the smaller side of the drawing (a finding clicked).
     void centreOn(util::Length x, util::Length y, util::Length span);
+    // A finding clicked in the list: its place in the middle, a quarter inch across; a finding of the whole
+    // file (not placed) leaves the view as it is. False when it did.
+    bool showFinding(const PictureFinding& finding);
 
     Pixel pixelOf(util::Length x, util::Length y) const;
     double pixels(util::Length length) const;

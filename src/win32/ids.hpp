@@ -38,10 +38,21 @@ inline constexpr int previewNote = 102;
 inline constexpr int panel = 200;
 enum PanelPart { title, header, drawing, marker, holeCount, extent, tools, partCount };
 
+// Board picture: the layers (a list with checks), the picture, the findings, the line under them with the
+// pointer's place; Close is IDCANCEL.
+inline constexpr int layerList = 100;
+inline constexpr int boardCanvas = 101;
+inline constexpr int findingList = 102;
+inline constexpr int pointerLine = 103;
+inline constexpr int layerLabel = 104;
+inline constexpr int findingLabel = 105;
+
 // Window classes and titles the driver looks for.
 inline constexpr const char* mainClass = "FlashkitMain";
 inline constexpr const char* mainTitle = "Flashkit";
 inline constexpr const char* helpTitle = "Flashkit Help";
 inline constexpr const char* previewTitle = "Flashkit Drill Preview";
+inline constexpr const char* pictureTitle = "Flashkit Board Check";
+inline constexpr const wchar_t* canvasClass = L"FlashkitBoardCanvas";
 
 } // namespace fk::win32::ids

@@ -1,5 +1,6 @@
 #include "win32/mainwindow.hpp"
 
+#include "model/boardpicture.hpp"
 #include "model/buttons.hpp"
 #include "model/drillpreview.hpp"
 #include "model/windowplace.hpp"
@@ -220,8 +221,11 @@ void MainWindow::pressCommand(int index) {
     if (index == model::drillPreviewButton) // a window of its own, not a job: the log stays as it is
         return openDrillPreview();
     HCURSOR before = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-    if (session_.press(index, fields()))
+    if (const auto result = session_.press(index, fields())) {
         setText(item(ids::written), model::writtenSummary(session_.log().written()));
+        if (index == model::boardCheckButton && *result != app::JobResult::Stopped)
+            openBoardPicture(); // the board the check read, drawn with its findings
+    }
     showLog();
     ::SetCursor(before);
 }
@@ -244,6 +248,13 @@ void MainWindow::openDrillPreview() {
         preview_ = createDrillPreview(window_, previewState_);
     if (preview_)
         showDrillPreview(preview_, fields());
+}
+
+void MainWindow::openBoardPicture() {
+    if (!picture_)
+        picture_ = createBoardPicture(window_, pictureState_);
+    if (picture_)
+        showBoardPicture(picture_, fields(), session_.programDir(), session_.lastChoice());
 }
 
 void MainWindow::leave(Field field) {
@@ -367,6 +378,9 @@ bool MainWindow::translate(MSG& message) {
     if (help_ && ::IsWindowVisible(help_) && ::IsDialogMessageW(help_, &message))
         return true;
     if (preview_ && ::IsWindowVisible(preview_) && ::IsDialogMessageW(preview_, &message))
+        return true;
+    if (wheelToPicture(picture_, message) ||
+        (picture_ && ::IsWindowVisible(picture_) && ::IsDialogMessageW(picture_, &message)))
         return true;
     return ::IsDialogMessageW(window_, &message);
 }

@@ -5,6 +5,7 @@
 
 #include "model/fields.hpp"
 #include "model/session.hpp"
+#include "win32/boardpicture.hpp"
 #include "win32/drillpreview.hpp"
 
 #include <windows.h>
@@ -47,6 +48,7 @@ class MainWindow {
     void clickCaption(int index);
     void openHelp();
     void openDrillPreview();
+    void openBoardPicture();
     void leave(model::Field field);
     void drop(model::Field field, HDROP files);
     int restorePlace(int show);
@@ -60,6 +62,8 @@ class MainWindow {
     HWND help_ = nullptr;
     HWND preview_ = nullptr;
     DrillPreviewState previewState_;
+    HWND picture_ = nullptr;
+    BoardPictureState pictureState_;
     HWND tooltips_ = nullptr;
     HWND lastFocus_ = nullptr;
     std::vector<int> shownButtons_; // control ids of the visible buttons, in layout order

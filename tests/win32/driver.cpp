@@ -11,7 +11,8 @@
 // lbclick ID N [ctrl]: click row N of a list (with Ctrl).
 // lbopen ID TEXT: double-click the row that ends in TEXT.
 // expect ID TEXT, contains ID TEXT, count ID N, focus ID: the control's text is or holds TEXT, the list has
-// N rows, the keyboard focus is there; each waits up to 30 s for it.
+// N rows, the keyboard focus is there; each waits up to 30 s for it. lbcontains ID TEXT: a row of the list
+// holds TEXT (waits as well).
 // selected ID: the text box's whole text is selected (waits as the others do).
 // save ID FILE: the control's text into FILE. rect FILE: the window's inside on the screen, "WxH+X+Y".
 // move WxH+X+Y: the window's outer size and place on the screen.
@@ -125,17 +126,31 @@ bool clickRow(HWND list, int row, bool ctrl) {
     return true;
 }
 
+std::string rowText(HWND list, int row) {
+    // Wine hands a list row to another process in UTF-16 whatever the message's form, so ask for that.
+    std::wstring wide(static_cast<size_t>(::SendMessageW(list, LB_GETTEXTLEN, row, 0)) + 1, L'\0');
+    wide.resize(
+        static_cast<size_t>(::SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(wide.data()))));
+    std::string text(wide.size() * 2, '\0');
+    text.resize(static_cast<size_t>(::WideCharToMultiByte(CP_ACP, 0, wide.data(),
+                                                          static_cast<int>(wide.size()), text.data(),
+                                                          static_cast<int>(text.size()), nullptr, nullptr)));
+    return text;
+}
+
+bool anyRowHolds(HWND list, const std::string& part) {
+    const auto rows = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        if (rowText(list, row).find(part) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 bool openRow(HWND list, const std::string& ending) {
     const auto rows = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
     for (int row = 0; row < rows; ++row) {
-        // Wine hands a list row to another process in UTF-16 whatever the message's form, so ask for that.
-        std::wstring wide(static_cast<size_t>(::SendMessageW(list, LB_GETTEXTLEN, row, 0)) + 1, L'\0');
-        wide.resize(static_cast<size_t>(
-            ::SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(wide.data()))));
-        std::string text(wide.size() * 2, '\0');
-        text.resize(static_cast<size_t>(
-            ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
-                                  static_cast<int>(text.size()), nullptr, nullptr)));
+        const std::string text = rowText(list, row);
         if (text.size() < ending.size() ||
             text.compare(text.size() - ending.size(), ending.size(), ending) != 0)
             continue;
@@ -270,6 +285,8 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
         return within([&] { return textOf(c) == a[1]; });
     if (verb == "contains")
         return within([&] { return textOf(c).find(a[1]) != std::string::npos; });
+    if (verb == "lbcontains")
+        return within([&] { return anyRowHolds(c, a[1]); });
     if (verb == "count")
         return within([&] { return ::SendMessageA(c, LB_GETCOUNT, 0, 0) == std::stoi(a[1]); });
     if (verb == "save")

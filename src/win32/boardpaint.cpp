@@ -1,0 +1,222 @@
+#include "win32/boardpaint.hpp"
+
+#include "win32/controls.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace fk::win32 {
+
+namespace {
+
+using model::Ink;
+using model::Pixel;
+using Kind = model::Primitive::Kind;
+
+constexpr COLORREF paper = RGB(255, 255, 255);
+// A layer is painted on a bitmap of its own and copied over the layers below without this colour: what a
+// layer clears (a plane's clearances, a thermal's gaps) shows what lies below it.
+constexpr COLORREF seeThrough = RGB(255, 0, 255);
+constexpr COLORREF holeColour = RGB(0, 0, 0);
+constexpr COLORREF findingColour = RGB(224, 0, 0);
+constexpr int cornerSteps = 8; // polygon edges of a rounded corner
+
+// GDI takes whole pixels in a range far below a double's: a shape zoomed far past the drawing is clamped.
+int coord(double v) {
+    return static_cast<int>(std::lround(std::clamp(v, -1e7, 1e7)));
+}
+
+struct Canvas {
+    HDC dc;
+    int width, height;
+    const model::PictureView& view;
+
+    // Whether a square of half-side `reach` pixels about `p` touches the drawing.
+    bool touches(Pixel p, double reach) const {
+        return p.x + reach >= 0 && p.x - reach <= width && p.y + reach >= 0 && p.y - reach <= height;
+    }
+};
+
+void ellipse(HDC dc, Pixel c, double r) {
+    r = std::max(r, 0.5);
+    ::Ellipse(dc, coord(c.x - r), coord(c.y - r), coord(c.x + r) + 1, coord(c.y + r) + 1);
+}
+
+// Outer minus inner circle, filled with the selected brush; what lies inside stays as it was.
+void ring(HDC dc, Pixel c, double outer, double inner) {
+    ::BeginPath(dc);
+    ellipse(dc, c, outer);
+    if (inner >= 0.5)
+        ellipse(dc, c, inner);
+    ::EndPath(dc);
+    ::FillPath(dc);
+}
+
+// A w x h box with corners rounded by r, turned by `degrees` counter-clockwise on the board, as a polygon.
+void box(HDC dc, Pixel c, double w, double h, double r, int degrees) {
+    r = std::clamp(r, 0.0, std::min(w, h) / 2);
+    const double turn = degrees * std::numbers::pi / 180, cs = std::cos(turn), sn = std::sin(turn);
+    const double ax = w / 2 - r, ay = h / 2 - r;
+    const double cornerX[] = {ax, -ax, -ax, ax}, cornerY[] = {ay, ay, -ay, -ay};
+    const int steps = r > 0 ? cornerSteps : 0;
+    std::vector<POINT> points;
+    for (int k = 0; k < 4; ++k)
+        for (int s = 0; s <= steps; ++s) {
+            const double t = (k + (steps ? static_cast<double>(s) / steps : 0.0)) * std::numbers::pi / 2;
+            const double lx = cornerX[k] + r * std::cos(t), ly = cornerY[k] + r * std::sin(t);
+            points.push_back({coord(c.x + lx * cs - ly * sn), coord(c.y - (lx * sn + ly * cs))});
+        }
+    ::Polygon(dc, points.data(), static_cast<int>(points.size()));
+}
+
+// A line `width` pixels wide with round ends; one of no length is a dot of that width.
+void stroke(HDC dc, Pixel from, Pixel to, double width, COLORREF colour) {
+    if (coord(from.x) == coord(to.x) && coord(from.y) == coord(to.y))
+        return ellipse(dc, from, width / 2);
+    const LOGBRUSH brush{BS_SOLID, colour, 0};
+    HPEN pen = ::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
+                              static_cast<DWORD>(std::max(1, coord(width))), &brush, 0, nullptr);
+    HGDIOBJ old = ::SelectObject(dc, pen);
+    ::MoveToEx(dc, coord(from.x), coord(from.y), nullptr);
+    ::LineTo(dc, coord(to.x), coord(to.y));
+    ::SelectObject(dc, old);
+    ::DeleteObject(pen);
+}
+
+void paintPrimitive(const Canvas& canvas, const model::Primitive& p, COLORREF colour) {
+    const Pixel c = canvas.view.pixelOf(p.x, p.y);
+    const double w = canvas.view.pixels(p.width), h = canvas.view.pixels(p.height);
+    if (p.kind == Kind::Stroke) {
+        const Pixel to = canvas.view.pixelOf(p.x2, p.y2);
+        const Pixel middle{(c.x + to.x) / 2, (c.y + to.y) / 2};
+        if (canvas.touches(middle, w / 2 + std::abs(to.x - c.x) / 2 + std::abs(to.y - c.y) / 2))
+            stroke(canvas.dc, c, to, w, colour);
+        return;
+    }
+    if (!canvas.touches(c, std::max(w, h)))
+        return;
+    if (p.kind == Kind::Disc)
+        ellipse(canvas.dc, c, w / 2);
+    else if (p.kind == Kind::Ring)
+        ring(canvas.dc, c, w / 2, h / 2);
+    else
+        box(canvas.dc, c, w, h, canvas.view.pixels(p.corner), p.degrees);
+}
+
+// One layer on its own bitmap (`layerDc`), then over what is painted so far.
+void paintLayer(const Canvas& canvas, HDC layerDc, const model::PictureLayer& layer,
+                const model::PictureExtent& extent) {
+    const RECT all{0, 0, canvas.width, canvas.height};
+    HBRUSH clear = ::CreateSolidBrush(seeThrough);
+    ::FillRect(layerDc, &all, clear);
+    const COLORREF colour = RGB(layer.colour.red, layer.colour.green, layer.colour.blue);
+    HBRUSH copper = ::CreateSolidBrush(colour);
+    if (layer.plane) {
+        const Pixel a = canvas.view.pixelOf(extent.left, extent.top),
+                    b = canvas.view.pixelOf(extent.right, extent.bottom);
+        const RECT board{coord(std::max(a.x, -1.0)), coord(std::max(a.y, -1.0)),
+                         coord(std::min(b.x, canvas.width + 1.0)), coord(std::min(b.y, canvas.height + 1.0))};
+        ::FillRect(layerDc, &board, copper);
+    }
+    const Canvas onLayer{layerDc, canvas.width, canvas.height, canvas.view};
+    HGDIOBJ oldPen = ::SelectObject(layerDc, ::GetStockObject(NULL_PEN));
+    HGDIOBJ oldBrush = ::SelectObject(layerDc, copper);
+    ::SetPolyFillMode(layerDc, ALTERNATE);
+    for (const auto& p : layer.primitives) {
+        const bool isCopper = p.ink == Ink::Copper;
+        ::SelectObject(layerDc, isCopper ? copper : clear);
+        paintPrimitive(onLayer, p, isCopper ? colour : seeThrough);
+    }
+    ::SelectObject(layerDc, oldBrush);
+    ::SelectObject(layerDc, oldPen);
+    ::DeleteObject(copper);
+    ::DeleteObject(clear);
+    ::GdiTransparentBlt(canvas.dc, 0, 0, canvas.width, canvas.height, layerDc, 0, 0, canvas.width,
+                        canvas.height, seeThrough);
+}
+
+// Planes lie under the other plots, as a board house's picture of a negative layer shows them.
+void paintLayers(const Canvas& canvas, const model::BoardPicture& picture) {
+    HDC layerDc = ::CreateCompatibleDC(canvas.dc);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(canvas.dc, canvas.width, canvas.height);
+    HGDIOBJ old = ::SelectObject(layerDc, bitmap);
+    for (bool planes : {true, false})
+        for (const auto& layer : picture.layers)
+            if (layer.visible && layer.plane == planes)
+                paintLayer(canvas, layerDc, layer, picture.extent);
+    ::SelectObject(layerDc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(layerDc);
+}
+
+void paintHoles(const Canvas& canvas, const model::BoardPicture& picture) {
+    HBRUSH black = ::CreateSolidBrush(holeColour);
+    HGDIOBJ oldPen = ::SelectObject(canvas.dc, ::GetStockObject(NULL_PEN));
+    HGDIOBJ oldBrush = ::SelectObject(canvas.dc, black);
+    for (const auto& h : picture.holes) {
+        const Pixel c = canvas.view.pixelOf(h.x, h.y);
+        const double r = canvas.view.pixels(h.diameter) / 2;
+        if (canvas.touches(c, r))
+            ellipse(canvas.dc, c, r);
+    }
+    ::SelectObject(canvas.dc, oldBrush);
+    ::SelectObject(canvas.dc, oldPen);
+    ::DeleteObject(black);
+}
+
+void paintFindings(const Canvas& canvas, const model::BoardPicture& picture, int selected) {
+    HGDIOBJ oldBrush = ::SelectObject(canvas.dc, ::GetStockObject(NULL_BRUSH));
+    for (int i = 0; i < static_cast<int>(picture.findings.size()); ++i) {
+        const auto& f = picture.findings[static_cast<size_t>(i)];
+        if (!f.placed)
+            continue;
+        HPEN pen = ::CreatePen(PS_SOLID, i == selected ? 3 : 2, findingColour);
+        HGDIOBJ oldPen = ::SelectObject(canvas.dc, pen);
+        ellipse(canvas.dc, canvas.view.pixelOf(f.x, f.y), i == selected ? 14 : 9);
+        ::SelectObject(canvas.dc, oldPen);
+        ::DeleteObject(pen);
+    }
+    ::SelectObject(canvas.dc, oldBrush);
+}
+
+// The bar and its length on a white ground, so that they read over any layer.
+void paintScaleBar(const Canvas& canvas) {
+    const model::ScaleBar bar = canvas.view.scaleBar();
+    HGDIOBJ oldFont = ::SelectObject(canvas.dc, fonts().ui);
+    const std::wstring text = wideText(bar.text);
+    SIZE size{};
+    ::GetTextExtentPoint32W(canvas.dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const int m = px(8), length = coord(bar.pixels), bottom = canvas.height - m;
+    const RECT ground{m - px(4), bottom - size.cy - px(12), m + std::max<int>(length, size.cx) + px(4),
+                      bottom + px(2)};
+    ::FillRect(canvas.dc, &ground, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    HPEN pen = ::CreatePen(PS_SOLID, 2, RGB(0, 0, 0));
+    HGDIOBJ oldPen = ::SelectObject(canvas.dc, pen);
+    ::MoveToEx(canvas.dc, m, bottom - px(3), nullptr);
+    ::LineTo(canvas.dc, m + length, bottom - px(3));
+    ::SelectObject(canvas.dc, oldPen);
+    ::DeleteObject(pen);
+    ::SetBkMode(canvas.dc, TRANSPARENT);
+    ::SetTextColor(canvas.dc, RGB(0, 0, 0));
+    ::TextOutW(canvas.dc, m, bottom - px(8) - size.cy, text.c_str(), static_cast<int>(text.size()));
+    ::SelectObject(canvas.dc, oldFont);
+}
+
+} // namespace
+
+void paintBoard(HDC dc, int width, int height, const model::BoardPicture& picture,
+                const model::PictureView& view, int selected) {
+    const RECT all{0, 0, width, height};
+    HBRUSH ground = ::CreateSolidBrush(paper);
+    ::FillRect(dc, &all, ground);
+    ::DeleteObject(ground);
+    const Canvas canvas{dc, width, height, view};
+    paintLayers(canvas, picture);
+    paintHoles(canvas, picture);
+    paintFindings(canvas, picture, selected);
+    paintScaleBar(canvas);
+}
+
+} // namespace fk::win32

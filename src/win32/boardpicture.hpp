@@ -1,0 +1,36 @@
+// The board picture window after "Board Check" in plain Win32: the picked plots (each switched on and off in
+// the list of layers), the holes over them and the findings listed; a finding clicked is centred and zoomed
+// on. The wheel zooms about the pointer, dragging or the arrow keys pan; a scale bar and the pointer's place.
+// It paints the ui model's picture where the model's view puts it and forwards the events to that view.
+#pragma once
+
+#include "app/settings.hpp"
+#include "model/boardpicture.hpp"
+
+#include <windows.h>
+
+#include <string>
+
+namespace fk::win32 {
+
+// What the window shows. The main window keeps it for the life of the program; the window only points at it.
+struct BoardPictureState {
+    model::BoardPicture picture;
+    model::PictureView view;
+    int selected = -1;     // the finding clicked, ringed boldly
+    POINT dragFrom{};      // where the last drag step ended
+    POINT pointer{-1, -1}; // where the pointer was last seen over the picture
+    bool dragging = false; // the left button is down on the picture
+};
+
+// A hidden board picture window owned by `owner`, showing `state`.
+HWND createBoardPicture(HWND owner, BoardPictureState& state);
+// Checks the board of these fields with the picked plots (pickfile's result form) again, as the job did, and
+// shows it fitted into the window.
+void showBoardPicture(HWND window, const app::Fields& fields, const std::string& programDir,
+                      const std::string& choice);
+// Windows sends the wheel to the keyboard focus; over the picture it zooms the picture all the same. True
+// when `message` was such a turn of the wheel and went to the picture.
+bool wheelToPicture(HWND window, const MSG& message);
+
+} // namespace fk::win32
