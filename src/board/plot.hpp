@@ -33,8 +33,8 @@ struct Draw {
 struct Plot {
     std::string path{};
     Role role{};
-    bool plane = false;  // a negative image: what it draws is cleared from a copper plane
-    bool copper = true;  // copper or a plane, or a plot whose role nothing tells: its holes are checked
+    bool plane = false; // a negative image: what it draws is cleared from a copper plane
+    bool copper = true; // copper or a plane, or a plot whose role nothing tells: its holes are checked
     std::vector<Flash> flashes{};
     std::vector<Draw> draws{};
     std::map<int, Shape> shapes{}; // of every D-code it selects

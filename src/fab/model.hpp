@@ -3,8 +3,8 @@
 
 #include "app/context.hpp"
 #include "board/dfn.hpp"
-#include "drill/excellon.hpp"
 #include "board/roles.hpp"
+#include "drill/excellon.hpp"
 #include "platform/files.hpp"
 #include "util/length.hpp"
 
