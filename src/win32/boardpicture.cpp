@@ -17,6 +17,8 @@ namespace {
 constexpr double wheelStep = 1.2; // zoom of one notch of the wheel
 // The findings' columns (kind, plot, place, what), in dialog units of the list's font.
 constexpr int findingTabs[] = {64, 128, 280};
+constexpr int limitCount = 4;
+constexpr const char* limitCaptions[limitCount] = {"&Registration", "Ri&ng", "&Web", "&Clearance"};
 
 BoardPictureState* stateOf(HWND canvas) {
     return reinterpret_cast<BoardPictureState*>(::GetWindowLongPtrW(canvas, GWLP_USERDATA));
@@ -176,6 +178,25 @@ void buildControls(HWND dialog, BoardPictureState& state) {
     ::SendMessageW(findings, LB_SETTABSTOPS, std::size(findingTabs), reinterpret_cast<LPARAM>(findingTabs));
     createControl(dialog, "STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, ids::pointerLine);
     createControl(dialog, "BUTTON", "Close", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
+    for (int i = 0; i < limitCount; ++i) {
+        createControl(dialog, "STATIC", limitCaptions[i], SS_RIGHT, ids::limitLabel + i);
+        createControl(dialog, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, ids::limitField + i, WS_EX_CLIENTEDGE);
+    }
+    createControl(dialog, "STATIC", "mil", SS_LEFT, ids::limitUnit);
+    createControl(dialog, "BUTTON", "Check &again", WS_TABSTOP | BS_PUSHBUTTON, ids::checkAgain);
+}
+
+// Registration, ring, web and clearance in mils (or "0.13mm"); empty for the default.
+void layoutLimits(HWND dialog, int m, int bh) {
+    const int label = px(78), field = px(60), gap = px(6);
+    int x = m;
+    for (int i = 0; i < limitCount; ++i) {
+        place(dialog, ids::limitLabel + i, x, m + px(4), label, px(18));
+        place(dialog, ids::limitField + i, x + label + gap, m, field, bh - px(4));
+        x += label + gap + field + gap;
+    }
+    place(dialog, ids::limitUnit, x, m + px(4), px(28), px(18));
+    place(dialog, ids::checkAgain, x + px(34), m - px(2), px(100), bh);
 }
 
 // The layers beside the picture, the findings under both, then the pointer's place and Close.
@@ -183,16 +204,17 @@ void layoutPicture(HWND dialog) {
     RECT r;
     ::GetClientRect(dialog, &r);
     const int m = px(10), gap = px(8), line = px(18), side = px(190), bw = px(80), bh = px(26);
-    const int findings = px(100);
-    const int top = std::max<int>(px(100), r.bottom - 2 * m - bh - 2 * gap - line - findings);
-    place(dialog, ids::layerLabel, m, m, side, line);
-    place(dialog, ids::layerList, m, m + line, side, top - line);
+    const int findings = px(100), row = bh + gap;
+    layoutLimits(dialog, m, bh);
+    const int top = std::max<int>(px(100), r.bottom - 2 * m - bh - 2 * gap - line - findings - row);
+    place(dialog, ids::layerLabel, m, m + row, side, line);
+    place(dialog, ids::layerList, m, m + row + line, side, top - line);
     HWND layers = ::GetDlgItem(dialog, ids::layerList);
     RECT inside;
     ::GetClientRect(layers, &inside);
     ListView_SetColumnWidth(layers, 0, inside.right); // no sideways scrolling for a long name
-    place(dialog, ids::boardCanvas, m + side + gap, m, r.right - 2 * m - side - gap, top);
-    const int findingsY = m + top + gap;
+    place(dialog, ids::boardCanvas, m + side + gap, m + row, r.right - 2 * m - side - gap, top);
+    const int findingsY = m + row + top + gap;
     place(dialog, ids::findingLabel, m, findingsY, r.right - 2 * m, line);
     place(dialog, ids::findingList, m, findingsY + line, r.right - 2 * m, findings);
     const int bottomY = r.bottom - m - bh;
@@ -286,6 +308,39 @@ INT_PTR layerNotice(HWND dialog, BoardPictureState& state, const NMHDR& notice) 
     return TRUE;
 }
 
+// The board checked with the session's limits, fitted into the window.
+void check(HWND window, BoardPictureState& state) {
+    state.picture = model::loadBoardPicture(state.fields, state.session->programDir(), state.choice,
+                                            state.session->checkOptions());
+    state.selected = -1;
+    fillLayers(window, state.picture);
+    fillFindings(window, state.picture);
+    HWND canvas = ::GetDlgItem(window, ids::boardCanvas);
+    RECT r;
+    ::GetClientRect(canvas, &r);
+    state.view.resize(r.right, r.bottom);
+    state.view.fit(state.picture.extent);
+    ::GetCursorPos(&state.pointer); // a pointer that has not moved yet shows no place
+    ::ScreenToClient(canvas, &state.pointer);
+    setText(::GetDlgItem(window, ids::pointerLine), "");
+    repaint(canvas);
+}
+
+// The limits typed, kept in the session (saved with the settings at close), and the board checked with them;
+// a text that is no length is refused and nothing changes.
+void checkAgain(HWND dialog, BoardPictureState& state) {
+    if (!state.session)
+        return;
+    auto limits = state.session->checkLimits();
+    for (int i = 0; i < limitCount && i < static_cast<int>(limits.size()); ++i)
+        limits[static_cast<size_t>(i)].text = textOf(::GetDlgItem(dialog, ids::limitField + i));
+    if (const auto problem = state.session->setCheckLimits(limits)) {
+        ::MessageBoxW(dialog, wideText(withCrlf(*problem)).c_str(), L"Flashkit", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    check(dialog, state);
+}
+
 INT_PTR CALLBACK pictureProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* state = dialogObject<BoardPictureState>(dialog, message, lParam);
     switch (message) {
@@ -306,6 +361,10 @@ INT_PTR CALLBACK pictureProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:
         if (LOWORD(wParam) == ids::findingList && HIWORD(wParam) == LBN_SELCHANGE && state) {
             showFinding(dialog, *state);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == ids::checkAgain && HIWORD(wParam) == BN_CLICKED && state) {
+            checkAgain(dialog, *state);
             return TRUE;
         }
         return hideOnClose(dialog, wParam);
@@ -331,26 +390,18 @@ HWND createBoardPicture(HWND owner, BoardPictureState& state) {
     return window;
 }
 
-void showBoardPicture(HWND window, const app::Fields& fields, const std::string& programDir,
+void showBoardPicture(HWND window, model::Session& session, const app::Fields& fields,
                       const std::string& choice) {
     auto* state = reinterpret_cast<BoardPictureState*>(::GetWindowLongPtrW(window, DWLP_USER));
     if (!state)
         return;
-    state->picture = model::loadBoardPicture(fields, programDir, choice);
-    state->selected = -1;
-    fillLayers(window, state->picture);
-    fillFindings(window, state->picture);
-    HWND canvas = ::GetDlgItem(window, ids::boardCanvas);
-    RECT r;
-    ::GetClientRect(canvas, &r);
-    state->view.resize(r.right, r.bottom);
-    state->view.fit(state->picture.extent);
-    ::GetCursorPos(&state->pointer); // a pointer that has not moved yet shows no place
-    ::ScreenToClient(canvas, &state->pointer);
-    setText(::GetDlgItem(window, ids::pointerLine), "");
+    state->session = &session, state->fields = fields, state->choice = choice;
+    const auto limits = session.checkLimits();
+    for (int i = 0; i < limitCount && i < static_cast<int>(limits.size()); ++i)
+        setText(::GetDlgItem(window, ids::limitField + i), limits[static_cast<size_t>(i)].text);
+    check(window, *state);
     ::ShowWindow(window, SW_SHOW);
     ::SetForegroundWindow(window);
-    repaint(canvas);
 }
 
 bool wheelToPicture(HWND window, const MSG& message) {

@@ -6,6 +6,7 @@
 
 #include "app/settings.hpp"
 #include "model/boardpicture.hpp"
+#include "model/session.hpp"
 
 #include <windows.h>
 
@@ -21,13 +22,17 @@ struct BoardPictureState {
     POINT dragFrom{};      // where the last drag step ended
     POINT pointer{-1, -1}; // where the pointer was last seen over the picture
     bool dragging = false; // the left button is down on the picture
+    // What the check read, so that the limits row can check again; the session keeps the limits.
+    model::Session* session = nullptr;
+    app::Fields fields{};
+    std::string choice{};
 };
 
 // A hidden board picture window owned by `owner`, showing `state`.
 HWND createBoardPicture(HWND owner, BoardPictureState& state);
-// Checks the board of these fields with the picked plots (pickfile's result form) again, as the job did, and
-// shows it fitted into the window.
-void showBoardPicture(HWND window, const app::Fields& fields, const std::string& programDir,
+// Checks the board of these fields with the picked plots (pickfile's result form) again, as the job did with
+// the session's limits, and shows it fitted into the window.
+void showBoardPicture(HWND window, model::Session& session, const app::Fields& fields,
                       const std::string& choice);
 // Windows sends the wheel to the keyboard focus; over the picture it zooms the picture all the same. True
 // when `message` was such a turn of the wheel and went to the picture.

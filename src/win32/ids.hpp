@@ -46,6 +46,11 @@ inline constexpr int findingList = 102;
 inline constexpr int pointerLine = 103;
 inline constexpr int layerLabel = 104;
 inline constexpr int findingLabel = 105;
+// The limits row: a caption and a field per limit (registration, ring, web, clearance), then "Check again".
+inline constexpr int limitLabel = 110;
+inline constexpr int limitField = 114;
+inline constexpr int limitUnit = 118;
+inline constexpr int checkAgain = 119;
 
 // Window classes and titles the driver looks for.
 inline constexpr const char* mainClass = "FlashkitMain";

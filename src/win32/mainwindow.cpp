@@ -254,7 +254,7 @@ void MainWindow::openBoardPicture() {
     if (!picture_)
         picture_ = createBoardPicture(window_, pictureState_);
     if (picture_)
-        showBoardPicture(picture_, fields(), session_.programDir(), session_.lastChoice());
+        showBoardPicture(picture_, session_, fields(), session_.lastChoice());
 }
 
 void MainWindow::leave(Field field) {
