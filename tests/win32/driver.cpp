@@ -6,6 +6,7 @@
 // type ID TEXT: click into a text box, select all, type TEXT.
 // key NAME: F1, RETURN or TAB at the keyboard focus. alt LETTER: Alt and the letter there.
 // press ID: click a control without waiting for what it starts. wait: until that click has returned.
+// leave: stop waiting for that click (a modal window it opened stays open for a later run of the driver).
 // ok, cancel, dismiss: answer the window with OK, Cancel or its close control and go back to its opener.
 // select ID N: choose entry N of a drop-down list.
 // lbclick ID N [ctrl]: click row N of a list (with Ctrl).
@@ -195,6 +196,12 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
     }
     if (verb == "wait")
         return waitPending(d);
+    if (verb == "leave") {
+        if (d.pending)
+            ::CloseHandle(d.pending);
+        d.pending = nullptr;
+        return true;
+    }
     if (verb == "desktop") {
         HDESK desktop = nullptr;
         within([&] { return (desktop = ::OpenDesktopA(a[0].c_str(), 0, FALSE, GENERIC_ALL)) != nullptr; });
@@ -278,7 +285,8 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
 }
 
 size_t argumentsOf(const std::string& verb) {
-    if (verb == "wait" || verb == "ok" || verb == "cancel" || verb == "dismiss" || verb == "close")
+    if (verb == "wait" || verb == "leave" || verb == "ok" || verb == "cancel" || verb == "dismiss" ||
+        verb == "close")
         return 0;
     if (verb == "desktop" || verb == "window" || verb == "key" || verb == "alt" || verb == "focus" ||
         verb == "selected" || verb == "rect" || verb == "move" || verb == "press")
