@@ -54,7 +54,8 @@ SIZE firstSize(TableWindow& w) {
         std::max({px(400), option + px(2 * margin), w.nameWidth + px(3 * margin + 140) + scrollBar});
     RECT work{0, 0, 800, 600};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int rowsHeight = std::min(w.rows, model::mostRowsShown) * px(rowHeight);
+    // A margin more: the template's dialog units round the height down, which must not cost the last row.
+    const int rowsHeight = std::min(w.rows, model::mostRowsShown) * px(rowHeight) + px(margin);
     return SIZE{std::min(width, static_cast<int>(work.right - work.left) - px(40)),
                 std::min(heightBesideRows() + rowsHeight, static_cast<int>(work.bottom - work.top) - px(60))};
 }
