@@ -141,6 +141,9 @@ void scrollTo(TableWindow& w, int wanted) {
         return;
     w.first = first;
     layoutTable(w);
+    // The dialog erases behind its moved labels after they painted themselves: paint all again, children
+    // last.
+    ::RedrawWindow(w.dialog, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     // A list scrolled out of view keeps no keyboard: it goes to the scroll bar, which goes on scrolling.
     if (HWND focus = ::GetFocus(); focus && ::IsChild(w.dialog, focus) && !::IsWindowVisible(focus))
         ::SetFocus(w.item(tableids::scroll));
