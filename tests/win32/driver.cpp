@@ -14,6 +14,8 @@
 // expect ID TEXT, contains ID TEXT, count ID N, focus ID: the control's text is or holds TEXT, the list has
 // N rows, the keyboard focus is there; each waits up to 30 s for it.
 // selected ID: the text box's whole text is selected (waits as the others do).
+// shown ID yes|no: the control is in view or not (waits). scroll ID top|bottom: the window's scroll bar ID
+// to its end, as a click there does.
 // save ID FILE: the control's text into FILE. rect FILE: the window's inside on the screen, "WxH+X+Y".
 // move WxH+X+Y: the window's outer size and place on the screen.
 // close: close the window and wait until its process has ended.
@@ -270,6 +272,13 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
             const auto selection = static_cast<DWORD>(::SendMessageA(c, EM_GETSEL, 0, 0));
             return LOWORD(selection) == 0 && HIWORD(selection) > 0 && HIWORD(selection) == textOf(c).size();
         });
+    }
+    if (verb == "shown")
+        return within([&] { return (::IsWindowVisible(c) != FALSE) == (a[1] == "yes"); });
+    if (verb == "scroll") {
+        const WPARAM code = a[1] == "top" ? SB_TOP : SB_BOTTOM;
+        ::SendMessageA(d.window, WM_VSCROLL, code, reinterpret_cast<LPARAM>(c));
+        return true;
     }
     if (verb == "lbopen")
         return openRow(c, a[1]);
