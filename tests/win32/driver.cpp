@@ -4,7 +4,7 @@
 // desktop NAME: work in Wine's virtual desktop NAME (first step, when the program runs in one).
 // window TITLE: wait for a shown window of that title (not one already answered) and work in it.
 // type ID TEXT: click into a text box, select all, type TEXT.
-// key NAME: F1, RETURN or TAB at the keyboard focus. alt LETTER: Alt and the letter there.
+// key NAME: F1, RETURN, ESCAPE or TAB at the keyboard focus. alt LETTER: Alt and the letter there.
 // press ID: click a control without waiting for what it starts. wait: until that click has returned.
 // leave: stop waiting for that click (a modal window it opened stays open for a later run of the driver).
 // ok, cancel, dismiss: answer the window with OK, Cancel or its close control and go back to its opener.
@@ -107,7 +107,11 @@ bool waitPending(Driver& d) {
 }
 
 bool postKey(HWND window, const std::string& name) {
-    const WPARAM key = name == "F1" ? VK_F1 : name == "TAB" ? VK_TAB : name == "RETURN" ? VK_RETURN : 0;
+    const WPARAM key = name == "F1"       ? VK_F1
+                       : name == "TAB"    ? VK_TAB
+                       : name == "RETURN" ? VK_RETURN
+                       : name == "ESCAPE" ? VK_ESCAPE
+                                          : 0;
     HWND focus = focusOf(window);
     if (!key || !focus)
         return false;
