@@ -12,6 +12,7 @@
 #include "win32/filewindow.hpp"
 #include "win32/helpwindow.hpp"
 #include "win32/ids.hpp"
+#include "win32/tablewindow.hpp"
 
 #include <shellapi.h>
 
@@ -154,16 +155,7 @@ void MainWindow::connectServices() {
         return askAlert(window_, message, caption);
     };
     session_.beep = [] { ::MessageBeep(MB_OK); };
-    // The roles stay as the plots' names and the last run give them; only the option is asked for, and only
-    // when no plot is the outline.
-    session_.tableWindow = [this](app::TableRequest& request) {
-        for (const auto& row : request.rows) {
-            if (row.choice == "outline")
-                return true;
-        }
-        request.option = askAlert(window_, request.optionText + "?", request.title);
-        return true;
-    };
+    session_.tableWindow = [this](app::TableRequest& request) { return showTableWindow(window_, request); };
     session_.log().onRefresh = [this] { showLog(); };
 }
 

@@ -4,8 +4,9 @@
 // desktop NAME: work in Wine's virtual desktop NAME (first step, when the program runs in one).
 // window TITLE: wait for a shown window of that title (not one already answered) and work in it.
 // type ID TEXT: click into a text box, select all, type TEXT.
-// key NAME: F1, RETURN or TAB at the keyboard focus. alt LETTER: Alt and the letter there.
+// key NAME: F1, RETURN, ESCAPE or TAB at the keyboard focus. alt LETTER: Alt and the letter there.
 // press ID: click a control without waiting for what it starts. wait: until that click has returned.
+// leave: stop waiting for that click (a modal window it opened stays open for a later run of the driver).
 // ok, cancel, dismiss: answer the window with OK, Cancel or its close control and go back to its opener.
 // select ID N: choose entry N of a drop-down list.
 // lbclick ID N [ctrl]: click row N of a list (with Ctrl).
@@ -14,6 +15,8 @@
 // N rows, the keyboard focus is there; each waits up to 30 s for it. lbcontains ID TEXT: a row of the list
 // holds TEXT (waits as well).
 // selected ID: the text box's whole text is selected (waits as the others do).
+// shown ID yes|no: the control is in view or not (waits). scroll ID top|bottom: the window's scroll bar ID
+// to its end, as a click there does.
 // save ID FILE: the control's text into FILE. rect FILE: the window's inside on the screen, "WxH+X+Y".
 // move WxH+X+Y: the window's outer size and place on the screen.
 // close: close the window and wait until its process has ended.
@@ -105,7 +108,11 @@ bool waitPending(Driver& d) {
 }
 
 bool postKey(HWND window, const std::string& name) {
-    const WPARAM key = name == "F1" ? VK_F1 : name == "TAB" ? VK_TAB : name == "RETURN" ? VK_RETURN : 0;
+    const WPARAM key = name == "F1"       ? VK_F1
+                       : name == "TAB"    ? VK_TAB
+                       : name == "RETURN" ? VK_RETURN
+                       : name == "ESCAPE" ? VK_ESCAPE
+                                          : 0;
     HWND focus = focusOf(window);
     if (!key || !focus)
         return false;
@@ -210,6 +217,12 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
     }
     if (verb == "wait")
         return waitPending(d);
+    if (verb == "leave") {
+        if (d.pending)
+            ::CloseHandle(d.pending);
+        d.pending = nullptr;
+        return true;
+    }
     if (verb == "desktop") {
         HDESK desktop = nullptr;
         within([&] { return (desktop = ::OpenDesktopA(a[0].c_str(), 0, FALSE, GENERIC_ALL)) != nullptr; });
@@ -279,6 +292,13 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
             return LOWORD(selection) == 0 && HIWORD(selection) > 0 && HIWORD(selection) == textOf(c).size();
         });
     }
+    if (verb == "shown")
+        return within([&] { return (::IsWindowVisible(c) != FALSE) == (a[1] == "yes"); });
+    if (verb == "scroll") {
+        const WPARAM code = a[1] == "top" ? SB_TOP : SB_BOTTOM;
+        ::SendMessageA(d.window, WM_VSCROLL, code, reinterpret_cast<LPARAM>(c));
+        return true;
+    }
     if (verb == "lbopen")
         return openRow(c, a[1]);
     if (verb == "expect")
@@ -295,7 +315,8 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
 }
 
 size_t argumentsOf(const std::string& verb) {
-    if (verb == "wait" || verb == "ok" || verb == "cancel" || verb == "dismiss" || verb == "close")
+    if (verb == "wait" || verb == "leave" || verb == "ok" || verb == "cancel" || verb == "dismiss" ||
+        verb == "close")
         return 0;
     if (verb == "desktop" || verb == "window" || verb == "key" || verb == "alt" || verb == "focus" ||
         verb == "selected" || verb == "rect" || verb == "move" || verb == "press")
