@@ -35,4 +35,13 @@ inline std::map<std::string, std::string> filesBelow(const fs::path& root) {
     return files;
 }
 
+// The files of a folder (not its subfolders) copied into another, made where missing: a scratch copy of
+// a bundled example.
+inline void copyFilesOf(const fs::path& from, const fs::path& to) {
+    fs::create_directories(to);
+    for (const auto& e : fs::directory_iterator(from))
+        if (e.is_regular_file())
+            fs::copy_file(e.path(), to / e.path().filename());
+}
+
 } // namespace fk::test

@@ -93,10 +93,7 @@ class BoardCheck : public Scratch {
   protected:
     void SetUp() override {
         Scratch::SetUp();
-        fs::create_directories(path("in"));
-        for (const auto& e : fs::directory_iterator(fs::path(FLASHKIT_EXAMPLES) / "fab"))
-            if (e.is_regular_file())
-                fs::copy_file(e.path(), path("in") / e.path().filename());
+        copyFilesOf(fs::path(FLASHKIT_EXAMPLES) / "fab", path("in"));
     }
     // Replaces the one occurrence of `from` in a file of the example.
     void edit(const std::string& name, const std::string& from, const std::string& to) const {

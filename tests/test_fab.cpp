@@ -83,10 +83,7 @@ class FabExport : public Scratch {
   protected:
     void SetUp() override {
         Scratch::SetUp();
-        fs::create_directories(path("in"));
-        for (const auto& e : fs::directory_iterator(fs::path(FLASHKIT_EXAMPLES) / "fab"))
-            if (e.is_regular_file())
-                fs::copy_file(e.path(), path("in") / e.path().filename());
+        copyFilesOf(fs::path(FLASHKIT_EXAMPLES) / "fab", path("in"));
         fs::create_directories(path("out"));
     }
     CliResult run(const std::string& picks = "TOP.GBR ,PLANE.GBR ,OUTLINE.GBR",

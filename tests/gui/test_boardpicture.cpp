@@ -16,11 +16,7 @@ class BoardPictureTest : public QObject {
   private slots:
     void checkOpensThePicture() {
         QTemporaryDir dir;
-        for (const auto& e :
-             std::filesystem::directory_iterator(std::filesystem::path(FLASHKIT_EXAMPLES) / "fab"))
-            if (e.is_regular_file())
-                std::filesystem::copy_file(e.path(), std::filesystem::path(dir.path().toStdString()) /
-                                                         e.path().filename());
+        fk::test::copyFilesOf(std::filesystem::path(FLASHKIT_EXAMPLES) / "fab", dir.path().toStdString());
         const std::string in = fk::platform::toPathText(dir.path().toStdString());
         fk::gui::MainWindow window(in);
         window.fnamebase()->setText("BOARD");
