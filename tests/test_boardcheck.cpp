@@ -269,6 +269,31 @@ TEST_F(BoardCheck, PictureModel) {
     EXPECT_TRUE(view.showFinding(picture.findings[0]));
     EXPECT_EQ(view.pointerText(500, 250), "X 1.0000 in Y 0.7000 in (25.400 mm, 17.780 mm)");
     EXPECT_DOUBLE_EQ(view.pixelsPerMil(), 2);
+    // Painted only where it lands in the drawing (750 to 1250 by 575 to 825 mils).
+    using Kind = model::Primitive::Kind;
+    const auto primitive = [](Kind kind, int x, int y, int width, int height = 0, int x2 = 0, int y2 = 0) {
+        return model::Primitive{.kind = kind,
+                                .x = mils(x),
+                                .y = mils(y),
+                                .x2 = mils(x2),
+                                .y2 = mils(y2),
+                                .width = mils(width),
+                                .height = mils(height)};
+    };
+    EXPECT_TRUE(view.shows(primitive(Kind::Disc, 1260, 700, 20)));
+    EXPECT_FALSE(view.shows(primitive(Kind::Disc, 1270, 700, 20)));
+    EXPECT_TRUE(view.shows(primitive(Kind::Stroke, 0, 0, 10, 0, 2000, 700)));
+    EXPECT_FALSE(view.shows(primitive(Kind::Stroke, 0, 900, 10, 0, 2000, 900)));
+    EXPECT_TRUE(view.shows(primitive(Kind::Box, 1300, 700, 100, 20)));
+    EXPECT_FALSE(view.shows(mils(1000), mils(850), mils(40)));
+    // Below two pixels either way a primitive is a pixel at its middle.
+    model::Primitive dot = primitive(Kind::Disc, 1000, 700, 1);
+    EXPECT_FALSE(view.tiny(dot));
+    dot.width = util::Length::fromMilDecimals(9, 1);
+    EXPECT_TRUE(view.tiny(dot));
+    const model::Primitive shortStroke = primitive(Kind::Stroke, 1000, 700, 0, 0, 1000, 701);
+    EXPECT_FALSE(view.tiny(shortStroke));
+    EXPECT_DOUBLE_EQ(view.middleOf(shortStroke).y, 249);
 }
 
 // The command line: the log, the JSON's bytes, the picture, the limits and the exit status.

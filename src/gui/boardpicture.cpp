@@ -3,6 +3,7 @@
 #include "dialogs/selectfile.hpp"
 
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,7 +48,8 @@ class PictureCanvas : public QWidget {
         painter.setPen(Qt::NoPen);
         painter.setBrush(Qt::black);
         for (const auto& h : picture_.holes)
-            disc(painter, h.x, h.y, h.diameter);
+            if (view_.shows(h.x, h.y, h.diameter))
+                disc(painter, h.x, h.y, h.diameter);
         paintFindings(painter);
         paintScaleBar(painter);
     }
@@ -89,12 +91,27 @@ class PictureCanvas : public QWidget {
             const auto& e = picture_.extent;
             painter.fillRect(QRectF(at(e.left, e.top), at(e.right, e.bottom)), copper);
         }
+        // What spans less than two pixels is a pixel set in one image, drawn once over the layer's shapes.
+        QImage dots(size(), QImage::Format_ARGB32_Premultiplied);
+        dots.fill(Qt::transparent);
+        bool anyDot = false;
         for (const auto& p : layer.primitives) {
+            if (!view_.shows(p))
+                continue;
             const QColor ink = p.ink == Ink::Copper ? copper : QColor(Qt::white);
+            if (view_.tiny(p)) {
+                const model::Pixel m = view_.middleOf(p);
+                const int x = static_cast<int>(m.x), y = static_cast<int>(m.y);
+                if (x >= 0 && y >= 0 && x < dots.width() && y < dots.height())
+                    dots.setPixel(x, y, ink.rgba()), anyDot = true;
+                continue;
+            }
             painter.setPen(Qt::NoPen);
             painter.setBrush(ink);
             paintPrimitive(painter, p, ink);
         }
+        if (anyDot)
+            painter.drawImage(0, 0, dots);
     }
     void paintPrimitive(QPainter& painter, const model::Primitive& p, const QColor& ink) const {
         const QPointF c = at(p.x, p.y);

@@ -187,6 +187,40 @@ Pixel PictureView::pixelOf(Length x, Length y) const {
     return {width_ / 2.0 + (mils(x) - centreX_) * perMil_, height_ / 2.0 - (mils(y) - centreY_) * perMil_};
 }
 
+bool PictureView::shows(Length x, Length y, Length diameter) const {
+    const Pixel c = pixelOf(x, y);
+    const double r = pixels(diameter) / 2 + 1;
+    return c.x + r >= 0 && c.x - r <= width_ && c.y + r >= 0 && c.y - r <= height_;
+}
+
+bool PictureView::shows(const Primitive& p) const {
+    if (p.kind == Primitive::Kind::Stroke) {
+        const Pixel a = pixelOf(p.x, p.y), b = pixelOf(p.x2, p.y2);
+        const double r = pixels(p.width) / 2 + 1;
+        return std::max(a.x, b.x) + r >= 0 && std::min(a.x, b.x) - r <= width_ &&
+               std::max(a.y, b.y) + r >= 0 && std::min(a.y, b.y) - r <= height_;
+    }
+    // A turned box reaches at most half its diagonal from its centre: width and height together are more.
+    return shows(p.x, p.y, p.kind == Primitive::Kind::Box ? p.width + p.height : std::max(p.width, p.height));
+}
+
+bool PictureView::tiny(const Primitive& p) const {
+    if (p.kind == Primitive::Kind::Stroke) {
+        const Pixel a = pixelOf(p.x, p.y), b = pixelOf(p.x2, p.y2);
+        const double w = pixels(p.width);
+        return std::abs(a.x - b.x) + w < 2 && std::abs(a.y - b.y) + w < 2;
+    }
+    return pixels(p.kind == Primitive::Kind::Box ? std::max(p.width, p.height) * 3 / 2
+                                                 : std::max(p.width, p.height)) < 2;
+}
+
+Pixel PictureView::middleOf(const Primitive& p) const {
+    if (p.kind != Primitive::Kind::Stroke)
+        return pixelOf(p.x, p.y);
+    const Pixel a = pixelOf(p.x, p.y), b = pixelOf(p.x2, p.y2);
+    return {(a.x + b.x) / 2, (a.y + b.y) / 2};
+}
+
 double PictureView::pixels(Length length) const {
     return mils(length) * perMil_;
 }

@@ -96,6 +96,14 @@ class PictureView {
     bool showFinding(const PictureFinding& finding);
 
     Pixel pixelOf(util::Length x, util::Length y) const;
+    // Whether any of the primitive (or of a disc of this diameter) lands in the drawing: what does not is not
+    // painted, so that a board of a million flashes pans and zooms as fast as its visible part allows.
+    bool shows(const Primitive& primitive) const;
+    bool shows(util::Length x, util::Length y, util::Length diameter) const;
+    // Whether the primitive spans less than two pixels either way: a front end sets the pixel at its middle
+    // rather than drawing a shape, so that a whole board of a million flashes paints at once.
+    bool tiny(const Primitive& primitive) const;
+    Pixel middleOf(const Primitive& primitive) const;
     double pixels(util::Length length) const;
     util::Length boardX(double px) const;
     util::Length boardY(double py) const;

@@ -32,11 +32,6 @@ struct Canvas {
     HDC dc;
     int width, height;
     const model::PictureView& view;
-
-    // Whether a square of half-side `reach` pixels about `p` touches the drawing.
-    bool touches(Pixel p, double reach) const {
-        return p.x + reach >= 0 && p.x - reach <= width && p.y + reach >= 0 && p.y - reach <= height;
-    }
 };
 
 void ellipse(HDC dc, Pixel c, double r) {
@@ -89,14 +84,9 @@ void paintPrimitive(const Canvas& canvas, const model::Primitive& p, COLORREF co
     const Pixel c = canvas.view.pixelOf(p.x, p.y);
     const double w = canvas.view.pixels(p.width), h = canvas.view.pixels(p.height);
     if (p.kind == Kind::Stroke) {
-        const Pixel to = canvas.view.pixelOf(p.x2, p.y2);
-        const Pixel middle{(c.x + to.x) / 2, (c.y + to.y) / 2};
-        if (canvas.touches(middle, w / 2 + std::abs(to.x - c.x) / 2 + std::abs(to.y - c.y) / 2))
-            stroke(canvas.dc, c, to, w, colour);
+        stroke(canvas.dc, c, canvas.view.pixelOf(p.x2, p.y2), w, colour);
         return;
     }
-    if (!canvas.touches(c, std::max(w, h)))
-        return;
     if (p.kind == Kind::Disc)
         ellipse(canvas.dc, c, w / 2);
     else if (p.kind == Kind::Ring)
@@ -125,7 +115,14 @@ void paintLayer(const Canvas& canvas, HDC layerDc, const model::PictureLayer& la
     HGDIOBJ oldBrush = ::SelectObject(layerDc, copper);
     ::SetPolyFillMode(layerDc, ALTERNATE);
     for (const auto& p : layer.primitives) {
+        if (!canvas.view.shows(p))
+            continue;
         const bool isCopper = p.ink == Ink::Copper;
+        if (canvas.view.tiny(p)) { // less than two pixels: the pixel at its middle
+            const Pixel m = canvas.view.middleOf(p);
+            ::SetPixelV(layerDc, coord(m.x), coord(m.y), isCopper ? colour : seeThrough);
+            continue;
+        }
         ::SelectObject(layerDc, isCopper ? copper : clear);
         paintPrimitive(onLayer, p, isCopper ? colour : seeThrough);
     }
@@ -156,10 +153,8 @@ void paintHoles(const Canvas& canvas, const model::BoardPicture& picture) {
     HGDIOBJ oldPen = ::SelectObject(canvas.dc, ::GetStockObject(NULL_PEN));
     HGDIOBJ oldBrush = ::SelectObject(canvas.dc, black);
     for (const auto& h : picture.holes) {
-        const Pixel c = canvas.view.pixelOf(h.x, h.y);
-        const double r = canvas.view.pixels(h.diameter) / 2;
-        if (canvas.touches(c, r))
-            ellipse(canvas.dc, c, r);
+        if (canvas.view.shows(h.x, h.y, h.diameter))
+            ellipse(canvas.dc, canvas.view.pixelOf(h.x, h.y), canvas.view.pixels(h.diameter) / 2);
     }
     ::SelectObject(canvas.dc, oldBrush);
     ::SelectObject(canvas.dc, oldPen);
