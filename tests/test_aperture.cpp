@@ -330,7 +330,17 @@ TEST_F(ApertureTest, DefaultPlaneTablesAreWrittenOnceAndEditsAreKept) {
     EXPECT_TRUE(exists("prog/flashkit.pa"));
 
     EXPECT_EQ(linesStarting("GRB_AP2 11"), Lines{"GRB_AP2 11  055 0055 0 FLASH ELLIPSE \"E2\""});
+    // The last row of an edited table serves the largest holes too.
+    std::string rows;
+    for (int r = 1; r <= 25; ++r)
+        rows += "GRB_AP2 " + std::string(r < 10 ? "0" : "") + std::to_string(r) + " 0" +
+                std::to_string(40 + 10 * r) + " 0300 0 FLASH ELLIPSE \"R" + std::to_string(r) + "\"\r\n";
+    write("prog/flashkit.pc", rows);
+    design({"PAD EL 300 300 255 AL"});
+    ASSERT_EQ(run(1).status, 0);
+    EXPECT_EQ(linesStarting("GRB_AP2 11"), Lines{"GRB_AP2 11  290 0300 0 FLASH ELLIPSE \"R25\""});
 
+    design({"PAD EL 60 60 28 AL"});
     write("prog/flashkit.pc", "");
     EXPECT_EQ(run(0).status, 0);
     auto r = run(1);
