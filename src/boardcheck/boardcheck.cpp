@@ -30,12 +30,10 @@ Limits limitsOf(const app::JobContext& context) {
     Limits limits;
     Length* targets[] = {&limits.registration, &limits.ring, &limits.web, &limits.clearance};
     for (size_t i = 0; i < std::size(limitOptions); ++i) {
-        const std::string key = settingsKey(limitOptions[i]) + "=";
         std::optional<std::string> text, from;
-        for (int n = 1; n <= app::settingsLineCount; ++n)
-            if (!text && util::upper(settings.line(n)).starts_with(key))
-                text = settings.line(n).substr(key.size()),
-                from = settings.filePath() + " line " + std::to_string(n);
+        if (const int n = limitLineOf(settings, limitOptions[i]))
+            text = settings.line(n).substr(settingsKey(limitOptions[i]).size() + 1),
+            from = settings.filePath() + " line " + std::to_string(n);
         if (auto option = context.options.find(limitOptions[i]); option != context.options.end())
             text = option->second, from = "--" + option->first;
         if (!text)
@@ -126,6 +124,15 @@ app::JobResult runCheck(const app::JobContext& context) {
 
 std::string settingsKey(std::string_view option) {
     return "BOARDCHECK_" + util::upper(option);
+}
+
+int limitLineOf(const app::SettingsTable& settings, std::string_view option) {
+    const std::string key = settingsKey(option) + "=";
+    for (int n = 1; n <= app::settingsLineCount; ++n) {
+        if (util::upper(settings.line(n)).starts_with(key))
+            return n;
+    }
+    return 0;
 }
 
 std::optional<Length> limitValue(std::string_view text) {

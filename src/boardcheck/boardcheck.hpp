@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/context.hpp"
+#include "app/settings.hpp"
 #include "boardcheck/model.hpp"
 
 #include <optional>
@@ -19,6 +20,8 @@ app::JobResult boardcheck(const app::JobContext& context);
 // millimetres ("0.127mm"); nothing when it is neither or negative.
 inline constexpr const char* limitOptions[] = {"registration", "ring", "web", "clearance"};
 std::string settingsKey(std::string_view option);
+// The settings line that holds a limit ("BOARDCHECK_RING=5", the first in any case), 0 when none does.
+int limitLineOf(const app::SettingsTable& settings, std::string_view option);
 // The limits of a run. Throws app::JobStop naming the option or line whose value is no length.
 Limits limitsOf(const app::JobContext& context);
 std::optional<Length> limitValue(std::string_view text);

@@ -11,16 +11,6 @@ std::string keyOf(const std::string& option) {
     return boardcheck::settingsKey(option) + "=";
 }
 
-// The line that holds the limit (as the check reads it: the first, in any case), 0 when none does.
-int lineOf(const app::SettingsTable& settings, const std::string& option) {
-    const std::string key = keyOf(option);
-    for (int n = 1; n <= app::settingsLineCount; ++n) {
-        if (util::upper(settings.line(n)).starts_with(key))
-            return n;
-    }
-    return 0;
-}
-
 int freeLine(const app::SettingsTable& settings) {
     for (int n = firstLimitLine; n <= lastLimitLine; ++n) {
         if (settings.line(n).empty())
@@ -34,7 +24,7 @@ int freeLine(const app::SettingsTable& settings) {
 std::vector<LimitText> limitTexts(const app::SettingsTable& settings) {
     std::vector<LimitText> texts;
     for (const char* option : boardcheck::limitOptions) {
-        const int n = lineOf(settings, option);
+        const int n = boardcheck::limitLineOf(settings, option);
         texts.push_back({option, n == 0 ? "" : util::trim(settings.line(n).substr(keyOf(option).size()))});
     }
     return texts;
@@ -50,7 +40,7 @@ std::optional<std::string> storeLimits(app::SettingsTable& settings, const std::
     app::SettingsTable changed = settings;
     for (const auto& limit : limits) {
         const std::string text = util::trim(limit.text);
-        int n = lineOf(changed, limit.option);
+        int n = boardcheck::limitLineOf(changed, limit.option);
         if (n == 0 && text.empty())
             continue;
         if (n == 0 && (n = freeLine(changed)) == 0)
