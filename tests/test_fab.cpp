@@ -226,7 +226,7 @@ TEST_F(FabExport, RolesAndOutline) {
     for (const auto& c : cases) {
         TearDown();
         SetUp();
-        write("in/EMPTY.GBR", crlfLines({"M02*"}));
+        write("in/EMPTY.GBR", crlfLines({"%FSLAX23Y23*%", "%MOIN*%", "M02*"})); // an empty layer
         const auto before = files();
         const CliResult r = run(c.picks, "out", c.options);
         EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.log;
@@ -262,7 +262,7 @@ TEST_F(FabExport, DrillHeaderAndToolTable) {
 // a plot of no aperture, or a single tool and hole, counted in the wrong number.
 TEST_F(FabExport, SixInchDecimalsExactly) {
     write("in/BOARD.NC1", crlfLines({"M48", "INCH", "T9C0.012341", "%", "T9", "X0.000001Y-1.234567", "M30"}));
-    write("in/TOP.GBR", crlfLines({"M02*"}));
+    write("in/TOP.GBR", crlfLines({"%FSLAX23Y23*%", "%MOIN*%", "M02*"})); // an empty layer
     const CliResult r = run("TOP.GBR ,OUTLINE.GBR");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(read("out/BOARD-PTH.drl"),
@@ -289,6 +289,10 @@ TEST_F(FabExport, RefusalsWriteNothing) {
          "Line 2 draws or flashes at the origin, which the plot's rules drop:"},
         {"coordinate without operation", "in/TOP.GBR", crlfLines({"D11*", "X100Y100*", "M02*"}),
          "TOP.GBR ,OUTLINE.GBR", "Line 2 holds a coordinate without operation D01, D02 or D03:"},
+        {"plot of random bytes", "in/TOP.GBR", std::string("\x96J\x14\x93\x82 random\xff", 12),
+         "TOP.GBR ,OUTLINE.GBR", "The Gerber file holds no aperture selection and no coordinate:"},
+        {"empty plot", "in/TOP.GBR", "", "TOP.GBR ,OUTLINE.GBR",
+         "The Gerber file holds no aperture selection and no coordinate:"},
         {"D-code below 10", "in/TOP.GBR", crlfLines({"D09*", "X100Y100D03*", "M02*"}), "TOP.GBR ,OUTLINE.GBR",
          "Line 1 selects D9, which is no aperture:"},
         {"tool without size", "in/BOARD.NC1", crlfLines({"M48", "INCH", "T7", "X+001000Y+001000", "M30"}),

@@ -40,8 +40,10 @@ class PlotScan : public gerber::Sink {
     void select(int number, std::string_view, long line) override {
         used.emplace(number, line);
         current_ = number;
+        held = true;
     }
     void operation(const gerber::Coordinates& at, long) override {
+        held = true;
         extent.add(at.x, at.y);
         if (util::upper(at.dtext) == "D03*")
             flashes[current_].emplace(at.x, at.y);
@@ -50,6 +52,7 @@ class PlotScan : public gerber::Sink {
     std::map<int, long> used;
     std::map<int, std::set<MilPoint>> flashes;
     Extent extent;
+    bool held = false; // an aperture selection or a coordinate
 
   private:
     int current_ = 0;
@@ -137,11 +140,16 @@ std::vector<GerberAperture> aperturesOf(const PlotFile& plot, const Definitions&
     return apertures;
 }
 
-gerber::Rounding translate(const std::string& input, gerber::Sink& sink) {
-    gerber::Coordinates at;
+struct Translated {
     gerber::Rounding rounding;
-    gerber::translateFile(input, at, rounding, sink);
-    return rounding;
+    bool stated = false; // the file states its format: RS-274-X, which may hold nothing and be a plot
+};
+
+Translated translate(const std::string& input, gerber::Sink& sink) {
+    gerber::Coordinates at;
+    Translated translated;
+    translated.stated = gerber::translateFile(input, at, translated.rounding, sink);
+    return translated;
 }
 
 } // namespace
@@ -150,7 +158,13 @@ PlotSummary writePlot(const PlotFile& plot, const Definitions& definitions,
                       const std::vector<std::string>& attributes, platform::AtomicWriter& out) {
     refuseOriginOperations(plot.input);
     PlotScan scan;
-    if (translate(plot.input, scan).happened)
+    const Translated scanned = translate(plot.input, scan);
+    // Random bytes or an empty file read as nothing: no plot, however the picker named it.
+    if (!scanned.stated && !scan.held)
+        throw app::JobStop{util::lines(
+            {"The Gerber file holds no aperture selection and no coordinate:", util::angled(plot.input),
+             "No file was written; pick Gerber plots and re-try."})};
+    if (scanned.rounding.happened)
         throw app::JobStop{
             util::lines({"The plot holds coordinates finer than whole mils:", util::angled(plot.input),
                          "No file was written; plot in whole mils and re-try."})};
