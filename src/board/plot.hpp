@@ -45,7 +45,11 @@ struct Hole {
     Point at{};
     Length diameter{};
     int tool = 0;
-    long line = 0; // in the drill file
+    long line = 0;      // in the drill file
+    Point end{};        // where a slot ends
+    bool slot = false;  // drilled from `at` to `end`
+    bool plated = true; // of a plated drill file
+    int file = 0;       // which of the board's drill files
 };
 
 // The role of a plot: the X2 file function in its head (as Fab Export and CAD tools write it), else its

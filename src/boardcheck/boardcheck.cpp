@@ -2,11 +2,14 @@
 // files asked for.
 #include "boardcheck/boardcheck.hpp"
 
+#include "boardcheck/geometry.hpp"
+
 #include "app/commit.hpp"
 #include "app/runner.hpp"
 #include "util/fixed.hpp"
 #include "util/text.hpp"
 
+#include <map>
 #include <memory>
 
 namespace fk::boardcheck {
@@ -91,7 +94,53 @@ void writeOutputs(const app::JobContext& context, const Checked& checked) {
         app::commitOutputs(context.log(), all);
 }
 
+// The roles --role gives a board's files, by name.
+std::map<std::string, std::string> rolesOf(const app::JobContext& context) {
+    std::map<std::string, std::string> roles;
+    for (const auto& [key, value] : context.options) {
+        if (key.starts_with("role:"))
+            roles[key.substr(5)] = value;
+    }
+    return roles;
+}
+
+void writeBoardOutputs(const app::JobContext& context, const board::Fabrication& board,
+                       const std::vector<Finding>& findings) {
+    const auto option = context.options.find("json");
+    if (option == context.options.end())
+        return;
+    platform::AtomicWriter out(option->second);
+    out.write(boardJson(board, findings));
+    out.finish();
+    std::vector<platform::AtomicWriter*> all{&out};
+    app::commitOutputs(context.log(), all);
+}
+
+// A board read from the files its CAD tool wrote: every file listed with its role and why, then the checks.
+app::JobResult runBoardCheck(const app::JobContext& context, const std::string& path) {
+    auto& log = context.log();
+    const Limits limits = limitsOf(context);
+    say(log, "[Reading the board " + util::angled(path) + "]");
+    board::Fabrication board = board::readFabrication(path, rolesOf(context));
+    for (const auto& f : board.files)
+        say(log, f.name + "\t" + f.role + "\t" + f.why);
+    say(log, "[" + std::to_string(board.layers.size()) + " layers, " + std::to_string(board.holes.size()) +
+                 " holes]");
+    std::vector<Finding> readings = settleDrillReadings(board, CopperPoints(board));
+    std::vector<Finding> findings = checkFabrication(board, limits);
+    findings.insert(findings.end(), readings.begin(), readings.end());
+    for (const auto& finding : findings)
+        say(log, findingLine(finding));
+    say(log, summaryLine(findings));
+    writeBoardOutputs(context, board, findings);
+    say(log, findings.empty() ? "[Board Check completed: the board is clean]"
+                              : "[Board Check completed with findings]");
+    return findings.empty() ? app::JobResult::Completed : app::JobResult::Findings;
+}
+
 app::JobResult runCheck(const app::JobContext& context) {
+    if (const auto board = context.options.find("board"); board != context.options.end())
+        return runBoardCheck(context, board->second);
     auto& log = context.log();
     const app::Fields& f = context.fields;
     const std::string dfn = f.dfnpath + "\\PCB.DFN", nc1 = f.indatapath + "\\" + f.fnamebase + ".NC1";

@@ -189,10 +189,14 @@ void checkPadsWithoutHoles(const PlotIndex& index, const Board& board, const Gri
     }
 }
 
-void checkHolePairs(const Board& board, const Grid& holes, const Limits& limits, const Reporter& report) {
+} // namespace
+
+void checkHolePairs(const std::vector<Hole>& all, const Grid& holes, const Limits& limits,
+                    std::vector<Finding>& findings, const std::string& drillName) {
+    const Reporter report{findings, drillName};
     std::vector<std::uint32_t> near;
-    for (std::uint32_t i = 0; i < board.holes.size(); ++i) {
-        const Hole& a = board.holes[i];
+    for (std::uint32_t i = 0; i < all.size(); ++i) {
+        const Hole& a = all[i];
         near.clear();
         holes.near(grown(holeBox(a), limits.web), [&](std::uint32_t j) {
             if (j > i)
@@ -201,7 +205,7 @@ void checkHolePairs(const Board& board, const Grid& holes, const Limits& limits,
         std::sort(near.begin(), near.end());
         near.erase(std::unique(near.begin(), near.end()), near.end());
         for (std::uint32_t j : near) {
-            const Hole& b = board.holes[j];
+            const Hole& b = all[j];
             const Length d = distance(a.at, b.at), web = d - a.diameter / 2 - b.diameter / 2;
             const std::string pair =
                 "holes of lines " + std::to_string(a.line) + " and " + std::to_string(b.line);
@@ -212,8 +216,6 @@ void checkHolePairs(const Board& board, const Grid& holes, const Limits& limits,
         }
     }
 }
-
-} // namespace
 
 std::vector<Finding> checkBoard(const Board& board, const Limits& limits) {
     std::vector<Box> holeBoxes;
@@ -233,7 +235,7 @@ std::vector<Finding> checkBoard(const Board& board, const Limits& limits) {
         if (!plot.plane)
             checkPadsWithoutHoles(index, board, holes, report);
     }
-    checkHolePairs(board, holes, limits, Reporter{findings, util::fileNameOf(board.drillPath)});
+    checkHolePairs(board.holes, holes, limits, findings, util::fileNameOf(board.drillPath));
     return findings;
 }
 

@@ -2,10 +2,12 @@
 // Positions and sizes are Lengths; a distance is computed in doubles of counts and returned as a Length.
 #pragma once
 
+#include "board/fabrication.hpp"
 #include "board/plot.hpp"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace fk::boardcheck {
@@ -64,4 +66,29 @@ class Grid {
     std::vector<std::uint32_t> start_, items_;
 };
 
+} // namespace fk::boardcheck
+
+namespace fk::boardcheck {
+struct Finding;
+struct Limits;
+// Stacked holes and webs below the minimum among all holes of the board, reported under `drillName`.
+void checkHolePairs(const std::vector<board::Hole>& all, const Grid& holes, const Limits& limits,
+                    std::vector<Finding>& findings, const std::string& drillName);
+} // namespace fk::boardcheck
+
+namespace fk::boardcheck {
+// Whether a point lies on the copper of any copper layer that is no plane.
+class CopperPoints {
+  public:
+    explicit CopperPoints(const board::Fabrication& board);
+    ~CopperPoints();
+    bool holds(Point p) const;
+
+  private:
+    struct Layers;
+    std::unique_ptr<Layers> layers_;
+};
+// The readings of each drill file that put more of its holes on copper than its own (a drill-reading finding
+// each); a file whose header leaves its format open is read again as the best of them.
+std::vector<Finding> settleDrillReadings(board::Fabrication& board, const CopperPoints& copper);
 } // namespace fk::boardcheck

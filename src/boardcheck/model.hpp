@@ -3,6 +3,7 @@
 #pragma once
 
 #include "board/dfn.hpp"
+#include "board/fabrication.hpp"
 #include "board/plot.hpp"
 #include "drill/excellon.hpp"
 #include "platform/files.hpp"
@@ -70,6 +71,8 @@ Board readBoard(const std::string& dfnPath, const std::vector<std::string>& plot
 // Checks every hole on every plot, and the holes among themselves: findings plot by plot in the drill file's
 // order of holes, then its pads without holes, then the pairs of holes.
 std::vector<Finding> checkBoard(const Board& board, const Limits& limits);
+// The same checks of a board read from its CAD tool's files, against the copper each layer etches.
+std::vector<Finding> checkFabrication(const board::Fabrication& board, const Limits& limits);
 // When most holes lie on no pad: the other readings of the drill file, and which puts them on their pads.
 std::optional<Finding> drillReading(const Board& board);
 
@@ -78,6 +81,8 @@ std::string findingLine(const Finding& finding);
 std::string summaryLine(const std::vector<Finding>& findings);
 // {"findings":[...]} with positions and lengths in inches.
 std::string findingsJson(const std::vector<Finding>& findings);
+// {"board":..., "files":[{"name", "role", "why"}], "findings":[...]} for a board read from its CAD files.
+std::string boardJson(const board::Fabrication& board, const std::vector<Finding>& findings);
 // The board picture: plots in their true shapes, planes as the board house sees them, holes over them,
 // findings marked.
 void writeBoardSvg(const Board& board, const std::vector<Finding>& findings, platform::AtomicWriter& out);

@@ -2,6 +2,8 @@
 #include "boardcheck/model.hpp"
 #include "util/text.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <array>
 
 namespace fk::boardcheck {
@@ -17,19 +19,23 @@ std::string milsAndMillimetres(Length l) {
     return decimalText(l.toMilDecimals(2), 2) + " mil (" + decimalText(l.toMillimetreDecimals(3), 3) + " mm)";
 }
 
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        if (static_cast<unsigned char>(c) < 0x20) {
-            const char* hex = "0123456789abcdef";
-            out += std::string("\\u00") + hex[(c >> 4) & 0xf] + hex[c & 0xf];
-            continue;
-        }
-        out += c;
-    }
-    return out + "\"";
+using Json = nlohmann::ordered_json;
+
+// An exact length in inches as a JSON number: the shortest decimal that reads back as the same double.
+Json inchNumber(Length length) {
+    const std::string text = inchesExact(length);
+    if (text.find('.') == std::string::npos)
+        return std::stoll(text); // a whole number of inches is written as one, "1" and not "1.0"
+    return std::stod(text);
+}
+
+// One object a line, CR LF between, so that the file reads and compares line by line.
+std::string jsonLines(const std::string& head, const std::vector<Json>& items, const std::string& tail) {
+    std::string out = head;
+    for (size_t i = 0; i < items.size(); ++i)
+        out += std::string(i ? "," : "") + "\r\n" +
+               items[i].dump(-1, ' ', false, Json::error_handler_t::replace);
+    return out + "\r\n" + tail;
 }
 
 } // namespace
@@ -84,21 +90,36 @@ std::string summaryLine(const std::vector<Finding>& findings) {
     return line;
 }
 
-std::string findingsJson(const std::vector<Finding>& findings) {
-    std::string out = "{\"findings\":[";
-    for (size_t i = 0; i < findings.size(); ++i) {
-        const Finding& f = findings[i];
-        out += std::string(i ? "," : "") + "\r\n{\"kind\":" + jsonString(kindName(f.kind)) +
-               ",\"plot\":" + jsonString(f.plot);
-        if (f.kind != Kind::DrillReading)
-            out += ",\"x\":" + inchesExact(f.at.x) + ",\"y\":" + inchesExact(f.at.y);
+std::vector<Json> findingObjects(const std::vector<Finding>& findings) {
+    std::vector<Json> items;
+    for (const Finding& f : findings) {
+        Json item{{"kind", kindName(f.kind)}, {"plot", f.plot}};
+        if (f.kind != Kind::DrillReading) {
+            item["x"] = inchNumber(f.at.x);
+            item["y"] = inchNumber(f.at.y);
+        }
         if (f.measured)
-            out += ",\"measured\":" + inchesExact(*f.measured);
+            item["measured"] = inchNumber(*f.measured);
         if (f.limit)
-            out += ",\"limit\":" + inchesExact(*f.limit);
-        out += ",\"message\":" + jsonString(f.message) + "}";
+            item["limit"] = inchNumber(*f.limit);
+        item["message"] = f.message;
+        items.push_back(std::move(item));
     }
-    return out + "\r\n]}\r\n";
+    return items;
+}
+
+std::string findingsJson(const std::vector<Finding>& findings) {
+    return jsonLines("{\"findings\":[", findingObjects(findings), "]}\r\n");
+}
+
+std::string boardJson(const board::Fabrication& board, const std::vector<Finding>& findings) {
+    std::vector<Json> files;
+    for (const auto& f : board.files)
+        files.push_back(Json{{"name", f.name}, {"role", f.role}, {"why", f.why}});
+    const std::string head =
+        "{\"board\":" + Json(board.path).dump(-1, ' ', false, Json::error_handler_t::replace) +
+        ",\"files\":[";
+    return jsonLines(head, files, "],\"findings\":[") + jsonLines("", findingObjects(findings), "]}\r\n");
 }
 
 } // namespace fk::boardcheck

@@ -152,3 +152,82 @@ std::optional<Finding> drillReading(const Board& board) {
 }
 
 } // namespace fk::boardcheck
+
+namespace fk::boardcheck {
+
+namespace {
+
+// A drill file's plated holes whose centre lies on copper.
+long landingOn(const CopperPoints& copper, const std::vector<board::Hole>& holes) {
+    long n = 0;
+    for (const auto& h : holes)
+        n += h.plated && copper.holds(h.at);
+    return n;
+}
+
+long platedIn(const std::vector<board::Hole>& holes) {
+    return std::count_if(holes.begin(), holes.end(), [](const board::Hole& h) { return h.plated; });
+}
+
+std::optional<std::vector<board::Hole>> holesAs(const board::DrillSource& drill, const Reading& r, int file) {
+    try {
+        const board::DrillText text = board::readDrillTextAs(drill.text, headerText(r));
+        return board::holesOfText(text, drill.name, drill.plated, file);
+    } catch (const drill::ExcellonError&) {
+        return std::nullopt; // a reading the file's numbers do not fit is no candidate
+    } catch (const app::JobStop&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::vector<Finding> settleDrillReadings(board::Fabrication& board, const CopperPoints& copper) {
+    std::vector<Finding> findings;
+    for (size_t i = 0; i < board.drills.size(); ++i) {
+        const auto& drill = board.drills[i];
+        auto first = std::find_if(board.holes.begin(), board.holes.end(),
+                                  [&](const board::Hole& h) { return h.file == int(i); });
+        auto last =
+            std::find_if(first, board.holes.end(), [&](const board::Hole& h) { return h.file != int(i); });
+        const std::vector<board::Hole> asRead(first, last);
+        const long total = platedIn(asRead), stated = landingOn(copper, asRead);
+        if (total == 0 || stated == total)
+            continue;
+        const Reading own = readingOf(drill.format);
+        std::optional<Reading> best;
+        std::vector<board::Hole> bestHoles;
+        long bestLanding = stated;
+        for (const Reading& r : otherReadings(own)) {
+            auto holes = holesAs(drill, r, int(i));
+            const long n = holes && holes->size() == asRead.size() ? landingOn(copper, *holes) : 0;
+            if (n > bestLanding)
+                best = r, bestLanding = n, bestHoles = std::move(*holes);
+        }
+        const std::string header = "its header reads as " + headerText(own) + ", where " +
+                                   std::to_string(stated) + " of " + std::to_string(total) + " do";
+        if (!best) {
+            if (2 * stated < total)
+                findings.push_back({.kind = Kind::DrillReading,
+                                    .plot = drill.name,
+                                    .message = "no other reading of " + drill.name +
+                                               " puts more holes on copper: " + header});
+            continue;
+        }
+        // A file that leaves its format to the reader is checked as the reading that fits reads it.
+        const bool open = drill.format.zeros == drill::Zeros::Unstated || !drill.format.digitsStated;
+        std::string message =
+            (bestLanding == total ? "all " + std::to_string(total)
+                                  : std::to_string(bestLanding) + " of " + std::to_string(total)) +
+            " holes land on copper when " + drill.name + " is read as " + headerText(*best) + " (" +
+            described(*best) + "): " + header;
+        if (open) {
+            std::copy(bestHoles.begin(), bestHoles.end(), first);
+            message += "; its header states no format, so it was checked as so read";
+        }
+        findings.push_back({.kind = Kind::DrillReading, .plot = drill.name, .message = message});
+    }
+    return findings;
+}
+
+} // namespace fk::boardcheck

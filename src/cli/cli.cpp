@@ -27,7 +27,7 @@ const char* const usageText =
     "         --pick TEXT (repeatable)  --confirm ok|cancel (repeatable)  --log FILE\n"
     "         --role NAME=ROLE (repeatable)  --outline extent (fabexport)\n"
     "         --registration L  --ring L  --web L  --clearance L  --json FILE\n"
-    "         --picture FILE.svg (boardcheck; L in mils, or with mm)\n";
+    "         --picture FILE.svg  --board FOLDER|ZIP (boardcheck; L in mils, or with mm)\n";
 
 struct UsageError {
     std::string message;
@@ -76,7 +76,7 @@ constexpr IndexOption indexOptions[] = {
 // The board check's own options: its limits and the files it writes.
 bool setCheckOption(Options& o, const std::string& option, const std::string& value) {
     const std::string name = option.substr(2);
-    if (name == "json" || name == "picture") {
+    if (name == "json" || name == "picture" || name == "board") {
         o.jobOptions[name] = platform::pathTextOfArgument(value);
         return true;
     }
@@ -247,6 +247,11 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
         options = parseOptions(args);
         if (!options.jobOptions.empty() && std::string(command->name) != "boardcheck")
             throw UsageError{"--" + options.jobOptions.begin()->first + " is an option of boardcheck only"};
+        // A board's files take their roles by name, with no table to answer.
+        if (options.jobOptions.contains("board")) {
+            for (const auto& role : options.roles)
+                options.jobOptions["role:" + role.name] = role.choice;
+        }
     } catch (const UsageError& e) {
         err << "flashkit-cli: " << e.message << "\n" << usageText;
         return 2;

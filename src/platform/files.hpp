@@ -75,6 +75,8 @@ std::string realCase(const std::string& pathText);
 bool sameFile(std::string_view a, std::string_view b);
 
 std::optional<std::uintmax_t> filelength(std::string_view pathText);
+// The whole file, byte for byte. Throws FileError(Read).
+std::string readBytes(std::string_view pathText);
 // Clears the read-only state of a file (no error when it does not exist).
 void resetAttributes(std::string_view pathText);
 // True when an existing file is marked read-only (no write permission bit at all).

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <fstream>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -467,6 +468,23 @@ void setWriteBudgetForTesting(std::optional<std::uintmax_t> bytes) {
 std::optional<std::string> environmentValue(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+} // namespace fk::platform
+
+namespace fk::platform {
+
+std::string readBytes(std::string_view pathText) {
+    const auto host = resolveExisting(pathText);
+    std::ifstream in;
+    if (host)
+        in.open(*host, std::ios::binary);
+    if (!in)
+        throw FileError(FileError::Kind::Read, std::string(pathText));
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        throw FileError(FileError::Kind::Read, std::string(pathText));
+    return bytes;
 }
 
 } // namespace fk::platform

@@ -1,0 +1,62 @@
+// A board as its CAD tool wrote it for fabrication: a folder or zip of Gerber and Excellon files (and a job
+// file where there is one), each file given a role and the reason for it, read into layers and holes.
+#pragma once
+
+#include "board/image.hpp"
+#include "board/roles.hpp"
+#include "drill/excellon.hpp"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fk::board {
+
+// A file of the board and what became of it: its role ("top", "drill, plated"), or "ignored", and why.
+struct BoardFile {
+    std::string name{}, role{}, why{};
+};
+
+struct BoardLayer {
+    Role role{};
+    Image image{};
+    bool plane = false; // a negative image, or a plane by its function: copper everywhere but its clearances
+};
+
+struct DrillSource {
+    std::string name;
+    std::string text; // lines ending at LF
+    bool plated = true;
+    drill::DrillFormat format{};
+};
+
+struct Fabrication {
+    std::string path{};
+    std::vector<BoardFile> files{};
+    std::vector<BoardLayer> layers{}; // in the order of their files' names
+    std::vector<DrillSource> drills{};
+    std::vector<Hole> holes{}; // every drill file's, in its order
+};
+
+// What a drill text holds: the drill family's reading, and where each hole's slot ends (its start where it
+// is a round hole).
+struct DrillText {
+    drill::DrillFile file;
+    std::vector<Point> ends;
+    std::map<int, bool> unplated; // tools defined under Altium's ";TYPE=NON_PLATED"
+};
+// Throws drill::ExcellonError. Without `unstated`, zeros no header states are read from the numbers.
+DrillText readDrillText(std::string_view text, std::optional<drill::Zeros> unstated = std::nullopt);
+// The text read under another units line ("INCH,TZ,00.00000") than its own.
+DrillText readDrillTextAs(std::string_view text, std::string_view header);
+bool looksLikeDrill(std::string_view text);
+
+// The holes of a drill text, each with its tool's size from the file's tool table. Throws app::JobStop.
+std::vector<Hole> holesOfText(const DrillText& text, const std::string& name, bool plated, int file);
+
+// Reads a folder or a zip. `roles` overrides a file's role by its name (with or without its ending). Throws
+// app::JobStop naming the file, line and what was found; platform::FileError.
+Fabrication readFabrication(const std::string& pathText, const std::map<std::string, std::string>& roles);
+
+} // namespace fk::board

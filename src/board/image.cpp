@@ -1,0 +1,123 @@
+// Round shapes as polygons within the chord error, and an image's objects as polygons.
+#include "board/image.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace fk::board {
+
+namespace {
+
+using ClipperLib::IntPoint;
+
+// Steps around a full turn so that no chord of a circle of `radius` lies farther than chordError from it.
+int stepsAround(double radius) {
+    const double error = double(chordError.count());
+    if (radius <= error)
+        return 8;
+    const double step = 2 * std::acos(1 - error / radius);
+    return std::max(8, int(std::ceil(2 * std::numbers::pi / step)));
+}
+
+IntPoint at(double x, double y) {
+    return {ClipperLib::cInt(std::llround(x)), ClipperLib::cInt(std::llround(y))};
+}
+
+} // namespace
+
+void Box::include(const Box& other) {
+    left = std::min(left, other.left);
+    bottom = std::min(bottom, other.bottom);
+    right = std::max(right, other.right);
+    top = std::max(top, other.top);
+}
+
+Polygons circlePolygon(Point centre, Length radius) {
+    const double r = double(radius.count());
+    const int n = stepsAround(r);
+    ClipperLib::Path path;
+    path.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const double a = 2 * std::numbers::pi * i / n;
+        path.push_back(
+            at(double(centre.x.count()) + r * std::cos(a), double(centre.y.count()) + r * std::sin(a)));
+    }
+    return {path};
+}
+
+Polygons strokePolygon(Point from, Point to, Length radius) {
+    if (from == to)
+        return circlePolygon(from, radius);
+    const double r = double(radius.count());
+    const double dx = double((to.x - from.x).count()), dy = double((to.y - from.y).count());
+    const double heading = std::atan2(dy, dx);
+    const int n = stepsAround(r);
+    const int half = n / 2 + 1; // half a turn's steps, both ends of it included
+    ClipperLib::Path path;
+    path.reserve(size_t(2 * half));
+    for (const auto& [end, start] :
+         {std::pair{to, heading - std::numbers::pi / 2}, std::pair{from, heading + std::numbers::pi / 2}}) {
+        for (int i = 0; i < half; ++i) {
+            const double a = start + std::numbers::pi * i / (half - 1);
+            path.push_back(
+                at(double(end.x.count()) + r * std::cos(a), double(end.y.count()) + r * std::sin(a)));
+        }
+    }
+    return {path};
+}
+
+std::vector<Point> arcPoints(Point from, Point to, Point centre, bool counterClockwise) {
+    const double cx = double(centre.x.count()), cy = double(centre.y.count());
+    const double fx = double(from.x.count()) - cx, fy = double(from.y.count()) - cy;
+    const double tx = double(to.x.count()) - cx, ty = double(to.y.count()) - cy;
+    const double r = std::hypot(fx, fy);
+    const double a0 = std::atan2(fy, fx);
+    double sweep = std::atan2(ty, tx) - a0;
+    if (counterClockwise && sweep <= 0)
+        sweep += 2 * std::numbers::pi;
+    if (!counterClockwise && sweep >= 0)
+        sweep -= 2 * std::numbers::pi;
+    const int n = std::max(1, int(std::ceil(std::abs(sweep) / (2 * std::numbers::pi) * stepsAround(r))));
+    std::vector<Point> points;
+    points.reserve(size_t(n));
+    for (int i = 1; i < n; ++i) {
+        const double a = a0 + sweep * i / n;
+        points.push_back({Length::fromCount(std::llround(cx + r * std::cos(a))),
+                          Length::fromCount(std::llround(cy + r * std::sin(a)))});
+    }
+    points.push_back(to);
+    return points;
+}
+
+Polygons polygonsOf(const Image& image, const Object& object) {
+    switch (object.kind) {
+    case ObjectKind::Circle:
+        return circlePolygon(object.from, object.radius);
+    case ObjectKind::Stroke:
+        return strokePolygon(object.from, object.to, object.radius);
+    case ObjectKind::Outlines:
+        break;
+    }
+    return image.outlines[object.shape];
+}
+
+std::string normalisedText(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\x1a')
+            break;
+        if (c == '\r') {
+            text.push_back('\n');
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+        } else {
+            text.push_back(c);
+        }
+    }
+    return text;
+}
+
+} // namespace fk::board
