@@ -3,6 +3,7 @@
 They are as unkind as real files: short lines, many small polygons (some with repeated points, some too small
 to keep), tool and aperture changes every few lines. Deterministic (fixed seed), so every run measures the
 same bytes."""
+import math
 import random
 import sys
 
@@ -132,11 +133,62 @@ def board(holes, directory):
             f.write(("\r\n".join(lines) + "\r\n").encode())
 
 
+def cad_board(holes, directory):
+    """A four-layer board as KiCad writes it, in mm with X2 attributes: `holes` plated holes on a 2.54 mm grid,
+    each with a round pad and a track on every layer. The outer layers and the first inner one are poured, one
+    region a row whose outline runs into a 16-sided clearance around every pad by a cut line; on the inner
+    layer a spoke joins each pad to the pour."""
+    pitch, side = 2540000, max(1, int(holes ** 0.5))
+    spots = [(pitch * (1 + k % side), pitch * (1 + k // side)) for k in range(holes)]
+    rows = sorted({y for _, y in spots})
+    head = ["%FSLAX46Y46*%", "%MOMM*%", "%TA.AperFunction,ComponentPad*%", "%ADD10C,1.500000*%", "%TD*%",
+            "%ADD11C,0.250000*%"]
+
+    def pour(y):
+        low, high, clearance = y - pitch // 2, y + pitch // 2, 1050000
+        xs = [x for x, yy in spots if yy == y]
+        lines = ["G36*", f"X{xs[0] - pitch // 2}Y{low}D02*"]
+        for x in xs:
+            lines.append(f"X{x}Y{low}D01*")
+            for k in range(17):
+                a = -math.pi / 2 - 2 * math.pi * k / 16
+                lines.append(f"X{x + round(clearance * math.cos(a))}Y{y + round(clearance * math.sin(a))}D01*")
+            lines.append(f"X{x}Y{low}D01*")
+        lines += [f"X{xs[-1] + pitch // 2}Y{low}D01*", f"X{xs[-1] + pitch // 2}Y{high}D01*",
+                  f"X{xs[0] - pitch // 2}Y{high}D01*", f"X{xs[0] - pitch // 2}Y{low}D01*", "G37*"]
+        return lines
+
+    def layer(function, poured, spokes):
+        lines = [f"%TF.FileFunction,{function}*%"] + head + ["G01*"]
+        if poured:
+            for y in rows:
+                lines += pour(y)
+        lines += ["D10*"] + [f"X{x}Y{y}D03*" for x, y in spots] + ["D11*"]
+        for x, y in spots:
+            lines += [f"X{x}Y{y}D02*", f"X{x + 600000}Y{y + 1000000}D01*"]
+            if spokes:
+                lines += [f"X{x}Y{y}D02*", f"X{x - 1270000}Y{y}D01*"]
+        return lines + ["M02*"]
+
+    files = {"board-F_Cu.gbr": layer("Copper,L1,Top", True, False),
+             "board-In1_Cu.gbr": layer("Copper,L2,Inr", True, True),
+             "board-In2_Cu.gbr": layer("Copper,L3,Inr", False, False),
+             "board-B_Cu.gbr": layer("Copper,L4,Bot", True, False),
+             "board-PTH.drl": ["M48", "; #@! TF.FileFunction,Plated,1,4,PTH", "METRIC", "T1C0.800", "%", "G90",
+                               "G05", "T1"] + [f"X{x / 1e6:.2f}Y{y / 1e6:.2f}" for x, y in spots] + ["M30"]}
+    for name, lines in files.items():
+        with open(f"{directory}/{name}", "wb") as f:
+            f.write(("\n".join(lines) + "\n").encode())
+
+
 def main():
     kind, count, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
     rng = random.Random(1234)
     if kind == "board":
         board(count, path)
+        return
+    if kind == "cad-board":
+        cad_board(count, path)
         return
     if kind == "design":
         lines = design(count, rng)

@@ -6,9 +6,11 @@
 #include "util/fixed.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <optional>
+#include <unordered_map>
 
 namespace fk::board {
 
@@ -31,6 +33,14 @@ struct Aperture {
 };
 
 enum class Interpolation { Linear, Clockwise, CounterClockwise };
+
+std::string_view blanksTrimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
 
 bool isLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -57,6 +67,42 @@ Box boxOf(const Polygons& polygons) {
                          Length::fromCount(p.Y)});
     }
     return box;
+}
+
+// A contour split at every point it passes twice into the loops it is made of. A CAD tool draws a pour's
+// holes into its one contour by cut lines, out along an edge and back along the same edge: split there, the
+// cut line falls away and each hole is a loop of its own, turning the other way. Every point keeps its
+// winding (the windings of the loops add up to the contour's), so the fill is the same; Clipper would get
+// there too, but in time that grows with the square of the holes.
+Polygons loopsOf(const ClipperLib::Path& contour) {
+    struct Hash {
+        size_t operator()(const ClipperLib::IntPoint& p) const {
+            return std::hash<std::int64_t>()(p.X) ^ (std::hash<std::int64_t>()(p.Y) * 31);
+        }
+    };
+    std::unordered_map<ClipperLib::IntPoint, size_t, Hash> at; // where a point stands on the walk
+    ClipperLib::Path walk;
+    Polygons loops;
+    const auto close = [&](size_t from) {
+        ClipperLib::Path loop(walk.begin() + std::ptrdiff_t(from), walk.end());
+        for (size_t i = from + 1; i < walk.size(); ++i)
+            at.erase(walk[i]);
+        walk.resize(from + 1);
+        if (loop.size() >= 3 && ClipperLib::Area(loop) != 0)
+            loops.push_back(std::move(loop));
+    };
+    for (size_t i = 0; i <= contour.size(); ++i) {
+        const auto& p = contour[i % contour.size()];
+        if (const auto found = at.find(p); found != at.end()) {
+            close(found->second);
+            continue;
+        }
+        at.emplace(p, walk.size());
+        walk.push_back(p);
+    }
+    if (walk.size() >= 3 && ClipperLib::Area(walk) != 0)
+        loops.push_back(walk);
+    return loops;
 }
 
 Polygons translated(Polygons polygons, Point by) {
@@ -94,8 +140,8 @@ class Reader {
             {"Line " + std::to_string(e.line) + " of a Gerber file holds what the check cannot read:",
              util::angled(path_), "found " + e.found + ", expected " + e.expected, "Nothing was checked."})};
     }
-    [[noreturn]] void fail(std::string found, std::string expected) const {
-        throw GerberError{wordLine_, std::move(found), std::move(expected)};
+    [[noreturn]] void fail(std::string_view found, std::string expected) const {
+        throw GerberError{wordLine_, std::string(found), std::move(expected)};
     }
 
     // ---- words: '*'-ended commands, extended ones between '%'
@@ -113,16 +159,27 @@ class Reader {
                 at = readExtended(at + 1);
             } else {
                 wordLine_ = line_;
-                const std::string word = nextWord(at);
+                const std::string_view word = nextWord(at);
                 if (!word.empty())
                     dataWord(word);
             }
         }
     }
 
-    // The text up to the next '*' (which it consumes), line ends dropped.
-    std::string nextWord(size_t& at) {
-        std::string word;
+    // The text up to the next '*' (which it consumes), blanks at its ends and line ends inside it dropped. A
+    // view into the text where the command stands on one line, as nearly every one does.
+    std::string_view nextWord(size_t& at) {
+        const size_t star = text_.find('*', at);
+        if (star != std::string_view::npos) {
+            const std::string_view word = text_.substr(at, star - at);
+            if (std::none_of(word.begin(), word.end(),
+                             [](char c) { return c == '\n' || c == '\r' || c == '%'; })) {
+                at = star + 1;
+                return blanksTrimmed(word);
+            }
+        }
+        word_.clear();
+        std::string& word = word_;
         while (at < text_.size() && text_[at] != '*') {
             if (text_[at] == '%')
                 fail("'%' inside the command " + word, "'*' at the end of the command");
@@ -135,7 +192,7 @@ class Reader {
         if (at >= text_.size())
             fail("the end of the file inside the command " + word, "'*' at the end of the command");
         ++at;
-        return std::string(util::trim(word));
+        return blanksTrimmed(word);
     }
 
     size_t readExtended(size_t at) {
@@ -547,7 +604,8 @@ class Reader {
 
     // ---- data words
 
-    void dataWord(const std::string& word) {
+    void dataWord(std::string_view view) {
+        const std::string_view word = view;
         if (word.starts_with("G04") || word.starts_with("G4 ") || word == "G4")
             return; // a comment
         std::optional<Length> x, y, i, j;
@@ -558,7 +616,7 @@ class Reader {
             const size_t start = ++k;
             while (k < word.size() && !isLetter(word[k]))
                 ++k;
-            const std::string number = word.substr(start, k - start);
+            const std::string_view number = word.substr(start, k - start);
             switch (letter) {
             case 'G':
                 gCode(word, code(word, number));
@@ -617,7 +675,7 @@ class Reader {
         operation(word, *d, x, y, i, j);
     }
 
-    void end(const std::string& word) {
+    void end(std::string_view word) {
         if (regionOpen_)
             fail(word, "G37 closing the region before the end");
         if (!blocks_.empty())
@@ -627,13 +685,16 @@ class Reader {
         image_.negative = image_.negative || filePolarityNegative_;
     }
 
-    int code(const std::string& word, const std::string& number) const {
+    int code(std::string_view word, std::string_view number) const {
         if (number.empty() || number.size() > 9 || !allDigits(number))
             fail(word, "a code number");
-        return std::stoi(number);
+        int n = 0;
+        for (char c : number)
+            n = n * 10 + (c - '0');
+        return n;
     }
 
-    void gCode(const std::string& word, int g) {
+    void gCode(std::string_view word, int g) {
         switch (g) {
         case 1:
             interpolation_ = Interpolation::Linear;
@@ -679,28 +740,36 @@ class Reader {
         }
     }
 
-    Length coordinate(const std::string& word, const std::string& number, std::pair<int, int> digits) const {
+    Length coordinate(std::string_view word, std::string_view number, std::pair<int, int> digits) const {
         if (!image_.stated)
             fail(word, "the coordinate format (%FS...%) before the first coordinate");
-        std::string text = number;
         bool negative = false;
-        if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-            negative = text[0] == '-';
-            text.erase(0, 1);
+        if (!number.empty() && (number[0] == '+' || number[0] == '-')) {
+            negative = number[0] == '-';
+            number.remove_prefix(1);
         }
         const size_t most = size_t(digits.first + digits.second);
-        if (text.empty() || !allDigits(text) || text.size() > most)
+        if (number.empty() || !allDigits(number) || number.size() > most)
             fail(word, "coordinates of at most " + std::to_string(most) + " digits (format " +
                            std::to_string(digits.first) + "." + std::to_string(digits.second) + ")");
-        if (trailingOmitted_)
-            text.append(most - text.size(), '0');
-        std::int64_t value = std::stoll(text);
-        return Length::fromCount(scaled(negative ? -value : value, digits.second));
+        std::int64_t value = 0;
+        for (char c : number)
+            value = value * 10 + (c - '0');
+        if (trailingOmitted_) // the digits stand from the left: the omitted ones are trailing zeros
+            for (size_t k = number.size(); k < most; ++k)
+                value *= 10;
+        value = negative ? -value : value;
+        // Up to 7 inch or 8 millimetre decimals a step is a whole count: one multiplication.
+        if (units_ == Length::perInch && digits.second <= Length::maxInchDecimals)
+            return Length::fromInchDecimals(value, digits.second);
+        if (units_ == Length::perMillimetre && digits.second <= Length::maxMillimetreDecimals)
+            return Length::fromMillimetreDecimals(value, digits.second);
+        return Length::fromCount(scaled(value, digits.second));
     }
 
     // ---- operations
 
-    void operation(const std::string& word, int d, std::optional<Length> x, std::optional<Length> y,
+    void operation(std::string_view word, int d, std::optional<Length> x, std::optional<Length> y,
                    std::optional<Length> i, std::optional<Length> j) {
         const Point to{x ? *x + offset_.x : current_.x, y ? *y + offset_.y : current_.y};
         const Point from = current_;
@@ -756,7 +825,7 @@ class Reader {
         add(o);
     }
 
-    void draw(const std::string& word, const Aperture& a, Point from, Point to) {
+    void draw(std::string_view word, const Aperture& a, Point from, Point to) {
         if (a.round)
             return addStroke(a, from, to);
         if (!a.convex)
@@ -801,7 +870,7 @@ class Reader {
     }
 
     // The points of an arc from `from` to `to`, its centre given by the offsets.
-    std::vector<Point> arc(const std::string& word, Point from, Point to, Length i, Length j) const {
+    std::vector<Point> arc(std::string_view word, Point from, Point to, Length i, Length j) const {
         const bool ccw = interpolation_ == Interpolation::CounterClockwise;
         if (multiQuadrant_) {
             const Point centre{from.x + i, from.y + j};
@@ -838,7 +907,7 @@ class Reader {
         return arcPoints(from, to, *best, ccw);
     }
 
-    void regionOperation(const std::string& word, int d, Point from, Point to, Length i, Length j) {
+    void regionOperation(std::string_view word, int d, Point from, Point to, Length i, Length j) {
         if (d == 3)
             fail(word, "no flash inside a region (G36 to G37)");
         if (d == 2) {
@@ -871,9 +940,13 @@ class Reader {
         }
         contours_.clear();
         Polygons shape;
-        ClipperLib::Clipper clipper;
-        clipper.AddPaths(paths, ClipperLib::ptSubject, true);
-        clipper.Execute(ClipperLib::ctUnion, shape, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+        if (paths.size() == 1) {
+            shape = loopsOf(paths[0]);
+        } else {
+            ClipperLib::Clipper clipper; // overlapping contours become one outline
+            clipper.AddPaths(paths, ClipperLib::ptSubject, true);
+            clipper.Execute(ClipperLib::ctUnion, shape, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+        }
         if (shape.empty())
             return;
         Object o{.kind = ObjectKind::Outlines, .clear = clear_, .line = wordLine_};
@@ -899,6 +972,7 @@ class Reader {
 
     std::string path_;
     std::string_view text_;
+    std::string word_; // a command spread over lines, joined
     Image image_;
     long line_ = 1, wordLine_ = 1;
     bool ended_ = false;

@@ -103,19 +103,18 @@ Polygons polygonsOf(const Image& image, const Object& object) {
 }
 
 std::string normalisedText(std::string_view bytes) {
+    const size_t end = std::min(bytes.find('\x1a'), bytes.size());
+    bytes = bytes.substr(0, end);
     std::string text;
     text.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c == '\x1a')
+    // Spans without CR are copied whole: most files end their lines with LF alone.
+    for (size_t at = 0; at < bytes.size();) {
+        const size_t cr = std::min(bytes.find('\r', at), bytes.size());
+        text.append(bytes.substr(at, cr - at));
+        if (cr == bytes.size())
             break;
-        if (c == '\r') {
-            text.push_back('\n');
-            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else {
-            text.push_back(c);
-        }
+        text.push_back('\n');
+        at = cr + 1 < bytes.size() && bytes[cr + 1] == '\n' ? cr + 2 : cr + 1;
     }
     return text;
 }

@@ -126,8 +126,9 @@ app::JobResult runBoardCheck(const app::JobContext& context, const std::string& 
         say(log, f.name + "\t" + f.role + "\t" + f.why);
     say(log, "[" + std::to_string(board.layers.size()) + " layers, " + std::to_string(board.holes.size()) +
                  " holes]");
-    std::vector<Finding> readings = settleDrillReadings(board, CopperPoints(board));
-    std::vector<Finding> findings = checkFabrication(board, limits);
+    const CopperPoints copper(board);
+    std::vector<Finding> readings = settleDrillReadings(board, copper);
+    std::vector<Finding> findings = checkFabrication(board, copper, limits);
     findings.insert(findings.end(), readings.begin(), readings.end());
     for (const auto& finding : findings)
         say(log, findingLine(finding));

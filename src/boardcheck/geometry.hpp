@@ -87,6 +87,8 @@ class CopperPoints {
   private:
     struct Layers;
     std::unique_ptr<Layers> layers_;
+    friend std::vector<Finding> checkFabrication(const board::Fabrication&, const CopperPoints&,
+                                                 const Limits&);
 };
 // The readings of each drill file that put more of its holes on copper than its own (a drill-reading finding
 // each); a file whose header leaves its format open is read again as the best of them.

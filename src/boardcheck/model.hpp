@@ -72,7 +72,11 @@ Board readBoard(const std::string& dfnPath, const std::vector<std::string>& plot
 // order of holes, then its pads without holes, then the pairs of holes.
 std::vector<Finding> checkBoard(const Board& board, const Limits& limits);
 // The same checks of a board read from its CAD tool's files, against the copper each layer etches.
-std::vector<Finding> checkFabrication(const board::Fabrication& board, const Limits& limits);
+class CopperPoints;
+// The same checks of a board read from its CAD tool's files, against the copper each layer etches (indexed
+// once in `copper`).
+std::vector<Finding> checkFabrication(const board::Fabrication& board, const CopperPoints& copper,
+                                      const Limits& limits);
 // When most holes lie on no pad: the other readings of the drill file, and which puts them on their pads.
 std::optional<Finding> drillReading(const Board& board);
 

@@ -481,8 +481,12 @@ std::string readBytes(std::string_view pathText) {
         in.open(*host, std::ios::binary);
     if (!in)
         throw FileError(FileError::Kind::Read, std::string(pathText));
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    std::string bytes(size > 0 ? size_t(size) : 0, '\0');
+    in.read(bytes.data(), std::streamsize(bytes.size()));
+    if (in.bad() || size < 0 || in.gcount() != std::streamsize(bytes.size()))
         throw FileError(FileError::Kind::Read, std::string(pathText));
     return bytes;
 }
