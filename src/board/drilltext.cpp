@@ -56,8 +56,10 @@ class SlotReader {
             const bool route = upper.starts_with("G01");
             const Point start = at_;
             const Point to = coordinates(std::string_view(upper).substr(3));
+            if (!route)
+                routeLine_ = number; // a routed slot is named by the line that brings the tool to its start
             if (route && down_)
-                hole(start, to);
+                hole(start, to, routeLine_ ? routeLine_ : number);
             return;
         }
         const DrillLine l = reader_.read(text);
@@ -89,8 +91,8 @@ class SlotReader {
         at_.x = l.x.present ? l.x.value : at_.x;
         at_.y = l.y.present ? l.y.value : at_.y;
     }
-    void hole(Point from, Point to) {
-        out_.file.holes.push_back({.tool = tool_, .x = from.x, .y = from.y, .line = number_});
+    void hole(Point from, Point to, long line = 0) {
+        out_.file.holes.push_back({.tool = tool_, .x = from.x, .y = from.y, .line = line ? line : number_});
         out_.ends.push_back(to);
     }
 
@@ -100,6 +102,7 @@ class SlotReader {
     int tool_ = 0;
     bool down_ = false;
     bool forced_ = false;
+    long routeLine_ = 0;
     bool plated_ = true;
     Point at_{};
 };

@@ -118,7 +118,7 @@ Polygons translated(Polygons polygons, Point by) {
 class Reader {
   public:
     Reader(const std::string& path, std::string_view text) : path_(path), text_(text) {
-        image_.name = util::fileNameOf(path);
+        image_.name = path.substr(path.find_last_of('\\') + 1); // the whole name, every dot of it
     }
 
     Image run() {
@@ -129,8 +129,9 @@ class Reader {
         } catch (const MacroError& e) {
             refuse({e.line, "an aperture macro", e.what()});
         }
-        if (!ended_)
-            refuse({line_, "the end of the file", "M02* at the end of the file"});
+        if (!ended_) // a file cut short: the end stands after its last line
+            refuse({line_ - (text_.ends_with('\n') ? 1 : 0), "the end of the file",
+                    "M02* at the end of the file"});
         return std::move(image_);
     }
 

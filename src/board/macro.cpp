@@ -104,7 +104,8 @@ class Expression {
             ++at_;
     }
     [[noreturn]] void fail(const std::string& expected) const {
-        throw MacroError(line_, "expected " + expected + " at '" + std::string(text_.substr(at_)) + "' in '" +
+        const std::string rest(text_.substr(std::min(at_, text_.size())));
+        throw MacroError(line_, expected + (rest.empty() ? "" : " at '" + rest + "'") + " in '" +
                                     std::string(text_) + "'");
     }
 

@@ -16,8 +16,9 @@ using board::Fabrication;
 using board::Hole;
 using board::Object;
 
-// How far beyond the limits a plane around a hole is looked at: a thermal relief must lie within it.
-const Length lookBeyond = mils(50);
+// How far beyond the limits the copper around a hole is looked at: a plane's thermal relief must lie within
+// it, and copper that joins farther away counts as another area.
+const Length lookBeyond = mils(100);
 
 Box gridBox(const board::Box& b) {
     return {b.left, b.bottom, b.right, b.top};
@@ -47,18 +48,21 @@ bool areaHolds(const Area& area, const ClipperLib::IntPoint& p) {
                         [&](const ClipperLib::Path* h) { return ClipperLib::PointInPolygon(p, *h) == 1; });
 }
 
-// The copper near a hole, as the board house etches it: each run of objects of one polarity united with what
-// lies below or taken from it, in file order. A plane (a negative image) starts as copper over the window.
+// The copper in a window around a hole, as the board house etches it: each run of objects of one polarity
+// united with what lies below or taken from it, in file order, then cut to the window (beyond it, a pour's
+// piece may stand without the piece of its hole). A plane (a negative image) starts as copper over the
+// window.
 class Neighbourhood {
   public:
-    Neighbourhood(const LayerIndex& index, const board::Box& window) {
+    Neighbourhood(const LayerIndex& index, const board::Box& window)
+        : frame_{{window.left.count(), window.bottom.count()},
+                 {window.right.count(), window.bottom.count()},
+                 {window.right.count(), window.top.count()},
+                 {window.left.count(), window.top.count()}} {
         Polygons copper;
         const bool plane = index.layer().plane;
         if (plane)
-            copper.push_back({{window.left.count(), window.bottom.count()},
-                              {window.right.count(), window.bottom.count()},
-                              {window.right.count(), window.top.count()},
-                              {window.left.count(), window.top.count()}});
+            copper.push_back(frame_);
         const auto near = index.near(window);
         for (size_t i = 0; i < near.size();) {
             const bool adds = near[i].object->clear == plane;
@@ -78,7 +82,8 @@ class Neighbourhood {
         }
         ClipperLib::Clipper clipper;
         clipper.AddPaths(copper, ClipperLib::ptSubject, true);
-        clipper.Execute(ClipperLib::ctUnion, tree_, ClipperLib::pftPositive, ClipperLib::pftPositive);
+        clipper.AddPath(frame_, ClipperLib::ptClip, true);
+        clipper.Execute(ClipperLib::ctIntersection, tree_, ClipperLib::pftPositive, ClipperLib::pftPositive);
         for (const ClipperLib::PolyNode* node = tree_.GetFirst(); node; node = node->GetNext()) {
             if (node->IsHole())
                 continue;
@@ -91,6 +96,7 @@ class Neighbourhood {
     const std::vector<Area>& areas() const { return areas_; }
 
   private:
+    ClipperLib::Path frame_;
     ClipperLib::PolyTree tree_;
     std::vector<Area> areas_;
 };
@@ -233,7 +239,7 @@ void checkHole(const Fabrication& board, const LayerIndex& index, const Hole& h,
         return;
     if (!plane && settledQuickly(index, h, holeBox.grown(reach), limits))
         return checkRegistration(index, h, limits, name, report);
-    const Neighbourhood copper(index, holeBox.grown(reach));
+    const Neighbourhood copper(index, holeBox.grown(plane ? reach : reach + lookBeyond));
     const Segment axis{double(h.at.x.count()), double(h.at.y.count()), double(h.end.x.count()),
                        double(h.end.y.count())};
     const ClipperLib::IntPoint centre{h.at.x.count(), h.at.y.count()};
