@@ -4,6 +4,7 @@
 #include "board/fabrication.hpp"
 #include "boardcheck/geometry.hpp"
 #include "boardcheck/model.hpp"
+#include "fab/model.hpp"
 #include "support.hpp"
 
 #include <fstream>
@@ -158,6 +159,183 @@ TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
         }
         EXPECT_GT(compared, 20);
     }
+}
+
+} // namespace
+} // namespace fk::test
+
+namespace fk::test {
+namespace {
+
+class BoardFolders : public Scratch {
+  protected:
+    // A sample board copied into the scratch folder, one of its files changed.
+    std::string board(const std::string& name, const std::string& file = "", const std::string& from = "",
+                      const std::string& to = "") const {
+        fs::create_directories(path(name));
+        for (const auto& e : fs::directory_iterator(boards + name)) {
+            const std::string n = e.path().filename().string();
+            if (n == "SOURCE.md" || n == "expected.tsv")
+                continue;
+            std::string bytes = readBytes(e.path());
+            if (n == file) {
+                const size_t at = bytes.find(from);
+                EXPECT_NE(at, std::string::npos) << from;
+                bytes.replace(at, from.size(), to);
+            }
+            write(name + "/" + n, bytes);
+        }
+        return text(name);
+    }
+    CliResult check(const std::string& board, std::vector<std::string> more = {}) const {
+        std::vector<std::string> args{"boardcheck", "--board", board};
+        args.insert(args.end(), more.begin(), more.end());
+        return cli(args);
+    }
+};
+
+// A log line that starts with the finding's kind, layer and place and ends with what it says.
+bool logHas(const std::string& log, const std::string& start, const std::string& end) {
+    for (size_t from = 0; (from = log.find("\r\n" + start, from)) != std::string::npos; ++from) {
+        const size_t stop = std::min(log.find("\r\n", from + 2), log.size());
+        if (log.substr(from, stop - from).ends_with(end))
+            return true;
+    }
+    return false;
+}
+
+// Each fault planted in a real board shows as the finding a board house would care about.
+TEST_F(BoardFolders, PlantedFaultsAreFound) {
+    struct Expected {
+        std::string start, end;
+    };
+    struct Case {
+        const char* fault;
+        const char *board, *file, *from, *to;
+        std::vector<Expected> findings;
+    };
+    const std::string place = "\tX 0.5796 Y 1.0800 in (X 14.723 Y 27.431 mm)\t";
+    const Case cases[] = {
+        {"a via moved 0.1 mm (3.94 mil) off its pad and its 7.8 mil ring",
+         "kicad7-rvpc",
+         "RVPC_Rev_B-PTH.drl",
+         "X14.623Y27.431",
+         "X14.723Y27.431",
+         {{"registration\tRVPC_Rev_B-F_Cu.gbr" + place + "3.9",
+           "hole of line 45 (T1) of RVPC_Rev_B-PTH.drl off the centre of its pad D28 (line 255)"},
+          {"ring\tRVPC_Rev_B-B_Cu.gbr" + place + "3.9",
+           "mil (0.127 mm)\thole of line 45 (T1) of RVPC_Rev_B-PTH.drl: annular ring below the minimum"}}},
+        {"a component hole removed",
+         "kicad7-rvpc",
+         "RVPC_Rev_B-PTH.drl",
+         "T2\nX8.2Y34.55\n",
+         "T2\n",
+         {{"pad-without-hole\tRVPC_Rev_B-F_Cu.gbr\tX 0.3228 Y 1.3602 in (X 8.200 Y 34.550 mm)\t",
+           "needs a hole by its X2 function and none is drilled"},
+          {"pad-without-hole\tRVPC_Rev_B-B_Cu.gbr\tX 0.3228 Y 1.3602 in (X 8.200 Y 34.550 mm)\t",
+           "needs a hole by its X2 function and none is drilled"}}},
+        {"the header's zeros misstated",
+         "altium-wulpus-adapter",
+         "PCB1.TXT",
+         "METRIC,LZ",
+         "METRIC,TZ",
+         {{"drill-reading\tPCB1.TXT\tall 99 holes land on copper when PCB1.TXT is read as "
+           "METRIC,LZ,0000.0000 "
+           "(trailing zeros omitted, 4.4 digits, millimetres): its header reads as METRIC,TZ,0000.0000, "
+           "where 66 of 99 do",
+           ""}}},
+        {"a drill file that states no format, read as the copper shows",
+         "eagle-simon85",
+         "",
+         "",
+         "",
+         {{"drill-reading\tSimon-85_Rev_B.drd\t113 of 114 holes land on copper when Simon-85_Rev_B.drd is "
+           "read as "
+           "INCH,TZ,00.00000 (leading zeros omitted, 2.5 digits, inches): its header reads as INCH,00.0000, "
+           "where 0 "
+           "of 114 do; its header states no format, so it was checked as so read",
+           ""},
+          {"no-pad\tSimon-85_Rev_B.cmp\tX 1.2657 Y 2.5489 in (X 32.149 Y 64.742 mm)\t",
+           "hole of line 138 (T10) of Simon-85_Rev_B.drd lies on no copper"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        const auto r = check(board(c.board, c.file, c.from, c.to));
+        EXPECT_EQ(r.status, 1);
+        for (const auto& f : c.findings)
+            EXPECT_TRUE(logHas(r.log, f.start, f.end)) << f.start << " ... " << f.end << "\n" << r.log;
+    }
+}
+
+// A pour drawn over a pad of another net joins them on the board: where the files name nets, that is found.
+TEST_F(BoardFolders, PourOverAPadOfAnotherNet) {
+    fs::create_directories(path("b"));
+    const std::string head = "%TF.FileFunction,Copper,L1,Top*%\n%FSLAX46Y46*%\n%MOMM*%\n%ADD10C,1.5*%\n";
+    const std::string pad = "%TO.N,VCC*%\nD10*\nX5000000Y5000000D03*\n%TD*%\n";
+    const std::string pour = "%TO.N,GND*%\nG36*\nX0Y0D02*\nG01*\nX10000000Y0D01*\nX10000000Y10000000D01*\n"
+                             "X0Y10000000D01*\nX0Y0D01*\nG37*\n%TD*%\n";
+    write("b/board-F_Cu.gbr", head + pad + pour + "M02*\n");
+    write("b/board.drl", "M48\nMETRIC\nT1C0.8\n%\nT1\nX5.0Y5.0\nM30\n");
+    const auto r = check(text("b"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(
+        r.log.find(
+            "clearance\tboard-F_Cu.gbr\tX 0.1969 Y 0.1969 in (X 5.000 Y 5.000 mm)\t0.00 mil (0.000 mm), "
+            "limit 8.00 mil (0.203 mm)\thole of line 6 (T1) of board.drl: copper of nets VCC and GND "
+            "meets under it (line 10)"),
+        std::string::npos)
+        << r.log;
+    // Without the pour the pad is clean, and the same board as a zip reads the same.
+    write("b/board-F_Cu.gbr", head + pad + "M02*\n");
+    write("b.zip",
+          fab::zipOf(
+              {{"gerbers/board-F_Cu.gbr", read("b/board-F_Cu.gbr")}, {"board.drl", read("b/board.drl")}}, 0));
+    for (const std::string& where : {text("b"), text("b.zip")}) {
+        const auto clean = check(where);
+        EXPECT_EQ(clean.status, 0) << clean.log;
+        EXPECT_EQ(clean.log + "\r\n",
+                  crlfLines({"[Reading the board <" + where + ">]",
+                             "board-F_Cu.gbr\ttop\tX2 file function Copper,L1,Top",
+                             "board.drl\tdrill, plated\tExcellon content", "[1 layers, 1 holes]",
+                             "Findings: 0", "[Board Check completed: the board is clean]"}));
+    }
+}
+
+// Which file is what: the file list in the log, --role over the name, and a board the check cannot take.
+TEST_F(BoardFolders, FileRolesAndRefusals) {
+    const std::string kicad = board("kicad4-usb-breakout");
+    const auto r = check(kicad, {"--role", "usb_breakout-B.Cu=none", "--json", text("c.json")});
+    EXPECT_EQ(r.status, 0) << r.log;
+    EXPECT_EQ(r.log + "\r\n",
+              crlfLines({"[Reading the board <" + kicad + ">]", "usb_breakout-B.Cu.gbr\tignored\t--role none",
+                         "usb_breakout-Edge.Cuts.gbr\toutline\tKiCad's layer name edge_cuts",
+                         "usb_breakout-F.Cu.gbr\ttop\tKiCad's layer name f_cu",
+                         "usb_breakout.drl\tdrill, plated\tExcellon content", "[2 layers, 22 holes]",
+                         "Findings: 0", "[Board Check completed: the board is clean]"}));
+    EXPECT_NE(r.err.find("Written: " + text("c.json") + "\n"), std::string::npos) << r.err;
+    const std::string json = read("c.json");
+    EXPECT_TRUE(json.starts_with("{\"board\":\"Z:\\\\")) << json; // the path's backslashes escaped
+    EXPECT_NE(
+        json.find("\r\n{\"name\":\"usb_breakout-B.Cu.gbr\",\"role\":\"ignored\",\"why\":\"--role none\"}"),
+        std::string::npos);
+    EXPECT_TRUE(json.ends_with("],\"findings\":[\r\n]}\r\n")) << json;
+
+    fs::remove(path("kicad4-usb-breakout/usb_breakout.drl"));
+    const auto noDrill = check(kicad);
+    EXPECT_EQ(noDrill.status, 2);
+    EXPECT_NE(noDrill.log.find("The board has no drill file:\r\n<" + kicad +
+                               ">\r\n"
+                               "  usb_breakout-B.Cu.gbr: bottom (KiCad's layer name b_cu)\r\n"),
+              std::string::npos)
+        << noDrill.log;
+    const auto noCopper =
+        check(kicad, {"--role", "usb_breakout-B.Cu=none", "--role", "usb_breakout-F.Cu=topsilk"});
+    EXPECT_EQ(noCopper.status, 2);
+    EXPECT_NE(noCopper.log.find("The board has no copper layer:"), std::string::npos) << noCopper.log;
+    write("x.zip", "PK\x03\x04 not a zip at all");
+    const auto broken = check(text("x.zip"));
+    EXPECT_EQ(broken.status, 2);
+    EXPECT_NE(broken.log.find("The zip cannot be read ("), std::string::npos) << broken.log;
 }
 
 } // namespace

@@ -176,13 +176,21 @@ bool isToolDefinition(std::string_view upper) {
 
 } // namespace
 
-// A drill program opens with M48, or with tool definitions; comments (;) may stand before them.
+// A drill program opens with M48 or tool definitions after its comments; some (Allegro's) go straight to G90,
+// a tool selection or a hole. A Gerber file has a '*' in every command, a drill file none.
 bool looksLikeDrill(std::string_view text) {
-    for (auto l : linesOf(text.substr(0, 4096))) {
+    const std::string_view head = text.substr(0, 4096);
+    for (auto l : linesOf(head)) {
         const std::string upper = util::upper(util::trim(l));
         if (upper.empty() || upper[0] == ';' || upper == "%")
             continue;
-        return upper == "M48" || isToolDefinition(upper);
+        if (upper == "M48" || isToolDefinition(upper))
+            return true;
+        const bool opening = upper == "G90" || upper == "G05" || upper == "M72" || upper == "M71" ||
+                             (upper[0] == 'T' && upper.size() > 1 &&
+                              upper.find_first_not_of("0123456789", 1) == std::string::npos) ||
+                             (upper[0] == 'X' && upper.find('Y') != std::string::npos);
+        return opening && head.find('*') == std::string_view::npos;
     }
     return false;
 }

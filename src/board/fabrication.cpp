@@ -226,8 +226,9 @@ std::string textOfRole(Role role) {
 
 std::optional<std::string> overrideOf(const std::map<std::string, std::string>& roles,
                                       const std::string& name) {
+    const std::string base = name.substr(0, std::min(name.size(), name.rfind('.'))); // the last ending only
     for (const auto& [key, role] : roles) {
-        if (util::equalsNoCase(key, name) || util::equalsNoCase(key, util::baseNameOf(name)))
+        if (util::equalsNoCase(key, name) || util::equalsNoCase(key, base))
             return role;
     }
     return std::nullopt;

@@ -330,7 +330,9 @@ class Reader {
     void formatStatement(const std::string& rest) {
         // %FSLAX24Y24%: zeros (L leading omitted, T trailing omitted), A absolute, digits of X and Y.
         size_t i = 0;
-        if (i < rest.size() && (rest[i] == 'L' || rest[i] == 'T'))
+        // L: leading zeros omitted, T: trailing zeros omitted, D (an old form): none omitted, read as L reads
+        // a number of all its digits.
+        if (i < rest.size() && (rest[i] == 'L' || rest[i] == 'T' || rest[i] == 'D'))
             trailingOmitted_ = rest[i++] == 'T';
         if (i >= rest.size() || (rest[i] != 'A' && rest[i] != 'I'))
             fail("%FS" + rest + "%", "a format such as %FSLAX26Y26%");
@@ -582,9 +584,25 @@ class Reader {
                         : f.starts_with("ViaPad")     ? PadFunction::ViaPad
                         : f.starts_with("SMDPad")     ? PadFunction::SmdPad
                                                       : PadFunction::Other;
-        } else if (code == "TD" && (rest.empty() || rest == ".AperFunction")) {
-            function_ = PadFunction::None;
+        } else if (code == "TO" && rest.starts_with(".N,")) {
+            net_ = netOf(rest.substr(3));
+        } else if (code == "TD") {
+            if (rest.empty() || rest == ".AperFunction")
+                function_ = PadFunction::None;
+            if (rest.empty() || rest == ".N")
+                net_ = 0;
         }
+    }
+
+    // A net's number, its name kept once. KiCad names unconnected copper "N/C" or "": no net.
+    std::uint32_t netOf(const std::string& name) {
+        if (name.empty() || name == "N/C")
+            return 0;
+        const auto found = std::find(image_.nets.begin(), image_.nets.end(), name);
+        if (found != image_.nets.end())
+            return std::uint32_t(found - image_.nets.begin()) + 1;
+        image_.nets.push_back(name);
+        return std::uint32_t(image_.nets.size());
     }
 
     void offset(const std::string& word) {
@@ -710,6 +728,7 @@ class Reader {
             if (regionOpen_)
                 fail(word, "G37 closing the region before another G36");
             regionOpen_ = true;
+            regionLine_ = wordLine_;
             contours_.clear();
             return;
         case 37:
@@ -950,7 +969,7 @@ class Reader {
         }
         if (shape.empty())
             return;
-        Object o{.kind = ObjectKind::Outlines, .clear = clear_, .line = wordLine_};
+        Object o{.kind = ObjectKind::Outlines, .clear = clear_, .line = regionLine_};
         o.shape = std::uint32_t(image_.outlines.size());
         image_.outlines.push_back(std::move(shape));
         o.box = boxOf(image_.outlines.back());
@@ -959,7 +978,8 @@ class Reader {
 
     std::vector<Object>& objects() { return blocks_.empty() ? image_.objects : blocks_.back().second; }
 
-    void add(const Object& o) {
+    void add(Object o) {
+        o.net = o.net ? o.net : net_;
         objects().push_back(o);
         if (blocks_.empty())
             image_.extent.include(o.box);
@@ -983,12 +1003,14 @@ class Reader {
     std::map<std::string, Macro> macros_;
     std::map<int, Aperture> apertures_;
     PadFunction function_ = PadFunction::None;
+    std::uint32_t net_ = 0;
     std::optional<int> aperture_;
     std::optional<int> lastOperation_;
     Interpolation interpolation_ = Interpolation::Linear;
     bool multiQuadrant_ = false;
     bool clear_ = false;
     bool regionOpen_ = false;
+    long regionLine_ = 0; // where the region opened (G36): a region is named by it
     bool filePolarityNegative_ = false;
     std::vector<std::vector<Point>> contours_;
     std::vector<std::pair<int, std::vector<Object>>> blocks_;

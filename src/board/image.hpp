@@ -49,8 +49,9 @@ struct Object {
     bool clear = false; // clear polarity: removes what lies below
     bool flash = false; // a flashed pad (its centre is `from`)
     PadFunction function = PadFunction::None;
-    int dcode = 0; // the aperture (0 for a region)
-    long line = 0; // where the command stands in the file
+    int dcode = 0;         // the aperture (0 for a region)
+    std::uint32_t net = 0; // its X2 net (%TO.N) in the image's nets, counted from 1; 0 for none
+    long line = 0;         // where the command stands in the file
     Point from{}, to{};
     Length radius{};
     std::uint32_t shape = 0;
@@ -63,6 +64,7 @@ struct Image {
     bool negative = false; // %IP NEG or a FilePolarity of Negative: copper everywhere but where it draws
     std::vector<Object> objects;
     std::vector<Polygons> outlines;
+    std::vector<std::string> nets; // X2 net names, in the order first met
     Box extent = Box::nothing();
     bool stated = false; // a format statement was read: an RS-274-X file
 };

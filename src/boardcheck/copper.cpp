@@ -227,6 +227,26 @@ void checkHeldHole(const LayerIndex& index, const Hole& h, Length ring, Length r
         report(Kind::Ring, h.at, ring, limits.ring, name() + ": annular ring below the minimum");
 }
 
+// Where the files name nets (X2 %TO.N): copper of two nets both under the hole is one area on the board, a
+// short (a pour that swallowed a pad's clearance). Without net names such copper is one area like any other.
+void checkNets(const LayerIndex& index, const Hole& h, const Limits& limits, const HoleName& name,
+               const Reporter& report) {
+    const auto& nets = index.image().nets;
+    std::uint32_t first = 0;
+    for (const Nearby& n : index.near(board::Box::around(h.at, Length()))) {
+        if (n.object->clear || n.object->net == 0 || !index.holds(n, h.at))
+            continue;
+        if (first == 0) {
+            first = n.object->net;
+        } else if (n.object->net != first) {
+            report(Kind::Clearance, h.at, Length(), limits.clearance,
+                   name() + ": copper of nets " + nets[first - 1] + " and " + nets[n.object->net - 1] +
+                       " meets under it (line " + std::to_string(n.object->line) + ")");
+            return;
+        }
+    }
+}
+
 void checkHole(const Fabrication& board, const LayerIndex& index, const Hole& h, const Limits& limits,
                const Reporter& report) {
     const Length r = h.diameter / 2;
@@ -235,6 +255,8 @@ void checkHole(const Fabrication& board, const LayerIndex& index, const Hole& h,
     const board::Box holeBox{std::min(h.at.x, h.end.x) - r, std::min(h.at.y, h.end.y) - r,
                              std::max(h.at.x, h.end.x) + r, std::max(h.at.y, h.end.y) + r};
     const HoleName name{board, h};
+    if (!plane && !index.image().nets.empty())
+        checkNets(index, h, limits, name, report);
     if (plane && planeSettledQuickly(index, h, holeBox.grown(reach), limits, reach, name, report))
         return;
     if (!plane && settledQuickly(index, h, holeBox.grown(reach), limits))

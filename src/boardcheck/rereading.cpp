@@ -6,6 +6,7 @@
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
 #include <span>
 
 namespace fk::boardcheck {
@@ -45,13 +46,19 @@ std::vector<Reading> otherReadings(const Reading& stated) {
     std::vector<Reading> all;
     const std::pair<int, int> inch[] = {{2, 4}, {2, 3}, {2, 5}, {3, 3}};
     const std::pair<int, int> metric[] = {{3, 3}, {3, 2}, {4, 2}, {4, 3}};
+    const auto add = [&](const Reading& r) {
+        const bool known = std::any_of(all.begin(), all.end(),
+                                       [&](const Reading& o) { return headerText(o) == headerText(r); });
+        if (!known && headerText(r) != headerText(stated))
+            all.push_back(r);
+    };
+    // The stated digits with the other zeros first: a header's zeros are what it most often misstates.
+    for (Zeros zeros : {Zeros::LeadingOmitted, Zeros::TrailingOmitted})
+        add({stated.units, zeros, stated.integerDigits, stated.decimalDigits});
     for (Units units : {stated.units, stated.units == Units::Inch ? Units::Metric : Units::Inch})
         for (Zeros zeros : {Zeros::LeadingOmitted, Zeros::TrailingOmitted})
-            for (auto [i, d] : units == Units::Inch ? std::span(inch) : std::span(metric)) {
-                const Reading r{units, zeros, i, d};
-                if (headerText(r) != headerText(stated))
-                    all.push_back(r);
-            }
+            for (auto [i, d] : units == Units::Inch ? std::span(inch) : std::span(metric))
+                add({units, zeros, i, d});
     return all;
 }
 
