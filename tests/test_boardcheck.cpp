@@ -145,8 +145,20 @@ TEST_F(BoardCheck, PlantedFaults) {
          "BOARD.NC1",
          "X+006000Y+005000",
          "X+006400Y+005000",
-         {"breakout TOP.GBR 640,500", "plane-solid PLANE.GBR 640,500", baseline}},
+         {"breakout TOP.GBR 640,500", "pad-without-hole TOP.GBR 600,500", "plane-solid PLANE.GBR 640,500",
+          baseline}},
         {"hole removed", "BOARD.NC1", "X+010000Y+007000\r\n", "", {"pad-without-hole TOP.GBR 1000,700"}},
+        // The hole of a through-hole pad is on its PAD line; GRB_AP2's hole column is 0 for pads.
+        {"through-hole pad's hole removed",
+         "BOARD.NC1",
+         "X+002000Y+002000\r\n",
+         "",
+         {"pad-without-hole TOP.GBR 200,200", baseline}},
+        {"pad drilled with the other tool",
+         "BOARD.NC1",
+         "T1\r\nX+002000Y+002000\r\n",
+         "T2\r\nX+002000Y+002000\r\nT1\r\n",
+         {"tool-size TOP.GBR 200,200", baseline}},
         {"tool above its pad's hole",
          "PCB.DFN",
          "CAM_TOOL 3 125",
@@ -208,7 +220,7 @@ TEST_F(BoardCheck, DrillReadWithTheOtherZeros) {
         checkFiles(text("in") + "\\PCB.DFN", {text("in") + "\\TOP.GBR", text("in") + "\\PLANE.GBR"},
                    text("in") + "\\BOARD.NC1", Limits{});
     ASSERT_EQ(checked.findings.size(),
-              12u); // 5 on no pad, 5 in the bare plane, the mounting pad left undrilled
+              16u); // 5 on no pad, 5 in the bare plane, the 5 pads left undrilled
     EXPECT_EQ(
         findingLine(checked.findings.back()),
         "drill-reading\tBOARD.NC1\tall 5 holes land on pads when BOARD.NC1 is read as INCH,TZ,00.0000 "

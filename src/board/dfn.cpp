@@ -53,7 +53,25 @@ std::optional<std::string> quoted(const std::string& text) {
     return text.substr(open + 1, close - open - 1);
 }
 
+// "PAD EL 60 60 28 AL 11 1 18 19 1 1": shape, X, Y, hole, layer, flash code, mask, plane pad, thermal, 1,
+// tool. "VIA EL 40 20 11 1 40 42 1 1": shape, size, hole, flash code, mask, plane pad, thermal, 1, tool. A
+// line that does not read so is no pad any plot can flash.
+void readPadLine(Definitions& definitions, const std::string& line, long number, bool pad) {
+    const int holeField = pad ? 5 : 4, flashField = pad ? 7 : 5, toolField = pad ? 12 : 10;
+    const auto hole = milsText(util::field(line, holeField));
+    const auto flash = wholeNumber(util::field(line, flashField));
+    const auto tool = wholeNumber(util::field(line, toolField));
+    if (hole && flash && tool && util::field(line, toolField + 1).empty())
+        definitions.pads[*flash].push_back({.line = number, .hole = *hole, .tool = *tool});
+}
+
 } // namespace
+
+const std::vector<DfnPad>& padsOf(const Definitions& definitions, int dcode) {
+    static const std::vector<DfnPad> none;
+    const auto found = definitions.pads.find(dcode);
+    return found == definitions.pads.end() ? none : found->second;
+}
 
 std::optional<Length> milsText(std::string_view text) {
     // Below a million mils (1000 inches): far beyond any board, and safe from overflow.
@@ -73,6 +91,10 @@ Definitions readDefinitions(const std::string& path) {
     while (reader.next(line)) {
         ++number;
         const std::string first = util::field(line, 1);
+        if (first == "PAD" || first == "VIA") {
+            readPadLine(definitions, line, number, first == "PAD");
+            continue;
+        }
         if (first != "GRB_AP2" && first != "CAM_TOOL")
             continue;
         // A line whose number cannot be read is no definition any selection can reach.

@@ -36,12 +36,20 @@ struct DfnTool {
     Length size{};
 };
 
+// A PAD or VIA line: the hole Tango-PCB drills in a pad of that flash D-code, and with which tool.
+struct DfnPad {
+    long line = 0;
+    Length hole{};
+    int tool = 0;
+};
+
 // What PCB.DFN defines. Lines are read for the codes and tools a plot or the drill file uses, so a line no
 // output needs cannot stop the job.
 struct Definitions {
     std::string path;
     std::map<int, std::vector<std::pair<long, std::string>>> apertureLines{}; // D number: (line, text)
     std::map<int, std::vector<std::pair<long, std::string>>> toolLines{};     // tool number: (line, text)
+    std::map<int, std::vector<DfnPad>> pads{}; // flash D number: its PAD and VIA lines that read whole
 };
 
 // Reads the GRB_AP2 and CAM_TOOL lines of PCB.DFN. Throws platform::FileError.
@@ -49,6 +57,8 @@ Definitions readDefinitions(const std::string& path);
 // The GRB_AP2 line of a D-code, nothing when PCB.DFN has none; throws app::JobStop when it is repeated with
 // other values or unreadable.
 std::optional<DfnAperture> apertureOf(const Definitions& definitions, int dcode);
+// The PAD and VIA lines of a flash D-code: the holes its pads are drilled with (none when no line names it).
+const std::vector<DfnPad>& padsOf(const Definitions& definitions, int dcode);
 // The drill size of a CAM_TOOL line, nothing when PCB.DFN has none; throws app::JobStop when unreadable.
 std::optional<DfnTool> toolOf(const Definitions& definitions, int number);
 // A length in mils as PCB.DFN writes it ("62.5"), nothing when it is no plain decimal of up to three

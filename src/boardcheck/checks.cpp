@@ -87,15 +87,41 @@ std::optional<std::uint32_t> padOf(const PlotIndex& index, const Hole& h) {
     return inside ? inside : overlapping;
 }
 
-void checkPad(const PlotIndex& index, const Hole& h, std::uint32_t pad, const Limits& limits,
-              const Reporter& report) {
+// The hole a pad of this D-code is drilled with: its PAD and VIA lines' (Tango-PCB writes the hole column of
+// GRB_AP2 as 0 for pads), else the GRB_AP2 line's own (a mounting hole's size). Pads of one D-code may carry
+// different holes; a hole fits when it is one of them.
+struct Drilled {
+    Length hole{};
+    std::vector<board::DfnPad> pads{};
+};
+Drilled drilledAs(const board::Definitions& definitions, const Shape& s, int dcode) {
+    std::vector<board::DfnPad> pads;
+    for (const auto& p : board::padsOf(definitions, dcode))
+        if (p.hole > Length())
+            pads.push_back(p);
+    if (pads.empty())
+        return {s.hole, {}};
+    // A D-code some of whose pads have no hole needs none.
+    if (pads.size() != board::padsOf(definitions, dcode).size())
+        return {};
+    return {pads.front().hole, pads};
+}
+
+void checkPad(const PlotIndex& index, const board::Definitions& definitions, const Hole& h, std::uint32_t pad,
+              const Limits& limits, const Reporter& report) {
     const board::Flash& f = index.flash(pad);
     const Shape& s = index.plot.shape(f.dcode);
     const Length off = distance(h.at, f.at), ring = ringWidth(s, f.at, h.at, h.diameter);
     const std::string on =
         holeName(h) + " on pad " + dName(f.dcode) + " (line " + std::to_string(f.line) + ")";
-    if (s.hole > Length() && s.hole != h.diameter)
-        report(Kind::ToolSize, h.at, h.diameter, s.hole, on + ": the tool differs from the pad's hole");
+    if (const auto drilled = drilledAs(definitions, s, f.dcode); drilled.hole > Length()) {
+        const bool fits = std::any_of(drilled.pads.begin(), drilled.pads.end(), [&](const board::DfnPad& p) {
+            return p.hole == h.diameter && (p.tool == 0 || p.tool == h.tool);
+        });
+        if (!fits && !(drilled.pads.empty() && s.hole == h.diameter))
+            report(Kind::ToolSize, h.at, h.diameter, drilled.hole,
+                   on + ": the tool differs from the pad's hole");
+    }
     if (!s.mounting && ring < Length())
         return report(Kind::Breakout, h.at, ring, limits.ring, on + ": the hole leaves its pad");
     if (off > limits.registration)
@@ -134,17 +160,19 @@ void checkClearance(const PlotIndex& index, const Hole& h, const Limits& limits,
                ") not of its pad too close");
 }
 
-void checkCopperHole(const PlotIndex& index, const Hole& h, const Limits& limits, const Reporter& report) {
+void checkCopperHole(const PlotIndex& index, const board::Definitions& definitions, const Hole& h,
+                     const Limits& limits, const Reporter& report) {
     const auto pad = padOf(index, h);
     if (!pad)
         return report(Kind::NoPad, h.at, std::nullopt, std::nullopt, holeName(h) + " lies on no pad");
-    checkPad(index, h, *pad, limits, report);
+    checkPad(index, definitions, h, *pad, limits, report);
     checkClearance(index, h, limits, report);
 }
 
 // What the relief or clearance that holds the hole leaves: a thermal's copper ring around the hole, else the
 // cleared gap between the hole's edge and the plane.
-void checkPlaneHole(const PlotIndex& index, const Hole& h, const Limits& limits, const Reporter& report) {
+void checkPlaneHole(const PlotIndex& index, const board::Definitions&, const Hole& h, const Limits& limits,
+                    const Reporter& report) {
     std::optional<std::uint32_t> relief;
     Length deepest{};
     index.grid.near(holeBox(h), [&](std::uint32_t item) {
@@ -175,7 +203,8 @@ void checkPadsWithoutHoles(const PlotIndex& index, const Board& board, const Gri
                            const Reporter& report) {
     for (const auto& f : index.plot.flashes) {
         const Shape& s = index.plot.shape(f.dcode);
-        if (s.hole <= Length())
+        const Drilled needs = drilledAs(board.definitions, s, f.dcode);
+        if (needs.hole <= Length())
             continue;
         bool drilled = false;
         const Outline o = outlineOf(s, f.at);
@@ -183,7 +212,7 @@ void checkPadsWithoutHoles(const PlotIndex& index, const Board& board, const Gri
             drilled = drilled || signedDistance(board.holes[i].at, o) <= Length();
         });
         if (!drilled)
-            report(Kind::PadWithoutHole, f.at, std::nullopt, s.hole,
+            report(Kind::PadWithoutHole, f.at, std::nullopt, needs.hole,
                    "pad " + dName(f.dcode) + " (line " + std::to_string(f.line) +
                        ") has a hole in PCB.DFN and none is drilled");
     }
@@ -231,7 +260,7 @@ std::vector<Finding> checkBoard(const Board& board, const Limits& limits) {
         const PlotIndex index(plot);
         const Reporter report{findings, util::fileNameOf(plot.path)};
         for (const auto& h : board.holes)
-            (plot.plane ? checkPlaneHole : checkCopperHole)(index, h, limits, report);
+            (plot.plane ? checkPlaneHole : checkCopperHole)(index, board.definitions, h, limits, report);
         if (!plot.plane)
             checkPadsWithoutHoles(index, board, holes, report);
     }
