@@ -130,7 +130,13 @@ TEST(BoardGerber, EveryConstructPutsCopperWhereItDraws) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        BoardLayer layer{.role = {.layer = Layer::TopCopper}, .image = readGerber("Z:\\T.GBR", c.text)};
+        BoardLayer layer{.role = {.layer = Layer::TopCopper}, .image = {}};
+        try {
+            layer.image = readGerber("Z:\\T.GBR", c.text);
+        } catch (const app::JobStop& stop) {
+            ADD_FAILURE() << stop.message;
+            continue;
+        }
         const boardcheck::LayerIndex index(layer);
         for (const auto& p : c.probes)
             EXPECT_EQ(copperAt(layer, index, inch(p.x, p.y)), p.copper) << "at " << p.x << ", " << p.y;

@@ -34,6 +34,10 @@ struct Aperture {
 
 enum class Interpolation { Linear, Clockwise, CounterClockwise };
 
+// Far beyond any board, and what keeps every sum and product of coordinates in range.
+const Length largestSize = Length::fromMillimetreDecimals(1000, 0);
+const Length farthest = Length::fromMillimetreDecimals(10000, 0);
+
 std::string_view blanksTrimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
@@ -128,6 +132,9 @@ class Reader {
             refuse(e);
         } catch (const MacroError& e) {
             refuse({e.line, "an aperture macro", e.what()});
+        } catch (
+            const std::exception& e) { // a value beyond what the reader holds, as a refusal, never a crash
+            refuse({wordLine_, "a value the check cannot hold", "numbers within range"});
         }
         if (!ended_) // a file cut short: the end stands after its last line
             refuse({line_ - (text_.ends_with('\n') ? 1 : 0), "the end of the file",
@@ -254,6 +261,8 @@ class Reader {
     }
 
     void parameter(const std::string& word) {
+        if (word.size() < 2)
+            fail("%" + word + "%", "a parameter of two letters and its values");
         const std::string code = word.substr(0, 2);
         const std::string rest = word.substr(2);
         if (code == "FS")
@@ -364,7 +373,10 @@ class Reader {
         const util::Fixed f = util::readFixed(text, 9, 1'000'000'000'000'000);
         if (!f.ok())
             fail("'" + std::string(text) + "' in " + what, "a decimal number");
-        return Length::fromCount(scaled(f.value, 9));
+        const Length length = Length::fromCount(scaled(f.value, 9));
+        if (abs(length) > largestSize)
+            fail("'" + std::string(text) + "' in " + what, "a size of at most 1 m");
+        return length;
     }
     // value * 10^-decimals of the file's unit, in counts, rounded to the nearest count.
     std::int64_t scaled(std::int64_t value, int decimals) const {
@@ -511,6 +523,8 @@ class Reader {
         }
         if (rest[0] != 'D' || rest.size() < 3 || !allDigits(rest.substr(1)))
             fail("%AB" + rest + "%", "%ABD<code>% opening a block aperture");
+        if (rest.size() > 10)
+            fail("%AB" + rest + "%", "an aperture number of at most nine digits");
         blocks_.emplace_back(std::stoi(rest.substr(1)), std::vector<Object>{});
     }
 
@@ -780,11 +794,14 @@ class Reader {
                 value *= 10;
         value = negative ? -value : value;
         // Up to 7 inch or 8 millimetre decimals a step is a whole count: one multiplication.
-        if (units_ == Length::perInch && digits.second <= Length::maxInchDecimals)
-            return Length::fromInchDecimals(value, digits.second);
-        if (units_ == Length::perMillimetre && digits.second <= Length::maxMillimetreDecimals)
-            return Length::fromMillimetreDecimals(value, digits.second);
-        return Length::fromCount(scaled(value, digits.second));
+        const Length at = units_ == Length::perInch && digits.second <= Length::maxInchDecimals
+                              ? Length::fromInchDecimals(value, digits.second)
+                          : units_ == Length::perMillimetre && digits.second <= Length::maxMillimetreDecimals
+                              ? Length::fromMillimetreDecimals(value, digits.second)
+                              : Length::fromCount(scaled(value, digits.second));
+        if (abs(at) > farthest)
+            fail(word, "coordinates within 10 m of the origin");
+        return at;
     }
 
     // ---- operations

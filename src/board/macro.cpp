@@ -97,7 +97,10 @@ class Expression {
         const std::string digitsText(text_.substr(start, at_ - start));
         if (digitsText.empty() || digitsText == ".")
             fail("a number");
-        return std::stod(digitsText);
+        const double value = std::strtod(digitsText.c_str(), nullptr);
+        if (!std::isfinite(value))
+            fail("a number within range");
+        return value;
     }
     void skipBlanks() {
         while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n'))
@@ -169,6 +172,18 @@ struct Primitive {
 };
 
 Primitive primitiveOf(int code, const std::vector<double>& v, double unit, long line) {
+    // Sizes and places within a metre: far beyond any aperture, and what keeps the polygons in range. The
+    // rotation, always last, is in degrees.
+    const size_t rotation = code == 1                 ? 4
+                            : code == 2 || code == 20 ? 6
+                            : code == 6               ? 8
+                            : code == 4               ? v.size() - 1
+                                                      : 5;
+    for (size_t i = 0; i < v.size(); ++i)
+        if (i != rotation && !(std::abs(v[i] * unit) <= 1e11))
+            throw MacroError(line, "sizes within 1 m in primitive " + std::to_string(code));
+    if (code == 6 && v.size() > 5 && !(v[5] <= 100))
+        throw MacroError(line, "at most 100 rings in primitive 6");
     const auto need = [&](size_t count) {
         if (v.size() < count)
             throw MacroError(line, "primitive " + std::to_string(code) + " needs " + std::to_string(count) +
