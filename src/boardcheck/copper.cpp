@@ -20,10 +20,6 @@ using board::Object;
 // it, and copper that joins farther away counts as another area.
 const Length lookBeyond = mils(100);
 
-Box gridBox(const board::Box& b) {
-    return {b.left, b.bottom, b.right, b.top};
-}
-
 Length counts(double value) {
     return Length::fromCount(std::llround(value));
 }
@@ -300,7 +296,7 @@ void checkPadsWithoutHoles(const Fabrication& board, const LayerIndex& index, co
             (o.function != board::PadFunction::ComponentPad && o.function != board::PadFunction::ViaPad))
             continue;
         bool drilled = false;
-        holes.near(gridBox(o.box), [&](std::uint32_t i) {
+        holes.near(o.box, [&](std::uint32_t i) {
             const Hole& h = board.holes[i];
             drilled = drilled || (h.at.x >= o.box.left && h.at.x <= o.box.right && h.at.y >= o.box.bottom &&
                                   h.at.y <= o.box.top);
@@ -350,7 +346,7 @@ std::vector<Finding> checkFabrication(const Fabrication& board, const CopperPoin
     std::vector<Box> holeBoxes;
     holeBoxes.reserve(board.holes.size());
     for (const auto& h : board.holes)
-        holeBoxes.push_back(gridBox(board::Box::around(h.at, h.diameter / 2)));
+        holeBoxes.push_back(board::Box::around(h.at, h.diameter / 2));
     const Grid holes(holeBoxes, mils(50));
     std::vector<Finding> findings;
     for (const auto& index : copper.layers_->indexes) {

@@ -17,10 +17,6 @@ using board::ObjectKind;
 constexpr size_t pieceVertices = 200;
 const Length pieceSize = mils(250);
 
-Box gridBox(const board::Box& b) {
-    return {b.left, b.bottom, b.right, b.top};
-}
-
 board::Box boundsOf(const ClipperLib::Path& path) {
     board::Box box = board::Box::nothing();
     for (const auto& p : path) {
@@ -121,7 +117,7 @@ LayerIndex::LayerIndex(const board::BoardLayer& layer) : layer_(layer) {
     std::vector<Box> boxes;
     boxes.reserve(items_.size());
     for (const auto& item : items_)
-        boxes.push_back(gridBox(item.box));
+        boxes.push_back(item.box);
     grid_ = std::make_unique<Grid>(boxes, mils(100));
 }
 
@@ -150,7 +146,7 @@ void LayerIndex::cut(const Object& o, std::int32_t path, const Polygons& polygon
 
 std::vector<Nearby> LayerIndex::near(const board::Box& box) const {
     std::vector<std::uint32_t> found;
-    grid_->near(gridBox(box), [&](std::uint32_t i) {
+    grid_->near(box, [&](std::uint32_t i) {
         if (items_[i].box.meets(box))
             found.push_back(i);
     });

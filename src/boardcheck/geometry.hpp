@@ -3,6 +3,7 @@
 #pragma once
 
 #include "board/fabrication.hpp"
+#include "board/image.hpp"
 #include "board/plot.hpp"
 
 #include <cstdint>
@@ -43,9 +44,7 @@ Length distance(Point a, Point b);
 // donut's and a thermal's own opening counts as drilled.
 Length ringWidth(const Shape& shape, Point pad, Point hole, Length holeDiameter);
 
-struct Box {
-    Length left{}, bottom{}, right{}, top{};
-};
+using board::Box;
 Box boxOf(const Outline& o);
 Box boxOf(const Capsule& c);
 Box grown(Box box, Length by);
