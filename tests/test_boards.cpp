@@ -276,8 +276,17 @@ TEST_F(BoardFolders, PourOverAPadOfAnotherNet) {
                              "X0Y10000000D01*\nX0Y0D01*\nG37*\n%TD*%\n";
     write("b/board-F_Cu.gbr", head + pad + pour + "M02*\n");
     write("b/board.drl", "M48\nMETRIC\nT1C0.8\n%\nT1\nX5.0Y5.0\nM30\n");
-    const auto r = check(text("b"));
+    const auto r = check(text("b"), {"--picture", text("b.svg")});
     EXPECT_EQ(r.status, 1);
+    // The picture: the pad and the pour in file order, the hole over them, the finding ringed.
+    const std::string svg = read("b.svg");
+    for (const std::string element :
+         {"<circle cx=\"196.85\" cy=\"196.85\" r=\"29.53\" fill=\"#b87333\"/>\r\n<path d=\"M0 0 L393.7 0 "
+          "L393.7 "
+          "393.7 L0 393.7 Z \" fill=\"#b87333\" fill-rule=\"nonzero\"/>",
+          "<g id=\"holes\">\r\n<circle cx=\"196.85\" cy=\"196.85\" r=\"15.75\" fill=\"#000000\"/>",
+          "<circle cx=\"196.85\" cy=\"196.85\" r=\"40\"><title>clearance board-F_Cu.gbr</title></circle>"})
+        EXPECT_NE(svg.find(element), std::string::npos) << element << "\n" << svg;
     EXPECT_NE(
         r.log.find(
             "clearance\tboard-F_Cu.gbr\tX 0.1969 Y 0.1969 in (X 5.000 Y 5.000 mm)\t0.00 mil (0.000 mm), "

@@ -104,16 +104,26 @@ std::map<std::string, std::string> rolesOf(const app::JobContext& context) {
     return roles;
 }
 
+// The JSON and the picture, when asked for, replaced together.
 void writeBoardOutputs(const app::JobContext& context, const board::Fabrication& board,
                        const std::vector<Finding>& findings) {
-    const auto option = context.options.find("json");
-    if (option == context.options.end())
-        return;
-    platform::AtomicWriter out(option->second);
-    out.write(boardJson(board, findings));
-    out.finish();
-    std::vector<platform::AtomicWriter*> all{&out};
-    app::commitOutputs(context.log(), all);
+    std::vector<std::unique_ptr<platform::AtomicWriter>> outputs;
+    for (const char* name : {"json", "picture"}) {
+        const auto option = context.options.find(name);
+        if (option == context.options.end())
+            continue;
+        outputs.push_back(std::make_unique<platform::AtomicWriter>(option->second));
+        if (name == std::string("json"))
+            outputs.back()->write(boardJson(board, findings));
+        else
+            writeFabricationSvg(board, findings, *outputs.back());
+        outputs.back()->finish();
+    }
+    std::vector<platform::AtomicWriter*> all;
+    for (const auto& out : outputs)
+        all.push_back(out.get());
+    if (!all.empty())
+        app::commitOutputs(context.log(), all);
 }
 
 // A board read from the files its CAD tool wrote: every file listed with its role and why, then the checks.

@@ -90,6 +90,10 @@ std::string boardJson(const board::Fabrication& board, const std::vector<Finding
 // The board picture: plots in their true shapes, planes as the board house sees them, holes over them,
 // findings marked.
 void writeBoardSvg(const Board& board, const std::vector<Finding>& findings, platform::AtomicWriter& out);
+// The same for a board read from its CAD files: copper layers and planes as the board house etches them, the
+// outline, holes and slots, findings.
+void writeFabricationSvg(const board::Fabrication& board, const std::vector<Finding>& findings,
+                         platform::AtomicWriter& out);
 
 // Texts of lengths, without locale: inches to 4 decimals, millimetres to 3, mils to 2; exact inches for JSON.
 std::string decimalText(std::int64_t value, int decimals);
