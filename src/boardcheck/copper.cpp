@@ -65,7 +65,15 @@ class Neighbourhood {
             Polygons group;
             for (; i < near.size() && (near[i].object->clear == plane) == adds; ++i) {
                 for (const Item* item : near[i].items) {
-                    const Polygons p = index.polygons(*item);
+                    // What reaches beyond the window is cut to it first: a large round aperture dragged
+                    // along an arc is hundreds of outlines of thousands of points, nearly all far away.
+                    // (A round object is one outline: cut alone it keeps its fill; a hole of a pour would
+                    // not.)
+                    const bool inside = item->box.left >= window.left && item->box.right <= window.right &&
+                                        item->box.bottom >= window.bottom && item->box.top <= window.top;
+                    const bool round = item->object->kind != board::ObjectKind::Outlines;
+                    const Polygons p =
+                        inside || !round ? index.polygons(*item) : clipped(index.polygons(*item), window);
                     group.insert(group.end(), p.begin(), p.end());
                 }
             }

@@ -40,6 +40,8 @@ size_t verticesOf(const Polygons& polygons) {
     return n;
 }
 
+} // namespace
+
 Polygons clipped(const Polygons& polygons, const board::Box& box) {
     const ClipperLib::Path rect{{box.left.count(), box.bottom.count()},
                                 {box.right.count(), box.bottom.count()},
@@ -52,6 +54,8 @@ Polygons clipped(const Polygons& polygons, const board::Box& box) {
     clipper.Execute(ClipperLib::ctIntersection, out, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
     return out;
 }
+
+namespace {
 
 bool crosses(const Segment& a, const Segment& b) {
     const auto side = [](double ax, double ay, double bx, double by, double px, double py) {

@@ -33,6 +33,8 @@ struct Segment {
     double ax, ay, bx, by;
 };
 double pointSegment(double px, double py, const Segment& s);
+// The part of the polygons inside the box.
+Polygons clipped(const Polygons& polygons, const board::Box& box);
 double pathDistance(const ClipperLib::Path& path, const Segment& s);
 
 class LayerIndex {
