@@ -9,6 +9,7 @@
 #include "util/fixed.hpp"
 #include "util/text.hpp"
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -73,8 +74,9 @@ std::vector<std::string> plotsOf(const std::string& choice) {
     return plots;
 }
 
-// The JSON and the picture, when asked for, replaced together.
-void writeOutputs(const app::JobContext& context, const Checked& checked) {
+// The JSON and the picture, when asked for, each made by its writer, replaced together.
+void writeOutputs(const app::JobContext& context, const std::function<std::string()>& json,
+                  const std::function<void(platform::AtomicWriter&)>& picture) {
     std::vector<std::unique_ptr<platform::AtomicWriter>> outputs;
     for (const char* name : {"json", "picture"}) {
         const auto option = context.options.find(name);
@@ -82,9 +84,9 @@ void writeOutputs(const app::JobContext& context, const Checked& checked) {
             continue;
         outputs.push_back(std::make_unique<platform::AtomicWriter>(option->second));
         if (name == std::string("json"))
-            outputs.back()->write(findingsJson(checked.findings));
+            outputs.back()->write(json());
         else
-            writeBoardSvg(checked.board, checked.findings, *outputs.back());
+            picture(*outputs.back());
         outputs.back()->finish();
     }
     std::vector<platform::AtomicWriter*> all;
@@ -104,28 +106,6 @@ std::map<std::string, std::string> rolesOf(const app::JobContext& context) {
     return roles;
 }
 
-// The JSON and the picture, when asked for, replaced together.
-void writeBoardOutputs(const app::JobContext& context, const board::Fabrication& board,
-                       const std::vector<Finding>& findings) {
-    std::vector<std::unique_ptr<platform::AtomicWriter>> outputs;
-    for (const char* name : {"json", "picture"}) {
-        const auto option = context.options.find(name);
-        if (option == context.options.end())
-            continue;
-        outputs.push_back(std::make_unique<platform::AtomicWriter>(option->second));
-        if (name == std::string("json"))
-            outputs.back()->write(boardJson(board, findings));
-        else
-            writeFabricationSvg(board, findings, *outputs.back());
-        outputs.back()->finish();
-    }
-    std::vector<platform::AtomicWriter*> all;
-    for (const auto& out : outputs)
-        all.push_back(out.get());
-    if (!all.empty())
-        app::commitOutputs(context.log(), all);
-}
-
 // A board read from the files its CAD tool wrote: every file listed with its role and why, then the checks.
 app::JobResult runBoardCheck(const app::JobContext& context, const std::string& path) {
     auto& log = context.log();
@@ -143,7 +123,9 @@ app::JobResult runBoardCheck(const app::JobContext& context, const std::string& 
     for (const auto& finding : findings)
         say(log, findingLine(finding));
     say(log, summaryLine(findings));
-    writeBoardOutputs(context, board, findings);
+    writeOutputs(
+        context, [&] { return boardJson(board, findings); },
+        [&](platform::AtomicWriter& out) { writeFabricationSvg(board, findings, out); });
     say(log, findings.empty() ? "[Board Check completed: the board is clean]"
                               : "[Board Check completed with findings]");
     return findings.empty() ? app::JobResult::Completed : app::JobResult::Findings;
@@ -174,7 +156,9 @@ app::JobResult runCheck(const app::JobContext& context) {
     for (const auto& finding : checked.findings)
         say(log, findingLine(finding));
     say(log, summaryLine(checked.findings));
-    writeOutputs(context, checked);
+    writeOutputs(
+        context, [&] { return findingsJson(checked.findings); },
+        [&](platform::AtomicWriter& out) { writeBoardSvg(checked.board, checked.findings, out); });
     say(log, checked.findings.empty() ? "[Board Check completed: the board is clean]"
                                       : "[Board Check completed with findings]");
     return checked.findings.empty() ? app::JobResult::Completed : app::JobResult::Findings;

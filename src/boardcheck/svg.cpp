@@ -156,6 +156,12 @@ void writeHolesAndFindings(platform::AtomicWriter& out, const std::vector<board:
     out.writeLine("</g>");
 }
 
+// A plane's copper over the whole picture, before what it clears.
+void planeUnder(platform::AtomicWriter& out, const Box& e) {
+    out.writeLine("<rect x=\"" + n(e.left) + "\" y=\"" + n(e.bottom) + "\" width=\"" + n(e.right - e.left) +
+                  "\" height=\"" + n(e.top - e.bottom) + "\" fill=\"" + planeColour + "\"/>");
+}
+
 void openSvg(platform::AtomicWriter& out, const Box& e) {
     const std::string area = "x=\"" + n(e.left) + "\" y=\"" + n(-e.top) + "\" width=\"" +
                              n(e.right - e.left) + "\" height=\"" + n(e.top - e.bottom) + "\"";
@@ -180,9 +186,7 @@ void writeFabricationSvg(const board::Fabrication& board, const std::vector<Find
     // out.
     for (const auto& layer : board.layers)
         if (layer.plane) {
-            out.writeLine("<rect x=\"" + n(e.left) + "\" y=\"" + n(e.bottom) + "\" width=\"" +
-                          n(e.right - e.left) + "\" height=\"" + n(e.top - e.bottom) + "\" fill=\"" +
-                          planeColour + "\"/>");
+            planeUnder(out, e);
             writeLayer(out, layer, planeColour, clearedColour);
         }
     size_t copper = 0;
@@ -198,34 +202,18 @@ void writeFabricationSvg(const board::Fabrication& board, const std::vector<Find
 
 void writeBoardSvg(const Board& board, const std::vector<Finding>& findings, platform::AtomicWriter& out) {
     const Box e = extentOf(board);
-    const std::string area = "x=\"" + n(e.left) + "\" y=\"" + n(-e.top) + "\" width=\"" +
-                             n(e.right - e.left) + "\" height=\"" + n(e.top - e.bottom) + "\"";
-    out.writeLine("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"" + n(e.left) + " " + n(-e.top) + " " +
-                  n(e.right - e.left) + " " + n(e.top - e.bottom) + "\" width=\"100%\" height=\"100%\">");
-    out.writeLine("<rect " + area + " fill=\"" + clearedColour + "\"/>");
-    out.writeLine("<g transform=\"scale(1,-1)\">");
+    openSvg(out, e);
     // Planes first, copper plots seen through each other over them.
     for (const auto& plot : board.plots)
         if (plot.plane) {
-            out.writeLine("<rect x=\"" + n(e.left) + "\" y=\"" + n(e.bottom) + "\" width=\"" +
-                          n(e.right - e.left) + "\" height=\"" + n(e.top - e.bottom) + "\" fill=\"" +
-                          planeColour + "\"/>");
+            planeUnder(out, e);
             writePlot(out, plot, clearedColour, planeColour);
         }
     size_t copper = 0;
     for (const auto& plot : board.plots)
         if (!plot.plane)
             writePlot(out, plot, copperColours[copper++ % 4], clearedColour);
-    out.writeLine("<g id=\"holes\">");
-    for (const auto& h : board.holes)
-        out.writeLine(circle(h.at, h.diameter / 2, "#000000"));
-    out.writeLine("</g>");
-    out.writeLine("<g id=\"findings\" fill=\"none\" stroke=\"#e00000\" stroke-width=\"4\">");
-    for (const auto& f : findings)
-        if (f.kind != Kind::DrillReading)
-            out.writeLine("<circle cx=\"" + n(f.at.x) + "\" cy=\"" + n(f.at.y) + "\" r=\"40\"><title>" +
-                          kindName(f.kind) + " " + xml(f.plot) + "</title></circle>");
-    out.writeLine("</g>");
+    writeHolesAndFindings(out, board.holes, findings);
     out.writeLine("</g>");
     out.writeLine("</svg>");
 }
