@@ -83,8 +83,9 @@ struct Checked {
     std::vector<Finding> findings;
 };
 
-Checked check(const std::string& folder, const boardcheck::Limits& limits) {
-    Checked c{board::readFabrication(platform::toPathText(folder), {}), {}};
+Checked check(const std::string& folder, const boardcheck::Limits& limits,
+              const std::map<std::string, std::string>& roles = {}) {
+    Checked c{board::readFabrication(platform::toPathText(folder), roles), {}};
     const boardcheck::CopperPoints copper(c.board);
     c.findings = boardcheck::settleDrillReadings(c.board, copper);
     const auto rest = boardcheck::checkFabrication(c.board, copper, limits);
@@ -114,10 +115,18 @@ TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
                               .ring = boardcheck::mils(60),
                               .web = Length(),
                               .clearance = boardcheck::mils(60)};
+    // gEDA's layer groups are named by number only: their roles are given.
+    const std::map<std::string, std::map<std::string, std::string>> roles{
+        {"geda-pcb-numpres",
+         {{"numpres.pcb.output_group1", "bottom"}, {"numpres.pcb.output_group2", "top"}}}};
     for (const std::string name :
-         {"kicad4-usb-breakout", "kicad7-rvpc", "eagle-simon85", "altium-wulpus-adapter"}) {
+         {"kicad4-usb-breakout", "kicad7-rvpc", "eagle-simon85", "eagle9-snappergps-accel",
+          "altium-wulpus-adapter", "altium23-wulpus-msp430-programmer", "altium23-wulpus-hv-4layer",
+          "easyeda-onebyone-7seg", "geda-pcb-numpres"}) {
         SCOPED_TRACE(name);
-        const Checked c = check(boards + name, limits);
+        const auto given = roles.find(name);
+        const Checked c = check(boards + name, limits,
+                                given == roles.end() ? std::map<std::string, std::string>{} : given->second);
         int compared = 0;
         for (const auto& h : expectedOf(name)) {
             for (const auto& [column, m] : h.layers) {
@@ -157,7 +166,7 @@ TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
                 }
             }
         }
-        EXPECT_GT(compared, 20);
+        EXPECT_GE(compared, 16); // the smallest board has 5 holes on two layers
     }
 }
 

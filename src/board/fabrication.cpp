@@ -64,6 +64,18 @@ std::vector<Source> zipMembers(const std::string& pathText, const std::string& b
     return members;
 }
 
+// A folder's files and its subfolders' (as CAD tools write Gerber and drill files into folders of their own),
+// three levels deep.
+void filesIn(const std::string& pathText, int depth, std::vector<Source>& files) {
+    const std::string folder = pathText.ends_with("\\") ? pathText : pathText + "\\";
+    for (const auto& entry : platform::listDirectory(pathText)) {
+        if (!entry.directory)
+            files.push_back({entry.name, platform::readBytes(folder + entry.name), folder + entry.name});
+        else if (depth < 3)
+            filesIn(folder + entry.name, depth + 1, files);
+    }
+}
+
 std::vector<Source> sourcesOf(const std::string& pathText) {
     if (!platform::isDirectoryText(pathText)) {
         const std::string bytes = platform::readBytes(pathText);
@@ -74,11 +86,7 @@ std::vector<Source> sourcesOf(const std::string& pathText) {
         return zipMembers(pathText, bytes);
     }
     std::vector<Source> files;
-    const std::string folder = pathText.ends_with("\\") ? pathText : pathText + "\\";
-    for (const auto& entry : platform::listDirectory(pathText)) {
-        if (!entry.directory)
-            files.push_back({entry.name, platform::readBytes(folder + entry.name), folder + entry.name});
-    }
+    filesIn(pathText, 0, files);
     return files;
 }
 
@@ -162,6 +170,25 @@ std::optional<Named> endingRole(std::string_view name) {
         if (ending == e.text)
             return Named{{.layer = e.layer}, std::string(e.tool) + " ending ." + e.text};
     }
+    // Eagle 9's CAM job names its files by layer.
+    struct Eagle {
+        const char* base;
+        Layer layer;
+    };
+    static constexpr Eagle eagleNames[] = {
+        {"copper_top", Layer::TopCopper},     {"copper_bottom", Layer::BottomCopper},
+        {"soldermask_top", Layer::TopMask},   {"soldermask_bottom", Layer::BottomMask},
+        {"silkscreen_top", Layer::TopSilk},   {"silkscreen_bottom", Layer::BottomSilk},
+        {"solderpaste_top", Layer::TopPaste}, {"solderpaste_bottom", Layer::BottomPaste},
+        {"profile", Layer::Outline},
+    };
+    const std::string base = util::lower(name.substr(0, std::min(name.size(), name.rfind('.'))));
+    for (const auto& e : eagleNames) {
+        if (base == e.base)
+            return Named{{.layer = e.layer}, std::string("Eagle's name ") + e.base};
+    }
+    if (auto n = digitsAfter(base, "copper_l"))
+        return Named{{.layer = Layer::InnerCopper, .number = *n}, "Eagle's name " + base};
     if (auto n = digitsAfter(ending, "GM"))
         return Named{{.layer = Layer::Outline}, "Protel ending ." + ending};
     if (auto n = digitsAfter(ending, "GP"))
@@ -301,7 +328,7 @@ Fabrication readFabrication(const std::string& pathText, const std::map<std::str
             job = std::move(j);
     }
     for (const auto& s : sources) {
-        const std::string head = s.bytes.substr(0, 65536);
+        const std::string head = normalisedText(std::string_view(s.bytes).substr(0, 65536));
         const auto chosen = overrideOf(roles, s.name);
         const auto jobFunction =
             job ? job->functions.find(lowerName(s.name)) : decltype(job->functions.end()){};
@@ -312,9 +339,10 @@ Fabrication readFabrication(const std::string& pathText, const std::map<std::str
         }
         if (looksLikeDrill(head) || (chosen && (*chosen == "drill" || *chosen == "npth"))) {
             const std::string lower = lowerName(s.name);
-            bool plated =
-                lower.find("npth") == std::string::npos && lower.find("nonplated") == std::string::npos;
-            std::string why = plated ? "Excellon content" : "Excellon content, NPTH in its name";
+            bool plated = true;
+            for (const char* word : {"npth", "nonplated", "non_plated", "non-plated", "unplated"})
+                plated = plated && lower.find(word) == std::string::npos;
+            std::string why = plated ? "Excellon content" : "Excellon content, its name says unplated";
             if (const size_t at = head.find("TF.FileFunction,"); at != std::string::npos) {
                 plated = !std::string_view(head).substr(at + 16).starts_with("NonPlated");
                 why = std::string("Excellon content, its X2 comment ") + (plated ? "Plated" : "NonPlated");
@@ -336,6 +364,11 @@ Fabrication readFabrication(const std::string& pathText, const std::map<std::str
         const std::string function = statedFunction(head);
         if (chosen) {
             const auto role = roleOfText(*chosen);
+            if (!role && *chosen != "none")
+                throw app::JobStop{
+                    util::lines({"--role " + s.name + "=" + *chosen + " names no role.",
+                                 "Expected: none, a role of Fab Export's table (top, bottom, "
+                                 "inner2, plane2, outline, ...), drill or npth. Nothing was checked."})};
             named = {role.value_or(Role{}), "--role " + *chosen};
         } else if (!function.empty() && roleOfFunction(function).layer != Layer::None) {
             named = {roleOfFunction(function), "X2 file function " + function};

@@ -278,9 +278,10 @@ void checkHole(const Fabrication& board, const LayerIndex& index, const Hole& h,
             other = std::min(other, areaDistance(area, axis));
     }
     if (holding) {
-        if (!h.plated)
-            return; // an unplated hole in copper: drilled through a pad of its own
-        checkHeldHole(index, h, counts(areaDistance(*holding, axis)) - r, reach, limits, name, report);
+        // An unplated hole through copper (a pad of its own size, as Altium draws them) needs no ring; its
+        // gap to other copper counts all the same.
+        if (h.plated)
+            checkHeldHole(index, h, counts(areaDistance(*holding, axis)) - r, reach, limits, name, report);
     } else if (h.plated && !plane) {
         if (other < double(r.count()))
             return report(Kind::Breakout, h.at, counts(other) - r, limits.ring,
