@@ -30,8 +30,8 @@ struct Box {
         return {p.x - radius, p.y - radius, p.x + radius, p.y + radius};
     }
     static Box nothing() {
-        const Length far = Length::fromCount(INT64_MAX / 4);
-        return {far, far, -far, -far};
+        const Length most = Length::fromCount(INT64_MAX / 4); // ("far" is a macro of windows.h)
+        return {most, most, -most, -most};
     }
 };
 

@@ -60,15 +60,6 @@ Box holeBox(const Hole& h) {
     return boxOf(Outline{h.at, {}, {}, h.diameter / 2});
 }
 
-struct Reporter {
-    std::vector<Finding>& out;
-    std::string plot;
-    void operator()(Kind kind, Point at, std::optional<Length> measured, std::optional<Length> limit,
-                    std::string message) const {
-        out.push_back({kind, plot, at, measured, limit, std::move(message)});
-    }
-};
-
 // The pad a hole is drilled in: the flash holding its centre nearest its own centre, else the one it
 // overlaps most.
 std::optional<std::uint32_t> padOf(const PlotIndex& index, const Hole& h) {

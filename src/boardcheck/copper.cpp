@@ -105,15 +105,6 @@ class Neighbourhood {
     std::vector<Area> areas_;
 };
 
-struct Reporter {
-    std::vector<Finding>& out;
-    std::string plot;
-    void operator()(Kind kind, Point at, std::optional<Length> measured, std::optional<Length> limit,
-                    std::string message) const {
-        out.push_back({kind, plot, at, measured, limit, std::move(message)});
-    }
-};
-
 // A hole's name in a finding, made only when one is reported.
 struct HoleName {
     const Fabrication& board;

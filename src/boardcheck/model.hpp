@@ -54,6 +54,16 @@ struct Finding {
     std::string message{};
 };
 
+// Adds findings of one plot (or layer, or drill file) to a list.
+struct Reporter {
+    std::vector<Finding>& out;
+    std::string plot;
+    void operator()(Kind kind, Point at, std::optional<Length> measured, std::optional<Length> limit,
+                    std::string message) const {
+        out.push_back({kind, plot, at, measured, limit, std::move(message)});
+    }
+};
+
 struct Board {
     board::Definitions definitions{};
     std::vector<board::Plot> plots{};
