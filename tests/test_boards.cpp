@@ -358,3 +358,49 @@ TEST_F(BoardFolders, FileRolesAndRefusals) {
 
 } // namespace
 } // namespace fk::test
+
+namespace fk::test {
+namespace {
+
+// A plane (a negative image: what it draws is cleared) around each kind of hole, read from a CAD tool's
+// files.
+TEST_F(BoardFolders, PlaneReliefsAndClearances) {
+    struct Case {
+        const char* what;
+        std::string plane; // the plane's flash at the hole, none when empty
+        const char* hole;  // its diameter, mm
+        std::string start,
+            end; // a finding on BOARD.GP1 (its measure within the chords' 0.005 mil); none when empty
+    };
+    const std::string thermal = "%AMTH*\n7,0,0,2.0,1.4,0.3,45*%\n%ADD11TH*%\nD11*\nX5000000Y5000000D03*\n";
+    const std::string clearance = "%ADD12C,1.0*%\nD12*\nX5000000Y5000000D03*\n";
+    const std::string at = "\tBOARD.GP1\tX 0.1969 Y 0.1969 in (X 5.000 Y 5.000 mm)\t";
+    const Case cases[] = {
+        {"a thermal leaving 11.8 mil", thermal, "0.8", "", ""},
+        {"a thermal leaving 0.1 mm", thermal, "1.2", "plane-clearance" + at + "3.9",
+         " mil (0.100 mm), limit 5.00 mil (0.127 mm)\thole of line 6 (T1) of BOARD.TXT: thermal ring below "
+         "the minimum"},
+        {"no relief at all", "", "0.8", "plane-solid" + at,
+         "hole of line 6 (T1) of BOARD.TXT in the plane with neither thermal nor clearance"},
+        {"a clearance leaving 0.1 mm", clearance, "0.8", "plane-clearance" + at + "3.9",
+         " mil (0.100 mm), limit 8.00 mil (0.203 mm)\thole of line 6 (T1) of BOARD.TXT: clearance below the "
+         "minimum"},
+    };
+    const std::string head = "%FSLAX46Y46*%\n%MOMM*%\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(path("p"));
+        fs::create_directories(path("p"));
+        write("p/BOARD.GTL", head + "%ADD10C,2.0*%\nD10*\nX5000000Y5000000D03*\nM02*\n");
+        write("p/BOARD.GP1", "%TF.FilePolarity,Negative*%\n" + head + c.plane + "M02*\n");
+        write("p/BOARD.TXT", std::string("M48\nMETRIC\nT1C") + c.hole + "\n%\nT1\nX5.0Y5.0\nM30\n");
+        const auto r = check(text("p"));
+        if (c.start.empty())
+            EXPECT_EQ(r.log.find("\tBOARD.GP1\t"), std::string::npos) << r.log;
+        else
+            EXPECT_TRUE(logHas(r.log, c.start, c.end)) << r.log;
+    }
+}
+
+} // namespace
+} // namespace fk::test
