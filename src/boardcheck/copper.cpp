@@ -156,7 +156,10 @@ bool planeSettledQuickly(const LayerIndex& index, const Hole& h, const board::Bo
     const double r = double((h.diameter / 2).count());
     double nearest = INFINITY, deepest = 0;
     for (const Nearby& n : index.near(window)) {
-        if (n.object->clear)
+        // A large outline cut into pieces has edges along the cuts that are no edges of copper.
+        const bool cut =
+            std::any_of(n.items.begin(), n.items.end(), [](const Item* i) { return i->piece >= 0; });
+        if (n.object->clear || cut)
             return false;
         const double sd = index.signedDistance(n, h.at);
         if (sd < 0)
@@ -167,7 +170,7 @@ bool planeSettledQuickly(const LayerIndex& index, const Hole& h, const board::Bo
     if (deepest > 0)
         return deepest - r >= double(limits.clearance.count());
     const Length ring = counts(std::min(nearest, 1e18)) - h.diameter / 2;
-    if (ring >= reach - mils(1))
+    if (ring >= reach)
         report(Kind::PlaneSolid, h.at, std::nullopt, std::nullopt,
                name() + " in the plane with neither thermal nor clearance");
     else if (ring < limits.ring)
@@ -207,7 +210,7 @@ void checkHeldHole(const LayerIndex& index, const Hole& h, Length ring, Length r
     if (!h.plated)
         return;
     if (index.layer().plane) {
-        if (ring >= reach - mils(1))
+        if (ring >= reach)
             report(Kind::PlaneSolid, h.at, std::nullopt, std::nullopt,
                    name() + " in the plane with neither thermal nor clearance");
         else if (ring < limits.ring)
