@@ -332,7 +332,10 @@ TEST_F(BoardFolders, FileRolesAndRefusals) {
                          "Findings: 0", "[Board Check completed: the board is clean]"}));
     EXPECT_NE(r.err.find("Written: " + text("c.json") + "\n"), std::string::npos) << r.err;
     const std::string json = read("c.json");
-    EXPECT_TRUE(json.starts_with("{\"board\":\"Z:\\\\")) << json; // the path's backslashes escaped
+    std::string escaped; // the path with its backslashes escaped
+    for (char c : kicad)
+        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    EXPECT_TRUE(json.starts_with("{\"board\":\"" + escaped + "\",\"files\":[\r\n")) << json;
     EXPECT_NE(
         json.find("\r\n{\"name\":\"usb_breakout-B.Cu.gbr\",\"role\":\"ignored\",\"why\":\"--role none\"}"),
         std::string::npos);
