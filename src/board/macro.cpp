@@ -182,7 +182,7 @@ Primitive primitiveOf(int code, const std::vector<double>& v, double unit, long 
     for (size_t i = 0; i < v.size(); ++i)
         if (i != rotation && !(std::abs(v[i] * unit) <= 1e11))
             throw MacroError(line, "sizes within 1 m in primitive " + std::to_string(code));
-    if (code == 6 && v.size() > 5 && !(v[5] <= 100))
+    if (code == 6 && v.size() > 5 && !(v[5] >= 0 && v[5] <= 100))
         throw MacroError(line, "at most 100 rings in primitive 6");
     const auto need = [&](size_t count) {
         if (v.size() < count)
@@ -220,8 +220,10 @@ Primitive primitiveOf(int code, const std::vector<double>& v, double unit, long 
             {rectangle((v[3] + v[1] / 2) * unit, (v[4] + v[2] / 2) * unit, v[1] * unit, v[2] * unit, v[5])}};
     case 4: { // outline: exposure, points, x0, y0, ..., xn, yn, rotation
         need(2);
+        if (!(v[1] >= 1 && v[1] <= 100000))
+            throw MacroError(line, "an outline of 1 to 100000 points");
         const int n = int(v[1]);
-        if (n < 1 || double(n) != v[1] || v.size() != size_t(2 * n + 5))
+        if (double(n) != v[1] || v.size() != size_t(2 * n + 5))
             throw MacroError(line, "an outline of " + std::to_string(v[1]) + " points with " +
                                        std::to_string(2 * std::max(n, 0) + 5) + " parameters, found " +
                                        std::to_string(v.size()));
@@ -234,8 +236,10 @@ Primitive primitiveOf(int code, const std::vector<double>& v, double unit, long 
     }
     case 5: { // polygon: exposure, vertices, centre x, y, diameter, rotation
         need(6);
+        if (!(v[1] >= 3 && v[1] <= 12) || v[1] != std::floor(v[1]))
+            throw MacroError(line, "a polygon of 3 to 12 vertices, found " + std::to_string(v[1]));
         const int n = int(v[1]);
-        if (n < 3 || n > 12 || double(n) != v[1])
+        if (double(n) != v[1])
             throw MacroError(line, "a polygon of 3 to 12 vertices, found " + std::to_string(v[1]));
         Polygons shape = regularPolygon(0, 0, v[4] * unit, n, 0);
         for (auto& p : shape[0])
@@ -315,6 +319,8 @@ Polygons macroPolygons(const Macro& macro, const std::vector<double>& parameters
         for (size_t i = 1; i < fields.size(); ++i)
             values.push_back(Expression(fields[i], variables, line).value());
         const double code = Expression(fields[0], variables, line).value();
+        if (!(code >= 0 && code <= 99) || code != std::floor(code))
+            throw MacroError(line, "a primitive code (1, 2, 4, 5, 6, 7, 20, 21, 22)");
         const Primitive p = primitiveOf(int(code), values, countsPerUnit, line);
         shape = combined(shape, p.shape, p.on ? ClipperLib::ctUnion : ClipperLib::ctDifference);
     }
