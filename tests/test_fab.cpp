@@ -1,6 +1,7 @@
 // "Fab Export": each PCB.DFN aperture as its RS-274-X aperture, the drill file's header and tool table, and
 // the refusals that leave every file as it was.
 #include "app/context.hpp"
+#include "board/shape.hpp"
 #include "fab/model.hpp"
 #include "support.hpp"
 #include "util/text.hpp"
@@ -57,6 +58,8 @@ TEST_F(Scratch, UnrepresentableAperturesAreRefused) {
         {R"(GRB_AP2 11 60 60 0 FLASH ELLIPSE)", "is no aperture line"},
         {R"(GRB_AP2 11 60 60 0 FLASH ELLIPSE "ROUND PAD- 60 MILS)", "is no aperture line"},
         {R"(GRB_AP2 11 60 60 60 FLASH ELLIPSE "DONUT PAD")", "is a donut whose hole is as large as the pad"},
+        {R"(GRB_AP2 11 100 120 0 FLASH TARGET "TARGET- 100 MILS")", "is an ellipse of unequal sizes"},
+        {R"(GRB_AP2 11 125 130 0 FLASH MTHOLE "MOUNTING HOLE- 125 MILS")", "is an ellipse of unequal sizes"},
         {"CAM_TOOL 11 0", "is no tool line"},
     };
     for (const auto& c : cases) {
@@ -72,6 +75,16 @@ TEST_F(Scratch, UnrepresentableAperturesAreRefused) {
             EXPECT_EQ(stop.message.rfind("PCB.DFN line 2 ", 0), 0u) << stop.message;
             EXPECT_NE(stop.message.find(c.why), std::string::npos) << stop.message;
             EXPECT_NE(stop.message.find(c.line), std::string::npos) << stop.message;
+        }
+        // The board check draws with the same rule: what Fab Export refuses, it refuses for the same reason.
+        if (c.line.starts_with("CAM_TOOL") || c.why == "is no aperture line")
+            continue;
+        try {
+            (void)board::shapeOf(*fab::apertureOf(definitions, 11), definitions.path);
+            ADD_FAILURE() << "drawn by the board check: " << c.line;
+        } catch (const app::JobStop& stop) {
+            EXPECT_NE(stop.message.find(c.why), std::string::npos) << stop.message;
+            EXPECT_TRUE(stop.message.ends_with(c.line + "\r\nCorrect PCB.DFN and re-try.")) << stop.message;
         }
     }
     write("PCB.DFN", crlfLines({R"(GRB_AP2 0000011 60 60 0 FLASH ELLIPSE "ROUND PAD- 60 MILS")"}));

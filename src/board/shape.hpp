@@ -40,8 +40,10 @@ inline Length targetBarOf(Length size) {
 std::optional<std::string_view> tagText(std::string_view description, std::string_view tag);
 std::optional<Length> tagged(std::string_view description, std::string_view tag);
 
-// The shape of a PCB.DFN aperture, with the same rules as Fab Export (docs/limits.md, Fab Export); throws
-// app::JobStop naming PCB.DFN's line when it has none.
+// The one rule of which PCB.DFN apertures draw exactly, for every job that draws with them (Fab Export, the
+// board check): throws app::JobStop naming PCB.DFN's line and why, `outcome` as its last line.
+void requireExact(const DfnAperture& aperture, const std::string& dfnPath, std::string_view outcome);
+// The shape of a PCB.DFN aperture that requireExact lets through; throws app::JobStop for the others.
 Shape shapeOf(const DfnAperture& aperture, const std::string& dfnPath);
 
 } // namespace fk::board

@@ -16,13 +16,6 @@ namespace {
 using board::tagged;
 using board::tagText;
 
-[[noreturn]] void refuse(const DfnAperture& a, const std::string& dfnPath, const std::string& why) {
-    throw app::JobStop{
-        util::lines({"PCB.DFN line " + std::to_string(a.line) + " defines D" + std::to_string(a.dcode) +
-                         ", which " + why + ":",
-                     util::angled(dfnPath), a.text, "No file was written; correct PCB.DFN and re-try."})};
-}
-
 std::string dName(const DfnAperture& a) {
     return std::to_string(a.dcode);
 }
@@ -98,79 +91,43 @@ std::optional<std::string> degreesText(std::string_view description) {
 
 // A thermal relief as its description gives it: a ring of outer and inner diameter, cut by four spokes of
 // the spoke width, turned by the angle.
-GerberAperture thermal(const DfnAperture& a, const std::string& dfnPath) {
+GerberAperture thermal(const DfnAperture& a) {
     const auto od = tagged(a.description, "OD");
     const auto id = tagged(a.description, "ID");
     const auto spoke = tagged(a.description, "SP");
     const auto degrees = degreesText(a.description);
-    if (!od || !id || !spoke || !degrees)
-        refuse(a, dfnPath, "is a thermal whose description gives no OD, ID, SP and AN");
-    if (*od != a.x || *od != a.y)
-        refuse(a, dfnPath, "is a thermal whose description's OD differs from its sizes");
-    // Primitive 7 needs a gap narrower than the outer diameter over the square root of two; weighed in
-    // nano-inches, which a size in mils always is.
-    const auto nanoInches = [](Length l) { return static_cast<double>(l.toInchDecimals(inchDecimals)); };
-    if (*id >= *od || *spoke == Length() || nanoInches(*spoke) * std::sqrt(2.0) >= nanoInches(*od))
-        refuse(a, dfnPath, "is a thermal whose ring or spokes no thermal primitive draws");
     return macro(a, "THERMAL",
                  {"0 Thermal: outer " + inches(*od) + ", inner " + inches(*id) + ", spokes " +
                       inches(*spoke) + " wide at " + *degrees + " degrees",
                   "7,0,0," + inches(*od) + "," + inches(*id) + "," + inches(*spoke) + "," + *degrees});
 }
 
-void requireRound(const DfnAperture& a, const std::string& dfnPath) {
-    if (a.x != a.y)
-        refuse(a, dfnPath, "is an ellipse of unequal sizes, which no Gerber aperture draws exactly");
+GerberAperture flashEllipse(const DfnAperture& a) {
+    return a.hole == Length() ? circle(a) : donut(a);
 }
 
-// A donut's description, where it states sizes, must agree with them (an edited plane table may not).
-void requireDescribedDonut(const DfnAperture& a, const std::string& dfnPath) {
-    const auto od = tagged(a.description, "OD");
-    const auto id = tagged(a.description, "ID");
-    if ((od && *od != a.x) || (id && *id != a.hole))
-        refuse(a, dfnPath, "is a donut whose description's OD or ID differs from its sizes");
-    if (a.hole >= a.x)
-        refuse(a, dfnPath, "is a donut whose hole is as large as the pad");
-}
-
-GerberAperture flashEllipse(const DfnAperture& a, const std::string& dfnPath) {
-    requireRound(a, dfnPath);
-    if (a.hole == Length())
-        return circle(a);
-    requireDescribedDonut(a, dfnPath);
-    return donut(a);
-}
-
-GerberAperture byKind(const DfnAperture& a, const std::string& dfnPath) {
+// An aperture requireExact let through, by its kind.
+GerberAperture byKind(const DfnAperture& a) {
     if (a.kind == "FLASH ELLIPSE")
-        return flashEllipse(a, dfnPath);
-    if (a.kind == "DRAW ELLIPSE" || a.kind == "FLASH MTHOLE") {
-        requireRound(a, dfnPath);
-        return circle(a);
-    }
+        return flashEllipse(a);
     if (a.kind == "FLASH OVAL")
         return a.x == a.y ? circle(a) : standard(a, "O," + inches(a.x) + "X" + inches(a.y));
     if (a.kind == "FLASH SQRECT")
         return standard(a, "R," + inches(a.x) + "X" + inches(a.y));
     if (a.kind == "FLASH RDRECT")
         return roundedRectangle(a);
-    if (a.kind == "FLASH TARGET") {
-        requireRound(a, dfnPath);
+    if (a.kind == "FLASH TARGET")
         return target(a);
-    }
     if (a.kind == "FLASH THERMAL")
-        return thermal(a, dfnPath);
-    refuse(a, dfnPath, "is of a kind no Gerber aperture is known for");
+        return thermal(a);
+    return circle(a); // a round draw or a mounting hole
 }
 
 } // namespace
 
 GerberAperture gerberAperture(const DfnAperture& aperture, const std::string& dfnPath) {
-    if (aperture.x == Length() || aperture.y == Length())
-        refuse(aperture, dfnPath, "has no size");
-    if (aperture.hole != Length() && aperture.kind != "FLASH ELLIPSE")
-        refuse(aperture, dfnPath, "has a hole, which only a round flash (a donut) can have");
-    return byKind(aperture, dfnPath);
+    board::requireExact(aperture, dfnPath, "No file was written; correct PCB.DFN and re-try.");
+    return byKind(aperture);
 }
 
 std::string inches(Length length) {
