@@ -229,6 +229,21 @@ TEST_F(BoardCheck, DrillReadWithTheOtherZeros) {
                                                      "508.000 mm)\thole of line 4 (T1) lies on no pad");
 }
 
+// Only the holes written with a trailing zero move when the header's zeros are wrong: the few that miss are
+// diagnosed all the same.
+TEST_F(BoardCheck, DrillReadingForAFewHoles) {
+    write("in/BOARD.NC1", crlfLines({"M48", "INCH,TZ", "T1", "X002000Y002000", "X006000Y005000", "T2",
+                                     "X009000Y002000", "X013000Y002000", "T3", "X01Y007", "M30"}));
+    const Checked checked =
+        checkFiles(text("in") + "\\PCB.DFN", {text("in") + "\\TOP.GBR", text("in") + "\\PLANE.GBR"},
+                   text("in") + "\\BOARD.NC1", Limits{});
+    ASSERT_FALSE(checked.findings.empty());
+    EXPECT_EQ(
+        findingLine(checked.findings.back()),
+        "drill-reading\tBOARD.NC1\tall 5 holes land on pads when BOARD.NC1 is read as INCH,LZ,00.0000 "
+        "(trailing zeros omitted, 2.4 digits, inches): its header reads as INCH,TZ,00.0000, where 4 of 5 do");
+}
+
 TEST_F(BoardCheck, ShrunkPadRing) {
     edit("PCB.DFN", "CAM_TOOL 1 28",
          "GRB_AP2 21 36 36 0 FLASH ELLIPSE \"ROUND PAD- 36 MILS\"\r\nCAM_TOOL 1 28");
