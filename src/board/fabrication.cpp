@@ -16,6 +16,9 @@ namespace fk::board {
 
 namespace {
 
+// Larger than any board's Gerber or drill file.
+constexpr std::uint64_t largestFile = std::uint64_t{1} << 30;
+
 struct Source {
     std::string name, bytes;
     std::string shown; // the path a message names: in a folder, or the zip's path and the member's name
@@ -49,6 +52,10 @@ std::vector<Source> zipMembers(const std::string& pathText, const std::string& b
         const std::string name = stat.name;
         if (name.empty() || name.back() == '/')
             continue; // a folder
+        // A member's stated size is what its bytes take unpacked: no board file comes near it.
+        if ((stat.valid & ZIP_STAT_SIZE) && stat.size > largestFile)
+            throw app::JobStop{util::lines({"The zip's member " + name + " is larger than 1 GB:",
+                                            util::angled(pathText), "Nothing was checked."})};
         zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(i), 0);
         std::string data(stat.valid & ZIP_STAT_SIZE ? stat.size : 0, '\0');
         const zip_int64_t read = file ? zip_fread(file, data.data(), data.size()) : -1;
@@ -65,11 +72,14 @@ std::vector<Source> zipMembers(const std::string& pathText, const std::string& b
 }
 
 // A folder's files and its subfolders' (as CAD tools write Gerber and drill files into folders of their own),
-// three levels deep.
+// three levels deep. A file larger than any board's is passed over unread, its name kept to be listed.
 void filesIn(const std::string& pathText, int depth, std::vector<Source>& files) {
     const std::string folder = pathText.ends_with("\\") ? pathText : pathText + "\\";
     for (const auto& entry : platform::listDirectory(pathText)) {
-        if (!entry.directory)
+        const auto size = entry.directory ? std::nullopt : platform::filelength(folder + entry.name);
+        if (size && *size > largestFile)
+            files.push_back({entry.name, "", folder + entry.name});
+        else if (!entry.directory)
             files.push_back({entry.name, platform::readBytes(folder + entry.name), folder + entry.name});
         else if (depth < 3)
             filesIn(folder + entry.name, depth + 1, files);
