@@ -353,6 +353,13 @@ TEST_F(BoardFolders, FileRolesAndRefusals) {
         check(kicad, {"--role", "usb_breakout-B.Cu=none", "--role", "usb_breakout-F.Cu=topsilk"});
     EXPECT_EQ(noCopper.status, 2);
     EXPECT_NE(noCopper.log.find("The board has no copper layer:"), std::string::npos) << noCopper.log;
+    write("kicad4-usb-breakout/usb_breakout.drl", "M48\nMETRIC\nT1C0.8\n%\nM30\n");
+    const auto noHole = check(kicad);
+    EXPECT_EQ(noHole.status, 2);
+    EXPECT_TRUE(noHole.log.ends_with(
+        "  usb_breakout.drl: drill, plated (Excellon content)\r\nNothing was checked; the "
+        "board's drill file with its holes is needed."))
+        << noHole.log;
     write("x.zip", "PK\x03\x04 not a zip at all");
     const auto broken = check(text("x.zip"));
     EXPECT_EQ(broken.status, 2);

@@ -272,12 +272,13 @@ std::optional<std::string> overrideOf(const std::map<std::string, std::string>& 
 }
 
 [[noreturn]] void refuseList(const std::string& head, const std::string& pathText,
-                             const std::vector<BoardFile>& files) {
+                             const std::vector<BoardFile>& files,
+                             const std::string& advice = "give each file its role with --role NAME=ROLE.") {
     std::string list;
     for (const auto& f : files)
         list += std::string(list.empty() ? "" : "\r\n") + "  " + f.name + ": " + f.role + " (" + f.why + ")";
     throw app::JobStop{util::lines({head, util::angled(pathText), list.empty() ? "  (no file)" : list,
-                                    "Nothing was checked; give each file its role with --role NAME=ROLE."})};
+                                    "Nothing was checked; " + advice})};
 }
 
 void readDrill(Fabrication& board, const Source& s, bool plated) {
@@ -407,6 +408,9 @@ Fabrication readFabrication(const std::string& pathText, const std::map<std::str
         refuseList("The board has no copper layer:", pathText, board.files);
     if (board.drills.empty())
         refuseList("The board has no drill file:", pathText, board.files);
+    if (board.holes.empty()) // a check of no hole would say "clean" over nothing
+        refuseList("The board's drill files hold no hole:", pathText, board.files,
+                   "the board's drill file with its holes is needed.");
     return board;
 }
 
