@@ -225,13 +225,16 @@ std::string statedFunction(std::string_view text) {
 
 // A Gerber file opens with a comment (G04) or a parameter (%), and states its format.
 bool looksLikeGerber(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3); // a UTF-8 mark some tools put first
     const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos ||
-        (text[first] != '%' && !text.substr(first).starts_with("G04") &&
-         !text.substr(first).starts_with("G75") && !text.substr(first).starts_with("G70") &&
-         !text.substr(first).starts_with("G71") && !text.substr(first).starts_with("G90")))
+    if (first == std::string_view::npos)
         return false;
-    return text.find("%FS") != std::string_view::npos;
+    // A parameter block, or a G, D or M code: the commands a Gerber file may open with.
+    const char c = text[first];
+    const bool code = (c == 'G' || c == 'D' || c == 'M') && first + 1 < text.size() &&
+                      text[first + 1] >= '0' && text[first + 1] <= '9';
+    return (c == '%' || code) && text.find("%FS") != std::string_view::npos;
 }
 
 struct JobFile {

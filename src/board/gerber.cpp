@@ -1041,6 +1041,8 @@ class Reader {
 } // namespace
 
 Image readGerber(const std::string& path, std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3); // a UTF-8 mark some tools put first
     Reader reader(path, text);
     Image image = reader.run();
     return image;
