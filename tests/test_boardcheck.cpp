@@ -434,3 +434,42 @@ TEST(BoardCheckLimits, KeptInTheSettingsTable) {
 
 } // namespace
 } // namespace fk::test
+
+namespace fk::test {
+namespace {
+
+// A pad's hole and tool are read from its PAD or VIA line, each field where that kind of line keeps it; a
+// line that does not read so names no pad.
+TEST_F(Scratch, PadAndViaLinesGiveHoleAndTool) {
+    struct Case {
+        std::string line;
+        int dcode;
+        const char* hole; // mils, or nullptr when the line names no pad
+        int tool;
+    } cases[] = {
+        {"PAD EL 60 60 28 AL 11 1 18 19 1 1", 11, "28", 1},
+        {"VIA EL 40 20 12 1 40 42 1 2", 12, "20", 2},
+        {"PAD SQ 62.5 80 0 TL 13 1 0 0 1 0", 13, "0", 0},
+        {"PAD EL 60 60 2.5 AL 14 1 0 0 1 3", 14, "2.5", 3},
+        {"PAD EL 60 60 28 AL 15 1 18 19 1 1 9", 15, nullptr, 0},
+        {"VIA EL 40 20 16 1 40 42 1 2 9", 16, nullptr, 0},
+        {"VIA EL 40 -20 17 1 40 42 1 2", 17, nullptr, 0},
+        {"PAD EL 60 60 28 AL 18 1 18 19 1", 18, nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        write("PCB.DFN", crlfLines({c.line}));
+        const board::Definitions definitions = board::readDefinitions(text("PCB.DFN"));
+        const auto& pads = board::padsOf(definitions, c.dcode);
+        if (!c.hole) {
+            EXPECT_TRUE(pads.empty()) << c.line;
+            continue;
+        }
+        ASSERT_EQ(pads.size(), 1u) << c.line;
+        EXPECT_EQ(pads[0].hole, *board::milsText(c.hole)) << c.line;
+        EXPECT_EQ(pads[0].tool, c.tool) << c.line;
+        EXPECT_EQ(pads[0].line, 1) << c.line;
+    }
+}
+
+} // namespace
+} // namespace fk::test
