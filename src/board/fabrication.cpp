@@ -260,10 +260,6 @@ std::optional<JobFile> jobFileOf(const Source& s) {
     return job;
 }
 
-std::string textOfRole(Role role) {
-    return textOf(role);
-}
-
 std::optional<std::string> overrideOf(const std::map<std::string, std::string>& roles,
                                       const std::string& name) {
     const std::string base = name.substr(0, std::min(name.size(), name.rfind('.'))); // the last ending only
@@ -400,7 +396,7 @@ Fabrication readFabrication(const std::string& pathText, const std::map<std::str
             board.files.push_back({s.name, "ignored", named.why});
             continue;
         }
-        board.files.push_back({s.name, textOfRole(named.role), named.why});
+        board.files.push_back({s.name, textOf(named.role), named.why});
         BoardLayer layer{.role = named.role, .image = readGerber(s.shown, normalisedText(s.bytes))};
         layer.plane = named.role.layer == Layer::Plane || (isCopper(named.role) && layer.image.negative);
         board.layers.push_back(std::move(layer));

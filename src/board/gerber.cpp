@@ -1033,9 +1033,6 @@ class Reader {
     std::vector<std::pair<int, std::vector<Object>>> blocks_;
     std::optional<Repeat> repeat_;
     Point current_{}, offset_{};
-
-  public:
-    bool filePolarityNegative() const { return filePolarityNegative_; }
 };
 
 } // namespace
