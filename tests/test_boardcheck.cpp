@@ -5,6 +5,7 @@
 #include "boardcheck/geometry.hpp"
 #include "model/boardpicture.hpp"
 #include "model/checklimits.hpp"
+#include "model/session.hpp"
 #include "support.hpp"
 #include "util/text.hpp"
 
@@ -255,8 +256,11 @@ TEST_F(BoardCheck, ShrunkPadRing) {
 TEST_F(BoardCheck, PictureModel) {
     app::Fields fields;
     fields.fnamebase = "BOARD", fields.indatapath = fields.dfnpath = text("in");
-    const model::BoardPicture picture =
-        model::loadBoardPicture(fields, text("prog"), text("in") + "\\TOP.GBR ,PLANE.GBR");
+    model::Session session(text("prog"));
+    std::string choice = text("in") + "\\TOP.GBR ,PLANE.GBR";
+    session.fileWindow = [&choice](const app::PickRequest&) { return model::PickOutcome{choice, {}}; };
+    EXPECT_EQ(session.press(model::boardCheckButton, fields), app::JobResult::Findings);
+    const model::BoardPicture picture = session.boardPicture();
     ASSERT_EQ(picture.problem, "");
     ASSERT_EQ(picture.layers.size(), 2u);
     EXPECT_FALSE(picture.layers[0].plane);
@@ -269,8 +273,15 @@ TEST_F(BoardCheck, PictureModel) {
     EXPECT_EQ(picture.holes.size(), 5u);
     ASSERT_EQ(picture.findings.size(), 1u);
     EXPECT_EQ(picture.findings[0].x, mils(1000));
-    EXPECT_EQ(model::loadBoardPicture(fields, text("prog"), text("in") + "\\NONE.GBR").problem,
-              util::lines({"Could not read the file:", "<" + text("in") + "\\NONE.GBR>"}));
+    // "Check again" takes the same files without asking; a check that read nothing hands nothing over.
+    choice = text("in") + "\\NONE.GBR";
+    EXPECT_EQ(session.checkAgain(fields), app::JobResult::Findings);
+    EXPECT_EQ(session.boardPicture().layers.size(), 2u);
+    EXPECT_EQ(session.press(model::boardCheckButton, fields), app::JobResult::Stopped);
+    EXPECT_EQ(session.boardPicture().problem, "The board could not be read; the log says why.");
+    EXPECT_NE(session.log().text().find(
+                  util::lines({"Could not read the file:", "<" + text("in") + "\\NONE.GBR>"})),
+              std::string::npos);
 
     model::PictureView view;
     view.resize(1000, 500);

@@ -5,6 +5,7 @@
 #include "boardcheck/geometry.hpp"
 #include "boardcheck/model.hpp"
 #include "fab/model.hpp"
+#include "model/session.hpp"
 #include "support.hpp"
 
 #include <fstream>
@@ -316,6 +317,63 @@ TEST_F(BoardFolders, PourOverAPadOfAnotherNet) {
                              "board-F_Cu.gbr\ttop\tX2 file function Copper,L1,Top",
                              "board.drl\tdrill, plated\tExcellon content", "[1 layers, 1 holes]",
                              "Findings: 0", "[Board Check completed: the board is clean]"}));
+    }
+}
+
+// In the desktop programs Board Check takes a board's zip, or any of its files picked together, and the
+// picture draws what the check read: every layer (copper and outline shown, the others switched off), its
+// regions as outlines, slots as slots.
+TEST_F(BoardFolders, TheWindowsTakeABoardsFilesOrZip) {
+    fs::create_directories(path("b"));
+    write("b/board-F_Cu.gbr",
+          "%TF.FileFunction,Copper,L1,Top*%\n%FSLAX46Y46*%\n%MOMM*%\n%ADD10C,1.5*%\nD10*\n"
+          "X5000000Y5000000D03*\nG36*\nX10000000Y0D02*\nG01*\nX12000000Y0D01*\n"
+          "X12000000Y2000000D01*\nX10000000Y0D01*\nG37*\nM02*\n");
+    write("b/board-F_Mask.gbr", "%FSLAX46Y46*%\n%MOMM*%\n%ADD10C,1.6*%\nD10*\nX5000000Y5000000D03*\nM02*\n");
+    write("b/board.drl", "M48\nMETRIC\nT1C0.8\nT2C0.5\n%\nT1\nX5.0Y5.0\nT2\nX11.0Y0.2G85X11.5Y0.2\nM30\n");
+    write("b/notes.txt", "not a board file\n");
+    write("b.zip",
+          fab::zipOf({{"board-F_Cu.gbr", read("b/board-F_Cu.gbr")}, {"board.drl", read("b/board.drl")}}, 0));
+    struct Case {
+        std::string choice, reading;
+        size_t layers;
+    };
+    const Case cases[] = {
+        {text("b") + "\\board-F_Cu.gbr ,board-F_Mask.gbr ,board.drl ,notes.txt",
+         "[Reading the board's files in <" + text("b") + ">]", 2},
+        {text("b.zip"), "[Reading the board <" + text("b.zip") + ">]", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.choice);
+        model::Session session(text("prog"));
+        session.fileWindow = [&c](const app::PickRequest&) { return model::PickOutcome{c.choice, {}}; };
+        // No PCB.DFN and no base name: a board's own files need neither.
+        EXPECT_EQ(session.press(model::boardCheckButton, app::Fields{}), app::JobResult::Findings);
+        EXPECT_TRUE(session.log().text().starts_with(c.reading + "\r\n")) << session.log().text();
+        EXPECT_NE(session.log().text().find("board.drl\tdrill, plated\tExcellon content"), std::string::npos);
+        const model::BoardPicture picture = session.boardPicture();
+        ASSERT_EQ(picture.layers.size(), c.layers);
+        EXPECT_EQ(model::layerLabel(picture.layers[0]), "board-F_Cu.gbr (top)");
+        EXPECT_TRUE(picture.layers[0].visible);
+        using Shape = model::Primitive::Kind;
+        ASSERT_EQ(picture.layers[0].primitives.size(), 2u);
+        EXPECT_EQ(picture.layers[0].primitives[0].kind, Shape::Disc);
+        EXPECT_EQ(picture.layers[0].primitives[0].width, util::Length::fromMillimetreDecimals(15, 1));
+        const model::Primitive& region = picture.layers[0].primitives[1];
+        EXPECT_EQ(region.kind, Shape::Outline);
+        EXPECT_EQ(region.x, util::Length::fromMillimetreDecimals(11, 0));
+        EXPECT_EQ(region.width, util::Length::fromMillimetreDecimals(2, 0));
+        EXPECT_EQ(picture.layers[0].outlines.at(region.shape).front().size(), 3u);
+        if (c.layers == 2) {
+            EXPECT_EQ(model::layerLabel(picture.layers[1]), "board-F_Mask.gbr (topmask)");
+            EXPECT_FALSE(picture.layers[1].visible);
+        }
+        ASSERT_EQ(picture.holes.size(), 2u);
+        EXPECT_FALSE(picture.holes[0].slot);
+        EXPECT_TRUE(picture.holes[1].slot);
+        EXPECT_EQ(picture.holes[1].x2, util::Length::fromMillimetreDecimals(115, 1));
+        EXPECT_EQ(picture.extent.right, util::Length::fromMillimetreDecimals(12, 0));
+        ASSERT_FALSE(picture.findings.empty());
     }
 }
 

@@ -1,9 +1,10 @@
-// What a job gets: the field values, the program directory and four services. Jobs never touch a widget.
+// What a job gets: the field values, the program directory and its services. Jobs never touch a widget.
 #pragma once
 
 #include "app/messagelog.hpp"
 #include "app/settings.hpp"
 
+#include <any>
 #include <functional>
 #include <map>
 #include <string>
@@ -41,6 +42,9 @@ struct Services {
     std::function<void()> beep;
     // The table, changed as the user (or the command line's options) answered; false on cancel.
     std::function<bool(TableRequest&)> editTable;
+    // What a job made, for a window to draw as it is (the board check's board and findings); unset where
+    // nothing draws it.
+    std::function<void(std::any)> handOver;
 };
 
 struct JobContext {
@@ -61,6 +65,10 @@ struct JobContext {
     }
     bool confirm(const std::string& message, const std::string& caption) const {
         return services.confirm ? services.confirm(message, caption) : false;
+    }
+    void handOver(std::any made) const {
+        if (services.handOver)
+            services.handOver(std::move(made));
     }
     // Without a table service the table is taken as it is.
     bool editTable(TableRequest& request) const {

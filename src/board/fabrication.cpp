@@ -285,7 +285,7 @@ void readDrill(Fabrication& board, const Source& s, bool plated) {
     try {
         DrillText read = readDrillText(text);
         const int index = int(board.drills.size());
-        auto holes = holesOfText(read, s.name, plated, index);
+        auto holes = holesOfText(read, s.shown, plated, index);
         board.holes.insert(board.holes.end(), holes.begin(), holes.end());
         board.drills.push_back({s.name, text, plated, read.file.format});
     } catch (const drill::ExcellonError& e) {
@@ -327,9 +327,56 @@ std::vector<Hole> holesOfText(const DrillText& text, const std::string& name, bo
     return holes;
 }
 
+namespace {
+
+// A file picked by name, passed over unread (its name kept to be listed) when larger than any board's.
+Source pickedFile(const std::string& pathText) {
+    const std::string name = pathText.substr(pathText.find_last_of('\\') + 1);
+    const auto size = platform::filelength(pathText);
+    if (size && *size > largestFile)
+        return {name, "", pathText};
+    return {name, platform::readBytes(pathText), pathText};
+}
+
+Fabrication fabricationOf(const std::string& pathText, std::vector<Source> sources,
+                          const std::map<std::string, std::string>& roles);
+
+} // namespace
+
 Fabrication readFabrication(const std::string& pathText, const std::map<std::string, std::string>& roles) {
+    return fabricationOf(pathText, sourcesOf(pathText), roles);
+}
+
+Fabrication readFabricationFiles(const std::string& folder, const std::vector<std::string>& paths,
+                                 const std::map<std::string, std::string>& roles) {
+    std::vector<Source> sources;
+    for (const auto& path : paths)
+        sources.push_back(pickedFile(path));
+    return fabricationOf(folder, std::move(sources), roles);
+}
+
+bool isBoardChoice(const std::vector<std::string>& paths) {
+    for (const auto& path : paths) {
+        if (util::upper(path).ends_with(".ZIP") || util::upper(path).ends_with(".GBRJOB"))
+            return true;
+        const auto size = platform::filelength(path);
+        if (!size || *size > largestFile)
+            continue;
+        try {
+            const std::string bytes = platform::readBytes(path);
+            if (isZip(bytes) || looksLikeDrill(normalisedText(std::string_view(bytes).substr(0, 65536))))
+                return true;
+        } catch (const platform::FileError&) {
+        }
+    }
+    return false;
+}
+
+namespace {
+
+Fabrication fabricationOf(const std::string& pathText, std::vector<Source> sources,
+                          const std::map<std::string, std::string>& roles) {
     Fabrication board{.path = pathText};
-    auto sources = sourcesOf(pathText);
     std::sort(sources.begin(), sources.end(),
               [](const Source& a, const Source& b) { return lowerName(a.name) < lowerName(b.name); });
     std::optional<JobFile> job;
@@ -412,5 +459,7 @@ Fabrication readFabrication(const std::string& pathText, const std::map<std::str
                    "the board's drill file with its holes is needed.");
     return board;
 }
+
+} // namespace
 
 } // namespace fk::board

@@ -52,11 +52,18 @@ DrillText readDrillText(std::string_view text, std::optional<drill::Zeros> unsta
 DrillText readDrillTextAs(std::string_view text, std::string_view header);
 bool looksLikeDrill(std::string_view text);
 
-// The holes of a drill text, each with its tool's size from the file's tool table. Throws app::JobStop.
+// The holes of a drill text, each with its tool's size from the file's tool table. Throws app::JobStop
+// naming the file by `name`.
 std::vector<Hole> holesOfText(const DrillText& text, const std::string& name, bool plated, int file);
 
 // Reads a folder or a zip. `roles` overrides a file's role by its name (with or without its ending). Throws
 // app::JobStop naming the file, line and what was found; platform::FileError.
 Fabrication readFabrication(const std::string& pathText, const std::map<std::string, std::string>& roles);
+// The same of files picked one by one (any files of a board's folder), named in messages by `folder`.
+Fabrication readFabricationFiles(const std::string& folder, const std::vector<std::string>& paths,
+                                 const std::map<std::string, std::string>& roles);
+// Whether picked files are a board's own rather than a design's plots: a zip, a job file or a drill file
+// among them. Files that cannot be read are left to the reading to name.
+bool isBoardChoice(const std::vector<std::string>& paths);
 
 } // namespace fk::board

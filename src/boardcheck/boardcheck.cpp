@@ -9,7 +9,9 @@
 #include "util/fixed.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 
@@ -69,8 +71,11 @@ std::vector<std::string> plotsOf(const std::string& choice) {
     const std::string directory = util::directoryOf(choice);
     std::vector<std::string> plots;
     const long count = util::fieldcount(choice, ",");
-    for (long i = 1; i <= count; ++i)
-        plots.push_back(directory + "\\" + util::fileNameOf(util::trim(util::field(choice, i, ","))));
+    // Each name whole: CAD tools' names hold more than one dot (BusPirate-v3.6a-SSOP.cmp).
+    for (long i = 1; i <= count; ++i) {
+        const std::string name = util::trim(util::field(choice, i, ","));
+        plots.push_back(directory + "\\" + name.substr(name.find_last_of('\\') + 1));
+    }
     return plots;
 }
 
@@ -106,12 +111,36 @@ std::map<std::string, std::string> rolesOf(const app::JobContext& context) {
     return roles;
 }
 
-// A board read from the files its CAD tool wrote: every file listed with its role and why, then the checks.
-app::JobResult runBoardCheck(const app::JobContext& context, const std::string& path) {
+// The findings in the log, the files asked for, and the board and findings handed to the window that draws
+// them.
+app::JobResult report(const app::JobContext& context, Checked checked) {
     auto& log = context.log();
-    const Limits limits = limitsOf(context);
-    say(log, "[Reading the board " + util::angled(path) + "]");
-    board::Fabrication board = board::readFabrication(path, rolesOf(context));
+    for (const auto& finding : checked.findings)
+        say(log, findingLine(finding));
+    say(log, summaryLine(checked.findings));
+    const bool fabrication = !checked.fabrication.path.empty();
+    writeOutputs(
+        context,
+        [&] {
+            return fabrication ? boardJson(checked.fabrication, checked.findings)
+                               : findingsJson(checked.findings);
+        },
+        [&](platform::AtomicWriter& out) {
+            if (fabrication)
+                writeFabricationSvg(checked.fabrication, checked.findings, out);
+            else
+                writeBoardSvg(checked.board, checked.findings, out);
+        });
+    const bool clean = checked.findings.empty();
+    say(log, clean ? "[Board Check completed: the board is clean]" : "[Board Check completed with findings]");
+    context.handOver(std::make_shared<const Checked>(std::move(checked)));
+    return clean ? app::JobResult::Completed : app::JobResult::Findings;
+}
+
+// A board read from the files its CAD tool wrote: every file listed with its role and why, then the checks.
+app::JobResult checkFabricationFiles(const app::JobContext& context, const Limits& limits,
+                                     board::Fabrication board) {
+    auto& log = context.log();
     for (const auto& f : board.files)
         say(log, f.name + "\t" + f.role + "\t" + f.why);
     say(log, "[" + std::to_string(board.layers.size()) + " layers, " + std::to_string(board.holes.size()) +
@@ -120,23 +149,42 @@ app::JobResult runBoardCheck(const app::JobContext& context, const std::string& 
     std::vector<Finding> readings = settleDrillReadings(board, copper);
     std::vector<Finding> findings = checkFabrication(board, copper, limits);
     findings.insert(findings.end(), readings.begin(), readings.end());
-    for (const auto& finding : findings)
-        say(log, findingLine(finding));
-    say(log, summaryLine(findings));
-    writeOutputs(
-        context, [&] { return boardJson(board, findings); },
-        [&](platform::AtomicWriter& out) { writeFabricationSvg(board, findings, out); });
-    say(log, findings.empty() ? "[Board Check completed: the board is clean]"
-                              : "[Board Check completed with findings]");
-    return findings.empty() ? app::JobResult::Completed : app::JobResult::Findings;
+    return report(context, Checked{.fabrication = std::move(board), .findings = std::move(findings)});
 }
 
 app::JobResult runCheck(const app::JobContext& context) {
-    if (const auto board = context.options.find("board"); board != context.options.end())
-        return runBoardCheck(context, board->second);
+    if (const auto board = context.options.find("board"); board != context.options.end()) {
+        const Limits limits = limitsOf(context);
+        say(context.log(), "[Reading the board " + util::angled(board->second) + "]");
+        return checkFabricationFiles(context, limits,
+                                     board::readFabrication(board->second, rolesOf(context)));
+    }
     auto& log = context.log();
     const app::Fields& f = context.fields;
+    const std::string choice =
+        context.pickfile({.mask = "*.*",
+                          .startDirectory = f.indatapath,
+                          .title = "Select gerber files to check (or a board's files or zip)..."});
+    if (choice.empty())
+        throw app::JobStop{"Board Check was cancelled; nothing was checked."};
     const std::string dfn = f.dfnpath + "\\PCB.DFN", nc1 = f.indatapath + "\\" + f.fnamebase + ".NC1";
+    const std::vector<std::string> picked = plotsOf(choice);
+    // The design's own NC1 picked with its plots is no board's drill file: its sizes are in PCB.DFN.
+    std::vector<std::string> others;
+    std::copy_if(picked.begin(), picked.end(), std::back_inserter(others),
+                 [&](const std::string& path) { return !platform::sameFile(path, nc1); });
+    if (board::isBoardChoice(others)) {
+        const Limits limits = limitsOf(context);
+        if (picked.size() == 1 && util::upper(picked.front()).ends_with(".ZIP")) {
+            say(log, "[Reading the board " + util::angled(picked.front()) + "]");
+            return checkFabricationFiles(context, limits,
+                                         board::readFabrication(picked.front(), rolesOf(context)));
+        }
+        const std::string folder = util::directoryOf(choice);
+        say(log, "[Reading the board's files in " + util::angled(folder) + "]");
+        return checkFabricationFiles(context, limits,
+                                     board::readFabricationFiles(folder, picked, rolesOf(context)));
+    }
     if (app::refuseBlankBaseName(context))
         return app::JobResult::Stopped;
     const Limits limits = limitsOf(context);
@@ -145,23 +193,9 @@ app::JobResult runCheck(const app::JobContext& context) {
         log.refresh();
         return app::JobResult::Stopped;
     }
-    const std::string choice = context.pickfile(
-        {.mask = "*.*", .startDirectory = f.indatapath, .title = "Select gerber files to check..."});
-    if (choice.empty())
-        throw app::JobStop{"Board Check was cancelled; nothing was checked."};
-    const std::vector<std::string> plots = plotsOf(choice);
-    say(log, "[Reading PCB.DFN, " + std::to_string(plots.size()) + " plot" + (plots.size() == 1 ? "" : "s") +
-                 " and " + util::fileNameOf(nc1) + "]");
-    const Checked checked = checkFiles(dfn, plots, nc1, limits);
-    for (const auto& finding : checked.findings)
-        say(log, findingLine(finding));
-    say(log, summaryLine(checked.findings));
-    writeOutputs(
-        context, [&] { return findingsJson(checked.findings); },
-        [&](platform::AtomicWriter& out) { writeBoardSvg(checked.board, checked.findings, out); });
-    say(log, checked.findings.empty() ? "[Board Check completed: the board is clean]"
-                                      : "[Board Check completed with findings]");
-    return checked.findings.empty() ? app::JobResult::Completed : app::JobResult::Findings;
+    say(log, "[Reading PCB.DFN, " + std::to_string(picked.size()) + " plot" +
+                 (picked.size() == 1 ? "" : "s") + " and " + util::fileNameOf(nc1) + "]");
+    return report(context, checkFiles(dfn, picked, nc1, limits));
 }
 
 } // namespace

@@ -26,9 +26,11 @@ int limitLineOf(const app::SettingsTable& settings, std::string_view option);
 Limits limitsOf(const app::JobContext& context);
 std::optional<Length> limitValue(std::string_view text);
 
-// The board and its findings, for a window that draws them: what the job checked last, read again.
+// What the job checked, handed to the window that draws it (context.handOver, as a
+// std::shared_ptr<const Checked>): the design's plots with PCB.DFN and the NC1, or a board's own files.
 struct Checked {
     Board board{};
+    board::Fabrication fabrication{}; // its path is empty for a design's plots
     std::vector<Finding> findings{};
 };
 // Throws app::JobStop, platform::FileError.

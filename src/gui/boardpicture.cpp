@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -47,9 +48,16 @@ class PictureCanvas : public QWidget {
                 paintLayer(painter, layer);
         painter.setPen(Qt::NoPen);
         painter.setBrush(Qt::black);
-        for (const auto& h : picture_.holes)
-            if (view_.shows(h.x, h.y, h.diameter))
+        for (const auto& h : picture_.holes) {
+            if (h.slot) {
+                painter.setPen(
+                    QPen(Qt::black, std::max(view_.pixels(h.diameter), 1.0), Qt::SolidLine, Qt::RoundCap));
+                painter.drawLine(at(h.x, h.y), at(h.x2, h.y2));
+                painter.setPen(Qt::NoPen);
+            } else if (view_.shows(h.x, h.y, h.diameter)) {
                 disc(painter, h.x, h.y, h.diameter);
+            }
+        }
         paintFindings(painter);
         paintScaleBar(painter);
     }
@@ -108,10 +116,27 @@ class PictureCanvas : public QWidget {
             }
             painter.setPen(Qt::NoPen);
             painter.setBrush(ink);
-            paintPrimitive(painter, p, ink);
+            if (p.kind == Kind::Outline)
+                painter.drawPath(pathOf(layer.outlines.at(p.shape)));
+            else
+                paintPrimitive(painter, p, ink);
         }
         if (anyDot)
             painter.drawImage(0, 0, dots);
+    }
+    // Outer outlines and their holes, filled where they wind (holes turn the other way).
+    QPainterPath pathOf(const board::Polygons& polygons) const {
+        QPainterPath path;
+        path.setFillRule(Qt::WindingFill);
+        for (const auto& polygon : polygons) {
+            QPolygonF points;
+            points.reserve(static_cast<qsizetype>(polygon.size()));
+            for (const auto& p : polygon)
+                points << at(util::Length::fromCount(p.X), util::Length::fromCount(p.Y));
+            path.addPolygon(points);
+            path.closeSubpath();
+        }
+        return path;
     }
     void paintPrimitive(QPainter& painter, const model::Primitive& p, const QColor& ink) const {
         const QPointF c = at(p.x, p.y);
@@ -225,13 +250,12 @@ QWidget* BoardPictureWindow::limitsRow() {
     return row;
 }
 
-void BoardPictureWindow::load(const app::Fields& fields, const std::string& choice) {
+void BoardPictureWindow::load(const app::Fields& fields) {
     fields_ = fields;
-    choice_ = choice;
     const auto texts = session_.checkLimits();
     for (size_t i = 0; i < limits_.size() && i < texts.size(); ++i)
         limits_[i]->setText(toQt(texts[i].text));
-    display(model::loadBoardPicture(fields_, session_.programDir(), choice_, session_.checkOptions()));
+    display(session_.boardPicture());
 }
 
 void BoardPictureWindow::checkAgain() {
@@ -242,17 +266,21 @@ void BoardPictureWindow::checkAgain() {
         QMessageBox::warning(this, "Board Check", toQt(*problem));
         return;
     }
-    display(model::loadBoardPicture(fields_, session_.programDir(), choice_, session_.checkOptions()));
+    session_.checkAgain(fields_);
+    if (afterCheck)
+        afterCheck();
+    display(session_.boardPicture());
 }
 
 void BoardPictureWindow::display(model::BoardPicture picture) {
     picture_ = std::move(picture);
+    const QSignalBlocker filling(layers_); // the items take the layers' state, not the other way round
     layers_->clear();
     findings_->clear();
     for (const auto& layer : picture_.layers) {
         auto* item = new QListWidgetItem(toQt(model::layerLabel(layer)), layers_);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
+        item->setCheckState(layer.visible ? Qt::Checked : Qt::Unchecked);
     }
     if (!picture_.problem.empty())
         findings_->addItem(toQt(picture_.problem));

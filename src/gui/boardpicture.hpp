@@ -1,12 +1,15 @@
-// The board picture window after "Board Check": the picked plots in their true shapes (layers switchable),
-// the holes over them and the findings listed; a finding clicked is centred and zoomed on. Wheel zooms,
-// dragging or the arrow keys pan; a scale bar and the pointer's coordinates. It draws the ui model's picture.
+// The board picture window after "Board Check": the picked plots or the board's layers in their true shapes
+// (layers switchable), the holes over them and the findings listed; a finding clicked is centred and zoomed
+// on. Wheel zooms, dragging or the arrow keys pan; a scale bar and the pointer's coordinates. It draws the ui
+// model's picture.
 #pragma once
 
 #include "model/boardpicture.hpp"
 #include "model/session.hpp"
 
 #include <QDialog>
+
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -21,8 +24,10 @@ class BoardPictureWindow : public QDialog {
   public:
     // The session holds the limits the row shows and changes.
     BoardPictureWindow(model::Session& session, QWidget* parent = nullptr);
-    // Checks the board of these fields with the plots picked (pickfile's result form) and shows it.
-    void load(const app::Fields& fields, const std::string& choice);
+    // Shows what the session's last board check handed over; "Check again" runs it with these fields.
+    void load(const app::Fields& fields);
+    // Called after "Check again" ran the check, whose lines are then in the session's log.
+    std::function<void()> afterCheck;
     // The limits row: its fields in the order of boardcheck::limitOptions, and the check run again with them.
     const std::vector<QLineEdit*>& limitFields() const { return limits_; }
     void checkAgain();
@@ -40,7 +45,6 @@ class BoardPictureWindow : public QDialog {
 
     model::Session& session_;
     app::Fields fields_;
-    std::string choice_;
     std::vector<QLineEdit*> limits_;
 
     model::BoardPicture picture_;

@@ -335,10 +335,12 @@ void MainWindow::openDrillPreview() {
 }
 
 void MainWindow::openBoardPicture() {
-    if (!boardPicture_)
+    if (!boardPicture_) {
         boardPicture_ = new BoardPictureWindow(session_, this);
+        boardPicture_->afterCheck = [this] { showLog(); };
+    }
     boardPicture_->show();
-    boardPicture_->load(fields(), session_.lastChoice());
+    boardPicture_->load(fields());
     boardPicture_->raise();
     boardPicture_->activateWindow();
 }

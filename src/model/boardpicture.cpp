@@ -73,6 +73,62 @@ PictureLayer layerOf(const board::Plot& plot, size_t copperIndex) {
     return layer;
 }
 
+// What a layer of a board's own files is drawn in; only copper and the outline are shown at first.
+Rgb colourOf(board::Role role, size_t copperIndex) {
+    switch (role.layer) {
+    case board::Layer::Plane:
+        return planeColour;
+    case board::Layer::Outline:
+        return {64, 64, 64};
+    case board::Layer::TopMask:
+    case board::Layer::BottomMask:
+        return {40, 150, 90};
+    case board::Layer::TopSilk:
+    case board::Layer::BottomSilk:
+        return {200, 170, 0};
+    case board::Layer::TopPaste:
+    case board::Layer::BottomPaste:
+        return {128, 128, 128};
+    default:
+        return copperColours[copperIndex % 4];
+    }
+}
+
+PictureLayer layerOf(const board::BoardLayer& layer, size_t copperIndex) {
+    const board::Image& image = layer.image;
+    PictureLayer out{.name = image.name,
+                     .role = board::textOf(layer.role),
+                     .plane = layer.plane,
+                     .visible = board::isCopper(layer.role) || layer.role.layer == board::Layer::Outline,
+                     .colour = layer.plane ? planeColour : colourOf(layer.role, copperIndex),
+                     .primitives = {},
+                     .outlines = image.outlines};
+    // A dark object is copper, a clear one removes it; on a negative image the other way round.
+    for (const auto& o : image.objects) {
+        const Ink ink = o.clear == layer.plane ? Ink::Copper : Ink::Cleared;
+        if (o.kind == board::ObjectKind::Circle)
+            out.primitives.push_back(
+                {.kind = Kind::Disc, .ink = ink, .x = o.from.x, .y = o.from.y, .width = o.radius * 2});
+        else if (o.kind == board::ObjectKind::Stroke)
+            out.primitives.push_back({.kind = Kind::Stroke,
+                                      .ink = ink,
+                                      .x = o.from.x,
+                                      .y = o.from.y,
+                                      .x2 = o.to.x,
+                                      .y2 = o.to.y,
+                                      .width = o.radius * 2});
+        else
+            out.primitives.push_back({.kind = Kind::Outline,
+                                      .ink = ink,
+                                      .x = (o.box.left + o.box.right) / 2,
+                                      .y = (o.box.bottom + o.box.top) / 2,
+                                      .width = o.box.right - o.box.left,
+                                      .height = o.box.top - o.box.bottom,
+                                      .shape = o.shape});
+    }
+    return out;
+}
+
 void grow(PictureExtent& e, Length left, Length bottom, Length right, Length top) {
     e = {std::min(e.left, left), std::min(e.bottom, bottom), std::max(e.right, right), std::max(e.top, top)};
 }
@@ -92,8 +148,11 @@ PictureExtent extentOf(const BoardPicture& picture) {
             if (p.kind == Kind::Stroke)
                 add(p.x2, p.y2, r);
         }
-    for (const auto& h : picture.holes)
+    for (const auto& h : picture.holes) {
         add(h.x, h.y, h.diameter / 2);
+        if (h.slot)
+            add(h.x2, h.y2, h.diameter / 2);
+    }
     return e;
 }
 
@@ -113,8 +172,12 @@ BoardPicture pictureOf(const boardcheck::Checked& checked) {
     size_t copper = 0;
     for (const auto& plot : checked.board.plots)
         picture.layers.push_back(layerOf(plot, plot.plane ? 0 : copper++));
+    for (const auto& layer : checked.fabrication.layers)
+        picture.layers.push_back(layerOf(layer, board::isCopper(layer.role) && !layer.plane ? copper++ : 0));
     for (const auto& h : checked.board.holes)
         picture.holes.push_back({h.at.x, h.at.y, h.diameter});
+    for (const auto& h : checked.fabrication.holes)
+        picture.holes.push_back({h.at.x, h.at.y, h.diameter, h.slot, h.end.x, h.end.y});
     for (const auto& f : checked.findings)
         picture.findings.push_back({.text = boardcheck::findingLine(f),
                                     .placed = f.kind != boardcheck::Kind::DrillReading,
@@ -125,25 +188,9 @@ BoardPicture pictureOf(const boardcheck::Checked& checked) {
 }
 
 std::string layerLabel(const PictureLayer& layer) {
+    if (!layer.role.empty())
+        return layer.name + " (" + layer.role + ")";
     return layer.plane ? layer.name + " (plane)" : layer.name;
-}
-
-BoardPicture loadBoardPicture(const app::Fields& fields, const std::string& programDir,
-                              const std::string& choice, const std::map<std::string, std::string>& options) {
-    app::JobContext context{.fields = fields, .programDir = programDir, .services = {}, .options = options};
-    try {
-        const std::string directory = util::directoryOf(choice);
-        std::vector<std::string> plots;
-        for (long i = 1; i <= util::fieldcount(choice, ","); ++i)
-            plots.push_back(directory + "\\" + util::fileNameOf(util::trim(util::field(choice, i, ","))));
-        return pictureOf(boardcheck::checkFiles(fields.dfnpath + "\\PCB.DFN", plots,
-                                                fields.indatapath + "\\" + fields.fnamebase + ".NC1",
-                                                boardcheck::limitsOf(context)));
-    } catch (const app::JobStop& stop) {
-        return {.problem = stop.message};
-    } catch (const platform::FileError& e) {
-        return {.problem = e.logMessage()};
-    }
 }
 
 void PictureView::resize(int width, int height) {
@@ -201,7 +248,8 @@ bool PictureView::shows(const Primitive& p) const {
                std::max(a.y, b.y) + r >= 0 && std::min(a.y, b.y) - r <= height_;
     }
     // A turned box reaches at most half its diagonal from its centre: width and height together are more.
-    return shows(p.x, p.y, p.kind == Primitive::Kind::Box ? p.width + p.height : std::max(p.width, p.height));
+    const bool boxed = p.kind == Primitive::Kind::Box || p.kind == Primitive::Kind::Outline;
+    return shows(p.x, p.y, boxed ? p.width + p.height : std::max(p.width, p.height));
 }
 
 bool PictureView::tiny(const Primitive& p) const {

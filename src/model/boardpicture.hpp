@@ -8,7 +8,7 @@
 #include "model/drillpreview.hpp"
 #include "util/length.hpp"
 
-#include <map>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,27 +22,34 @@ enum class Ink { Copper, Cleared };
 
 struct Primitive {
     enum class Kind {
-        Disc,   // diameter `width` at x, y
-        Ring,   // outer diameter `width`, inner `height`, at x, y
-        Box,    // `width` by `height` at x, y, corners rounded by `corner`, turned by `degrees`
-        Stroke, // from x, y to x2, y2, `width` wide, round ends
+        Disc,    // diameter `width` at x, y
+        Ring,    // outer diameter `width`, inner `height`, at x, y
+        Box,     // `width` by `height` at x, y, corners rounded by `corner`, turned by `degrees`
+        Stroke,  // from x, y to x2, y2, `width` wide, round ends
+        Outline, // the layer's `outlines[shape]` (outer outlines counter-clockwise, holes clockwise), in
+                 // the box of `width` by `height` around x, y
     };
     Kind kind = Kind::Disc;
     Ink ink = Ink::Copper;
     util::Length x{}, y{}, x2{}, y2{}, width{}, height{}, corner{};
     int degrees = 0;
+    std::uint32_t shape = 0;
 };
 
 struct PictureLayer {
     std::string name{}; // the plot's file name
+    std::string role{}; // what the layer is ("top", "mask, top"), empty for a design's plots
     bool plane = false; // drawn as copper everywhere but its primitives
     bool visible = true;
     Rgb colour{};
     std::vector<Primitive> primitives{};
+    std::vector<board::Polygons> outlines{};
 };
 
 struct PictureHole {
     util::Length x{}, y{}, diameter{};
+    bool slot = false; // drilled on to x2, y2
+    util::Length x2{}, y2{};
 };
 
 struct PictureFinding {
@@ -64,15 +71,8 @@ struct BoardPicture {
 };
 
 BoardPicture pictureOf(const boardcheck::Checked& checked);
-// A layer's line in the window's list of layers: its file name, marked when it is a plane.
+// A layer's line in the window's list of layers: its file name, and its role or that it is a plane.
 std::string layerLabel(const PictureLayer& layer);
-// Checks the board of these fields with the picked plots (pickfile's result form) and the limits of
-// flashkit.ini, as the job did; a file that cannot be read gives its message as the problem.
-// `options` are the limits the desktop program holds (limitOptions), over flashkit.ini's.
-BoardPicture loadBoardPicture(const app::Fields& fields, const std::string& programDir,
-                              const std::string& choice,
-                              const std::map<std::string, std::string>& options = {});
-
 struct ScaleBar {
     double pixels = 0;
     std::string text{}; // "100 mil (2.54 mm)"

@@ -86,9 +86,10 @@ constexpr std::array<Command, 18> table{{
      .caption = "Board Check",
      .name = "boardcheck",
      .job = boardcheck::boardcheck,
-     .files = "Reads PCB.DFN in the PCB.DFN path, Gerber plots you choose and <input data path>\\<base>.NC1. "
-              "Checks every hole against every plot: registration, annular ring, planes, pads and holes, "
-              "clearance. Writes nothing (the command line writes the JSON and picture asked for).",
+     .files = "Reads PCB.DFN in the PCB.DFN path, Gerber plots you choose and <input data path>\\<base>.NC1, "
+              "or a board's own Gerber and drill files (or their zip) you choose. Checks every hole against "
+              "every copper layer: registration, annular ring, planes, pads and holes, clearance. Writes "
+              "nothing (the command line writes the JSON and picture asked for).",
      .stoppedStatus = 2},
     {.index = 13, .caption = "", .name = "", .job = nullptr, .files = ""},
     {.index = 14, .caption = "", .name = "", .job = nullptr, .files = ""},

@@ -25,6 +25,8 @@ std::optional<std::string> Session::close(const app::Fields& fields) {
 }
 
 std::string Session::pickfile(const app::PickRequest& request) {
+    if (replay_) // the same files again, without asking
+        return lastChoice_ = *replay_;
     if (!fileWindow)
         return {};
     app::PickRequest settled = request;
@@ -46,10 +48,29 @@ std::optional<app::JobResult> Session::press(int index, const app::Fields& field
                      .pickfile = [this](const app::PickRequest& r) { return pickfile(r); },
                      .confirm = confirm,
                      .beep = beep,
-                     .editTable = [this](app::TableRequest& r) { return editTable(r); }}};
-    if (index == boardCheckButton)
-        context.options = checkOptions(); // as the limits row left them, saved or not
-    return dispatch(index, context);
+                     .editTable = [this](app::TableRequest& r) { return editTable(r); },
+                     .handOver = [this](std::any made) { made_ = std::move(made); }}};
+    made_.reset();
+    if (index != boardCheckButton)
+        return dispatch(index, context);
+    context.options = checkOptions(); // as the limits row left them, saved or not
+    const auto result = dispatch(index, context);
+    checkChoice_ = lastChoice_;
+    return result;
+}
+
+std::optional<app::JobResult> Session::checkAgain(const app::Fields& fields) {
+    replay_ = checkChoice_;
+    const auto result = press(boardCheckButton, fields);
+    replay_.reset();
+    return result;
+}
+
+BoardPicture Session::boardPicture() const {
+    using Made = std::shared_ptr<const boardcheck::Checked>;
+    if (const auto* checked = std::any_cast<Made>(&made_))
+        return pictureOf(**checked);
+    return {.problem = "The board could not be read; the log says why."};
 }
 
 bool Session::editTable(app::TableRequest& request) {

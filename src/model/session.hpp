@@ -5,7 +5,10 @@
 #include "app/context.hpp"
 #include "app/messagelog.hpp"
 #include "app/settings.hpp"
+#include "model/boardpicture.hpp"
 #include "model/checklimits.hpp"
+
+#include <any>
 
 #include <functional>
 #include <optional>
@@ -45,10 +48,13 @@ class Session {
     // pickfile as the jobs and the captions use it: it never changes the process's current directory, so
     // relative paths in the fields keep their meaning; it remembers where the user browsed instead.
     std::string pickfile(const app::PickRequest& request);
-    // What the last selection returned (the board picture draws the plots picked for the board check).
-    const std::string& lastChoice() const { return lastChoice_; }
     // A button press: the job of the button with these field values.
     std::optional<app::JobResult> press(int index, const app::Fields& fields);
+    // The board check again with the files picked last time and the limits as they are now (the picture's
+    // "Check again"); its log goes into the message log as a press's does.
+    std::optional<app::JobResult> checkAgain(const app::Fields& fields);
+    // What the last board check handed over, drawn; its problem says why when it checked nothing.
+    BoardPicture boardPicture() const;
     // A caption click: browses and writes the chosen part into the caption's field. True when it did.
     bool browse(int caption, app::Fields& fields);
     // editTable as the jobs use it: the answers this design had last time, the window, then remembered for
@@ -66,6 +72,9 @@ class Session {
     std::string programDir_;
     std::string lastBrowsed_;
     std::string lastChoice_;
+    std::string checkChoice_;           // what the last board check was given
+    std::any made_;                     // what the last job handed over
+    std::optional<std::string> replay_; // the answer of every file window while the check runs again
     app::SettingsTable settings_;
     app::MessageLog log_;
 };

@@ -80,6 +80,26 @@ void stroke(HDC dc, Pixel from, Pixel to, double width, COLORREF colour) {
     ::DeleteObject(pen);
 }
 
+// Outer outlines and their holes at once, filled where they wind (holes turn the other way).
+void outlines(const Canvas& canvas, const board::Polygons& polygons) {
+    std::vector<POINT> points;
+    std::vector<INT> counts;
+    for (const auto& polygon : polygons) {
+        if (polygon.size() < 3)
+            continue;
+        for (const auto& p : polygon) {
+            const Pixel at = canvas.view.pixelOf(util::Length::fromCount(p.X), util::Length::fromCount(p.Y));
+            points.push_back({coord(at.x), coord(at.y)});
+        }
+        counts.push_back(static_cast<INT>(polygon.size()));
+    }
+    if (counts.empty())
+        return;
+    ::SetPolyFillMode(canvas.dc, WINDING);
+    ::PolyPolygon(canvas.dc, points.data(), counts.data(), static_cast<int>(counts.size()));
+    ::SetPolyFillMode(canvas.dc, ALTERNATE);
+}
+
 void paintPrimitive(const Canvas& canvas, const model::Primitive& p, COLORREF colour) {
     const Pixel c = canvas.view.pixelOf(p.x, p.y);
     const double w = canvas.view.pixels(p.width), h = canvas.view.pixels(p.height);
@@ -124,7 +144,10 @@ void paintLayer(const Canvas& canvas, HDC layerDc, const model::PictureLayer& la
             continue;
         }
         ::SelectObject(layerDc, isCopper ? copper : clear);
-        paintPrimitive(onLayer, p, isCopper ? colour : seeThrough);
+        if (p.kind == Kind::Outline)
+            outlines(onLayer, layer.outlines.at(p.shape));
+        else
+            paintPrimitive(onLayer, p, isCopper ? colour : seeThrough);
     }
     ::SelectObject(layerDc, oldBrush);
     ::SelectObject(layerDc, oldPen);
@@ -153,7 +176,10 @@ void paintHoles(const Canvas& canvas, const model::BoardPicture& picture) {
     HGDIOBJ oldPen = ::SelectObject(canvas.dc, ::GetStockObject(NULL_PEN));
     HGDIOBJ oldBrush = ::SelectObject(canvas.dc, black);
     for (const auto& h : picture.holes) {
-        if (canvas.view.shows(h.x, h.y, h.diameter))
+        if (h.slot)
+            stroke(canvas.dc, canvas.view.pixelOf(h.x, h.y), canvas.view.pixelOf(h.x2, h.y2),
+                   canvas.view.pixels(h.diameter), holeColour);
+        else if (canvas.view.shows(h.x, h.y, h.diameter))
             ellipse(canvas.dc, canvas.view.pixelOf(h.x, h.y), canvas.view.pixels(h.diameter) / 2);
     }
     ::SelectObject(canvas.dc, oldBrush);

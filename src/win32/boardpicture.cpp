@@ -308,10 +308,9 @@ INT_PTR layerNotice(HWND dialog, BoardPictureState& state, const NMHDR& notice) 
     return TRUE;
 }
 
-// The board checked with the session's limits, fitted into the window.
-void check(HWND window, BoardPictureState& state) {
-    state.picture = model::loadBoardPicture(state.fields, state.session->programDir(), state.choice,
-                                            state.session->checkOptions());
+// What the session's last check handed over, fitted into the window.
+void display(HWND window, BoardPictureState& state) {
+    state.picture = state.session->boardPicture();
     state.selected = -1;
     fillLayers(window, state.picture);
     fillFindings(window, state.picture);
@@ -338,7 +337,8 @@ void checkAgain(HWND dialog, BoardPictureState& state) {
         ::MessageBoxW(dialog, wideText(withCrlf(*problem)).c_str(), L"Flashkit", MB_OK | MB_ICONWARNING);
         return;
     }
-    check(dialog, state);
+    state.session->checkAgain(state.fields);
+    display(dialog, state);
 }
 
 INT_PTR CALLBACK pictureProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -390,16 +390,15 @@ HWND createBoardPicture(HWND owner, BoardPictureState& state) {
     return window;
 }
 
-void showBoardPicture(HWND window, model::Session& session, const app::Fields& fields,
-                      const std::string& choice) {
+void showBoardPicture(HWND window, model::Session& session, const app::Fields& fields) {
     auto* state = reinterpret_cast<BoardPictureState*>(::GetWindowLongPtrW(window, DWLP_USER));
     if (!state)
         return;
-    state->session = &session, state->fields = fields, state->choice = choice;
+    state->session = &session, state->fields = fields;
     const auto limits = session.checkLimits();
     for (int i = 0; i < limitCount && i < static_cast<int>(limits.size()); ++i)
         setText(::GetDlgItem(window, ids::limitField + i), limits[static_cast<size_t>(i)].text);
-    check(window, *state);
+    display(window, *state);
     ::ShowWindow(window, SW_SHOW);
     ::SetForegroundWindow(window);
 }

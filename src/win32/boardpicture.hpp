@@ -1,7 +1,8 @@
-// The board picture window after "Board Check" in plain Win32: the picked plots (each switched on and off in
-// the list of layers), the holes over them and the findings listed; a finding clicked is centred and zoomed
-// on. The wheel zooms about the pointer, dragging or the arrow keys pan; a scale bar and the pointer's place.
-// It paints the ui model's picture where the model's view puts it and forwards the events to that view.
+// The board picture window after "Board Check" in plain Win32: the picked plots or the board's layers (each
+// switched on and off in the list of layers), the holes over them and the findings listed; a finding clicked
+// is centred and zoomed on. The wheel zooms about the pointer, dragging or the arrow keys pan; a scale bar
+// and the pointer's place. It paints the ui model's picture where the model's view puts it and forwards the
+// events to that view.
 #pragma once
 
 #include "app/settings.hpp"
@@ -25,15 +26,13 @@ struct BoardPictureState {
     // What the check read, so that the limits row can check again; the session keeps the limits.
     model::Session* session = nullptr;
     app::Fields fields{};
-    std::string choice{};
 };
 
 // A hidden board picture window owned by `owner`, showing `state`.
 HWND createBoardPicture(HWND owner, BoardPictureState& state);
-// Checks the board of these fields with the picked plots (pickfile's result form) again, as the job did with
-// the session's limits, and shows it fitted into the window.
-void showBoardPicture(HWND window, model::Session& session, const app::Fields& fields,
-                      const std::string& choice);
+// Shows what the session's last board check handed over, fitted into the window; "Check again" runs the
+// check once more with these fields.
+void showBoardPicture(HWND window, model::Session& session, const app::Fields& fields);
 // Windows sends the wheel to the keyboard focus; over the picture it zooms the picture all the same. True
 // when `message` was such a turn of the wheel and went to the picture.
 bool wheelToPicture(HWND window, const MSG& message);

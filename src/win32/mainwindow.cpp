@@ -246,7 +246,7 @@ void MainWindow::openBoardPicture() {
     if (!picture_)
         picture_ = createBoardPicture(window_, pictureState_);
     if (picture_)
-        showBoardPicture(picture_, session_, fields(), session_.lastChoice());
+        showBoardPicture(picture_, session_, fields());
 }
 
 void MainWindow::leave(Field field) {
