@@ -280,14 +280,15 @@ std::optional<std::string> overrideOf(const std::map<std::string, std::string>& 
                                     "Nothing was checked; " + advice})};
 }
 
-void readDrill(Fabrication& board, const Source& s, bool plated) {
-    const std::string text = normalisedText(s.bytes);
+void readDrill(Fabrication& board, Source& s, bool plated) {
+    std::string text = std::move(s.bytes);
+    normalise(text);
     try {
         DrillText read = readDrillText(text);
         const int index = int(board.drills.size());
         auto holes = holesOfText(read, s.shown, plated, index);
         board.holes.insert(board.holes.end(), holes.begin(), holes.end());
-        board.drills.push_back({s.name, text, plated, read.file.format});
+        board.drills.push_back({s.name, std::move(text), plated, read.file.format});
     } catch (const drill::ExcellonError& e) {
         throw app::JobStop{util::lines(
             {"Line " + std::to_string(e.line) + " of a drill file cannot be read: [" + e.text + "]",
@@ -384,7 +385,7 @@ Fabrication fabricationOf(const std::string& pathText, std::vector<Source> sourc
         if (auto j = jobFileOf(s))
             job = std::move(j);
     }
-    for (const auto& s : sources) {
+    for (auto& s : sources) {
         const std::string head = normalisedText(std::string_view(s.bytes).substr(0, 65536));
         const auto chosen = overrideOf(roles, s.name);
         const auto jobFunction =
@@ -444,7 +445,9 @@ Fabrication fabricationOf(const std::string& pathText, std::vector<Source> sourc
             continue;
         }
         board.files.push_back({s.name, textOf(named.role), named.why});
-        BoardLayer layer{.role = named.role, .image = readGerber(s.shown, normalisedText(s.bytes))};
+        normalise(s.bytes);
+        BoardLayer layer{.role = named.role, .image = readGerber(s.shown, s.bytes)};
+        std::string().swap(s.bytes); // read: its text is no longer needed
         layer.plane = named.role.layer == Layer::Plane || (isCopper(named.role) && layer.image.negative);
         board.layers.push_back(std::move(layer));
     }

@@ -79,29 +79,43 @@ Box boxOf(const Polygons& polygons) {
 // winding (the windings of the loops add up to the contour's), so the fill is the same; Clipper would get
 // there too, but in time that grows with the square of the holes.
 Polygons loopsOf(const ClipperLib::Path& contour) {
-    struct Hash {
-        size_t operator()(const ClipperLib::IntPoint& p) const {
-            return std::hash<std::int64_t>()(p.X) ^ (std::hash<std::int64_t>()(p.Y) * 31);
+    if (contour.empty())
+        return {};
+    // Where each point stands on the walk, in an open-addressed table: a pour's contour has a point for
+    // every clearance it cuts to, millions on a large board. An entry whose place the walk has since left
+    // (or now holds another point) is stale and taken as absent, so closing a loop erases nothing.
+    size_t capacity = 16;
+    while (capacity < 2 * contour.size() + 2)
+        capacity *= 2;
+    struct Entry {
+        ClipperLib::IntPoint point;
+        size_t at = SIZE_MAX;
+    };
+    std::vector<Entry> table(capacity);
+    ClipperLib::Path walk;
+    walk.reserve(contour.size());
+    const auto slotOf = [&](const ClipperLib::IntPoint& p) -> Entry& {
+        std::uint64_t h =
+            std::uint64_t(p.X) * 0x9E3779B97F4A7C15ULL ^ std::uint64_t(p.Y) * 0xC2B2AE3D27D4EB4FULL;
+        for (size_t i = size_t(h ^ (h >> 29)) & (capacity - 1);; i = (i + 1) & (capacity - 1)) {
+            Entry& e = table[i];
+            if (e.at == SIZE_MAX || e.point == p)
+                return e;
         }
     };
-    std::unordered_map<ClipperLib::IntPoint, size_t, Hash> at; // where a point stands on the walk
-    ClipperLib::Path walk;
     Polygons loops;
-    const auto close = [&](size_t from) {
-        ClipperLib::Path loop(walk.begin() + std::ptrdiff_t(from), walk.end());
-        for (size_t i = from + 1; i < walk.size(); ++i)
-            at.erase(walk[i]);
-        walk.resize(from + 1);
-        if (loop.size() >= 3 && ClipperLib::Area(loop) != 0)
-            loops.push_back(std::move(loop));
-    };
     for (size_t i = 0; i <= contour.size(); ++i) {
         const auto& p = contour[i % contour.size()];
-        if (const auto found = at.find(p); found != at.end()) {
-            close(found->second);
+        Entry& e = slotOf(p);
+        if (e.at < walk.size() && walk[e.at] == p) { // back at a point of the walk: a loop closes
+            ClipperLib::Path loop(walk.begin() + std::ptrdiff_t(e.at), walk.end());
+            walk.resize(e.at + 1);
+            if (loop.size() >= 3 && ClipperLib::Area(loop) != 0)
+                loops.push_back(std::move(loop));
             continue;
         }
-        at.emplace(p, walk.size());
+        e.point = p;
+        e.at = walk.size();
         walk.push_back(p);
     }
     if (walk.size() >= 3 && ClipperLib::Area(walk) != 0)
@@ -647,6 +661,12 @@ class Reader {
         while (k < word.size()) {
             const char letter = upperChar(word[k]);
             const size_t start = ++k;
+            if (letter == 'X' || letter == 'Y' || letter == 'I' || letter == 'J') {
+                // A coordinate's digits are read in the pass that finds them: most of a file is coordinates.
+                const Length at = coordinateAt(word, k, letter == 'X' || letter == 'I' ? xDigits_ : yDigits_);
+                (letter == 'X' ? x : letter == 'Y' ? y : letter == 'I' ? i : j) = at;
+                continue;
+            }
             while (k < word.size() && !isLetter(word[k]))
                 ++k;
             const std::string_view number = word.substr(start, k - start);
@@ -667,18 +687,6 @@ class Reader {
                 }
                 break;
             }
-            case 'X':
-                x = coordinate(word, number, xDigits_);
-                break;
-            case 'Y':
-                y = coordinate(word, number, yDigits_);
-                break;
-            case 'I':
-                i = coordinate(word, number, xDigits_);
-                break;
-            case 'J':
-                j = coordinate(word, number, yDigits_);
-                break;
             case 'N':
                 break; // a sequence number
             default:
@@ -774,23 +782,23 @@ class Reader {
         }
     }
 
-    Length coordinate(std::string_view word, std::string_view number, std::pair<int, int> digits) const {
+    // The coordinate whose digits start at `k` (after its letter), `k` left at the next letter.
+    Length coordinateAt(std::string_view word, size_t& k, std::pair<int, int> digits) const {
         if (!image_.stated)
             fail(word, "the coordinate format (%FS...%) before the first coordinate");
         bool negative = false;
-        if (!number.empty() && (number[0] == '+' || number[0] == '-')) {
-            negative = number[0] == '-';
-            number.remove_prefix(1);
-        }
-        const size_t most = size_t(digits.first + digits.second);
-        if (number.empty() || !allDigits(number) || number.size() > most)
+        if (k < word.size() && (word[k] == '+' || word[k] == '-'))
+            negative = word[k++] == '-';
+        const size_t first = k;
+        std::int64_t value = 0;
+        for (; k < word.size() && isDigit(word[k]) && k - first < 18; ++k)
+            value = value * 10 + (word[k] - '0');
+        const size_t count = k - first, most = size_t(digits.first + digits.second);
+        if (count == 0 || count > most || (k < word.size() && !isLetter(word[k])))
             fail(word, "coordinates of at most " + std::to_string(most) + " digits (format " +
                            std::to_string(digits.first) + "." + std::to_string(digits.second) + ")");
-        std::int64_t value = 0;
-        for (char c : number)
-            value = value * 10 + (c - '0');
         if (trailingOmitted_) // the digits stand from the left: the omitted ones are trailing zeros
-            for (size_t k = number.size(); k < most; ++k)
+            for (size_t n = count; n < most; ++n)
                 value *= 10;
         value = negative ? -value : value;
         // Up to 7 inch or 8 millimetre decimals a step is a whole count: one multiplication.

@@ -102,20 +102,31 @@ Polygons polygonsOf(const Image& image, const Object& object) {
     return image.outlines[object.shape];
 }
 
-std::string normalisedText(std::string_view bytes) {
-    const size_t end = std::min(bytes.find('\x1a'), bytes.size());
-    bytes = bytes.substr(0, end);
-    std::string text;
-    text.reserve(bytes.size());
-    // Spans without CR are copied whole: most files end their lines with LF alone.
-    for (size_t at = 0; at < bytes.size();) {
-        const size_t cr = std::min(bytes.find('\r', at), bytes.size());
-        text.append(bytes.substr(at, cr - at));
-        if (cr == bytes.size())
-            break;
-        text.push_back('\n');
-        at = cr + 1 < bytes.size() && bytes[cr + 1] == '\n' ? cr + 2 : cr + 1;
+void normalise(std::string& text) {
+    text.resize(std::min(text.find('\x1a'), text.size()));
+    size_t cr = text.find('\r');
+    if (cr == std::string::npos)
+        return; // most files end their lines with LF alone
+    // Compacted in place: the text only shrinks.
+    size_t out = cr;
+    for (size_t at = cr; at < text.size();) {
+        if (text[at] == '\r') {
+            text[out++] = '\n';
+            at += at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
+            continue;
+        }
+        const size_t next = std::min(text.find('\r', at), text.size());
+        std::copy(text.begin() + std::ptrdiff_t(at), text.begin() + std::ptrdiff_t(next),
+                  text.begin() + std::ptrdiff_t(out)); // forward: `out` stays behind `at`
+        out += next - at;
+        at = next;
     }
+    text.resize(out);
+}
+
+std::string normalisedText(std::string_view bytes) {
+    std::string text(bytes);
+    normalise(text);
     return text;
 }
 

@@ -79,6 +79,8 @@ Polygons polygonsOf(const Image& image, const Object& object);
 
 // The Gerber file's text, lines ending at LF only (CR LF and CR turned to LF, a Ctrl-Z ending the text).
 std::string normalisedText(std::string_view bytes);
+// The same in place, without a copy of a file that is already so.
+void normalise(std::string& text);
 
 // Reads a Gerber file (RS-274-X, with or without X2 attributes; the deprecated forms real files hold) into
 // its image. Throws app::JobStop naming the file, the line and what was found where it meets anything it

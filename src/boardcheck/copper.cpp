@@ -116,6 +116,18 @@ struct HoleName {
     }
 };
 
+// How far a point lies outside the boxes of an object's items near it (0 inside one): no part of the
+// object is nearer.
+double boxGap(const Nearby& n, Point p) {
+    double least = INFINITY;
+    for (const Item* item : n.items) {
+        const double gx = double(std::max({Length(), item->box.left - p.x, p.x - item->box.right}).count());
+        const double gy = double(std::max({Length(), item->box.bottom - p.y, p.y - item->box.top}).count());
+        least = std::min(least, gx * gx + gy * gy);
+    }
+    return std::sqrt(least);
+}
+
 // The usual hole on a copper layer, settled without uniting the copper: no clear object near it, the hole
 // deep enough inside one object (its ring at least the minimum), and every other object nearer than the
 // clearance joined to that copper. False when only the united copper can tell.
@@ -125,14 +137,18 @@ bool settledQuickly(const LayerIndex& index, const Hole& h, const board::Box& wi
     const double r = double((h.diameter / 2).count());
     std::vector<Nearby> holding, others;
     double deepest = 0;
-    for (Nearby& n : index.near(window)) {
+    const double reach = r + double(limits.clearance.count());
+    const NearbyList near = index.near(window); // `holding` points into it
+    for (const Nearby& n : near) {
         if (n.object->clear)
             return false;
+        if (boxGap(n, h.at) > reach + 1)
+            continue; // farther than any copper that matters here: neither holding nor near
         const double sd = index.signedDistance(n, h.at);
         if (sd < 0)
-            deepest = std::max(deepest, -sd), holding.push_back(std::move(n));
+            deepest = std::max(deepest, -sd), holding.push_back(n);
         else if (sd - r < double(limits.clearance.count()))
-            others.push_back(std::move(n));
+            others.push_back(n);
     }
     if (holding.empty() || deepest - r < double(limits.ring.count()))
         return false;

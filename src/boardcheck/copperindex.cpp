@@ -66,11 +66,23 @@ bool crosses(const Segment& a, const Segment& b) {
     return ((d1 > 0) != (d2 > 0)) && ((d3 > 0) != (d4 > 0)) && d1 != 0 && d2 != 0 && d3 != 0 && d4 != 0;
 }
 
-double segmentDistance(const Segment& a, const Segment& b) {
+double squared(double dx, double dy) {
+    return dx * dx + dy * dy;
+}
+
+// Squared distances: compared among themselves, the root taken once for the least.
+double pointSegmentSquared(double px, double py, const Segment& s) {
+    const double dx = s.bx - s.ax, dy = s.by - s.ay, len = dx * dx + dy * dy;
+    double t = len > 0 ? ((px - s.ax) * dx + (py - s.ay) * dy) / len : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    return squared(px - (s.ax + t * dx), py - (s.ay + t * dy));
+}
+
+double segmentSquared(const Segment& a, const Segment& b) {
     if (crosses(a, b))
         return 0;
-    return std::min({pointSegment(a.ax, a.ay, b), pointSegment(a.bx, a.by, b), pointSegment(b.ax, b.ay, a),
-                     pointSegment(b.bx, b.by, a)});
+    return std::min({pointSegmentSquared(a.ax, a.ay, b), pointSegmentSquared(a.bx, a.by, b),
+                     pointSegmentSquared(b.ax, b.ay, a), pointSegmentSquared(b.bx, b.by, a)});
 }
 
 Segment segmentOf(const Object& o) {
@@ -81,20 +93,30 @@ Segment segmentOf(const Object& o) {
 } // namespace
 
 double pointSegment(double px, double py, const Segment& s) {
-    const double dx = s.bx - s.ax, dy = s.by - s.ay, len = dx * dx + dy * dy;
-    double t = len > 0 ? ((px - s.ax) * dx + (py - s.ay) * dy) / len : 0;
-    t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(px - (s.ax + t * dx), py - (s.ay + t * dy));
+    return std::sqrt(pointSegmentSquared(px, py, s));
 }
 
 double pathDistance(const ClipperLib::Path& path, const Segment& s) {
+    const double left = std::min(s.ax, s.bx), right = std::max(s.ax, s.bx);
+    const double bottom = std::min(s.ay, s.by), top = std::max(s.ay, s.by);
+    const bool point = s.ax == s.bx && s.ay == s.by; // a round hole's centre
+    // The nearest corner bounds the distance from above, so that most edges are passed over by their box.
     double least = INFINITY;
+    for (const auto& p : path)
+        least = std::min(least, pointSegmentSquared(double(p.X), double(p.Y), s));
     for (size_t i = 0; i < path.size(); ++i) {
         const auto& p = path[i];
         const auto& q = path[(i + 1) % path.size()];
-        least = std::min(least, segmentDistance({double(p.X), double(p.Y), double(q.X), double(q.Y)}, s));
+        const double px = double(p.X), py = double(p.Y), qx = double(q.X), qy = double(q.Y);
+        // An edge whose box lies no nearer than the least so far cannot be nearer itself.
+        const double gx = std::max({0.0, std::min(px, qx) - right, left - std::max(px, qx)});
+        const double gy = std::max({0.0, std::min(py, qy) - top, bottom - std::max(py, qy)});
+        if (squared(gx, gy) >= least)
+            continue;
+        const Segment edge{px, py, qx, qy};
+        least = std::min(least, point ? pointSegmentSquared(s.ax, s.ay, edge) : segmentSquared(edge, s));
     }
-    return least;
+    return std::sqrt(least);
 }
 
 LayerIndex::LayerIndex(const board::BoardLayer& layer) : layer_(layer) {
@@ -148,7 +170,7 @@ void LayerIndex::cut(const Object& o, std::int32_t path, const Polygons& polygon
     cut(o, path, clipped(polygons, b), b, hole);
 }
 
-std::vector<Nearby> LayerIndex::near(const board::Box& box) const {
+NearbyList LayerIndex::near(const board::Box& box) const {
     std::vector<std::uint32_t> found;
     grid_->near(box, [&](std::uint32_t i) {
         if (items_[i].box.meets(box))
@@ -156,14 +178,19 @@ std::vector<Nearby> LayerIndex::near(const board::Box& box) const {
     });
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
-    std::vector<Nearby> objects;
-    for (std::uint32_t i : found) {
-        const Item& item = items_[i];
-        if (objects.empty() || objects.back().object != item.object)
-            objects.push_back({item.object, {}});
-        objects.back().items.push_back(&item);
-    }
-    return objects;
+    NearbyList list;
+    list.items_.reserve(found.size());
+    for (std::uint32_t i : found)
+        list.items_.push_back(&items_[i]);
+    // Items of one object stand together (the index holds them in file order): each run is one Nearby.
+    for (size_t i = 0, first = 0; i < list.items_.size(); ++i)
+        if (i + 1 == list.items_.size() || list.items_[i + 1]->object != list.items_[i]->object) {
+            list.objects_.push_back(
+                {list.items_[i]->object,
+                 std::span<const Item* const>(list.items_).subspan(first, i + 1 - first)});
+            first = i + 1;
+        }
+    return list;
 }
 
 template <class Visit> void LayerIndex::forEachPath(const Item& item, Visit visit) const {
@@ -191,7 +218,7 @@ bool LayerIndex::holds(const Nearby& n, Point p) const {
     const Object& o = *n.object;
     const double px = double(p.x.count()), py = double(p.y.count());
     if (o.kind == ObjectKind::Circle)
-        return std::hypot(px - double(o.from.x.count()), py - double(o.from.y.count())) <=
+        return std::sqrt(squared(px - double(o.from.x.count()), py - double(o.from.y.count()))) <=
                double(o.radius.count());
     if (o.kind == ObjectKind::Stroke)
         return pointSegment(px, py, segmentOf(o)) <= double(o.radius.count());
@@ -212,7 +239,7 @@ double LayerIndex::edgeDistance(const Nearby& n, Point p) const {
     const Object& o = *n.object;
     const double px = double(p.x.count()), py = double(p.y.count());
     if (o.kind == ObjectKind::Circle)
-        return std::abs(std::hypot(px - double(o.from.x.count()), py - double(o.from.y.count())) -
+        return std::abs(std::sqrt(squared(px - double(o.from.x.count()), py - double(o.from.y.count()))) -
                         double(o.radius.count()));
     if (o.kind == ObjectKind::Stroke)
         return std::abs(pointSegment(px, py, segmentOf(o)) - double(o.radius.count()));

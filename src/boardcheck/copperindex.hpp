@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace fk::boardcheck {
@@ -26,7 +27,24 @@ struct Item {
 // An object near a place, with those of its items that lie near.
 struct Nearby {
     const board::Object* object = nullptr;
-    std::vector<const Item*> items{};
+    std::span<const Item* const> items{}; // in the NearbyList that found it
+};
+
+// What lies near a place, in file order: one allocation for all, however many objects (a hole asks
+// several times on every layer). The Nearby entries point into it: keep it while they are used.
+class NearbyList {
+  public:
+    std::vector<Nearby>::const_iterator begin() const { return objects_.begin(); }
+    std::vector<Nearby>::const_iterator end() const { return objects_.end(); }
+    std::vector<Nearby>::const_reverse_iterator rbegin() const { return objects_.rbegin(); }
+    std::vector<Nearby>::const_reverse_iterator rend() const { return objects_.rend(); }
+    size_t size() const { return objects_.size(); }
+    const Nearby& operator[](size_t i) const { return objects_[i]; }
+
+  private:
+    friend class LayerIndex;
+    std::vector<const Item*> items_;
+    std::vector<Nearby> objects_;
 };
 
 struct Segment {
@@ -44,7 +62,7 @@ class LayerIndex {
     const board::Image& image() const { return layer_.image; }
 
     // The objects whose items may meet the box, in file order.
-    std::vector<Nearby> near(const board::Box& box) const;
+    NearbyList near(const board::Box& box) const;
     // The polygons of an item, oriented so that a positive winding is copper.
     Polygons polygons(const Item& item) const;
     // Whether the object's shape holds the point, and the distance to its edge from there; both exact for

@@ -172,15 +172,4 @@ std::int64_t Grid::cellY(Length y) const {
     return std::clamp<std::int64_t>((y - originY_).count() / cell_.count(), 0, rows_ - 1);
 }
 
-void Grid::near(const Box& b, const std::function<void(std::uint32_t)>& visit) const {
-    if (items_.empty())
-        return;
-    for (std::int64_t y = cellY(b.bottom); y <= cellY(b.top); ++y)
-        for (std::int64_t x = cellX(b.left); x <= cellX(b.right); ++x) {
-            const size_t c = static_cast<size_t>(y * columns_ + x);
-            for (std::uint32_t k = start_[c]; k < start_[c + 1]; ++k)
-                visit(items_[k]);
-        }
-}
-
 } // namespace fk::boardcheck

@@ -55,7 +55,16 @@ class Grid {
   public:
     Grid(const std::vector<Box>& boxes, Length cell);
     // Every item whose box may meet `box`, each once per cell it shares: callers judge by distance.
-    void near(const Box& box, const std::function<void(std::uint32_t)>& visit) const;
+    template <class Visit> void near(const Box& box, Visit&& visit) const {
+        if (items_.empty())
+            return;
+        for (std::int64_t y = cellY(box.bottom); y <= cellY(box.top); ++y)
+            for (std::int64_t x = cellX(box.left); x <= cellX(box.right); ++x) {
+                const auto c = static_cast<size_t>(y * columns_ + x);
+                for (std::uint32_t k = start_[c]; k < start_[c + 1]; ++k)
+                    visit(items_[k]);
+            }
+    }
 
   private:
     std::int64_t cellX(Length x) const;
