@@ -333,7 +333,8 @@ TEST_F(BoardFolders, TheWindowsTakeABoardsFilesOrZip) {
     write("b/board.drl", "M48\nMETRIC\nT1C0.8\nT2C0.5\n%\nT1\nX5.0Y5.0\nT2\nX11.0Y0.2G85X11.5Y0.2\nM30\n");
     write("b/notes.txt", "not a board file\n");
     write("b.zip",
-          fab::zipOf({{"board-F_Cu.gbr", read("b/board-F_Cu.gbr")}, {"board.drl", read("b/board.drl")}}, 0));
+          fab::zipOf(
+              {{"gerbers/board-F_Cu.gbr", read("b/board-F_Cu.gbr")}, {"board.drl", read("b/board.drl")}}, 0));
     struct Case {
         std::string choice, reading;
         size_t layers;
@@ -367,6 +368,14 @@ TEST_F(BoardFolders, TheWindowsTakeABoardsFilesOrZip) {
         if (c.layers == 2) {
             EXPECT_EQ(model::layerLabel(picture.layers[1]), "board-F_Mask.gbr (topmask)");
             EXPECT_FALSE(picture.layers[1].visible);
+            // Checked again, the layers stay switched as the user left them.
+            model::BoardPicture before = picture;
+            before.layers[0].visible = false, before.layers[1].visible = true;
+            EXPECT_EQ(session.checkAgain(app::Fields{}), app::JobResult::Findings);
+            model::BoardPicture again = session.boardPicture();
+            model::keepLayerChoices(before, again);
+            EXPECT_FALSE(again.layers[0].visible);
+            EXPECT_TRUE(again.layers[1].visible);
         }
         ASSERT_EQ(picture.holes.size(), 2u);
         EXPECT_FALSE(picture.holes[0].slot);
@@ -399,6 +408,11 @@ TEST_F(BoardFolders, FileRolesAndRefusals) {
         std::string::npos);
     EXPECT_TRUE(json.ends_with("],\"findings\":[\r\n]}\r\n")) << json;
 
+    // Altium's merged mechanical layers (.GM) hold the board's outline.
+    const auto altium = check(board("altium-wulpus-adapter"));
+    EXPECT_NE(altium.log.find("\r\nPCB1.GM\toutline\tAltium ending .GM\r\n"), std::string::npos)
+        << altium.log;
+
     fs::remove(path("kicad4-usb-breakout/usb_breakout.drl"));
     const auto noDrill = check(kicad);
     EXPECT_EQ(noDrill.status, 2);
@@ -418,6 +432,20 @@ TEST_F(BoardFolders, FileRolesAndRefusals) {
         "  usb_breakout.drl: drill, plated (Excellon content)\r\nNothing was checked; the "
         "board's drill file with its holes is needed."))
         << noHole.log;
+    // The job file names roles by path; a name keeps every dot of it.
+    fs::create_directories(path("j/gerbers"));
+    write("j/gerbers/top.v2.art", "%FSLAX46Y46*%\n%MOMM*%\n%ADD10C,1.5*%\nD10*\nX0Y0D03*\nM02*\n");
+    write("j/holes.v2.drl", "M48\nMETRIC\nT1C0.8\n%\nT1\nX0.0Y0.0\nM30\n");
+    write("j/board.gbrjob",
+          R"({"FilesAttributes":[{"Path":"gerbers/top.v2.art","FileFunction":"Copper,L1,Top"},
+                                {"Path":"holes.v2.drl","FileFunction":"NonPlated,1,2,NPTH"}]})");
+    const auto job = check(text("j"));
+    EXPECT_NE(
+        job.log.find("\r\nholes.v2.drl\tdrill, unplated\tExcellon content, the job file's NonPlated,1,2,NPTH"
+                     "\r\ntop.v2.art\ttop\tthe job file's Copper,L1,Top\r\n"),
+        std::string::npos)
+        << job.log;
+
     write("x.zip", "PK\x03\x04 not a zip at all");
     const auto broken = check(text("x.zip"));
     EXPECT_EQ(broken.status, 2);

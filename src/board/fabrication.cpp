@@ -165,16 +165,16 @@ std::optional<Named> endingRole(std::string_view name) {
         const char* tool;
     };
     static constexpr Ending endings[] = {
-        {"GTL", Layer::TopCopper, "Protel"}, {"GBL", Layer::BottomCopper, "Protel"},
-        {"GTS", Layer::TopMask, "Protel"},   {"GBS", Layer::BottomMask, "Protel"},
-        {"GTO", Layer::TopSilk, "Protel"},   {"GBO", Layer::BottomSilk, "Protel"},
-        {"GTP", Layer::TopPaste, "Protel"},  {"GBP", Layer::BottomPaste, "Protel"},
-        {"GKO", Layer::Outline, "Protel"},   {"GML", Layer::Outline, "Protel"},
-        {"CMP", Layer::TopCopper, "Eagle"},  {"SOL", Layer::BottomCopper, "Eagle"},
-        {"STC", Layer::TopMask, "Eagle"},    {"STS", Layer::BottomMask, "Eagle"},
-        {"PLC", Layer::TopSilk, "Eagle"},    {"PLS", Layer::BottomSilk, "Eagle"},
-        {"CRC", Layer::TopPaste, "Eagle"},   {"CRS", Layer::BottomPaste, "Eagle"},
-        {"DIM", Layer::Outline, "Eagle"},
+        {"GTL", Layer::TopCopper, "Protel"},   {"GBL", Layer::BottomCopper, "Protel"},
+        {"GTS", Layer::TopMask, "Protel"},     {"GBS", Layer::BottomMask, "Protel"},
+        {"GTO", Layer::TopSilk, "Protel"},     {"GBO", Layer::BottomSilk, "Protel"},
+        {"GTP", Layer::TopPaste, "Protel"},    {"GBP", Layer::BottomPaste, "Protel"},
+        {"GKO", Layer::Outline, "Protel"},     {"GML", Layer::Outline, "Protel"},
+        {"GM", Layer::Outline, "Altium"},      {"CMP", Layer::TopCopper, "Eagle"},
+        {"SOL", Layer::BottomCopper, "Eagle"}, {"STC", Layer::TopMask, "Eagle"},
+        {"STS", Layer::BottomMask, "Eagle"},   {"PLC", Layer::TopSilk, "Eagle"},
+        {"PLS", Layer::BottomSilk, "Eagle"},   {"CRC", Layer::TopPaste, "Eagle"},
+        {"CRS", Layer::BottomPaste, "Eagle"},  {"DIM", Layer::Outline, "Eagle"},
     };
     for (const auto& e : endings) {
         if (ending == e.text)
@@ -252,9 +252,12 @@ std::optional<JobFile> jobFileOf(const Source& s) {
     if (const auto files = json.find("FilesAttributes"); files != json.end() && files->is_array()) {
         for (const auto& f : *files) {
             if (f.is_object() && f.contains("Path") && f["Path"].is_string() && f.contains("FileFunction") &&
-                f["FileFunction"].is_string())
-                job.functions[lowerName(util::fileNameOf(f["Path"].get<std::string>()))] =
+                f["FileFunction"].is_string()) {
+                // The name whole, every dot of it, after any folder the job file puts it in.
+                const std::string path = f["Path"].get<std::string>();
+                job.functions[lowerName(path.substr(path.find_last_of("/\\") + 1))] =
                     f["FileFunction"].get<std::string>();
+            }
         }
     }
     return job;
@@ -447,6 +450,7 @@ Fabrication fabricationOf(const std::string& pathText, std::vector<Source> sourc
         board.files.push_back({s.name, textOf(named.role), named.why});
         normalise(s.bytes);
         BoardLayer layer{.role = named.role, .image = readGerber(s.shown, s.bytes)};
+        layer.image.name = s.name;   // a zip member by its name, as the file list shows it
         std::string().swap(s.bytes); // read: its text is no longer needed
         layer.plane = named.role.layer == Layer::Plane || (isCopper(named.role) && layer.image.negative);
         board.layers.push_back(std::move(layer));
@@ -456,7 +460,9 @@ Fabrication fabricationOf(const std::string& pathText, std::vector<Source> sourc
     if (!copper)
         refuseList("The board has no copper layer:", pathText, board.files);
     if (board.drills.empty())
-        refuseList("The board has no drill file:", pathText, board.files);
+        refuseList("The board has no drill file:", pathText, board.files,
+                   "the board's drill file is needed (a file whose content is no drill file takes the "
+                   "role drill with --role NAME=drill).");
     if (board.holes.empty()) // a check of no hole would say "clean" over nothing
         refuseList("The board's drill files hold no hole:", pathText, board.files,
                    "the board's drill file with its holes is needed.");

@@ -269,7 +269,9 @@ void BoardPictureWindow::checkAgain() {
     session_.checkAgain(fields_);
     if (afterCheck)
         afterCheck();
-    display(session_.boardPicture());
+    model::BoardPicture again = session_.boardPicture();
+    model::keepLayerChoices(picture_, again);
+    display(std::move(again));
 }
 
 void BoardPictureWindow::display(model::BoardPicture picture) {

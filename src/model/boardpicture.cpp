@@ -187,6 +187,13 @@ BoardPicture pictureOf(const boardcheck::Checked& checked) {
     return picture;
 }
 
+void keepLayerChoices(const BoardPicture& before, BoardPicture& after) {
+    for (auto& layer : after.layers)
+        for (const auto& was : before.layers)
+            if (was.name == layer.name && was.role == layer.role)
+                layer.visible = was.visible;
+}
+
 std::string layerLabel(const PictureLayer& layer) {
     if (!layer.role.empty())
         return layer.name + " (" + layer.role + ")";

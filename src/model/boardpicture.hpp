@@ -71,6 +71,8 @@ struct BoardPicture {
 };
 
 BoardPicture pictureOf(const boardcheck::Checked& checked);
+// The layers switched on or off in `before` the same in `after` (the same board checked again), by name.
+void keepLayerChoices(const BoardPicture& before, BoardPicture& after);
 // A layer's line in the window's list of layers: its file name, and its role or that it is a plane.
 std::string layerLabel(const PictureLayer& layer);
 struct ScaleBar {

@@ -308,9 +308,13 @@ INT_PTR layerNotice(HWND dialog, BoardPictureState& state, const NMHDR& notice) 
     return TRUE;
 }
 
-// What the session's last check handed over, fitted into the window.
-void display(HWND window, BoardPictureState& state) {
-    state.picture = state.session->boardPicture();
+// What the session's last check handed over, fitted into the window; checked again, the layers stay
+// switched as they were.
+void display(HWND window, BoardPictureState& state, bool again = false) {
+    model::BoardPicture picture = state.session->boardPicture();
+    if (again)
+        model::keepLayerChoices(state.picture, picture);
+    state.picture = std::move(picture);
     state.selected = -1;
     fillLayers(window, state.picture);
     fillFindings(window, state.picture);
@@ -338,7 +342,7 @@ void checkAgain(HWND dialog, BoardPictureState& state) {
         return;
     }
     state.session->checkAgain(state.fields);
-    display(dialog, state);
+    display(dialog, state, true);
 }
 
 INT_PTR CALLBACK pictureProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
