@@ -259,6 +259,19 @@ TEST(NumberTexts, SignedAndShortest) {
     EXPECT_EQ(signedText(12) + "|" + signedText(0) + "|" + signedText(-3), " 12| 0|-3");
     EXPECT_EQ(numberText(62.5) + "|" + numberText(0.1 + 0.2) + "|" + numberText(-3),
               "62.5|0.30000000000000004|-3");
+    // Lengths as decimals: zeros before the point and after it kept, the sign of a fraction below one kept.
+    struct Case {
+        std::int64_t steps;
+        int decimals;
+        const char *full, *shortest;
+    };
+    for (const Case& c :
+         {Case{12345, 4, "1.2345", "1.2345"}, Case{-5, 2, "-0.05", "-0.05"}, Case{0, 3, "0.000", "0"},
+          Case{20000, 4, "2.0000", "2"}, Case{12500, 4, "1.2500", "1.25"}, Case{-100, 2, "-1.00", "-1"},
+          Case{7, 0, "7", "7"}, Case{100, 0, "100", "100"}, Case{999999999, 9, "0.999999999", "0.999999999"}})
+        EXPECT_EQ(decimalText(c.steps, c.decimals) + "|" + shortDecimalText(c.steps, c.decimals),
+                  std::string(c.full) + "|" + c.shortest)
+            << c.steps;
 }
 
 } // namespace

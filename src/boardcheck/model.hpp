@@ -105,8 +105,4 @@ void writeBoardSvg(const Board& board, const std::vector<Finding>& findings, pla
 void writeFabricationSvg(const board::Fabrication& board, const std::vector<Finding>& findings,
                          platform::AtomicWriter& out);
 
-// Texts of lengths, without locale: inches to 4 decimals, millimetres to 3, mils to 2; exact inches for JSON.
-std::string decimalText(std::int64_t value, int decimals);
-std::string inchesExact(Length length);
-
 } // namespace fk::boardcheck

@@ -16,14 +16,16 @@ constexpr std::array<const char*, kindCount> kindNames{
 
 // A length as "3.00 mil (0.076 mm)".
 std::string milsAndMillimetres(Length l) {
-    return decimalText(l.toMilDecimals(2), 2) + " mil (" + decimalText(l.toMillimetreDecimals(3), 3) + " mm)";
+    return util::decimalText(l.toMilDecimals(2), 2) + " mil (" +
+           util::decimalText(l.toMillimetreDecimals(3), 3) + " mm)";
 }
 
 using Json = nlohmann::ordered_json;
 
 // An exact length in inches as a JSON number: the shortest decimal that reads back as the same double.
 Json inchNumber(Length length) {
-    const std::string text = inchesExact(length);
+    // The shortest exact decimal of whole nano-inches, else nano-inches rounded.
+    const std::string text = util::shortDecimalText(length.toInchDecimals(9), 9);
     if (text.find('.') == std::string::npos)
         return std::stoll(text); // a whole number of inches is written as one, "1" and not "1.0"
     return std::stod(text);
@@ -44,34 +46,14 @@ const char* kindName(Kind kind) {
     return kindNames[static_cast<size_t>(kind)];
 }
 
-std::string decimalText(std::int64_t value, int decimals) {
-    const bool negative = value < 0;
-    std::string digits = std::to_string(negative ? -value : value);
-    if (digits.size() <= static_cast<size_t>(decimals))
-        digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
-    if (decimals > 0)
-        digits.insert(digits.size() - static_cast<size_t>(decimals), ".");
-    return (negative ? "-" : "") + digits;
-}
-
-// The shortest exact decimal of whole nano-inches, else nano-inches rounded.
-std::string inchesExact(Length length) {
-    std::string text = decimalText(length.toInchDecimals(9), 9);
-    while (text.back() == '0')
-        text.pop_back();
-    if (text.back() == '.')
-        text.pop_back();
-    return text == "-0" ? "0" : text;
-}
-
 // kind, plot, place in inches and millimetres, what was measured against its limit, and what it is.
 std::string findingLine(const Finding& f) {
     std::string line = std::string(kindName(f.kind)) + "\t" + f.plot;
     if (f.kind != Kind::DrillReading)
-        line += "\tX " + decimalText(f.at.x.toInchDecimals(4), 4) + " Y " +
-                decimalText(f.at.y.toInchDecimals(4), 4) + " in (X " +
-                decimalText(f.at.x.toMillimetreDecimals(3), 3) + " Y " +
-                decimalText(f.at.y.toMillimetreDecimals(3), 3) + " mm)";
+        line += "\tX " + util::decimalText(f.at.x.toInchDecimals(4), 4) + " Y " +
+                util::decimalText(f.at.y.toInchDecimals(4), 4) + " in (X " +
+                util::decimalText(f.at.x.toMillimetreDecimals(3), 3) + " Y " +
+                util::decimalText(f.at.y.toMillimetreDecimals(3), 3) + " mm)";
     if (f.measured)
         line += "\t" + milsAndMillimetres(*f.measured);
     if (f.limit)

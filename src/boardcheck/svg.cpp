@@ -30,12 +30,7 @@ std::string xml(std::string_view text) {
 
 // Mils with up to two decimals, trailing zeros left out.
 std::string n(Length l) {
-    std::string text = decimalText(l.toMilDecimals(2), 2);
-    while (text.back() == '0')
-        text.pop_back();
-    if (text.back() == '.')
-        text.pop_back();
-    return text == "-0" ? "0" : text;
+    return util::shortDecimalText(l.toMilDecimals(2), 2);
 }
 
 std::string circle(Point c, Length r, const std::string& fill) {

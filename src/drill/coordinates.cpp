@@ -20,8 +20,7 @@ size_t writePreferredCoordinate(char* out, char letter, char sign, std::int64_t 
 }
 
 std::string inchText(std::int64_t steps) {
-    std::string decimals = std::to_string(steps % 10000);
-    return std::to_string(steps / 10000) + "." + std::string(4 - decimals.size(), '0') + decimals;
+    return util::decimalText(steps, 4);
 }
 
 namespace {

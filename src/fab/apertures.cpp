@@ -133,14 +133,9 @@ GerberAperture gerberAperture(const DfnAperture& aperture, const std::string& df
 std::string inches(Length length) {
     if (length == Length())
         return "0";
-    constexpr std::int64_t oneInch = 1'000'000'000; // in steps of inchDecimals
-    const std::int64_t steps = length.toInchDecimals(inchDecimals);
-    const std::int64_t magnitude = steps < 0 ? -steps : steps;
-    std::string fraction = std::to_string(magnitude % oneInch);
-    fraction.insert(0, static_cast<size_t>(inchDecimals) - fraction.size(), '0');
-    fraction.erase(fraction.find_last_not_of('0') + 1);
-    return (steps < 0 ? "-" : "") + std::to_string(magnitude / oneInch) + "." +
-           (fraction.empty() ? std::string("0") : fraction);
+    // Whole inches keep one decimal ("1.0"): an aperture's size reads as a decimal.
+    const std::string text = util::shortDecimalText(length.toInchDecimals(inchDecimals), inchDecimals);
+    return text.find('.') == std::string::npos ? text + ".0" : text;
 }
 
 } // namespace fk::fab

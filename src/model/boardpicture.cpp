@@ -290,10 +290,10 @@ Length PictureView::boardY(double py) const {
 
 std::string PictureView::pointerText(double px, double py) const {
     const Length x = boardX(px), y = boardY(py);
-    return "X " + boardcheck::decimalText(x.toInchDecimals(4), 4) + " in Y " +
-           boardcheck::decimalText(y.toInchDecimals(4), 4) + " in (" +
-           boardcheck::decimalText(x.toMillimetreDecimals(3), 3) + " mm, " +
-           boardcheck::decimalText(y.toMillimetreDecimals(3), 3) + " mm)";
+    return "X " + util::decimalText(x.toInchDecimals(4), 4) + " in Y " +
+           util::decimalText(y.toInchDecimals(4), 4) + " in (" +
+           util::decimalText(x.toMillimetreDecimals(3), 3) + " mm, " +
+           util::decimalText(y.toMillimetreDecimals(3), 3) + " mm)";
 }
 
 ScaleBar PictureView::scaleBar() const {
@@ -305,17 +305,8 @@ ScaleBar PictureView::scaleBar() const {
             break;
         }
     const Length length = ofMils(step);
-    std::string mm = boardcheck::decimalText(length.toMillimetreDecimals(3), 3);
-    while (mm.back() == '0')
-        mm.pop_back();
-    if (mm.back() == '.')
-        mm.pop_back();
-    std::string mil = boardcheck::decimalText(length.toMilDecimals(3), 3);
-    while (mil.back() == '0')
-        mil.pop_back();
-    if (mil.back() == '.')
-        mil.pop_back();
-    return {step * perMil_, mil + " mil (" + mm + " mm)"};
+    return {step * perMil_, util::shortDecimalText(length.toMilDecimals(3), 3) + " mil (" +
+                                util::shortDecimalText(length.toMillimetreDecimals(3), 3) + " mm)"};
 }
 
 } // namespace fk::model

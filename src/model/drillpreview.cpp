@@ -157,23 +157,11 @@ void include(Extent& view, const Extent& e) {
     view.maxY = std::max(view.maxY, e.maxY);
 }
 
-// steps / 10^decimals as text: (12345, 4) gives "1.2345", (-0, 4) "0.0000".
-std::string decimalText(std::int64_t steps, int decimals) {
-    const bool negative = steps < 0;
-    const std::int64_t q = negative ? -steps : steps;
-    std::int64_t unit = 1;
-    for (int i = 0; i < decimals; ++i)
-        unit *= 10;
-    std::string fraction = std::to_string(q % unit);
-    fraction.insert(0, static_cast<size_t>(decimals) - fraction.size(), '0');
-    return (negative && q ? "-" : "") + std::to_string(q / unit) + "." + fraction;
-}
-
 // A length as a number in the file's units: steps of 0.0001 inch or of 0.001 mm, rounded to nearest, halves
 // to even.
 std::string valueText(util::Length length, drill::Units units) {
-    return units == drill::Units::Inch ? decimalText(length.toInchDecimals(4), 4)
-                                       : decimalText(length.toMillimetreDecimals(3), 3);
+    return units == drill::Units::Inch ? util::decimalText(length.toInchDecimals(4), 4)
+                                       : util::decimalText(length.toMillimetreDecimals(3), 3);
 }
 
 std::string unitText(drill::Units units) {

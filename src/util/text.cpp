@@ -471,6 +471,26 @@ std::string signedText(long long value) {
     return digits;
 }
 
+std::string decimalText(std::int64_t steps, int decimals) {
+    const bool negative = steps < 0;
+    std::string digits = std::to_string(negative ? -steps : steps);
+    if (digits.size() <= static_cast<size_t>(decimals))
+        digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
+    if (decimals > 0)
+        digits.insert(digits.size() - static_cast<size_t>(decimals), ".");
+    return (negative ? "-" : "") + digits;
+}
+
+std::string shortDecimalText(std::int64_t steps, int decimals) {
+    std::string text = decimalText(steps, decimals);
+    if (decimals > 0) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    return text == "-0" ? "0" : text;
+}
+
 std::string numberText(double value) {
     if (value == std::floor(value) && std::fabs(value) < 1e15)
         return std::to_string(static_cast<long long>(value));

@@ -145,6 +145,12 @@ inline void writeDigits(char* out, std::uint32_t value, int width) {
 // Decimal text of a number with one leading blank when not negative ("12" gives " 12").
 std::string signedText(long long value);
 
+// A count of 10^-decimals steps as a decimal, without locale: (12345, 4) gives "1.2345", (-5, 2) "-0.05",
+// (0, 3) "0.000". Every length the program shows or writes in decimals goes through it.
+std::string decimalText(std::int64_t steps, int decimals);
+// The same without trailing zeros, nor a dot left alone: (12500, 4) gives "1.25", (20000, 4) "2", -0 "0".
+std::string shortDecimalText(std::int64_t steps, int decimals);
+
 // Shortest decimal text of a size: "65", "62.5", "-3".
 std::string numberText(double value);
 
