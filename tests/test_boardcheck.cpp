@@ -267,9 +267,25 @@ TEST_F(BoardCheck, PictureModel) {
     EXPECT_TRUE(picture.layers[1].plane);
     EXPECT_EQ(model::layerLabel(picture.layers[0]), "TOP.GBR");
     EXPECT_EQ(model::layerLabel(picture.layers[1]), "PLANE.GBR (plane)");
-    // TOP: 10 flashes (a target is a ring and two bars) and 3 draws; PLANE: 2 donuts, 2 thermals of 3 each.
-    EXPECT_EQ(picture.layers[0].primitives.size(), 16u);
-    EXPECT_EQ(picture.layers[1].primitives.size(), 8u);
+    // TOP: 9 flashes, then 3 draws; PLANE: donuts and thermals as outlines that clear the plane: a donut a
+    // ring with its hole, a thermal its ring cut into four by the spokes' gaps.
+    using Drawn = model::Primitive::Kind;
+    const auto& top = picture.layers[0].primitives;
+    ASSERT_EQ(top.size(), 12u);
+    EXPECT_EQ(top[0].kind, Drawn::Disc);
+    EXPECT_EQ(top[2].kind, Drawn::Outline); // the oval
+    EXPECT_EQ(top[9].kind, Drawn::Stroke);
+    const auto& plane = picture.layers[1];
+    ASSERT_EQ(plane.primitives.size(), 4u);
+    const size_t pieces[] = {2, 2, 4, 4};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(plane.primitives[i].ink, model::Ink::Cleared);
+        ASSERT_EQ(plane.primitives[i].kind, Drawn::Outline);
+        EXPECT_EQ(plane.outlines.at(plane.primitives[i].shape).size(), pieces[i]) << i;
+    }
+    // The donut of OD 80, its corners on the circle: at most two chord errors narrower across.
+    EXPECT_LE((mils(80) - plane.primitives[0].width).count(), 2 * board::chordError.count());
+    EXPECT_GE((mils(80) - plane.primitives[0].width).count(), 0);
     EXPECT_EQ(picture.holes.size(), 5u);
     ASSERT_EQ(picture.findings.size(), 1u);
     EXPECT_EQ(picture.findings[0].x, mils(1000));

@@ -77,6 +77,9 @@ std::vector<Point> arcPoints(Point from, Point to, Point centre, bool counterClo
 // The polygons of an object at its place.
 Polygons polygonsOf(const Image& image, const Object& object);
 
+// A Tango-PCB plot (its flashes, then its draws) as the image it puts on its layer: negative for a plane.
+Image imageOf(const Plot& plot);
+
 // The Gerber file's text, lines ending at LF only (CR LF and CR turned to LF, a Ctrl-Z ending the text).
 std::string normalisedText(std::string_view bytes);
 // The same in place, without a copy of a file that is already so.

@@ -11,8 +11,6 @@ namespace fk::boardcheck {
 
 namespace {
 
-using board::ShapeKind;
-
 const char* const copperColours[] = {"#b87333", "#3a7d44", "#8a5a9e", "#a08020"};
 const char* const planeColour = "#4a78b8";
 const char* const clearedColour = "#ffffff";
@@ -35,73 +33,6 @@ std::string n(Length l) {
 
 std::string circle(Point c, Length r, const std::string& fill) {
     return "<circle cx=\"" + n(c.x) + "\" cy=\"" + n(c.y) + "\" r=\"" + n(r) + "\" fill=\"" + fill + "\"/>";
-}
-
-std::string ring(Point c, Length outer, Length inner, const std::string& colour) {
-    return "<circle cx=\"" + n(c.x) + "\" cy=\"" + n(c.y) + "\" r=\"" + n((outer + inner) / 4) +
-           "\" fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"" + n((outer - inner) / 2) + "\"/>";
-}
-
-std::string rect(Point c, Length w, Length h, Length corner, const std::string& fill, int degrees = 0) {
-    std::string turn =
-        degrees ? " transform=\"rotate(" + std::to_string(degrees) + " " + n(c.x) + " " + n(c.y) + ")\"" : "";
-    return "<rect x=\"" + n(c.x - w / 2) + "\" y=\"" + n(c.y - h / 2) + "\" width=\"" + n(w) +
-           "\" height=\"" + n(h) + "\" rx=\"" + n(corner) + "\" fill=\"" + fill + "\"" + turn + "/>";
-}
-
-// A flash in `ink`; `paper` is what shows through its openings.
-std::string flash(const Shape& s, Point at, const std::string& ink, const std::string& paper) {
-    switch (s.kind) {
-    case ShapeKind::Rectangle:
-        return rect(at, s.width, s.height, {}, ink);
-    case ShapeKind::RoundedRectangle:
-        return rect(at, s.width, s.height, s.corner, ink);
-    case ShapeKind::Obround:
-        return rect(at, s.width, s.height, std::min(s.width, s.height) / 2, ink);
-    case ShapeKind::Target:
-        return ring(at, s.width, s.width - 2 * board::targetBarOf(s.width), ink) +
-               rect(at, s.width, board::targetBarOf(s.width), {}, ink) +
-               rect(at, board::targetBarOf(s.width), s.width, {}, ink);
-    case ShapeKind::Donut:
-        return circle(at, s.width / 2, ink) + circle(at, s.inner / 2, paper);
-    case ShapeKind::Thermal:
-        return ring(at, s.width, s.inner, ink) + rect(at, s.width, s.gap, {}, paper, s.degrees) +
-               rect(at, s.gap, s.width, {}, paper, s.degrees);
-    default:
-        return circle(at, s.width / 2, ink);
-    }
-}
-
-void writePlot(platform::AtomicWriter& out, const board::Plot& plot, const std::string& ink,
-               const std::string& paper) {
-    out.writeLine("<g id=\"" + xml(util::fileNameOf(plot.path)) + "\" opacity=\"" +
-                  (plot.plane ? "1" : "0.75") + "\">");
-    for (const auto& f : plot.flashes)
-        out.writeLine(flash(plot.shape(f.dcode), f.at, ink, paper));
-    for (const auto& d : plot.draws)
-        out.writeLine("<line x1=\"" + n(d.from.x) + "\" y1=\"" + n(d.from.y) + "\" x2=\"" + n(d.to.x) +
-                      "\" y2=\"" + n(d.to.y) + "\" stroke=\"" + ink + "\" stroke-width=\"" +
-                      n(plot.shape(d.dcode).width) + "\" stroke-linecap=\"round\"/>");
-    out.writeLine("</g>");
-}
-
-Box extentOf(const Board& board) {
-    std::vector<Box> boxes;
-    for (const auto& plot : board.plots) {
-        for (const auto& f : plot.flashes)
-            boxes.push_back(boxOf(outlineOf(plot.shape(f.dcode), f.at)));
-        for (const auto& d : plot.draws)
-            boxes.push_back(boxOf(capsuleOf(plot.shape(d.dcode), d.from, d.to)));
-    }
-    for (const auto& h : board.holes)
-        boxes.push_back(boxOf(Outline{h.at, {}, {}, h.diameter / 2}));
-    if (boxes.empty())
-        return {};
-    Box all = boxes.front();
-    for (const auto& b : boxes)
-        all = {std::min(all.left, b.left), std::min(all.bottom, b.bottom), std::max(all.right, b.right),
-               std::max(all.top, b.top)};
-    return grown(all, mils(50));
 }
 
 // An outline as a path: every polygon of it, holes and all, filled by the nonzero rule as Gerber fills them.
@@ -196,21 +127,14 @@ void writeFabricationSvg(const board::Fabrication& board, const std::vector<Find
 }
 
 void writeBoardSvg(const Board& board, const std::vector<Finding>& findings, platform::AtomicWriter& out) {
-    const Box e = extentOf(board);
-    openSvg(out, e);
-    // Planes first, copper plots seen through each other over them.
+    // A design's plots drawn as any board's layers: planes, and every other plot as copper.
+    board::Fabrication drawn;
     for (const auto& plot : board.plots)
-        if (plot.plane) {
-            planeUnder(out, e);
-            writePlot(out, plot, clearedColour, planeColour);
-        }
-    size_t copper = 0;
-    for (const auto& plot : board.plots)
-        if (!plot.plane)
-            writePlot(out, plot, copperColours[copper++ % 4], clearedColour);
-    writeHolesAndFindings(out, board.holes, findings);
-    out.writeLine("</g>");
-    out.writeLine("</svg>");
+        drawn.layers.push_back({.role = {.layer = plot.plane ? board::Layer::Plane : board::Layer::TopCopper},
+                                .image = board::imageOf(plot),
+                                .plane = plot.plane});
+    drawn.holes = board.holes;
+    writeFabricationSvg(drawn, findings, out);
 }
 
 } // namespace fk::boardcheck

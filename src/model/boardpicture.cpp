@@ -18,61 +18,6 @@ using Kind = Primitive::Kind;
 constexpr Rgb copperColours[] = {{184, 115, 51}, {58, 125, 68}, {138, 90, 158}, {160, 128, 32}};
 constexpr Rgb planeColour{74, 120, 184};
 
-// A flash as primitives: `ink` for what it draws, the other ink for its openings.
-void addFlash(std::vector<Primitive>& out, const board::Shape& s, board::Point at, Ink ink, Ink opening) {
-    const Primitive base{.ink = ink, .x = at.x, .y = at.y, .width = s.width, .height = s.height};
-    auto box = [&](Length w, Length h, Length corner, Ink i, int degrees = 0) {
-        Primitive p = base;
-        p.kind = Kind::Box, p.width = w, p.height = h, p.corner = corner, p.ink = i, p.degrees = degrees;
-        out.push_back(p);
-    };
-    auto ring = [&](Length outer, Length inner, Ink i) {
-        Primitive p = base;
-        p.kind = Kind::Ring, p.width = outer, p.height = inner, p.ink = i;
-        out.push_back(p);
-    };
-    switch (s.kind) {
-    case ShapeKind::Rectangle:
-        return box(s.width, s.height, {}, ink);
-    case ShapeKind::RoundedRectangle:
-        return box(s.width, s.height, s.corner, ink);
-    case ShapeKind::Obround:
-        return box(s.width, s.height, std::min(s.width, s.height) / 2, ink);
-    case ShapeKind::Target:
-        ring(s.width, s.width - 2 * board::targetBarOf(s.width), ink);
-        box(s.width, board::targetBarOf(s.width), {}, ink);
-        return box(board::targetBarOf(s.width), s.width, {}, ink);
-    case ShapeKind::Donut:
-        return ring(s.width, s.inner, ink);
-    case ShapeKind::Thermal:
-        ring(s.width, s.inner, ink);
-        box(s.width, s.gap, {}, opening, s.degrees);
-        return box(s.gap, s.width, {}, opening, s.degrees);
-    default:
-        out.push_back({.kind = Kind::Disc, .ink = ink, .x = at.x, .y = at.y, .width = s.width});
-    }
-}
-
-PictureLayer layerOf(const board::Plot& plot, size_t copperIndex) {
-    PictureLayer layer{.name = util::fileNameOf(plot.path),
-                       .plane = plot.plane,
-                       .colour = plot.plane ? planeColour : copperColours[copperIndex % 4]};
-    // On a plane what is drawn is cleared, and the openings of its donuts and thermals stay copper.
-    const Ink ink = plot.plane ? Ink::Cleared : Ink::Copper,
-              opening = plot.plane ? Ink::Copper : Ink::Cleared;
-    for (const auto& f : plot.flashes)
-        addFlash(layer.primitives, plot.shape(f.dcode), f.at, ink, opening);
-    for (const auto& d : plot.draws)
-        layer.primitives.push_back({.kind = Kind::Stroke,
-                                    .ink = ink,
-                                    .x = d.from.x,
-                                    .y = d.from.y,
-                                    .x2 = d.to.x,
-                                    .y2 = d.to.y,
-                                    .width = plot.shape(d.dcode).width});
-    return layer;
-}
-
 // What a layer of a board's own files is drawn in; only copper and the outline are shown at first.
 Rgb colourOf(board::Role role, size_t copperIndex) {
     switch (role.layer) {
@@ -97,7 +42,7 @@ Rgb colourOf(board::Role role, size_t copperIndex) {
 PictureLayer layerOf(const board::BoardLayer& layer, size_t copperIndex) {
     const board::Image& image = layer.image;
     PictureLayer out{.name = image.name,
-                     .role = board::textOf(layer.role),
+                     .role = layer.role.layer == board::Layer::None ? "" : board::textOf(layer.role),
                      .plane = layer.plane,
                      .visible = board::isCopper(layer.role) || layer.role.layer == board::Layer::Outline,
                      .colour = layer.plane ? planeColour : colourOf(layer.role, copperIndex),
@@ -170,8 +115,13 @@ Length ofMils(double m) {
 BoardPicture pictureOf(const boardcheck::Checked& checked) {
     BoardPicture picture;
     size_t copper = 0;
-    for (const auto& plot : checked.board.plots)
-        picture.layers.push_back(layerOf(plot, plot.plane ? 0 : copper++));
+    for (const auto& plot : checked.board.plots) {
+        // A design's plot is named by its file alone: its role is what the check took it for.
+        PictureLayer layer = layerOf({.role = {}, .image = board::imageOf(plot), .plane = plot.plane},
+                                     plot.plane ? 0 : copper++);
+        layer.visible = true;
+        picture.layers.push_back(std::move(layer));
+    }
     for (const auto& layer : checked.fabrication.layers)
         picture.layers.push_back(layerOf(layer, board::isCopper(layer.role) && !layer.plane ? copper++ : 0));
     for (const auto& h : checked.board.holes)
