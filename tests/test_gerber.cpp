@@ -1,6 +1,7 @@
 // "Gerber Converter": drill list drawing, renumbering, rewrite rules and the compressed table.
 #include "gerber/draft.hpp"
 #include "support.hpp"
+#include "util/text.hpp"
 
 using namespace fk;
 using namespace fk::test;
@@ -390,12 +391,24 @@ TEST_F(GerberTest, TableLinesOfOtherToolsAndMissingSizes) {
                   .find("\r\nD10\t5\t5\tROUND\r\nD11\t10\t10\tSQUARE\r\nD12\t7\t7\tOVAL\r\nD13\t\t\t\r\n"),
               std::string::npos);
 
+    // A file of no aperture line is refused before the plots are asked for: an empty file, a Gerber plot
+    // (its selections size nothing), a drill file; the drill list's drawing is not written either.
     write("w/E.TXT", "");
-    r = run({"", w("E.TXT")});
-    EXPECT_EQ(r.log,
-              "Aperture file processed:\t 0 codes found.\r\nNo aperture line found: a line must begin with "
-              "an aperture number above 10, or with D and the number.\r\n" +
-                  cancelled);
+    write("w/DRILL.TXT", crlfLines({"M48", "T1C0.8", "%", "T1", "X1000Y1000", "M30"}));
+    write("w/LIST.TXT", crlfLines({"DRILL: 28", "X 1000 Y 1000"}));
+    fs::remove(path("w/xA.GBR"));
+    fs::remove(path("w/Aperture.new"));
+    for (const std::string table : {"E.TXT", "A.GBR", "DRILL.TXT"}) {
+        r = run({w("LIST.TXT"), w(table), w("A.GBR")});
+        EXPECT_EQ(r.log,
+                  util::lines({"Aperture file processed:\t 0 codes found.",
+                               "The aperture table holds no aperture line:", "<" + w(table) + ">",
+                               "Expected: lines of an aperture number above 10 (or D and the number), "
+                               "then width, height and shape, as 11 60 60 ROUND. Nothing was written."}))
+            << table;
+        for (const char* output : {"w/xA.GBR", "w/Aperture.new", "w/LIST.pcb"})
+            EXPECT_FALSE(fs::exists(path(output))) << output;
+    }
 }
 
 // Files of other tools come out byte for byte as samples/gerber/expected holds them (each draw and flash of

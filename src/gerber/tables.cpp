@@ -37,7 +37,8 @@ int tableLine(const std::string& line, std::string& dimensions) {
         dimensions += (i > 2 ? "," : "") +
                       (from == word.npos ? "" : word.substr(from, word.find_last_not_of(' ') + 1 - from));
     }
-    return *n;
+    // A number alone sizes nothing: a Gerber plot's selections (D11*) are no table.
+    return dimensions == ",," ? 0 : *n;
 }
 
 // Keeps the table's memory bounded whatever its lines hold.
@@ -91,11 +92,13 @@ long readTable(const app::JobContext& context, const std::string& tableChoice, A
     const long taken = readApertureTable(tablePath, codes);
     auto& log = context.log();
     log.show("Aperture file processed:\t" + util::signedText(taken) + " codes found.");
-    if (taken == 0)
-        log.append(
-            "No aperture line found: a line must begin with an aperture number above 10, or with D and "
-            "the number.");
     log.refresh();
+    // A table of no aperture (a plot, a drill file, any other file) would write an Aperture.new of no size.
+    if (taken == 0)
+        throw app::JobStop{util::lines(
+            {"The aperture table holds no aperture line:", util::angled(tablePath),
+             "Expected: lines of an aperture number above 10 (or D and the number), then width, height and "
+             "shape, as 11 60 60 ROUND. Nothing was written."})};
     return taken;
 }
 
