@@ -416,6 +416,15 @@ TEST_F(BoardCheckCli, LimitsAndExitStatus) {
               util::lines({"[Reading PCB.DFN, 1 plot and BOARD.NC1]",
                            "The plot holds no flash and no draw:", "<" + text("in") + "\\EMPTY.GBR>",
                            "Nothing was checked; pick the board's plots and re-try."}));
+    // Plots of no copper would pass every hole: refused, each named with its role.
+    fs::copy_file(path("in/TOP.GBR"), path("in/BOARD.GKO"));
+    fs::copy_file(path("in/TOP.GBR"), path("in/SMT.GBR"));
+    const CliResult outline = run({}, "BOARD.GKO ,SMT.GBR");
+    EXPECT_EQ(outline.status, 2);
+    EXPECT_EQ(outline.log, util::lines({"[Reading PCB.DFN, 2 plots and BOARD.NC1]",
+                                        "None of the picked plots is copper or a plane:",
+                                        "<" + text("in") + ">", "  BOARD.GKO: outline", "  SMT.GBR: topmask",
+                                        "Nothing was checked; pick the design's copper plots and planes."}));
     const CliResult drill = run({}, "BOARD.NC1");
     EXPECT_EQ(drill.status, 2);
     EXPECT_EQ(drill.log, util::lines({"[Reading PCB.DFN, 1 plot and BOARD.NC1]",

@@ -3,13 +3,34 @@
 #include "boardcheck/model.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
+
 namespace fk::boardcheck {
+
+namespace {
+
+// Holes checked against no copper would all pass: a pick of masks, legends or the outline alone is refused.
+void refuseWithoutCopper(const std::vector<board::Plot>& plots) {
+    if (plots.empty() ||
+        std::any_of(plots.begin(), plots.end(), [](const board::Plot& p) { return p.copper; }))
+        return;
+    std::string list;
+    for (const auto& p : plots)
+        list += std::string(list.empty() ? "" : "\r\n") + "  " +
+                p.path.substr(p.path.find_last_of('\\') + 1) + ": " + board::textOf(p.role);
+    throw app::JobStop{util::lines({"None of the picked plots is copper or a plane:",
+                                    util::angled(util::directoryOf(plots.front().path)), list,
+                                    "Nothing was checked; pick the design's copper plots and planes."})};
+}
+
+} // namespace
 
 Board readBoard(const std::string& dfnPath, const std::vector<std::string>& plotPaths,
                 const std::string& drillPath) {
     Board board{.definitions = board::readDefinitions(dfnPath), .drillPath = drillPath};
     for (const auto& path : plotPaths)
         board.plots.push_back(board::readPlot(path, board.definitions));
+    refuseWithoutCopper(board.plots);
     try {
         const drill::DrillFile file = drill::readDrillFile(drillPath);
         if (file.isNotDrillFile() || file.holes.empty())
