@@ -171,6 +171,14 @@ TEST_F(CliTest, HostPathsBecomeZTextsAndProgressGoesToStandardError) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.log.find("<" + text("in") + "\\B.DFN>"), std::string::npos);
     EXPECT_EQ(r.err, r.out + "\n\nWritten: " + text("in") + "\\B.DFN\n");
+    // On one terminal for both streams the log is read once: as it appears, not again at the end.
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::run({"dfn2file", "--input-path", path("in").string(), "--dfn-path", path("dfn").string(),
+                        "--base", "B"},
+                       text("prog"), out, err, true),
+              0);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), r.err);
 }
 
 } // namespace

@@ -230,7 +230,7 @@ const model::Command& findJob(const std::vector<std::string>& args) {
 } // namespace
 
 int run(const std::vector<std::string>& args, const std::string& defaultProgramDir, std::ostream& out,
-        std::ostream& err) {
+        std::ostream& err, bool terminal) {
     // Asked for on their own, help and version go to standard output as answers, not as errors.
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         out << usageText;
@@ -268,7 +268,12 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
         err << forTerminal(*problem) << "\n";
 
     app::MessageLog log;
-    log.onMessage = [&err](std::string_view message) { err << forTerminal(message) << "\n" << std::flush; };
+    // What the progress lines showed, in the log's own form: on a terminal the log is not shown twice.
+    std::string shown;
+    log.onMessage = [&err, &shown](std::string_view message) {
+        err << forTerminal(message) << "\n" << std::flush;
+        shown += (shown.empty() ? "" : "\r\n") + std::string(message);
+    };
     app::JobContext context;
     context.fields = settings.fields();
     applyOptions(options, context.fields);
@@ -297,8 +302,10 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
     auto result = model::dispatch(command->index, context);
     // Exactly the log, its CR LF pairs as line breaks: nothing is added, so scripts can compare it.
     const std::string& text = log.text();
-    out << forTerminal(text);
-    out.flush();
+    if (!terminal || text != shown) {
+        out << forTerminal(text);
+        out.flush();
+    }
     reportWritten(text, log.written(), err);
 
     int status = result == app::JobResult::Completed  ? 0

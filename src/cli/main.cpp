@@ -9,5 +9,6 @@ int main(int argc, char** argv) {
     // A reader of the progress lines that goes away (`| head`) must not end the job between two commits.
     fk::platform::ignoreBrokenPipe();
     const std::vector<std::string> args = fk::platform::commandArguments(argc, argv);
-    return fk::cli::run(args, fk::platform::programDirectory(), std::cout, std::cerr);
+    return fk::cli::run(args, fk::platform::programDirectory(), std::cout, std::cerr,
+                        fk::platform::outputsOnTerminal());
 }

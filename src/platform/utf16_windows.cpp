@@ -2,6 +2,8 @@
 
 #include "platform/commandline.hpp"
 
+#include <cstdio>
+#include <io.h>
 #include <memory>
 #include <windows.h>
 
@@ -40,6 +42,10 @@ std::vector<std::string> commandArguments(int argc, char** argv) {
     for (int i = 1; i < count; ++i)
         args.push_back(toUtf8(wide.get()[i]));
     return args;
+}
+
+bool outputsOnTerminal() {
+    return _isatty(_fileno(stdout)) && _isatty(_fileno(stderr));
 }
 
 } // namespace fk::platform
