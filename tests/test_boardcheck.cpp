@@ -245,6 +245,28 @@ TEST_F(BoardCheck, DrillReadingForAFewHoles) {
         "(trailing zeros omitted, 2.4 digits, inches): its header reads as INCH,TZ,00.0000, where 4 of 5 do");
 }
 
+// Copper drawn rather than flashed is copper all the same: a hole in a wide draw has its ring, and one whose
+// pad is too small is measured to the edge of the copper it lies in.
+TEST_F(BoardCheck, HoleInDrawnCopper) {
+    edit("PCB.DFN", "CAM_TOOL 1 28",
+         "GRB_AP2 21 80 80 0 DRAW ELLIPSE \"ROUND DRAW- 80 MILS\"\r\nCAM_TOOL 1 28");
+    edit("TOP.GBR", "D11*\r\nX200Y200D03*\r\n", "D21*\r\nX150Y200D02*\r\nX250Y200D01*\r\nD11*\r\n");
+    EXPECT_EQ(findings(), (Lines{baseline}));
+    // Without the wide draw the hole sits on the end of a 12 mil track: it leaves that copper.
+    edit("TOP.GBR", "D21*\r\nX150Y200D02*\r\nX250Y200D01*\r\n", "");
+    const Checked checked = checkFiles(text("in") + "\\PCB.DFN", {text("in") + "\\TOP.GBR"},
+                                       text("in") + "\\BOARD.NC1", Limits{});
+    ASSERT_FALSE(checked.findings.empty());
+    const Finding& breakout = checked.findings.front();
+    EXPECT_EQ(breakout.kind, Kind::Breakout);
+    EXPECT_EQ(breakout.plot, "TOP.GBR");
+    EXPECT_EQ(breakout.message, "hole of line 4 (T1) of BOARD.NC1 leaves the copper it lies in");
+    // 6 mil of track beyond the centre less the hole's 14, within the chord error of the track's round end.
+    ASSERT_TRUE(breakout.measured);
+    EXPECT_NEAR(double(breakout.measured->count()), double(-mils(8).count()),
+                double(board::chordError.count()));
+}
+
 TEST_F(BoardCheck, ShrunkPadRing) {
     edit("PCB.DFN", "CAM_TOOL 1 28",
          "GRB_AP2 21 36 36 0 FLASH ELLIPSE \"ROUND PAD- 36 MILS\"\r\nCAM_TOOL 1 28");

@@ -53,7 +53,9 @@ Polygons strokePolygon(Point from, Point to, Length radius) {
     const double dx = double((to.x - from.x).count()), dy = double((to.y - from.y).count());
     const double heading = std::atan2(dy, dx);
     const int n = stepsAround(r);
-    const int half = n / 2 + 1; // half a turn's steps, both ends of it included
+    // Half a turn's points, both ends included: at least half the steps of the whole turn, rounded up, so
+    // that no chord of an end is longer than the circle's.
+    const int half = (n + 1) / 2 + 1;
     ClipperLib::Path path;
     path.reserve(size_t(2 * half));
     for (const auto& [end, start] :

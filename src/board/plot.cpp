@@ -117,7 +117,11 @@ std::vector<Hole> holesOf(const drill::DrillFile& file, const Definitions& defin
                        "T" + std::to_string(h.tool));
             size = sizes.emplace(h.tool, found).first;
         }
-        holes.push_back({.at = {h.x, h.y}, .diameter = size->second, .tool = h.tool, .line = h.line});
+        holes.push_back({.at = {h.x, h.y},
+                         .diameter = size->second,
+                         .tool = h.tool,
+                         .line = h.line,
+                         .end = {h.x, h.y}}); // a round hole ends where it starts
     }
     return holes;
 }

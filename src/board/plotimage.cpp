@@ -75,14 +75,6 @@ Polygons shapePolygons(const Shape& s, Point at) {
     }
 }
 
-Box boxOfPolygons(const Polygons& polygons) {
-    Box box = Box::nothing();
-    for (const auto& path : polygons)
-        for (const auto& p : path)
-            box.include(Box::around({Length::fromCount(p.X), Length::fromCount(p.Y)}, Length()));
-    return box;
-}
-
 } // namespace
 
 Image imageOf(const Plot& plot) {
@@ -102,7 +94,11 @@ Image imageOf(const Plot& plot) {
         } else {
             o.kind = ObjectKind::Outlines, o.shape = std::uint32_t(image.outlines.size());
             image.outlines.push_back(shapePolygons(s, f.at));
-            o.box = boxOfPolygons(image.outlines.back());
+            // The aperture's true extent, not its chords': the picture's frame is the board's.
+            const bool boxed = s.kind == ShapeKind::Rectangle || s.kind == ShapeKind::RoundedRectangle ||
+                               s.kind == ShapeKind::Obround;
+            const Length dx = s.width / 2, dy = (boxed ? s.height : s.width) / 2;
+            o.box = {f.at.x - dx, f.at.y - dy, f.at.x + dx, f.at.y + dy};
         }
         add(o);
     }

@@ -232,7 +232,7 @@ std::optional<Length> limitValue(std::string_view text) {
 Checked checkFiles(const std::string& dfnPath, const std::vector<std::string>& plotPaths,
                    const std::string& drillPath, const Limits& limits) {
     Checked checked{readBoard(dfnPath, plotPaths, drillPath), {}};
-    checked.findings = checkBoard(checked.board, limits);
+    checked.findings = onEtchedCopper(checked.board, checkBoard(checked.board, limits), limits);
     if (auto reading = drillReading(checked.board))
         checked.findings.push_back(std::move(*reading));
     return checked;

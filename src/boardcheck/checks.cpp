@@ -249,7 +249,7 @@ std::vector<Finding> checkBoard(const Board& board, const Limits& limits) {
         if (!plot.copper)
             continue; // a mask, a legend, paste or the outline: shown, holes need nothing of them
         const PlotIndex index(plot);
-        const Reporter report{findings, util::fileNameOf(plot.path)};
+        const Reporter report{findings, plot.path.substr(plot.path.find_last_of('\\') + 1)}; // every dot kept
         for (const auto& h : board.holes)
             (plot.plane ? checkPlaneHole : checkCopperHole)(index, board.definitions, h, limits, report);
         if (!plot.plane)

@@ -382,3 +382,47 @@ std::vector<Finding> checkFabrication(const Fabrication& board, const CopperPoin
 }
 
 } // namespace fk::boardcheck
+
+namespace fk::boardcheck {
+
+namespace {
+
+bool isPadKind(Kind kind) {
+    return kind == Kind::NoPad || kind == Kind::Breakout || kind == Kind::Ring;
+}
+
+} // namespace
+
+std::vector<Finding> onEtchedCopper(const Board& board, std::vector<Finding> findings, const Limits& limits) {
+    Fabrication etched;
+    etched.drills.push_back({.name = board.drillPath.substr(board.drillPath.find_last_of('\\') + 1),
+                             .text = {},
+                             .plated = true,
+                             .format = board.drillFormat});
+    for (const auto& plot : board.plots)
+        if (plot.copper && !plot.plane)
+            etched.layers.push_back(
+                {.role = {.layer = board::Layer::TopCopper}, .image = board::imageOf(plot), .plane = false});
+    etched.holes = board.holes;
+    const CopperPoints copper(etched);
+    const std::vector<Finding> measured = checkFabrication(etched, copper, limits);
+    std::vector<Finding> kept;
+    for (auto& f : findings) {
+        if (!isPadKind(f.kind)) {
+            kept.push_back(std::move(f));
+            continue;
+        }
+        const auto same = std::find_if(measured.begin(), measured.end(), [&](const Finding& g) {
+            return isPadKind(g.kind) && g.plot == f.plot && g.at == f.at;
+        });
+        if (same == measured.end())
+            continue; // the copper around the hole is enough: a track, a fill or pads that overlap
+        if (same->kind != f.kind)
+            kept.push_back(*same);
+        else
+            f.measured = same->measured, kept.push_back(std::move(f));
+    }
+    return kept;
+}
+
+} // namespace fk::boardcheck

@@ -87,6 +87,10 @@ class CopperPoints;
 // once in `copper`).
 std::vector<Finding> checkFabrication(const board::Fabrication& board, const CopperPoints& copper,
                                       const Limits& limits);
+// A design's pad findings (no-pad, breakout, ring) weighed against the copper each plot etches, its flashes
+// and draws united: a hole in a track, a fill or overlapping pads is judged on that copper, and a ring is
+// measured to its edge. Findings of other kinds pass unchanged.
+std::vector<Finding> onEtchedCopper(const Board& board, std::vector<Finding> findings, const Limits& limits);
 // When most holes lie on no pad: the other readings of the drill file, and which puts them on their pads.
 std::optional<Finding> drillReading(const Board& board);
 
