@@ -321,6 +321,14 @@ TEST_F(BoardCheck, PictureModel) {
                   util::lines({"Could not read the file:", "<" + text("in") + "\\NONE.GBR>"})),
               std::string::npos);
 
+    // The findings list in columns: each padded to its widest, counted in characters; the last left as it is.
+    EXPECT_EQ(
+        model::inColumns({"ring\tTOP.GBR\tX 1", "no-pad\tPLÄNE.GBR\tX 22", "drill-reading"}),
+        (std::vector<std::string>{"ring    TOP.GBR    X 1", "no-pad  PLÄNE.GBR  X 22", "drill-reading"}));
+    // The mark rings the hole it is found at, at any zoom: never smaller than 9 pixels across its radius.
+    EXPECT_EQ(model::markRadius(0), 9);
+    EXPECT_EQ(model::markRadius(40), 25);
+
     model::PictureView view;
     view.resize(1000, 500);
     view.fit(picture.extent); // 50 to 1450 by 150 to 950 mils: the height decides

@@ -2,6 +2,7 @@
 
 #include "dialogs/selectfile.hpp"
 
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QKeyEvent>
@@ -160,14 +161,18 @@ class PictureCanvas : public QWidget {
             painter.drawLine(c, at(p.x2, p.y2));
         }
     }
+    // Over the holes, around each: red on a white halo, so that it reads on copper, hole and ground alike.
     void paintFindings(QPainter& painter) const {
         painter.setBrush(Qt::NoBrush);
         for (int i = 0; i < static_cast<int>(picture_.findings.size()); ++i) {
             const auto& f = picture_.findings[static_cast<size_t>(i)];
             if (!f.placed)
                 continue;
+            const double r = model::markRadius(view_.pixels(f.diameter)) + (i == selected ? 4 : 0);
+            painter.setPen(QPen(Qt::white, i == selected ? 6 : 5));
+            painter.drawEllipse(at(f.x, f.y), r, r);
             painter.setPen(QPen(QColor(224, 0, 0), i == selected ? 3 : 2));
-            painter.drawEllipse(at(f.x, f.y), i == selected ? 14 : 9, i == selected ? 14 : 9);
+            painter.drawEllipse(at(f.x, f.y), r, r);
         }
     }
     void paintScaleBar(QPainter& painter) const {
@@ -221,7 +226,11 @@ BoardPictureWindow::BoardPictureWindow(model::Session& session, QWidget* parent)
             item->checkState() == Qt::Checked;
         canvas_->update();
     });
+    // A click centres on the finding every time, also on the row already chosen (after a pan or zoom).
     connect(findings_, &QListWidget::currentRowChanged, this, [this](int row) { showFinding(row); });
+    connect(findings_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { showFinding(findings_->row(item)); });
+    findings_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     resize(980, 700); // within a 1024 x 768 screen
 }
 
@@ -276,9 +285,11 @@ void BoardPictureWindow::checkAgain() {
 
 void BoardPictureWindow::display(model::BoardPicture picture) {
     picture_ = std::move(picture);
-    const QSignalBlocker filling(layers_); // the items take the layers' state, not the other way round
+    // The items take the picture's state, not the other way round: no finding is chosen by filling the list.
+    const QSignalBlocker fillingLayers(layers_), fillingFindings(findings_);
     layers_->clear();
     findings_->clear();
+    pointer_->setText(" ");
     for (const auto& layer : picture_.layers) {
         auto* item = new QListWidgetItem(toQt(model::layerLabel(layer)), layers_);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -286,8 +297,12 @@ void BoardPictureWindow::display(model::BoardPicture picture) {
     }
     if (!picture_.problem.empty())
         findings_->addItem(toQt(picture_.problem));
+    std::vector<std::string> rows;
     for (const auto& f : picture_.findings)
-        findings_->addItem(toQt(f.text));
+        rows.push_back(f.text);
+    for (const auto& row : model::inColumns(rows))
+        findings_->addItem(toQt(row));
+    findings_->setCurrentRow(-1);
     canvas_->selected = -1;
     view_.resize(canvas_->width(), canvas_->height());
     view_.fit(picture_.extent);

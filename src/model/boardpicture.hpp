@@ -56,7 +56,14 @@ struct PictureFinding {
     std::string text{}; // the log's line
     bool placed = true; // false for findings of the whole file (the drill reading)
     util::Length x{}, y{};
+    util::Length diameter{}; // of the hole found there (0 for a pad without one): the mark rings it
 };
+
+// Rows of tab-separated fields as text in columns: each field padded with blanks to its column's widest
+// (counted in characters, not bytes), two blanks between columns; for a list in a fixed-pitch font.
+std::vector<std::string> inColumns(const std::vector<std::string>& rows);
+// The radius of a finding's mark in pixels: around the hole it is found at, however far out it is zoomed.
+double markRadius(double holePixels);
 
 struct PictureExtent {
     util::Length left{}, bottom{}, right{}, top{};

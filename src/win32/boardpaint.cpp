@@ -187,17 +187,22 @@ void paintHoles(const Canvas& canvas, const model::BoardPicture& picture) {
     ::DeleteObject(black);
 }
 
+// Over the holes, around each: red on a white halo, so that it reads on copper, hole and ground alike.
 void paintFindings(const Canvas& canvas, const model::BoardPicture& picture, int selected) {
     HGDIOBJ oldBrush = ::SelectObject(canvas.dc, ::GetStockObject(NULL_BRUSH));
     for (int i = 0; i < static_cast<int>(picture.findings.size()); ++i) {
         const auto& f = picture.findings[static_cast<size_t>(i)];
         if (!f.placed)
             continue;
-        HPEN pen = ::CreatePen(PS_SOLID, i == selected ? 3 : 2, findingColour);
-        HGDIOBJ oldPen = ::SelectObject(canvas.dc, pen);
-        ellipse(canvas.dc, canvas.view.pixelOf(f.x, f.y), i == selected ? 14 : 9);
-        ::SelectObject(canvas.dc, oldPen);
-        ::DeleteObject(pen);
+        const double r = model::markRadius(canvas.view.pixels(f.diameter)) + (i == selected ? 4 : 0);
+        for (const auto& [width, colour] : {std::pair{i == selected ? 6 : 5, RGB(255, 255, 255)},
+                                            std::pair{i == selected ? 3 : 2, findingColour}}) {
+            HPEN pen = ::CreatePen(PS_SOLID, width, colour);
+            HGDIOBJ oldPen = ::SelectObject(canvas.dc, pen);
+            ellipse(canvas.dc, canvas.view.pixelOf(f.x, f.y), r);
+            ::SelectObject(canvas.dc, oldPen);
+            ::DeleteObject(pen);
+        }
     }
     ::SelectObject(canvas.dc, oldBrush);
 }

@@ -16,7 +16,6 @@ namespace {
 
 constexpr double wheelStep = 1.2; // zoom of one notch of the wheel
 // The findings' columns (kind, plot, place, what), in dialog units of the list's font.
-constexpr int findingTabs[] = {64, 128, 280};
 constexpr int limitCount = 4;
 constexpr const char* limitCaptions[limitCount] = {"&Registration", "Ri&ng", "&Web", "&Clearance"};
 
@@ -155,6 +154,15 @@ void registerCanvas() {
 
 // ---- The window's controls and where they go.
 
+// A click on the finding already chosen centres it again (the list tells only of a change of choice).
+LRESULT CALLBACK clickedAgain(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    const LRESULT result = ::DefSubclassProc(list, message, wParam, lParam);
+    if (message == WM_LBUTTONUP)
+        ::SendMessageW(::GetParent(list), WM_COMMAND, MAKEWPARAM(ids::findingList, LBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(list));
+    return result;
+}
+
 void buildControls(HWND dialog, BoardPictureState& state) {
     setText(dialog, ids::pictureTitle);
     createControl(dialog, "STATIC", "&Layers", SS_LEFT, ids::layerLabel);
@@ -172,10 +180,10 @@ void buildControls(HWND dialog, BoardPictureState& state) {
                       ::GetModuleHandleW(nullptr), &state);
     createControl(dialog, "STATIC", "&Findings (click one to centre it)", SS_LEFT, ids::findingLabel);
     HWND findings = createControl(dialog, "LISTBOX", "",
-                                  WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_USETABSTOPS |
-                                      LBS_NOINTEGRALHEIGHT,
+                                  WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                                   ids::findingList, WS_EX_CLIENTEDGE);
-    ::SendMessageW(findings, LB_SETTABSTOPS, std::size(findingTabs), reinterpret_cast<LPARAM>(findingTabs));
+    ::SendMessageW(findings, WM_SETFONT, reinterpret_cast<WPARAM>(fonts().fixed), FALSE); // rows in columns
+    ::SetWindowSubclass(findings, clickedAgain, 0, 0);
     createControl(dialog, "STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, ids::pointerLine);
     createControl(dialog, "BUTTON", "Close", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
     for (int i = 0; i < limitCount; ++i) {
@@ -243,23 +251,22 @@ void fillFindings(HWND dialog, const model::BoardPicture& picture) {
     HWND list = ::GetDlgItem(dialog, ids::findingList);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     HDC dc = ::GetDC(list);
-    HGDIOBJ old = ::SelectObject(dc, fonts().ui);
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(dc, &metrics);
-    int tabs[std::size(findingTabs)], widest = 0;
-    for (size_t i = 0; i < std::size(findingTabs); ++i)
-        tabs[i] = findingTabs[i] * metrics.tmAveCharWidth / 4;
+    HGDIOBJ old = ::SelectObject(dc, fonts().fixed);
+    int widest = 0;
     auto add = [&](const std::string& text) {
         const std::wstring row = wideText(text);
         ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-        const DWORD size = ::GetTabbedTextExtentW(dc, row.c_str(), static_cast<int>(row.size()),
-                                                  static_cast<int>(std::size(tabs)), tabs);
-        widest = std::max<int>(widest, LOWORD(size));
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, row.c_str(), static_cast<int>(row.size()), &size);
+        widest = std::max<int>(widest, size.cx);
     };
     if (!picture.problem.empty())
         add(picture.problem);
+    std::vector<std::string> rows;
     for (const auto& f : picture.findings)
-        add(f.text);
+        rows.push_back(f.text);
+    for (const auto& row : model::inColumns(rows))
+        add(row);
     ::SelectObject(dc, old);
     ::ReleaseDC(list, dc);
     ::SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + px(24)), 0);

@@ -37,8 +37,10 @@ class BoardPictureTest : public QObject {
         picture->layers()->item(1)->setCheckState(Qt::Unchecked);
         QVERIFY(!picture->picture().layers[1].visible);
         QCOMPARE(picture->findings()->count(), 1);
+        // In columns, and none chosen yet: the picture opens on the whole board.
         QVERIFY(
-            picture->findings()->item(0)->text().startsWith("plane-solid\tPLANE.GBR\tX 1.0000 Y 0.7000 in"));
+            picture->findings()->item(0)->text().startsWith("plane-solid  PLANE.GBR  X 1.0000 Y 0.7000 in"));
+        QCOMPARE(picture->findings()->currentRow(), -1);
 
         auto* canvas = reinterpret_cast<QWidget*>(picture->canvas());
         picture->findings()->setCurrentRow(0);
@@ -54,13 +56,24 @@ class BoardPictureTest : public QObject {
         QVERIFY(picture->view().pointerText(middle.x(), middle.y()).starts_with("X 0.9"));
         QTest::mouseMove(canvas, middle.toPoint());
         QVERIFY(picture->pointer()->text().startsWith("X 0.9"));
+        // The finding clicked again, after the pan: centred again.
+        auto* list = picture->findings();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QCOMPARE(QString::fromStdString(picture->view().pointerText(middle.x(), middle.y())),
+                 QString("X 1.0000 in Y 0.7000 in (25.400 mm, 17.780 mm)"));
+        // The board checked again from the main window: the picture opens whole, its pointer line cleared.
+        window.pressCommand(fk::model::boardCheckButton);
+        QCOMPARE(picture->findings()->currentRow(), -1);
+        QCOMPARE(picture->pointer()->text(), QString(" "));
+        QCOMPARE(QString::fromStdString(picture->view().pointerText(middle.x(), middle.y())).left(6),
+                 QString("X 0.75"));
 
         // A ring of 20 mil is more than the example's pads give: the check again finds their rings narrow,
         // and the limit goes into the settings, saved at close, for the next check.
         picture->limitFields()[1]->setText("20");
         picture->checkAgain();
         QVERIFY(picture->findings()->count() > 1);
-        QVERIFY(picture->findings()->item(0)->text().startsWith("ring\t"));
+        QVERIFY(picture->findings()->item(0)->text().startsWith("ring  "));
         QCOMPARE(window.session().checkOptions().at("ring"), std::string("20"));
         QVERIFY(fk::test::filesBelow(dir.path().toStdString()) == files);
     }
