@@ -407,10 +407,19 @@ TEST_F(BoardCheckCli, ExampleLogJsonAndPicture) {
                    "\"message\":\"hole of line 10 (T3) in the plane with neither thermal nor clearance\"}",
                    "]}"}));
     const std::string svg = read("board.svg");
-    EXPECT_TRUE(svg.starts_with("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 -1000 1500 900\""));
+    // The board (0 to 1500 by 100 to 1000 mils), a unit of 15 mils: above it 10 text units for the title, the
+    // limits and the legend on one row (the limits' 89 letters fit 1500 mils at 12.74 mils a unit), below it
+    // 6 units for the scale bar; the finding ringed a unit beyond its hole.
+    EXPECT_TRUE(
+        svg.starts_with("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 -1127.44 1500 1117.44\""));
     for (const char* part :
          {"<circle cx=\"1000\" cy=\"700\" r=\"62.5\" fill=\"#000000\"/>",
-          "<circle cx=\"1000\" cy=\"700\" r=\"40\"><title>plane-solid PLANE.GBR</title></circle>",
+          ">Board Check of TOP.GBR, PLANE.GBR with BOARD.NC1</text>",
+          ">Limits: registration 1.00 mil, ring 5.00 mil, web 8.00 mil, clearance 8.00 mil; 1 finding</text>",
+          "fill=\"#4a78b8\" stroke=\"#000000\" stroke-width=\"1.27\"/>", ">PLANE.GBR (plane)</text>",
+          "<circle cx=\"1000\" cy=\"-700\" r=\"77.5\" fill=\"none\" stroke=\"#e00000\" stroke-width=\"6\">"
+          "<title>plane-solid PLANE.GBR</title></circle>",
+          ">plane-solid</text>", ">200 mil (5.08 mm)</text>",
           "<line x1=\"200\" y1=\"200\" x2=\"600\" y2=\"200\" stroke=\"#b87333\" stroke-width=\"12\""})
         EXPECT_NE(svg.find(part), std::string::npos) << part;
 }

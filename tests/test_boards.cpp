@@ -295,7 +295,10 @@ TEST_F(BoardFolders, PourOverAPadOfAnotherNet) {
           "L393.7 "
           "393.7 L0 393.7 Z \" fill=\"#b87333\" fill-rule=\"nonzero\"/>",
           "<g id=\"holes\">\r\n<circle cx=\"196.85\" cy=\"196.85\" r=\"15.75\" fill=\"#000000\"/>",
-          "<circle cx=\"196.85\" cy=\"196.85\" r=\"40\"><title>clearance board-F_Cu.gbr</title></circle>"})
+          // Ringed a hundredth of the board's 493.7 mils beyond the hole's 15.75, and named.
+          "<circle cx=\"196.85\" cy=\"-196.85\" r=\"20.69\" fill=\"none\" stroke=\"#e00000\" "
+          "stroke-width=\"1.97\"><title>clearance board-F_Cu.gbr</title></circle>",
+          ">clearance</text>"})
         EXPECT_NE(svg.find(element), std::string::npos) << element << "\n" << svg;
     EXPECT_NE(
         r.log.find(

@@ -113,7 +113,7 @@ std::map<std::string, std::string> rolesOf(const app::JobContext& context) {
 
 // The findings in the log, the files asked for, and the board and findings handed to the window that draws
 // them.
-app::JobResult report(const app::JobContext& context, Checked checked) {
+app::JobResult report(const app::JobContext& context, Checked checked, const Limits& limits) {
     auto& log = context.log();
     for (const auto& finding : checked.findings)
         say(log, findingLine(finding));
@@ -127,9 +127,15 @@ app::JobResult report(const app::JobContext& context, Checked checked) {
         },
         [&](platform::AtomicWriter& out) {
             if (fabrication)
-                writeFabricationSvg(checked.fabrication, checked.findings, out);
-            else
-                writeBoardSvg(checked.board, checked.findings, out);
+                return writeFabricationSvg(checked.fabrication, checked.findings,
+                                           "Board Check of " + checked.fabrication.path, limits, out);
+            std::string names;
+            for (const auto& plot : checked.board.plots)
+                names += (names.empty() ? "" : ", ") + plot.path.substr(plot.path.find_last_of('\\') + 1);
+            const std::string& drill = checked.board.drillPath;
+            writeBoardSvg(checked.board, checked.findings,
+                          "Board Check of " + names + " with " + drill.substr(drill.find_last_of('\\') + 1),
+                          limits, out);
         });
     const bool clean = checked.findings.empty();
     say(log, clean ? "[Board Check completed: the board is clean]" : "[Board Check completed with findings]");
@@ -149,7 +155,7 @@ app::JobResult checkFabricationFiles(const app::JobContext& context, const Limit
     std::vector<Finding> readings = settleDrillReadings(board, copper);
     std::vector<Finding> findings = checkFabrication(board, copper, limits);
     findings.insert(findings.end(), readings.begin(), readings.end());
-    return report(context, Checked{.fabrication = std::move(board), .findings = std::move(findings)});
+    return report(context, Checked{.fabrication = std::move(board), .findings = std::move(findings)}, limits);
 }
 
 app::JobResult runCheck(const app::JobContext& context) {
@@ -195,7 +201,7 @@ app::JobResult runCheck(const app::JobContext& context) {
     }
     say(log, "[Reading PCB.DFN, " + std::to_string(picked.size()) + " plot" +
                  (picked.size() == 1 ? "" : "s") + " and " + util::fileNameOf(nc1) + "]");
-    return report(context, checkFiles(dfn, picked, nc1, limits));
+    return report(context, checkFiles(dfn, picked, nc1, limits), limits);
 }
 
 } // namespace

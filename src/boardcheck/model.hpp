@@ -101,12 +101,14 @@ std::string summaryLine(const std::vector<Finding>& findings);
 std::string findingsJson(const std::vector<Finding>& findings);
 // {"board":..., "files":[{"name", "role", "why"}], "findings":[...]} for a board read from its CAD files.
 std::string boardJson(const board::Fabrication& board, const std::vector<Finding>& findings);
-// The board picture: plots in their true shapes, planes as the board house sees them, holes over them,
-// findings marked.
-void writeBoardSvg(const Board& board, const std::vector<Finding>& findings, platform::AtomicWriter& out);
+// The board picture as SVG for a browser: `title` and the limits above it with a legend of its layers, the
+// plots in their true shapes (planes as the board house makes them), holes over them, each finding ringed and
+// named, a scale bar below.
+void writeBoardSvg(const Board& board, const std::vector<Finding>& findings, const std::string& title,
+                   const Limits& limits, platform::AtomicWriter& out);
 // The same for a board read from its CAD files: copper layers and planes as the board house etches them, the
 // outline, holes and slots, findings.
 void writeFabricationSvg(const board::Fabrication& board, const std::vector<Finding>& findings,
-                         platform::AtomicWriter& out);
+                         const std::string& title, const Limits& limits, platform::AtomicWriter& out);
 
 } // namespace fk::boardcheck
