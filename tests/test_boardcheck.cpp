@@ -464,6 +464,7 @@ TEST_F(BoardCheckCli, LimitsAndExitStatus) {
                                         "None of the picked plots is copper or a plane:",
                                         "<" + text("in") + ">", "  BOARD.GKO: outline", "  SMT.GBR: topmask",
                                         "Nothing was checked; pick the design's copper plots and planes."}));
+    EXPECT_EQ(run({}, "BOARD.GKO ,TOP.GBR").status, 0); // one copper plot among them is enough
     const CliResult drill = run({}, "BOARD.NC1");
     EXPECT_EQ(drill.status, 2);
     EXPECT_EQ(drill.log, util::lines({"[Reading PCB.DFN, 1 plot and BOARD.NC1]",

@@ -328,22 +328,22 @@ TEST_F(BoardFolders, PourOverAPadOfAnotherNet) {
 // regions as outlines, slots as slots.
 TEST_F(BoardFolders, TheWindowsTakeABoardsFilesOrZip) {
     fs::create_directories(path("b"));
-    write("b/board-F_Cu.gbr",
+    write("b/board-F_Cu.v2.gbr",
           "%TF.FileFunction,Copper,L1,Top*%\n%FSLAX46Y46*%\n%MOMM*%\n%ADD10C,1.5*%\nD10*\n"
           "X5000000Y5000000D03*\nG36*\nX10000000Y0D02*\nG01*\nX12000000Y0D01*\n"
           "X12000000Y2000000D01*\nX10000000Y0D01*\nG37*\nM02*\n");
     write("b/board-F_Mask.gbr", "%FSLAX46Y46*%\n%MOMM*%\n%ADD10C,1.6*%\nD10*\nX5000000Y5000000D03*\nM02*\n");
     write("b/board.drl", "M48\nMETRIC\nT1C0.8\nT2C0.5\n%\nT1\nX5.0Y5.0\nT2\nX11.0Y0.2G85X11.5Y0.2\nM30\n");
     write("b/notes.txt", "not a board file\n");
-    write("b.zip",
-          fab::zipOf(
-              {{"gerbers/board-F_Cu.gbr", read("b/board-F_Cu.gbr")}, {"board.drl", read("b/board.drl")}}, 0));
+    write("b.zip", fab::zipOf({{"gerbers/board-F_Cu.v2.gbr", read("b/board-F_Cu.v2.gbr")},
+                               {"board.drl", read("b/board.drl")}},
+                              0));
     struct Case {
         std::string choice, reading;
         size_t layers;
     };
     const Case cases[] = {
-        {text("b") + "\\board-F_Cu.gbr ,board-F_Mask.gbr ,board.drl ,notes.txt",
+        {text("b") + "\\board-F_Cu.v2.gbr ,board-F_Mask.gbr ,board.drl ,notes.txt",
          "[Reading the board's files in <" + text("b") + ">]", 2},
         {text("b.zip"), "[Reading the board <" + text("b.zip") + ">]", 1},
     };
@@ -357,7 +357,7 @@ TEST_F(BoardFolders, TheWindowsTakeABoardsFilesOrZip) {
         EXPECT_NE(session.log().text().find("board.drl\tdrill, plated\tExcellon content"), std::string::npos);
         const model::BoardPicture picture = session.boardPicture();
         ASSERT_EQ(picture.layers.size(), c.layers);
-        EXPECT_EQ(model::layerLabel(picture.layers[0]), "board-F_Cu.gbr (top)");
+        EXPECT_EQ(model::layerLabel(picture.layers[0]), "board-F_Cu.v2.gbr (top)"); // every dot of its name
         EXPECT_TRUE(picture.layers[0].visible);
         using Shape = model::Primitive::Kind;
         ASSERT_EQ(picture.layers[0].primitives.size(), 2u);

@@ -92,6 +92,15 @@ std::vector<Point> arcPoints(Point from, Point to, Point centre, bool counterClo
     return points;
 }
 
+Polygons combined(const Polygons& subject, const Polygons& clip, ClipperLib::ClipType type) {
+    ClipperLib::Clipper clipper;
+    clipper.AddPaths(subject, ClipperLib::ptSubject, true);
+    clipper.AddPaths(clip, ClipperLib::ptClip, true);
+    Polygons out;
+    clipper.Execute(type, out, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+    return out;
+}
+
 Polygons polygonsOf(const Image& image, const Object& object) {
     switch (object.kind) {
     case ObjectKind::Circle:

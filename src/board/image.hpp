@@ -74,6 +74,8 @@ Polygons circlePolygon(Point centre, Length radius);
 Polygons strokePolygon(Point from, Point to, Length radius);
 // Points along an arc from `from` to `to` about `centre`, the end included, the start not.
 std::vector<Point> arcPoints(Point from, Point to, Point centre, bool counterClockwise);
+// Two sets of polygons united, cut one by the other or intersected, each filled by the nonzero rule.
+Polygons combined(const Polygons& subject, const Polygons& clip, ClipperLib::ClipType type);
 // The polygons of an object at its place.
 Polygons polygonsOf(const Image& image, const Object& object);
 

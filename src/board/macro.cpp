@@ -148,15 +148,6 @@ Polygons rotatedCircle(double cx, double cy, double diameter, double degrees) {
                          Length::fromCount(std::llround(diameter / 2)));
 }
 
-Polygons combined(const Polygons& a, const Polygons& b, ClipperLib::ClipType type) {
-    ClipperLib::Clipper clipper;
-    clipper.AddPaths(a, ClipperLib::ptSubject, true);
-    clipper.AddPaths(b, ClipperLib::ptClip, true);
-    Polygons out;
-    clipper.Execute(type, out, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
-    return out;
-}
-
 // Each path turned counter-clockwise, so that a union of them fills each one.
 Polygons filled(Polygons paths) {
     for (auto& p : paths) {

@@ -21,17 +21,8 @@ Polygons boxPolygon(Point at, Length w, Length h, int degrees = 0) {
              turned(-x, y, at, degrees)}};
 }
 
-Polygons combined(ClipperLib::ClipType type, const Polygons& subject, const Polygons& clip) {
-    ClipperLib::Clipper clipper;
-    clipper.AddPaths(subject, ClipperLib::ptSubject, true);
-    clipper.AddPaths(clip, ClipperLib::ptClip, true);
-    Polygons out;
-    clipper.Execute(type, out, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
-    return out;
-}
-
 Polygons ringPolygon(Point at, Length outer, Length inner) {
-    return combined(ClipperLib::ctDifference, circlePolygon(at, outer / 2), circlePolygon(at, inner / 2));
+    return combined(circlePolygon(at, outer / 2), circlePolygon(at, inner / 2), ClipperLib::ctDifference);
 }
 
 Polygons shapePolygons(const Shape& s, Point at) {
@@ -53,14 +44,14 @@ Polygons shapePolygons(const Shape& s, Point at) {
             const Polygons round = circlePolygon(corner, r);
             parts.insert(parts.end(), round.begin(), round.end());
         }
-        return combined(ClipperLib::ctUnion, parts, {});
+        return combined(parts, {}, ClipperLib::ctUnion);
     }
     case ShapeKind::Target: {
         const Length bar = targetBarOf(s.width);
         Polygons bars = boxPolygon(at, s.width, bar);
         const Polygons upright = boxPolygon(at, bar, s.width);
         bars.insert(bars.end(), upright.begin(), upright.end());
-        return combined(ClipperLib::ctUnion, ringPolygon(at, s.width, s.width - 2 * bar), bars);
+        return combined(ringPolygon(at, s.width, s.width - 2 * bar), bars, ClipperLib::ctUnion);
     }
     case ShapeKind::Donut:
         return ringPolygon(at, s.width, s.inner);
@@ -68,7 +59,7 @@ Polygons shapePolygons(const Shape& s, Point at) {
         Polygons gaps = boxPolygon(at, s.width * 2, s.gap, s.degrees);
         const Polygons across = boxPolygon(at, s.gap, s.width * 2, s.degrees);
         gaps.insert(gaps.end(), across.begin(), across.end());
-        return combined(ClipperLib::ctDifference, ringPolygon(at, s.width, s.inner), gaps);
+        return combined(ringPolygon(at, s.width, s.inner), gaps, ClipperLib::ctDifference);
     }
     default:
         return circlePolygon(at, s.width / 2);
