@@ -497,6 +497,11 @@ TEST(BoardCheckLimits, KeptInTheSettingsTable) {
     EXPECT_EQ(settings.line(10), "BOARDCHECK_RING=7.5");
     EXPECT_EQ(settings.line(11), "BOARDCHECK_CLEARANCE=0.2mm");
     EXPECT_EQ(settings.line(12), "");
+    // The row shows each limit in force: the text kept, else the default greyed.
+    std::string row;
+    for (const auto& limit : model::limitTexts(settings))
+        row += limit.option + "=" + limit.text + "/" + limit.byDefault + " ";
+    EXPECT_EQ(row, "registration=/1 ring=7.5/5 web=/8 clearance=0.2mm/8 ");
     EXPECT_EQ(*model::storeLimits(settings, {{"ring", "8"}, {"web", "-1"}}),
               "The web limit is no length: -1\nExpected: mils (5, 2.5) or millimetres (0.127mm).");
     for (int n = 9; n <= 80; ++n)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace fk::boardcheck {
 
@@ -394,13 +395,21 @@ bool isPadKind(Kind kind) {
 } // namespace
 
 std::vector<Finding> onEtchedCopper(const Board& board, std::vector<Finding> findings, const Limits& limits) {
+    // Only the plots with a pad finding are filled and united: a clean design costs nothing more.
+    std::set<std::string> weighed;
+    for (const auto& f : findings)
+        if (isPadKind(f.kind))
+            weighed.insert(f.plot);
+    if (weighed.empty())
+        return findings;
     Fabrication etched;
     etched.drills.push_back({.name = board.drillPath.substr(board.drillPath.find_last_of('\\') + 1),
                              .text = {},
                              .plated = true,
                              .format = board.drillFormat});
     for (const auto& plot : board.plots)
-        if (plot.copper && !plot.plane)
+        if (plot.copper && !plot.plane &&
+            weighed.contains(plot.path.substr(plot.path.find_last_of('\\') + 1)))
             etched.layers.push_back(
                 {.role = {.layer = board::Layer::TopCopper}, .image = board::imageOf(plot), .plane = false});
     etched.holes = board.holes;

@@ -262,8 +262,10 @@ QWidget* BoardPictureWindow::limitsRow() {
 void BoardPictureWindow::load(const app::Fields& fields) {
     fields_ = fields;
     const auto texts = session_.checkLimits();
-    for (size_t i = 0; i < limits_.size() && i < texts.size(); ++i)
+    for (size_t i = 0; i < limits_.size() && i < texts.size(); ++i) {
         limits_[i]->setText(toQt(texts[i].text));
+        limits_[i]->setPlaceholderText(toQt(texts[i].byDefault)); // the default in force, greyed
+    }
     display(session_.boardPicture());
 }
 

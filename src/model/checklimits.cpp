@@ -23,9 +23,13 @@ int freeLine(const app::SettingsTable& settings) {
 
 std::vector<LimitText> limitTexts(const app::SettingsTable& settings) {
     std::vector<LimitText> texts;
-    for (const char* option : boardcheck::limitOptions) {
+    const boardcheck::Limits defaults;
+    const util::Length byDefault[] = {defaults.registration, defaults.ring, defaults.web, defaults.clearance};
+    for (size_t i = 0; i < std::size(boardcheck::limitOptions); ++i) {
+        const char* option = boardcheck::limitOptions[i];
         const int n = boardcheck::limitLineOf(settings, option);
-        texts.push_back({option, n == 0 ? "" : util::trim(settings.line(n).substr(keyOf(option).size()))});
+        texts.push_back({option, n == 0 ? "" : util::trim(settings.line(n).substr(keyOf(option).size())),
+                         util::shortDecimalText(byDefault[i].toMilDecimals(2), 2)});
     }
     return texts;
 }

@@ -17,8 +17,9 @@ namespace fk::model {
 inline constexpr int firstLimitLine = 9, lastLimitLine = 80;
 
 struct LimitText {
-    std::string option; // "registration", "ring", "web", "clearance"
-    std::string text;   // as typed: "5", "2.5", "0.13mm"; empty for the default
+    std::string option;      // "registration", "ring", "web", "clearance"
+    std::string text;        // as typed: "5", "2.5", "0.13mm"; empty for the default
+    std::string byDefault{}; // the default in mils ("5"), shown in an empty field as the limit in force
 };
 
 // Every limit in order, with its text from the table (empty where no line gives one).

@@ -407,8 +407,13 @@ void showBoardPicture(HWND window, model::Session& session, const app::Fields& f
         return;
     state->session = &session, state->fields = fields;
     const auto limits = session.checkLimits();
-    for (int i = 0; i < limitCount && i < static_cast<int>(limits.size()); ++i)
-        setText(::GetDlgItem(window, ids::limitField + i), limits[static_cast<size_t>(i)].text);
+    for (int i = 0; i < limitCount && i < static_cast<int>(limits.size()); ++i) {
+        HWND field = ::GetDlgItem(window, ids::limitField + i);
+        setText(field, limits[static_cast<size_t>(i)].text);
+        // The default in force, greyed in the empty field.
+        const std::wstring byDefault = wideText(limits[static_cast<size_t>(i)].byDefault);
+        ::SendMessageW(field, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(byDefault.c_str()));
+    }
     display(window, *state);
     ::ShowWindow(window, SW_SHOW);
     ::SetForegroundWindow(window);
