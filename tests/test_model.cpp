@@ -1,6 +1,7 @@
 // The ui model every front end shares: leaving a field, caption browsing, settings at start and close, the
 // button table and the help page.
 #include "model/buttons.hpp"
+#include "model/columns.hpp"
 #include "model/fields.hpp"
 #include "model/help.hpp"
 #include "model/markdowntext.hpp"
@@ -273,4 +274,30 @@ TEST_F(ModelTest, HelpPage) {
               "A    \xc3\x84 b\r\n\r\n\xe2\x80\xa2 one\r\n  \xe2\x80\xa2 two\r\n    | kept |\r\n");
 }
 
+} // namespace fk::test
+
+namespace fk::test {
+namespace {
+
+// The log as the windows show it: a field never runs into the next where a tab stop would fall inside it;
+// runs of tabbed lines line up among themselves, other lines and the line breaks stay as they are.
+TEST(LogInColumns, TabbedRunsLineUp) {
+    struct Case {
+        std::string log, shown;
+    };
+    const Case cases[] = {
+        {"Aperture file processed:\t 3 codes found.\r\nDescreet apertures found:\t 4\r\nWriting with new "
+         "codes:\tOK",
+         "Aperture file processed:    3 codes found.\r\nDescreet apertures found:   4\r\nWriting with new "
+         "codes:    OK"},
+        {"[Reading]\r\nPLANE.GBR\tX 1.0000\r\nplane2:\t4 apertures\r\nend\r\nÖ\tx\r\n",
+         "[Reading]\r\nPLANE.GBR  X 1.0000\r\nplane2:    4 apertures\r\nend\r\nÖ  x\r\n"},
+        {"no tabs at all", "no tabs at all"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(model::logInColumns(c.log), c.shown) << c.log;
+}
+
+} // namespace
 } // namespace fk::test

@@ -8,6 +8,7 @@
 #include "gui/helpwindow.hpp"
 #include "model/boardpicture.hpp"
 #include "model/buttons.hpp"
+#include "model/columns.hpp"
 #include "model/drillpreview.hpp"
 #include "model/session.hpp"
 #include "model/windowplace.hpp"
@@ -290,7 +291,7 @@ void MainWindow::setFields(const app::Fields& values) {
 }
 
 void MainWindow::showLog() {
-    errorbox_->setPlainText(forDisplay(session_.log().text()));
+    errorbox_->setPlainText(forDisplay(model::logInColumns(session_.log().text())));
     errorbox_->repaint();
 }
 

@@ -148,38 +148,6 @@ void keepLayerChoices(const BoardPicture& before, BoardPicture& after) {
                 layer.visible = was.visible;
 }
 
-std::vector<std::string> inColumns(const std::vector<std::string>& rows) {
-    // Characters, not bytes: a UTF-8 continuation byte takes no column.
-    const auto width = [](std::string_view text) {
-        return size_t(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-    };
-    std::vector<std::vector<std::string>> fields;
-    std::vector<size_t> widths;
-    for (const auto& row : rows) {
-        auto& cells = fields.emplace_back();
-        for (size_t from = 0;;) {
-            const size_t tab = row.find('\t', from);
-            cells.push_back(row.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
-            if (tab == std::string::npos)
-                break;
-            from = tab + 1;
-        }
-        if (widths.size() < cells.size())
-            widths.resize(cells.size());
-        for (size_t i = 0; i + 1 < cells.size(); ++i)
-            widths[i] = std::max(widths[i], width(cells[i]));
-    }
-    std::vector<std::string> out;
-    for (const auto& cells : fields) {
-        std::string line;
-        for (size_t i = 0; i < cells.size(); ++i)
-            line += i + 1 < cells.size() ? cells[i] + std::string(widths[i] - width(cells[i]) + 2, ' ')
-                                         : cells[i];
-        out.push_back(line);
-    }
-    return out;
-}
-
 double markRadius(double holePixels) {
     return std::max(9.0, holePixels / 2 + 5);
 }

@@ -5,6 +5,7 @@
 
 #include "app/settings.hpp"
 #include "boardcheck/boardcheck.hpp"
+#include "model/columns.hpp"
 #include "model/drillpreview.hpp"
 #include "util/length.hpp"
 
@@ -59,9 +60,6 @@ struct PictureFinding {
     util::Length diameter{}; // of the hole found there (0 for a pad without one): the mark rings it
 };
 
-// Rows of tab-separated fields as text in columns: each field padded with blanks to its column's widest
-// (counted in characters, not bytes), two blanks between columns; for a list in a fixed-pitch font.
-std::vector<std::string> inColumns(const std::vector<std::string>& rows);
 // The radius of a finding's mark in pixels: around the hole it is found at, however far out it is zoomed.
 double markRadius(double holePixels);
 

@@ -2,6 +2,7 @@
 
 #include "model/boardpicture.hpp"
 #include "model/buttons.hpp"
+#include "model/columns.hpp"
 #include "model/drillpreview.hpp"
 #include "model/windowplace.hpp"
 #include "platform/files.hpp"
@@ -187,7 +188,11 @@ void MainWindow::setFields(const app::Fields& values) {
 
 void MainWindow::showLog() {
     HWND log = item(ids::errorbox);
-    setText(log, withCrlf(session_.log().text()));
+    setText(log, withCrlf(model::logInColumns(session_.log().text())));
+    // Its last line in sight: a job's outcome stands at the end.
+    const auto end = static_cast<WPARAM>(::GetWindowTextLengthW(log));
+    ::SendMessageW(log, EM_SETSEL, end, static_cast<LPARAM>(end));
+    ::SendMessageW(log, EM_SCROLLCARET, 0, 0);
     ::UpdateWindow(log); // a job runs on this thread: the log is seen only when painted now
 }
 
