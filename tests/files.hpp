@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fk::test {
 
@@ -42,6 +43,54 @@ inline void copyFilesOf(const fs::path& from, const fs::path& to) {
     for (const auto& e : fs::directory_iterator(from))
         if (e.is_regular_file())
             fs::copy_file(e.path(), to / e.path().filename());
+}
+
+// What of a Markdown page a rendering of it lost, section by section: each heading (its text without marks)
+// must stand in the rendering after the one before, and each `code` span of a section between its heading
+// and the next. Empty when the rendering holds it all.
+inline std::vector<std::string> lostFromPage(const std::string& markdown, const std::string& rendered) {
+    std::vector<std::string> lost;
+    std::vector<std::pair<std::string, std::vector<std::string>>> sections{{"", {}}};
+    std::istringstream lines(markdown);
+    bool fenced = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("```", 0) == 0)
+            fenced = !fenced;
+        if (fenced)
+            continue;
+        if (line.rfind("#", 0) == 0) {
+            std::string title;
+            for (char c : line.substr(line.find_first_not_of('#')))
+                if (c != '`')
+                    title += c;
+            sections.push_back({title.substr(title.find_first_not_of(' ')), {}});
+            continue;
+        }
+        for (size_t open = line.find('`'); open != std::string::npos; open = line.find('`', open)) {
+            const size_t close = line.find('`', open + 1);
+            if (close == std::string::npos)
+                break;
+            sections.back().second.push_back(line.substr(open + 1, close - open - 1));
+            open = close + 1;
+        }
+    }
+    size_t at = 0;
+    for (size_t i = 0; i < sections.size(); ++i) {
+        const size_t start = sections[i].first.empty() ? at : rendered.find(sections[i].first, at);
+        if (start == std::string::npos) {
+            lost.push_back("heading " + sections[i].first);
+            continue;
+        }
+        size_t end = rendered.size();
+        for (size_t k = i + 1; k < sections.size() && end == rendered.size(); ++k)
+            end = std::min(end, rendered.find(sections[k].first, start + sections[i].first.size()));
+        const std::string body = rendered.substr(start, end - start);
+        for (const auto& span : sections[i].second)
+            if (body.find(span) == std::string::npos)
+                lost.push_back(sections[i].first + ": `" + span + "`");
+        at = start + sections[i].first.size();
+    }
+    return lost;
 }
 
 } // namespace fk::test

@@ -272,6 +272,13 @@ TEST_F(ModelTest, HelpPage) {
                                     "```\n| kept |\n```"),
               "Top\r\n===\r\n\r\nSome code and a link.\r\n\r\nKey  Meaning\r\n---  -------\r\n"
               "A    \xc3\x84 b\r\n\r\n\xe2\x80\xa2 one\r\n  \xe2\x80\xa2 two\r\n    | kept |\r\n");
+    // Paragraphs and items joined into one line each, for the box to wrap; code keeps its backslashes.
+    EXPECT_EQ(model::markdownAsText("A paragraph\nthat goes on.\n\n- an item\n  that goes on\n"
+                                    "- next `C:\\W` \\<x\\>\n1. first\n2. second\n"),
+              "A paragraph that goes on.\r\n\r\n\xe2\x80\xa2 an item that goes on\r\n\xe2\x80\xa2 next C:\\W "
+              "<x>\r\n1. first\r\n2. second\r\n");
+    // The whole page, section by section: every heading, every code span where it belongs.
+    EXPECT_EQ(lostFromPage(page, laid), std::vector<std::string>{});
 }
 
 } // namespace fk::test

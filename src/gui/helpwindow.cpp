@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace fk::gui {
@@ -17,7 +18,10 @@ HelpWindow::HelpWindow(const std::string& programDir, QWidget* parent) : QDialog
     page_ = new QTextBrowser(this);
     page_->setObjectName("helptext");
     page_->setOpenExternalLinks(false);
-    page_->setMarkdown(dialogs::toQt(model::helpPage(programDir)));
+    // No HTML in the pages: a path written <like this> is text, not a tag that swallows what follows.
+    page_->document()->setMarkdown(dialogs::toQt(model::helpPage(programDir)),
+                                   QTextDocument::MarkdownFeatures(QTextDocument::MarkdownDialectGitHub |
+                                                                   QTextDocument::MarkdownNoHTML));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     auto* about = buttons->addButton(tr("About"), QDialogButtonBox::ActionRole);
     about->setObjectName("about");

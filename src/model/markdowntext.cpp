@@ -24,12 +24,17 @@ std::string_view trimmed(std::string_view text) {
 // `code`, **strong**, [text](address) and backslash escapes as their plain text.
 std::string inlinePlain(std::string_view text) {
     std::string out;
+    bool code = false; // inside `code` every character stands for itself, backslashes too
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\\' && i + 1 < text.size()) {
+        if (c == '`') {
+            code = !code;
+        } else if (code) {
+            out += c;
+        } else if (c == '\\' && i + 1 < text.size()) {
             out += text[++i];
-        } else if (c == '`' || (c == '*' && (i + 1 < text.size() && text[i + 1] == '*'))) {
-            i += c == '*'; // both stars of a strong mark
+        } else if (c == '*' && (i + 1 < text.size() && text[i + 1] == '*')) {
+            ++i; // both stars of a strong mark
         } else if (c == '[') {
             const size_t close = text.find("](", i);
             const size_t end = close == std::string_view::npos ? close : text.find(')', close);
@@ -111,18 +116,44 @@ void layLine(std::string_view line, std::vector<std::string>& out) {
         out.push_back(std::string(indent, ' ') + inlinePlain(t));
 }
 
-} // namespace
+bool startsItem(std::string_view line) {
+    const std::string_view t = trimmed(line);
+    if (t.size() >= 2 && (t[0] == '-' || t[0] == '*' || t[0] == '+') && t[1] == ' ')
+        return true;
+    const size_t digits = t.find_first_not_of("0123456789");
+    return digits > 0 && digits != std::string_view::npos && digits + 1 < t.size() && t[digits] == '.' &&
+           t[digits + 1] == ' ';
+}
 
-std::string markdownAsText(std::string_view markdown) {
-    std::vector<std::string_view> lines;
+// The source lines with each paragraph and list item joined into one line (the box wraps it to its width);
+// code, tables, headings and blank lines as they stand.
+std::vector<std::string> joinedLines(std::string_view markdown) {
+    std::vector<std::string> lines;
+    bool code = false, open = false; // open: the last line is a paragraph or item that goes on
     for (size_t at = 0; at <= markdown.size();) {
         const size_t end = std::min(markdown.find('\n', at), markdown.size());
         std::string_view line = markdown.substr(at, end - at);
+        at = end + 1;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        lines.push_back(line);
-        at = end + 1;
+        const bool fence = trimmed(line).starts_with("```");
+        const bool plain = !code && !fence && !trimmed(line).empty() && !isTableRow(line) &&
+                           !line.starts_with("#") && !line.starts_with("    ");
+        if (plain && open && !startsItem(line)) {
+            lines.back() += " " + std::string(trimmed(line));
+            continue;
+        }
+        code = code != fence;
+        open = plain;
+        lines.emplace_back(line);
     }
+    return lines;
+}
+
+} // namespace
+
+std::string markdownAsText(std::string_view markdown) {
+    const std::vector<std::string> lines = joinedLines(markdown);
     std::vector<std::string> out;
     bool code = false;
     for (size_t i = 0; i < lines.size(); ++i) {

@@ -4,6 +4,7 @@
 #include "gui/drillpreview.hpp"
 #include "gui/helpwindow.hpp"
 #include "gui/mainwindow.hpp"
+#include "model/help.hpp"
 #include "platform/files.hpp"
 
 #include <QComboBox>
@@ -98,6 +99,10 @@ class MainWindowTest : public QObject {
         QTest::keyClick(window.help(), Qt::Key_Return);
         QVERIFY(window.helpWindow() && window.helpWindow()->isVisible());
         QVERIFY(window.helpWindow()->page()->toPlainText().contains("Vias >> Plane"));
+        // The whole page, section by section: no path written <like this> swallows what follows it.
+        const auto lost = fk::test::lostFromPage(fk::model::helpPage(programDir()),
+                                                 window.helpWindow()->page()->toPlainText().toStdString());
+        QVERIFY2(lost.empty(), lost.empty() ? "" : lost.front().c_str());
         QCOMPARE(window.errorbox()->toPlainText(), message);
         QCOMPARE(QString::fromStdString(window.log().text()), message);
         QCOMPARE(window.writtenLine()->text(), QString("No file was written."));
