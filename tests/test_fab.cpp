@@ -6,6 +6,7 @@
 #include "support.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
 #include <map>
 
 using namespace fk;
@@ -258,6 +259,47 @@ TEST_F(FabExport, RolesAndOutline) {
                          "%TF.Part,Single*%", "%TF.FileFunction,Profile,NP*%", "%TF.FilePolarity,Positive*%",
                          "%FSLAX23Y23*%", "%MOIN*%", "%ADD10C,0.01*%", "G01*", "D10*", "X0Y100D02*",
                          "X1500Y100D01*", "X1500Y1000D01*", "X0Y1000D01*", "X0Y100D01*", "M02*"}));
+}
+
+// The role table offers each picked set only the roles it can take: inner layers and planes numbered up to
+// the number of plots; a plot whose name holds two dots keeps it whole; the option is moot once a plot is the
+// outline, and a refusal for no outline names the table's own box.
+TEST_F(FabExport, RoleTableOffersWhatFits) {
+    app::TableRequest seen;
+    app::MessageLog log;
+    app::JobContext context{.fields = {}, .programDir = text("prog"), .services = {}};
+    context.fields.fnamebase = "BOARD", context.fields.outdatapath = text("out");
+    context.services.log = &log;
+    context.services.editTable = [&seen](app::TableRequest& r) {
+        seen = r;
+        for (auto& row : r.rows)
+            if (row.name == "EDGE.v2.GBR")
+                row.choice = "outline";
+        return true;
+    };
+    fs::copy_file(path("in/OUTLINE.GBR"), path("in/EDGE.v2.GBR"));
+    const auto a = fab::assignRoles(context, text("in") + "\\TOP.GBR ,EDGE.v2.GBR");
+    EXPECT_EQ(seen.rows[1].name, "EDGE.v2.GBR");
+    EXPECT_EQ(seen.optionMootBy, "outline");
+    const auto offered = [&seen](const char* role) {
+        return std::find(seen.choices.begin(), seen.choices.end(), role) != seen.choices.end();
+    };
+    EXPECT_TRUE(offered("top") && offered("inner2") && offered("plane2") && offered("outline"));
+    EXPECT_FALSE(offered("inner3") || offered("plane3") || offered("plane32"));
+    (void)fab::assignRoles(context, text("in") + "\\TOP.GBR ,PLANE.GBR ,EDGE.v2.GBR");
+    EXPECT_TRUE(offered("plane3"));
+    EXPECT_FALSE(offered("plane4"));
+    try {
+        (void)fab::assignRoles(context, text("in") + "\\TOP.GBR ,PLANE.GBR");
+        ADD_FAILURE() << "no outline, no box ticked";
+    } catch (const app::JobStop& stop) {
+        EXPECT_EQ(stop.message,
+                  util::lines({"No picked plot is the board outline, which a board house needs.",
+                               "No file was written; give a plot the role outline, or tick \"No "
+                               "plot is the outline: draw one 100 mils around the plots\" in the "
+                               "role table (--outline extent on the command line) and re-try."}));
+    }
+    (void)a;
 }
 
 // Catches a tool table taken from the wrong source, or a zero-suppressed NC1 read as written.

@@ -140,6 +140,16 @@ TEST_F(SettingsTest, TableAnswersRememberedPerDesign) {
     EXPECT_EQ(table.line(81), "TABLE A|TOP.GBR=plane2|PLANE.GBR=plane2|1");
     EXPECT_EQ(table.line(82), "TABLE B|TOP.GBR=top|PLANE.GBR=none|0");
     EXPECT_EQ(table.line(83), "");
+    // A later run of A with other plots keeps the roles set for the first ones; an outline among the rows
+    // makes the option moot, and it is not kept.
+    app::TableRequest later{.key = "A",
+                            .choices = {"none", "outline"},
+                            .rows = {{"EDGE.GBR", "outline"}},
+                            .option = true,
+                            .optionMootBy = "outline"};
+    model::rememberTable(table, later);
+    EXPECT_EQ(table.line(81), "TABLE A|EDGE.GBR=outline|TOP.GBR=plane2|PLANE.GBR=plane2|0");
+    EXPECT_EQ(table.line(82), "TABLE B|TOP.GBR=top|PLANE.GBR=none|0");
 }
 
 } // namespace

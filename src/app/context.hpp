@@ -31,6 +31,9 @@ struct TableRequest {
     std::vector<TableRow> rows{};
     std::string optionText{};
     bool option = false;
+    // A choice that, made in any row, makes the option moot (the outline drawn when a plot is the outline):
+    // the window then clears the option and greys it. Empty when no choice does.
+    std::string optionMootBy{};
 };
 
 struct Services {

@@ -1,5 +1,7 @@
 #include "dialogs/tablewindow.hpp"
 
+#include "model/tablewindow.hpp"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -37,9 +39,11 @@ TableWindow::TableWindow(const app::TableRequest& request, QWidget* parent)
             choice->addItem(toQt(row.choice)); // a role the list leaves out ("inner12") stays as it is
         choice->setCurrentText(toQt(row.choice));
         table_->setCellWidget(r, 1, choice);
+        connect(choice, &QComboBox::currentTextChanged, this, &TableWindow::followChoices);
     }
     table_->resizeColumnsToContents();
     option_->setChecked(request.option);
+    followChoices();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -47,6 +51,17 @@ TableWindow::TableWindow(const app::TableRequest& request, QWidget* parent)
     layout->addWidget(table_);
     layout->addWidget(option_);
     layout->addWidget(buttons);
+}
+
+// The option is cleared and greyed while a row's choice makes it moot (a plot is the outline).
+void TableWindow::followChoices() {
+    std::vector<std::string> choices;
+    for (int r = 0; r < table_->rowCount(); ++r)
+        choices.push_back(static_cast<QComboBox*>(table_->cellWidget(r, 1))->currentText().toStdString());
+    const bool applies = model::optionApplies(choices, request_.optionMootBy);
+    if (!applies)
+        option_->setChecked(false);
+    option_->setEnabled(applies);
 }
 
 app::TableRequest TableWindow::answered() const {

@@ -21,6 +21,7 @@ class TableWindow : public QDialog {
     app::TableRequest answered() const;
 
   private:
+    void followChoices();
     app::TableRequest request_;
     QTableWidget* table_;
     QCheckBox* option_;

@@ -11,12 +11,26 @@ namespace {
     throw app::JobStop{util::lines({what, "No file was written; " + advice + " and re-try."})};
 }
 
+// The roles a set of `plots` can take: inner layers and planes numbered no higher than there are plots.
+std::vector<std::string> fittingRoles(size_t plots) {
+    std::vector<std::string> fitting;
+    for (const auto& c : roleChoices()) {
+        const auto role = roleOfText(c);
+        if (!role || role->number <= int(plots))
+            fitting.push_back(c);
+    }
+    return fitting;
+}
+
+const std::string outlineOption =
+    "No plot is the outline: draw one " + std::to_string(outlineMarginMils) + " mils around the plots";
+
 app::TableRequest roleTable(const std::vector<std::string>& names, const app::Fields& f) {
     app::TableRequest table{.title = "Roles of the plots",
                             .key = f.fnamebase,
-                            .choices = roleChoices(),
-                            .optionText = "No plot is the outline: draw one " +
-                                          std::to_string(outlineMarginMils) + " mils around the plots"};
+                            .choices = fittingRoles(names.size()),
+                            .optionText = outlineOption,
+                            .optionMootBy = "outline"};
     for (const auto& name : names)
         table.rows.push_back({.name = name, .choice = textOf(defaultRole(name))});
     return table;
@@ -68,8 +82,10 @@ Assignment assignRoles(const app::JobContext& context, const std::string& choice
     const std::string directory = util::directoryOf(choice);
     std::vector<std::string> names;
     const long count = util::fieldcount(choice, ",");
-    for (long i = 1; i <= count; ++i)
-        names.push_back(util::fileNameOf(util::trim(util::field(choice, i, ","))));
+    for (long i = 1; i <= count; ++i) { // each name whole, every dot of it
+        const std::string name = util::trim(util::field(choice, i, ","));
+        names.push_back(name.substr(name.find_last_of('\\') + 1));
+    }
     app::TableRequest table = roleTable(names, f);
     if (!context.editTable(table))
         throw app::JobStop{"Fab Export was cancelled; nothing was written."};
@@ -86,7 +102,8 @@ Assignment assignRoles(const app::JobContext& context, const std::string& choice
     requireCopperStack(a.plots, a.copperLayers);
     if (!outline && !table.option)
         refuse("No picked plot is the board outline, which a board house needs.",
-               "pick the outline plot (role outline), or have one drawn around the plots (--outline extent)");
+               "give a plot the role outline, or tick \"" + outlineOption +
+                   "\" in the role table (--outline extent on the command line)");
     a.outlineFromExtent = !outline;
     return a;
 }

@@ -1,5 +1,6 @@
 #include "model/tablememory.hpp"
 
+#include "model/tablewindow.hpp"
 #include "util/text.hpp"
 
 #include <algorithm>
@@ -57,9 +58,24 @@ void rememberTable(app::SettingsTable& settings, const app::TableRequest& reques
     if (request.key.empty())
         return;
     std::string text = headOf(request.key);
+    std::vector<std::string> choices;
     for (const auto& row : request.rows)
-        text += row.name + "=" + row.choice + "|";
-    text += request.option ? "1" : "0";
+        text += row.name + "=" + row.choice + "|", choices.push_back(row.choice);
+    // The answers of earlier runs for plots not in this one are kept: a design's plots are picked a few at a
+    // time as often as all at once.
+    if (const int n = lineOf(settings, request.key)) {
+        const auto parts = partsOf(std::string_view(settings.line(n)).substr(headOf(request.key).size()));
+        for (size_t i = 0; i + 1 < parts.size(); ++i) {
+            const std::string name = parts[i].substr(0, parts[i].rfind('='));
+            const bool asked =
+                std::any_of(request.rows.begin(), request.rows.end(),
+                            [&](const app::TableRow& r) { return util::lower(r.name) == util::lower(name); });
+            if (!asked && parts[i].find('=') != std::string::npos)
+                text += parts[i] + "|";
+        }
+    }
+    // An option the choices made moot is not kept for the next time.
+    text += request.option && optionApplies(choices, request.optionMootBy) ? "1" : "0";
     int last = lineOf(settings, request.key);
     if (last == 0)
         last = app::settingsLineCount;

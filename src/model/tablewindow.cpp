@@ -16,6 +16,10 @@ RowList rowList(const app::TableRequest& request, size_t row) {
     return list;
 }
 
+bool optionApplies(const std::vector<std::string>& choices, const std::string& mootBy) {
+    return mootBy.empty() || std::find(choices.begin(), choices.end(), mootBy) == choices.end();
+}
+
 int rowsShown(int rows, int height, int rowHeight) {
     const int fit = rowHeight > 0 ? height / rowHeight : 0;
     return std::min({rows, mostRowsShown, std::max(fit, 1)});

@@ -19,6 +19,9 @@ struct RowList {
 // last run or a plot's name) is added at the end, so that OK keeps it as it was.
 RowList rowList(const app::TableRequest& request, size_t row);
 
+// Whether the option means anything with these choices: not where a row holds the choice that makes it moot.
+bool optionApplies(const std::vector<std::string>& choices, const std::string& mootBy);
+
 // A window shows at most this many rows at once; a scroll bar reaches the others.
 inline constexpr int mostRowsShown = 20;
 

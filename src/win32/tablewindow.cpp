@@ -179,6 +179,22 @@ void scroll(TableWindow& w, int code) {
     }
 }
 
+// The option is cleared and greyed while a row's choice makes it moot (a plot is the outline).
+void followChoices(TableWindow& w) {
+    std::vector<std::string> choices;
+    for (int r = 0; r < w.rows; ++r) {
+        const LRESULT chosen = ::SendMessageA(w.item(tableids::choice + r), CB_GETCURSEL, 0, 0);
+        const auto& entries = w.lists[static_cast<size_t>(r)].entries;
+        if (chosen >= 0 && static_cast<size_t>(chosen) < entries.size())
+            choices.push_back(entries[static_cast<size_t>(chosen)]);
+    }
+    const bool applies = model::optionApplies(choices, w.request.optionMootBy);
+    HWND option = w.item(tableids::option);
+    if (!applies)
+        ::SendMessageA(option, BM_SETCHECK, BST_UNCHECKED, 0);
+    ::EnableWindow(option, applies);
+}
+
 // OK writes the lists' choices and the option into the request.
 void answer(TableWindow& w) {
     for (int r = 0; r < w.rows; ++r) {
@@ -200,6 +216,7 @@ INT_PTR CALLBACK tableProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
         setText(dialog, w->request.title.empty() ? " " : w->request.title);
         createControls(*w);
         layoutTable(*w);
+        followChoices(*w);
         ::SetFocus(w->item(w->rows > 0 ? tableids::choice : IDOK)); // the keyboard starts at the first row
         return FALSE;
     case WM_SIZE:
@@ -216,6 +233,11 @@ INT_PTR CALLBACK tableProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
         scrollTo(*w, w->first - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3);
         return TRUE;
     case WM_COMMAND:
+        if (LOWORD(wParam) >= tableids::choice && LOWORD(wParam) < tableids::choice + w->rows &&
+            HIWORD(wParam) == CBN_SELCHANGE) {
+            followChoices(*w);
+            return TRUE;
+        }
         // OK (and Enter) answers with the table; Cancel, Escape and the close control leave it as it was.
         if (LOWORD(wParam) == IDOK)
             answer(*w);

@@ -131,18 +131,25 @@ class DialogsTest : public QObject {
         fk::app::TableRequest request{.title = "Roles",
                                       .choices = {"none", "top", "outline"},
                                       .rows = {{"TOP.GBR", "top"}, {"EDGE.GBR", "none"}},
-                                      .optionText = "Draw an outline"};
+                                      .optionText = "Draw an outline",
+                                      .optionMootBy = "outline"};
         fk::dialogs::TableWindow window(request);
         auto* edge = static_cast<QComboBox*>(window.table()->cellWidget(1, 1));
         QCOMPARE(window.table()->item(1, 0)->text(), QString("EDGE.GBR"));
         QCOMPARE(edge->currentText(), QString("none"));
         QVERIFY(!window.option()->isChecked());
-        edge->setCurrentText("outline");
         window.option()->setChecked(true);
-        const auto answer = window.answered();
+        // A plot made the outline: the box to draw one is cleared and greyed, and back when it is not.
+        edge->setCurrentText("outline");
+        QVERIFY(!window.option()->isChecked() && !window.option()->isEnabled());
+        auto answer = window.answered();
         QCOMPARE(QString::fromStdString(answer.rows[0].choice), QString("top"));
         QCOMPARE(QString::fromStdString(answer.rows[1].choice), QString("outline"));
-        QVERIFY(answer.option);
+        QVERIFY(!answer.option);
+        edge->setCurrentText("none");
+        QVERIFY(window.option()->isEnabled());
+        window.option()->setChecked(true);
+        QVERIFY(window.answered().option);
     }
 };
 
