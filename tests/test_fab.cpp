@@ -267,9 +267,12 @@ TEST_F(FabExport, RolesAndOutline) {
 TEST_F(FabExport, RoleTableOffersWhatFits) {
     app::TableRequest seen;
     app::MessageLog log;
-    app::JobContext context{.fields = {}, .programDir = text("prog"), .services = {}};
-    context.fields.fnamebase = "BOARD", context.fields.outdatapath = text("out");
-    context.services.log = &log;
+    app::Fields fields;
+    fields.fnamebase = "BOARD";
+    fields.outdatapath = text("out");
+    app::Services services;
+    services.log = &log;
+    app::JobContext context{.fields = fields, .programDir = text("prog"), .services = services};
     context.services.editTable = [&seen](app::TableRequest& r) {
         seen = r;
         for (auto& row : r.rows)
