@@ -48,7 +48,7 @@ class Scratch : public ::testing::Test {
   protected:
     void SetUp() override {
         std::random_device rd;
-        root_ = fs::temp_directory_path() / ("flashkit-test-" + std::to_string(rd()) + std::to_string(rd()));
+        root_ = fs::temp_directory_path() / ("flashkit_test_" + std::to_string(rd()) + std::to_string(rd()));
         fs::create_directories(root_ / "prog");
     }
     void TearDown() override {

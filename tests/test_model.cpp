@@ -162,6 +162,13 @@ TEST_F(ModelTest, DropsActAsTheCaptionsBrowse) {
     EXPECT_TRUE(model::dropInto(Field::gcpvpath, text("x2"), true, f));
     EXPECT_EQ(f.gcpvpath, text("x2"));
 #endif
+    // A name with a dash, dot or letter outside ASCII stays as it is on disk.
+    for (const std::string name : {"nc-lz", "v1.2", "\xc3\xa4rger"}) {
+        const fs::path dir = path("x").parent_path() / utf8Path(name);
+        fs::create_directories(dir);
+        EXPECT_TRUE(model::dropInto(Field::outdatapath, platform::toPathText(dir), true, f));
+        EXPECT_EQ(f.outdatapath, platform::toPathText(dir));
+    }
 }
 
 // A pick without a start directory opens where the user last browsed (never via the current directory), which

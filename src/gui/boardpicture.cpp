@@ -294,6 +294,7 @@ void BoardPictureWindow::display(model::BoardPicture picture) {
     pointer_->setText(" ");
     for (const auto& layer : picture_.layers) {
         auto* item = new QListWidgetItem(toQt(model::layerLabel(layer)), layers_);
+        item->setToolTip(item->text()); // whole where the side is narrower than the name
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(layer.visible ? Qt::Checked : Qt::Unchecked);
     }

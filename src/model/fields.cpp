@@ -3,6 +3,7 @@
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <stdexcept>
@@ -205,9 +206,20 @@ std::optional<Browse> browseFor(int index) {
 
 namespace {
 
+// Only what tidying keeps: letters and digits of ASCII, '_', ':' and backslashes.
+bool onlyTidyCharacters(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+               c == ':' || c == '\\';
+    });
+}
+
 // A browsed or dropped folder upper-cased, as the fields show paths, unless that names another place (a
-// sibling differing only in case).
+// sibling differing only in case) or the folder's name holds a blank, dot, dash or letter outside ASCII,
+// which stays as it is on disk.
 std::string shownFolder(const std::string& folder) {
+    if (!onlyTidyCharacters(folder))
+        return folder;
     std::string up = util::upper(folder);
     return up == folder || namesSameFolder(folder, up) ? up : folder;
 }

@@ -118,9 +118,52 @@ std::vector<std::string> drives() {
     return list;
 }
 
-// Windows looks names up in any case itself; the text is the path.
+namespace {
+
+// The name the directory lists for an existing entry: in the case it was created with, and long where the
+// text gave its short form.
+std::optional<std::string> listedName(const std::string& pathText) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW(toUtf16(pathText).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    ::FindClose(search);
+    return toUtf8(found.cFileName);
+}
+
+// Where the names start: after "C:\" (its letter upper-cased) or after "\\server\share\", kept as typed.
+size_t rootLength(const std::string& pathText) {
+    if (pathText.size() >= 2 && pathText[1] == ':')
+        return pathText.size() > 2 && pathText[2] == '\\' ? 3 : 2;
+    if (!pathText.starts_with("\\\\"))
+        return 0;
+    size_t share = pathText.find('\\', 2);
+    size_t end = share == std::string::npos ? std::string::npos : pathText.find('\\', share + 1);
+    return end == std::string::npos ? pathText.size() : end + 1;
+}
+
+} // namespace
+
+// Windows finds a name in any case, so a typed text opens; the names shown are the ones on disk.
 std::string realCase(const std::string& pathText) {
-    return pathText;
+    if (!usable(pathText) || hasWildcard(pathText))
+        return pathText;
+    const size_t root = rootLength(pathText);
+    std::string out = pathText.substr(0, root);
+    if (root >= 2 && out[1] == ':' && out[0] >= 'a' && out[0] <= 'z')
+        out[0] = static_cast<char>(out[0] - 'a' + 'A');
+    for (size_t at = root; at < pathText.size();) {
+        size_t end = std::min(pathText.find('\\', at), pathText.size());
+        const std::string name = pathText.substr(at, end - at);
+        auto listed = name.empty() || name == "." || name == ".." ? std::nullopt : listedName(out + name);
+        if (!listed)
+            return out + pathText.substr(at);
+        out += *listed;
+        if (end < pathText.size())
+            out += '\\';
+        at = end + 1;
+    }
+    return out;
 }
 
 std::optional<std::uintmax_t> filelength(std::string_view pathText) {

@@ -170,7 +170,8 @@ void buildControls(HWND dialog, BoardPictureState& state) {
         createControl(dialog, "SysListView32", "",
                       WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                       ids::layerList, WS_EX_CLIENTEDGE);
-    ListView_SetExtendedListViewStyle(layers, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    // A name cut at the list's edge is shown whole in a tip when the pointer rests on it.
+    ListView_SetExtendedListViewStyle(layers, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     LVCOLUMNW column{};
     column.mask = LVCF_WIDTH, column.cx = px(160);
     ::SendMessageW(layers, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
@@ -211,7 +212,7 @@ void layoutLimits(HWND dialog, int m, int bh) {
 void layoutPicture(HWND dialog) {
     RECT r;
     ::GetClientRect(dialog, &r);
-    const int m = px(10), gap = px(8), line = px(18), side = px(190), bw = px(80), bh = px(26);
+    const int m = px(10), gap = px(8), line = px(18), side = px(220), bw = px(80), bh = px(26);
     const int findings = px(100), row = bh + gap;
     layoutLimits(dialog, m, bh);
     const int top = std::max<int>(px(100), r.bottom - 2 * m - bh - 2 * gap - line - findings - row);
