@@ -16,15 +16,12 @@ namespace fk::boardcheck {
 // "json" and "picture" name the files to write.
 app::JobResult boardcheck(const app::JobContext& context);
 
-// The option names of the limits, their flashkit.ini keys, and a limit's value: mils ("5", "2.5") or
-// millimetres ("0.127mm"); nothing when it is neither or negative.
-inline constexpr const char* limitOptions[] = {"registration", "ring", "web", "clearance"};
-std::string settingsKey(std::string_view option);
-// The settings line that holds a limit ("BOARDCHECK_RING=5", the first in any case), 0 when none does.
-int limitLineOf(const app::SettingsTable& settings, std::string_view option);
-// The limits of a run. Throws app::JobStop naming the option or line whose value is no length.
-Limits limitsOf(const app::JobContext& context);
-std::optional<Length> limitValue(std::string_view text);
+// The limits live in the board model, which Fab Export's job file states too.
+using board::limitLineOf;
+using board::limitOptions;
+using board::limitsOf;
+using board::limitValue;
+using board::settingsKey;
 
 // What the job checked, handed to the window that draws it (context.handOver, as a
 // std::shared_ptr<const Checked>): the design's plots with PCB.DFN and the NC1, or a board's own files.

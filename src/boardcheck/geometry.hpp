@@ -4,6 +4,7 @@
 
 #include "board/fabrication.hpp"
 #include "board/image.hpp"
+#include "board/limits.hpp"
 #include "board/plot.hpp"
 
 #include <cstdint>
@@ -78,7 +79,7 @@ class Grid {
 
 namespace fk::boardcheck {
 struct Finding;
-struct Limits;
+using board::Limits;
 // Stacked holes and webs below the minimum among all holes of the board, reported under `drillName`.
 void checkHolePairs(const std::vector<board::Hole>& all, const Grid& holes, const Limits& limits,
                     std::vector<Finding>& findings, const std::string& drillName);

@@ -4,6 +4,7 @@
 
 #include "board/dfn.hpp"
 #include "board/fabrication.hpp"
+#include "board/limits.hpp"
 #include "board/plot.hpp"
 #include "drill/excellon.hpp"
 #include "platform/files.hpp"
@@ -21,13 +22,7 @@ inline constexpr Length mils(std::int64_t n) {
     return Length::fromMilDecimals(n, 0);
 }
 
-// The limits of the checks. Defaults: common board-house minimums (README, "Board Check").
-struct Limits {
-    Length registration = mils(1); // hole centre off its pad's centre
-    Length ring = mils(5);         // copper between hole edge and pad edge
-    Length web = mils(8);          // between two holes' edges
-    Length clearance = mils(8);    // between a hole's edge and copper not of its pad, and in a plane
-};
+using board::Limits;
 
 enum class Kind {
     NoPad,          // the hole lies on no flashed pad

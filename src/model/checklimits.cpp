@@ -23,7 +23,7 @@ int freeLine(const app::SettingsTable& settings) {
 
 std::vector<LimitText> limitTexts(const app::SettingsTable& settings) {
     std::vector<LimitText> texts;
-    const boardcheck::Limits defaults;
+    const board::Limits defaults;
     const util::Length byDefault[] = {defaults.registration, defaults.ring, defaults.web, defaults.clearance};
     for (size_t i = 0; i < std::size(boardcheck::limitOptions); ++i) {
         const char* option = boardcheck::limitOptions[i];

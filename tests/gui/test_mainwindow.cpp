@@ -220,7 +220,8 @@ class MainWindowTest : public QObject {
         QApplication::sendEvent(window.dfnpath(), &enter); // the drop goes where the drag entered
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window.dfnpath(), &drop);
-        QCOMPARE(window.dfnpath()->text(), QString::fromStdString(programDir()).toUpper());
+        // The temporary folder's name holds a dash: shown as the disk names it, not upper-cased.
+        QCOMPARE(window.dfnpath()->text(), QString::fromStdString(programDir()));
 
         Qt::CursorShape during = Qt::ArrowCursor;
         window.session().beep = [&] { during = QApplication::overrideCursor()->shape(); };
