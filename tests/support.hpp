@@ -5,7 +5,9 @@
 #include "files.hpp"
 #include "platform/files.hpp"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -37,6 +39,32 @@ inline std::string crlfLines(const std::vector<std::string>& lines) {
         s += l + "\r\n";
     return s;
 }
+
+// An environment variable set (or unset, with no value) for one scope, then put back as it was.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const std::optional<std::string>& value)
+        : name_(name), before_(platform::environmentValue(name)) {
+        set(value);
+    }
+    ~ScopedVariable() { set(before_); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+  private:
+    void set(const std::optional<std::string>& value) const {
+#ifdef _WIN32
+        _putenv_s(name_, value ? value->c_str() : ""); // an empty value removes it
+#else
+        if (value)
+            setenv(name_, value->c_str(), 1);
+        else
+            unsetenv(name_);
+#endif
+    }
+    const char* name_;
+    std::optional<std::string> before_;
+};
 
 struct CliResult {
     int status;

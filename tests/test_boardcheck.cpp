@@ -203,7 +203,7 @@ TEST_F(BoardCheck, ExportsGiveTheFindingsOfTheirPlots) {
     const Lines plots = findings();
     Lines renamed;
     // The outline export is drawn, not checked: holes need nothing of it.
-    for (auto line : findings({"BOARD.GTL", "BOARD.GP2", "BOARD.GKO"}, exports)) {
+    for (auto line : findings({"BOARD.GTL", "BOARD.GBL", "BOARD.GKO"}, exports)) {
         const size_t name = line.find("BOARD.");
         line.replace(name, line.find(' ', name) - name,
                      line.find("GTL", name) != std::string::npos ? "TOP.GBR" : "PLANE.GBR");

@@ -6,7 +6,10 @@
 #include "support.hpp"
 #include "util/text.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 using namespace fk;
@@ -117,7 +120,32 @@ class FabExport : public Scratch {
         return cli(args);
     }
     std::map<std::string, std::string> files() const { return filesIn({"in", "out"}); }
+    ScopedVariable epoch_{"SOURCE_DATE_EPOCH", "1700000000"}; // 2023-11-14T22:13:20+00:00
 };
+
+// The attribute lines every file of an export of BOARD made at SOURCE_DATE_EPOCH 1700000000 starts with.
+const char* const madeBoard = "2023-11-14T22:13:20+00:00";
+Lines plotHead(const std::string& function, const std::string& polarity) {
+    return {"%TF.GenerationSoftware,Flashkit,Fab Export," FLASHKIT_VERSION "*%",
+            std::string("%TF.CreationDate,") + madeBoard + "*%",
+            "%TF.ProjectId,BOARD,7acf620d-ee84-87eb-9f98-4d1a2ed211ac,rev?*%",
+            "%TF.SameCoordinates,Original*%",
+            "%TF.Part,Single*%",
+            "%TF.FileFunction," + function + "*%",
+            "%TF.FilePolarity," + polarity + "*%"};
+}
+Lines drillHead(const std::string& function) {
+    return {"M48",
+            std::string("; #@! TF.CreationDate,") + madeBoard,
+            "; #@! TF.GenerationSoftware,Flashkit,Fab Export," FLASHKIT_VERSION,
+            "; #@! TF.FileFunction," + function,
+            "FMAT,2",
+            "INCH,TZ"};
+}
+Lines joined(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 // Catches any change of the exported bytes, the zip's among them, or of the log's per-file counts.
 TEST_F(FabExport, ExampleAsInTheReadme) {
@@ -134,7 +162,7 @@ TEST_F(FabExport, ExampleAsInTheReadme) {
         util::lines({"[Reading PCB.DFN]", "[Writing RS-274-X plots]", "[Writing Excellon drill files]",
                      "[Writing job file and zip]", "TOP.GBR >> RS-274-X top:\t7 apertures, 2 macros",
                      "<" + out + "BOARD.GTL>", "PLANE.GBR >> RS-274-X plane2:\t4 apertures, 4 macros",
-                     "<" + out + "BOARD.GP2>", "OUTLINE.GBR >> RS-274-X outline:\t1 aperture, 0 macros",
+                     "<" + out + "BOARD.GBL>", "OUTLINE.GBR >> RS-274-X outline:\t1 aperture, 0 macros",
                      "<" + out + "BOARD.GKO>", "BOARD.NC1 >> Excellon plated:\t2 tools, 4 holes",
                      "<" + out + "BOARD-PTH.drl>", "BOARD.NC1 >> Excellon unplated:\t1 tool, 1 hole",
                      "<" + out + "BOARD-NPTH.drl>", "Job file:\t2 copper layers", "<" + out + "BOARD.gbrjob>",
@@ -152,9 +180,9 @@ TEST(FabRoles, DefaultsEndingsAndAttributes) {
     } cases[] = {
         {"TOP.GBR", "top", "GTL", "Copper,L1,Top", "Positive"},
         {"bottom.pho", "bottom", "GBL", "Copper,L4,Bot", "Positive"},
-        {"INNER3.GBR", "inner3", "G3L", "Copper,L3,Inr", "Positive"},
-        {"PLANE.GBR", "plane2", "GP2", "Copper,L2,Inr,Plane", "Negative"},
-        {"PLANE3.GBR", "plane3", "GP3", "Copper,L3,Inr,Plane", "Negative"},
+        {"INNER3.GBR", "inner3", "", "Copper,L3,Inr", "Positive"},
+        {"PLANE.GBR", "plane2", "", "Copper,L2,Inr,Plane", "Negative"},
+        {"PLANE3.GBR", "plane3", "", "Copper,L3,Inr,Plane", "Negative"},
         {"SMT.GBR", "topmask", "GTS", "Soldermask,Top", "Negative"},
         {"SMB.GBR", "bottommask", "GBS", "Soldermask,Bot", "Negative"},
         {"SST.GBR", "topsilk", "GTO", "Legend,Top", "Positive"},
@@ -175,12 +203,24 @@ TEST(FabRoles, DefaultsEndingsAndAttributes) {
         if (role.layer != board::Layer::None) {
             EXPECT_EQ(board::roleOfText(c.role), role) << c.plot;
             // The board check reads the role back from the export's ending and its X2 attribute.
-            EXPECT_EQ(board::roleOfFileName(std::string("B.") + c.ending), role) << c.plot;
+            if (*c.ending) {
+                EXPECT_EQ(board::roleOfFileName(std::string("B.") + c.ending), role) << c.plot;
+            }
             EXPECT_EQ(board::roleOfFunction(c.function), role) << c.plot;
         }
     }
     for (const char* bad : {"none", "inner1", "plane33", "inner", "top2", "plane-2"})
         EXPECT_FALSE(board::roleOfText(bad)) << bad;
+    // Inner layers as Protel and Altium name them, counted from 1 below the top.
+    for (const auto& [name, role] : std::vector<std::pair<const char*, const char*>>{{"B.G1", "inner2"},
+                                                                                     {"B.g2", "inner3"},
+                                                                                     {"B.GP1", "plane2"},
+                                                                                     {"B.GP31", "plane32"},
+                                                                                     {"B.G0", "none"},
+                                                                                     {"B.GP0", "none"},
+                                                                                     {"B.G32", "none"},
+                                                                                     {"B.G2L", "inner2"}})
+        EXPECT_EQ(board::textOf(board::roleOfFileName(name)), role) << name;
 }
 
 // Catches a --role not applied, a missing outline not refused, or the extent outline drawn elsewhere than
@@ -204,7 +244,7 @@ TEST_F(FabExport, RolesAndOutline) {
          "TOP.GBR ,PLANE.GBR ,OUTLINE.GBR",
          {"--role", "PLANE=inner2"},
          0,
-         "out/BOARD.G2L",
+         "out/BOARD.GBL",
          ""},
         {"no outline",
          "TOP.GBR ,PLANE.GBR",
@@ -255,10 +295,73 @@ TEST_F(FabExport, RolesAndOutline) {
     SetUp();
     ASSERT_EQ(run("TOP.GBR ,PLANE.GBR", "out", {"--outline", "extent"}).status, 0);
     EXPECT_EQ(read("out/BOARD.GKO"),
-              crlfLines({"%TF.GenerationSoftware,Flashkit,Fab Export," FLASHKIT_VERSION "*%",
-                         "%TF.Part,Single*%", "%TF.FileFunction,Profile,NP*%", "%TF.FilePolarity,Positive*%",
-                         "%FSLAX23Y23*%", "%MOIN*%", "%ADD10C,0.01*%", "G01*", "D10*", "X0Y100D02*",
-                         "X1500Y100D01*", "X1500Y1000D01*", "X0Y1000D01*", "X0Y100D01*", "M02*"}));
+              crlfLines(joined(plotHead("Profile,NP", "Positive"),
+                               {"%FSLAX26Y26*%", "%MOIN*%", "%ADD10C,0.01*%", "G01*", "D10*", "X0Y100000D02*",
+                                "X1500000Y100000D01*", "X1500000Y1000000D01*", "X0Y1000000D01*",
+                                "X0Y100000D01*", "M02*"})));
+}
+
+// One copper numbering in the plots, the job file and the drill files, from the top (L1) to the bottom (the
+// last); without bottom copper the deepest layer is the bottom side, never an inner layer on the outside.
+// Inner layers are named as Protel names them (whats-that-gerber reads .G<k> and .GP<k> as inner copper).
+// Catches a layer misnumbered in one file, a wrong side or ending, and a stack-up that does not add up.
+TEST_F(FabExport, OneCopperNumberingAcrossFiles) {
+    struct Case {
+        std::vector<std::string> roles;
+        std::vector<std::pair<std::string, std::string>> files; // ending, X2 file function
+    } cases[] = {
+        {{"top", "plane2"}, {{"GTL", "Copper,L1,Top"}, {"GBL", "Copper,L2,Bot,Plane"}}},
+        {{"top", "inner2"}, {{"GTL", "Copper,L1,Top"}, {"GBL", "Copper,L2,Bot"}}},
+        {{"bottom"}, {{"GBL", "Copper,L1,Bot"}}},
+        {{"bottom", "inner3", "plane2", "top"},
+         {{"GBL", "Copper,L4,Bot"},
+          {"G1", "Copper,L3,Inr"},
+          {"GP1", "Copper,L2,Inr,Plane"},
+          {"GTL", "Copper,L1,Top"}}},
+        {{"top", "inner2", "plane3", "inner4", "plane5", "bottom"},
+         {{"GTL", "Copper,L1,Top"},
+          {"G1", "Copper,L2,Inr"},
+          {"GP1", "Copper,L3,Inr,Plane"},
+          {"G2", "Copper,L4,Inr"},
+          {"GP2", "Copper,L5,Inr,Plane"},
+          {"GBL", "Copper,L6,Bot"}}},
+    };
+    for (const auto& c : cases) {
+        TearDown();
+        SetUp();
+        std::string picks;
+        std::vector<std::string> options{"--outline", "extent"};
+        for (size_t i = 0; i < c.roles.size(); ++i) {
+            const std::string name = "P" + std::to_string(i + 1);
+            write("in/" + name + ".GBR", read("in/TOP.GBR"));
+            picks += (i ? " ," : "") + name + ".GBR";
+            options.insert(options.end(), {"--role", name + "=" + c.roles[i]});
+        }
+        const CliResult r = run(picks, "out", options);
+        ASSERT_EQ(r.status, 0) << r.log;
+        const auto job = nlohmann::json::parse(read("out/BOARD.gbrjob"));
+        const int layers = static_cast<int>(c.roles.size());
+        EXPECT_EQ(job["GeneralSpecs"]["LayerNumber"], layers) << picks;
+        std::map<std::string, std::string> listed;
+        for (const auto& f : job["FilesAttributes"])
+            listed[f["Path"]] = f["FileFunction"];
+        for (const auto& [ending, function] : c.files) {
+            const std::string file = "out/BOARD." + ending;
+            EXPECT_NE(read(file).find("%TF.FileFunction," + function + "*%"), std::string::npos) << file;
+            EXPECT_EQ(listed["BOARD." + ending], function) << file;
+        }
+        const std::string span = "1," + std::to_string(layers) + ",PTH";
+        EXPECT_EQ(listed["BOARD-PTH.drl"], "Plated," + span);
+        EXPECT_NE(read("out/BOARD-PTH.drl").find("; #@! TF.FileFunction,Plated," + span), std::string::npos);
+        // Copper and dielectrics add up to the board's 1.6 mm, in micrometres.
+        int copper = 0, micrometres = 0;
+        for (const auto& l : job["MaterialStackup"]) {
+            copper += l["Type"] == "Copper";
+            micrometres += static_cast<int>(std::lround(l["Thickness"].get<double>() * 1000));
+        }
+        EXPECT_EQ(copper, layers) << picks;
+        EXPECT_EQ(micrometres, 1600) << picks;
+    }
 }
 
 // The role table offers each picked set only the roles it can take: inner layers and planes numbered up to
@@ -309,11 +412,16 @@ TEST_F(FabExport, RoleTableOffersWhatFits) {
 TEST_F(FabExport, DrillHeaderAndToolTable) {
     write("in/BOARD.NC1",
           crlfLines({"M48", "INCH,TZ", "T1C0.028", "T4C0.0135", "%", "T1", "X15Y-2", "T4", "X105", "M30"}));
+    // Tool 4 drills vias only, tool 1 pads (and a via): a via drill and a component drill.
+    write("in/PCB.DFN",
+          read("in/PCB.DFN") + crlfLines({"VIA EL 40 13.5 11 1 0 0 1 4", "VIA EL 40 28 11 1 0 0 1 1"}));
     const CliResult r = run("TOP.GBR ,OUTLINE.GBR");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(read("out/BOARD-PTH.drl"),
-              crlfLines({"M48", "; #@! TF.FileFunction,Plated,1,1,PTH", "INCH,TZ", "T1C0.028", "T4C0.0135",
-                         "%", "G90", "G05", "T1", "X0.0015Y-0.0002", "T4", "X0.0105Y-0.0002", "M30"}));
+              crlfLines(joined(drillHead("Plated,1,1,PTH"),
+                               {"; #@! TA.AperFunction,Plated,PTH,ComponentDrill", "T1C0.028",
+                                "; #@! TA.AperFunction,Plated,PTH,ViaDrill", "T4C0.0135", "%", "G90", "G05",
+                                "T1", "X0.0015Y-0.0002", "T4", "X0.0105Y-0.0002", "M30"})));
 }
 
 // Catches an inch value of six decimals rounded on its way in: a size or position no inch decimal gives; and
@@ -324,8 +432,9 @@ TEST_F(FabExport, SixInchDecimalsExactly) {
     const CliResult r = run("TOP.GBR ,OUTLINE.GBR");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(read("out/BOARD-PTH.drl"),
-              crlfLines({"M48", "; #@! TF.FileFunction,Plated,1,1,PTH", "INCH,TZ", "T9C0.012341", "%", "G90",
-                         "G05", "T9", "X0.000001Y-1.234567", "M30"}));
+              crlfLines(joined(drillHead("Plated,1,1,PTH"),
+                               {"; #@! TA.AperFunction,Plated,PTH,ComponentDrill", "T9C0.012341", "%", "G90",
+                                "G05", "T9", "X0.000001Y-1.234567", "M30"})));
     EXPECT_NE(r.log.find(util::lines(
                   {"TOP.GBR >> RS-274-X top:\t0 apertures, 0 macros", "<" + text("out") + "\\BOARD.GTL>"})),
               std::string::npos)

@@ -62,7 +62,7 @@ void readPadLine(Definitions& definitions, const std::string& line, long number,
     const auto flash = wholeNumber(util::field(line, flashField));
     const auto tool = wholeNumber(util::field(line, toolField));
     if (hole && flash && tool && util::field(line, toolField + 1).empty())
-        definitions.pads[*flash].push_back({.line = number, .hole = *hole, .tool = *tool});
+        definitions.pads[*flash].push_back({.line = number, .hole = *hole, .tool = *tool, .via = !pad});
 }
 
 } // namespace

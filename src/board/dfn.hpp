@@ -41,6 +41,7 @@ struct DfnPad {
     long line = 0;
     Length hole{};
     int tool = 0;
+    bool via = false; // a VIA line, not a PAD line
 };
 
 // What PCB.DFN defines. Lines are read for the codes and tools a plot or the drill file uses, so a line no

@@ -51,13 +51,13 @@ const FixedRole* fixedOf(Layer layer) {
 
 // The layer number after a word ("inner2" gives 2), nothing when the text is not the word and a number in
 // range.
-std::optional<int> numberAfter(std::string_view text, std::string_view word) {
+std::optional<int> numberAfter(std::string_view text, std::string_view word, int least = 2) {
     if (!text.starts_with(word) || text.size() == word.size())
         return std::nullopt;
     int n = 0;
     const char* last = text.data() + text.size();
     auto [end, error] = std::from_chars(text.data() + word.size(), last, n);
-    if (error != std::errc() || end != last || n < 2 || n > maxCopperLayer)
+    if (error != std::errc() || end != last || n < least || n > maxCopperLayer)
         return std::nullopt;
     return n;
 }
@@ -123,8 +123,11 @@ Role roleOfFileName(std::string_view fileName) {
     }
     if (ending == "GM1")
         return {.layer = Layer::Outline};
-    if (auto n = numberAfter(ending, "GP"))
-        return {.layer = Layer::Plane, .number = *n};
+    // Protel and Altium count planes (.GP1) and inner signal layers (.G1) from 1 below the top layer.
+    if (auto n = numberAfter(ending, "GP", 1); n && *n < maxCopperLayer)
+        return {.layer = Layer::Plane, .number = *n + 1};
+    if (auto n = numberAfter(ending, "G", 1); n && *n < maxCopperLayer)
+        return {.layer = Layer::InnerCopper, .number = *n + 1};
     if (ending.size() > 2 && ending.front() == 'G' && ending.back() == 'L') {
         if (auto n = numberAfter(ending.substr(0, ending.size() - 1), "G"))
             return {.layer = Layer::InnerCopper, .number = *n};
@@ -145,6 +148,10 @@ Role roleOfFunction(std::string_view function) {
     if (parts < 3 || util::field(text, 1, ",") != "Copper")
         return {};
     const std::string side = util::field(text, 3, ",");
+    // A plane on the outside, as Fab Export states the deepest plane of a board without bottom copper.
+    if (const auto n = numberAfter(util::field(text, 2, ","), "L", 1);
+        n && util::field(text, 4, ",") == "Plane")
+        return {.layer = Layer::Plane, .number = *n};
     if (side == "Top")
         return {.layer = Layer::TopCopper};
     if (side == "Bot")
@@ -161,10 +168,6 @@ bool isCopper(Role role) {
 }
 
 std::string endingOf(Role role) {
-    if (role.layer == Layer::InnerCopper)
-        return "G" + std::to_string(role.number) + "L";
-    if (role.layer == Layer::Plane)
-        return "GP" + std::to_string(role.number);
     const FixedRole* f = fixedOf(role.layer);
     return f ? f->ending : "";
 }

@@ -42,13 +42,14 @@ std::vector<std::string> roleChoices();
 Role defaultRole(std::string_view plotName);
 
 // The role of a plot file by its name: the plot names above, else the endings CAD tools write (".GTL",
-// ".G2L", ".GP2", ".GKO" or ".GM1"); Layer::None when neither tells.
+// ".G1", ".GP1", ".GKO" or ".GM1"); Layer::None when neither tells.
 Role roleOfFileName(std::string_view fileName);
 // The role of an X2 file function ("Copper,L2,Inr,Plane"); Layer::None for one that names no role here.
 Role roleOfFunction(std::string_view function);
 
 bool isCopper(Role role);
-// The file ending of the role, without its dot ("GTL", "G2L" for inner copper 2, "GP2" for plane 2).
+// The file ending of a role that has one of its own, without its dot ("GTL"); none for inner copper and
+// planes, which Fab Export names by their place among the picked plots.
 std::string endingOf(Role role);
 // The X2 file function ("Copper,L1,Top") and polarity ("Positive") of the role on a board of
 // `copperLayers` copper layers.

@@ -6,6 +6,7 @@
 #include "platform/files.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <deque>
@@ -25,9 +26,10 @@ const char* const usageText =
     "options: --program-dir DIR  --base TEXT  --input-path TEXT  --dfn-path TEXT\n"
     "         --prevue-path TEXT  --output-path TEXT  --planes N  --mask N  --swell N\n"
     "         --pick TEXT (repeatable)  --confirm ok|cancel (repeatable)  --log FILE\n"
-    "         --role NAME=ROLE (repeatable)  --outline extent (fabexport)\n"
+    "         --role NAME=ROLE (repeatable)  --outline extent  --thickness MM (fabexport)\n"
     "         --registration L  --ring L  --web L  --clearance L  --json FILE\n"
-    "         --picture FILE.svg  --board FOLDER|ZIP (boardcheck; L in mils, or with mm)\n";
+    "         --picture FILE.svg  --board FOLDER|ZIP (boardcheck; L in mils, or with mm;\n"
+    "         the four limits also for fabexport's design rules)\n";
 
 struct UsageError {
     std::string message;
@@ -80,6 +82,10 @@ bool setCheckOption(Options& o, const std::string& option, const std::string& va
         o.jobOptions[name] = platform::pathTextOfArgument(value);
         return true;
     }
+    if (name == "thickness") { // checked by the job, which names the option when it refuses it
+        o.jobOptions[name] = value;
+        return true;
+    }
     for (const char* limit : boardcheck::limitOptions) {
         if (name == limit) {
             if (!boardcheck::limitValue(value))
@@ -90,6 +96,22 @@ bool setCheckOption(Options& o, const std::string& option, const std::string& va
         }
     }
     return false;
+}
+
+// The limits are Board Check's and the rules Fab Export's job file states; the files written and the board
+// read are Board Check's, the thickness Fab Export's.
+void refuseOptionsOfOtherJobs(const Options& o, const std::string& job) {
+    for (const auto& [name, value] : o.jobOptions) {
+        const bool limit = std::find(std::begin(board::limitOptions), std::end(board::limitOptions), name) !=
+                           std::end(board::limitOptions);
+        if (limit && (job == "boardcheck" || job == "fabexport"))
+            continue;
+        if (name == "thickness" && job != "fabexport")
+            throw UsageError{"--thickness is an option of fabexport only"};
+        if (name != "thickness" && job != "boardcheck")
+            throw UsageError{"--" + name + " is an option of boardcheck" + (limit ? " and fabexport" : "") +
+                             " only"};
+    }
 }
 
 void setOption(Options& o, const std::string& option, const std::string& value) {
@@ -245,8 +267,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
     try {
         command = &findJob(args);
         options = parseOptions(args);
-        if (!options.jobOptions.empty() && std::string(command->name) != "boardcheck")
-            throw UsageError{"--" + options.jobOptions.begin()->first + " is an option of boardcheck only"};
+        refuseOptionsOfOtherJobs(options, command->name);
         // A board's files take their roles by name, with no table to answer.
         if (options.jobOptions.contains("board")) {
             for (const auto& role : options.roles)

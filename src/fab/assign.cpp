@@ -3,6 +3,8 @@
 #include "fab/model.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
+
 namespace fk::fab {
 
 namespace {
@@ -75,6 +77,43 @@ void requireCopperStack(const std::vector<RolePlot>& plots, int copperLayers) {
     }
 }
 
+// Copper layers count from the top (1) to the bottom (the number of copper plots); inner layers and planes
+// keep their numbers between. Without bottom copper the deepest of them is the board's bottom side, named and
+// stated as bottom copper (a plane there is "Copper,L2,Bot,Plane"), so that no reader finds an inner layer on
+// the outside. Inner layers are named as Protel and Altium name them: signal layers .G1, .G2, ... and planes
+// .GP1, .GP2, ..., each counted from the top.
+void placePlots(Assignment& a) {
+    const bool bottom = std::any_of(a.plots.begin(), a.plots.end(),
+                                    [](const RolePlot& p) { return p.role.layer == Layer::BottomCopper; });
+    std::vector<RolePlot*> inner;
+    for (auto& p : a.plots) {
+        const Layer layer = p.role.layer;
+        if (layer == Layer::InnerCopper || layer == Layer::Plane) {
+            inner.push_back(&p);
+            continue;
+        }
+        p.place = {.copperLayer = layer == Layer::TopCopper      ? 1
+                                  : layer == Layer::BottomCopper ? a.copperLayers
+                                                                 : 0,
+                   .ending = endingOf(p.role),
+                   .function = fileFunctionOf(p.role, a.copperLayers)};
+    }
+    std::sort(inner.begin(), inner.end(),
+              [](const RolePlot* x, const RolePlot* y) { return x->role.number < y->role.number; });
+    int signals = 0, planes = 0;
+    for (RolePlot* p : inner) {
+        const bool plane = p->role.layer == Layer::Plane;
+        const int n = p->role.number;
+        const std::string copper = "Copper,L" + std::to_string(n), type = plane ? ",Plane" : "";
+        if (!bottom && n == a.copperLayers)
+            p->place = {.copperLayer = n, .ending = "GBL", .function = copper + ",Bot" + type};
+        else
+            p->place = {.copperLayer = n,
+                        .ending = plane ? "GP" + std::to_string(++planes) : "G" + std::to_string(++signals),
+                        .function = copper + ",Inr" + type};
+    }
+}
+
 } // namespace
 
 Assignment assignRoles(const app::JobContext& context, const std::string& choice) {
@@ -95,11 +134,12 @@ Assignment assignRoles(const app::JobContext& context, const std::string& choice
         const Role role = roleOfRow(row);
         a.copperLayers += isCopper(role) ? 1 : 0;
         outline = outline || role.layer == Layer::Outline;
-        a.plots.push_back({.file = {.input = directory + "\\" + row.name,
-                                    .output = f.outdatapath + "\\" + f.fnamebase + "." + endingOf(role)},
-                           .role = role});
+        a.plots.push_back({.file = {.input = directory + "\\" + row.name}, .role = role});
     }
     requireCopperStack(a.plots, a.copperLayers);
+    placePlots(a);
+    for (auto& p : a.plots)
+        p.file.output = f.outdatapath + "\\" + f.fnamebase + "." + p.place.ending;
     if (!outline && !table.option)
         refuse("No picked plot is the board outline, which a board house needs.",
                "give a plot the role outline, or tick \"" + outlineOption +

@@ -75,17 +75,37 @@ std::string coordinate(const std::string& input, const drill::DrillHole& hole, L
     return inches(position);
 }
 
-void writeHeader(platform::AtomicWriter& out, const std::string& fileFunction,
-                 const std::vector<Tool>& tools) {
+// What a tool's holes are, as X2 names it: unplated holes are mechanical (mounting holes); a plated tool
+// is a via drill when PCB.DFN gives it to vias only, else a component drill.
+std::string holeFunction(int tool, const std::string& fileFunction, const Definitions& definitions) {
+    if (fileFunction.starts_with("NonPlated"))
+        return "NonPlated,NPTH,MechanicalDrill";
+    bool any = false, onlyVias = true;
+    for (const auto& [dcode, pads] : definitions.pads) {
+        for (const auto& pad : pads) {
+            if (pad.tool == tool)
+                any = true, onlyVias = onlyVias && pad.via;
+        }
+    }
+    return any && onlyVias ? "Plated,PTH,ViaDrill" : "Plated,PTH,ComponentDrill";
+}
+
+void writeHeader(platform::AtomicWriter& out, const std::string& fileFunction, const Provenance& made,
+                 const std::vector<Tool>& tools, const Definitions& definitions) {
     out.writeLine("M48"); // header start
-    // The file's function as CAD tools state it in a comment, which every Excellon reader passes over.
+    // The file's attributes as CAD tools state them in comments, which every Excellon reader passes over.
+    out.writeLine("; #@! TF.CreationDate," + made.date);
+    out.writeLine("; #@! TF.GenerationSoftware," + made.software);
     out.writeLine("; #@! TF.FileFunction," + fileFunction);
+    out.writeLine("FMAT,2");  // Excellon format 2
     out.writeLine("INCH,TZ"); // inches; every number carries its decimal point, so no zeros are left out
-    for (const auto& tool : tools)
+    for (const auto& tool : tools) {
+        out.writeLine("; #@! TA.AperFunction," + holeFunction(tool.number, fileFunction, definitions));
         out.writeLine(toolName(tool.number) + "C" + inches(tool.size)); // tool and its drill diameter
-    out.writeLine("%");                                                 // header end
-    out.writeLine("G90");                                               // absolute coordinates
-    out.writeLine("G05");                                               // drill mode
+    }
+    out.writeLine("%");   // header end
+    out.writeLine("G90"); // absolute coordinates
+    out.writeLine("G05"); // drill mode
 }
 
 void writeHoles(platform::AtomicWriter& out, const std::string& input, const drill::DrillFile& file) {
@@ -122,9 +142,9 @@ DrillSplit readDrill(const std::string& input, const std::set<MilPoint>& mountin
 
 DrillSummary writeDrill(const std::string& input, const drill::DrillFile& file,
                         const Definitions& definitions, const std::string& fileFunction,
-                        platform::AtomicWriter& out) {
+                        const Provenance& made, platform::AtomicWriter& out) {
     const std::vector<Tool> tools = toolTable(input, file, definitions);
-    writeHeader(out, fileFunction, tools);
+    writeHeader(out, fileFunction, made, tools, definitions);
     writeHoles(out, input, file);
     return {.output = out.pathText(),
             .tools = static_cast<int>(tools.size()),

@@ -112,13 +112,13 @@ struct Written {
 };
 
 Written writePlots(const Assignment& assigned, const Definitions& definitions, const Paths& paths,
-                   const std::optional<std::string>& date, app::MessageLog& log, Outputs& outputs) {
+                   const Provenance& made, app::MessageLog& log, Outputs& outputs) {
     Written written;
     Extent all;
     for (const auto& p : assigned.plots) {
-        const auto attributes = fileAttributes(p.role, assigned.copperLayers, date);
+        const auto attributes = fileAttributes(p.place.function, polarityOf(p.role), made);
         written.plots.push_back(writePlot(p.file, definitions, attributes, outputs.open(p.file.output)));
-        outputs.finish(fileFunctionOf(p.role, assigned.copperLayers), polarityOf(p.role));
+        outputs.finish(p.place.function, polarityOf(p.role));
         all.add(written.plots.back().extent);
         if (p.role.layer == Layer::Outline)
             outputs.board.add(written.plots.back().extent);
@@ -130,15 +130,17 @@ Written writePlots(const Assignment& assigned, const Definitions& definitions, c
         const int m = outlineMarginMils;
         outputs.board = {all.left - m, all.bottom - m, all.right + m, all.top + m, false};
         const Role outline{.layer = Layer::Outline};
-        writeOutline(outputs.board, fileAttributes(outline, assigned.copperLayers, date),
-                     outputs.open(paths.outline));
+        writeOutline(
+            outputs.board,
+            fileAttributes(fileFunctionOf(outline, assigned.copperLayers), polarityOf(outline), made),
+            outputs.open(paths.outline));
         outputs.finish(fileFunctionOf(outline, assigned.copperLayers), polarityOf(outline));
     }
     return written;
 }
 
 void writeDrills(const Paths& paths, const Written& plots, const Definitions& definitions, int copperLayers,
-                 Outputs& outputs, Written& written) {
+                 const Provenance& made, Outputs& outputs, Written& written) {
     std::set<MilPoint> mountingHoles;
     for (const auto& p : plots.plots)
         mountingHoles.insert(p.mountingHoles.begin(), p.mountingHoles.end());
@@ -146,22 +148,23 @@ void writeDrills(const Paths& paths, const Written& plots, const Definitions& de
     const std::string layers = "1," + std::to_string(copperLayers) + ",";
     const std::string plated = "Plated," + layers + "PTH", unplated = "NonPlated," + layers + "NPTH";
     written.drills.push_back(
-        writeDrill(paths.nc1, split.plated, definitions, plated, outputs.open(paths.plated)));
+        writeDrill(paths.nc1, split.plated, definitions, plated, made, outputs.open(paths.plated)));
     outputs.finish(plated, "Positive");
     if (split.unplated.holes.empty())
         return; // no unplated hole: no file that would hold none
     written.drills.push_back(
-        writeDrill(paths.nc1, split.unplated, definitions, unplated, outputs.open(paths.unplated)));
+        writeDrill(paths.nc1, split.unplated, definitions, unplated, made, outputs.open(paths.unplated)));
     outputs.finish(unplated, "Positive");
 }
 
 // The job file, then the zip of every file with it, in the order of their names.
-void writeJobAndZip(const Paths& paths, const Assignment& assigned, std::optional<std::int64_t> epoch,
+void writeJobAndZip(const Paths& paths, const Assignment& assigned, JobDescription job, std::int64_t seconds,
                     Outputs& outputs) {
-    JobDescription job{.date = epoch ? std::optional(isoDate(*epoch)) : std::nullopt,
-                       .board = outputs.board,
-                       .copperLayers = assigned.copperLayers,
-                       .files = outputs.entries};
+    job.board = outputs.board;
+    job.copperLayers = assigned.copperLayers;
+    job.files = outputs.entries;
+    for (const auto& p : assigned.plots)
+        job.roles.push_back(p.role);
     std::sort(job.files.begin(), job.files.end(),
               [](const auto& a, const auto& b) { return a.path < b.path; });
     writeJobFile(job, outputs.open(paths.job));
@@ -173,8 +176,7 @@ void writeJobAndZip(const Paths& paths, const Assignment& assigned, std::optiona
         files.emplace_back(util::fileNameOf(w->pathText()), std::move(bytes));
     }
     std::sort(files.begin(), files.end());
-    constexpr std::int64_t start1980 = 315'532'800;
-    outputs.open(paths.zip).write(zipOf(files, epoch.value_or(start1980)));
+    outputs.open(paths.zip).write(zipOf(files, seconds));
     outputs.writers.back()->finish();
 }
 
@@ -218,18 +220,20 @@ app::JobResult exportFiles(const app::JobContext& context) {
         throw app::JobStop{"Fab Export was cancelled; nothing was written."};
     const Assignment assigned = assignRoles(context, choice);
     refuseCollisions(assigned, paths);
-    const std::optional<std::int64_t> epoch = sourceDateEpoch();
-    const std::optional<std::string> date = epoch ? std::optional(isoDate(*epoch)) : std::nullopt;
+    const std::int64_t seconds = creationSeconds();
+    const Provenance made = provenanceOf(f.fnamebase, isoDate(seconds));
+    JobDescription job{
+        .made = made, .thicknessMicrometres = thicknessOf(context), .limits = board::limitsOf(context)};
 
     say(log, "[Reading PCB.DFN]");
     const Definitions definitions = readDefinitions(paths.dfn);
     say(log, "[Writing RS-274-X plots]");
     Outputs outputs;
-    Written written = writePlots(assigned, definitions, paths, date, log, outputs);
+    Written written = writePlots(assigned, definitions, paths, made, log, outputs);
     say(log, "[Writing Excellon drill files]");
-    writeDrills(paths, written, definitions, assigned.copperLayers, outputs, written);
+    writeDrills(paths, written, definitions, assigned.copperLayers, made, outputs, written);
     say(log, "[Writing job file and zip]");
-    writeJobAndZip(paths, assigned, epoch, outputs);
+    writeJobAndZip(paths, assigned, std::move(job), seconds, outputs);
 
     std::vector<platform::AtomicWriter*> all;
     for (const auto& out : outputs.writers)

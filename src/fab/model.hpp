@@ -3,6 +3,7 @@
 
 #include "app/context.hpp"
 #include "board/dfn.hpp"
+#include "board/limits.hpp"
 #include "board/roles.hpp"
 #include "drill/excellon.hpp"
 #include "platform/files.hpp"
@@ -51,7 +52,7 @@ struct GerberAperture {
 
 // A picked plot and the export written from it.
 struct PlotFile {
-    std::string input, output;
+    std::string input{}, output{};
 };
 
 // The smallest rectangle holding every point a plot moves, draws or flashes at, in mils.
@@ -81,10 +82,18 @@ struct DrillSummary {
 // Outlines drawn around the plots' extent lie this far beyond its outermost points.
 inline constexpr int outlineMarginMils = 100;
 
+// Where a plot lies in the export: its copper layer counted from the top (0 for no copper), its file ending
+// and its X2 file function, from its role and the copper plots picked with it.
+struct Placement {
+    int copperLayer = 0;
+    std::string ending, function;
+};
+
 // A picked plot with its role on the board.
 struct RolePlot {
     PlotFile file;
     Role role;
+    Placement place{};
 };
 struct Assignment {
     std::vector<RolePlot> plots;
@@ -101,8 +110,17 @@ Assignment assignRoles(const app::JobContext& context, const std::string& choice
 
 // The RS-274-X aperture of a PCB.DFN aperture; throws app::JobStop when no Gerber aperture draws it exactly.
 GerberAperture gerberAperture(const DfnAperture& aperture, const std::string& dfnPath);
-// The X2 attribute lines a file of the role starts with; the creation date only when one is given.
-std::vector<std::string> fileAttributes(Role role, int copperLayers, const std::optional<std::string>& date);
+// What every file of an export says of where it comes from: the design's name, a GUID derived from it, the
+// revision, and the one creation date (ISO 8601) of the export.
+struct Provenance {
+    std::string software; // vendor, application and version: "Flashkit,Fab Export,1.1.0"
+    std::string name, guid, revision, date;
+};
+// The name as the project's, and a GUID of RFC 9562's version 8 made from it, the same for the same name.
+Provenance provenanceOf(const std::string& designName, const std::string& date);
+// The X2 attribute lines a plot of the file function and polarity starts with.
+std::vector<std::string> fileAttributes(const std::string& function, const std::string& polarity,
+                                        const Provenance& made);
 // Writes one plot as RS-274-X after the attribute lines. Throws app::JobStop, platform::FileError.
 PlotSummary writePlot(const PlotFile& plot, const Definitions& definitions,
                       const std::vector<std::string>& attributes, platform::AtomicWriter& out);
@@ -116,27 +134,38 @@ struct DrillSplit {
     drill::DrillFile plated, unplated;
 };
 DrillSplit readDrill(const std::string& input, const std::set<MilPoint>& mountingHoles);
-// Writes holes with their tool table, the file function comment in the header. Throws app::JobStop,
-// platform::FileError.
+// Writes holes with their tool table, the file function, software and date comments in the header and each
+// tool's hole function (a via's, a component's, or for unplated holes a mechanical one). Throws
+// app::JobStop, platform::FileError.
 DrillSummary writeDrill(const std::string& input, const drill::DrillFile& file,
                         const Definitions& definitions, const std::string& fileFunction,
-                        platform::AtomicWriter& out);
+                        const Provenance& made, platform::AtomicWriter& out);
 
 // The job file: what every file of the export is, the board's size and its copper layers.
 struct JobEntry {
     std::string path, function, polarity;
 };
 struct JobDescription {
-    std::optional<std::string> date;
-    Extent board;
+    Provenance made{};
+    Extent board{};
     int copperLayers = 0;
-    std::vector<JobEntry> files;
+    int thicknessMicrometres = 0;
+    board::Limits limits{};
+    std::vector<Role> roles{}; // of every plot: the stack-up's mask, paste and legend layers
+    std::vector<JobEntry> files{};
 };
+// Throws app::JobStop when the board is too thin for its copper layers.
 void writeJobFile(const JobDescription& job, platform::AtomicWriter& out);
+
+// The board's thickness in micrometres: --thickness, else flashkit.ini's FABEXPORT_THICKNESS, else 1.6 mm.
+// Throws app::JobStop naming the option or line whose value is no thickness from 0.2 to 10 mm.
+int thicknessOf(const app::JobContext& context);
 
 // The seconds since 1970 SOURCE_DATE_EPOCH gives; nothing when it is unset. Throws app::JobStop
 // when it is no whole number of seconds from 1980 on.
 std::optional<std::int64_t> sourceDateEpoch();
+// When the export is made: SOURCE_DATE_EPOCH, else the clock.
+std::int64_t creationSeconds();
 struct CivilTime {
     int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
 };
@@ -147,6 +176,9 @@ std::string isoDate(std::int64_t seconds);
 // A zip of the files (name, bytes) in their order, its bytes the same on every run and host: the entries
 // stored with deflate at level 9, dated `seconds` (from 1980), without host fields. Throws app::JobStop.
 std::string zipOf(const std::vector<std::pair<std::string, std::string>>& files, std::int64_t seconds);
+
+// A coordinate of whole mils in the plots' format 2.6 (millionths of an inch): "1500000", "0", "-25000".
+std::string inFormat26(int mils);
 
 // Inches of a length of whole nano-inches, the shortest exact decimal ("0.06", "0.015625").
 std::string inches(Length length);

@@ -83,8 +83,8 @@ class PlotBody : public gerber::Sink {
             refuse(input_, lineNumber, "holds a coordinate without operation D01, D02 or D03",
                    at.dtext.empty() ? std::string_view("(none)") : std::string_view(at.dtext),
                    "correct the plot");
-        // Format 2.3 in inches: a coordinate in whole mils is its own digits.
-        out_.writeLine("X" + std::to_string(at.x) + "Y" + std::to_string(at.y) + *code);
+        // Format 2.6 in inches: a coordinate in whole mils is its digits and three zeros.
+        out_.writeLine("X" + inFormat26(at.x) + "Y" + inFormat26(at.y) + *code);
     }
     void line(std::string_view text, long lineNumber) override {
         requireOpen(text, lineNumber);
@@ -114,7 +114,7 @@ void writeHead(platform::AtomicWriter& out, const std::vector<std::string>& attr
                const std::vector<GerberAperture>& apertures) {
     for (const auto& a : attributes)
         out.writeLine(a);
-    out.writeLine("%FSLAX23Y23*%"); // leading zeros omitted, absolute, 2.3: coordinates in whole mils
+    out.writeLine("%FSLAX26Y26*%"); // leading zeros omitted, absolute, 2.6: millionths of an inch
     out.writeLine("%MOIN*%");       // inches
     for (const auto& a : apertures) {
         for (const auto& line : a.macro)
@@ -153,6 +153,10 @@ Translated translate(const std::string& input, gerber::Sink& sink) {
 }
 
 } // namespace
+
+std::string inFormat26(int mils) {
+    return mils == 0 ? "0" : std::to_string(mils) + "000";
+}
 
 PlotSummary writePlot(const PlotFile& plot, const Definitions& definitions,
                       const std::vector<std::string>& attributes, platform::AtomicWriter& out) {

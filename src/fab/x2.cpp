@@ -4,8 +4,14 @@
 #include "fab/model.hpp"
 #include "util/text.hpp"
 
+#include "app/settings.hpp"
+#include "util/fixed.hpp"
+
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 
 namespace fk::fab {
 
@@ -18,26 +24,47 @@ std::string twoDigits(std::int64_t n) {
     return (n < 10 ? "0" : "") + std::to_string(n);
 }
 
-// Millimetres of whole mils, exactly: a mil is 0.0254 mm.
-std::string millimetres(std::int64_t mils) {
-    const std::int64_t tenThousandths = mils * 254;
-    std::string fraction = std::to_string(tenThousandths % 10000);
-    fraction.insert(0, 4 - fraction.size(), '0');
-    fraction.erase(fraction.find_last_not_of('0') + 1);
-    return std::to_string(tenThousandths / 10000) + (fraction.empty() ? "" : "." + fraction);
+// An X2 attribute's field: the characters the format reserves (',', '*', '%', '\\') escaped as \\uXXXX.
+std::string fieldText(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == ',' || c == '*' || c == '%' || c == '\\') {
+            out += "\\u00";
+            out += "0123456789ABCDEF"[(c >> 4) & 15];
+            out += "0123456789ABCDEF"[c & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
-std::string jsonText(std::string_view text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            quoted += '\\';
-        if (static_cast<unsigned char>(c) < 0x20)
-            quoted += "\\u00" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15];
-        else
-            quoted += c;
-    }
-    return quoted + "\"";
+// Two FNV-1a hashes of the name, with different offsets, as the GUID's 128 bits.
+std::uint64_t fnv1a(std::string_view text, std::uint64_t offset) {
+    std::uint64_t hash = offset;
+    for (const char c : text)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    return hash;
+}
+
+std::string hexDigits(std::uint64_t value, int digits) {
+    std::string out(static_cast<size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0; --i, value >>= 4)
+        out[static_cast<size_t>(i)] = "0123456789abcdef"[value & 15];
+    return out;
+}
+
+// A JSON number of a decimal, `value` / 10^`decimals`: the division rounds once, to the double nearest the
+// decimal, which the JSON writer then prints as the decimal itself.
+double decimal(std::int64_t value, int decimals) {
+    double scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    return static_cast<double>(value) / scale;
+}
+
+double millimetresOf(util::Length length) {
+    return decimal(length.toMillimetreDecimals(6), 6);
 }
 
 } // namespace
@@ -57,24 +84,38 @@ void Extent::add(const Extent& other) {
     add(other.right, other.top);
 }
 
-std::vector<std::string> fileAttributes(Role role, int copperLayers, const std::optional<std::string>& date) {
-    std::vector<std::string> lines{std::string("%TF.GenerationSoftware,") + vendor + "," + application + "," +
-                                   FLASHKIT_VERSION + "*%"};
-    if (date)
-        lines.push_back("%TF.CreationDate," + *date + "*%");
-    lines.push_back("%TF.Part,Single*%");
-    lines.push_back("%TF.FileFunction," + fileFunctionOf(role, copperLayers) + "*%");
-    lines.push_back("%TF.FilePolarity," + polarityOf(role) + "*%");
-    return lines;
+Provenance provenanceOf(const std::string& designName, const std::string& date) {
+    const std::uint64_t high = fnv1a(designName, 0xcbf29ce484222325ULL);
+    const std::uint64_t low = fnv1a(designName, 0x84222325cbf29ce4ULL);
+    // Version 8 in the third group's first digit, the RFC variant in the fourth group's first two bits.
+    const std::string guid = hexDigits(high >> 32, 8) + "-" + hexDigits(high >> 16, 4) + "-8" +
+                             hexDigits(high, 3) + "-" + hexDigits(0x8000 | ((low >> 48) & 0x3fff), 4) + "-" +
+                             hexDigits(low, 12);
+    return {.software = std::string(vendor) + "," + application + "," + FLASHKIT_VERSION,
+            .name = designName,
+            .guid = guid,
+            .revision = "rev?",
+            .date = date};
+}
+
+std::vector<std::string> fileAttributes(const std::string& function, const std::string& polarity,
+                                        const Provenance& made) {
+    return {"%TF.GenerationSoftware," + made.software + "*%",
+            "%TF.CreationDate," + made.date + "*%",
+            "%TF.ProjectId," + fieldText(made.name) + "," + made.guid + "," + fieldText(made.revision) + "*%",
+            "%TF.SameCoordinates,Original*%",
+            "%TF.Part,Single*%",
+            "%TF.FileFunction," + function + "*%",
+            "%TF.FilePolarity," + polarity + "*%"};
 }
 
 void writeOutline(const Extent& extent, const std::vector<std::string>& attributes,
                   platform::AtomicWriter& out) {
     for (const auto& a : attributes)
         out.writeLine(a);
-    for (const char* line : {"%FSLAX23Y23*%", "%MOIN*%", "%ADD10C,0.01*%", "G01*", "D10*"})
+    for (const char* line : {"%FSLAX26Y26*%", "%MOIN*%", "%ADD10C,0.01*%", "G01*", "D10*"})
         out.writeLine(line);
-    const auto at = [](int x, int y) { return "X" + std::to_string(x) + "Y" + std::to_string(y); };
+    const auto at = [](int x, int y) { return "X" + inFormat26(x) + "Y" + inFormat26(y); };
     out.writeLine(at(extent.left, extent.bottom) + "D02*");
     out.writeLine(at(extent.right, extent.bottom) + "D01*");
     out.writeLine(at(extent.right, extent.top) + "D01*");
@@ -83,35 +124,136 @@ void writeOutline(const Extent& extent, const std::vector<std::string>& attribut
     out.writeLine("M02*");
 }
 
-void writeJobFile(const JobDescription& job, platform::AtomicWriter& out) {
-    out.writeLine("{");
-    out.writeLine("  \"Header\": {");
-    out.writeLine("    \"GenerationSoftware\": {");
-    out.writeLine(std::string("      \"Vendor\": ") + jsonText(vendor) + ",");
-    out.writeLine(std::string("      \"Application\": ") + jsonText(application) + ",");
-    out.writeLine(std::string("      \"Version\": ") + jsonText(FLASHKIT_VERSION));
-    out.writeLine(job.date ? "    }," : "    }");
-    if (job.date)
-        out.writeLine("    \"CreationDate\": " + jsonText(*job.date));
-    out.writeLine("  },");
-    out.writeLine("  \"GeneralSpecs\": {");
-    out.writeLine("    \"Size\": {");
-    out.writeLine("      \"X\": " + millimetres(std::int64_t{job.board.right} - job.board.left) + ",");
-    out.writeLine("      \"Y\": " + millimetres(std::int64_t{job.board.top} - job.board.bottom));
-    out.writeLine("    },");
-    out.writeLine("    \"LayerNumber\": " + std::to_string(job.copperLayers));
-    out.writeLine("  },");
-    out.writeLine("  \"FilesAttributes\": [");
-    for (size_t i = 0; i < job.files.size(); ++i) {
-        const JobEntry& f = job.files[i];
-        out.writeLine("    {");
-        out.writeLine("      \"Path\": " + jsonText(f.path) + ",");
-        out.writeLine("      \"FileFunction\": " + jsonText(f.function) + ",");
-        out.writeLine("      \"FilePolarity\": " + jsonText(f.polarity));
-        out.writeLine(i + 1 < job.files.size() ? "    }," : "    }");
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr int copperMicrometres = 35, maskMicrometres = 10; // 1 oz copper; a common mask
+
+Json layer(const char* type, const std::string& name, int micrometres = 0, const char* colour = nullptr) {
+    Json j{{"Type", type}};
+    if (micrometres)
+        j["Thickness"] = decimal(micrometres, 3);
+    if (colour)
+        j["Color"] = colour;
+    j["Name"] = name;
+    return j;
+}
+
+bool holds(const std::vector<Role>& roles, Layer layer) {
+    return std::any_of(roles.begin(), roles.end(), [layer](const Role& r) { return r.layer == layer; });
+}
+
+// The mask, paste and legend of one side, in the order they lie from the outside in.
+void sideLayers(Json& stack, const std::vector<Role>& roles, bool top) {
+    const char* side = top ? "Top" : "Bottom";
+    std::vector<Json> layers;
+    if (holds(roles, top ? Layer::TopSilk : Layer::BottomSilk))
+        layers.push_back(layer("Legend", std::string(side) + " legend", 0, "White"));
+    if (holds(roles, top ? Layer::TopPaste : Layer::BottomPaste))
+        layers.push_back(layer("SolderPaste", std::string(side) + " paste"));
+    if (holds(roles, top ? Layer::TopMask : Layer::BottomMask))
+        layers.push_back(layer("SolderMask", std::string(side) + " solder mask", maskMicrometres, "Green"));
+    if (!top)
+        std::reverse(layers.begin(), layers.end());
+    for (auto& l : layers)
+        stack.push_back(std::move(l));
+}
+
+// Copper of 35 um on every layer; the rest of the thickness split evenly between the dielectrics, the middle
+// one taking what the even split leaves, so that the stack adds up to the board.
+Json stackup(const JobDescription& job) {
+    const int copper = job.copperLayers, dielectrics = std::max(copper - 1, 1);
+    const int core = job.thicknessMicrometres - copper * copperMicrometres;
+    if (core < dielectrics * copperMicrometres)
+        throw app::JobStop{util::lines(
+            {"A board of " + util::shortDecimalText(job.thicknessMicrometres, 3) + " mm cannot hold " +
+                 std::to_string(copper) + " copper layers of 0.035 mm with their dielectrics.",
+             "No file was written; give a thicker board (--thickness, FABEXPORT_THICKNESS) and re-try."})};
+    Json stack = Json::array();
+    sideLayers(stack, job.roles, true);
+    if (copper == 0) { // no copper plot picked: the board is its substrate
+        Json d = layer("Dielectric", "Board", job.thicknessMicrometres);
+        d["Material"] = "FR4";
+        stack.push_back(std::move(d));
     }
-    out.writeLine("  ]");
-    out.writeLine("}");
+    const int even = core / dielectrics;
+    for (int n = 1; n <= copper; ++n) {
+        stack.push_back(layer("Copper", "L" + std::to_string(n), copperMicrometres));
+        if (n == copper && copper > 1)
+            break;
+        const int thickness = n == (dielectrics + 1) / 2 ? core - even * (dielectrics - 1) : even;
+        const std::string between =
+            copper > 1 ? "L" + std::to_string(n) + "/L" + std::to_string(n + 1) : "L1";
+        Json d = layer("Dielectric", between, thickness);
+        d["Material"] = "FR4";
+        stack.push_back(std::move(d));
+    }
+    sideLayers(stack, job.roles, false);
+    return stack;
+}
+
+} // namespace
+
+void writeJobFile(const JobDescription& job, platform::AtomicWriter& out) {
+    Json j;
+    j["Header"] = {{"GenerationSoftware",
+                    {{"Vendor", vendor}, {"Application", application}, {"Version", FLASHKIT_VERSION}}},
+                   {"CreationDate", job.made.date}};
+    const std::int64_t width = std::int64_t{job.board.right} - job.board.left;
+    const std::int64_t height = std::int64_t{job.board.top} - job.board.bottom;
+    j["GeneralSpecs"] = {
+        {"ProjectId", {{"Name", job.made.name}, {"GUID", job.made.guid}, {"Revision", job.made.revision}}},
+        {"Size", {{"X", decimal(width * 254, 4)}, {"Y", decimal(height * 254, 4)}}}, // a mil is 0.0254 mm
+        {"LayerNumber", job.copperLayers},
+        {"BoardThickness", decimal(job.thicknessMicrometres, 3)}};
+    const double clearance = millimetresOf(job.limits.clearance);
+    j["DesignRules"] = Json::array({{{"Layers", "All"},
+                                     {"PadToPad", clearance},
+                                     {"PadToTrack", clearance},
+                                     {"TrackToTrack", clearance},
+                                     {"TrackToRegion", clearance},
+                                     {"RegionToRegion", clearance}}});
+    Json files = Json::array();
+    for (const JobEntry& f : job.files)
+        files.push_back({{"Path", f.path}, {"FileFunction", f.function}, {"FilePolarity", f.polarity}});
+    j["FilesAttributes"] = std::move(files);
+    j["MaterialStackup"] = stackup(job);
+    const std::string text = j.dump(2);
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        out.writeLine(std::string_view(text).substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+int thicknessOf(const app::JobContext& context) {
+    app::SettingsTable settings(context.programDir);
+    (void)settings.loadWithoutCreating(); // an unreadable file leaves the default
+    std::optional<std::string> text, from;
+    const std::string key = "FABEXPORT_THICKNESS=";
+    for (int n = 1; n <= app::settingsLineCount && !text; ++n) {
+        if (util::upper(settings.line(n)).starts_with(key))
+            text = settings.line(n).substr(key.size()),
+            from = settings.filePath() + " line " + std::to_string(n);
+    }
+    if (auto option = context.options.find("thickness"); option != context.options.end())
+        text = option->second, from = "--thickness";
+    if (!text)
+        return 1600;
+    const util::Fixed mm = util::readFixed(util::trim(*text), 3, 10'000);
+    if (!mm.ok() || mm.value < 200)
+        throw app::JobStop{util::lines({"The board thickness of " + *from + " is no thickness: " + *text,
+                                        "Expected: millimetres from 0.2 to 10 (1.6). No file was written."})};
+    return static_cast<int>(mm.value);
+}
+
+std::int64_t creationSeconds() {
+    if (const auto epoch = sourceDateEpoch())
+        return *epoch;
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 std::optional<std::int64_t> sourceDateEpoch() {

@@ -66,7 +66,8 @@ void createControls(TableWindow& w) {
     createControl(d, "STATIC", "Role", SS_NOPREFIX, tableids::choiceHeader);
     for (int r = 0; r < w.rows; ++r) {
         const auto row = static_cast<size_t>(r);
-        createControl(d, "STATIC", w.request.rows[row].name, SS_NOPREFIX | SS_ENDELLIPSIS,
+        // Clipped, not ellipsized: Wine's static control may keep the shortened text as the window's own.
+        createControl(d, "STATIC", w.request.rows[row].name, SS_NOPREFIX | SS_LEFTNOWORDWRAP,
                       tableids::name + r);
         HWND list = createControl(d, "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                                   tableids::choice + r);

@@ -30,7 +30,7 @@ render() { gerbv -x png -D 600 -O 0x0 -W 1.5x1.0 -b '#000000' -f '#FFFFFFFF' -o 
 printf '%%FSLAX23Y23*%%\r\n%%MOIN*%%\r\n%%ADD10C,0.01*%%\r\nM02*\r\n' >"$work/empty.gbr"
 render "$work/empty.gbr" "$work/empty.png"
 status=0
-for pair in GTL:TOP GP2:PLANE; do
+for pair in GTL:TOP GBL:PLANE; do
   file=BOARD.${pair%%:*} plot=${pair#*:}
   render "$work/zip/$file" "$work/$plot-export.png"
   render "$source/tests/fab/$plot-drawn.gbr" "$work/$plot-drawn.png"
