@@ -36,9 +36,10 @@ TEST_F(CliTest, HelpAndVersionAnswerOnStandardOutput) {
 
 // Catches a wrong command line running a job, printing to standard output or exiting other than 2.
 TEST_F(CliTest, UsageErrors) {
-    for (const std::string line : {"", "nojob", "7", "1", "--version dfn2file", "dfn2file --help",
-                                   "dfn2file --bogus x", "dfn2file --planes x", "dfn2file --planes 70000",
-                                   "dfn2file --confirm maybe", "dfn2file --base", "dfn2file stray"}) {
+    for (const std::string line :
+         {"", "nojob", "7", "1", "--version dfn2file", "dfn2file --help", "dfn2file --bogus x",
+          "dfn2file --planes x", "dfn2file --planes 70000", "dfn2file --confirm maybe", "dfn2file --base",
+          "dfn2file stray", "dfn2file --ring 5", "boardcheck --thickness 1", "fabexport --json x.json"}) {
         Lines args;
         std::istringstream words(line);
         for (std::string word; words >> word;)
@@ -49,6 +50,13 @@ TEST_F(CliTest, UsageErrors) {
         EXPECT_EQ(r.out, "");
     }
     EXPECT_NE(runDirect({"nojob"}).err.find("\nusage: flashkit-cli JOB"), std::string::npos);
+    // The limits belong to the two jobs that use them, the thickness to Fab Export alone.
+    EXPECT_EQ(runDirect({"ncdrill", "--ring", "5"})
+                  .err.rfind("flashkit-cli: --ring is an option of boardcheck and fabexport only\n", 0),
+              0u);
+    EXPECT_EQ(runDirect({"boardcheck", "--thickness", "1"})
+                  .err.rfind("flashkit-cli: --thickness is an option of fabexport only\n", 0),
+              0u);
     auto noDirectory = runDirect({"dfn2file", "--program-dir", text("nowhere")});
     EXPECT_EQ(noDirectory.status, 2);
     EXPECT_EQ(noDirectory.err,

@@ -364,6 +364,49 @@ TEST_F(FabExport, OneCopperNumberingAcrossFiles) {
     }
 }
 
+// Catches the board thickness or the design rules taken from the wrong source (the option before the settings
+// file before the default), a thickness out of range or a board too thin for its copper stack not refused.
+TEST_F(FabExport, JobFileStatesThicknessAndRules) {
+    struct Case {
+        std::vector<std::string> options;
+        std::string settings; // flashkit.ini's first line
+        double thickness, spacing;
+        std::string refusal; // its first line, or "" when the export runs
+    } cases[] = {
+        {{}, "", 1.6, 0.2032, ""},
+        {{"--thickness", "0.8", "--clearance", "0.15mm"}, "", 0.8, 0.15, ""},
+        {{}, "FABEXPORT_THICKNESS=2.4", 2.4, 0.2032, ""},
+        {{"--thickness", "10", "--clearance", "6"}, "fabexport_thickness=2.4", 10, 0.1524, ""},
+        {{"--thickness", "0.1"}, "", 0, 0, "The board thickness of --thickness is no thickness: 0.1"},
+        {{"--thickness", "10.001"}, "", 0, 0, "The board thickness of --thickness is no thickness: 10.001"},
+        {{}, "FABEXPORT_THICKNESS=1.6mm", 0, 0, "line 1 is no thickness: 1.6mm"},
+        {{"--thickness", "0.2", "--role", "OUTLINE=bottom", "--outline", "extent"},
+         "",
+         0,
+         0,
+         "A board of 0.2 mm cannot hold 4 copper layers of 0.035 mm with their dielectrics."},
+    };
+    for (const auto& c : cases) {
+        TearDown();
+        SetUp();
+        write("prog/flashkit.ini", crlfLines({c.settings}));
+        write("in/INNER3.GBR", read("in/TOP.GBR"));
+        const auto before = files();
+        const CliResult r = run("TOP.GBR ,PLANE.GBR ,INNER3.GBR ,OUTLINE.GBR", "out", c.options);
+        if (!c.refusal.empty()) {
+            EXPECT_EQ(r.status, 1) << c.refusal;
+            EXPECT_NE(r.log.find(c.refusal), std::string::npos) << r.log;
+            EXPECT_EQ(files(), before) << c.refusal;
+            continue;
+        }
+        ASSERT_EQ(r.status, 0) << r.log;
+        const auto job = nlohmann::json::parse(read("out/BOARD.gbrjob"));
+        EXPECT_EQ(job["GeneralSpecs"]["BoardThickness"].get<double>(), c.thickness) << c.settings;
+        for (const char* rule : {"PadToPad", "PadToTrack", "TrackToTrack", "TrackToRegion", "RegionToRegion"})
+            EXPECT_EQ(job["DesignRules"][0][rule].get<double>(), c.spacing) << rule;
+    }
+}
+
 // The role table offers each picked set only the roles it can take: inner layers and planes numbered up to
 // the number of plots; a plot whose name holds two dots keeps it whole; the option is moot once a plot is the
 // outline, and a refusal for no outline names the table's own box.
