@@ -74,16 +74,27 @@ inline std::vector<std::string> lostFromPage(const std::string& markdown, const 
             open = close + 1;
         }
     }
+    // A heading is a line of its own: the same words inside a paragraph do not end the section before it.
+    const auto headingAt = [&rendered](const std::string& title, size_t from) {
+        for (size_t found = rendered.find(title, from); found != std::string::npos;
+             found = rendered.find(title, found + 1)) {
+            const size_t after = found + title.size();
+            if ((found == 0 || rendered[found - 1] == '\n') &&
+                (after == rendered.size() || rendered[after] == '\n' || rendered[after] == '\r'))
+                return found;
+        }
+        return std::string::npos;
+    };
     size_t at = 0;
     for (size_t i = 0; i < sections.size(); ++i) {
-        const size_t start = sections[i].first.empty() ? at : rendered.find(sections[i].first, at);
+        const size_t start = sections[i].first.empty() ? at : headingAt(sections[i].first, at);
         if (start == std::string::npos) {
             lost.push_back("heading " + sections[i].first);
             continue;
         }
         size_t end = rendered.size();
         for (size_t k = i + 1; k < sections.size() && end == rendered.size(); ++k)
-            end = std::min(end, rendered.find(sections[k].first, start + sections[i].first.size()));
+            end = std::min(end, headingAt(sections[k].first, start + sections[i].first.size()));
         const std::string body = rendered.substr(start, end - start);
         for (const auto& span : sections[i].second)
             if (body.find(span) == std::string::npos)

@@ -24,7 +24,8 @@ std::string twoDigits(std::int64_t n) {
     return (n < 10 ? "0" : "") + std::to_string(n);
 }
 
-// An X2 attribute's field: the characters the format reserves (',', '*', '%', '\\') escaped as \\uXXXX.
+// An X2 attribute's field: the characters the format reserves (comma, asterisk, percent, backslash) as
+// escapes of a backslash, "u" and four hex digits.
 std::string fieldText(std::string_view text) {
     std::string out;
     for (const char c : text) {
