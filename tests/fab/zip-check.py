@@ -43,21 +43,21 @@ GUID = re.compile(r"^[0-9a-f]{8}-[0-9a-f]{4}-[1-8][0-9a-f]{3}-[89ab][0-9a-f]{3}-
 
 def check_job_members(job):
     """The members the job format makes mandatory, and those intakes read, with their value syntax."""
-    header, specs = job.get("Header", {}), job.get("GeneralSpecs", {})
+    header, general = job.get("Header", {}), job.get("GeneralSpecs", {})
     check(set(header.get("GenerationSoftware", {})) >= {"Vendor", "Application", "Version"}, "generation software")
     check(bool(ISO.match(header.get("CreationDate", ""))), "the job file's creation date")
-    pid = specs.get("ProjectId", {})
+    pid = general.get("ProjectId", {})
     check(bool(pid.get("Name")) and bool(GUID.match(pid.get("GUID", ""))) and bool(pid.get("Revision")),
           "project id with name, GUID and revision")
-    check(specs.get("Size", {}).get("X", 0) > 0 and specs.get("Size", {}).get("Y", 0) > 0, "board size")
-    check(isinstance(specs.get("LayerNumber"), int) and 0 < specs.get("BoardThickness", 0) <= 10, "layers, thickness")
+    check(general.get("Size", {}).get("X", 0) > 0 and general.get("Size", {}).get("Y", 0) > 0, "board size")
+    check(isinstance(general.get("LayerNumber"), int) and 0 < general.get("BoardThickness", 0) <= 10, "layers, thickness")
     rules = job.get("DesignRules", [])
     check(len(rules) >= 1 and all(r.get("Layers") in ("Outer", "Inner", "All") for r in rules), "design rules")
     stack = job.get("MaterialStackup", [])
     copper = [m for m in stack if m.get("Type") == "Copper"]
-    check(len(copper) == specs.get("LayerNumber"), "the stack-up holds every copper layer")
+    check(len(copper) == general.get("LayerNumber"), "the stack-up holds every copper layer")
     total = sum(m.get("Thickness", 0) for m in stack if m.get("Type") in ("Copper", "Dielectric"))
-    check(abs(total - specs.get("BoardThickness", 0)) < 1e-9, "the stack-up adds up to the board's thickness")
+    check(abs(total - general.get("BoardThickness", 0)) < 1e-9, "the stack-up adds up to the board's thickness")
 
 
 def check_copper_numbering(listed, layers):
