@@ -53,6 +53,7 @@ TEST_F(ModelTest, LeavingAFieldNeverNamesAnotherFolder) {
         {Field::indatapath, b + "\\later\\\\sub\\", up + "\\LATER\\SUB", ""},
         {Field::dfnpath, "c:\\tango\\\\work\\", "C:\\TANGO\\WORK", nullptr},
         {Field::gcpvpath, "fresh-new", "fresh-new", nullptr},
+        {Field::gcpvpath, "later\\", "later\\", nullptr}, // relative, not there: no drive says it is the same
         {Field::outdatapath, "\\\\server\\share", "\\\\server\\share", nullptr},
         {Field::outdatapath, "d:\\my.dir\\x", "d:\\my.dir\\x", nullptr},
         {Field::fnamebase, "board.pcb", "board", nullptr},
