@@ -413,6 +413,21 @@ TEST_F(FabExport, JobFileStatesThicknessAndRules) {
     }
 }
 
+// Catches a base name that is no UTF-8 text reaching the job file, whose JSON writer would stop the program.
+TEST_F(FabExport, BaseNameOfNoUtf8Refused) {
+    const auto before = files();
+    const CliResult r = cli({"fabexport", "--base",
+                             "B\xe4"
+                             "D",
+                             "--input-path", text("in"), "--dfn-path", text("in"), "--output-path",
+                             text("out"), "--pick", text("in") + "\\TOP.GBR ,OUTLINE.GBR"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.log, util::lines({"The file base name B\xe4"
+                                  "D is no UTF-8 text, which the job file cannot hold.",
+                                  "No file was written; correct the file base name and re-try."}));
+    EXPECT_EQ(files(), before);
+}
+
 // The role table offers each picked set only the roles it can take: inner layers and planes numbered up to
 // the number of plots; a plot whose name holds two dots keeps it whole; the option is moot once a plot is the
 // outline, and a refusal for no outline names the table's own box.

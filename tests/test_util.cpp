@@ -84,6 +84,40 @@ TEST(UpperViews, UpperCaseWithoutCopyWhereNothingChanges) {
 }
 
 // Catches a path text normalised wrongly: case, dots, blanks, doubled or trailing backslashes, non-ASCII.
+// Catches a malformed sequence taken as text (an overlong form, a surrogate, a byte cut off at the end, a
+// code point past U+10FFFF) or a well-formed one refused at the edge of its range.
+TEST(Utf8, WellFormedAndShortestOnly) {
+    struct Case {
+        const char* bytes;
+        bool text;
+    } cases[] = {
+        {"", true},
+        {"BOARD", true},
+        {"\xc3\xa4", true},
+        {"\xe2\x82\xac", true},
+        {"\xf0\x9f\x98\x80", true},
+        {"\xf4\x8f\xbf\xbf", true},
+        {"\xed\x9f\xbf", true},
+        {"\xe0\xa0\x80", true},
+        {"B\xe4"
+         "D",
+         false},
+        {"\xc3", false},
+        {"\xc0\xaf", false},
+        {"\xc1\xbf", false},
+        {"\xe0\x9f\xbf", false},
+        {"\xed\xa0\x80", false},
+        {"\xf0\x8f\xbf\xbf", false},
+        {"\xf4\x90\x80\x80", false},
+        {"\xf5\x80\x80\x80", false},
+        {"\x80", false},
+        {"\xe2\x82", false},
+        {"\xe2\x28\xa1", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isUtf8(c.bytes), c.text) << ::testing::PrintToString(std::string(c.bytes));
+}
+
 TEST(Cleanpath, Normalises) {
     struct Case {
         std::string in, out;

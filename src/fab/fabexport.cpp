@@ -208,6 +208,14 @@ app::JobResult exportFiles(const app::JobContext& context) {
     const Paths paths = pathsOf(f);
     if (app::refuseBlankBaseName(context))
         return app::JobResult::Stopped;
+    // The base name names every file and the project in the job file, which is JSON: UTF-8 text only.
+    if (!util::isUtf8(f.fnamebase)) {
+        log.show(util::lines(
+            {"The file base name " + f.fnamebase + " is no UTF-8 text, which the job file cannot hold.",
+             "No file was written; correct the file base name and re-try."}));
+        log.refresh();
+        return app::JobResult::Stopped;
+    }
     if (auto invalid = invalidSetting(f, paths)) {
         log.show(*invalid);
         log.refresh();

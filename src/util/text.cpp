@@ -511,3 +511,32 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
 }
 
 } // namespace fk::util
+
+namespace fk::util {
+
+bool isUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+        const unsigned lead = byte(i);
+        const size_t length = lead < 0x80                   ? 1
+                              : lead >= 0xC2 && lead < 0xE0 ? 2
+                              : lead >= 0xE0 && lead < 0xF0 ? 3
+                              : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                            : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (size_t k = 1; k < length; ++k) {
+            if ((byte(i + k) & 0xC0) != 0x80)
+                return false;
+        }
+        const unsigned second = length > 1 ? byte(i + 1) : 0x80;
+        // Overlong forms, surrogates and code points past U+10FFFF show in the second byte.
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+            (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace fk::util

@@ -18,6 +18,9 @@ inline constexpr char tab = '\t';
 inline constexpr std::string_view crlf = "\r\n";
 
 std::string upper(std::string_view text);
+// Whether the bytes are UTF-8 text: every sequence well formed and shortest, no surrogate, nothing past
+// U+10FFFF.
+bool isUtf8(std::string_view text);
 std::string lower(std::string_view text);
 // The text in upper case without a copy where it has no lower-case letter (the common case); else its copy,
 // upper-cased in `scratch`.
