@@ -38,13 +38,16 @@ std::string settingsKey(std::string_view option) {
     return "BOARDCHECK_" + util::upper(option);
 }
 
-int limitLineOf(const app::SettingsTable& settings, std::string_view option) {
-    const std::string key = settingsKey(option) + "=";
+int keyLineOf(const app::SettingsTable& settings, std::string_view key) {
     for (int n = 1; n <= app::settingsLineCount; ++n) {
         if (util::upper(settings.line(n)).starts_with(key))
             return n;
     }
     return 0;
+}
+
+int limitLineOf(const app::SettingsTable& settings, std::string_view option) {
+    return keyLineOf(settings, settingsKey(option) + "=");
 }
 
 std::optional<Length> limitValue(std::string_view text) {

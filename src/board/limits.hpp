@@ -25,6 +25,8 @@ struct Limits {
 // millimetres ("0.127mm"); nothing when it is neither or negative.
 inline constexpr const char* limitOptions[] = {"registration", "ring", "web", "clearance"};
 std::string settingsKey(std::string_view option);
+// The first settings line starting with `key` ("BOARDCHECK_RING=", upper case) in any case, 0 when none does.
+int keyLineOf(const app::SettingsTable& settings, std::string_view key);
 // The settings line that holds a limit ("BOARDCHECK_RING=5", the first in any case), 0 when none does.
 int limitLineOf(const app::SettingsTable& settings, std::string_view option);
 // The limits of a run: context.options, else flashkit.ini, else the defaults. Throws app::JobStop naming the

@@ -233,11 +233,8 @@ int thicknessOf(const app::JobContext& context) {
     (void)settings.loadWithoutCreating(); // an unreadable file leaves the default
     std::optional<std::string> text, from;
     const std::string key = "FABEXPORT_THICKNESS=";
-    for (int n = 1; n <= app::settingsLineCount && !text; ++n) {
-        if (util::upper(settings.line(n)).starts_with(key))
-            text = settings.line(n).substr(key.size()),
-            from = settings.filePath() + " line " + std::to_string(n);
-    }
+    if (const int n = board::keyLineOf(settings, key))
+        text = settings.line(n).substr(key.size()), from = settings.filePath() + " line " + std::to_string(n);
     if (auto option = context.options.find("thickness"); option != context.options.end())
         text = option->second, from = "--thickness";
     if (!text)
