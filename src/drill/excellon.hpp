@@ -18,6 +18,7 @@ using util::Length;
 inline constexpr int maxDecimals = 6; // digits after a decimal point that a value may carry
 // Digits a value may carry, and so a format may state.
 inline constexpr int maxDigits = 11;
+static_assert(maxDigits <= 18, "a value's digits are summed in 64 bits");
 // Digits before the decimal point of a value, which keep a Length and the distance of two far within range.
 inline constexpr int maxInchIntegerDigits = 9;
 inline constexpr int maxMillimetreIntegerDigits = 10;

@@ -2,7 +2,6 @@
 #include "drill/excellon.hpp"
 
 #include "platform/files.hpp"
-#include "util/fixed.hpp"
 #include "util/text.hpp"
 
 #include <algorithm>
@@ -76,12 +75,18 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& next) {
         axis.sign = line[at++];
     const size_t first = at;
     size_t point = std::string_view::npos;
+    // The digits are summed in the pass that finds them. Unsigned, so that more digits than maxDigits wrap
+    // harmlessly: such a value is refused below, before its sum is used.
+    std::uint64_t sum = 0;
     for (; at < line.size(); ++at) {
-        if (line[at] == '.') {
+        const auto digit = static_cast<unsigned char>(line[at] - '0');
+        if (digit <= 9) {
+            sum = sum * 10 + digit;
+        } else if (line[at] == '.') {
             if (point != std::string_view::npos)
                 refuse(line, "at most one decimal point in a value");
             point = at - first;
-        } else if (static_cast<unsigned char>(line[at] - '0') > 9) {
+        } else {
             break;
         }
     }
@@ -94,8 +99,8 @@ Axis ExcellonReader::readAxis(std::string_view line, size_t& next) {
     int decimals = point == std::string_view::npos ? 0 : static_cast<int>(count - point);
     if (decimals > maxDecimals)
         refuse(line, "at most " + std::to_string(maxDecimals) + " digits after the decimal point");
-    // At most maxDigits digits and maxDecimals decimals: the checked reader always has the value.
-    std::int64_t mantissa = util::readFixed(number, decimals).value;
+    // At most maxDigits (11) digits: the sum is exact.
+    auto mantissa = static_cast<std::int64_t>(sum);
     const size_t width = static_cast<size_t>(format_.integerDigits + format_.decimalDigits);
     if (point == std::string_view::npos) {
         if (count > width)
