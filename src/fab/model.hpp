@@ -162,7 +162,7 @@ void writeJobFile(const JobDescription& job, platform::AtomicWriter& out);
 int thicknessOf(const app::JobContext& context);
 
 // The seconds since 1970 SOURCE_DATE_EPOCH gives; nothing when it is unset. Throws app::JobStop
-// when it is no whole number of seconds from 1980 on.
+// when it is no whole number of seconds from 1980 to 2107, the years a zip entry's date holds.
 std::optional<std::int64_t> sourceDateEpoch();
 // When the export is made: SOURCE_DATE_EPOCH, else the clock.
 std::int64_t creationSeconds();

@@ -261,11 +261,12 @@ std::optional<std::int64_t> sourceDateEpoch() {
     std::int64_t seconds = 0;
     const char* last = text->data() + text->size();
     auto [end, error] = std::from_chars(text->data(), last, seconds);
-    constexpr std::int64_t from1980 = 315'532'800, before10000 = 253'402'300'799;
-    if (text->empty() || error != std::errc() || end != last || seconds < from1980 || seconds > before10000)
+    // A zip entry's date holds the years 1980 to 2107 only (seven bits from 1980).
+    constexpr std::int64_t from1980 = 315'532'800, to2107 = 4'354'819'199;
+    if (text->empty() || error != std::errc() || end != last || seconds < from1980 || seconds > to2107)
         throw app::JobStop{util::lines({"SOURCE_DATE_EPOCH is " + *text +
                                             ", which is no whole number of "
-                                            "seconds from 1980 to 9999:",
+                                            "seconds from 1980 to 2107:",
                                         "No file was written; correct it or unset it and re-try."})};
     return seconds;
 }
