@@ -294,6 +294,75 @@ TEST_F(FaultTest, AFailingReplacementPutsBackTheTargetsAlreadyReplaced) {
     }
 }
 
+// Catches: a journal that could not be written whole leaving targets replaced, or itself behind, in any of
+// the folders a commit writes to.
+TEST_F(FaultTest, AJournalCutOffReplacesNothing) {
+    int secondJournals = 0;
+    for (const auto& job : multiOutputJobs(text("w"))) {
+        for (int failing : {0, 1}) {
+            prepareFiles();
+            const auto before = snapshot();
+            platform::setJournalFailureForTesting(failing);
+            const auto result = runJob(job.job, job.picks);
+            platform::setJournalFailureForTesting(std::nullopt);
+            if (failing == 1 && result == app::JobResult::Completed)
+                continue; // its outputs are all in one folder: there is no second journal
+            secondJournals += failing;
+            EXPECT_EQ(result, app::JobResult::Stopped) << job.name << " " << failing;
+            EXPECT_NE(log_.find("Could not write the file:\r\n<" + text("")), std::string::npos) << log_;
+            EXPECT_NE(log_.find(">\r\nThe disk is full."), std::string::npos) << log_;
+            EXPECT_EQ(snapshot(), before) << job.name << " " << failing;
+        }
+    }
+    EXPECT_GT(secondJournals, 0);
+}
+
+// Catches: a journal of an ended run cut off while it was written (before any target was touched) read as
+// a shorter one: it is removed with its run's files and every target as it was, and the log names nothing
+// undone. A whole journal of such a run says what it put back.
+TEST_F(FaultTest, AJournalCutOffIsNoRecord) {
+    const auto boot = platform::host::currentRun().boot;
+    const auto dead = [&](const std::string& name, char kind) {
+        return "w/." + name + ".fk-999999999-5-" + std::to_string(boot) + "-" + kind + "abcdef";
+    };
+    const std::string journal = dead("flashkit-journal", 'j'), temp = dead("A.GBR", 't');
+    const auto fields = [](std::vector<std::string> texts) {
+        std::string bytes;
+        for (const auto& t : texts)
+            bytes += t + '\0';
+        return bytes;
+    };
+    const std::string main = platform::utf8OfHostPath(path(journal)),
+                      entry = fields({platform::utf8OfHostPath(path(temp)),
+                                      platform::utf8OfHostPath(path("w/A.GBR")), ""});
+    const std::string undone =
+        "A run that was stopped while it replaced its files has been undone; these files "
+        "have their old content again:\r\n<" +
+        text("w") + "\\A.GBR>";
+    const struct {
+        std::string bytes, said;
+    } cases[] = {
+        {fields({"flashkit-journal 2", main}) + entry + fields({"end"}), undone},
+        {fields({"flashkit-journal 1", main}) + entry, undone}, // an earlier build's
+        {fields({"flashkit-journal 2", main}) + entry, ""},
+        {fields({"flashkit-journal 2", main}) + entry.substr(0, entry.size() - 1), ""},
+        {fields({"flashkit-journal 2", main, "end"}), ""},
+        {fields({"flashkit-journal 1", main}), ""},
+        {fields({"flashkit-journal 2"}), ""},
+    };
+    for (const auto& c : cases) {
+        prepareFiles();
+        const auto before = snapshot();
+        write(journal, c.bytes);
+        write(temp, "new");
+        std::string said;
+        for (const auto& message : platform::tidyDirectory(text("w")))
+            said += message;
+        EXPECT_EQ(said, c.said) << c.bytes;
+        EXPECT_EQ(snapshot(), before) << c.bytes;
+    }
+}
+
 #ifndef _WIN32
 bool hasTransientFile(const std::map<std::string, std::string>& files) {
     for (const auto& [name, bytes] : files) {
@@ -315,8 +384,10 @@ TEST_F(FaultTest, ARunKilledWhileReplacingIsUndoneByTheNextRunUnlessItsCommitWas
         prepareFiles();
         ASSERT_EQ(runJob(job.job, job.picks), app::JobResult::Completed) << job.name;
         const auto done = snapshot();
-        // Killed after 0..outputs replacements the journal is there; one step later it is gone.
-        for (int replaced = 0; replaced <= job.outputs + 1; ++replaced) {
+        // Killed after 0..outputs replacements the journal is there; one step later it is gone. The next run
+        // tidies its folders in its own order; a run in one folder and then one in the other do as well.
+        for (int step = 0; step < 3 * (job.outputs + 2); ++step) {
+            const int replaced = step / 3, order = step % 3;
             const bool finished = replaced > job.outputs;
             prepareFiles();
             const auto before = snapshot();
@@ -331,16 +402,25 @@ TEST_F(FaultTest, ARunKilledWhileReplacingIsUndoneByTheNextRunUnlessItsCommitWas
             ASSERT_EQ(WEXITSTATUS(status), 137) << job.name << ": the kill seam was not reached";
             EXPECT_TRUE(finished || hasTransientFile(snapshot())) << job.name;
 
-            app::MessageLog log;
-            app::JobContext context;
-            context.fields = fields();
-            context.programDir = text("prog");
-            context.services.log = &log;
-            EXPECT_EQ(app::runJob(nothing, context), app::JobResult::Completed);
-            EXPECT_EQ(log.text().substr(0, 62),
+            std::string said;
+            if (order == 0) {
+                app::MessageLog log;
+                app::JobContext context;
+                context.fields = fields();
+                context.programDir = text("prog");
+                context.services.log = &log;
+                EXPECT_EQ(app::runJob(nothing, context), app::JobResult::Completed);
+                said = log.text();
+            } else {
+                for (const char* dir : order == 1 ? std::vector{"out", "w"} : std::vector{"w", "out"})
+                    for (const auto& message : platform::tidyDirectory(text(dir)))
+                        said += message + "|";
+            }
+            EXPECT_EQ(said.substr(0, 62),
                       finished ? "" : "A run that was stopped while it replaced its files has been un")
-                << job.name << " " << replaced;
-            EXPECT_EQ(snapshot(), finished ? done : before) << job.name << " " << replaced;
+                << job.name << " " << replaced << " " << order;
+            EXPECT_EQ(std::count(said.begin(), said.end(), '|'), order == 0 || finished ? 0 : 1) << said;
+            EXPECT_EQ(snapshot(), finished ? done : before) << job.name << " " << replaced << " " << order;
         }
     }
 }

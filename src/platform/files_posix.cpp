@@ -414,6 +414,10 @@ void failAsInUse() {
     errno = EBUSY;
 }
 
+void failAsDiskFull() {
+    errno = ENOSPC;
+}
+
 bool makeFull(std::FILE* file) {
     int full = ::open("/dev/full", O_WRONLY);
     if (full < 0)

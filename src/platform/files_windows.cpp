@@ -370,6 +370,10 @@ void failAsInUse() {
     ::SetLastError(ERROR_SHARING_VIOLATION);
 }
 
+void failAsDiskFull() {
+    ::SetLastError(ERROR_DISK_FULL);
+}
+
 bool makeFull(std::FILE*) {
     return false;
 }

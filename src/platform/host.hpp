@@ -73,6 +73,8 @@ std::filesystem::path followLinks(const std::filesystem::path& path);
 bool makeFull(std::FILE* file);
 // Test seam: the last error becomes the one of a file that another program holds open.
 void failAsInUse();
+// Leaves the reason a full disk gives as the last error (a test seam's failure).
+void failAsDiskFull();
 
 std::optional<std::uintmax_t> sizeOf(std::FILE* file);
 enum class CopyResult { Done, ReadFailed, WriteFailed };

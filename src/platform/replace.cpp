@@ -24,8 +24,12 @@ namespace {
 thread_local std::optional<int> replaceFailure;
 thread_local bool hardLinkFailure = false;
 thread_local std::optional<int> commitKill;
+thread_local std::optional<int> journalFailure;
 
-constexpr std::string_view journalMagic = "flashkit-journal 1";
+// Version 2 ends with an end mark, so that a journal cut off while it was written is never read as a
+// shorter one; version 1, of earlier builds, is read as it was written.
+constexpr std::string_view journalMagic = "flashkit-journal 2", journalMagicWithoutEnd = "flashkit-journal 1",
+                           journalEnd = "end";
 
 struct Entry {
     fs::path temp, target, backup; // backup empty: the target did not exist before
@@ -51,6 +55,8 @@ std::string encode(const Journal& journal) {
         out += utf8OfHostPath(e.target) + '\0';
         out += utf8OfHostPath(e.backup) + '\0';
     }
+    out += journalEnd;
+    out += '\0';
     return out;
 }
 
@@ -60,7 +66,15 @@ std::optional<Journal> decode(const fs::path& file) {
     std::vector<std::string> fields;
     for (size_t start = 0, end; (end = bytes.find('\0', start)) != std::string::npos; start = end + 1)
         fields.push_back(bytes.substr(start, end - start));
-    if (fields.size() < 2 || fields[0] != journalMagic || (fields.size() - 2) % 3 != 0)
+    if (!fields.empty() && fields[0] == journalMagic) {
+        if (fields.back() != journalEnd)
+            return std::nullopt;
+        fields.pop_back();
+    } else if (fields.empty() || fields[0] != journalMagicWithoutEnd) {
+        return std::nullopt;
+    }
+    // The main journal's name and at least one whole entry.
+    if (fields.size() < 5 || (fields.size() - 2) % 3 != 0)
         return std::nullopt;
     Journal journal{hostPathOfUtf8(fields[1]), {}};
     for (size_t i = 2; i < fields.size(); i += 3)
@@ -76,9 +90,13 @@ host::Temp openJournal(const fs::path& directory, const std::string& shownTarget
     return *made.temp;
 }
 
-void fillJournal(const host::Temp& journal, const std::string& bytes, const std::string& shownTarget) {
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), journal.file) == bytes.size();
+void fillJournal(const host::Temp& journal, const std::string& bytes, const std::string& shownTarget,
+                 bool cutOff) {
+    const size_t size = cutOff ? bytes.size() / 2 : bytes.size();
+    bool ok = std::fwrite(bytes.data(), 1, size, journal.file) == size && !cutOff;
     ok = std::fflush(journal.file) == 0 && ok;
+    if (cutOff)
+        host::failAsDiskFull();
     const std::string reason = ok ? std::string() : host::lastErrorReason();
     ok = std::fclose(journal.file) == 0 && ok;
     if (!ok)
@@ -129,9 +147,10 @@ std::vector<fs::path> writeJournals(Journal& journal, const std::string& shownTa
         }
         journal.main = written.front();
         const std::string bytes = encode(journal);
-        for (auto& j : opened) {
-            std::FILE* file = std::exchange(j.file, nullptr);
-            fillJournal({file, j.path}, bytes, shownTarget);
+        for (size_t i = 0; i < opened.size(); ++i) {
+            std::FILE* file = std::exchange(opened[i].file, nullptr);
+            fillJournal({file, opened[i].path}, bytes, shownTarget,
+                        journalFailure && static_cast<size_t>(*journalFailure) == i);
         }
     } catch (...) {
         for (auto& j : opened) {
@@ -304,6 +323,10 @@ void setReplaceFailureForTesting(std::optional<int> failingReplacement) {
 
 void setHardLinkFailureForTesting(bool fail) {
     hardLinkFailure = fail;
+}
+
+void setJournalFailureForTesting(std::optional<int> failingJournal) {
+    journalFailure = failingJournal;
 }
 
 void setCommitKillForTesting(std::optional<int> afterReplacements) {

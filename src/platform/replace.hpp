@@ -31,5 +31,8 @@ void setReplaceFailureForTesting(std::optional<int> failingReplacement);
 void setCommitKillForTesting(std::optional<int> afterReplacements);
 // Test seam, per thread: hard links fail, as on a file system without them, so the old target moves aside.
 void setHardLinkFailureForTesting(bool fail);
+// Test seam, per thread: the n-th journal of the next commits (0 is the main one, then one per further
+// directory) is cut off half way, as on a disk that fills up while it is written.
+void setJournalFailureForTesting(std::optional<int> failingJournal);
 
 } // namespace fk::platform
