@@ -105,14 +105,14 @@ class BoardCheck : public Scratch {
         write("in/" + name, bytes.replace(at, from.size(), to));
     }
     // Each finding as "kind plot x,y" in mils.
-    Lines findings(const std::vector<std::string>& plots = {"TOP.GBR", "PLANE.GBR"},
-                   std::string dir = {}) const {
+    Lines findings(const std::vector<std::string>& plots = {"TOP.GBR", "PLANE.GBR"}, std::string dir = {},
+                   const Limits& limits = {}) const {
         dir = dir.empty() ? text("in") : dir;
         std::vector<std::string> paths;
         for (const auto& p : plots)
             paths.push_back(dir + "\\" + p);
         const Checked checked =
-            checkFiles(text("in") + "\\PCB.DFN", paths, text("in") + "\\BOARD.NC1", Limits{});
+            checkFiles(text("in") + "\\PCB.DFN", paths, text("in") + "\\BOARD.NC1", limits);
         Lines out;
         for (const auto& f : checked.findings)
             out.push_back(std::string(kindName(f.kind)) + " " + f.plot + " " +
@@ -136,7 +136,40 @@ TEST_F(BoardCheck, PlantedFaults) {
         const char* from;
         const char* to;
         Lines expected;
+        Limits limits = {};
     } cases[] = {
+        // At the limit is within it; a step past it is not.
+        {"hole moved exactly the registration tolerance",
+         "BOARD.NC1",
+         "X+002000Y+002000",
+         "X+002010Y+002000",
+         {baseline}},
+        {"hole moved a step past the registration tolerance",
+         "BOARD.NC1",
+         "X+002000Y+002000",
+         "X+002011Y+002000",
+         {"registration TOP.GBR 201,200", baseline}},
+        // A track ending on a pad's edge is that pad's copper, however large the clearance asked.
+        {"track touching a pad",
+         "TOP.GBR",
+         "X0Y0D02*",
+         "G54D10*\r\nX636Y500D02*\r\nX700Y500D01*\r\nX0Y0D02*",
+         {baseline},
+         {.clearance = util::Length::fromMilDecimals(20, 0)}},
+        {"track a mil off a pad",
+         "TOP.GBR",
+         "X0Y0D02*",
+         "G54D10*\r\nX637Y500D02*\r\nX700Y500D01*\r\nX0Y0D02*",
+         {"clearance TOP.GBR 600,500", baseline},
+         {.clearance = util::Length::fromMilDecimals(20, 0)}},
+        // A donut's opening is no hole to drill, on copper as in a plane.
+        {"donut flashed on the top",
+         "TOP.GBR",
+         "X0Y0D02*",
+         "G54D17*\r\nX1200Y800D03*\r\nX0Y0D02*",
+         {baseline}},
+        // PCB.DFN's CAM_TOOL gives a tool's size over the drill file's own header.
+        {"header size under a CAM_TOOL line", "BOARD.NC1", "INCH\r\n", "INCH\r\nT1C0.0300\r\n", {baseline}},
         {"hole moved 3 mil",
          "BOARD.NC1",
          "X+002000Y+002000",
@@ -192,7 +225,7 @@ TEST_F(BoardCheck, PlantedFaults) {
         TearDown();
         SetUp();
         edit(c.file, c.from, c.to);
-        EXPECT_EQ(findings(), c.expected) << c.fault;
+        EXPECT_EQ(findings({"TOP.GBR", "PLANE.GBR"}, {}, c.limits), c.expected) << c.fault;
     }
 }
 

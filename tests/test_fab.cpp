@@ -64,7 +64,10 @@ TEST_F(Scratch, UnrepresentableAperturesAreRefused) {
         {R"(GRB_AP2 11 60 60 60 FLASH ELLIPSE "DONUT PAD")", "is a donut whose hole is as large as the pad"},
         {R"(GRB_AP2 11 100 120 0 FLASH TARGET "TARGET- 100 MILS")", "is an ellipse of unequal sizes"},
         {R"(GRB_AP2 11 125 130 0 FLASH MTHOLE "MOUNTING HOLE- 125 MILS")", "is an ellipse of unequal sizes"},
+        {R"(GRB_AP2 11 -60 60 0 FLASH ELLIPSE "ROUND PAD- 60 MILS")", "is no aperture line"},
+        {R"(GRB_AP2 11 60 60 +0 FLASH ELLIPSE "ROUND PAD- 60 MILS")", "is no aperture line"},
         {"CAM_TOOL 11 0", "is no tool line"},
+        {"CAM_TOOL 11 -28", "is no tool line"},
     };
     for (const auto& c : cases) {
         write("PCB.DFN", crlfLines({"GRB_DRAWCODE 10", c.line}));
@@ -93,6 +96,38 @@ TEST_F(Scratch, UnrepresentableAperturesAreRefused) {
     }
     write("PCB.DFN", crlfLines({R"(GRB_AP2 0000011 60 60 0 FLASH ELLIPSE "ROUND PAD- 60 MILS")"}));
     EXPECT_FALSE(fab::apertureOf(fab::readDefinitions(text("PCB.DFN")), 11)); // a D number has 1 to 6 digits
+}
+
+// One number given twice: the same words with other trailing blanks are one line; other words are refused,
+// naming the later line.
+TEST_F(Scratch, ApertureAndToolLinesGivenTwice) {
+    const std::string pad = R"(GRB_AP2 11 60 60 0 FLASH ELLIPSE "ROUND PAD- 60 MILS")",
+                      tool = "CAM_TOOL 11 28";
+    struct Case {
+        std::string first, second, refusal;
+    } cases[] = {
+        {pad, pad + "   ", ""},
+        {pad, R"(GRB_AP2 11 62 62 0 FLASH ELLIPSE "ROUND PAD- 62 MILS")",
+         "defines D11 again, unlike line 2:"},
+        {tool, tool + "  ", ""},
+        {tool, "CAM_TOOL 11 29", "defines tool 11 again, unlike line 2:"},
+    };
+    for (const auto& c : cases) {
+        write("PCB.DFN", crlfLines({"GRB_DRAWCODE 10", c.first, c.second}));
+        const fab::Definitions definitions = fab::readDefinitions(text("PCB.DFN"));
+        try {
+            if (c.first == tool)
+                EXPECT_EQ(fab::toolOf(definitions, 11)->line, 2);
+            else
+                EXPECT_EQ(fab::apertureOf(definitions, 11)->line, 2);
+            EXPECT_EQ(c.refusal, "") << c.second;
+        } catch (const app::JobStop& stop) {
+            EXPECT_EQ(stop.message + "\r\n",
+                      crlfLines({"PCB.DFN line 3 " + c.refusal, "<" + text("PCB.DFN") + ">", c.second,
+                                 "No file was written; correct PCB.DFN and re-try."}));
+            EXPECT_NE(c.refusal, "") << c.second;
+        }
+    }
 }
 
 // The example and a scratch set, exported through the command line.
@@ -410,6 +445,51 @@ TEST_F(FabExport, JobFileStatesThicknessAndRules) {
         EXPECT_EQ(job["GeneralSpecs"]["BoardThickness"].get<double>(), c.thickness) << c.settings;
         for (const char* rule : {"PadToPad", "PadToTrack", "TrackToTrack", "TrackToRegion", "RegionToRegion"})
             EXPECT_EQ(job["DesignRules"][0][rule].get<double>(), c.spacing) << rule;
+    }
+}
+
+// Catches a date off by a day, a month or a year at the turns of the calendar, in the files' ISO date or the
+// zip entries' date and time, and an epoch outside what a zip entry holds being taken.
+TEST(FabDates, FromSourceDateEpoch) {
+    struct Case {
+        const char* epoch;
+        std::string iso, zipped; // zipped: the first entry's date and time as the zip holds them, to 2 s
+    } cases[] = {
+        {"315532800", "1980-01-01T00:00:00+00:00", "1980-01-01 00:00:00"},
+        {"951868799", "2000-02-29T23:59:59+00:00", "2000-02-29 23:59:58"},
+        {"951868800", "2000-03-01T00:00:00+00:00", "2000-03-01 00:00:00"},
+        {"1735689599", "2024-12-31T23:59:59+00:00", "2024-12-31 23:59:58"},
+        {"4107542399", "2100-02-28T23:59:59+00:00", "2100-02-28 23:59:58"},
+        {"4354819199", "2107-12-31T23:59:59+00:00", "2107-12-31 23:59:58"},
+        {"315532799", "", ""},
+        {"4354819200", "", ""},
+        {"", "", ""},
+        {" 1700000000", "", ""},
+        {"1.7e9", "", ""},
+    };
+    for (const auto& c : cases) {
+        ScopedVariable epoch("SOURCE_DATE_EPOCH", c.epoch);
+        try {
+            const auto epochSeconds = fab::sourceDateEpoch();
+            if (!epochSeconds)
+                continue; // Windows keeps no empty variable: "" unset it
+            const std::int64_t seconds = *epochSeconds;
+            EXPECT_EQ(fab::isoDate(seconds), c.iso) << c.epoch;
+            const std::string zip = fab::zipOf({{"A.GBR", "x"}}, seconds);
+            const auto word = [&](size_t at) {
+                return std::uint8_t(zip[at]) | std::uint8_t(zip[at + 1]) << 8;
+            };
+            const int time = word(10), date = word(12); // the first local header's DOS time and date
+            char zipped[32];
+            std::snprintf(zipped, sizeof zipped, "%04d-%02d-%02d %02d:%02d:%02d", 1980 + (date >> 9),
+                          date >> 5 & 15, date & 31, time >> 11, time >> 5 & 63, (time & 31) * 2);
+            EXPECT_EQ(zipped, c.zipped) << c.epoch;
+        } catch (const app::JobStop& stop) {
+            EXPECT_EQ(stop.message, std::string("SOURCE_DATE_EPOCH is ") + c.epoch +
+                                        ", which is no whole number of seconds from 1980 to 2107:\r\n"
+                                        "No file was written; correct it or unset it and re-try.");
+            EXPECT_EQ(c.iso, "") << c.epoch;
+        }
     }
 }
 

@@ -16,13 +16,17 @@ class FileWindowTest : public Scratch {
             write(name, "x");
     }
     // In a case's texts "@" is the folder w, "^" the folder above it, "~" w without its drive, "!" w's drive
-    // alone and "%" w as the host writes it.
+    // alone, "&" that drive in the other case and "%" w as the host writes it.
     std::string placed(std::string text) const {
         const std::string w = Scratch::text("w");
+        const std::string letter = w.substr(0, 1);
+        const std::string otherCase =
+            letter == util::upper(letter) ? util::lower(letter) : util::upper(letter);
         const std::vector<std::pair<char, std::string>> marks{{'@', w},
                                                               {'^', Scratch::text("")},
                                                               {'~', w.substr(2)},
                                                               {'!', w.substr(0, 2)},
+                                                              {'&', otherCase + w.substr(1, 1)},
                                                               {'%', path("w").string()}};
         for (const auto& [mark, value] : marks)
             for (size_t at; (at = text.find(mark)) != std::string::npos;)
@@ -48,6 +52,7 @@ TEST_F(FileWindowTest, WhatConfirmingDoes) {
         const char* click; // the folder row clicked once before, by its label; "" for none
         const char* typed; // "File name"
         std::string after; // observed()
+        const char* start = "w";
     };
     const std::string all = " *.* [A.GBR,B.GBR,C.TXT] ";
     const std::vector<Case> cases{
@@ -71,6 +76,19 @@ TEST_F(FileWindowTest, WhatConfirmingDoes) {
         {false, "", "Nope\\X.GBR", "open @" + all + "The folder @\\Nope does not exist."},
         {false, "", "A.GBR ,Sub\\X.GBR",
          "open @" + all + "Several names are taken from this folder only: Sub\\X.GBR"},
+        {false, "", "A.GBR ,Sub/X.GBR",
+         "open @" + all + "Several names are taken from this folder only: Sub/X.GBR"},
+        {false, "", "A.GBR ,!C.TXT",
+         "open @" + all + "Several names are taken from this folder only: !C.TXT"},
+        {false, "", "*.TXT ,A.GBR", "open @" + all + "Several names are taken from this folder only: *.TXT"},
+        {false, "", "&~\\A.GBR", "@\\A.GBR"},
+        {false, "", "&C.TXT", "@\\C.TXT"},
+        {false, "", "*.GBR; *.TXT", "open @ *.GBR; *.TXT [A.GBR,B.GBR,C.TXT] "},
+        {false, "", "..\\..", "open ^ *.* [] ", "w/Sub"},
+        {false, "", "Sub\\..\\..", "open ^ *.* [] "},
+        {true, "", "..\\..", "open ^ *.* [] ", "w/Sub"},
+        {true, "", "!\\", "!\\"},
+        {true, "!\\", "", "!\\"},
         {false, "Sub", "", "open @\\Sub *.* [X.GBR] "},
         {true, "", "", "@\\"},
         {true, "Empty", "", "@\\Empty\\"},
@@ -81,9 +99,9 @@ TEST_F(FileWindowTest, WhatConfirmingDoes) {
         {true, "", "A.GBR", "@\\A.GBR"},
     };
     for (const auto& c : cases) {
-        model::FileWindow w({.mask = "", .startDirectory = text("w"), .title = "", .folder = c.folder});
+        model::FileWindow w({.mask = "", .startDirectory = text(c.start), .title = "", .folder = c.folder});
         for (size_t row = 0; row < w.folders().size(); ++row)
-            if (w.folders()[row].label == std::string(c.click))
+            if (w.folders()[row].label == placed(c.click))
                 w.highlightFolder(row);
         w.typeNames(placed(c.typed));
         EXPECT_EQ(observed(w, w.confirm()), placed(c.after)) << c.typed << " " << c.click;
@@ -104,6 +122,14 @@ TEST_F(FileWindowTest, HighlightingAndTheFolderList) {
     EXPECT_EQ(w.names() + " " + w.count(), "A.GBR\nC.TXT 2");
     w.choosePattern("*.GBR");
     EXPECT_EQ(w.confirm(), text("w") + "\\A.GBR ,C.TXT");
+    // The latest click counts: a folder clicked after a file is what OK opens, and a file after a folder.
+    w.highlightFiles({0});
+    w.highlightFolder(here + 2);
+    EXPECT_EQ(observed(w, w.confirm()), "open " + text("w/Sub") + " *.GBR [X.GBR] ");
+    w.openFolder(here);
+    w.highlightFolder(here + 2);
+    w.highlightFiles({1});
+    EXPECT_EQ(w.confirm(), text("w") + "\\B.GBR");
     w.openFolder(here + 2);
     EXPECT_EQ(w.directory() + "|" + w.names(), text("w/Sub") + "|");
     EXPECT_EQ(model::joinChoice("C:\\", {"A.GBR", "B.GBR"}), "C:\\A.GBR ,B.GBR");

@@ -352,6 +352,7 @@ TEST_F(GerberTest, RefusalsNameTheCommandAndWriteNothing) {
          "2 holds a coordinate that does not fit the file's format|X-Y0D02*", ""},
         {"OffsetOfATenThousandth", "%FSLAX23Y23*%|%OFA0.0001B0*%", "2" + transform + "|%OFA0.0001B0*%",
          noTransform},
+        {"MirrorOfB", "%FSLAX23Y23*%|%MIA0B1*%", "2" + transform + "|%MIA0B1*%", noTransform},
         {"MirrorByANegativeScale", "%FSLAX23Y23*%|%SFA-1B1*%", "2" + transform + "|%SFA-1B1*%", noTransform},
         {"FormatOf14Digits", "%FSLAX77Y77*%",
          "1 states a coordinate format that cannot be read|%FSLAX77Y77*%", ""},
