@@ -126,6 +126,9 @@ const char* const baseline = "plane-solid PLANE.GBR 1000,700";
 
 TEST_F(BoardCheck, ExampleHasOneFinding) {
     EXPECT_EQ(findings(), Lines{baseline});
+    // A mask's openings are shown, not checked: no hole needs one, and no opening needs a hole.
+    write("in/BOARD.GTS", "G54D11*\r\nX1400Y100D03*\r\nX0Y0D02*\r\nM02*\r\n");
+    EXPECT_EQ(findings({"TOP.GBR", "PLANE.GBR", "BOARD.GTS"}), Lines{baseline});
 }
 
 // Each planted fault is found once on each plot it shows on, at its place, and nothing else is.
@@ -198,6 +201,12 @@ TEST_F(BoardCheck, PlantedFaults) {
          "CAM_TOOL 3 125",
          "CAM_TOOL 3 130",
          {"tool-size TOP.GBR 1000,700", baseline}},
+        // Without a PAD line the aperture's own hole is the size to drill.
+        {"mounting hole without its PAD line",
+         "PCB.DFN",
+         "PAD MH 125 125 125 AL 16 0 0 0 1 3\r\n",
+         "",
+         {baseline}},
         {"two holes the registration tolerance apart",
          "BOARD.NC1",
          "X+002000Y+002000",

@@ -199,6 +199,7 @@ TEST_F(DrillTest, RefusalsNameTheLineAndWriteNothing) {
         {{"M48", "METRIC", "X-10000000000."},
          "at most 10 digits before the decimal point of a millimetre value"},
         {{"M48", "INCH,LZ", "X+12Y+34Y+56"}, "X and Y at most once in a line"},
+        {{"M48", "METRIC", "X1234567.89012"}, "at most 11 digits in a value"},
         {{"M48", "INCH,TZ", "G93X0Y1"}, "no zero offset: G93 has no prefered form"},
         {{"M48", "INCH,TZ", "G93X"}, "no zero offset: G93 has no prefered form"},
         {{"M48", "INCH", "T1C."}, "a tool diameter: digits with at most one decimal point"},

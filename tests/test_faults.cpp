@@ -345,6 +345,9 @@ TEST_F(FaultTest, AJournalCutOffIsNoRecord) {
         {fields({"flashkit-journal 2", main}) + entry + fields({"end"}), undone},
         {fields({"flashkit-journal 1", main}) + entry, undone}, // an earlier build's
         {fields({"flashkit-journal 2", main}) + entry, ""},
+        {fields({"flashkit-journal 2", main}) + entry +
+             fields({platform::utf8OfHostPath(path(dead("B.GBR", 't')))}),
+         ""},
         {fields({"flashkit-journal 2", main}) + entry.substr(0, entry.size() - 1), ""},
         {fields({"flashkit-journal 2", main, "end"}), ""},
         {fields({"flashkit-journal 1", main}), ""},

@@ -130,6 +130,10 @@ TEST_F(FileWindowTest, HighlightingAndTheFolderList) {
     w.highlightFolder(here + 2);
     w.highlightFiles({1});
     EXPECT_EQ(w.confirm(), text("w") + "\\B.GBR");
+    w.highlightFolder(here + 2);
+    w.highlightFiles({});
+    EXPECT_EQ(observed(w, w.confirm()),
+              "open " + text("w") + " *.GBR [A.GBR,B.GBR] No file chosen: highlight one or type its name.");
     w.openFolder(here + 2);
     EXPECT_EQ(w.directory() + "|" + w.names(), text("w/Sub") + "|");
     EXPECT_EQ(model::joinChoice("C:\\", {"A.GBR", "B.GBR"}), "C:\\A.GBR ,B.GBR");
