@@ -344,6 +344,9 @@ TEST_F(BoardCheck, PictureModel) {
     EXPECT_EQ(top[0].kind, Drawn::Disc);
     EXPECT_EQ(top[2].kind, Drawn::Outline); // the oval
     EXPECT_EQ(top[9].kind, Drawn::Stroke);
+    // The third draw starts where the move before it went (X900Y200D02*), not where the last draw ended.
+    EXPECT_EQ(std::vector({top[11].x, top[11].y, top[11].x2, top[11].y2}),
+              std::vector({mils(900), mils(200), mils(1300), mils(200)}));
     const auto& plane = picture.layers[1];
     ASSERT_EQ(plane.primitives.size(), 4u);
     const size_t pieces[] = {2, 2, 4, 4};

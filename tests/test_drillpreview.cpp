@@ -112,8 +112,9 @@ TEST_F(DrillPreviewTest, HolesWhereTheMachineDrillsThem) {
 // A file that is missing, cannot be read, or holds other holes (one just 0.001 inch off) shows that in its
 // panel; the preview writes nothing.
 TEST_F(DrillPreviewTest, EachPanelSaysWhatIsWrong) {
+    // Holes 2 and 3 are both off by the largest offset: the first of them is named.
     write("out/B.NC2",
-          crlfLines({"M48", "INCH", "T1", "X+01234Y+00500", "X+01500Y-00251", "T2", "X+10000Y+02000"}));
+          crlfLines({"M48", "INCH", "T1", "X+01234Y+00500", "X+01500Y-00251", "T2", "X+10001Y+02000"}));
     write("out/B.NC3", crlfLines({"M48", "INCH", "T1", "X012346Y005001", "X015000Y-002500"}));
     const std::string sixty = "X1.2.5" + std::string(54, '0'); // quoted whole: a panel cuts only longer lines
     write("out/B.NC5", crlfLines({"M48", "INCH,LZ", "T1", "X+01234Y+005", sixty}));
