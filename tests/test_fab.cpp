@@ -412,20 +412,40 @@ TEST_F(FabExport, JobFileStatesThicknessAndRules) {
         std::vector<std::string> options;
         std::string settings; // flashkit.ini's first line
         double thickness, spacing;
-        std::string refusal; // its first line, or "" when the export runs
-    } cases[] = {
+        std::string refusal; // the whole refusal ("@" the settings file), or "" when the export runs
+    };
+    const std::string expected = "\r\nExpected: millimetres from 0.2 to 10 (1.6). No file was written.";
+    const Case cases[] = {
         {{}, "", 1.6, 0.2032, ""},
         {{"--thickness", "0.8", "--clearance", "0.15mm"}, "", 0.8, 0.15, ""},
         {{}, "FABEXPORT_THICKNESS=2.4", 2.4, 0.2032, ""},
         {{"--thickness", "10", "--clearance", "6"}, "fabexport_thickness=2.4", 10, 0.1524, ""},
-        {{"--thickness", "0.1"}, "", 0, 0, "The board thickness of --thickness is no thickness: 0.1"},
-        {{"--thickness", "10.001"}, "", 0, 0, "The board thickness of --thickness is no thickness: 10.001"},
-        {{}, "FABEXPORT_THICKNESS=1.6mm", 0, 0, "line 1 is no thickness: 1.6mm"},
+        {{"--thickness", "0.1"},
+         "",
+         0,
+         0,
+         "The board thickness of --thickness is no thickness: 0.1" + expected},
+        {{"--thickness", "10.001"},
+         "",
+         0,
+         0,
+         "The board thickness of --thickness is no thickness: 10.001" + expected},
+        {{},
+         "FABEXPORT_THICKNESS=2.4x\r\nFABEXPORT_THICKNESS=1.6mm",
+         0,
+         0,
+         "The board thickness of @ line 1 is no thickness: 2.4x" + expected},
+        {{},
+         "; the board house's\r\nfabexport_thickness=1.6mm",
+         0,
+         0,
+         "The board thickness of @ line 2 is no thickness: 1.6mm" + expected},
         {{"--thickness", "0.2", "--role", "OUTLINE=bottom", "--outline", "extent"},
          "",
          0,
          0,
-         "A board of 0.2 mm cannot hold 4 copper layers of 0.035 mm with their dielectrics."},
+         "A board of 0.2 mm cannot hold 4 copper layers of 0.035 mm with their dielectrics.\r\nNo file was "
+         "written; give a thicker board (--thickness, FABEXPORT_THICKNESS) and re-try."},
     };
     for (const auto& c : cases) {
         TearDown();
@@ -435,8 +455,11 @@ TEST_F(FabExport, JobFileStatesThicknessAndRules) {
         const auto before = files();
         const CliResult r = run("TOP.GBR ,PLANE.GBR ,INNER3.GBR ,OUTLINE.GBR", "out", c.options);
         if (!c.refusal.empty()) {
+            std::string refusal = c.refusal;
+            if (const size_t at = refusal.find('@'); at != std::string::npos)
+                refusal.replace(at, 1, text("prog") + "\\flashkit.ini");
             EXPECT_EQ(r.status, 1) << c.refusal;
-            EXPECT_NE(r.log.find(c.refusal), std::string::npos) << r.log;
+            EXPECT_NE(r.log.find(refusal), std::string::npos) << r.log;
             EXPECT_EQ(files(), before) << c.refusal;
             continue;
         }
