@@ -486,6 +486,10 @@ TEST_F(BoardFolders, PlaneReliefsAndClearances) {
     };
     const Case cases[] = {
         {"a thermal leaving 11.8 mil", thermal, "0.8", "", ""},
+        // A plane's openings are no pads, whatever aperture function a tool gave them.
+        {"a component pad's opening in the plane away from the holes",
+         "%TA.AperFunction,ComponentPad*%\n%ADD15C,1.0*%\n%TD*%\nD15*\nX8000000Y8000000D03*\n" + thermal,
+         "0.8", "", ""},
         {"a thermal leaving 0.1 mm", thermal, "1.2", "plane-clearance" + at + "3.9",
          " mil (0.100 mm), limit 5.00 mil (0.127 mm)\thole of line 6 (T1) of BOARD.TXT: thermal ring below "
          "the minimum"},
