@@ -84,6 +84,9 @@ TEST_F(FileWindowTest, WhatConfirmingDoes) {
         {false, "", "&~\\A.GBR", "@\\A.GBR"},
         {false, "", "&C.TXT", "@\\C.TXT"},
         {false, "", "*.GBR; *.TXT", "open @ *.GBR; *.TXT [A.GBR,B.GBR,C.TXT] "},
+        {false, "", "!*.TXT", "open @ *.TXT [C.TXT] "},
+        {false, "", "&*.TXT", "open @ *.TXT [C.TXT] "},
+        {false, "", "Nope\\*.GBR", "open @" + all + "The folder @\\Nope does not exist."},
         {false, "", "..\\..", "open ^ *.* [] ", "w/Sub"},
         {false, "", "Sub\\..\\..", "open ^ *.* [] "},
         {true, "", "..\\..", "open ^ *.* [] ", "w/Sub"},
@@ -136,6 +139,13 @@ TEST_F(FileWindowTest, HighlightingAndTheFolderList) {
               "open " + text("w") + " *.GBR [A.GBR,B.GBR] No file chosen: highlight one or type its name.");
     w.openFolder(here + 2);
     EXPECT_EQ(w.directory() + "|" + w.names(), text("w/Sub") + "|");
+    // A drive that cannot be read says so and leaves the window where it was; the current folder's drive,
+    // in either case, goes to the current folder.
+    w.chooseDrive("Q:");
+    EXPECT_EQ(w.directory() + "|" + w.status(), text("w/Sub") + "|Drive Q: cannot be read.");
+    const std::string current = platform::currentDirectory();
+    w.chooseDrive(util::lower(current.substr(0, 2)));
+    EXPECT_EQ(w.directory() + "|" + w.status(), platform::realCase(current) + "|");
     EXPECT_EQ(model::joinChoice("C:\\", {"A.GBR", "B.GBR"}), "C:\\A.GBR ,B.GBR");
     EXPECT_EQ(model::joinChoice("C:\\WORK", {"Z:\\HOME\\A.GBR"}), "Z:\\HOME\\A.GBR");
     EXPECT_EQ(model::joinChoice("C:\\WORK", {"\\HOME\\A.GBR"}), "\\HOME\\A.GBR");
