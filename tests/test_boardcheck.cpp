@@ -491,6 +491,10 @@ TEST_F(BoardCheckCli, LimitsAndExitStatus) {
           crlfLines({"0", "0", "0", "BOARD", ".", ".", ".", ".", "boardcheck_ring=12.6"}));
     EXPECT_NE(run({}, "TOP.GBR").log.find("\r\nring\tTOP.GBR\tX 0.9000 Y 0.2000 in"), std::string::npos);
     EXPECT_EQ(run({"--ring", "5"}, "TOP.GBR").status, 0); // the command line wins over flashkit.ini
+    std::vector<std::string> lastLine(app::settingsLineCount - 1, "");
+    lastLine.push_back("boardcheck_ring=12.6"); // a key is found on every line the file keeps, the last too
+    write("prog/flashkit.ini", crlfLines(lastLine));
+    EXPECT_NE(run({}, "TOP.GBR").log.find("\r\nring\tTOP.GBR\tX 0.9000 Y 0.2000 in"), std::string::npos);
     write("prog/flashkit.ini", crlfLines({"BOARDCHECK_WEB=8 mils"}));
     const CliResult bad = run({}, "TOP.GBR");
     EXPECT_EQ(bad.status, 2);
@@ -526,7 +530,13 @@ TEST_F(BoardCheckCli, LimitsAndExitStatus) {
     const CliResult missing = run({}, "TOP.GBR");
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.log, "File (" + text("in") + "\\BOARD.NC1) not found!");
-    EXPECT_EQ(run({"--ring", "-1"}).status, 2);
+    for (const char* signed_ : {"-1", "+5", "+0.127mm"}) { // refused by the command line as a usage error
+        const std::string err = run({"--ring", signed_}, "TOP.GBR").err;
+        EXPECT_EQ(
+            err.substr(0, err.find('\n')),
+            std::string("flashkit-cli: --ring takes a length in mils (5) or millimetres (0.127mm), not \"") +
+                signed_ + "\"");
+    }
     EXPECT_EQ(cli({"fabexport", "--json", "x.json"}).status, 2);
 }
 
