@@ -12,6 +12,13 @@
 namespace fk::test {
 namespace {
 
+// The default limits with another clearance.
+board::Limits clearanceOf(util::Length clearance) {
+    board::Limits limits;
+    limits.clearance = clearance;
+    return limits;
+}
+
 using namespace boardcheck;
 using board::Shape;
 using board::ShapeKind;
@@ -158,13 +165,13 @@ TEST_F(BoardCheck, PlantedFaults) {
          "X0Y0D02*",
          "G54D10*\r\nX636Y500D02*\r\nX700Y500D01*\r\nX0Y0D02*",
          {baseline},
-         {.clearance = util::Length::fromMilDecimals(20, 0)}},
+         clearanceOf(util::Length::fromMilDecimals(20, 0))},
         {"track a mil off a pad",
          "TOP.GBR",
          "X0Y0D02*",
          "G54D10*\r\nX637Y500D02*\r\nX700Y500D01*\r\nX0Y0D02*",
-         {"clearance TOP.GBR 600,500", baseline},
-         {.clearance = util::Length::fromMilDecimals(20, 0)}},
+         {"clearance TOP.GBR 600,500", baseline, "spacing TOP.GBR 630,500"},
+         clearanceOf(util::Length::fromMilDecimals(20, 0))},
         // A donut's opening is no hole to drill, on copper as in a plane.
         {"donut flashed on the top",
          "TOP.GBR",
@@ -249,8 +256,10 @@ TEST_F(BoardCheck, ExportsGiveTheFindingsOfTheirPlots) {
     edit("BOARD.NC1", "X+006000Y+005000", "X+006400Y+005000");
     const Lines plots = findings();
     Lines renamed;
-    // The outline export is drawn, not checked: holes need nothing of it.
+    // Holes need nothing of the outline export; only the edge check reads it (the plots' own pick has none).
     for (auto line : findings({"BOARD.GTL", "BOARD.GBL", "BOARD.GKO"}, exports)) {
+        if (line.starts_with("edge "))
+            continue;
         const size_t name = line.find("BOARD.");
         line.replace(name, line.find(' ', name) - name,
                      line.find("GTL", name) != std::string::npos ? "TOP.GBR" : "PLANE.GBR");
@@ -446,10 +455,14 @@ TEST_F(BoardCheckCli, ExampleLogJsonAndPicture) {
     const CliResult r = run({"--json", path("check.json").string(), "--picture", path("board.svg").string()});
     EXPECT_EQ(r.status, 1);
     const std::string hole = "X 1.0000 Y 0.7000 in (X 25.400 Y 17.780 mm)\thole of line 10 (T3)";
-    EXPECT_EQ(r.log, util::lines({"[Reading PCB.DFN, 2 plots and BOARD.NC1]",
-                                  "plane-solid\tPLANE.GBR\t" + hole +
-                                      " in the plane with neither thermal nor clearance",
-                                  "Findings: 1, plane-solid 1", "[Board Check completed with findings]"}));
+    EXPECT_EQ(
+        r.log,
+        util::lines({"[Reading PCB.DFN, 2 plots and BOARD.NC1]",
+                     "plane-solid\tPLANE.GBR\t" + hole + " in the plane with neither thermal nor clearance",
+                     "Checked: holes on 2 layers, spacing and width on 2",
+                     "Not checked: the board's edge (no outline), mask web (no solder mask layer), "
+                     "legend (no legend layer)",
+                     "Findings: 1, plane-solid 1", "[Board Check completed with findings]"}));
     EXPECT_EQ(
         read("check.json"),
         crlfLines({"{\"findings\":[",
@@ -458,15 +471,17 @@ TEST_F(BoardCheckCli, ExampleLogJsonAndPicture) {
                    "]}"}));
     const std::string svg = read("board.svg");
     // The board (0 to 1500 by 100 to 1000 mils), a unit of 15 mils: above it 10 text units for the title, the
-    // limits and the legend on one row (the limits' 89 letters fit 1500 mils at 12.74 mils a unit), below it
-    // 6 units for the scale bar; the finding ringed a unit beyond its hole.
+    // limits and the legend on one row (the nine limits' 172 letters fit 1500 mils at 6.61 mils a unit),
+    // below it 6 units for the scale bar; the finding ringed a unit beyond its hole.
     EXPECT_TRUE(
-        svg.starts_with("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 -1127.44 1500 1117.44\""));
+        svg.starts_with("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 -1066.11 1500 1056.11\""));
     for (const char* part :
          {"<circle cx=\"1000\" cy=\"700\" r=\"62.5\" fill=\"#000000\"/>",
           ">Board Check of TOP.GBR, PLANE.GBR with BOARD.NC1</text>",
-          ">Limits: registration 1.00 mil, ring 5.00 mil, web 8.00 mil, clearance 8.00 mil; 1 finding</text>",
-          "fill=\"#4a78b8\" stroke=\"#000000\" stroke-width=\"1.27\"/>", ">PLANE.GBR (plane)</text>",
+          ">Limits: registration 1.00 mil, ring 5.00 mil, web 8.00 mil, clearance 8.00 mil, spacing 5.00 "
+          "mil, "
+          "width 5.00 mil, edge 10.00 mil, mask-web 4.00 mil, silk 4.00 mil; 1 finding</text>",
+          "fill=\"#4a78b8\" stroke=\"#000000\" stroke-width=\"0.66\"/>", ">PLANE.GBR (plane)</text>",
           "<circle cx=\"1000\" cy=\"-700\" r=\"77.5\" fill=\"none\" stroke=\"#e00000\" stroke-width=\"6\">"
           "<title>plane-solid PLANE.GBR</title></circle>",
           ">plane-solid</text>", ">200 mil (5.08 mm)</text>",
@@ -477,14 +492,17 @@ TEST_F(BoardCheckCli, ExampleLogJsonAndPicture) {
 TEST_F(BoardCheckCli, LimitsAndExitStatus) {
     const CliResult clean = run({}, "TOP.GBR");
     EXPECT_EQ(clean.status, 0);
-    EXPECT_EQ(clean.log, util::lines({"[Reading PCB.DFN, 1 plot and BOARD.NC1]", "Findings: 0",
-                                      "[Board Check completed: the board is clean]"}));
+    EXPECT_EQ(clean.log, util::lines({"[Reading PCB.DFN, 1 plot and BOARD.NC1]",
+                                      "Checked: holes on 1 layer, spacing and width on 1",
+                                      "Not checked: the board's edge (no outline), mask web (no solder mask "
+                                      "layer), legend (no legend layer)",
+                                      "Findings: 0", "[Board Check completed: the board is clean]"}));
     const CliResult web = run({"--web", "9.3mm"}, "TOP.GBR");
     EXPECT_EQ(web.status, 1);
     EXPECT_NE(
         web.log.find("web\tBOARD.NC1\tX 1.3000 Y 0.2000 in (X 33.020 Y 5.080 mm)\t365.00 mil (9.271 mm), "
                      "limit 366.14 mil (9.300 mm)\tholes of lines 7 and 8: web below the "
-                     "minimum\r\nFindings: 1, web 1"),
+                     "minimum\r\nChecked: "),
         std::string::npos)
         << web.log;
     write("prog/flashkit.ini",
@@ -518,7 +536,7 @@ TEST_F(BoardCheckCli, LimitsAndExitStatus) {
                                         "None of the picked plots is copper or a plane:",
                                         "<" + text("in") + ">", "  BOARD.GKO: outline", "  SMT.GBR: topmask",
                                         "Nothing was checked; pick the design's copper plots and planes."}));
-    EXPECT_EQ(run({}, "BOARD.GKO ,TOP.GBR").status, 0); // one copper plot among them is enough
+    EXPECT_NE(run({}, "BOARD.GKO ,TOP.GBR").status, 2); // one copper plot among them is enough
     const CliResult drill = run({}, "BOARD.NC1");
     EXPECT_EQ(drill.status, 2);
     EXPECT_EQ(drill.log, util::lines({"[Reading PCB.DFN, 1 plot and BOARD.NC1]",
@@ -561,7 +579,8 @@ TEST(BoardCheckLimits, KeptInTheSettingsTable) {
     std::string row;
     for (const auto& limit : model::limitTexts(settings))
         row += limit.option + "=" + limit.text + "/" + limit.byDefault + " ";
-    EXPECT_EQ(row, "registration=/1 ring=7.5/5 web=/8 clearance=0.2mm/8 ");
+    EXPECT_EQ(row, "registration=/1 ring=7.5/5 web=/8 clearance=0.2mm/8 spacing=/5 width=/5 edge=/10 "
+                   "mask-web=/4 silk=/4 ");
     EXPECT_EQ(*model::storeLimits(settings, {{"ring", "8"}, {"web", "-1"}}),
               "The web limit is no length: -1\nExpected: mils (5, 2.5) or millimetres (0.127mm).");
     for (int n = 9; n <= 80; ++n)

@@ -2,7 +2,7 @@
 // construct it cannot read exactly refused with its line and what was found.
 #include "app/context.hpp"
 #include "board/image.hpp"
-#include "boardcheck/copperindex.hpp"
+#include "boardcheck/copperlayer.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +17,8 @@ Point inch(double x, double y) {
 }
 
 // Copper at a point as the board house sees it: the last object in file order that holds it decides.
-bool copperAt(const BoardLayer& layer, const boardcheck::LayerIndex& index, Point p) {
-    const auto near = index.near(Box::around(p, Length()));
-    for (auto n = near.rbegin(); n != near.rend(); ++n) {
-        if (index.holds(*n, p))
-            return !n->object->clear != layer.image.negative;
-    }
-    return layer.image.negative;
+bool copperAt(const boardcheck::CopperLayer& copper, Point p) {
+    return copper.pieceAt({double(p.x.count()), double(p.y.count())}).has_value();
 }
 
 const std::string inchHead = "%FSLAX26Y26*%\n%MOIN*%\n";
@@ -143,9 +138,11 @@ TEST(BoardGerber, EveryConstructPutsCopperWhereItDraws) {
             ADD_FAILURE() << stop.message;
             continue;
         }
-        const boardcheck::LayerIndex index(layer);
+        layer.plane = layer.image.negative;
+        const boardcheck::CopperLayer copper(layer,
+                                             layer.image.extent.grown(Length::fromCount(Length::perInch)));
         for (const auto& p : c.probes)
-            EXPECT_EQ(copperAt(layer, index, inch(p.x, p.y)), p.copper) << "at " << p.x << ", " << p.y;
+            EXPECT_EQ(copperAt(copper, inch(p.x, p.y)), p.copper) << "at " << p.x << ", " << p.y;
     }
 }
 

@@ -112,10 +112,9 @@ double inMils(Length l) {
 // With ring and clearance limits of 60 mil every ring and gap below it is reported with its measure.
 TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
     const double limit = 60, tolerance = 0.6; // two pixels of the rendering and its arcs' chords
-    boardcheck::Limits limits{.registration = boardcheck::mils(1000),
-                              .ring = boardcheck::mils(60),
-                              .web = Length(),
-                              .clearance = boardcheck::mils(60)};
+    boardcheck::Limits limits;
+    limits.registration = boardcheck::mils(1000), limits.ring = boardcheck::mils(60), limits.web = Length();
+    limits.clearance = boardcheck::mils(60), limits.edge = boardcheck::mils(60);
     // gEDA's layer groups are named by number only: their roles are given.
     const std::map<std::string, std::map<std::string, std::string>> roles{
         {"geda-pcb-numpres",
@@ -155,9 +154,18 @@ TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
                         EXPECT_FALSE(ring) << "ring " << *m.ring;
                     }
                 }
-                if (!h.plated && m.copper)
-                    continue; // an unplated hole through its own pad: nothing to measure
-                const Finding* gap = of({Kind::Clearance});
+                if (!h.plated && m.copper) {
+                    // Copper an unplated hole cuts, unless it is a flash of the hole's own size (Altium's
+                    // way).
+                    const Finding* cut = of({Kind::UnplatedCopper});
+                    if (m.ring && std::abs(*m.ring) > tolerance) {
+                        ASSERT_TRUE(cut) << "copper in an unplated hole, ring " << *m.ring;
+                        EXPECT_NEAR(inMils(*cut->measured), *m.ring, tolerance);
+                    }
+                    continue;
+                }
+                // Copper near an unplated hole is the edge check's; near a plated one the clearance check's.
+                const Finding* gap = of({h.plated ? Kind::Clearance : Kind::Edge});
                 if (m.other && *m.other < limit - tolerance) {
                     ASSERT_TRUE(gap) << "gap " << *m.other;
                     EXPECT_NEAR(inMils(*gap->measured), *m.other, tolerance);
@@ -297,14 +305,12 @@ TEST_F(BoardFolders, PourOverAPadOfAnotherNet) {
           "<g id=\"holes\">\r\n<circle cx=\"196.85\" cy=\"196.85\" r=\"15.75\" fill=\"#000000\"/>",
           // Ringed a hundredth of the board's 493.7 mils beyond the hole's 15.75, and named.
           "<circle cx=\"196.85\" cy=\"-196.85\" r=\"20.69\" fill=\"none\" stroke=\"#e00000\" "
-          "stroke-width=\"1.97\"><title>clearance board-F_Cu.gbr</title></circle>",
-          ">clearance</text>"})
+          "stroke-width=\"1.97\"><title>net-short board-F_Cu.gbr</title></circle>",
+          ">net-short</text>"})
         EXPECT_NE(svg.find(element), std::string::npos) << element << "\n" << svg;
     EXPECT_NE(
-        r.log.find(
-            "clearance\tboard-F_Cu.gbr\tX 0.1969 Y 0.1969 in (X 5.000 Y 5.000 mm)\t0.00 mil (0.000 mm), "
-            "limit 8.00 mil (0.203 mm)\thole of line 6 (T1) of board.drl: copper of nets VCC and GND "
-            "meets under it (line 10)"),
+        r.log.find("net-short\tboard-F_Cu.gbr\tX 0.1969 Y 0.1969 in (X 5.000 Y 5.000 mm)\tcopper of nets VCC "
+                   "and GND touches: line 7 (D10) and region of line 10"),
         std::string::npos)
         << r.log;
     // Without the pour the pad is clean, and the same board as a zip reads the same.
@@ -319,6 +325,9 @@ TEST_F(BoardFolders, PourOverAPadOfAnotherNet) {
                   crlfLines({"[Reading the board <" + where + ">]",
                              "board-F_Cu.gbr\ttop\tX2 file function Copper,L1,Top",
                              "board.drl\tdrill, plated\tExcellon content", "[1 layers, 1 holes]",
+                             "Checked: holes on 1 layer, spacing and width on 1",
+                             "Not checked: the board's edge (no outline), mask web (no solder mask layer), "
+                             "legend (no legend layer)",
                              "Findings: 0", "[Board Check completed: the board is clean]"}));
     }
 }
@@ -392,13 +401,17 @@ TEST_F(BoardFolders, TheWindowsTakeABoardsFilesOrZip) {
 // Which file is what: the file list in the log, --role over the name, and a board the check cannot take.
 TEST_F(BoardFolders, FileRolesAndRefusals) {
     const std::string kicad = board("kicad4-usb-breakout");
-    const auto r = check(kicad, {"--role", "usb_breakout-B.Cu=none", "--json", text("c.json")});
+    // The USB plug's fingers run to the board's edge: an edge limit of 0 lets them be.
+    const auto r =
+        check(kicad, {"--role", "usb_breakout-B.Cu=none", "--json", text("c.json"), "--edge", "0"});
     EXPECT_EQ(r.status, 0) << r.log;
     EXPECT_EQ(r.log + "\r\n",
               crlfLines({"[Reading the board <" + kicad + ">]", "usb_breakout-B.Cu.gbr\tignored\t--role none",
                          "usb_breakout-Edge.Cuts.gbr\toutline\tKiCad's layer name edge_cuts",
                          "usb_breakout-F.Cu.gbr\ttop\tKiCad's layer name f_cu",
                          "usb_breakout.drl\tdrill, plated\tExcellon content", "[2 layers, 22 holes]",
+                         "Checked: holes on 1 layer, spacing and width on 1, edge",
+                         "Not checked: mask web (no solder mask layer), legend (no legend layer)",
                          "Findings: 0", "[Board Check completed: the board is clean]"}));
     EXPECT_NE(r.err.find("Written: " + text("c.json") + "\n"), std::string::npos) << r.err;
     const std::string json = read("c.json");

@@ -5,37 +5,49 @@
 #include "util/fixed.hpp"
 #include "util/text.hpp"
 
+#include <algorithm>
+
 namespace fk::board {
 
 using util::Length;
+
+Length defaultOf(const LimitRow& row) {
+    return Length::fromMilDecimals(row.byDefault, 2);
+}
+
+Limits::Limits() {
+    for (const auto& row : limitRows)
+        this->*row.field = defaultOf(row);
+}
 
 // A limit from the command line, else from its flashkit.ini key, else the default.
 Limits limitsOf(const app::JobContext& context) {
     app::SettingsTable settings(context.programDir);
     (void)settings.loadWithoutCreating(); // an unreadable file leaves the defaults
     Limits limits;
-    Length* targets[] = {&limits.registration, &limits.ring, &limits.web, &limits.clearance};
-    for (size_t i = 0; i < std::size(limitOptions); ++i) {
+    for (const auto& row : limitRows) {
         std::optional<std::string> text, from;
-        if (const int n = limitLineOf(settings, limitOptions[i]))
-            text = settings.line(n).substr(settingsKey(limitOptions[i]).size() + 1),
+        if (const int n = limitLineOf(settings, row.option))
+            text = settings.line(n).substr(settingsKey(row.option).size() + 1),
             from = settings.filePath() + " line " + std::to_string(n);
-        if (auto option = context.options.find(limitOptions[i]); option != context.options.end())
+        if (auto option = context.options.find(row.option); option != context.options.end())
             text = option->second, from = "--" + option->first;
         if (!text)
             continue;
         const auto value = limitValue(util::trim(*text));
         if (!value)
             throw app::JobStop{util::lines(
-                {"The " + std::string(limitOptions[i]) + " limit of " + *from + " is no length: " + *text,
+                {"The " + std::string(row.option) + " limit of " + *from + " is no length: " + *text,
                  "Expected: mils (5, 2.5) or millimetres (0.127mm). Nothing was checked."})};
-        *targets[i] = *value;
+        limits.*row.field = *value;
     }
     return limits;
 }
 
 std::string settingsKey(std::string_view option) {
-    return "BOARDCHECK_" + util::upper(option);
+    std::string key = "BOARDCHECK_" + util::upper(option);
+    std::replace(key.begin(), key.end(), '-', '_');
+    return key;
 }
 
 int keyLineOf(const app::SettingsTable& settings, std::string_view key) {

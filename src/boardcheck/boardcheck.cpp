@@ -2,6 +2,7 @@
 // files asked for.
 #include "boardcheck/boardcheck.hpp"
 
+#include "boardcheck/checkrows.hpp"
 #include "boardcheck/geometry.hpp"
 
 #include "app/commit.hpp"
@@ -92,6 +93,8 @@ app::JobResult report(const app::JobContext& context, Checked checked, const Lim
     auto& log = context.log();
     for (const auto& finding : checked.findings)
         say(log, findingLine(finding));
+    for (const auto& line : checked.lines)
+        say(log, line);
     say(log, summaryLine(checked.findings));
     const bool fabrication = !checked.fabrication.path.empty();
     writeOutputs(
@@ -126,11 +129,16 @@ app::JobResult checkFabricationFiles(const app::JobContext& context, const Limit
         say(log, f.name + "\t" + f.role + "\t" + f.why);
     say(log, "[" + std::to_string(board.layers.size()) + " layers, " + std::to_string(board.holes.size()) +
                  " holes]");
-    const CopperPoints copper(board);
+    const BoardCopper copper(board);
     std::vector<Finding> readings = settleDrillReadings(board, copper);
-    std::vector<Finding> findings = checkFabrication(board, copper, limits);
-    findings.insert(findings.end(), readings.begin(), readings.end());
-    return report(context, Checked{.fabrication = std::move(board), .findings = std::move(findings)}, limits);
+    copper.joinNets(board.holes);
+    CheckedBoard checked = runChecks({board, copper, limits});
+    checked.findings.insert(checked.findings.end(), readings.begin(), readings.end());
+    return report(context,
+                  Checked{.fabrication = std::move(board),
+                          .findings = std::move(checked.findings),
+                          .lines = std::move(checked.lines)},
+                  limits);
 }
 
 app::JobResult runCheck(const app::JobContext& context) {
@@ -185,8 +193,11 @@ Checked checkFiles(const std::string& dfnPath, const std::vector<std::string>& p
                    const std::string& drillPath, const Limits& limits) {
     Checked checked{readBoard(dfnPath, plotPaths, drillPath), {}};
     checked.findings = onEtchedCopper(checked.board, checkBoard(checked.board, limits), limits);
+    DesignCopper copper = checkDesignCopper(checked.board, limits);
+    checked.findings.insert(checked.findings.end(), copper.findings.begin(), copper.findings.end());
     if (auto reading = drillReading(checked.board))
         checked.findings.push_back(std::move(*reading));
+    checked.lines = std::move(copper.lines);
     return checked;
 }
 

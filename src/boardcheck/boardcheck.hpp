@@ -29,6 +29,7 @@ struct Checked {
     Board board{};
     board::Fabrication fabrication{}; // its path is empty for a design's plots
     std::vector<Finding> findings{};
+    std::vector<std::string> lines{}; // what was checked, and what could not be and why
 };
 // Throws app::JobStop, platform::FileError.
 Checked checkFiles(const std::string& dfnPath, const std::vector<std::string>& plotPaths,

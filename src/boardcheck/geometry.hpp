@@ -6,6 +6,7 @@
 #include "board/image.hpp"
 #include "board/limits.hpp"
 #include "board/plot.hpp"
+#include "boardcheck/grid.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -50,31 +51,6 @@ Box boxOf(const Outline& o);
 Box boxOf(const Capsule& c);
 Box grown(Box box, Length by);
 
-// Items by the cells of a uniform grid their boxes cover, in one array: memory grows with the items, not the
-// board's area.
-class Grid {
-  public:
-    Grid(const std::vector<Box>& boxes, Length cell);
-    // Every item whose box may meet `box`, each once per cell it shares: callers judge by distance.
-    template <class Visit> void near(const Box& box, Visit&& visit) const {
-        if (items_.empty())
-            return;
-        for (std::int64_t y = cellY(box.bottom); y <= cellY(box.top); ++y)
-            for (std::int64_t x = cellX(box.left); x <= cellX(box.right); ++x) {
-                const auto c = static_cast<size_t>(y * columns_ + x);
-                for (std::uint32_t k = start_[c]; k < start_[c + 1]; ++k)
-                    visit(items_[k]);
-            }
-    }
-
-  private:
-    std::int64_t cellX(Length x) const;
-    std::int64_t cellY(Length y) const;
-    Length originX_{}, originY_{}, cell_{};
-    std::int64_t columns_ = 1, rows_ = 1;
-    std::vector<std::uint32_t> start_, items_;
-};
-
 } // namespace fk::boardcheck
 
 namespace fk::boardcheck {
@@ -85,20 +61,10 @@ void checkHolePairs(const std::vector<board::Hole>& all, const Grid& holes, cons
                     std::vector<Finding>& findings, const std::string& drillName);
 } // namespace fk::boardcheck
 
-namespace fk::boardcheck {
-// Whether a point lies on the copper of any copper layer that is no plane.
-class CopperPoints {
-  public:
-    explicit CopperPoints(const board::Fabrication& board);
-    ~CopperPoints();
-    bool holds(Point p) const;
+// The board's copper, built once for every check.
+#include "boardcheck/boardcopper.hpp"
 
-  private:
-    struct Layers;
-    std::unique_ptr<Layers> layers_;
-    friend std::vector<Finding> checkFabrication(const board::Fabrication&, const CopperPoints&,
-                                                 const Limits&);
-};
+namespace fk::boardcheck {
 // The readings of each drill file that put more of its holes on copper than its own (a drill-reading finding
 // each); a file whose header leaves its format open is read again as the best of them.
 std::vector<Finding> settleDrillReadings(board::Fabrication& board, const CopperPoints& copper);

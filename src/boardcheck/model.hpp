@@ -6,6 +6,7 @@
 #include "board/fabrication.hpp"
 #include "board/limits.hpp"
 #include "board/plot.hpp"
+#include "boardcheck/grid.hpp"
 #include "drill/excellon.hpp"
 #include "platform/files.hpp"
 
@@ -17,10 +18,6 @@ namespace fk::boardcheck {
 
 using board::Point;
 using util::Length;
-
-inline constexpr Length mils(std::int64_t n) {
-    return Length::fromMilDecimals(n, 0);
-}
 
 using board::Limits;
 
@@ -37,8 +34,15 @@ enum class Kind {
     Web,            // two holes closer than the minimum web
     Clearance,      // a hole's edge too close to copper not of its pad
     DrillReading,   // most holes miss their pads: how the drill file might be read instead
+    UnplatedCopper, // copper an unplated hole cuts: drilled through bare
+    NetShort,       // copper of two X2 nets touching
+    Spacing,        // copper of two nets closer than the minimum
+    Width,          // copper narrower than the minimum
+    Edge,           // copper too close to the board's edge, a routed slot or an unplated hole
+    MaskWeb,        // solder mask between two openings narrower than the minimum
+    Silk,           // legend too close to copper the mask leaves bare
 };
-inline constexpr int kindCount = 12;
+inline constexpr int kindCount = 19;
 const char* kindName(Kind kind);
 
 struct Finding {
@@ -47,6 +51,7 @@ struct Finding {
     Point at{};
     std::optional<Length> measured{}, limit{};
     std::string message{};
+    std::optional<Point> from{}, to{}; // the two ends of what was measured, where the picture draws it
 };
 
 // Adds findings of one plot (or layer, or drill file) to a list.
@@ -76,12 +81,19 @@ Board readBoard(const std::string& dfnPath, const std::vector<std::string>& plot
 // Checks every hole on every plot, and the holes among themselves: findings plot by plot in the drill file's
 // order of holes, then its pads without holes, then the pairs of holes.
 std::vector<Finding> checkBoard(const Board& board, const Limits& limits);
-// The same checks of a board read from its CAD tool's files, against the copper each layer etches.
-class CopperPoints;
-// The same checks of a board read from its CAD tool's files, against the copper each layer etches (indexed
-// once in `copper`).
-std::vector<Finding> checkFabrication(const board::Fabrication& board, const CopperPoints& copper,
+// The checks of a board read from its CAD tool's files, against the copper each layer etches (built once in
+// `copper`, its nets joined through the board's holes here): the holes, then copper, edge, mask and legend.
+class BoardCopper;
+std::vector<Finding> checkFabrication(const board::Fabrication& board, const BoardCopper& copper,
                                       const Limits& limits);
+// The copper, edge, mask and legend checks of a design's plots, as the board house etches them, and the lines
+// that say what was checked.
+struct DesignCopper {
+    board::Fabrication fabrication{};
+    std::vector<Finding> findings{};
+    std::vector<std::string> lines{};
+};
+DesignCopper checkDesignCopper(const Board& design, const Limits& limits);
 // A design's pad findings (no-pad, breakout, ring) weighed against the copper each plot etches, its flashes
 // and draws united: a hole in a track, a fill or overlapping pads is judged on that copper, and a ring is
 // measured to its edge. Findings of other kinds pass unchanged.

@@ -10,9 +10,25 @@ namespace fk::boardcheck {
 
 namespace {
 
-constexpr std::array<const char*, kindCount> kindNames{
-    "no-pad",           "breakout",  "registration", "ring", "plane-solid", "plane-clearance",
-    "pad-without-hole", "tool-size", "stacked",      "web",  "clearance",   "drill-reading"};
+constexpr std::array<const char*, kindCount> kindNames{"no-pad",
+                                                       "breakout",
+                                                       "registration",
+                                                       "ring",
+                                                       "plane-solid",
+                                                       "plane-clearance",
+                                                       "pad-without-hole",
+                                                       "tool-size",
+                                                       "stacked",
+                                                       "web",
+                                                       "clearance",
+                                                       "drill-reading",
+                                                       "unplated-copper",
+                                                       "net-short",
+                                                       "spacing",
+                                                       "width",
+                                                       "edge",
+                                                       "mask-web",
+                                                       "silk"};
 
 // A length as "3.00 mil (0.076 mm)".
 std::string milsAndMillimetres(Length l) {

@@ -86,7 +86,8 @@ std::string label(Length x, Length y, Length size, const std::string& colour, co
 }
 
 // Each finding ringed round its hole over a white halo, its kind beside it: the picture reads without the
-// log.
+// log. A finding between two places (a gap, a width, copper to the edge) is drawn as the segment measured,
+// named with its measure.
 void writeFindings(platform::AtomicWriter& out, const std::vector<board::Hole>& holes,
                    const std::vector<Finding>& findings, const Box& e, Length unit) {
     out.writeLine("<g id=\"findings\">");
@@ -96,6 +97,18 @@ void writeFindings(platform::AtomicWriter& out, const std::vector<board::Hole>& 
         const auto hole =
             std::find_if(holes.begin(), holes.end(), [&](const board::Hole& h) { return h.at == f.at; });
         const Length r = std::max(2 * unit, (hole == holes.end() ? Length() : hole->diameter / 2) + unit);
+        std::string name = kindName(f.kind);
+        if (f.from && f.to) {
+            const std::string ends = "x1=\"" + n(f.from->x) + "\" y1=\"" + n(-f.from->y) + "\" x2=\"" +
+                                     n(f.to->x) + "\" y2=\"" + n(-f.to->y) + "\"";
+            out.writeLine("<line " + ends + " stroke=\"#ffffff\" stroke-width=\"" + n(unit * 4 / 5) +
+                          "\" stroke-linecap=\"round\"/>");
+            out.writeLine("<line " + ends + " stroke=\"" + findingColour + "\" stroke-width=\"" +
+                          n(unit * 2 / 5) + "\" stroke-linecap=\"round\"><title>" + name + " " + xml(f.plot) +
+                          "</title></line>");
+            if (f.measured)
+                name += " " + util::decimalText(f.measured->toMilDecimals(2), 2) + " mil";
+        }
         const std::string centre = "cx=\"" + n(f.at.x) + "\" cy=\"" + n(-f.at.y) + "\" r=\"" + n(r) + "\"";
         out.writeLine("<circle " + centre + " fill=\"none\" stroke=\"#ffffff\" stroke-width=\"" +
                       n(unit * 4 / 5) + "\"/>");
@@ -103,7 +116,6 @@ void writeFindings(platform::AtomicWriter& out, const std::vector<board::Hole>& 
                       "\" stroke-width=\"" + n(unit * 2 / 5) + "\"><title>" + kindName(f.kind) + " " +
                       xml(f.plot) + "</title></circle>");
         // Beside the mark, on its left where the name would run off the board's right edge.
-        const std::string name = kindName(f.kind);
         const bool left = f.at.x + r + unit * Length::Count(name.size() * 11 / 10 + 1) > e.right;
         std::string text = label(left ? f.at.x - r - unit / 2 : f.at.x + r + unit / 2, -f.at.y + unit * 3 / 5,
                                  unit * 9 / 5, findingColour, name);
@@ -226,12 +238,11 @@ void writeFabricationSvg(const board::Fabrication& board, const std::vector<Find
         }
     legend.push_back({"#000000", "hole"});
     legend.push_back({findingColour, "finding"});
-    const std::string limitsText =
-        "Limits: registration " + util::decimalText(limits.registration.toMilDecimals(2), 2) + " mil, ring " +
-        util::decimalText(limits.ring.toMilDecimals(2), 2) + " mil, web " +
-        util::decimalText(limits.web.toMilDecimals(2), 2) + " mil, clearance " +
-        util::decimalText(limits.clearance.toMilDecimals(2), 2) + " mil; " + std::to_string(findings.size()) +
-        (findings.size() == 1 ? " finding" : " findings");
+    std::string limitsText = "Limits:";
+    for (const auto& row : board::limitRows)
+        limitsText += std::string(&row == board::limitRows ? " " : ", ") + row.option + " " +
+                      util::decimalText((limits.*row.field).toMilDecimals(2), 2) + " mil";
+    limitsText += "; " + std::to_string(findings.size()) + (findings.size() == 1 ? " finding" : " findings");
     openSvg(out, e, unit, {title, limitsText}, legend);
     for (const auto* layer : planes) {
         planeUnder(out, e);

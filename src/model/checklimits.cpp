@@ -23,13 +23,11 @@ int freeLine(const app::SettingsTable& settings) {
 
 std::vector<LimitText> limitTexts(const app::SettingsTable& settings) {
     std::vector<LimitText> texts;
-    const board::Limits defaults;
-    const util::Length byDefault[] = {defaults.registration, defaults.ring, defaults.web, defaults.clearance};
-    for (size_t i = 0; i < std::size(boardcheck::limitOptions); ++i) {
-        const char* option = boardcheck::limitOptions[i];
-        const int n = boardcheck::limitLineOf(settings, option);
-        texts.push_back({option, n == 0 ? "" : util::trim(settings.line(n).substr(keyOf(option).size())),
-                         util::shortDecimalText(byDefault[i].toMilDecimals(2), 2)});
+    for (const auto& row : board::limitRows) {
+        const int n = boardcheck::limitLineOf(settings, row.option);
+        texts.push_back({row.option,
+                         n == 0 ? "" : util::trim(settings.line(n).substr(keyOf(row.option).size())),
+                         util::shortDecimalText(board::defaultOf(row).toMilDecimals(2), 2)});
     }
     return texts;
 }

@@ -1,0 +1,299 @@
+// The pieces of a copper layer from its image: each dark object a piece, each run of clear objects taken out
+// of the pieces below it with Clipper (in file order, so that later copper stays), and a plane's copper as its
+// frame with what it draws taken out. Regions are cleaned into simple outlines once.
+#include "boardcheck/copperlayer.hpp"
+#include "platform/interrupt.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <map>
+
+namespace fk::boardcheck {
+
+namespace {
+
+using board::Object;
+using board::ObjectKind;
+using board::Polygons;
+
+Vec vecOf(board::Point p) {
+    return {double(p.x.count()), double(p.y.count())};
+}
+
+board::Box boundsOf(const Polygons& polygons) {
+    board::Box box = board::Box::nothing();
+    for (const auto& path : polygons)
+        for (const auto& p : path) {
+            const auto x = util::Length::fromCount(p.X), y = util::Length::fromCount(p.Y);
+            box.include({x, y, x, y});
+        }
+    return box;
+}
+
+size_t verticesOf(const Polygons& polygons) {
+    size_t n = 0;
+    for (const auto& p : polygons)
+        n += p.size();
+    return n;
+}
+
+// A region's outline as simple paths, counter-clockwise outside and clockwise round holes, none crossing.
+Polygons cleaned(const Polygons& polygons) {
+    Polygons out;
+    ClipperLib::SimplifyPolygons(polygons, out, ClipperLib::pftNonZero);
+    return out;
+}
+
+// How far a round shape's centre line stays from a box (0 where it enters it).
+double boxDistance(const board::Box& box, const Seg& core) {
+    const Vec corners[] = {{double(box.left.count()), double(box.bottom.count())},
+                           {double(box.right.count()), double(box.bottom.count())},
+                           {double(box.right.count()), double(box.top.count())},
+                           {double(box.left.count()), double(box.top.count())}};
+    const auto inside = [&](Vec v) {
+        return v.x >= corners[0].x && v.x <= corners[2].x && v.y >= corners[0].y && v.y <= corners[2].y;
+    };
+    if (inside(core.a) || inside(core.b))
+        return 0;
+    double least = INFINITY;
+    for (int i = 0; i < 4; ++i)
+        least = std::min(least, segmentSegment(core, {corners[i], corners[(i + 1) % 4]}).distance);
+    return least;
+}
+
+// Whether a round shape covers the whole box: every corner within its radius of its centre line.
+bool boxInside(const board::Box& box, const Seg& core, double radius) {
+    for (const Vec v : {Vec{double(box.left.count()), double(box.bottom.count())},
+                        Vec{double(box.right.count()), double(box.bottom.count())},
+                        Vec{double(box.right.count()), double(box.top.count())},
+                        Vec{double(box.left.count()), double(box.top.count())}})
+        if (pointSegment(v, core).distance > radius)
+            return false;
+    return true;
+}
+
+// Polygons cut to a box, edge by edge of the box (Sutherland-Hodgman): what lies beyond it cannot matter.
+Polygons boxClipped(const Polygons& polygons, const board::Box& box) {
+    using ClipperLib::IntPoint;
+    const std::int64_t left = box.left.count(), right = box.right.count();
+    const std::int64_t bottom = box.bottom.count(), top = box.top.count();
+    Polygons out;
+    for (ClipperLib::Path path : polygons) {
+        for (int side = 0; side < 4 && !path.empty(); ++side) {
+            const auto in = [&](const IntPoint& p) {
+                return side == 0 ? p.X >= left : side == 1 ? p.X <= right : side == 2 ? p.Y >= bottom : p.Y <= top;
+            };
+            const auto cross = [&](const IntPoint& a, const IntPoint& b) {
+                const double edge = side < 2 ? double(side == 0 ? left : right) : double(side == 2 ? bottom : top);
+                const double t = side < 2 ? (edge - double(a.X)) / double(b.X - a.X) : (edge - double(a.Y)) / double(b.Y - a.Y);
+                return IntPoint{std::llround(double(a.X) + t * double(b.X - a.X)),
+                                std::llround(double(a.Y) + t * double(b.Y - a.Y))};
+            };
+            ClipperLib::Path kept;
+            for (size_t i = 0; i < path.size(); ++i) {
+                const IntPoint& a = path[i];
+                const IntPoint& b = path[(i + 1) % path.size()];
+                if (in(a))
+                    kept.push_back(a);
+                if (in(a) != in(b))
+                    kept.push_back(cross(a, b));
+            }
+            path = std::move(kept);
+        }
+        if (path.size() >= 3)
+            out.push_back(std::move(path));
+    }
+    return out;
+}
+
+} // namespace
+
+// Fills a layer's pieces and polygons; the polygons of untouched objects are the image's own.
+class LayerBuilder {
+  public:
+    LayerBuilder(CopperLayer& layer, const board::Box& frame) : layer_(layer), frame_(frame) {}
+
+    void build() {
+        const board::Image& image = layer_.image();
+        const bool plane = layer_.inverted();
+        if (plane)
+            addFrame();
+        const auto& objects = image.objects;
+        alive_.assign(objects.size(), noPiece);
+        std::optional<Grid> grid;
+        for (size_t k = 0; k < objects.size();) {
+            if ((k & 1023) == 0)
+                platform::checkInterrupted();
+            const bool dark = objects[k].clear == plane;
+            if (dark) {
+                alive_[k] = std::uint32_t(layer_.pieces_.size());
+                layer_.pieces_.push_back(pieceOf(objects[k], std::uint32_t(k)));
+                ++k;
+                continue;
+            }
+            if (!grid)
+                grid.emplace(boxesOf(objects), mils(50));
+            size_t end = k;
+            while (end < objects.size() && (objects[end].clear == plane) == false)
+                ++end;
+            clearRun(*grid, k, end);
+            k = end;
+        }
+        compact();
+    }
+
+  private:
+    static constexpr std::uint32_t noPiece = UINT32_MAX;
+
+    static std::vector<board::Box> boxesOf(const std::vector<Object>& objects) {
+        std::vector<board::Box> boxes;
+        boxes.reserve(objects.size());
+        for (const auto& o : objects)
+            boxes.push_back(o.box);
+        return boxes;
+    }
+
+    std::uint32_t ownPolygons(Polygons polygons) {
+        layer_.polys_.push_back(std::make_shared<Polygons>(std::move(polygons)));
+        return std::uint32_t(layer_.polys_.size() - 1);
+    }
+
+    void addFrame() {
+        const board::Box& f = frame_;
+        Polygons frame{{{f.left.count(), f.bottom.count()},
+                        {f.right.count(), f.bottom.count()},
+                        {f.right.count(), f.top.count()},
+                        {f.left.count(), f.top.count()}}};
+        framePiece_ = std::uint32_t(layer_.pieces_.size());
+        layer_.pieces_.push_back(
+            {.kind = PieceKind::Poly, .poly = ownPolygons(std::move(frame)), .object = noObject, .box = f});
+    }
+
+    Piece pieceOf(const Object& o, std::uint32_t index) {
+        Piece p{.object = index, .box = o.box};
+        switch (o.kind) {
+        case ObjectKind::Circle:
+            p.kind = PieceKind::Disc;
+            p.core = {vecOf(o.from), vecOf(o.from)};
+            p.radius = double(o.radius.count());
+            return p;
+        case ObjectKind::Stroke:
+            p.kind = o.from == o.to ? PieceKind::Disc : PieceKind::Capsule;
+            p.core = {vecOf(o.from), vecOf(o.to)};
+            p.radius = double(o.radius.count());
+            return p;
+        case ObjectKind::Outlines:
+            break;
+        }
+        p.kind = PieceKind::Poly;
+        const Polygons& outlines = layer_.image().outlines[o.shape];
+        // A region may run over itself or hold its holes by cut lines: cleaned, its edges are copper's edges.
+        if (o.dcode == 0 && (outlines.size() > 1 || verticesOf(outlines) > 4))
+            p.poly = ownPolygons(cleaned(outlines));
+        else
+            p.poly = imagePolygons(o.shape);
+        return p;
+    }
+
+    std::uint32_t imagePolygons(std::uint32_t shape) {
+        const auto [at, added] = shared_.try_emplace(shape, std::uint32_t(layer_.polys_.size()));
+        if (added) // shared, not copied: the image outlives the layer
+            layer_.polys_.push_back(std::shared_ptr<const Polygons>(
+                std::shared_ptr<const Polygons>(), &layer_.image().outlines[shape]));
+        return at->second;
+    }
+
+    // Takes a run of clear objects out of every piece below them that they meet, one Clipper call a piece.
+    void clearRun(const Grid& grid, size_t first, size_t end) {
+        const auto& objects = layer_.image().objects;
+        std::map<std::uint32_t, std::vector<size_t>> cut; // piece: the clear objects that meet it
+        for (size_t k = first; k < end; ++k) {
+            grid.near(objects[k].box, [&](std::uint32_t j) {
+                if (j < first && alive_[j] != noPiece && objects[j].box.meets(objects[k].box))
+                    cut[alive_[j]].push_back(k);
+            });
+            if (framePiece_ != noPiece && layer_.pieces_[framePiece_].box.meets(objects[k].box))
+                cut[framePiece_].push_back(k);
+        }
+        for (auto& [piece, clears] : cut) {
+            std::sort(clears.begin(), clears.end());
+            clears.erase(std::unique(clears.begin(), clears.end()), clears.end());
+            Piece& p = layer_.pieces_[piece];
+            if (p.box.empty())
+                continue; // cleared away by an earlier run
+            // Only the part of each clear object over the piece matters: a large round one that covers the
+            // piece whole takes it away, one that misses it is passed over, the rest are cut to the piece's box.
+            Polygons clip;
+            bool whole = false;
+            for (const size_t k : clears) {
+                const Object& o = objects[k];
+                if (o.kind != ObjectKind::Outlines) {
+                    const Seg core{vecOf(o.from), vecOf(o.to)};
+                    const double r = double(o.radius.count());
+                    if (boxDistance(p.box, core) > r)
+                        continue;
+                    if (boxInside(p.box, core, r)) {
+                        whole = true;
+                        break;
+                    }
+                }
+                const Polygons part = boxClipped(board::polygonsOf(layer_.image(), o), p.box.grown(mils(1)));
+                clip.insert(clip.end(), part.begin(), part.end());
+            }
+            if (whole || clip.empty()) {
+                if (whole)
+                    p.box = board::Box::nothing();
+                continue;
+            }
+            Polygons left = board::combined(polygonsOf(p), clip, ClipperLib::ctDifference);
+            if (left.empty()) {
+                p.box = board::Box::nothing(); // gone: dropped when the pieces are compacted
+                continue;
+            }
+            p.box = boundsOf(left);
+            p.kind = PieceKind::Poly;
+            p.poly = ownPolygons(std::move(left));
+        }
+    }
+
+    Polygons polygonsOf(const Piece& p) const {
+        if (p.kind == PieceKind::Poly)
+            return *layer_.polys_[p.poly];
+        const board::Point a{util::Length::fromCount(std::llround(p.core.a.x)),
+                             util::Length::fromCount(std::llround(p.core.a.y))};
+        const board::Point b{util::Length::fromCount(std::llround(p.core.b.x)),
+                             util::Length::fromCount(std::llround(p.core.b.y))};
+        const auto r = util::Length::fromCount(std::llround(p.radius));
+        return p.kind == PieceKind::Disc ? board::circlePolygon(a, r) : board::strokePolygon(a, b, r);
+    }
+
+    void compact() {
+        auto& pieces = layer_.pieces_;
+        pieces.erase(std::remove_if(pieces.begin(), pieces.end(), [](const Piece& p) { return p.box.empty(); }),
+                     pieces.end());
+    }
+
+    CopperLayer& layer_;
+    board::Box frame_;
+    std::vector<std::uint32_t> alive_; // each object's piece, while it has one
+    std::uint32_t framePiece_ = noPiece;
+    std::map<std::uint32_t, std::uint32_t> shared_; // image outlines already referred to
+};
+
+CopperLayer::CopperLayer(const board::BoardLayer& layer, const board::Box& frame)
+    : CopperLayer(layer, frame, layer.plane) {}
+
+CopperLayer::CopperLayer(const board::BoardLayer& layer, const board::Box& frame, bool inverted)
+    : layer_(layer), inverted_(inverted) {
+    LayerBuilder(*this, frame).build();
+    largePolys_.resize(polys_.size());
+    for (size_t i = 0; i < polys_.size(); ++i)
+        largePolys_[i] = verticesOf(*polys_[i]) > 1024; // a pour, not a pad's outline
+    index();
+    joinAreas();
+}
+
+CopperLayer::~CopperLayer() = default;
+
+} // namespace fk::boardcheck

@@ -1,0 +1,308 @@
+// How deep a probe lies in an area's copper: the nearest point of the area's edge. The edge of united copper is
+// made of its pieces' edges where no other piece covers them, so each piece edge near the probe is cut where the
+// others cross it, and the nearest uncovered stretch is measured: exact for round shapes, no union built.
+#include "boardcheck/copperlayer.hpp"
+
+#include <algorithm>
+#include <numbers>
+
+namespace fk::boardcheck {
+
+namespace {
+
+constexpr double touching = 10; // as the layer's pieces touch
+// How far outside an edge "just outside" is: 0.1 mil. A crack narrower than that between pieces of one area
+// (regions a CAD tool wrote side by side, a micron apart) is no edge of the copper: no board house etches it.
+constexpr double beyond = 254'000;
+constexpr double pi = std::numbers::pi;
+
+// A stretch of a piece's edge: a segment, or an arc (a disc's circle, a round draw's end).
+struct Element {
+    bool isArc = false;
+    Seg seg{};
+    Arc arc{};
+    std::uint32_t piece = 0;
+    double bound = 0; // its distance from the probe, covered or not
+};
+
+// The unit normal pointing away from the element's copper: copper lies on the left of every segment.
+Vec outward(const Element& e, Vec at) {
+    if (e.isArc) {
+        const Vec d = at - e.arc.centre;
+        const double n = norm(d);
+        return n > 0 ? d * (1 / n) : Vec{};
+    }
+    const Vec d = e.seg.b - e.seg.a;
+    const double n = norm(d);
+    return n > 0 ? Vec{d.y / n, -d.x / n} : Vec{};
+}
+
+Closest probeTo(const Probe& probe, const Element& e) {
+    Closest best;
+    for (const Seg& s : probe) {
+        const Closest c = e.isArc ? segmentArc(s, e.arc) : segmentSegment(s, e.seg);
+        if (c.distance < best.distance)
+            best = c;
+    }
+    return best;
+}
+
+// The part of a segment inside a box (Liang-Barsky); none when it stays outside.
+std::optional<Seg> clippedTo(const Seg& s, double left, double bottom, double right, double top) {
+    double t0 = 0, t1 = 1;
+    const Vec d = s.b - s.a;
+    const double p[] = {-d.x, d.x, -d.y, d.y};
+    const double q[] = {s.a.x - left, right - s.a.x, s.a.y - bottom, top - s.a.y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return std::nullopt;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 > t1)
+        return std::nullopt;
+    return Seg{s.at(t0), s.at(t1)};
+}
+
+} // namespace
+
+// One search of an area's edge around a probe, widened until the nearest uncovered edge lies within it.
+class DepthSearch {
+  public:
+    DepthSearch(const CopperLayer& layer, const Probe& probe, std::uint32_t area)
+        : layer_(layer), probe_(probe), area_(area) {}
+
+    Closest run() {
+        const board::Box& extent = layer_.areaBox(area_);
+        const double span = double((extent.right - extent.left).count() + (extent.top - extent.bottom).count());
+        for (double reach = double(mils(20).count());; reach *= 4) {
+            const Closest found = within(reach);
+            if (found.distance <= reach || reach > span)
+                return found;
+        }
+    }
+
+  private:
+    static board::Point pointOf(Vec v) {
+        return {util::Length::fromCount(std::llround(v.x)), util::Length::fromCount(std::llround(v.y))};
+    }
+
+    Closest within(double reach) {
+        box_ = board::Box::nothing();
+        for (const Seg& s : probe_)
+            for (const Vec v : {s.a, s.b})
+                box_.include(board::Box::around(pointOf(v), util::Length::fromCount(std::llround(reach))));
+        gather();
+        std::sort(elements_.begin(), elements_.end(),
+                  [](const Element& a, const Element& b) { return a.bound < b.bound; });
+        Closest best;
+        for (const Element& e : elements_) {
+            if (e.bound >= best.distance)
+                break;
+            const Closest c = uncoveredNearest(e);
+            if (c.distance < best.distance)
+                best = c;
+        }
+        return best;
+    }
+
+    // The area's pieces near the probe and the stretches of their edges inside the search box.
+    void gather() {
+        elements_.clear();
+        coverers_.clear();
+        localEdges_.clear();
+        const double left = double(box_.left.count()), right = double(box_.right.count());
+        const double bottom = double(box_.bottom.count()), top = double(box_.top.count());
+        const auto addSeg = [&](const Seg& s, std::uint32_t piece) {
+            if (const auto inside = clippedTo(s, left, bottom, right, top)) {
+                Element e{.seg = *inside, .piece = piece};
+                e.bound = probeTo(probe_, e).distance;
+                elements_.push_back(e);
+            }
+        };
+        const auto addArc = [&](const Arc& a, std::uint32_t piece) {
+            Element e{.isArc = true, .arc = a, .piece = piece};
+            e.bound = probeTo(probe_, e).distance;
+            elements_.push_back(e);
+        };
+        layer_.forEachItem(box_, [&](std::uint32_t i) {
+            const Item& item = layer_.items()[i];
+            if (layer_.area(item.piece) != area_)
+                return;
+            coverers_.push_back(item.piece);
+            const Piece& p = layer_.pieces()[item.piece];
+            if (p.kind == PieceKind::Poly)
+                localEdges_.push_back(i);
+            if (p.kind == PieceKind::Disc)
+                return addArc({p.core.a, p.radius, 0, 2 * pi}, item.piece);
+            if (p.kind == PieceKind::Capsule) {
+                const Vec d = p.core.b - p.core.a;
+                const Vec n = Vec{-d.y, d.x} * (p.radius / norm(d));
+                addSeg({p.core.b + n, p.core.a + n}, item.piece); // copper on the left, as a polygon's
+                addSeg({p.core.a - n, p.core.b - n}, item.piece);
+                const double heading = std::atan2(d.y, d.x);
+                addArc({p.core.b, p.radius, heading - pi / 2, pi}, item.piece);
+                addArc({p.core.a, p.radius, heading + pi / 2, pi}, item.piece);
+                return;
+            }
+            const auto& paths = layer_.polygons(p);
+            const auto edges = [&](const ClipperLib::Path& path, size_t first, size_t count) {
+                for (size_t k = first; k < first + count; ++k) {
+                    const auto& u = path[k % path.size()];
+                    const auto& v = path[(k + 1) % path.size()];
+                    if (u.X != v.X || u.Y != v.Y)
+                        addSeg({{double(u.X), double(u.Y)}, {double(v.X), double(v.Y)}}, item.piece);
+                }
+            };
+            if (item.path >= 0)
+                return edges(paths[size_t(item.path)], item.first, item.count);
+            for (const auto& path : paths)
+                edges(path, 0, path.size());
+        });
+        // A large polygon with no edge near may still cover all of this place.
+        layer_.forEachLarge(box_, [&](std::uint32_t piece) {
+            if (layer_.area(piece) == area_)
+                coverers_.push_back(piece);
+        });
+        std::sort(coverers_.begin(), coverers_.end());
+        coverers_.erase(std::unique(coverers_.begin(), coverers_.end()), coverers_.end());
+    }
+
+    bool covered(Vec x, std::uint32_t own) const {
+        for (const std::uint32_t piece : coverers_) {
+            if (piece != own && layer_.holds(layer_.pieces()[piece], x))
+                return true;
+        }
+        return false;
+    }
+
+    // Where the other pieces' edges cross the element, as parameters along it (0 to 1) or angles.
+    std::vector<double> breakpoints(const Element& e) const {
+        std::vector<double> at;
+        for (const std::uint32_t piece : coverers_) {
+            if (piece == e.piece)
+                continue;
+            const Piece& p = layer_.pieces()[piece];
+            const auto circle = [&](Vec c, double r) {
+                if (e.isArc)
+                    circleCircleAngles(e.arc, c, r, at);
+                else
+                    segmentCircleCrossings(e.seg, c, r, at);
+            };
+            const auto edge = [&](const Seg& s) {
+                if (e.isArc)
+                    circleSegmentAngles(e.arc, s, at);
+                else
+                    segmentSegmentCrossing(e.seg, s, at);
+            };
+            if (p.kind == PieceKind::Disc) {
+                circle(p.core.a, p.radius);
+                continue;
+            }
+            if (p.kind == PieceKind::Capsule) {
+                circle(p.core.a, p.radius);
+                circle(p.core.b, p.radius);
+                const Vec d = p.core.b - p.core.a;
+                const Vec n = Vec{-d.y, d.x} * (p.radius / norm(d));
+                edge({p.core.a + n, p.core.b + n});
+                edge({p.core.a - n, p.core.b - n});
+                continue;
+            }
+            // A polygon's edges near the search: the place this element is cut lies inside it.
+            for (const std::uint32_t i : localEdges_) {
+                const Item& item = layer_.items()[i];
+                if (item.piece != piece)
+                    continue;
+                const auto& paths = layer_.polygons(p);
+                const auto cutBy = [&](const ClipperLib::Path& path, size_t first, size_t count) {
+                    for (size_t k = first; k < first + count; ++k) {
+                        const auto& u = path[k % path.size()];
+                        const auto& v = path[(k + 1) % path.size()];
+                        edge({{double(u.X), double(u.Y)}, {double(v.X), double(v.Y)}});
+                    }
+                };
+                if (item.path >= 0)
+                    cutBy(paths[size_t(item.path)], item.first, item.count);
+                else
+                    for (const auto& path : paths)
+                        cutBy(path, 0, path.size());
+            }
+        }
+        return at;
+    }
+
+    // Whether a point of the element is the area's edge: just outside it no other piece has copper. So the
+    // edges of two pieces that meet side by side fall away, and edges that run together on one side stay.
+    bool open(const Element& e, Vec at) const { return !covered(at + outward(e, at) * beyond, e.piece); }
+
+    Vec pointAt(const Element& e, double u) const { return e.isArc ? e.arc.at(u) : e.seg.at(u); }
+
+    // The nearest point of the element that no other piece of the area covers. Coverage changes only where
+    // another piece's edge meets the element: those points are looked at themselves, and each stretch
+    // between two of them by its middle.
+    Closest uncoveredNearest(const Element& e) const {
+        std::vector<double> cuts = breakpoints(e);
+        const double start = e.isArc ? e.arc.from : 0, end = e.isArc ? e.arc.from + e.arc.sweep : 1;
+        cuts.push_back(start);
+        cuts.push_back(end);
+        for (double& u : cuts)
+            u = std::clamp(u, start, end);
+        std::sort(cuts.begin(), cuts.end());
+        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+        Closest best;
+        const auto consider = [&](const Element& part) {
+            const Closest c = probeTo(probe_, part);
+            if (c.distance < best.distance)
+                best = c;
+        };
+        for (const double u : cuts) {
+            const Vec p = pointAt(e, u);
+            if (open(e, p))
+                consider(Element{.seg = {p, p}, .piece = e.piece});
+        }
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            const double a = cuts[i], b = cuts[i + 1];
+            if (b <= a || !open(e, pointAt(e, (a + b) / 2)))
+                continue;
+            Element part = e;
+            if (e.isArc)
+                part.arc = {e.arc.centre, e.arc.radius, a, b - a};
+            else
+                part.seg = {e.seg.at(a), e.seg.at(b)};
+            const Closest c = probeTo(probe_, part);
+            if (c.distance >= best.distance)
+                continue;
+            if (open(e, c.other)) {
+                best = c;
+                continue;
+            }
+            // A crossing the arithmetic missed: the stretch is looked at point by point.
+            for (int k = 1; k < 16; ++k) {
+                const Vec p = pointAt(e, a + (b - a) * k / 16);
+                if (open(e, p))
+                    consider(Element{.seg = {p, p}, .piece = e.piece});
+            }
+        }
+        return best;
+    }
+
+    const CopperLayer& layer_;
+    const Probe& probe_;
+    std::uint32_t area_;
+    board::Box box_{};
+    std::vector<Element> elements_;
+    std::vector<std::uint32_t> coverers_;
+    std::vector<std::uint32_t> localEdges_; // the items of polygons near the probe
+};
+
+Closest CopperLayer::depth(const Probe& probe, std::uint32_t area) const {
+    return DepthSearch(*this, probe, area).run();
+}
+
+} // namespace fk::boardcheck

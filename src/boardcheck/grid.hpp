@@ -1,0 +1,43 @@
+// The uniform grid that finds what lies near a place, and lengths in mils for the checks.
+#pragma once
+
+#include "board/image.hpp"
+
+#include <cstdint>
+#include <vector>
+
+namespace fk::boardcheck {
+
+using board::Box;
+using util::Length;
+
+inline constexpr Length mils(std::int64_t n) {
+    return Length::fromMilDecimals(n, 0);
+}
+
+// Items by the cells of a uniform grid their boxes cover, in one array: memory grows with the items, not the
+// board's area.
+class Grid {
+  public:
+    Grid(const std::vector<Box>& boxes, Length cell);
+    // Every item whose box may meet `box`, each once per cell it shares: callers judge by distance.
+    template <class Visit> void near(const Box& box, Visit&& visit) const {
+        if (items_.empty())
+            return;
+        for (std::int64_t y = cellY(box.bottom); y <= cellY(box.top); ++y)
+            for (std::int64_t x = cellX(box.left); x <= cellX(box.right); ++x) {
+                const auto c = static_cast<size_t>(y * columns_ + x);
+                for (std::uint32_t k = start_[c]; k < start_[c + 1]; ++k)
+                    visit(items_[k]);
+            }
+    }
+
+  private:
+    std::int64_t cellX(Length x) const;
+    std::int64_t cellY(Length y) const;
+    Length originX_{}, originY_{}, cell_{};
+    std::int64_t columns_ = 1, rows_ = 1;
+    std::vector<std::uint32_t> start_, items_;
+};
+
+} // namespace fk::boardcheck
