@@ -61,9 +61,8 @@ BoardCopper::BoardCopper(const board::Fabrication& board) {
 BoardCopper::~BoardCopper() = default;
 
 bool BoardCopper::holds(Point p) const {
-    return std::any_of(layers_.begin(), layers_.end(), [&](const auto& l) {
-        return !l->layer().plane && l->pieceAt(vecOf(p)).has_value();
-    });
+    return std::any_of(layers_.begin(), layers_.end(),
+                       [&](const auto& l) { return !l->layer().plane && l->pieceAt(vecOf(p)).has_value(); });
 }
 
 std::vector<std::uint32_t> BoardCopper::areasMeeting(size_t layer, const Probe& probe, double within) const {
@@ -72,8 +71,9 @@ std::vector<std::uint32_t> BoardCopper::areasMeeting(size_t layer, const Probe& 
     board::Box box = board::Box::nothing();
     for (const Seg& s : probe)
         for (const Vec v : {s.a, s.b})
-            box.include(board::Box::around({Length::fromCount(std::llround(v.x)), Length::fromCount(std::llround(v.y))},
-                                           Length::fromCount(std::llround(within))));
+            box.include(board::Box::around(
+                {Length::fromCount(std::llround(v.x)), Length::fromCount(std::llround(v.y))},
+                Length::fromCount(std::llround(within))));
     l.forEachItem(box, [&](std::uint32_t i) {
         for (const Seg& s : probe)
             if (l.toItem(s, l.items()[i]).distance <= within) {

@@ -64,7 +64,7 @@ class BoardCopper {
     std::vector<size_t> offsets_;
     mutable std::vector<std::uint32_t> nets_; // derived from the holes, once they are settled
     std::vector<std::set<std::string>> names_;
-    std::vector<std::unique_ptr<CopperLayer>> others_;          // masks, legends, bare copper
+    std::vector<std::unique_ptr<CopperLayer>> others_;           // masks, legends, bare copper
     std::vector<std::unique_ptr<board::BoardLayer>> bareLayers_; // the images of bare copper
     std::vector<Side> sides_;
 };

@@ -41,8 +41,8 @@ Coverage checkMaskWeb(const BoardContext& c, std::vector<Finding>& findings);
 Coverage checkLegend(const BoardContext& c, std::vector<Finding>& findings);
 
 inline constexpr CheckRow checkRows[] = {
-    {"holes", checkHoles},   {"spacing", checkSpacing},   {"width", checkWidth},
-    {"edge", checkEdge},     {"mask web", checkMaskWeb}, {"legend", checkLegend},
+    {"holes", checkHoles}, {"spacing", checkSpacing},  {"width", checkWidth},
+    {"edge", checkEdge},   {"mask web", checkMaskWeb}, {"legend", checkLegend},
 };
 
 // A piece's name in a message: "line 12 (D10)", "region of line 40".

@@ -84,7 +84,15 @@ std::optional<Held> heldBy(const CopperLayer& layer, const Probe& probe) {
     if (!piece)
         return std::nullopt;
     const std::uint32_t area = layer.area(*piece);
-    const Closest edge = layer.depth(probe, area);
+    // A round piece holding the probe is at least this deep: where the search for the area's edge starts.
+    const Piece& p = layer.pieces()[*piece];
+    double own = p.kind == PieceKind::Poly ? 0 : INFINITY;
+    if (p.kind != PieceKind::Poly)
+        for (const Seg& s : probe)
+            for (const Vec end : {s.a, s.b})
+                own = std::min(own, p.radius - pointSegment(end, p.core).distance);
+    own = std::max(own, 0.0);
+    const Closest edge = layer.depth(probe, area, own);
     return Held{area, edge.distance, *piece, edge.other};
 }
 

@@ -1,6 +1,6 @@
 // The pieces of a copper layer from its image: each dark object a piece, each run of clear objects taken out
-// of the pieces below it with Clipper (in file order, so that later copper stays), and a plane's copper as its
-// frame with what it draws taken out. Regions are cleaned into simple outlines once.
+// of the pieces below it with Clipper (in file order, so that later copper stays), and a plane's copper as
+// its frame with what it draws taken out. Regions are cleaned into simple outlines once.
 #include "boardcheck/copperlayer.hpp"
 #include "platform/interrupt.hpp"
 
@@ -82,11 +82,16 @@ Polygons boxClipped(const Polygons& polygons, const board::Box& box) {
     for (ClipperLib::Path path : polygons) {
         for (int side = 0; side < 4 && !path.empty(); ++side) {
             const auto in = [&](const IntPoint& p) {
-                return side == 0 ? p.X >= left : side == 1 ? p.X <= right : side == 2 ? p.Y >= bottom : p.Y <= top;
+                return side == 0   ? p.X >= left
+                       : side == 1 ? p.X <= right
+                       : side == 2 ? p.Y >= bottom
+                                   : p.Y <= top;
             };
             const auto cross = [&](const IntPoint& a, const IntPoint& b) {
-                const double edge = side < 2 ? double(side == 0 ? left : right) : double(side == 2 ? bottom : top);
-                const double t = side < 2 ? (edge - double(a.X)) / double(b.X - a.X) : (edge - double(a.Y)) / double(b.Y - a.Y);
+                const double edge =
+                    side < 2 ? double(side == 0 ? left : right) : double(side == 2 ? bottom : top);
+                const double t = side < 2 ? (edge - double(a.X)) / double(b.X - a.X)
+                                          : (edge - double(a.Y)) / double(b.Y - a.Y);
                 return IntPoint{std::llround(double(a.X) + t * double(b.X - a.X)),
                                 std::llround(double(a.Y) + t * double(b.Y - a.Y))};
             };
@@ -199,8 +204,8 @@ class LayerBuilder {
     std::uint32_t imagePolygons(std::uint32_t shape) {
         const auto [at, added] = shared_.try_emplace(shape, std::uint32_t(layer_.polys_.size()));
         if (added) // shared, not copied: the image outlives the layer
-            layer_.polys_.push_back(std::shared_ptr<const Polygons>(
-                std::shared_ptr<const Polygons>(), &layer_.image().outlines[shape]));
+            layer_.polys_.push_back(std::shared_ptr<const Polygons>(std::shared_ptr<const Polygons>(),
+                                                                    &layer_.image().outlines[shape]));
         return at->second;
     }
 
@@ -223,7 +228,8 @@ class LayerBuilder {
             if (p.box.empty())
                 continue; // cleared away by an earlier run
             // Only the part of each clear object over the piece matters: a large round one that covers the
-            // piece whole takes it away, one that misses it is passed over, the rest are cut to the piece's box.
+            // piece whole takes it away, one that misses it is passed over, the rest are cut to the piece's
+            // box.
             Polygons clip;
             bool whole = false;
             for (const size_t k : clears) {
@@ -270,8 +276,9 @@ class LayerBuilder {
 
     void compact() {
         auto& pieces = layer_.pieces_;
-        pieces.erase(std::remove_if(pieces.begin(), pieces.end(), [](const Piece& p) { return p.box.empty(); }),
-                     pieces.end());
+        pieces.erase(
+            std::remove_if(pieces.begin(), pieces.end(), [](const Piece& p) { return p.box.empty(); }),
+            pieces.end());
     }
 
     CopperLayer& layer_;

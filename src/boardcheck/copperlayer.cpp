@@ -107,7 +107,7 @@ void CopperLayer::index() {
     largeGrid_ = std::make_unique<Grid>(boxes, mils(500));
 }
 
-void CopperLayer::forEachItem(const board::Box& box, const std::function<void(std::uint32_t)>& visit) const {
+std::vector<std::uint32_t> CopperLayer::itemsNear(const board::Box& box) const {
     if (++stamp_ == 0) {
         std::fill(stamps_.begin(), stamps_.end(), 0);
         stamp_ = 1;
@@ -118,9 +118,7 @@ void CopperLayer::forEachItem(const board::Box& box, const std::function<void(st
             found.push_back(i);
         stamps_[i] = stamp_;
     });
-    std::sort(found.begin(), found.end());
-    for (const std::uint32_t i : found)
-        visit(i);
+    return found;
 }
 
 bool CopperLayer::holds(const Piece& piece, Vec p) const {
@@ -156,7 +154,8 @@ bool CopperLayer::insideLarge(const Piece& piece, Vec p) const {
     const auto& paths = polygons(piece);
     for (double reach = double(mils(50).count());; reach *= 4) {
         const auto r = util::Length::fromCount(std::llround(reach));
-        const board::Point at{util::Length::fromCount(std::llround(p.x)), util::Length::fromCount(std::llround(p.y))};
+        const board::Point at{util::Length::fromCount(std::llround(p.x)),
+                              util::Length::fromCount(std::llround(p.y))};
         double best = INFINITY;
         size_t bestPath = 0, bestEdge = 0;
         double bestT = 0;
@@ -175,24 +174,30 @@ bool CopperLayer::insideLarge(const Piece& piece, Vec p) const {
         });
         if (best <= touching)
             return true;
-        if (best <= reach) {
-            const auto& path = paths[bestPath];
-            const size_t n = path.size();
-            const Seg e = edgeOf(path, bestEdge);
-            if (bestT > 0 && bestT < 1)
-                return cross(e.b - e.a, p - e.a) > 0;
-            const size_t v = bestT <= 0 ? bestEdge : (bestEdge + 1) % n;
-            const Seg in = edgeOf(path, (v + n - 1) % n), out = edgeOf(path, v);
-            const bool leftIn = cross(in.b - in.a, p - in.a) > 0, leftOut = cross(out.b - out.a, p - out.a) > 0;
-            return cross(in.b - in.a, out.b - out.a) > 0 ? leftIn && leftOut : leftIn || leftOut;
-        }
+        if (best <= reach)
+            return leftOfNearest(piece, bestPath, bestEdge, bestT, p);
         if (reach > double((b.right - b.left).count() + (b.top - b.bottom).count()))
             return false;
     }
 }
 
+bool CopperLayer::leftOfNearest(const Piece& piece, size_t pathIndex, size_t edge, double t, Vec p) const {
+    const auto& path = polygons(piece)[pathIndex];
+    const size_t n = path.size();
+    const Seg e = edgeOf(path, edge);
+    if (t > 0 && t < 1)
+        return cross(e.b - e.a, p - e.a) > 0;
+    // At a corner: inside both edges' copper sides where it turns toward the copper, either where it turns
+    // away.
+    const size_t v = t <= 0 ? edge : (edge + 1) % n;
+    const Seg in = edgeOf(path, (v + n - 1) % n), out = edgeOf(path, v);
+    const bool leftIn = cross(in.b - in.a, p - in.a) > 0, leftOut = cross(out.b - out.a, p - out.a) > 0;
+    return cross(in.b - in.a, out.b - out.a) > 0 ? leftIn && leftOut : leftIn || leftOut;
+}
+
 std::optional<std::uint32_t> CopperLayer::pieceAt(Vec p) const {
-    const board::Point at{util::Length::fromCount(std::llround(p.x)), util::Length::fromCount(std::llround(p.y))};
+    const board::Point at{util::Length::fromCount(std::llround(p.x)),
+                          util::Length::fromCount(std::llround(p.y))};
     std::optional<std::uint32_t> found;
     const auto consider = [&](std::uint32_t piece) {
         if ((!found || piece < *found) && holds(pieces_[piece], p))
@@ -248,8 +253,7 @@ Closest CopperLayer::toItem(const Seg& s, const Item& item) const {
 namespace {
 
 // The edges of an item as segments: a whole polygon's every edge, a run's own.
-template <class Visit>
-void forEachEdge(const CopperLayer& layer, const Item& item, Visit visit) {
+template <class Visit> void forEachEdge(const CopperLayer& layer, const Item& item, Visit visit) {
     const auto& paths = layer.polygons(layer.pieces()[item.piece]);
     if (item.path >= 0) {
         const auto& path = paths[size_t(item.path)];
@@ -299,7 +303,8 @@ std::optional<Closest> CopperLayer::nearest(const Probe& probe, double within,
     board::Box box = board::Box::nothing();
     for (const Seg& s : probe)
         for (const Vec v : {s.a, s.b}) {
-            const board::Point p{util::Length::fromCount(std::llround(v.x)), util::Length::fromCount(std::llround(v.y))};
+            const board::Point p{util::Length::fromCount(std::llround(v.x)),
+                                 util::Length::fromCount(std::llround(v.y))};
             box.include(board::Box::around(p, util::Length::fromCount(std::llround(within))));
         }
     std::optional<Closest> best;

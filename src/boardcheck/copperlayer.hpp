@@ -1,7 +1,7 @@
 // A copper layer as the board house etches it, built once: its image's objects as pieces of copper (clear
-// objects taken out of what lies below them, a plane turned into the copper it leaves), indexed by a grid, and
-// joined where they touch into areas. Every measure of the checks is taken on these pieces: circles and round
-// draws exactly, polygons to their edges.
+// objects taken out of what lies below them, a plane turned into the copper it leaves), indexed by a grid,
+// and joined where they touch into areas. Every measure of the checks is taken on these pieces: circles and
+// round draws exactly, polygons to their edges.
 #pragma once
 
 #include "board/fabrication.hpp"
@@ -23,9 +23,9 @@ inline constexpr std::uint32_t noObject = UINT32_MAX;
 
 struct Piece {
     PieceKind kind = PieceKind::Disc;
-    Seg core{};                     // a disc's centre (both ends), a round draw's centre line
-    double radius = 0;              // of a disc or a round draw
-    std::uint32_t poly = 0;         // a polygon's paths in the layer's polygons
+    Seg core{};                      // a disc's centre (both ends), a round draw's centre line
+    double radius = 0;               // of a disc or a round draw
+    std::uint32_t poly = 0;          // a polygon's paths in the layer's polygons
     std::uint32_t object = noObject; // the image object it comes from
     board::Box box{};
 };
@@ -68,8 +68,12 @@ class CopperLayer {
     std::uint32_t areaCount() const { return areaCount_; }
     const board::Box& areaBox(std::uint32_t area) const { return areaBoxes_[area]; }
 
-    // Every item whose box meets `box`, each once.
-    void forEachItem(const board::Box& box, const std::function<void(std::uint32_t item)>& visit) const;
+    // Every item whose box meets `box`, each once (in the grid's order, the same on every run).
+    std::vector<std::uint32_t> itemsNear(const board::Box& box) const;
+    template <class Visit> void forEachItem(const board::Box& box, Visit&& visit) const {
+        for (const std::uint32_t i : itemsNear(box))
+            visit(i);
+    }
     // Whether the piece's closed shape holds the point.
     bool holds(const Piece& piece, Vec p) const;
     // The piece holding the point, the first in file order; none where the layer has no copper.
@@ -82,12 +86,16 @@ class CopperLayer {
                                    const std::function<bool(std::uint32_t area)>& accept) const;
     // How deep the probe lies in the copper of `area`: the distance to the nearest point of that copper's
     // edge (no other copper is nearer from inside it), and that point.
-    Closest depth(const Probe& probe, std::uint32_t area) const;
+    // `atLeast` is a depth already known (the piece holding the probe's own), where the search starts.
+    Closest depth(const Probe& probe, std::uint32_t area, double atLeast = 0) const;
     // The pieces' distance, exact for round shapes; 0 where they overlap (negative by how far round shapes
     // overlap).
     Closest between(std::uint32_t a, std::uint32_t b) const;
     // The same of two items ("on" of the first).
     Closest itemItem(const Item& a, const Item& b) const;
+    // Whether a point lies in a cleaned polygon's copper, told by the edge nearest it (of path `path`, at
+    // parameter `t` along edge `edge`): copper lies on the left of every edge.
+    bool leftOfNearest(const Piece& piece, size_t path, size_t edge, double t, Vec p) const;
     // Every large polygon whose box meets `box`, in file order.
     void forEachLarge(const board::Box& box, const std::function<void(std::uint32_t piece)>& visit) const;
 

@@ -1,9 +1,11 @@
-// How deep a probe lies in an area's copper: the nearest point of the area's edge. The edge of united copper is
-// made of its pieces' edges where no other piece covers them, so each piece edge near the probe is cut where the
-// others cross it, and the nearest uncovered stretch is measured: exact for round shapes, no union built.
+// How deep a probe lies in an area's copper: the nearest point of the area's edge. The edge of united copper
+// is made of its pieces' edges where no other piece covers them, so each piece edge near the probe is cut
+// where the others cross it, and the nearest uncovered stretch is measured: exact for round shapes, no union
+// built.
 #include "boardcheck/copperlayer.hpp"
 
 #include <algorithm>
+#include <map>
 #include <numbers>
 
 namespace fk::boardcheck {
@@ -78,10 +80,11 @@ class DepthSearch {
     DepthSearch(const CopperLayer& layer, const Probe& probe, std::uint32_t area)
         : layer_(layer), probe_(probe), area_(area) {}
 
-    Closest run() {
+    Closest run(double atLeast) {
         const board::Box& extent = layer_.areaBox(area_);
-        const double span = double((extent.right - extent.left).count() + (extent.top - extent.bottom).count());
-        for (double reach = double(mils(20).count());; reach *= 4) {
+        const double span =
+            double((extent.right - extent.left).count() + (extent.top - extent.bottom).count());
+        for (double reach = std::max(double(mils(20).count()), atLeast * 1.25);; reach *= 4) {
             const Closest found = within(reach);
             if (found.distance <= reach || reach > span)
                 return found;
@@ -117,6 +120,8 @@ class DepthSearch {
         elements_.clear();
         coverers_.clear();
         localEdges_.clear();
+        localSegs_.clear();
+        uniform_.clear();
         const double left = double(box_.left.count()), right = double(box_.right.count());
         const double bottom = double(box_.bottom.count()), top = double(box_.top.count());
         const auto addSeg = [&](const Seg& s, std::uint32_t piece) {
@@ -152,18 +157,46 @@ class DepthSearch {
                 return;
             }
             const auto& paths = layer_.polygons(p);
-            const auto edges = [&](const ClipperLib::Path& path, size_t first, size_t count) {
-                for (size_t k = first; k < first + count; ++k) {
-                    const auto& u = path[k % path.size()];
-                    const auto& v = path[(k + 1) % path.size()];
-                    if (u.X != v.X || u.Y != v.Y)
-                        addSeg({{double(u.X), double(u.Y)}, {double(v.X), double(v.Y)}}, item.piece);
+            const auto edges = [&](std::uint32_t k, size_t first, size_t count) {
+                const auto& path = paths[k];
+                for (size_t e = first; e < first + count; ++e) {
+                    const auto& u = path[e % path.size()];
+                    const auto& v = path[(e + 1) % path.size()];
+                    if (u.X == v.X && u.Y == v.Y)
+                        continue;
+                    addSeg({{double(u.X), double(u.Y)}, {double(v.X), double(v.Y)}}, item.piece);
                 }
             };
             if (item.path >= 0)
-                return edges(paths[size_t(item.path)], item.first, item.count);
-            for (const auto& path : paths)
-                edges(path, 0, path.size());
+                return edges(std::uint32_t(item.path), item.first, item.count);
+            for (std::uint32_t k = 0; k < paths.size(); ++k)
+                edges(k, 0, paths[k].size());
+        });
+        // The polygons' edges around the search box as far again, so that the nearest of them to a point in
+        // the box is known to be its nearest at all.
+        const Length wider = (box_.right - box_.left) / 2;
+        layer_.forEachItem(box_.grown(wider), [&](std::uint32_t i) {
+            const Item& item = layer_.items()[i];
+            const Piece& p = layer_.pieces()[item.piece];
+            if (p.kind != PieceKind::Poly || layer_.area(item.piece) != area_)
+                return;
+            const auto& paths = layer_.polygons(p);
+            const auto edges = [&](std::uint32_t k, size_t first, size_t count) {
+                const auto& path = paths[k];
+                for (size_t e = first; e < first + count; ++e) {
+                    const auto& u = path[e % path.size()];
+                    const auto& v = path[(e + 1) % path.size()];
+                    if (u.X != v.X || u.Y != v.Y)
+                        localSegs_.push_back({item.piece,
+                                              k,
+                                              std::uint32_t(e % path.size()),
+                                              {{double(u.X), double(u.Y)}, {double(v.X), double(v.Y)}}});
+                }
+            };
+            if (item.path >= 0)
+                return edges(std::uint32_t(item.path), item.first, item.count);
+            for (std::uint32_t k = 0; k < paths.size(); ++k)
+                edges(k, 0, paths[k].size());
         });
         // A large polygon with no edge near may still cover all of this place.
         layer_.forEachLarge(box_, [&](std::uint32_t piece) {
@@ -176,10 +209,45 @@ class DepthSearch {
 
     bool covered(Vec x, std::uint32_t own) const {
         for (const std::uint32_t piece : coverers_) {
-            if (piece != own && layer_.holds(layer_.pieces()[piece], x))
+            if (piece == own)
+                continue;
+            const Piece& p = layer_.pieces()[piece];
+            if (p.kind == PieceKind::Poly ? insideNear(piece, x) : layer_.holds(p, x))
                 return true;
         }
         return false;
+    }
+
+    // Whether a polygon's copper holds a point of the search, told by its edges near: the nearest of them is
+    // its nearest edge at all where no edge beyond the search box can be nearer. Without an edge near, the
+    // whole box lies in or out of it.
+    bool insideNear(std::uint32_t piece, Vec x) const {
+        const LocalSeg* best = nullptr;
+        double nearest = INFINITY, t = 0;
+        for (const LocalSeg& e : localSegs_) {
+            if (e.piece != piece)
+                continue;
+            const double u = nearestParameter(e.seg, x);
+            const double d = norm(x - e.seg.at(u));
+            if (d < nearest)
+                nearest = d, best = &e, t = u;
+        }
+        const Piece& p = layer_.pieces()[piece];
+        if (!best) {
+            const auto known = uniform_.find(piece);
+            if (known != uniform_.end())
+                return known->second;
+            return uniform_[piece] = layer_.holds(p, x);
+        }
+        if (nearest <= touching)
+            return true;
+        const double wider = double((box_.right - box_.left).count()) / 2;
+        const double margin =
+            wider + std::min({x.x - double(box_.left.count()), double(box_.right.count()) - x.x,
+                              x.y - double(box_.bottom.count()), double(box_.top.count()) - x.y});
+        if (nearest > margin)
+            return layer_.holds(p, x);
+        return layer_.leftOfNearest(p, best->path, best->index, t, x);
     }
 
     // Where the other pieces' edges cross the element, as parameters along it (0 to 1) or angles.
@@ -299,10 +367,16 @@ class DepthSearch {
     std::vector<Element> elements_;
     std::vector<std::uint32_t> coverers_;
     std::vector<std::uint32_t> localEdges_; // the items of polygons near the probe
+    struct LocalSeg {
+        std::uint32_t piece, path, index;
+        Seg seg;
+    };
+    std::vector<LocalSeg> localSegs_;               // their edges, whole
+    mutable std::map<std::uint32_t, bool> uniform_; // polygons with no edge near: in or out of all of it
 };
 
-Closest CopperLayer::depth(const Probe& probe, std::uint32_t area) const {
-    return DepthSearch(*this, probe, area).run();
+Closest CopperLayer::depth(const Probe& probe, std::uint32_t area, double atLeast) const {
+    return DepthSearch(*this, probe, area).run(atLeast);
 }
 
 } // namespace fk::boardcheck

@@ -23,8 +23,10 @@ std::vector<Cut> outlineCuts(const board::Fabrication& board) {
             continue;
         const board::Image& image = layer.image;
         for (const auto& o : image.objects) {
-            const std::string name = "the outline (line " + std::to_string(o.line) + " of " + image.name + ")";
-            if (o.kind == board::ObjectKind::Stroke || (o.kind == board::ObjectKind::Outlines && o.dcode != 0)) {
+            const std::string name =
+                "the outline (line " + std::to_string(o.line) + " of " + image.name + ")";
+            if (o.kind == board::ObjectKind::Stroke ||
+                (o.kind == board::ObjectKind::Outlines && o.dcode != 0)) {
                 if (!o.flash && o.from != o.to)
                     cuts.push_back({{vecOf(o.from), vecOf(o.to)}, 0, nullptr, name});
                 continue;
@@ -35,7 +37,8 @@ std::vector<Cut> outlineCuts(const board::Fabrication& board) {
                 for (size_t k = 0; k < path.size(); ++k) {
                     const auto& u = path[k];
                     const auto& v = path[(k + 1) % path.size()];
-                    cuts.push_back({{{double(u.X), double(u.Y)}, {double(v.X), double(v.Y)}}, 0, nullptr, name});
+                    cuts.push_back(
+                        {{{double(u.X), double(u.Y)}, {double(v.X), double(v.Y)}}, 0, nullptr, name});
                 }
         }
     }
@@ -83,7 +86,8 @@ Coverage checkEdge(const BoardContext& c, std::vector<Finding>& findings) {
                     return; // drilled away whole: the hole check's
                 const Closest at = layer.toItem(cut.seg, item);
                 double measured = at.distance - cut.radius;
-                // A line of the edge inside a large polygon meets no edge of it: the copper reaches that far past.
+                // A line of the edge inside a large polygon meets no edge of it: the copper reaches that far
+                // past.
                 if (item.path >= 0 && at.distance > 0 && layer.holds(layer.pieces()[item.piece], cut.seg.a))
                     measured = -at.distance - cut.radius;
                 if (measured >= limit)
@@ -100,14 +104,21 @@ Coverage checkEdge(const BoardContext& c, std::vector<Finding>& findings) {
                     if (layer.toItem({cut.seg.b, cut.seg.b}, item).distance < limit)
                         along.b = cut.seg.b;
                 }
-                near.add(cut.hole ? cut.name : "outline", {.measured = measured, .place = at.other, .from = at.other,
-                                                            .to = edge, .stretch = along, .a = item.piece,
-                                                            .b = std::uint32_t(k)});
+                near.add(cut.hole ? cut.name : "outline", {.measured = measured,
+                                                           .place = at.other,
+                                                           .from = at.other,
+                                                           .to = edge,
+                                                           .stretch = along,
+                                                           .a = item.piece,
+                                                           .b = std::uint32_t(k)});
             });
         }
-        near.report(Kind::Edge, layer.image().name, c.limits.edge, [&](const Candidate& k) {
-            return "copper of " + pieceName(layer, k.a) + " too close to " + cuts[k.b].name;
-        }, findings);
+        near.report(
+            Kind::Edge, layer.image().name, c.limits.edge,
+            [&](const Candidate& k) {
+                return "copper of " + pieceName(layer, k.a) + " too close to " + cuts[k.b].name;
+            },
+            findings);
     }
     Coverage coverage{.ran = outline || !holes.empty()};
     if (!outline) {

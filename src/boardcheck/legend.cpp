@@ -33,16 +33,26 @@ Coverage checkLegend(const BoardContext& c, std::vector<Finding>& findings) {
                 const Closest at = between(legend, items[i], bare, bare.items()[j]);
                 if (at.distance >= limit)
                     return;
-                near.add("legend", {.measured = at.distance, .place = at.on, .from = at.on, .to = at.other,
-                                    .stretch = {at.on, at.on}, .a = items[i].piece, .b = items[i].piece});
+                near.add("legend", {.measured = at.distance,
+                                    .place = at.on,
+                                    .from = at.on,
+                                    .to = at.other,
+                                    .stretch = {at.on, at.on},
+                                    .a = items[i].piece,
+                                    .b = items[i].piece});
             });
         }
-        near.report(Kind::Silk, legend.image().name, c.limits.silk, [&](const Candidate& k) {
-            return "legend of " + pieceName(legend, k.a) + " too close to copper its solder mask leaves bare";
-        }, findings);
+        near.report(
+            Kind::Silk, legend.image().name, c.limits.silk,
+            [&](const Candidate& k) {
+                return "legend of " + pieceName(legend, k.a) +
+                       " too close to copper its solder mask leaves bare";
+            },
+            findings);
     }
     if (layers == 0)
-        return {.ran = false, .notRun = missing.empty() ? "legend (no legend layer)" : "legend of " + missing};
+        return {.ran = false,
+                .notRun = missing.empty() ? "legend (no legend layer)" : "legend of " + missing};
     Coverage coverage{.layers = layers};
     if (!missing.empty())
         coverage.notRun = "legend of " + missing;

@@ -25,15 +25,22 @@ Coverage checkMaskWeb(const BoardContext& c, std::vector<Finding>& findings) {
                 const Closest web = mask.itemItem(items[i], items[j]);
                 if (web.distance >= limit)
                     return;
-                webs.add("web", {.measured = std::max(web.distance, 0.0), .place = midpoint(web.on, web.other),
-                                 .from = web.on, .to = web.other, .stretch = {web.on, web.other},
-                                 .a = items[i].piece, .b = items[j].piece});
+                webs.add("web", {.measured = std::max(web.distance, 0.0),
+                                 .place = midpoint(web.on, web.other),
+                                 .from = web.on,
+                                 .to = web.other,
+                                 .stretch = {web.on, web.other},
+                                 .a = items[i].piece,
+                                 .b = items[j].piece});
             });
         }
-        webs.report(Kind::MaskWeb, mask.image().name, c.limits.maskWeb, [&](const Candidate& k) {
-            return "mask between the openings of " + pieceName(mask, k.a) + " and " + pieceName(mask, k.b) +
-                   " narrower than the minimum";
-        }, findings);
+        webs.report(
+            Kind::MaskWeb, mask.image().name, c.limits.maskWeb,
+            [&](const Candidate& k) {
+                return "mask between the openings of " + pieceName(mask, k.a) + " and " +
+                       pieceName(mask, k.b) + " narrower than the minimum";
+            },
+            findings);
     }
     if (layers == 0)
         return {.ran = false, .notRun = "mask web (no solder mask layer)"};

@@ -1,5 +1,5 @@
-// Candidates joined into findings by the distance of their stretches (single linkage within 10 mil), through a
-// grid so that a long run of them costs what its length does.
+// Candidates joined into findings by the distance of their stretches (single linkage within 10 mil), through
+// a grid so that a long run of them costs what its length does.
 #include "boardcheck/places.hpp"
 #include "boardcheck/geometry.hpp"
 
@@ -56,7 +56,8 @@ Vec vecOf(Point p) {
 }
 
 void Places::report(Kind kind, const std::string& plot, std::optional<Length> limit,
-                    const std::function<std::string(const Candidate&)>& message, std::vector<Finding>& out) const {
+                    const std::function<std::string(const Candidate&)>& message,
+                    std::vector<Finding>& out) const {
     struct Chosen {
         const Candidate* candidate;
         std::uint32_t order;
@@ -82,8 +83,9 @@ void Places::report(Kind kind, const std::string& plot, std::optional<Length> li
         out.push_back({.kind = kind,
                        .plot = plot,
                        .at = pointOf(c.candidate->place),
-                       .measured = limit ? std::optional(Length::fromCount(std::llround(c.candidate->measured)))
-                                         : std::nullopt,
+                       .measured = limit
+                                       ? std::optional(Length::fromCount(std::llround(c.candidate->measured)))
+                                       : std::nullopt,
                        .limit = limit,
                        .message = message(*c.candidate),
                        .from = pointOf(c.candidate->from),

@@ -14,10 +14,10 @@
 namespace fk::boardcheck {
 
 struct Candidate {
-    double measured = 0;   // counts
-    Vec place{};           // where the finding stands
-    Vec from{}, to{};      // the two ends of the measure
-    Seg stretch{};         // how far along the copper the measure holds: a run of it is one place
+    double measured = 0;        // counts
+    Vec place{};                // where the finding stands
+    Vec from{}, to{};           // the two ends of the measure
+    Seg stretch{};              // how far along the copper the measure holds: a run of it is one place
     std::uint32_t a = 0, b = 0; // what was measured (pieces), for the message
 };
 

@@ -44,7 +44,8 @@ Closest segmentSegment(const Seg& a, const Seg& b) {
     }
     const auto swapped = [](const Closest& c) { return Closest{c.distance, c.other, c.on}; };
     Closest best = pointSegment(a.a, b);
-    for (const Closest& c : {pointSegment(a.b, b), swapped(pointSegment(b.a, a)), swapped(pointSegment(b.b, a))}) {
+    for (const Closest& c :
+         {pointSegment(a.b, b), swapped(pointSegment(b.a, a)), swapped(pointSegment(b.b, a))}) {
         if (c.distance < best.distance)
             best = c;
     }
@@ -151,7 +152,8 @@ void circleCircleAngles(const Arc& arc, Vec centre, double radius, std::vector<d
     const Vec d = centre - arc.centre;
     const double distance = norm(d);
     const double slack = 1e-9 * (arc.radius + radius);
-    if (distance == 0 || distance > arc.radius + radius + slack || distance < std::abs(arc.radius - radius) - slack)
+    if (distance == 0 || distance > arc.radius + radius + slack ||
+        distance < std::abs(arc.radius - radius) - slack)
         return;
     const double along = (distance * distance + arc.radius * arc.radius - radius * radius) / (2 * distance);
     const double spread = std::acos(std::clamp(along / arc.radius, -1.0, 1.0));

@@ -24,7 +24,7 @@ inline double cross(Vec a, Vec b) {
     return a.x * b.y - a.y * b.x;
 }
 inline double norm(Vec a) {
-    return std::hypot(a.x, a.y);
+    return std::sqrt(a.x * a.x + a.y * a.y);
 }
 inline Vec midpoint(Vec a, Vec b) {
     return {(a.x + b.x) / 2, (a.y + b.y) / 2};
@@ -54,7 +54,9 @@ bool segmentsMeet(const Seg& a, const Seg& b);
 struct Arc {
     Vec centre;
     double radius = 0, from = 0, sweep = 0;
-    Vec at(double angle) const { return {centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)}; }
+    Vec at(double angle) const {
+        return {centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)};
+    }
     // Whether the angle lies within the arc.
     bool spans(double angle) const;
 };

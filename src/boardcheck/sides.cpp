@@ -61,7 +61,8 @@ std::unique_ptr<board::BoardLayer> bareCopper(const CopperLayer& copper, const C
         object.shape = std::uint32_t(layer->image.outlines.size());
         object.box = board::Box::nothing();
         for (const auto& v : node->Contour)
-            object.box.include(board::Box::around({Length::fromCount(v.X), Length::fromCount(v.Y)}, Length()));
+            object.box.include(
+                board::Box::around({Length::fromCount(v.X), Length::fromCount(v.Y)}, Length()));
         layer->image.outlines.push_back(std::move(shape));
         layer->image.objects.push_back(object);
     }

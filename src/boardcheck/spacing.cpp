@@ -62,9 +62,13 @@ Coverage checkSpacing(const BoardContext& c, std::vector<Finding>& findings) {
                         return;
                     const auto& nets = layer.image().nets;
                     const std::string na = nets[oa->net - 1], nb = nets[ob->net - 1];
-                    shorts.add(std::min(na, nb) + "\n" + std::max(na, nb),
-                               {.measured = 0, .place = touch.on, .from = touch.on, .to = touch.other,
-                                .stretch = {touch.on, touch.on}, .a = item.piece, .b = other.piece});
+                    shorts.add(std::min(na, nb) + "\n" + std::max(na, nb), {.measured = 0,
+                                                                            .place = touch.on,
+                                                                            .from = touch.on,
+                                                                            .to = touch.other,
+                                                                            .stretch = {touch.on, touch.on},
+                                                                            .a = item.piece,
+                                                                            .b = other.piece});
                     return;
                 }
                 if (!c.copper.differentNets(li, a, b))
@@ -72,32 +76,42 @@ Coverage checkSpacing(const BoardContext& c, std::vector<Finding>& findings) {
                 const Closest gap = layer.itemItem(item, other);
                 if (gap.distance >= limit)
                     return;
-                spacing.add(netKey(c.copper.netOf(li, a), c.copper.netOf(li, b)),
-                            {.measured = std::max(gap.distance, 0.0),
-                             .place = midpoint(gap.on, gap.other),
-                             .from = gap.on,
-                             .to = gap.other,
-                             .stretch = runAlong(layer.pieces()[item.piece], layer.pieces()[other.piece], gap),
-                             .a = item.piece,
-                             .b = other.piece});
+                spacing.add(
+                    netKey(c.copper.netOf(li, a), c.copper.netOf(li, b)),
+                    {.measured = std::max(gap.distance, 0.0),
+                     .place = midpoint(gap.on, gap.other),
+                     .from = gap.on,
+                     .to = gap.other,
+                     .stretch = runAlong(layer.pieces()[item.piece], layer.pieces()[other.piece], gap),
+                     .a = item.piece,
+                     .b = other.piece});
             });
         }
         const std::string& plot = layer.image().name;
-        shorts.report(Kind::NetShort, plot, std::nullopt, [&](const Candidate& k) {
-            const auto& nets = layer.image().nets;
-            const auto net = [&](std::uint32_t piece) { return nets[layer.objectOf(layer.pieces()[piece])->net - 1]; };
-            return "copper of nets " + net(k.a) + " and " + net(k.b) + " touches: " + pieceName(layer, k.a) +
-                   " and " + pieceName(layer, k.b);
-        }, findings);
-        spacing.report(Kind::Spacing, plot, c.limits.spacing, [&](const Candidate& k) {
-            const auto& na = c.copper.namesOf(li, layer.area(k.a));
-            const auto& nb = c.copper.namesOf(li, layer.area(k.b));
-            std::string nets = "two nets";
-            if (!na.empty() && !nb.empty())
-                nets += ", " + c.copper.describe(li, layer.area(k.a)) + " and " + c.copper.describe(li, layer.area(k.b));
-            return "copper of " + pieceName(layer, k.a) + " and of " + pieceName(layer, k.b) + " (" + nets +
-                   ") closer than the minimum";
-        }, findings);
+        shorts.report(
+            Kind::NetShort, plot, std::nullopt,
+            [&](const Candidate& k) {
+                const auto& nets = layer.image().nets;
+                const auto net = [&](std::uint32_t piece) {
+                    return nets[layer.objectOf(layer.pieces()[piece])->net - 1];
+                };
+                return "copper of nets " + net(k.a) + " and " + net(k.b) +
+                       " touches: " + pieceName(layer, k.a) + " and " + pieceName(layer, k.b);
+            },
+            findings);
+        spacing.report(
+            Kind::Spacing, plot, c.limits.spacing,
+            [&](const Candidate& k) {
+                const auto& na = c.copper.namesOf(li, layer.area(k.a));
+                const auto& nb = c.copper.namesOf(li, layer.area(k.b));
+                std::string nets = "two nets";
+                if (!na.empty() && !nb.empty())
+                    nets += ", " + c.copper.describe(li, layer.area(k.a)) + " and " +
+                            c.copper.describe(li, layer.area(k.b));
+                return "copper of " + pieceName(layer, k.a) + " and of " + pieceName(layer, k.b) + " (" +
+                       nets + ") closer than the minimum";
+            },
+            findings);
     }
     return {.layers = layers};
 }

@@ -1,7 +1,7 @@
 // Width: copper narrower than the limit. The width at a place is the widest circle of the united copper that
-// holds it, so a thin draw inside a pour or a fill of overlapping draws is as wide as the pour, and the corner
-// of a wide shape is not looked at. Looked at: draws and pads narrower than the limit, and where two edges of a
-// region face each other closer than it (a neck).
+// holds it, so a thin draw inside a pour or a fill of overlapping draws is as wide as the pour, and the
+// corner of a wide shape is not looked at. Looked at: draws and pads narrower than the limit, and where two
+// edges of a region face each other closer than it (a neck).
 #include "boardcheck/checkrows.hpp"
 #include "boardcheck/places.hpp"
 #include "platform/interrupt.hpp"
@@ -65,8 +65,7 @@ struct Edge {
     std::uint32_t piece, path, index;
 };
 
-template <class Visit>
-void forEachEdge(const CopperLayer& layer, const Item& item, Visit visit) {
+template <class Visit> void forEachEdge(const CopperLayer& layer, const Item& item, Visit visit) {
     const Piece& p = layer.pieces()[item.piece];
     if (p.kind != PieceKind::Poly)
         return;
@@ -160,8 +159,13 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
             if (w <= 0 || w >= limit)
                 return;
             Vec n = norm(across) > 0 ? across * (1 / norm(across)) : Vec{0, 1};
-            narrow.add("width", {.measured = w, .place = x, .from = x - n * (w / 2), .to = x + n * (w / 2),
-                                 .stretch = stretch, .a = piece, .b = piece});
+            narrow.add("width", {.measured = w,
+                                 .place = x,
+                                 .from = x - n * (w / 2),
+                                 .to = x + n * (w / 2),
+                                 .stretch = stretch,
+                                 .a = piece,
+                                 .b = piece});
         };
         const auto& pieces = layer.pieces();
         for (std::uint32_t i = 0; i < pieces.size(); ++i) {
@@ -176,7 +180,8 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
                 consider(p.core.a, {}, {p.core.a, p.core.a}, i);
             } else if (o && o->flash && p.kind == PieceKind::Poly) {
                 const Vec centre = vecOf(o->from);
-                const double side = double(std::min(p.box.right - p.box.left, p.box.top - p.box.bottom).count());
+                const double side =
+                    double(std::min(p.box.right - p.box.left, p.box.top - p.box.bottom).count());
                 if (side < limit || 2 * layer.depth({{centre, centre}}, layer.area(i)).distance < limit)
                     consider(centre, {}, {centre, centre}, i);
             }
@@ -201,9 +206,10 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
                         considerNeck(layer, e, f, j == i, limit, consider);
             });
         }
-        narrow.report(Kind::Width, layer.image().name, c.limits.width, [&](const Candidate& k) {
-            return pieceName(layer, k.a) + " narrower than the minimum";
-        }, findings);
+        narrow.report(
+            Kind::Width, layer.image().name, c.limits.width,
+            [&](const Candidate& k) { return pieceName(layer, k.a) + " narrower than the minimum"; },
+            findings);
     }
     return {.layers = layers};
 }
