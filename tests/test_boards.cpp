@@ -116,14 +116,22 @@ TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
                               .ring = boardcheck::mils(60),
                               .web = Length(),
                               .clearance = boardcheck::mils(60)};
-    // gEDA's layer groups are named by number only: their roles are given.
+    // Roles the names do not tell yet: gEDA's numbered layer groups, LibrePCB's names.
     const std::map<std::string, std::map<std::string, std::string>> roles{
-        {"geda-pcb-numpres",
-         {{"numpres.pcb.output_group1", "bottom"}, {"numpres.pcb.output_group2", "top"}}}};
+        {"geda-pcb-numpres", {{"numpres.pcb.output_group1", "bottom"}, {"numpres.pcb.output_group2", "top"}}},
+        {"librepcb0.1-can2usb",
+         {{"can2usb_COPPER-TOP", "top"},
+          {"can2usb_COPPER-BOTTOM", "bottom"},
+          {"can2usb_SOLDERMASK-TOP", "topmask"},
+          {"can2usb_SOLDERMASK-BOTTOM", "bottommask"},
+          {"can2usb_SILKSCREEN-TOP", "topsilk"},
+          {"can2usb_SILKSCREEN-BOTTOM", "bottomsilk"},
+          {"can2usb_SOLDERPASTE-TOP", "toppaste"},
+          {"can2usb_OUTLINES", "outline"}}}};
     for (const std::string name :
          {"kicad4-usb-breakout", "kicad7-rvpc", "eagle-simon85", "eagle9-snappergps-accel",
           "altium-wulpus-adapter", "altium23-wulpus-msp430-programmer", "altium23-wulpus-hv-4layer",
-          "easyeda-onebyone-7seg", "geda-pcb-numpres"}) {
+          "easyeda-onebyone-7seg", "geda-pcb-numpres", "librepcb0.1-can2usb"}) {
         SCOPED_TRACE(name);
         const auto given = roles.find(name);
         const Checked c = check(boards + name, limits,
