@@ -116,7 +116,7 @@ TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
                               .ring = boardcheck::mils(60),
                               .web = Length(),
                               .clearance = boardcheck::mils(60)};
-    // Roles the names do not tell yet: gEDA's numbered layer groups, LibrePCB's names.
+    // Roles the names do not tell yet: gEDA's numbered layer groups, LibrePCB's and DipTrace's names.
     const std::map<std::string, std::map<std::string, std::string>> roles{
         {"geda-pcb-numpres", {{"numpres.pcb.output_group1", "bottom"}, {"numpres.pcb.output_group2", "top"}}},
         {"librepcb0.1-can2usb",
@@ -127,11 +127,22 @@ TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
           {"can2usb_SILKSCREEN-TOP", "topsilk"},
           {"can2usb_SILKSCREEN-BOTTOM", "bottomsilk"},
           {"can2usb_SOLDERPASTE-TOP", "toppaste"},
-          {"can2usb_OUTLINES", "outline"}}}};
+          {"can2usb_OUTLINES", "outline"}}},
+        {"diptrace4-pinephone-max30102",
+         {{"1 - Top", "top"},
+          {"2 - Bottom", "bottom"},
+          {"TopMask", "topmask"},
+          {"BottomMask", "bottommask"},
+          {"TopSilk", "topsilk"},
+          {"BottomSilk", "bottomsilk"},
+          {"TopPaste", "toppaste"},
+          {"BottomPaste", "bottompaste"},
+          {"BoardOutline", "outline"}}}};
     for (const std::string name :
          {"kicad4-usb-breakout", "kicad7-rvpc", "eagle-simon85", "eagle9-snappergps-accel",
           "altium-wulpus-adapter", "altium23-wulpus-msp430-programmer", "altium23-wulpus-hv-4layer",
-          "easyeda-onebyone-7seg", "geda-pcb-numpres", "librepcb0.1-can2usb"}) {
+          "easyeda-onebyone-7seg", "geda-pcb-numpres", "librepcb0.1-can2usb",
+          "diptrace4-pinephone-max30102"}) {
         SCOPED_TRACE(name);
         const auto given = roles.find(name);
         const Checked c = check(boards + name, limits,
