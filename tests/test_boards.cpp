@@ -116,7 +116,9 @@ TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
                               .ring = boardcheck::mils(60),
                               .web = Length(),
                               .clearance = boardcheck::mils(60)};
-    // Roles the names do not tell yet: gEDA's numbered layer groups, LibrePCB's and DipTrace's names.
+    // Roles the names do not tell yet: gEDA's numbered layer groups, LibrePCB's, DipTrace's
+    // and Proteus's names.
+    const std::string proteus = "yawdamper-gerber - CADCAM ";
     const std::map<std::string, std::map<std::string, std::string>> roles{
         {"geda-pcb-numpres", {{"numpres.pcb.output_group1", "bottom"}, {"numpres.pcb.output_group2", "top"}}},
         {"librepcb0.1-can2usb",
@@ -137,12 +139,19 @@ TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
           {"BottomSilk", "bottomsilk"},
           {"TopPaste", "toppaste"},
           {"BottomPaste", "bottompaste"},
-          {"BoardOutline", "outline"}}}};
+          {"BoardOutline", "outline"}}},
+        {"proteus8-yawdamper",
+         {{proteus + "Top Copper", "top"},
+          {proteus + "Bottom Copper", "bottom"},
+          {proteus + "Top Solder Resist", "topmask"},
+          {proteus + "Bottom Solder Resist", "bottommask"},
+          {proteus + "Top Silk Screen", "topsilk"},
+          {proteus + "Mechanical 1", "outline"}}}};
     for (const std::string name :
          {"kicad4-usb-breakout", "kicad7-rvpc", "eagle-simon85", "eagle9-snappergps-accel",
           "altium-wulpus-adapter", "altium23-wulpus-msp430-programmer", "altium23-wulpus-hv-4layer",
-          "easyeda-onebyone-7seg", "geda-pcb-numpres", "librepcb0.1-can2usb",
-          "diptrace4-pinephone-max30102"}) {
+          "easyeda-onebyone-7seg", "geda-pcb-numpres", "librepcb0.1-can2usb", "diptrace4-pinephone-max30102",
+          "proteus8-yawdamper"}) {
         SCOPED_TRACE(name);
         const auto given = roles.find(name);
         const Checked c = check(boards + name, limits,
