@@ -116,11 +116,19 @@ TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
                               .ring = boardcheck::mils(60),
                               .web = Length(),
                               .clearance = boardcheck::mils(60)};
-    // Roles the names do not tell yet: gEDA's numbered layer groups, LibrePCB's, DipTrace's
-    // and Proteus's names.
+    // Roles the names do not tell yet: gEDA's numbered layer groups and its front and back, LibrePCB's,
+    // DipTrace's and Proteus's names.
     const std::string proteus = "yawdamper-gerber - CADCAM ";
     const std::map<std::string, std::map<std::string, std::string>> roles{
         {"geda-pcb-numpres", {{"numpres.pcb.output_group1", "bottom"}, {"numpres.pcb.output_group2", "top"}}},
+        {"geda-pcb2009-arduino-shield",
+         {{"board.front", "top"},
+          {"board.back", "bottom"},
+          {"board.frontmask", "topmask"},
+          {"board.backmask", "bottommask"},
+          {"board.frontsilk", "topsilk"},
+          {"board.backsilk", "bottomsilk"},
+          {"board.frontpaste", "toppaste"}}},
         {"librepcb0.1-can2usb",
          {{"can2usb_COPPER-TOP", "top"},
           {"can2usb_COPPER-BOTTOM", "bottom"},
@@ -150,8 +158,8 @@ TEST(RealBoards, RingsAndGapsAgreeWithGerbvRenderings) {
     for (const std::string name :
          {"kicad4-usb-breakout", "kicad7-rvpc", "eagle-simon85", "eagle9-snappergps-accel",
           "altium-wulpus-adapter", "altium23-wulpus-msp430-programmer", "altium23-wulpus-hv-4layer",
-          "easyeda-onebyone-7seg", "geda-pcb-numpres", "librepcb0.1-can2usb", "diptrace4-pinephone-max30102",
-          "proteus8-yawdamper"}) {
+          "easyeda-onebyone-7seg", "geda-pcb-numpres", "geda-pcb2009-arduino-shield", "librepcb0.1-can2usb",
+          "diptrace4-pinephone-max30102", "proteus8-yawdamper"}) {
         SCOPED_TRACE(name);
         const auto given = roles.find(name);
         const Checked c = check(boards + name, limits,
