@@ -1,5 +1,6 @@
-// Real boards of KiCad, Eagle and Altium, checked as their CAD tools wrote them, against rings and gaps
-// measured on gerbv's renderings (tests/samples/boards/*/expected.tsv), and with faults planted in them.
+// Real boards of ten CAD tools (KiCad, Eagle, Altium, EasyEDA, gEDA, LibrePCB, DipTrace, Proteus, Fritzing,
+// OrCAD), checked as their CAD tools wrote them against rings and gaps measured on gerbv's renderings
+// (tests/samples/boards/*/expected.tsv), and with faults planted in them.
 #include "app/context.hpp"
 #include "board/fabrication.hpp"
 #include "boardcheck/geometry.hpp"
