@@ -234,7 +234,7 @@ class BoardFolders : public Scratch {
         fs::create_directories(path(name));
         for (const auto& e : fs::directory_iterator(boards + name)) {
             const std::string n = e.path().filename().string();
-            if (n == "SOURCE.md" || n == "expected.tsv")
+            if (n == "SOURCE.md" || n == "expected.tsv" || n == "expected-dfm.tsv")
                 continue;
             std::string bytes = readBytes(e.path());
             if (n == file) {
