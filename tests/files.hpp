@@ -2,6 +2,7 @@
 // folder.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -38,11 +39,16 @@ inline std::map<std::string, std::string> filesBelow(const fs::path& root) {
 
 // The files of a folder (not its subfolders) copied into another, made where missing: a scratch copy of
 // a bundled example.
-inline void copyFilesOf(const fs::path& from, const fs::path& to) {
+// A folder's files, those whose name holds one of `leaveOut` left out.
+inline void copyFilesOf(const fs::path& from, const fs::path& to, std::initializer_list<const char*> leaveOut = {}) {
     fs::create_directories(to);
-    for (const auto& e : fs::directory_iterator(from))
-        if (e.is_regular_file())
+    for (const auto& e : fs::directory_iterator(from)) {
+        const std::string name = e.path().filename().string();
+        const bool left = std::any_of(leaveOut.begin(), leaveOut.end(),
+                                      [&](const char* part) { return name.find(part) != std::string::npos; });
+        if (e.is_regular_file() && !left)
             fs::copy_file(e.path(), to / e.path().filename());
+    }
 }
 
 // What of a Markdown page a rendering of it lost, section by section: each heading (its text without marks)

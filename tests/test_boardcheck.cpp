@@ -345,6 +345,7 @@ TEST_F(BoardCheck, PictureModel) {
     EXPECT_TRUE(picture.layers[1].plane);
     EXPECT_EQ(model::layerLabel(picture.layers[0]), "TOP.GBR");
     EXPECT_EQ(model::layerLabel(picture.layers[1]), "PLANE.GBR (plane)");
+    EXPECT_EQ(model::verdictOf(picture), "1 finding");
     // TOP: 9 flashes, then 3 draws; PLANE: donuts and thermals as outlines that clear the plane: a donut a
     // ring with its hole, a thermal its ring cut into four by the spokes' gaps.
     using Drawn = model::Primitive::Kind;
@@ -629,6 +630,51 @@ TEST_F(Scratch, PadAndViaLinesGiveHoleAndTool) {
         EXPECT_EQ(pads[0].tool, c.tool) << c.line;
         EXPECT_EQ(pads[0].line, 1) << c.line;
     }
+}
+
+// Catches a CAD board's Gerber files picked without their drill file read against the fields' PCB.DFN and NC1
+// (another board's apertures and holes), and a board's folder picked in the window not read as the board;
+// the picture's verdict counts what was checked.
+TEST_F(BoardCheck, TheWindowsTakeABoardsFolderAndRefuseItsGerberAlone) {
+    const fs::path rvpc = fs::path(FLASHKIT_SAMPLES) / "boards" / "kicad7-rvpc";
+    copyFilesOf(rvpc, path("rvpc"), {"Mask", "Paste", "Silkscreen"}); // its copper, outline and drill files
+    app::Fields fields;
+    fields.fnamebase = "BOARD", fields.indatapath = fields.dfnpath = text("in");
+    model::Session session(text("prog"));
+    std::string choice;
+    session.fileWindow = [&choice](const app::PickRequest& request) {
+        EXPECT_TRUE(request.board);
+        return model::PickOutcome{choice, {}};
+    };
+    const std::string cu = "RVPC_Rev_B-F_Cu.gbr", bottom = "RVPC_Rev_B-B_Cu.gbr";
+    for (const std::string& picked : {text("rvpc") + "\\" + cu + " ," + bottom, text("rvpc") + "\\" + cu}) {
+        choice = picked;
+        EXPECT_EQ(session.press(model::boardCheckButton, fields), app::JobResult::Stopped) << picked;
+        EXPECT_EQ(
+            session.log().text(),
+            util::lines({"Line 33 of the plot defines an aperture of its own, as a CAD tool's Gerber "
+                         "file does:",
+                         "<" + text("rvpc") + "\\" + cu + ">", "%ADD10R,1.600000X1.600000*%",
+                         "Its apertures are not PCB.DFN's, and no drill file is picked with it: pick the "
+                         "board's drill file with its Gerber files, or pick its zip or its folder "
+                         "(flashkit-cli: --board), and re-try. Nothing was checked."}));
+    }
+    // Fab Export's own files define PCB.DFN's apertures: checked with the design's PCB.DFN and NC1.
+    const fs::path exports = fs::path(FLASHKIT_EXAMPLES) / "fab" / "OUTPUT";
+    choice = platform::toPathText(exports) + "\\BOARD.GTL ,BOARD.GBL";
+    EXPECT_EQ(session.press(model::boardCheckButton, fields), app::JobResult::Findings)
+        << session.log().text();
+    // With its drill file, or as its folder, it is a board.
+    for (const std::string& picked :
+         {text("rvpc") + "\\" + cu + " ," + bottom + " ,RVPC_Rev_B-PTH.drl", text("rvpc") + "\\"}) {
+        choice = picked;
+        EXPECT_EQ(session.press(model::boardCheckButton, fields), app::JobResult::Completed)
+            << session.log().text();
+        EXPECT_TRUE(session.log().text().starts_with(
+            picked.ends_with('\\') ? "[Reading the board <" + text("rvpc") + ">]\r\n"
+                                   : "[Reading the board's files in <" + text("rvpc") + ">]\r\n"));
+    }
+    EXPECT_EQ(model::verdictOf(session.boardPicture()), "Clean: 3 layers, 109 holes checked");
 }
 
 } // namespace

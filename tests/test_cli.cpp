@@ -189,4 +189,93 @@ TEST_F(CliTest, HostPathsBecomeZTextsAndProgressGoesToStandardError) {
     EXPECT_EQ(err.str(), r.err);
 }
 
+// Catches the files written besides the job's own named twice and written over each other: a usage error,
+// with nothing written.
+TEST_F(CliTest, OneFileForTwoOutputsIsAUsageError) {
+    write("dfn/PCB.DFN", "x");
+    const std::string in = text("in");
+    for (const Lines& outputs : {Lines{"--json", in + "\\F", "--picture", in + "\\F"},
+                                 Lines{"--json", in + "\\F.SVG", "--picture", in + "\\f.svg"},
+                                 Lines{"--log", in + "\\F", "--picture", path("in/F").string()}}) {
+        Lines args = {"boardcheck", "--board", text("in")};
+        args.insert(args.end(), outputs.begin(), outputs.end());
+        const auto r = runDirect(args);
+        EXPECT_EQ(r.status, 2) << outputs[0];
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.rfind("flashkit-cli: " + outputs[0] + " and " + outputs[2] + " name one file, ", 0),
+                  0u)
+            << r.err;
+        EXPECT_TRUE(fs::is_empty(path("in"))) << outputs[0];
+    }
+}
+
+// Catches a log shown twice on a terminal (once as it came, once more as the final log: newest on top for
+// PCB >> Aperture, or only the last message where a job shows one in place of the others), or a line
+// shown out of the order it came in: each job on the examples, its terminal output against its log.
+TEST_F(CliTest, OnATerminalEachLogLineShowsOnceInItsOrder) {
+    copyFilesOf(fs::path(FLASHKIT_EXAMPLES), path("ex"));
+    copyFilesOf(fs::path(FLASHKIT_EXAMPLES) / "fab", path("ex/fab"));
+    const std::string ex = text("ex");
+    // How the log's lines stand in the final log: in the order they came, newest on top, or mixed.
+    enum class Order { Came, Reversed, Mixed };
+    const struct {
+        Lines args;
+        Order order;
+    } jobs[] = {
+        {{"pcb2aperture"}, Order::Reversed},
+        {{"rep2prevue"}, Order::Mixed},
+        {{"ncdrill"}, Order::Came},
+        {{"gerberconverter", "--pick", ex + "\\HOLES.TXT", "--pick", ex + "\\APERTURE.TXT", "--pick",
+          ex + "\\TOP.GBR ,BOTTOM.GBR"},
+         Order::Came},
+        {{"pcbprocess", "--pick", ex + "\\BOARD.PCB"}, Order::Came},
+        {{"viaplane", "--pick", ex + "\\VIAPLANE.TXT", "--confirm", "ok"}, Order::Came},
+        {{"dfn2file"}, Order::Came},
+        {{"boardcheck", "--input-path", ex + "\\fab", "--dfn-path", ex + "\\fab", "--pick",
+          ex + "\\fab\\TOP.GBR ,PLANE.GBR"},
+         Order::Came},
+        {{"fabexport", "--input-path", ex + "\\fab", "--dfn-path", ex + "\\fab", "--output-path",
+          ex + "\\fab", "--pick", ex + "\\fab\\TOP.GBR ,PLANE.GBR ,OUTLINE.GBR"},
+         Order::Came},
+    };
+    auto linesOf = [](const std::string& text) {
+        Lines out;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty())
+                out.push_back(line);
+        return out;
+    };
+    for (const auto& job : jobs) {
+        Lines args = {job.args[0], "--program-dir", ex, "--base",        "BOARD", "--input-path",
+                      ex,          "--dfn-path",    ex, "--output-path", ex,      "--prevue-path",
+                      ex};
+        args.insert(args.end(), job.args.begin() + 1, job.args.end());
+        std::ostringstream piped, pipedErr, out, err;
+        const int status = cli::run(args, ex, piped, pipedErr);
+        EXPECT_EQ(cli::run(args, ex, out, err, true), status) << args[0];
+        EXPECT_EQ(out.str(), "") << args[0];
+        // The log's lines as they came: those of the terminal, before the report of the files written.
+        const std::string e = err.str();
+        const Lines shown =
+            linesOf(e.substr(0, std::min(e.find("\nWritten: "), e.find("\nNo file was written."))));
+        Lines logged = linesOf(piped.str());
+        if (job.order == Order::Reversed)
+            std::reverse(logged.begin(), logged.end());
+        // Lines a job shows in place of the log before it (its first message, say) came before the log's.
+        ASSERT_GE(shown.size(), logged.size()) << args[0];
+        if (job.order != Order::Mixed) {
+            EXPECT_EQ(Lines(shown.end() - static_cast<long>(logged.size()), shown.end()), logged) << args[0];
+        }
+        const std::set<std::string> once(shown.begin(), shown.end()), final(logged.begin(), logged.end());
+        EXPECT_TRUE(std::includes(once.begin(), once.end(), final.begin(), final.end())) << args[0];
+        EXPECT_EQ(once.size(), shown.size()) << args[0];
+    }
+    // Both tables' lines in the order they came, the first aperture found unknown under the first line.
+    std::ostringstream out, err;
+    cli::run({"rep2prevue", "--program-dir", ex, "--input-path", ex, "--prevue-path", ex}, ex, out, err,
+             true);
+    EXPECT_EQ(linesOf(err.str()).at(1), "     Aperture [SHAPE  TYPE] is not recognised");
+}
+
 } // namespace

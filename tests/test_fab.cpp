@@ -317,11 +317,31 @@ TEST_F(FabExport, RolesAndOutline) {
          1,
          "",
          "Fab Export was cancelled; nothing was written."},
+        // A plot is named whole or without its last extension, in any case; not by a shorter part.
+        {"name of two dots without its extension",
+         "TOP.v2.GBR ,OUTLINE.GBR",
+         {"--role", "top.V2=none"},
+         1,
+         "",
+         "The plot TOP.v2.GBR has no role (\"none\")."},
+        {"name of two dots whole",
+         "TOP.v2.GBR ,OUTLINE.GBR",
+         {"--role", "TOP.V2.gbr=none"},
+         1,
+         "",
+         "(\"none\")."},
+        {"name of two dots cut at its first dot",
+         "TOP.v2.GBR ,OUTLINE.GBR",
+         {"--role", "TOP=none"},
+         1,
+         "",
+         "Fab Export was cancelled; nothing was written."},
     };
     for (const auto& c : cases) {
         TearDown();
         SetUp();
         write("in/EMPTY.GBR", crlfLines({"%FSLAX23Y23*%", "%MOIN*%", "M02*"})); // an empty layer
+        write("in/TOP.v2.GBR", read("in/TOP.GBR"));
         const auto before = files();
         const CliResult r = run(c.picks, "out", c.options);
         EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.log;

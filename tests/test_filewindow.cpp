@@ -151,6 +151,40 @@ TEST_F(FileWindowTest, HighlightingAndTheFolderList) {
     EXPECT_EQ(model::joinChoice("C:\\WORK", {"\\HOME\\A.GBR"}), "\\HOME\\A.GBR");
 }
 
+// Catches a board's folder that cannot be chosen where a board's files are asked for (Board Check): OK on a
+// folder highlighted, or "Board folder" on the one highlighted or else the one shown; a typed folder is still
+// gone to, files are still files, and nothing of it where no board is asked for.
+TEST_F(FileWindowTest, ABoardsFolderIsAChoice) {
+    struct Case {
+        bool board;        // a board's files are asked for
+        const char* click; // the folder row clicked once before, by its label; "" for none
+        const char* typed; // "File name"
+        bool boardFolder;  // "Board folder" pressed, else OK
+        std::string after; // observed()
+    };
+    const std::string all = " *.* [A.GBR,B.GBR,C.TXT] ";
+    const Case cases[] = {
+        {true, "Sub", "", false, "@\\Sub\\"},
+        {true, "", "", true, "@\\"},
+        {true, "Sub", "", true, "@\\Sub\\"},
+        {true, "", "Sub", false, "open @\\Sub *.* [X.GBR] "},
+        {true, "", "A.GBR ,B.GBR", false, "@\\A.GBR ,B.GBR"},
+        {true, "", "", false, "open @" + all + "No file chosen: highlight one or type its name."},
+        {false, "Sub", "", false, "open @\\Sub *.* [X.GBR] "},
+        {false, "", "", true, "open @" + all},
+    };
+    for (const auto& c : cases) {
+        model::FileWindow w({.mask = "", .startDirectory = text("w"), .title = "", .board = c.board});
+        EXPECT_EQ(w.offersBoardFolder(), c.board);
+        for (size_t row = 0; row < w.folders().size(); ++row)
+            if (w.folders()[row].label == c.click)
+                w.highlightFolder(row);
+        w.typeNames(c.typed);
+        EXPECT_EQ(observed(w, c.boardFolder ? w.chooseBoardFolder() : w.confirm()), placed(c.after))
+            << c.click << " " << c.typed << " " << c.boardFolder;
+    }
+}
+
 // A path caption's browse takes a folder chosen by one click, an empty one too.
 TEST_F(FileWindowTest, CaptionBrowseTakesAClickedFolder) {
     model::Session session(text("prog"));

@@ -34,6 +34,9 @@ class GerberTest : public Scratch {
         return run({listPick, w("TABLE.TXT"), w("A.GBR")});
     }
     const std::string cancelled = "Gerber Converter was cancelled; nothing was written.";
+    const std::string tableExpected =
+        "Expected: lines of an aperture number above 10 (or D and the number), then its width and height as "
+        "numbers and its shape (ROUND, SQUARE, RECT, OVAL, ...), as 11 60 60 ROUND. Nothing was written.";
 };
 
 // Catches: a drill radius rounded instead of cut, or an arc record with a field out of place.
@@ -402,10 +405,11 @@ TEST_F(GerberTest, TableLinesOfOtherToolsAndMissingSizes) {
     for (const std::string table : {"E.TXT", "A.GBR", "DRILL.TXT"}) {
         r = run({w("LIST.TXT"), w(table), w("A.GBR")});
         EXPECT_EQ(r.log,
-                  util::lines({"Aperture file processed:\t 0 codes found.",
-                               "The aperture table holds no aperture line:", "<" + w(table) + ">",
-                               "Expected: lines of an aperture number above 10 (or D and the number), "
-                               "then width, height and shape, as 11 60 60 ROUND. Nothing was written."}))
+                  util::lines(
+                      {"Aperture file processed:\t 0 codes found.",
+                       "The aperture table holds no aperture line:", "<" + w(table) + ">",
+                       (table == "A.GBR" ? "Line 2 [D10*] is no aperture line: it gives no width.\r\n" : "") +
+                           tableExpected}))
             << table;
         for (const char* output : {"w/xA.GBR", "w/Aperture.new", "w/LIST.pcb"})
             EXPECT_FALSE(fs::exists(path(output))) << output;
@@ -437,6 +441,79 @@ TEST_F(GerberTest, SamplesOfOtherToolsTranslateDrawByDraw) {
                          w(names.back()) + ">\r\nX2850000Y-1500000I350000J0D01*\r\n"),
               std::string::npos);
     EXPECT_FALSE(exists("w/x" + names.back()));
+}
+
+// Catches: a table line taken on its number alone, its next three words unchecked (a report's "D10 ELLIPSE 12
+// 12 DRAW", a via plane list's "50/28 GD"): a line sizes an aperture only with numbers for width and height
+// and a shape the table knows; a table of no such line is refused with its first refused line.
+TEST_F(GerberTest, TableLinesNeedSizesAndAShape) {
+    const struct {
+        std::string line, refused; // empty: taken
+    } cases[] = {
+        {"11 60 60 ROUND", ""},
+        {"D12 0.012 .5 circle", ""},
+        {"D13,10, 7. ,RdRect", ""},
+        {"d14\t60\t60\tTHERMAL", ""},
+        {"    D10    ELLIPSE   12   12         DRAW", "its width ELLIPSE is no number"},
+        {"D10 12 12 DRAW", "its shape DRAW is none the table knows"},
+        {"50/28 GD", "its width GD is no number"},
+        {"11 60 ROUND", "its height ROUND is no number"},
+        {"11 60 60", "it gives no shape"},
+        {"11 6.0.0 60 ROUND", "its width 6.0.0 is no number"},
+        {"11 -60 60 ROUND", "its width -60 is no number"},
+        {"11 60 . ROUND", "its height . is no number"},
+        {"D11*", "it gives no width"},
+    };
+    write("w/A.GBR", "D11*\r\nX1Y1D03*\r\n");
+    for (const auto& c : cases) {
+        fs::remove(path("w/xA.GBR"));
+        fs::remove(path("w/Aperture.new"));
+        write("w/T.TXT", crlfLines({"Aperture table", "10 5 5 ROUND", c.line}));
+        auto r = run({"", w("T.TXT"), w("A.GBR")});
+        if (c.refused.empty()) {
+            EXPECT_EQ(r.log.substr(0, r.log.find("\r\n")), "Aperture file processed:\t 1 codes found.")
+                << c.line;
+            continue;
+        }
+        EXPECT_EQ(r.status, 1) << c.line;
+        EXPECT_EQ(r.log, util::lines({"Aperture file processed:\t 0 codes found.",
+                                      "The aperture table holds no aperture line:", "<" + w("T.TXT") + ">",
+                                      "Line 3 [" + c.line + "] is no aperture line: " + c.refused + ".",
+                                      tableExpected}));
+        EXPECT_FALSE(exists("w/xA.GBR") || exists("w/Aperture.new")) << c.line;
+    }
+    // Beside lines that size apertures a refused line sizes nothing: its aperture is listed as missing.
+    write("w/T.TXT", crlfLines({"11 60 60 ROUND", "12 60 60 DRAW"}));
+    write("w/A.GBR", "D11*\r\nX1Y1D03*\r\nD12*\r\nX2Y1D03*\r\n");
+    auto r = run({"", w("T.TXT"), w("A.GBR")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.log.find("Apertures not in the aperture table:\t D12\r\n"), std::string::npos);
+    EXPECT_NE(read("w/Aperture.new").find("\r\nD10\t60\t60\tROUND\r\nD11\t\t\t\r\n"), std::string::npos);
+}
+
+// Catches: a file that is no aperture table taken as one: every file of examples/ given as the table, only
+// the aperture table itself passes, with the count of its lines.
+TEST_F(GerberTest, OnlyTheExamplesTablePassesAsATable) {
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(FLASHKIT_EXAMPLES)) {
+        if (!entry.is_regular_file())
+            continue;
+        ++files;
+        const auto r = run({"", platform::toPathText(entry.path())});
+        const bool table = entry.path().filename() == "APERTURE.TXT";
+        EXPECT_EQ(
+            r.log.substr(0, r.log.find("\r\n", r.log.find("\r\n") + 2)),
+            table ? "Aperture file processed:\t 6 codes found.\r\n" + cancelled
+                  : "Aperture file processed:\t 0 codes found.\r\nThe aperture table holds no aperture line:")
+            << entry.path();
+        EXPECT_EQ(r.status, 1) << entry.path(); // a table alone, then a cancel
+    }
+    EXPECT_GE(files, 20u);
+    const std::string report = platform::toPathText(fs::path(FLASHKIT_EXAMPLES) / "BOARD.REP");
+    EXPECT_NE(run({"", report})
+                  .log.find("\r\nLine 4 [    D10    ELLIPSE   12   12         DRAW] is no aperture "
+                            "line: its width ELLIPSE is no number.\r\n"),
+              std::string::npos);
 }
 
 } // namespace

@@ -88,10 +88,12 @@ TEST_F(SettingsTest, WindowPlaceKeptAndCheckedAtStart) {
 // fits, or one side pulled in without the other.
 TEST(WindowPlace, PulledFullyOntoTheScreen) {
     const model::ScreenArea small{.left = 0, .top = 0, .right = 1024, .bottom = 738};
+    const model::FrameMargins titled{.left = 4, .top = 24, .right = 4, .bottom = 4};
     const struct {
         model::WindowPlace kept;
         model::ScreenArea area;
         std::vector<int> fitted;
+        model::FrameMargins frame = {};
     } cases[] = {
         {{.left = 100, .top = 50, .right = 880, .bottom = 610}, small, {100, 50, 880, 610}},
         {{.left = 1500, .top = 900, .right = 2280, .bottom = 1460}, small, {244, 178, 1024, 738}},
@@ -101,9 +103,17 @@ TEST(WindowPlace, PulledFullyOntoTheScreen) {
          {.left = 1920, .top = 0, .right = 3200, .bottom = 1024},
          {1920, 10, 2700, 570}},
         {{.left = 5, .top = 6, .right = 700, .bottom = 500}, {}, {5, 6, 700, 500}},
+        // The inside of a window kept on 1280 x 1024, on 1024 x 768 with its title bar and borders: the whole
+        // window on the screen, not 24 pixels of it below.
+        {{.left = 4, .top = 24, .right = 1276, .bottom = 1020},
+         {.left = 0, .top = 0, .right = 1024, .bottom = 768},
+         {4, 24, 1020, 764},
+         titled},
+        {{.left = 100, .top = 30, .right = 880, .bottom = 590}, small, {100, 30, 880, 590}, titled},
+        {{.left = 100, .top = 0, .right = 880, .bottom = 560}, small, {100, 24, 880, 584}, titled},
     };
     for (const auto& c : cases) {
-        const model::WindowPlace f = model::fitOnto(c.kept, c.area);
+        const model::WindowPlace f = model::fitOnto(c.kept, c.area, c.frame);
         EXPECT_EQ((std::vector<int>{f.left, f.top, f.right, f.bottom}), c.fitted) << c.kept.left;
     }
 }

@@ -18,6 +18,8 @@ struct PickRequest {
     std::string title{};
     // A folder is asked for: the window may return one (its path and a trailing backslash).
     bool folder = false;
+    // A board's files are asked for: the window may also return the board's folder, as a folder is returned.
+    bool board = false;
 };
 
 // A small table the user may change before a job goes on: each row a name and one of the choices, and one

@@ -11,10 +11,12 @@ void MessageLog::notify(std::string_view message) {
 
 void MessageLog::clear() {
     text_.clear();
+    newestOnTop_ = false;
 }
 
 void MessageLog::show(std::string_view message) {
     text_ = std::string(message);
+    newestOnTop_ = false;
     notify(message);
 }
 
@@ -23,17 +25,20 @@ void MessageLog::prepend(std::string_view message) {
     next += util::crlf;
     next += text_;
     text_ = std::move(next);
+    newestOnTop_ = true;
     notify(message);
 }
 
 void MessageLog::append(std::string_view message) {
     text_ += util::crlf;
     text_ += message;
+    newestOnTop_ = false;
     notify(message);
 }
 
 void MessageLog::appendRaw(std::string_view text) {
     text_ += text;
+    newestOnTop_ = false;
     notify(text);
 }
 

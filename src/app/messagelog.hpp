@@ -18,6 +18,9 @@ class MessageLog {
     void appendRaw(std::string_view text);  // text at the very end, no line break before it
     void refresh();
     const std::string& text() const { return text_; }
+    // Where the newest message stands: on top after a prepend ("PCB >> Aperture"), else at the end. A window
+    // keeps that line in view.
+    bool newestOnTop() const { return newestOnTop_; }
 
     // The files the job has written, as path texts in the order of their commit. Kept beside the log's text,
     // never in it: the log's bytes stay the job's own, and the front ends show the list on a line of its own.
@@ -32,6 +35,7 @@ class MessageLog {
   private:
     void notify(std::string_view message);
     std::string text_;
+    bool newestOnTop_ = false;
     std::vector<std::string> written_;
 };
 

@@ -79,6 +79,23 @@ Role roleOfPlot(const std::string& path) {
     return {};
 }
 
+std::optional<OwnAperture> ownAperture(const std::string& path) {
+    // Definitions and the generation attribute stand in the head; a file is read up to its first operation.
+    platform::LineReader reader(path);
+    std::string line;
+    std::optional<OwnAperture> own;
+    for (long number = 1; reader.next(line); ++number) {
+        const std::string text = util::trim(line);
+        if (text.starts_with("%TF.GenerationSoftware,Flashkit,Fab Export"))
+            return std::nullopt;
+        if (!own && text.find("%AD") != std::string::npos)
+            own = OwnAperture{.line = number, .text = text};
+        if (text.find("D01") != std::string::npos || text.find("D03") != std::string::npos)
+            break;
+    }
+    return own;
+}
+
 Plot readPlot(const std::string& path, const Definitions& definitions) {
     const Role role = roleOfPlot(path);
     Plot plot{.path = path,

@@ -8,6 +8,7 @@
 #include "drill/excellon.hpp"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,16 @@ struct Hole {
 // name's (roleOfFileName), else a plane where the name holds PLANE (BOARD_PLANE.gbr). Throws
 // platform::FileError.
 Role roleOfPlot(const std::string& path);
+
+// Where a picked plot defines apertures of its own (%AD), as a CAD tool's RS-274-X file does: its line number
+// and text. Such a file's D-codes are not PCB.DFN's; Fab Export's files (their X2 generation names it) keep
+// PCB.DFN's and define them too, so they count as none. Nothing when the file defines none. Throws
+// platform::FileError.
+struct OwnAperture {
+    long line = 0;
+    std::string text{};
+};
+std::optional<OwnAperture> ownAperture(const std::string& path);
 
 // Reads a plot (Tango-PCB's RS-274-D or RS-274-X) with the shapes of its apertures. Throws app::JobStop
 // naming file and line (an undefined D-code, a draw with a flash-only aperture) and platform::FileError.

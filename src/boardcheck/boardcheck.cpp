@@ -55,6 +55,22 @@ std::vector<std::string> plotsOf(const std::string& choice) {
     return plots;
 }
 
+// Plots that define their own apertures are a CAD tool's: read against PCB.DFN and the design's NC1 they
+// would be checked with another board's apertures and holes.
+void refuseOwnApertures(const std::vector<std::string>& picked) {
+    for (const auto& path : picked)
+        if (const auto own = board::ownAperture(path))
+            throw app::JobStop{util::lines(
+                {"Line " + std::to_string(own->line) +
+                     " of the plot defines an aperture of its own, as a CAD "
+                     "tool's Gerber file does:",
+                 util::angled(path), own->text.substr(0, 72),
+                 "Its apertures are not PCB.DFN's, and no drill file is picked with it: pick the board's "
+                 "drill "
+                 "file with its Gerber files, or pick its zip or its folder (flashkit-cli: --board), and "
+                 "re-try. Nothing was checked."})};
+}
+
 // The JSON and the picture, when asked for, each made by its writer, replaced together.
 void writeOutputs(const app::JobContext& context, const std::function<std::string()>& json,
                   const std::function<void(platform::AtomicWriter&)>& picture) {
@@ -153,9 +169,16 @@ app::JobResult runCheck(const app::JobContext& context) {
     const std::string choice =
         context.pickfile({.mask = "*.*",
                           .startDirectory = f.indatapath,
-                          .title = "Select gerber files to check (or a board's files or zip)..."});
+                          .title = "Select gerber files to check (or a board's files, zip or folder)...",
+                          .board = true});
     if (choice.empty())
         throw app::JobStop{"Board Check was cancelled; nothing was checked."};
+    if (choice.ends_with('\\')) { // a board's folder
+        const Limits limits = limitsOf(context);
+        const std::string folder = choice.substr(0, choice.size() - 1);
+        say(log, "[Reading the board " + util::angled(folder) + "]");
+        return checkFabricationFiles(context, limits, board::readFabrication(folder, rolesOf(context)));
+    }
     const std::string dfn = f.dfnpath + "\\PCB.DFN", nc1 = f.indatapath + "\\" + f.fnamebase + ".NC1";
     const std::vector<std::string> picked = plotsOf(choice);
     // The design's own NC1 picked with its plots is no board's drill file: its sizes are in PCB.DFN.
@@ -174,6 +197,7 @@ app::JobResult runCheck(const app::JobContext& context) {
         return checkFabricationFiles(context, limits,
                                      board::readFabricationFiles(folder, picked, rolesOf(context)));
     }
+    refuseOwnApertures(picked);
     if (app::refuseBlankBaseName(context))
         return app::JobResult::Stopped;
     const Limits limits = limitsOf(context);

@@ -114,6 +114,23 @@ void refuseOptionsOfOtherJobs(const Options& o, const std::string& job) {
     }
 }
 
+// The files a run writes besides the job's own (--log, --json, --picture) are three files: one named twice
+// would hold only what was written last.
+void refuseOneFileTwice(const Options& o) {
+    std::vector<std::pair<std::string, std::string>> outputs;
+    if (o.logFile)
+        outputs.emplace_back("--log", *o.logFile);
+    for (const char* name : {"json", "picture"})
+        if (const auto it = o.jobOptions.find(name); it != o.jobOptions.end())
+            outputs.emplace_back("--" + std::string(name), it->second);
+    for (size_t i = 0; i < outputs.size(); ++i)
+        for (size_t j = i + 1; j < outputs.size(); ++j)
+            if (platform::sameFile(platform::fullPathText(outputs[i].second),
+                                   platform::fullPathText(outputs[j].second)))
+                throw UsageError{outputs[i].first + " and " + outputs[j].first + " name one file, " +
+                                 outputs[j].second + ": give each its own"};
+}
+
 void setOption(Options& o, const std::string& option, const std::string& value) {
     for (const auto& t : textOptions) {
         if (option == t.name) {
@@ -216,6 +233,14 @@ void reportWritten(const std::string& log, const std::vector<std::string>& writt
     err.flush();
 }
 
+// A plot named by --role: its whole name, or its name without its last extension (TOP.v2 for TOP.v2.GBR), in
+// any letter case.
+bool namesRow(const std::string& given, const std::string& rowName) {
+    const std::string row = util::lower(rowName), name = util::lower(given);
+    const size_t dot = row.rfind('.');
+    return row == name || (dot != std::string::npos && row.substr(0, dot) == name);
+}
+
 // A table as the settings file remembers it for the design, then as --role and --outline answer it. A --role
 // naming no row is an answer to nothing: the table is cancelled, with a word why.
 bool answerTable(const Options& o, const app::SettingsTable& settings, app::TableRequest& request,
@@ -224,8 +249,7 @@ bool answerTable(const Options& o, const app::SettingsTable& settings, app::Tabl
     for (const auto& answer : o.roles) {
         bool found = false;
         for (auto& row : request.rows) {
-            const std::string name = util::lower(answer.name);
-            if (util::lower(row.name) == name || util::lower(util::baseNameOf(row.name)) == name) {
+            if (namesRow(answer.name, row.name)) {
                 row.choice = answer.choice;
                 found = true;
             }
@@ -268,6 +292,7 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
         command = &findJob(args);
         options = parseOptions(args);
         refuseOptionsOfOtherJobs(options, command->name);
+        refuseOneFileTwice(options);
         // A board's files take their roles by name, with no table to answer.
         if (options.jobOptions.contains("board")) {
             for (const auto& role : options.roles)
@@ -289,11 +314,11 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
         err << forTerminal(*problem) << "\n";
 
     app::MessageLog log;
-    // What the progress lines showed, in the log's own form: on a terminal the log is not shown twice.
-    std::string shown;
-    log.onMessage = [&err, &shown](std::string_view message) {
+    log.onMessage = [&err, terminal](std::string_view message) {
+        // A message added with its own line end ends its line there: a terminal shows no empty line after it.
+        if (terminal && message.ends_with(util::crlf))
+            message.remove_suffix(util::crlf.size());
         err << forTerminal(message) << "\n" << std::flush;
-        shown += (shown.empty() ? "" : "\r\n") + std::string(message);
     };
     app::JobContext context;
     context.fields = settings.fields();
@@ -321,9 +346,11 @@ int run(const std::vector<std::string>& args, const std::string& defaultProgramD
     };
 
     auto result = model::dispatch(command->index, context);
-    // Exactly the log, its CR LF pairs as line breaks: nothing is added, so scripts can compare it.
+    // Exactly the log, its CR LF pairs as line breaks: nothing is added, so scripts can compare it. On a
+    // terminal each line has shown as it came, once: the final log (newest on top for some jobs, or only its
+    // last message) would show lines again, in another order.
     const std::string& text = log.text();
-    if (!terminal || text != shown) {
+    if (!terminal) {
         out << forTerminal(text);
         out.flush();
     }

@@ -62,6 +62,11 @@ void SelectFile::createControls() {
     okbutton_->setDefault(true);
     cancelbutton_ = new QPushButton(tr("Cancel"), this);
     cancelbutton_->setObjectName("cancelbutton");
+    // Where a board's files are asked for, its folder is a choice too: the one highlighted, or the one shown.
+    boardbutton_ = new QPushButton(tr("Board &folder"), this);
+    boardbutton_->setObjectName("boardbutton");
+    boardbutton_->setToolTip(tr("The folder highlighted (else the one shown) as the board's folder"));
+    boardbutton_->setVisible(model_.offersBoardFolder());
 }
 
 void SelectFile::layOut() {
@@ -81,6 +86,7 @@ void SelectFile::layOut() {
     grid->addWidget(drivelist_, 4, 1, Qt::AlignTop);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(status_, 1);
+    buttons->addWidget(boardbutton_);
     buttons->addWidget(okbutton_);
     buttons->addWidget(cancelbutton_);
     grid->addLayout(buttons, 5, 0, 1, 2);
@@ -123,6 +129,12 @@ void SelectFile::connectEvents() {
     connect(filename_, &QPlainTextEdit::textChanged, this,
             [this] { pass([&](FileWindow& m) { m.typeNames(fromQt(filename_->toPlainText())); }); });
     connect(okbutton_, &QPushButton::clicked, this, &SelectFile::confirm);
+    connect(boardbutton_, &QPushButton::clicked, this, [this] {
+        if (auto chosen = model_.chooseBoardFolder()) {
+            chosen_ = *chosen;
+            accept();
+        }
+    });
     connect(cancelbutton_, &QPushButton::clicked, this, &SelectFile::reject);
     for (QWidget* w : {static_cast<QWidget*>(filename_), static_cast<QWidget*>(filelist_),
                        static_cast<QWidget*>(filemask_), static_cast<QWidget*>(dirlist_)})

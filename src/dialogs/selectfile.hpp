@@ -35,6 +35,7 @@ class SelectFile : public QDialog {
     QLabel* status() const { return status_; }
     QPushButton* okbutton() const { return okbutton_; }
     QPushButton* cancelbutton() const { return cancelbutton_; }
+    QPushButton* boardbutton() const { return boardbutton_; }
 
   public slots:
     // Cancel, Escape and the frame's close control: nothing chosen.
@@ -67,6 +68,7 @@ class SelectFile : public QDialog {
     QLabel* status_;
     QPushButton* okbutton_;
     QPushButton* cancelbutton_;
+    QPushButton* boardbutton_;
 };
 
 // Opens the window modally in the request's start directory (already settled) and reports the choice and

@@ -13,10 +13,13 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 namespace fk::gui {
@@ -61,6 +64,7 @@ class PictureCanvas : public QWidget {
         }
         paintFindings(painter);
         paintScaleBar(painter);
+        paintVerdict(painter);
     }
     void resizeEvent(QResizeEvent*) override { view_.resize(width(), height()); }
     void wheelEvent(QWheelEvent* e) override {
@@ -76,6 +80,8 @@ class PictureCanvas : public QWidget {
         }
         pointer_->setText(toQt(view_.pointerText(e->position().x(), e->position().y())));
     }
+    // The pointer's place is that of a point on the board: off the board there is none.
+    void leaveEvent(QEvent*) override { pointer_->setText(" "); }
     void keyPressEvent(QKeyEvent* e) override {
         const int right = e->key() == Qt::Key_Right ? 1 : e->key() == Qt::Key_Left ? -1 : 0;
         const int up = e->key() == Qt::Key_Up ? 1 : e->key() == Qt::Key_Down ? -1 : 0;
@@ -175,6 +181,16 @@ class PictureCanvas : public QWidget {
             painter.drawEllipse(at(f.x, f.y), r, r);
         }
     }
+    // What the check found, top left on a white ground, so that a picture without a red ring says why.
+    void paintVerdict(QPainter& painter) const {
+        const QString verdict = toQt(model::verdictOf(picture_));
+        const QRectF box = QRectF(painter.fontMetrics().boundingRect(verdict)).adjusted(-4, -2, 4, 2);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 255, 255, 220));
+        painter.drawRect(box.translated(8 - box.left(), 8 - box.top()));
+        painter.setPen(picture_.findings.empty() ? QColor(0, 110, 0) : QColor(224, 0, 0));
+        painter.drawText(QPointF(12, 10 - box.top() - 2), verdict);
+    }
     void paintScaleBar(QPainter& painter) const {
         const model::ScaleBar bar = view_.scaleBar();
         const QPointF from(12, height() - 14), to(12 + bar.pixels, height() - 14);
@@ -189,11 +205,33 @@ class PictureCanvas : public QWidget {
     QPointF last_;
 };
 
+// The findings: a click or a key on a row centres its finding. The list taking the focus makes its first row
+// current, as Qt's lists do, and must not: the picture opens on the whole board whatever has the focus.
+class FindingList : public QListWidget {
+  public:
+    std::function<void(int)> chosen;
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        const int before = currentRow();
+        QListWidget::keyPressEvent(e);
+        const bool moves = e->key() == Qt::Key_Up || e->key() == Qt::Key_Down || e->key() == Qt::Key_Home ||
+                           e->key() == Qt::Key_End || e->key() == Qt::Key_PageUp ||
+                           e->key() == Qt::Key_PageDown || e->key() == Qt::Key_Return ||
+                           e->key() == Qt::Key_Enter || e->key() == Qt::Key_Space;
+        if (currentRow() >= 0 && (moves || currentRow() != before) && chosen)
+            chosen(currentRow());
+    }
+};
+
 BoardPictureWindow::BoardPictureWindow(model::Session& session, QWidget* parent)
     : QDialog(parent), session_(session) {
     setWindowTitle("Board Check");
     layers_ = new QListWidget;
-    findings_ = new QListWidget;
+    auto* findings = new FindingList;
+    findings->chosen = [this](int row) { showFinding(row); };
+    findings_ = findings;
+    findingsLabel_ = new QLabel("Findings");
     pointer_ = new QLabel(" ");
     canvas_ = new PictureCanvas(picture_, view_, pointer_, this);
     // Layers beside the picture; the findings under both, full width, so that their lines show whole.
@@ -202,18 +240,18 @@ BoardPictureWindow::BoardPictureWindow(model::Session& session, QWidget* parent)
     sideLayout->setContentsMargins(0, 0, 0, 0);
     sideLayout->addWidget(new QLabel("Layers"));
     sideLayout->addWidget(layers_, 1);
-    auto* board = new QSplitter;
-    board->addWidget(side);
-    board->addWidget(canvas_);
-    board->setStretchFactor(1, 1);
-    board->setSizes({180, 780});
+    board_ = new QSplitter;
+    board_->addWidget(side);
+    board_->addWidget(canvas_);
+    board_->setStretchFactor(1, 1);
+    board_->setSizes({180, 780});
     auto* below = new QWidget;
     auto* belowLayout = new QVBoxLayout(below);
     belowLayout->setContentsMargins(0, 0, 0, 0);
-    belowLayout->addWidget(new QLabel("Findings"));
+    belowLayout->addWidget(findingsLabel_);
     belowLayout->addWidget(findings_, 1);
     auto* splitter = new QSplitter(Qt::Vertical);
-    splitter->addWidget(board);
+    splitter->addWidget(board_);
     splitter->addWidget(below);
     splitter->setStretchFactor(0, 1);
     splitter->setSizes({500, 130});
@@ -227,7 +265,6 @@ BoardPictureWindow::BoardPictureWindow(model::Session& session, QWidget* parent)
         canvas_->update();
     });
     // A click centres on the finding every time, also on the row already chosen (after a pan or zoom).
-    connect(findings_, &QListWidget::currentRowChanged, this, [this](int row) { showFinding(row); });
     connect(findings_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { showFinding(findings_->row(item)); });
     findings_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -306,10 +343,26 @@ void BoardPictureWindow::display(model::BoardPicture picture) {
     for (const auto& row : model::inColumns(rows))
         findings_->addItem(toQt(row));
     findings_->setCurrentRow(-1);
+    findingsLabel_->setText(toQt(model::verdictOf(picture_)));
+    fitLayerNames();
     canvas_->selected = -1;
     view_.resize(canvas_->width(), canvas_->height());
     view_.fit(picture_.extent);
     canvas_->update();
+}
+
+// The list of layers as wide as its longest line, so that each name shows whole with its role (KiCad's names
+// run long), as long as the picture keeps most of the width.
+void BoardPictureWindow::fitLayerNames() {
+    int widest = 0;
+    for (int row = 0; row < layers_->count(); ++row)
+        widest = std::max(widest, layers_->fontMetrics().horizontalAdvance(layers_->item(row)->text()));
+    const int check = layers_->style()->pixelMetric(QStyle::PM_IndicatorWidth) + 12;
+    const int frame = 2 * layers_->frameWidth() + layers_->verticalScrollBar()->sizeHint().width() + 8;
+    const QList<int> sizes = board_->sizes();
+    const int total = std::max(sizes.value(0) + sizes.value(1), 400);
+    const int side = std::clamp(widest + check + frame, std::min(180, total / 2), total / 2);
+    board_->setSizes({side, total - side});
 }
 
 void BoardPictureWindow::showFinding(int row) {

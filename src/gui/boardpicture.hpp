@@ -14,6 +14,7 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QSplitter;
 
 namespace fk::gui {
 
@@ -36,10 +37,13 @@ class BoardPictureWindow : public QDialog {
     QListWidget* layers() const { return layers_; }
     QListWidget* findings() const { return findings_; }
     QLabel* pointer() const { return pointer_; }
+    // The verdict above the findings: "12 findings", "Clean: 3 layers, 109 holes checked".
+    QLabel* findingsLabel() const { return findingsLabel_; }
     PictureCanvas* canvas() const { return canvas_; }
 
   private:
     void showFinding(int row);
+    void fitLayerNames();
     QWidget* limitsRow();
     void display(model::BoardPicture picture);
 
@@ -51,7 +55,9 @@ class BoardPictureWindow : public QDialog {
     model::PictureView view_;
     QListWidget* layers_;
     QListWidget* findings_;
+    QLabel* findingsLabel_;
     QLabel* pointer_;
+    QSplitter* board_;
     PictureCanvas* canvas_;
 };
 

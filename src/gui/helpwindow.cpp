@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -22,6 +23,8 @@ HelpWindow::HelpWindow(const std::string& programDir, QWidget* parent) : QDialog
     page_->document()->setMarkdown(dialogs::toQt(model::helpPage(programDir)),
                                    QTextDocument::MarkdownFeatures(QTextDocument::MarkdownDialectGitHub |
                                                                    QTextDocument::MarkdownNoHTML));
+    // The page went in before the cursor, which it pushed to its end: shown, the page would open there.
+    page_->moveCursor(QTextCursor::Start);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     auto* about = buttons->addButton(tr("About"), QDialogButtonBox::ActionRole);
     about->setObjectName("about");

@@ -30,8 +30,11 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStringList>
+#include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace fk::gui {
@@ -292,6 +295,11 @@ void MainWindow::setFields(const app::Fields& values) {
 
 void MainWindow::showLog() {
     errorbox_->setPlainText(forDisplay(model::logInColumns(session_.log().text())));
+    // The newest line in view (the job's outcome, on top where the job puts it there), each line from its
+    // start: a long line must not scroll the others' beginnings out of sight.
+    QScrollBar* down = errorbox_->verticalScrollBar();
+    down->setValue(session_.log().newestOnTop() ? down->minimum() : down->maximum());
+    errorbox_->horizontalScrollBar()->setValue(0);
     errorbox_->repaint();
 }
 
@@ -384,23 +392,53 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-// The place kept from the last run, pulled fully onto the screen it falls on (the nearest one otherwise).
+// The place kept from the last run (the window's inside), pulled fully onto the screen it falls on (the
+// nearest one otherwise) with its frame. Before the window is shown its frame is not known: a title bar and
+// borders of the style's size stand for it, and the real frame, once shown, fits it again.
 void MainWindow::restorePlace() {
     resize(780, 560);
-    const auto place = model::loadWindowPlace(session_.programDir(), model::qtWindowPlaceFile);
-    if (!place)
+    place_ = model::loadWindowPlace(session_.programDir(), model::qtWindowPlaceFile);
+    if (!place_)
         return;
-    const QRect kept(QPoint(place->left, place->top), QPoint(place->right - 1, place->bottom - 1));
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    fitPlace({.left = border,
+              .top = std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight), 2 * fontMetrics().height()) +
+                     border,
+              .right = border,
+              .bottom = border});
+    if (place_->maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::fitPlace(const model::FrameMargins& frame) {
+    const QRect kept(QPoint(place_->left, place_->top), QPoint(place_->right - 1, place_->bottom - 1));
     const QScreen* screen = QGuiApplication::screenAt(kept.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect();
     const model::WindowPlace fitted = model::fitOnto(
-        *place,
-        {.left = area.left(), .top = area.top(), .right = area.right() + 1, .bottom = area.bottom() + 1});
+        *place_,
+        {.left = area.left(), .top = area.top(), .right = area.right() + 1, .bottom = area.bottom() + 1},
+        frame);
     setGeometry(QRect(QPoint(fitted.left, fitted.top), QPoint(fitted.right - 1, fitted.bottom - 1)));
-    if (place->maximized)
-        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The frame the window manager gave is known once the window is shown: a kept place fitted with a
+    // smaller guess is fitted again with it.
+    QTimer::singleShot(0, this, [this] {
+        if (!place_ || isMaximized())
+            return;
+        const QRect frame = frameGeometry(), inside = geometry();
+        const QScreen* at = screen();
+        if (frame == inside || !at || at->availableGeometry().contains(frame))
+            return;
+        fitPlace({.left = inside.left() - frame.left(),
+                  .top = inside.top() - frame.top(),
+                  .right = frame.right() - inside.right(),
+                  .bottom = frame.bottom() - inside.bottom()});
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

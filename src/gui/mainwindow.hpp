@@ -4,6 +4,7 @@
 
 #include "model/fields.hpp"
 #include "model/session.hpp"
+#include "model/windowplace.hpp"
 
 #include <QLabel>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QLineEdit;
@@ -94,6 +96,7 @@ class MainWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -108,8 +111,10 @@ class MainWindow : public QWidget {
     void showLog();
     bool dropOnto(model::Field field, QEvent* event);
     void restorePlace();
+    void fitPlace(const model::FrameMargins& frame);
 
     model::Session session_;
+    std::optional<model::WindowPlace> place_; // kept from the last run
     std::array<QWidget*, 8> fields_{};
     std::array<Caption*, 8> labels_{};
     std::map<int, QPushButton*> browseButtons_;

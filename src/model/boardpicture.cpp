@@ -158,6 +158,19 @@ std::string layerLabel(const PictureLayer& layer) {
     return layer.plane ? layer.name + " (plane)" : layer.name;
 }
 
+std::string verdictOf(const BoardPicture& picture) {
+    if (!picture.problem.empty())
+        return picture.problem;
+    const size_t findings = picture.findings.size();
+    if (findings > 0)
+        return std::to_string(findings) + (findings == 1 ? " finding" : " findings");
+    auto count = [](size_t n, const char* one) {
+        return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
+    };
+    return "Clean: " + count(picture.layers.size(), "layer") + ", " + count(picture.holes.size(), "hole") +
+           " checked";
+}
+
 void PictureView::resize(int width, int height) {
     width_ = std::max(width, 1), height_ = std::max(height, 1);
 }

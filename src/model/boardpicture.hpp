@@ -80,6 +80,9 @@ BoardPicture pictureOf(const boardcheck::Checked& checked);
 void keepLayerChoices(const BoardPicture& before, BoardPicture& after);
 // A layer's line in the window's list of layers: its file name, and its role or that it is a plane.
 std::string layerLabel(const PictureLayer& layer);
+// What the check found, for the picture and the head of its list: "Clean: 3 layers, 109 holes checked",
+// "12 findings", "1 finding"; why nothing is shown where the board could not be read.
+std::string verdictOf(const BoardPicture& picture);
 struct ScaleBar {
     double pixels = 0;
     std::string text{}; // "100 mil (2.54 mm)"

@@ -87,7 +87,8 @@ constexpr std::array<Command, 18> table{{
      .name = "boardcheck",
      .job = boardcheck::boardcheck,
      .files = "Reads PCB.DFN in the PCB.DFN path, Gerber plots you choose and <input data path>\\<base>.NC1, "
-              "or a board's own Gerber and drill files (or their zip) you choose. Checks every hole against "
+              "or a board's own Gerber and drill files (or their zip or folder) you choose. Checks every "
+              "hole against "
               "every copper layer: registration, annular ring, planes, pads and holes, clearance. Writes "
               "nothing (the command line writes the JSON and picture asked for).",
      .stoppedStatus = 2},

@@ -113,7 +113,7 @@ bool onlyDots(const std::string& typed) {
 } // namespace
 
 FileWindow::FileWindow(const app::PickRequest& request)
-    : folderWanted_(request.folder), drives_(platform::drives()),
+    : folderWanted_(request.folder), boardWanted_(request.board), drives_(platform::drives()),
       pattern_(request.mask.empty() ? "*.*" : request.mask) {
     go(request.startDirectory);
 }
@@ -227,7 +227,7 @@ std::optional<std::string> FileWindow::confirm() {
 std::optional<std::string> FileWindow::confirmWithoutNames() {
     if (highlightedFolder_) {
         const std::string path = folders_[*highlightedFolder_].path;
-        if (folderWanted_)
+        if (folderWanted_ || boardWanted_)
             return folderChoice(path);
         go(path);
         return std::nullopt;
@@ -236,6 +236,13 @@ std::optional<std::string> FileWindow::confirmWithoutNames() {
         return folderChoice(directory_);
     status_ = "No file chosen: highlight one or type its name.";
     return std::nullopt;
+}
+
+std::optional<std::string> FileWindow::chooseBoardFolder() {
+    if (!boardWanted_)
+        return std::nullopt;
+    status_.clear();
+    return folderChoice(highlightedFolder_ ? folders_[*highlightedFolder_].path : directory_);
 }
 
 std::optional<std::string> FileWindow::confirmSeveral(const std::vector<std::string>& names) {

@@ -57,7 +57,13 @@ class FileWindow {
     void typeNames(const std::string& text);
     // OK, or Enter in the file list or "File name": the choice in pickfile's form when the window closes
     // with it; otherwise nothing, and the window has gone where the text said or status() says why not.
+    // Where a folder or a board is asked for, a folder highlighted is the choice.
     std::optional<std::string> confirm();
+    // Whether the request asks for a board's files, which the window may also answer with the board's folder.
+    bool offersBoardFolder() const { return boardWanted_; }
+    // "Board folder": the folder highlighted, else the one shown, as the choice (a folder's form: its path
+    // and a trailing backslash). Nothing where no board is asked for.
+    std::optional<std::string> chooseBoardFolder();
 
   private:
     void go(const std::string& path);
@@ -68,6 +74,7 @@ class FileWindow {
     void applyTypedPattern(const std::string& typed);
 
     bool folderWanted_;
+    bool boardWanted_;
     std::vector<std::string> drives_;
     std::string directory_;
     std::string pattern_;

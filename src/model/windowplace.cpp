@@ -74,12 +74,13 @@ bool saveWindowPlace(const std::string& programDir, const char* file, const Wind
     }
 }
 
-WindowPlace fitOnto(const WindowPlace& place, const ScreenArea& area) {
+WindowPlace fitOnto(const WindowPlace& place, const ScreenArea& area, const FrameMargins& frame) {
     WindowPlace fitted = place;
     if (area.right <= area.left || area.bottom <= area.top)
         return fitted; // no screen to fit: the system places the window
-    fitSpan(fitted.left, fitted.right, area.left, area.right);
-    fitSpan(fitted.top, fitted.bottom, area.top, area.bottom);
+    // The inside fitted into the area less the frame: the whole window then lies on the screen.
+    fitSpan(fitted.left, fitted.right, area.left + frame.left, area.right - frame.right);
+    fitSpan(fitted.top, fitted.bottom, area.top + frame.top, area.bottom - frame.bottom);
     return fitted;
 }
 

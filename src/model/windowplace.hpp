@@ -26,8 +26,13 @@ bool saveWindowPlace(const std::string& programDir, const char* file, const Wind
 struct ScreenArea {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
+// What a window's frame adds around its inside: the title bar above, borders at the sides and below.
+struct FrameMargins {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
 // A kept place pulled fully onto the screen it is shown on: no larger than the area, and moved in where it
-// stands out, so that a place kept on a larger screen never leaves the window partly out of reach.
-WindowPlace fitOnto(const WindowPlace& place, const ScreenArea& area);
+// stands out, so that a place kept on a larger screen never leaves the window partly out of reach. A place of
+// the window's inside (`frame` what its frame adds) is fitted with its frame: the title bar counts.
+WindowPlace fitOnto(const WindowPlace& place, const ScreenArea& area, const FrameMargins& frame = {});
 
 } // namespace fk::model

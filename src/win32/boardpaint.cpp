@@ -230,6 +230,21 @@ void paintScaleBar(const Canvas& canvas) {
     ::SelectObject(canvas.dc, oldFont);
 }
 
+// What the check found, top left on a white ground: a picture without a red ring says why.
+void paintVerdict(const Canvas& canvas, const model::BoardPicture& picture) {
+    HGDIOBJ oldFont = ::SelectObject(canvas.dc, fonts().ui);
+    const std::wstring text = wideText(model::verdictOf(picture));
+    SIZE size{};
+    ::GetTextExtentPoint32W(canvas.dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const int m = px(8);
+    const RECT ground{m - px(4), m - px(2), m + size.cx + px(4), m + size.cy + px(2)};
+    ::FillRect(canvas.dc, &ground, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetBkMode(canvas.dc, TRANSPARENT);
+    ::SetTextColor(canvas.dc, picture.findings.empty() ? RGB(0, 110, 0) : findingColour);
+    ::TextOutW(canvas.dc, m, m, text.c_str(), static_cast<int>(text.size()));
+    ::SelectObject(canvas.dc, oldFont);
+}
+
 } // namespace
 
 void paintBoard(HDC dc, int width, int height, const model::BoardPicture& picture,
@@ -243,6 +258,7 @@ void paintBoard(HDC dc, int width, int height, const model::BoardPicture& pictur
     paintHoles(canvas, picture);
     paintFindings(canvas, picture, selected);
     paintScaleBar(canvas);
+    paintVerdict(canvas, picture);
 }
 
 } // namespace fk::win32

@@ -59,6 +59,10 @@ void pressOn(HWND canvas, BoardPictureState& state, LPARAM at) {
 }
 
 void moveOver(HWND canvas, BoardPictureState& state, LPARAM at) {
+    // Told when the pointer leaves the picture, so that the line then names no place.
+    TRACKMOUSEEVENT leave{
+        .cbSize = sizeof(TRACKMOUSEEVENT), .dwFlags = TME_LEAVE, .hwndTrack = canvas, .dwHoverTime = 0};
+    ::TrackMouseEvent(&leave);
     const POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     // Windows also reports a pointer that stood still (a window shown or moved over it): the line keeps what
     // a finding clicked put there until the pointer moves.
@@ -125,6 +129,10 @@ LRESULT CALLBACK canvasProcedure(HWND canvas, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_MOUSEMOVE:
         moveOver(canvas, *state, lParam);
+        return 0;
+    case WM_MOUSELEAVE:
+        if (!state->dragging)
+            showPointerLine(canvas, "");
         return 0;
     case WM_MOUSEWHEEL:
         turnWheel(canvas, *state, wParam, lParam);
@@ -208,11 +216,31 @@ void layoutLimits(HWND dialog, int m, int bh) {
     place(dialog, ids::checkAgain, x + px(34), m - px(2), px(100), bh);
 }
 
+// The list of layers as wide as its longest name with its role (KiCad's names run long), so that each shows
+// whole, as long as the picture keeps most of the width.
+int sideWidth(HWND dialog, int width) {
+    HWND layers = ::GetDlgItem(dialog, ids::layerList);
+    int widest = 0;
+    const int rows = ListView_GetItemCount(layers);
+    for (int row = 0; row < rows; ++row) {
+        wchar_t text[512] = {};
+        LVITEMW item{};
+        item.iSubItem = 0, item.pszText = text, item.cchTextMax = static_cast<int>(std::size(text));
+        ::SendMessageW(layers, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        widest = std::max(widest, static_cast<int>(::SendMessageW(layers, LVM_GETSTRINGWIDTHW, 0,
+                                                                  reinterpret_cast<LPARAM>(text))));
+    }
+    const int check = ::GetSystemMetrics(SM_CXMENUCHECK) + px(12),
+              frame = ::GetSystemMetrics(SM_CXVSCROLL) + px(8);
+    return std::clamp(widest + check + frame, std::min(px(220), width / 2), std::max(px(220), width / 2));
+}
+
 // The layers beside the picture, the findings under both, then the pointer's place and Close.
 void layoutPicture(HWND dialog) {
     RECT r;
     ::GetClientRect(dialog, &r);
-    const int m = px(10), gap = px(8), line = px(18), side = px(220), bw = px(80), bh = px(26);
+    const int m = px(10), gap = px(8), line = px(18), bw = px(80), bh = px(26);
+    const int side = sideWidth(dialog, r.right - 2 * m);
     const int findings = px(100), row = bh + gap;
     layoutLimits(dialog, m, bh);
     const int top = std::max<int>(px(100), r.bottom - 2 * m - bh - 2 * gap - line - findings - row);
@@ -327,13 +355,17 @@ void display(HWND window, BoardPictureState& state, bool again = false) {
     fillLayers(window, state.picture);
     fillFindings(window, state.picture);
     HWND canvas = ::GetDlgItem(window, ids::boardCanvas);
+    ::GetCursorPos(&state.pointer); // a pointer that has not moved yet shows no place
+    ::ScreenToClient(canvas, &state.pointer);
+    setText(::GetDlgItem(window, ids::pointerLine), "");
+    setText(::GetDlgItem(window, ids::findingLabel),
+            "&Findings: " + model::verdictOf(state.picture) +
+                (state.picture.findings.empty() ? "" : " (click one to centre it)"));
+    layoutPicture(window); // the layers' names as wide as they are
     RECT r;
     ::GetClientRect(canvas, &r);
     state.view.resize(r.right, r.bottom);
     state.view.fit(state.picture.extent);
-    ::GetCursorPos(&state.pointer); // a pointer that has not moved yet shows no place
-    ::ScreenToClient(canvas, &state.pointer);
-    setText(::GetDlgItem(window, ids::pointerLine), "");
     repaint(canvas);
 }
 

@@ -4,6 +4,8 @@
 #include "win32/controls.hpp"
 #include "win32/ids.hpp"
 
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -124,6 +126,17 @@ void enter(FileWindow& w) {
         confirm(w);
 }
 
+// Ctrl+A highlights every file listed, as in the file windows users know; a list box does not on its own.
+// The key comes as the character it makes (1), which only Ctrl+A makes.
+LRESULT CALLBACK selectsAll(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message != WM_CHAR || wParam != 1)
+        return ::DefSubclassProc(list, message, wParam, lParam);
+    ::SendMessageW(list, LB_SETSEL, TRUE, -1);
+    ::SendMessageW(::GetParent(list), WM_COMMAND, MAKEWPARAM(ids::filelist, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
+    return 0;
+}
+
 void createControls(FileWindow& w) {
     HWND d = w.dialog;
     // Created in the order Tab visits them: files on the left, then directories and drives.
@@ -146,8 +159,12 @@ void createControls(FileWindow& w) {
     for (const auto& drive : w.model.drives())
         ::SendMessageW(drivelist, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(drive).c_str()));
     createControl(d, "STATIC", "", SS_NOPREFIX | SS_LEFTNOWORDWRAP, ids::filestatus);
+    // Where a board's files are asked for, its folder is a choice too: the one highlighted, or the one shown.
+    if (w.model.offersBoardFolder())
+        createControl(d, "BUTTON", "Board &folder", WS_TABSTOP | BS_PUSHBUTTON, ids::boardFolder);
     createControl(d, "BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
     createControl(d, "BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
+    ::SetWindowSubclass(w.item(ids::filelist), selectsAll, 0, 0);
 }
 
 void layoutFileWindow(HWND d) {
@@ -167,7 +184,8 @@ void layoutFileWindow(HWND d) {
     place(d, ids::dirlist, xr, m + label, right, bottomOfLists - (m + label));
     place(d, labelOf(ids::drivelist), xr, bottomOfLists + px(2), right, label);
     place(d, ids::drivelist, xr, bottomOfLists + label, right, px(200));
-    place(d, ids::filestatus, m, r.bottom - m - bh + px(4), r.right - 2 * bw - 3 * m - px(6), label);
+    place(d, ids::filestatus, m, r.bottom - m - bh + px(4), r.right - 3 * bw - 3 * m - px(12), label);
+    place(d, ids::boardFolder, r.right - 3 * bw - m - px(12), r.bottom - m - bh, bw, bh);
     place(d, IDOK, r.right - 2 * bw - m - px(6), r.bottom - m - bh, bw, bh);
     place(d, IDCANCEL, r.right - bw - m, r.bottom - m - bh, bw, bh);
 }
@@ -178,6 +196,12 @@ void onCommand(FileWindow& w, int id, int code) {
         return close(w, IDCANCEL);
     if (w.drawing)
         return;
+    if (id == ids::boardFolder && code == BN_CLICKED) {
+        if (auto chosen = m.chooseBoardFolder()) {
+            w.chosen = *chosen;
+            return close(w, IDOK);
+        }
+    }
     if (id == ids::drivelist && code == CBN_SELCHANGE)
         chooseDrive(w);
     else if (id == ids::dirlist && code == LBN_SELCHANGE)

@@ -21,7 +21,8 @@ inline constexpr int filelist = 102;
 inline constexpr int filemask = 103;
 inline constexpr int filename = 104;
 inline constexpr int filecount = 105;
-inline constexpr int filestatus = 106; // what OK did instead of closing, or why it could not close
+inline constexpr int filestatus = 106;  // what OK did instead of closing, or why it could not close
+inline constexpr int boardFolder = 107; // "Board folder", where a board's files are asked for
 
 // Alert: the message; OK and Cancel are IDOK and IDCANCEL.
 inline constexpr int message = 100;

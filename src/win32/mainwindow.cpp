@@ -17,6 +17,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 namespace fk::win32 {
 
 using model::Field;
@@ -189,10 +191,15 @@ void MainWindow::setFields(const app::Fields& values) {
 void MainWindow::showLog() {
     HWND log = item(ids::errorbox);
     setText(log, withCrlf(model::logInColumns(session_.log().text())));
-    // Its last line in sight: a job's outcome stands at the end.
-    const auto end = static_cast<WPARAM>(::GetWindowTextLengthW(log));
-    ::SendMessageW(log, EM_SETSEL, end, static_cast<LPARAM>(end));
+    // The newest line in sight (the job's outcome: at the end, or on top where the job puts it there), shown
+    // from its start: the caret at the start of that line, and the view back at the left edge, so that a long
+    // line does not scroll every other line's beginning out of sight.
+    const auto lines = ::SendMessageW(log, EM_GETLINECOUNT, 0, 0);
+    const auto newest = session_.log().newestOnTop() ? 0 : std::max<LRESULT>(lines - 1, 0);
+    const auto start = static_cast<WPARAM>(::SendMessageW(log, EM_LINEINDEX, static_cast<WPARAM>(newest), 0));
+    ::SendMessageW(log, EM_SETSEL, start, static_cast<LPARAM>(start));
     ::SendMessageW(log, EM_SCROLLCARET, 0, 0);
+    ::SendMessageW(log, WM_HSCROLL, SB_LEFT, 0);
     ::UpdateWindow(log); // a job runs on this thread: the log is seen only when painted now
 }
 

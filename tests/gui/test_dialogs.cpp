@@ -104,6 +104,43 @@ class DialogsTest : public QObject {
         QCOMPARE(QString::fromStdString(fk::dialogs::showFileWindow({"*.*", work(), "T"}).chosen), QString());
     }
 
+    // Catches a board's folder that cannot be picked where Board Check asks for a board's files: "Board
+    // folder" takes the one shown (or highlighted), OK a folder clicked once; Ctrl+A highlights every file
+    // listed. Elsewhere there is no such button.
+    void aBoardsFolderAndAllItsFiles() {
+        SelectFile files({.mask = "*.*", .startDirectory = work(), .title = "T"});
+        QVERIFY(files.boardbutton()->isHidden());
+        auto pick = [this](std::function<void(SelectFile*)> act) {
+            QTimer::singleShot(0, [act] {
+                auto* window = qobject_cast<SelectFile*>(QApplication::activeModalWidget());
+                QVERIFY(window);
+                act(window);
+            });
+            return QString::fromStdString(
+                fk::dialogs::showFileWindow(
+                    {.mask = "*.*", .startDirectory = work(), .title = "T", .board = true})
+                    .chosen);
+        };
+        QCOMPARE(pick([](SelectFile* w) {
+                     QVERIFY(w->boardbutton()->isVisible());
+                     QTest::mouseClick(w->boardbutton(), Qt::LeftButton);
+                 }),
+                 QString::fromStdString(work() + "\\"));
+        QCOMPARE(pick([](SelectFile* w) {
+                     QListWidget* dirs = w->dirlist();
+                     QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {},
+                                       dirs->visualItemRect(dirs->item(dirs->count() - 1)).center()); // Sub
+                     QTest::mouseClick(w->okbutton(), Qt::LeftButton);
+                 }),
+                 QString::fromStdString(work() + "\\Sub\\"));
+        QCOMPARE(pick([](SelectFile* w) {
+                     QTest::keyClick(w->filelist(), Qt::Key_A, Qt::ControlModifier);
+                     QCOMPARE(w->filecount()->text(), QString("3"));
+                     QTest::mouseClick(w->okbutton(), Qt::LeftButton);
+                 }),
+                 QString::fromStdString(work() + "\\A.GBR ,B.GBR ,C.TXT"));
+    }
+
     // Catches: OK and Cancel read the wrong way round, or the answer of an earlier prompt kept.
     void alertAnswers() {
         fk::dialogs::Alert alert;

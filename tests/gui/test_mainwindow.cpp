@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
@@ -194,7 +195,15 @@ class MainWindowTest : public QObject {
         kept.write("3000 2000 6000 5000 0\r\n");
         kept.close();
         fk::gui::MainWindow pulled(programDir());
-        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(pulled.geometry()));
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(area.contains(pulled.geometry()));
+        // Kept from the top of a larger screen, its inside leaves room for the title bar above it.
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+        kept.write("0 0 1280 1024 0\r\n");
+        kept.close();
+        fk::gui::MainWindow titled(programDir());
+        QVERIFY(area.contains(titled.geometry()));
+        QVERIFY(titled.geometry().top() - area.top() >= titled.fontMetrics().height());
     }
 
     // Captions and their buttons browse; a file dropped onto a path field fills it the same way; a job
@@ -228,6 +237,52 @@ class MainWindowTest : public QObject {
         window.pressCommand(10);
         QCOMPARE(during, Qt::WaitCursor);
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // Catches a log shown from its top when the job's outcome stands at its end ("[Fab Export completed]"
+    // below the box), or scrolled sideways to the end of a long line: the view's position is read, not only
+    // the text. "PCB >> Aperture" writes newest on top, and its top stays in view. The help opens at its top.
+    void logAndHelpShowTheirNewestAndTop() {
+        QTemporaryDir work;
+        const std::filesystem::path examples(FLASHKIT_EXAMPLES);
+        fk::test::copyFilesOf(examples / "fab", work.path().toStdString());
+        const std::string in = fk::platform::toPathText(work.path().toStdString());
+        fk::gui::MainWindow window(in);
+        window.resize(700, 480);
+        window.show();
+        window.errorbox()->setMaximumWidth(360); // narrower than the log's longest line
+        window.fnamebase()->setText("BOARD");
+        for (QLineEdit* path : {window.indatapath(), window.dfnpath(), window.outdatapath()})
+            path->setText(QString::fromStdString(in));
+        window.session().fileWindow = [&](const fk::app::PickRequest&) {
+            return fk::model::PickOutcome{.chosen = in + "\\TOP.GBR ,PLANE.GBR ,OUTLINE.GBR",
+                                          .browsedDirectory = in};
+        };
+        window.session().tableWindow = [](fk::app::TableRequest&) { return true; };
+        window.pressCommand(3);
+        QVERIFY(window.errorbox()->toPlainText().endsWith("[Fab Export completed]"));
+        const QScrollBar* down = window.errorbox()->verticalScrollBar();
+        const QScrollBar* across = window.errorbox()->horizontalScrollBar();
+        QVERIFY(down->maximum() > 0 && across->maximum() > 0); // more lines than the box, and a long one
+        QCOMPARE(down->value(), down->maximum());
+        QCOMPARE(across->value(), 0);
+        across = nullptr;
+        window.errorbox()->horizontalScrollBar()->setValue(40); // where a user left it
+        fk::test::copyFilesOf(examples, work.filePath("design").toStdString());
+        window.indatapath()->setText(QString::fromStdString(in + "\\design"));
+        window.dfnpath()->setText(window.indatapath()->text());
+        window.pressCommand(0);
+        QVERIFY(window.errorbox()->toPlainText().startsWith("[Aperture processing completed successfully]"));
+        QCOMPARE(down->value(), down->minimum());
+        QCOMPARE(window.errorbox()->horizontalScrollBar()->value(), 0);
+
+        for (int open = 0; open < 2; ++open) {
+            window.openHelp();
+            const QScrollBar* page = window.helpWindow()->page()->verticalScrollBar();
+            QVERIFY(page->maximum() > 0);
+            QCOMPARE(page->value(), 0);
+            window.helpWindow()->close();
+        }
     }
 
     // Browsing in the real file window, even cancelled, leaves the current directory and so what a

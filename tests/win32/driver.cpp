@@ -8,13 +8,17 @@
 // press ID: click a control without waiting for what it starts. wait: until that click has returned.
 // leave: stop waiting for that click (a modal window it opened stays open for a later run of the driver).
 // ok, cancel, dismiss: answer the window with OK, Cancel or its close control and go back to its opener.
+// answer ID: answer it with the button ID (Board folder, say) the same way.
 // select ID N: choose entry N of a drop-down list.
 // lbclick ID N [ctrl]: click row N of a list (with Ctrl).
-// lbopen ID TEXT: double-click the row that ends in TEXT.
+// lbopen ID TEXT: double-click the row that ends in TEXT. lbpick ID TEXT: click it once.
+// ctrla ID: Ctrl+A in the control (the character it makes, as the keyboard sends it).
 // expect ID TEXT, contains ID TEXT, count ID N, focus ID: the control's text is or holds TEXT, the list has
 // N rows, the keyboard focus is there; each waits up to 30 s for it. lbcontains ID TEXT: a row of the list
 // holds TEXT (waits as well).
 // selected ID: the text box's whole text is selected (waits as the others do).
+// linestart ID first|last: the first character of the text box's first or last line is in view at its left
+// edge: where the view stands, not only what it holds (waits as well).
 // shown ID yes|no: the control is in view or not (waits). scroll ID top|bottom: the window's scroll bar ID
 // to its end, as a click there does.
 // save ID FILE: the control's text into FILE. rect FILE: the window's inside on the screen, "WxH+X+Y".
@@ -154,7 +158,19 @@ bool anyRowHolds(HWND list, const std::string& part) {
     return false;
 }
 
-bool openRow(HWND list, const std::string& ending) {
+// The first character of a line of a text box, read from where the box shows it: within its inside,
+// at most a few pixels from its left edge.
+bool lineStartInView(HWND edit, bool last) {
+    const auto lines = ::SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+    const auto at = ::SendMessageA(edit, EM_LINEINDEX, last ? static_cast<WPARAM>(lines - 1) : 0, 0);
+    const auto place = static_cast<DWORD>(::SendMessageA(edit, EM_POSFROMCHAR, static_cast<WPARAM>(at), 0));
+    const int x = static_cast<short>(LOWORD(place)), y = static_cast<short>(HIWORD(place));
+    RECT inside{};
+    ::GetClientRect(edit, &inside);
+    return place != static_cast<DWORD>(-1) && x >= 0 && x <= 8 && y >= 0 && y < inside.bottom;
+}
+
+bool openRow(HWND list, const std::string& ending, bool twice = true) {
     const auto rows = static_cast<int>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
     for (int row = 0; row < rows; ++row) {
         const std::string text = rowText(list, row);
@@ -166,8 +182,10 @@ bool openRow(HWND list, const std::string& ending) {
         const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         ::SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
         ::SendMessageA(list, WM_LBUTTONUP, 0, at);
-        ::SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-        ::SendMessageA(list, WM_LBUTTONUP, 0, at);
+        if (twice) {
+            ::SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+            ::SendMessageA(list, WM_LBUTTONUP, 0, at);
+        }
         return true;
     }
     return false;
@@ -228,9 +246,11 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
         within([&] { return (desktop = ::OpenDesktopA(a[0].c_str(), 0, FALSE, GENERIC_ALL)) != nullptr; });
         return desktop && ::SetThreadDesktop(desktop);
     }
-    if (verb == "ok" || verb == "cancel" || verb == "dismiss") {
+    if (verb == "ok" || verb == "cancel" || verb == "dismiss" || verb == "answer") {
         if (verb == "dismiss")
             ::PostMessageA(d.window, WM_CLOSE, 0, 0);
+        else if (verb == "answer")
+            ::SendMessageA(control(d, a[0]), BM_CLICK, 0, 0);
         else
             ::SendMessageA(control(d, std::to_string(verb == "ok" ? IDOK : IDCANCEL)), BM_CLICK, 0, 0);
         d.answered.insert(d.window);
@@ -301,6 +321,12 @@ bool step(Driver& d, const std::string& verb, const std::vector<std::string>& a)
     }
     if (verb == "lbopen")
         return openRow(c, a[1]);
+    if (verb == "lbpick")
+        return openRow(c, a[1], false);
+    if (verb == "ctrla")
+        return ::PostMessageA(c, WM_CHAR, 1, 1) != FALSE;
+    if (verb == "linestart")
+        return within([&] { return lineStartInView(c, a[1] == "last"); });
     if (verb == "expect")
         return within([&] { return textOf(c) == a[1]; });
     if (verb == "contains")
@@ -319,7 +345,8 @@ size_t argumentsOf(const std::string& verb) {
         verb == "close")
         return 0;
     if (verb == "desktop" || verb == "window" || verb == "key" || verb == "alt" || verb == "focus" ||
-        verb == "selected" || verb == "rect" || verb == "move" || verb == "press")
+        verb == "selected" || verb == "rect" || verb == "move" || verb == "press" || verb == "answer" ||
+        verb == "ctrla")
         return 1;
     return 2; // lbclick takes an optional third: "ctrl"
 }
