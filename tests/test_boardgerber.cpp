@@ -194,9 +194,8 @@ TEST(BoardGerber, WhatItCannotReadStopsWithLineAndFinding) {
          "found G91, expected absolute coordinates (G90): incremental ones (G91) are not read"},
         {"incremental format", "%FSLIX26Y26*%\nM02*\n", "Line 1 of",
          "found %FSLIX26Y26%, expected absolute coordinates (A): incremental ones (I) are not read"},
-        {"a mirrored image", inchHead + "%MIA1B0*%\nM02*\n", "Line 3 of",
-         "found %MIA1B0%, expected a parameter that the check reads (mirroring, scaling, rotating or "
-         "swapping the image is not read)"},
+        {"a scaled image", inchHead + "%SFA2B2*%\nM02*\n", "Line 3 of",
+         "found %SFA2B2%, expected %SFA1B1%: a scaled image is not read"},
         {"an undefined aperture", inchHead + "%ADD10C,0.1*%\nD11*\nM02*\n", "Line 4 of",
          "found D11, expected an aperture defined by %ADD11...% before it is selected"},
         {"an unknown G code", inchHead + "G12*\nM02*\n", "Line 3 of",
