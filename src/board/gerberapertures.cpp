@@ -87,7 +87,8 @@ Aperture GerberReader::standardAperture(std::string_view p, const rs274x::Apertu
         auto key = std::pair{std::string(d.name), std::move(values)};
         auto shape = macroShapes_.find(key);
         if (shape == macroShapes_.end())
-            shape = macroShapes_.emplace(key, macroPolygons(macro->second, key.second, double(*units_))).first;
+            shape =
+                macroShapes_.emplace(key, macroPolygons(macro->second, key.second, double(*units_))).first;
         a.shape = shape->second;
     }
     if (hole) {

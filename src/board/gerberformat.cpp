@@ -77,7 +77,8 @@ Length GerberReader::coordinateAt(std::string_view word, std::size_t& k, rs274x:
     if (count == 0 || count > most || (k < word.size() && !util::isLetter(word[k])))
         fail(word, "coordinates of at most " + std::to_string(most) + " digits (format " +
                        std::to_string(digits.integer) + "." + std::to_string(digits.decimal) + ")");
-    if (format_.zeros == rs274x::Zeros::Trailing) // the digits stand from the left: the omitted ones are zeros
+    if (format_.zeros ==
+        rs274x::Zeros::Trailing) // the digits stand from the left: the omitted ones are zeros
         for (std::size_t n = count; n < most; ++n)
             value *= 10;
     value = negative ? -value : value;

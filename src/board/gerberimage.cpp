@@ -76,7 +76,8 @@ void GerberReader::imageParameter(rs274x::Parameter kind, std::string_view p) {
     }
     case Parameter::ImageRotation:
         for (int turns = 0; turns < 4; ++turns) {
-            const auto degrees = p.size() == 2 ? std::optional<std::int64_t>(0) : rs274x::exactNumber(p.substr(2));
+            const auto degrees =
+                p.size() == 2 ? std::optional<std::int64_t>(0) : rs274x::exactNumber(p.substr(2));
             if (degrees == rs274x::exactNumber(std::to_string(90 * turns)))
                 return turnImage(found, mirrorA_, mirrorB_, turns);
         }

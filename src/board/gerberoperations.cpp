@@ -214,8 +214,9 @@ void GerberReader::addStroke(const Aperture& a, Point from, Point to) {
              .from = from,
              .to = to,
              .radius = a.radius};
-    o.box = Box{std::min(from.x, to.x), std::min(from.y, to.y), std::max(from.x, to.x), std::max(from.y, to.y)}
-                .grown(a.radius);
+    o.box =
+        Box{std::min(from.x, to.x), std::min(from.y, to.y), std::max(from.x, to.x), std::max(from.y, to.y)}
+            .grown(a.radius);
     add(o);
 }
 

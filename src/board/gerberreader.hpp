@@ -26,9 +26,9 @@ struct GerberError {
 struct Aperture {
     bool round = false; // a circle without hole: drawn and flashed as a circle
     Length radius{};
-    Polygons shape;      // every aperture's outline about its origin
+    Polygons shape;         // every aperture's outline about its origin
     std::size_t points = 0; // the points of `shape`, or of every object of a block
-    bool convex = false; // a plain rectangle, obround or polygon: it can be dragged along a line
+    bool convex = false;    // a plain rectangle, obround or polygon: it can be dragged along a line
     PadFunction function = PadFunction::None;
     std::optional<std::vector<Object>> block; // a block aperture's objects about its origin
     long line = 0;
@@ -150,7 +150,8 @@ class GerberReader {
     std::optional<Repeat> repeat_;
     std::size_t points_ = 0; // the points of every outline of the image
     Point current_{}, offset_{};
-    // The image mirrored (%MI: A along X, B along Y), then turned counter-clockwise (%IR), as gerbv reads them.
+    // The image mirrored (%MI: A along X, B along Y), then turned counter-clockwise (%IR), as gerbv reads
+    // them.
     bool mirrorA_ = false, mirrorB_ = false;
     int quarterTurns_ = 0;
 };

@@ -70,7 +70,8 @@ void GerberReader::regionOperation(std::string_view word, int d, Point from, Poi
         points = arc(word, from, to, i, j);
     // The points this operation adds, counted before they take memory.
     const std::size_t adding =
-        d == 2 ? 1 : (interpolation_ == Interpolation::Linear ? 1 : points.size()) + (contours_.empty() ? 1 : 0);
+        d == 2 ? 1
+               : (interpolation_ == Interpolation::Linear ? 1 : points.size()) + (contours_.empty() ? 1 : 0);
     if (regionVertices_ + adding > budgets_.regionVertices)
         fail(word, "at most " + std::to_string(budgets_.regionVertices) + " vertices in one region");
     regionVertices_ += adding;

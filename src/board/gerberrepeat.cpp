@@ -34,7 +34,8 @@ void GerberReader::add(Object o) {
         const std::size_t inside = image_.objects.size() - repeat_->first + 1;
         if (inside > budgets_.repeatObjects / std::size_t(repeat_->x * repeat_->y))
             throw GerberError{repeat_->line, "%" + repeat_->text + "%",
-                              "at most " + text(budgets_.repeatObjects) + " objects from one step and repeat"};
+                              "at most " + text(budgets_.repeatObjects) +
+                                  " objects from one step and repeat"};
     }
     o.net = o.net ? o.net : net_;
     objects().push_back(o);
@@ -118,7 +119,8 @@ void GerberReader::blockAperture(std::string_view p) {
 
 void GerberReader::flashBlock(const Aperture& a, Point at) {
     if (a.block->size() > budgets_.repeatObjects)
-        fail(word_, "at most " + text(budgets_.repeatObjects) + " objects from one flash of a block aperture");
+        fail(word_,
+             "at most " + text(budgets_.repeatObjects) + " objects from one flash of a block aperture");
     requireRoom(a.block->size(), a.points);
     for (const Object& o : *a.block)
         add(moved(o, at, clear_));

@@ -241,7 +241,8 @@ Polygons macroPolygons(const Macro& macro, const std::vector<double>& parameters
         if (p.on != runOn)
             flush();
         runOn = p.on;
-        run.insert(run.end(), std::make_move_iterator(p.shape.begin()), std::make_move_iterator(p.shape.end()));
+        run.insert(run.end(), std::make_move_iterator(p.shape.begin()),
+                   std::make_move_iterator(p.shape.end()));
     }
     flush();
     return shape;

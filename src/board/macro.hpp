@@ -5,8 +5,8 @@
 
 #include <map>
 #include <stdexcept>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 

@@ -125,7 +125,8 @@ class Expression {
         std::string whole(text_.substr(0, 72));
         if (text_.size() > 72)
             whole += "...";
-        throw MacroError(line_, expected + (rest.empty() ? "" : " at '" + rest + "'") + " in '" + whole + "'");
+        throw MacroError(line_,
+                         expected + (rest.empty() ? "" : " at '" + rest + "'") + " in '" + whole + "'");
     }
 
     std::string_view text_;

@@ -1,6 +1,6 @@
 // The bytes, letters and numbers of Gerber lines as the converter's phases see them, and what the rewritten
-// file cannot hold. Shared by the converter's phases (gerber/translate.cpp, tango.cpp, rs274x.cpp) and nothing
-// else; statements, format and units come from rs274x/.
+// file cannot hold. Shared by the converter's phases (gerber/translate.cpp, tango.cpp, rs274x.cpp) and
+// nothing else; statements, format and units come from rs274x/.
 #pragma once
 
 #include "util/text.hpp"

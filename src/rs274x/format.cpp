@@ -87,7 +87,8 @@ Read<ApertureDefinition> readApertureDefinition(std::string_view p) {
     const size_t comma = p.find(',', i);
     a.name = p.substr(i, comma == std::string_view::npos ? std::string_view::npos : comma - i);
     if (a.name.empty())
-        return Read<ApertureDefinition>::expecting("a template (C, R, O, P or a macro's name) after the aperture number");
+        return Read<ApertureDefinition>::expecting(
+            "a template (C, R, O, P or a macro's name) after the aperture number");
     if (comma != std::string_view::npos) {
         const std::string_view rest = p.substr(comma + 1);
         size_t from = 0;

@@ -25,53 +25,66 @@ namespace fk::rs274x {
 // Parameters: one or more statements between '%' and '%', each ended by '*' (or by the closing '%'); the
 // first names the block. An aperture macro's block (%AM) holds its primitives after its name.
 enum class Parameter : std::uint8_t {
-    Format,            // FS  coordinate format: zeros, notation, digits
-    Units,             // MO  MOIN or MOMM
-    ApertureDefine,    // AD  an aperture: its number, its template and the template's parameters
-    ApertureMacro,     // AM  an aperture macro: its name, then its primitives
-    ApertureBlock,     // AB  a block aperture opens (ABD10) and closes (AB)
-    Polarity,          // LP  dark (D) or clear (C) objects from here on
-    StepRepeat,        // SR  the objects up to the next SR repeated on a grid
-    FileAttribute,     // TF  X2: the file's function, polarity, ...
-    ApertureAttribute, // TA  X2: what the apertures defined next are for
-    ObjectAttribute,   // TO  X2: the net, component or pin of the objects next
-    DeleteAttribute,   // TD  X2: attributes dropped
-    ImagePolarity,     // IP  deprecated: POS or NEG
-    ImageName,         // IN  deprecated: a name
-    LayerName,         // LN  deprecated: a name
-    InputCode,         // IC  deprecated: ASCII (AS) or other codes
-    AxisSelect,        // AS  deprecated: AXBY or AYBX (X and Y swapped)
-    Mirror,            // MI  deprecated: mirror along A, B
-    ScaleFactor,       // SF  deprecated: scale along A, B
-    Offset,            // OF  deprecated: offset along A, B
-    ImageRotation,     // IR  deprecated: 0, 90, 180 or 270 degrees
-    ImageOffset,       // IO  deprecated: an offset
-    IncludeFile,       // IF  deprecated: another file's content here
-    LoadMirror,        // LM  mirroring of the objects next: N, X, Y, XY
-    LoadRotation,      // LR  rotation of the objects next, in degrees
-    LoadScale,         // LS  scale of the objects next
+    Format,
+    Units,
+    ApertureDefine,
+    ApertureMacro,
+    ApertureBlock,
+    Polarity,
+    StepRepeat,
+    FileAttribute,
+    ApertureAttribute,
+    ObjectAttribute,
+    DeleteAttribute,
+    ImagePolarity,
+    ImageName,
+    LayerName,
+    InputCode,
+    AxisSelect,
+    Mirror,
+    ScaleFactor,
+    Offset,
+    ImageRotation,
+    ImageOffset,
+    IncludeFile,
+    LoadMirror,
+    LoadRotation,
+    LoadScale,
     Unknown,
 };
 
 struct ParameterEntry {
     std::string_view code;
     Parameter parameter;
+    std::string_view what;
 };
 
 inline constexpr ParameterEntry parameterTable[] = {
-    {"FS", Parameter::Format},          {"MO", Parameter::Units},
-    {"AD", Parameter::ApertureDefine},  {"AM", Parameter::ApertureMacro},
-    {"AB", Parameter::ApertureBlock},   {"LP", Parameter::Polarity},
-    {"SR", Parameter::StepRepeat},      {"TF", Parameter::FileAttribute},
-    {"TA", Parameter::ApertureAttribute}, {"TO", Parameter::ObjectAttribute},
-    {"TD", Parameter::DeleteAttribute}, {"IP", Parameter::ImagePolarity},
-    {"IN", Parameter::ImageName},       {"LN", Parameter::LayerName},
-    {"IC", Parameter::InputCode},       {"AS", Parameter::AxisSelect},
-    {"MI", Parameter::Mirror},          {"SF", Parameter::ScaleFactor},
-    {"OF", Parameter::Offset},          {"IR", Parameter::ImageRotation},
-    {"IO", Parameter::ImageOffset},     {"IF", Parameter::IncludeFile},
-    {"LM", Parameter::LoadMirror},      {"LR", Parameter::LoadRotation},
-    {"LS", Parameter::LoadScale},
+    {"FS", Parameter::Format, "coordinate format: zeros, notation, digits"},
+    {"MO", Parameter::Units, "MOIN or MOMM"},
+    {"AD", Parameter::ApertureDefine, "an aperture: its number, its template and the template's parameters"},
+    {"AM", Parameter::ApertureMacro, "an aperture macro: its name, then its primitives"},
+    {"AB", Parameter::ApertureBlock, "a block aperture opens (ABD10) and closes (AB)"},
+    {"LP", Parameter::Polarity, "dark (D) or clear (C) objects from here on"},
+    {"SR", Parameter::StepRepeat, "the objects up to the next SR repeated on a grid"},
+    {"TF", Parameter::FileAttribute, "X2: the file's function, polarity, ..."},
+    {"TA", Parameter::ApertureAttribute, "X2: what the apertures defined next are for"},
+    {"TO", Parameter::ObjectAttribute, "X2: the net, component or pin of the objects next"},
+    {"TD", Parameter::DeleteAttribute, "X2: attributes dropped"},
+    {"IP", Parameter::ImagePolarity, "deprecated: POS or NEG"},
+    {"IN", Parameter::ImageName, "deprecated: a name"},
+    {"LN", Parameter::LayerName, "deprecated: a name"},
+    {"IC", Parameter::InputCode, "deprecated: ASCII (AS) or other codes"},
+    {"AS", Parameter::AxisSelect, "deprecated: AXBY or AYBX (X and Y swapped)"},
+    {"MI", Parameter::Mirror, "deprecated: mirror along A, B"},
+    {"SF", Parameter::ScaleFactor, "deprecated: scale along A, B"},
+    {"OF", Parameter::Offset, "deprecated: offset along A, B"},
+    {"IR", Parameter::ImageRotation, "deprecated: 0, 90, 180 or 270 degrees"},
+    {"IO", Parameter::ImageOffset, "deprecated: an offset"},
+    {"IF", Parameter::IncludeFile, "deprecated: another file's content here"},
+    {"LM", Parameter::LoadMirror, "mirroring of the objects next: N, X, Y, XY"},
+    {"LR", Parameter::LoadRotation, "rotation of the objects next, in degrees"},
+    {"LS", Parameter::LoadScale, "scale of the objects next"},
 };
 
 // The parameter a statement names by its first two letters.
@@ -124,9 +137,9 @@ class Splitter {
     std::string_view line_;
     std::size_t at_ = 0;
     long number_ = 0;
-    std::string word_;   // a statement begun on an earlier line, or a comment that holds '%'
-    long wordLine_ = 0;  // where word_'s first byte that is no blank stands; 0 while it holds none
-    std::string taken_;  // the last statement handed out of word_
+    std::string word_;  // a statement begun on an earlier line, or a comment that holds '%'
+    long wordLine_ = 0; // where word_'s first byte that is no blank stands; 0 while it holds none
+    std::string taken_; // the last statement handed out of word_
     bool inBlock_ = false, first_ = true, macro_ = false, overlong_ = false;
 };
 
