@@ -57,10 +57,11 @@ TEST(BoardGerber, EveryConstructPutsCopperWhereItDraws) {
          inchHead + "%ADD13P,0.2X4*%\n%ADD14P,0.2X4X45*%\nD13*\nX1000000Y1000000D03*\nD14*"
                     "\nX2000000Y1000000D03*\nM02*\n",
          {{1.098, 1, true}, {1.06, 1.06, false}, {2.06, 1.06, true}, {2.098, 1, false}}},
-        {"macro: variables, arithmetic (x as multiply), exposure off removes within the aperture only",
-         inchHead + "%AMDONUT*\n$3=$1x0.5*\n1,1,$1,0,0*\n1,0,$3,0,0*%\n%ADD15DONUT,0.2*%\n%ADD10C,0.5*%\n"
-                    "D10*\nX3000000Y1000000D03*\nD15*\nX1000000Y1000000D03*\nM02*\n",
-         {{1, 1, false}, {1.07, 1, true}, {1.11, 1, false}, {3, 1, true}}},
+        {"macro: variables, arithmetic (x as multiply, before + and -), exposure off removes within the "
+         "aperture",
+         inchHead + "%AMDONUT*\n$3=0.1+$1x0.5-0.1*\n1,1,$1,0,0*\n1,0,$3,0,0*%\n%ADD15DONUT,0.2*%\n"
+                    "%ADD10C,0.5*%\nD10*\nX3000000Y1000000D03*\nD15*\nX1000000Y1000000D03*\nM02*\n",
+         {{1, 1, false}, {1.04, 1, false}, {1.055, 1, true}, {1.11, 1, false}, {3, 1, true}}},
         {"macro primitives 20, 21, 4 and 5 with a rotation",
          inchHead + "%AMSHAPES*\n20,1,0.02,0,0,0.2,0,90*\n21,1,0.1,0.04,0.5,0,0*\n"
                     "4,1,3,1,0,1.1,0,1,0.1,1,0,0*\n5,1,6,2,0,0.2,0*%\n%ADD16SHAPES*%\nD16*\nX0Y0D03*\nM02*\n",
