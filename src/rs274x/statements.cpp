@@ -115,8 +115,10 @@ bool Splitter::next(Statement& statement) {
     }
     if (!overlong_)
         return false;
-    statement = {
-        .kind = StatementKind::Overlong, .text = std::string_view(word_).substr(0, 72), .line = wordLine_};
+    statement = {.kind = StatementKind::Overlong,
+                 .opensBlock = false,
+                 .text = std::string_view(word_).substr(0, 72),
+                 .line = wordLine_};
     return true;
 }
 
