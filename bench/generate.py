@@ -181,14 +181,40 @@ def cad_board(holes, directory):
             f.write(("\n".join(lines) + "\n").encode())
 
 
+def macro_board(circles, directory):
+    """The four-layer board of cad_board with 100 holes, its top copper also flashing once an aperture macro of
+    `circles` overlapping circles (a logo drawn in dots), away from the holes."""
+    cad_board(100, directory)
+    path = f"{directory}/board-F_Cu.gbr"
+    with open(path) as f:
+        lines = f.read().split("\n")
+    dots = [f"1,1,0.5,{(k % 100) * 0.3:.1f},{(k // 100) * 0.3:.1f}*" for k in range(circles)]
+    at = lines.index("%ADD11C,0.250000*%") + 1
+    lines[at:at] = ["%AMDOTS*"] + dots + ["%", "%ADD20DOTS*%"]
+    end = lines.index("M02*")
+    lines[end:end] = ["D20*", "X-50000000Y-50000000D03*"]
+    with open(path, "w") as f:
+        f.write("\n".join(lines))
+
+
+def repeat_board(holes, directory):
+    """The board of cad_board whose bottom copper opens a step and repeat of 100 by 100 that it never closes."""
+    cad_board(holes, directory)
+    path = f"{directory}/board-B_Cu.gbr"
+    with open(path) as f:
+        text = f.read()
+    with open(path, "w") as f:
+        f.write(text.replace("%MOMM*%\n", "%MOMM*%\n%SRX100Y100I-0.01J-0.01*%\n", 1))
+
+
 def main():
     kind, count, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
     rng = random.Random(1234)
     if kind == "board":
         board(count, path)
         return
-    if kind == "cad-board":
-        cad_board(count, path)
+    if kind in ("cad-board", "macro-board", "repeat-board"):
+        {"cad-board": cad_board, "macro-board": macro_board, "repeat-board": repeat_board}[kind](count, path)
         return
     if kind == "design":
         lines = design(count, rng)

@@ -40,7 +40,8 @@ inline std::map<std::string, std::string> filesBelow(const fs::path& root) {
 // The files of a folder (not its subfolders) copied into another, made where missing: a scratch copy of
 // a bundled example.
 // A folder's files, those whose name holds one of `leaveOut` left out.
-inline void copyFilesOf(const fs::path& from, const fs::path& to, std::initializer_list<const char*> leaveOut = {}) {
+inline void copyFilesOf(const fs::path& from, const fs::path& to,
+                        std::initializer_list<const char*> leaveOut = {}) {
     fs::create_directories(to);
     for (const auto& e : fs::directory_iterator(from)) {
         const std::string name = e.path().filename().string();

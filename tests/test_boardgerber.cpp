@@ -3,10 +3,13 @@
 #include "app/context.hpp"
 #include "board/image.hpp"
 #include "boardcheck/copperlayer.hpp"
+#include "files.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 namespace fk::board {
 namespace {
@@ -49,10 +52,11 @@ TEST(BoardGerber, EveryConstructPutsCopperWhereItDraws) {
          inchHead + "%ADD13P,0.2X4*%\n%ADD14P,0.2X4X45*%\nD13*\nX1000000Y1000000D03*\nD14*"
                     "\nX2000000Y1000000D03*\nM02*\n",
          {{1.098, 1, true}, {1.06, 1.06, false}, {2.06, 1.06, true}, {2.098, 1, false}}},
-        {"macro: variables, arithmetic (x as multiply), exposure off removes within the aperture only",
-         inchHead + "%AMDONUT*\n$3=$1x0.5*\n1,1,$1,0,0*\n1,0,$3,0,0*%\n%ADD15DONUT,0.2*%\n%ADD10C,0.5*%\n"
-                    "D10*\nX3000000Y1000000D03*\nD15*\nX1000000Y1000000D03*\nM02*\n",
-         {{1, 1, false}, {1.07, 1, true}, {1.11, 1, false}, {3, 1, true}}},
+        {"macro: variables, arithmetic (x as multiply, before + and -), exposure off removes within the "
+         "aperture",
+         inchHead + "%AMDONUT*\n$3=0.1+$1x0.5-0.1*\n1,1,$1,0,0*\n1,0,$3,0,0*%\n%ADD15DONUT,0.2*%\n"
+                    "%ADD10C,0.5*%\nD10*\nX3000000Y1000000D03*\nD15*\nX1000000Y1000000D03*\nM02*\n",
+         {{1, 1, false}, {1.04, 1, false}, {1.055, 1, true}, {1.11, 1, false}, {3, 1, true}}},
         {"macro primitives 20, 21, 4 and 5 with a rotation",
          inchHead + "%AMSHAPES*\n20,1,0.02,0,0,0.2,0,90*\n21,1,0.1,0.04,0.5,0,0*\n"
                     "4,1,3,1,0,1.1,0,1,0.1,1,0,0*\n5,1,6,2,0,0.2,0*%\n%ADD16SHAPES*%\nD16*\nX0Y0D03*\nM02*\n",
@@ -125,6 +129,13 @@ TEST(BoardGerber, EveryConstructPutsCopperWhereItDraws) {
         {"a UTF-8 mark before the first command",
          "\xEF\xBB\xBF" + inchHead + "%ADD10C,0.1*%\nD10*\nX0Y0D03*\nM02*\n",
          {{0, 0, true}}},
+        {"mirrored image (%MIA1B0): X negated, the shape with it",
+         inchHead + "%MIA1B0*%\n%ADD10R,0.2X0.1*%\n%ADD11R,0.1X0.02*%\nD10*\nX1000000Y0D03*\nD11*\nX0Y0D02*\n"
+                    "X1000000Y1000000D01*\nM02*\n",
+         {{-1.09, 0.04, true}, {1, 0, false}, {-1, 0.06, false}, {-0.5, 0.5, true}, {0.5, 0.5, false}}},
+        {"image turned a quarter (%IR90): counter-clockwise about the origin",
+         inchHead + "%IR90*%\n%ADD10R,0.2X0.1*%\nD10*\nX1000000Y0D03*\nM02*\n",
+         {{0.04, 1.09, true}, {0.06, 1, false}, {1, 0, false}}},
         {"negative image: copper everywhere but where it draws",
          "%IPNEG*%\n" + inchHead + "%ADD10C,0.1*%\nD10*\nX0Y0D03*\nM02*\n",
          {{0, 0, false}, {0.2, 0, true}}},
@@ -191,9 +202,8 @@ TEST(BoardGerber, WhatItCannotReadStopsWithLineAndFinding) {
          "found G91, expected absolute coordinates (G90): incremental ones (G91) are not read"},
         {"incremental format", "%FSLIX26Y26*%\nM02*\n", "Line 1 of",
          "found %FSLIX26Y26%, expected absolute coordinates (A): incremental ones (I) are not read"},
-        {"a mirrored image", inchHead + "%MIA1B0*%\nM02*\n", "Line 3 of",
-         "found %MIA1B0%, expected a parameter that the check reads (mirroring, scaling, rotating or "
-         "swapping the image is not read)"},
+        {"a scaled image", inchHead + "%SFA2B2*%\nM02*\n", "Line 3 of",
+         "found %SFA2B2%, expected %SFA1B1%: a scaled image is not read"},
         {"an undefined aperture", inchHead + "%ADD10C,0.1*%\nD11*\nM02*\n", "Line 4 of",
          "found D11, expected an aperture defined by %ADD11...% before it is selected"},
         {"an unknown G code", inchHead + "G12*\nM02*\n", "Line 3 of",
@@ -226,6 +236,111 @@ TEST(BoardGerber, WhatItCannotReadStopsWithLineAndFinding) {
                       r.line + " a Gerber file holds what the check cannot read:\r\n<Z:\\W\\BOARD.GTL>\r\n" +
                           r.found + "\r\nNothing was checked.");
         }
+    }
+}
+
+// Catches: a budget off by one, checked after the memory is taken, or not at all; a refusal that does not
+// name the budget.
+TEST(BoardGerber, BudgetsHoldExactlyTheirCountAndRefuseOneMore) {
+    const auto flashes = [](int n, const std::string& before = "") {
+        std::string text = inchHead + "%ADD10R,0.1X0.1*%\n" + before + "D10*\n";
+        for (int i = 0; i < n; ++i)
+            text += "X" + std::to_string(i) + "000000Y0D03*\n";
+        return text + "M02*\n";
+    };
+    const auto macro = [](int primitives) {
+        std::string text = inchHead + "%AMM*\n";
+        for (int i = 0; i < primitives; ++i)
+            text += "1,1,0.1,0," + std::to_string(i) + "*\n";
+        return text + "%\n%ADD10M*%\nD10*\nX0Y0D03*\nM02*\n";
+    };
+    const auto region = [](int vertices) {
+        std::string text = inchHead + "G36*\nX0Y0D02*\n";
+        for (int i = 1; i < vertices; ++i)
+            text += "X" + std::to_string(i % 2) + "000000Y" + std::to_string(i / 2) + "000000D01*\n";
+        return text + "G37*\nM02*\n";
+    };
+    const struct {
+        const char* what;
+        std::size_t GerberBudgets::*budget;
+        std::size_t count;
+        std::string at, past, refusal;
+    } cases[] = {
+        {"objects of a file", &GerberBudgets::objects, 4, flashes(4), flashes(5),
+         "Line 9|found X4000000Y0D03, expected at most 4 objects in one file"},
+        {"polygon points of a file (a square's four)", &GerberBudgets::points, 8, flashes(2), flashes(3),
+         "Line 7|found X2000000Y0D03, expected at most 8 polygon points in one file"},
+        {"objects of a step and repeat", &GerberBudgets::repeatObjects, 6, flashes(1, "%SRX2Y3I1J1*%\n"),
+         flashes(1, "%SRX7Y1I1J1*%\n"),
+         "Line 4|found %SRX7Y1I1J1%, expected at most 6 objects from one step and repeat"},
+        {"objects of a step and repeat, counted as they come", &GerberBudgets::repeatObjects, 6,
+         flashes(1, "%SRX2Y3I1J1*%\n"), flashes(2, "%SRX2Y3I1J1*%\n"),
+         "Line 4|found %SRX2Y3I1J1%, expected at most 6 objects from one step and repeat"},
+        {"primitives of a macro", &GerberBudgets::macroPrimitives, 3, macro(3), macro(4),
+         "Line 7|found primitive 4 of the aperture macro M, expected at most 3 primitives in one aperture "
+         "macro"},
+        {"vertices of a region", &GerberBudgets::regionVertices, 4, region(4), region(5),
+         "Line 8|found X0000000Y2000000D01, expected at most 4 vertices in one region"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        GerberBudgets budgets;
+        budgets.*c.budget = c.count;
+        try {
+            readGerber("Z:\\B.GBR", c.at, budgets);
+            readGerber("Z:\\B.GBR", c.past, budgets);
+            ADD_FAILURE() << "read past its budget";
+        } catch (const app::JobStop& stop) {
+            const auto bar = c.refusal.find('|');
+            EXPECT_EQ(stop.message, c.refusal.substr(0, bar) +
+                                        " of a Gerber file holds what the check cannot read:"
+                                        "\r\n<Z:\\B.GBR>\r\n" +
+                                        c.refusal.substr(bar + 1) + "\r\nNothing was checked.");
+        }
+    }
+}
+
+// Catches: a step and repeat that copies before it counts (the unclosed one below, in a real KiCad bottom
+// copper, took minutes), and the default budget's number.
+TEST(BoardGerber, AStepAndRepeatBeyondItsBudgetIsRefusedAtOnce) {
+    std::string kicad =
+        test::readBytes(std::filesystem::path(FLASHKIT_SAMPLES) / "boards/kicad7-rvpc/RVPC_Rev_B-B_Cu.gbr");
+    normalise(kicad);
+    const size_t units = kicad.find("%MOMM*%\n") + 8;
+    kicad.insert(units, "%SRX100Y100I-0.01J-0.01*%\n");
+    const long line = std::count(kicad.begin(), kicad.begin() + long(units), '\n') + 1;
+    for (const auto& [text, found] :
+         {std::pair{kicad, "Line " + std::to_string(line) + "|%SRX100Y100I-0.01J-0.01%"},
+          std::pair{inchHead + "%ADD10C,0.1*%\n%SRX10000Y10000I0.001J0.001*%\nD10*\nX0Y0D03*\nM02*\n",
+                    std::string("Line 4|%SRX10000Y10000I0.001J0.001%")}}) {
+        try {
+            readGerber("Z:\\B.GBR", text);
+            ADD_FAILURE() << "read";
+        } catch (const app::JobStop& stop) {
+            EXPECT_EQ(stop.message,
+                      found.substr(0, found.find('|')) +
+                          " of a Gerber file holds what the check cannot read:\r\n<Z:\\B.GBR>\r\nfound " +
+                          found.substr(found.find('|') + 1) +
+                          ", expected at most 1000000 objects from one step and repeat\r\nNothing was "
+                          "checked.");
+        }
+    }
+}
+
+// Catches: macro arithmetic read by recursion (70 000 parentheses or 100 000 signs overflowed the stack), and
+// an outline primitive's vertex count taken as a size (48 vertices in inches were "beyond 1 m").
+TEST(BoardGerber, HostileMacrosAreReadWithoutRecursion) {
+    std::string outline = "4,1,48,0,0";
+    for (int i = 1; i < 48; ++i)
+        outline += ",0.0" + std::to_string(i % 2) + ",0.00" + std::to_string(i % 10);
+    const std::string primitives[] = {"1,1," + std::string(70000, '(') + "0.1" + std::string(70000, ')') +
+                                          ",0,0",
+                                      "1,1," + std::string(100000, '-') + "0.1,0,0", outline + ",0,0,0"};
+    for (const std::string& primitive : primitives) {
+        const Image image = readGerber("Z:\\D.GBR", inchHead + "%AMDEEP*\n" + primitive +
+                                                        "*%\n%ADD10DEEP*%\nD10*\nX0Y0D03*\nM02*\n");
+        ASSERT_EQ(image.objects.size(), 1u);
+        EXPECT_EQ(image.objects[0].kind, ObjectKind::Outlines);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <polyclipping/clipper.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -87,9 +88,21 @@ std::string normalisedText(std::string_view bytes);
 // The same in place, without a copy of a file that is already so.
 void normalise(std::string& text);
 
+// The most one Gerber file may make, each far beyond any real board (docs/limits.md, with the largest boards
+// measured), checked before the memory is spent: a hostile file is refused, not read until memory runs out.
+struct GerberBudgets {
+    std::size_t objects = 4'000'000;        // objects of the file, copies included
+    std::size_t repeatObjects = 1'000'000;  // objects one step and repeat, or one flash of a block, makes
+    std::size_t macroPrimitives = 100'000;  // primitives of one aperture macro
+    std::size_t regionVertices = 4'000'000; // vertices of one region, its arcs' chords included
+    std::size_t points = 20'000'000;        // points of every polygon of the file
+};
+inline constexpr GerberBudgets gerberBudgets{};
+
 // Reads a Gerber file (RS-274-X, with or without X2 attributes; the deprecated forms real files hold) into
 // its image. Throws app::JobStop naming the file, the line and what was found where it meets anything it
-// cannot read exactly.
+// cannot read exactly, or a budget it would exceed.
 Image readGerber(const std::string& name, std::string_view text);
+Image readGerber(const std::string& name, std::string_view text, const GerberBudgets& budgets);
 
 } // namespace fk::board

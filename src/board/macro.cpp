@@ -1,9 +1,11 @@
 // Evaluates aperture macros: variables and arithmetic in double, each primitive as polygons, exposure on
-// added and exposure off removed in statement order, rotation about the macro's origin.
+// added and exposure off removed in statement order (each run of one exposure united at once), rotation
+// about the macro's origin.
 #include "board/macro.hpp"
 
-#include <cctype>
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <numbers>
 
@@ -13,110 +15,6 @@ namespace {
 
 using ClipperLib::IntPoint;
 using ClipperLib::Path;
-
-// The arithmetic of a macro: + - x / and parentheses over constants and $n variables.
-class Expression {
-  public:
-    Expression(std::string_view text, const std::map<int, double>& variables, long line)
-        : text_(text), variables_(variables), line_(line) {}
-    double value() {
-        const double v = sum();
-        skipBlanks();
-        if (at_ != text_.size())
-            fail("an operator or the end of the expression");
-        return v;
-    }
-
-  private:
-    double sum() {
-        double v = product();
-        for (skipBlanks(); at_ < text_.size() && (text_[at_] == '+' || text_[at_] == '-'); skipBlanks()) {
-            const char op = text_[at_++];
-            const double rhs = product();
-            v = op == '+' ? v + rhs : v - rhs;
-        }
-        return v;
-    }
-    double product() {
-        double v = factor();
-        for (skipBlanks();
-             at_ < text_.size() && (text_[at_] == 'x' || text_[at_] == 'X' || text_[at_] == '/');
-             skipBlanks()) {
-            const char op = text_[at_++];
-            const double rhs = factor();
-            if (op == '/' && rhs == 0)
-                fail("a divisor other than 0");
-            v = op == '/' ? v / rhs : v * rhs;
-        }
-        return v;
-    }
-    double factor() {
-        skipBlanks();
-        if (at_ >= text_.size())
-            fail("a number, a variable or '('");
-        const char c = text_[at_];
-        if (c == '-' || c == '+') {
-            ++at_;
-            const double v = factor();
-            return c == '-' ? -v : v;
-        }
-        if (c == '(') {
-            ++at_;
-            const double v = sum();
-            skipBlanks();
-            if (at_ >= text_.size() || text_[at_] != ')')
-                fail("')'");
-            ++at_;
-            return v;
-        }
-        if (c == '$') {
-            ++at_;
-            const int n = digits();
-            const auto found = variables_.find(n);
-            return found == variables_.end() ? 0.0 : found->second; // an unset variable is 0
-        }
-        return number();
-    }
-    int digits() {
-        const size_t start = at_;
-        int n = 0;
-        while (at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_])) && at_ - start < 6)
-            n = n * 10 + (text_[at_++] - '0');
-        if (at_ == start)
-            fail("a variable's number after '$'");
-        return n;
-    }
-    double number() {
-        const size_t start = at_;
-        bool point = false;
-        while (at_ < text_.size() &&
-               (std::isdigit(static_cast<unsigned char>(text_[at_])) || (text_[at_] == '.' && !point))) {
-            point = point || text_[at_] == '.';
-            ++at_;
-        }
-        const std::string digitsText(text_.substr(start, at_ - start));
-        if (digitsText.empty() || digitsText == ".")
-            fail("a number");
-        const double value = std::strtod(digitsText.c_str(), nullptr);
-        if (!std::isfinite(value))
-            fail("a number within range");
-        return value;
-    }
-    void skipBlanks() {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n'))
-            ++at_;
-    }
-    [[noreturn]] void fail(const std::string& expected) const {
-        const std::string rest(text_.substr(std::min(at_, text_.size())));
-        throw MacroError(line_, expected + (rest.empty() ? "" : " at '" + rest + "'") + " in '" +
-                                    std::string(text_) + "'");
-    }
-
-    std::string_view text_;
-    const std::map<int, double>& variables_;
-    long line_;
-    size_t at_ = 0;
-};
 
 std::vector<std::string_view> fieldsOf(std::string_view statement) {
     std::vector<std::string_view> fields;
@@ -162,16 +60,35 @@ struct Primitive {
     Polygons shape;
 };
 
+// Whether parameter `i` of a primitive is a size or place: counts (vertices, points, rings), exposures and
+// rotations are not, and are checked on their own.
+bool isLength(int code, std::size_t i, std::size_t count) {
+    switch (code) {
+    case 1:
+        return i >= 1 && i <= 3;
+    case 2:
+    case 20:
+        return i >= 1 && i <= 5;
+    case 21:
+    case 22:
+        return i >= 1 && i <= 4;
+    case 4:
+        return i >= 2 && i + 1 < count;
+    case 5:
+        return i >= 2 && i <= 4;
+    case 6:
+        return i <= 4 || i == 6 || i == 7;
+    case 7:
+        return i <= 4;
+    default:
+        return false;
+    }
+}
+
 Primitive primitiveOf(int code, const std::vector<double>& v, double unit, long line) {
-    // Sizes and places within a metre: far beyond any aperture, and what keeps the polygons in range. The
-    // rotation, always last, is in degrees.
-    const size_t rotation = code == 1                 ? 4
-                            : code == 2 || code == 20 ? 6
-                            : code == 6               ? 8
-                            : code == 4               ? v.size() - 1
-                                                      : 5;
-    for (size_t i = 0; i < v.size(); ++i)
-        if (i != rotation && !(std::abs(v[i] * unit) <= 1e11))
+    // Sizes and places within a metre: far beyond any aperture, and what keeps the polygons in range.
+    for (std::size_t i = 0; i < v.size(); ++i)
+        if (isLength(code, i, v.size()) && !(std::abs(v[i] * unit) <= 1e11))
             throw MacroError(line, "sizes within 1 m in primitive " + std::to_string(code));
     if (code == 6 && v.size() > 5 && !(v[5] >= 0 && v[5] <= 100))
         throw MacroError(line, "at most 100 rings in primitive 6");
@@ -288,7 +205,15 @@ Polygons macroPolygons(const Macro& macro, const std::vector<double>& parameters
     std::map<int, double> variables;
     for (size_t i = 0; i < parameters.size(); ++i)
         variables[int(i + 1)] = parameters[i];
-    Polygons shape;
+    // Primitives of one exposure in a row are gathered and united with the shape at once: one union a
+    // primitive would grow with the square of the primitives.
+    Polygons shape, run;
+    bool runOn = true;
+    const auto flush = [&] {
+        if (!run.empty())
+            shape = combined(shape, run, runOn ? ClipperLib::ctUnion : ClipperLib::ctDifference);
+        run.clear();
+    };
     for (const auto& [line, statement] : macro.statements) {
         std::string text;
         for (char c : statement) {
@@ -300,21 +225,26 @@ Polygons macroPolygons(const Macro& macro, const std::vector<double>& parameters
         if (text[0] == '$') {
             const size_t eq = text.find('=');
             if (eq == std::string::npos)
-                throw MacroError(line, "'=' in the variable definition '" + text + "'");
-            const int n = std::atoi(text.substr(1, eq - 1).c_str());
-            variables[n] = Expression(std::string_view(text).substr(eq + 1), variables, line).value();
+                throw MacroError(line, "'=' in the variable definition '" + text.substr(0, 72) + "'");
+            const int n = std::atoi(text.substr(1, std::min<size_t>(eq - 1, 6)).c_str());
+            variables[n] = macroValue(std::string_view(text).substr(eq + 1), variables, line);
             continue;
         }
         const auto fields = fieldsOf(text);
         std::vector<double> values;
         for (size_t i = 1; i < fields.size(); ++i)
-            values.push_back(Expression(fields[i], variables, line).value());
-        const double code = Expression(fields[0], variables, line).value();
+            values.push_back(macroValue(fields[i], variables, line));
+        const double code = macroValue(fields[0], variables, line);
         if (!(code >= 0 && code <= 99) || code != std::floor(code))
             throw MacroError(line, "a primitive code (1, 2, 4, 5, 6, 7, 20, 21, 22)");
-        const Primitive p = primitiveOf(int(code), values, countsPerUnit, line);
-        shape = combined(shape, p.shape, p.on ? ClipperLib::ctUnion : ClipperLib::ctDifference);
+        Primitive p = primitiveOf(int(code), values, countsPerUnit, line);
+        if (p.on != runOn)
+            flush();
+        runOn = p.on;
+        run.insert(run.end(), std::make_move_iterator(p.shape.begin()),
+                   std::make_move_iterator(p.shape.end()));
     }
+    flush();
     return shape;
 }
 

@@ -3,8 +3,10 @@
 
 #include "board/image.hpp"
 
+#include <map>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,6 +22,10 @@ struct MacroError : std::runtime_error {
     MacroError(long at, const std::string& what) : std::runtime_error(what), line(at) {}
     long line;
 };
+
+// The value of a macro's arithmetic (+ - x / and parentheses over numbers and $n variables). Throws
+// MacroError.
+double macroValue(std::string_view text, const std::map<int, double>& variables, long line);
 
 // The macro's shape with these parameters, in Length counts; `countsPerUnit` converts the file's unit.
 // Throws MacroError.

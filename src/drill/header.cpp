@@ -19,10 +19,6 @@ bool startsWith(std::string_view text, std::string_view start) {
     return text.substr(0, start.size()) == start;
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // Trailing blanks and tabs mean nothing in a command.
 std::string_view trimEnd(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
@@ -118,7 +114,7 @@ DrillLine ExcellonReader::readCommand(std::string_view trimmed, std::string_view
     }
     if (readFormatNote(upper, line))
         return {.kind = DrillLine::Kind::FormatNote};
-    if (upper.size() > 1 && upper[0] == 'T' && isDigit(upper[1]))
+    if (upper.size() > 1 && upper[0] == 'T' && util::isDigit(upper[1]))
         return readTool(upper, line);
     refuseUntranslatable(upper, line);
     return {};
@@ -182,7 +178,7 @@ bool ExcellonReader::readFormatNote(std::string_view upper, std::string_view lin
         note.remove_prefix(8);
     else
         return false;
-    if (note.empty() || !isDigit(note[0]) || holesSeen_)
+    if (note.empty() || !util::isDigit(note[0]) || holesSeen_)
         return true;
     const size_t colon = note.find(':');
     if (colon == std::string_view::npos)
@@ -217,7 +213,7 @@ void ExcellonReader::refuseUntranslatable(std::string_view upper, std::string_vi
     for (auto code : repeats)
         if (startsWith(upper, code))
             refuse(line, "single holes: pattern, repeat, mirror and text codes have no prefered form");
-    if (upper.size() > 1 && upper[0] == 'R' && isDigit(upper[1]))
+    if (upper.size() > 1 && upper[0] == 'R' && util::isDigit(upper[1]))
         refuse(line, "single holes: repeat codes (R) have no prefered form");
 }
 
@@ -225,7 +221,7 @@ void ExcellonReader::refuseUntranslatable(std::string_view upper, std::string_vi
 DrillLine ExcellonReader::readTool(std::string_view upper, std::string_view line) const {
     DrillLine tool{.kind = DrillLine::Kind::ToolSelection};
     size_t at = 1;
-    while (at < upper.size() && isDigit(upper[at]))
+    while (at < upper.size() && util::isDigit(upper[at]))
         ++at;
     const util::Fixed number = util::readFixed(upper.substr(1, at - 1), 0, largestToolNumber);
     if (!number.ok())
@@ -234,7 +230,7 @@ DrillLine ExcellonReader::readTool(std::string_view upper, std::string_view line
     while (at < upper.size()) {
         const char letter = upper[at++];
         const size_t start = at;
-        while (at < upper.size() && (isDigit(upper[at]) || upper[at] == '.'))
+        while (at < upper.size() && (util::isDigit(upper[at]) || upper[at] == '.'))
             ++at;
         if (start == at || letter < 'A' || letter > 'Z')
             refuse(line, "a tool line: T and its number, then lettered values (C for the diameter)");

@@ -1,10 +1,5 @@
-// What the rewritten Gerber file cannot hold, and the numbers of the parameters that must change nothing.
+// What the rewritten Gerber file cannot hold, and the advice that goes with it.
 #include "gerber/lexing.hpp"
-
-#include "util/fixed.hpp"
-#include "util/length.hpp"
-
-#include <optional>
 
 namespace fk::gerber {
 
@@ -39,44 +34,6 @@ RefusalText refusalText(Refusal r) {
         break;
     }
     return {"holds a command that cannot be translated", "correct the file"};
-}
-
-namespace {
-
-// Parameters state their numbers with up to six decimals in every file seen; twelve leave room to spare.
-constexpr int parameterDecimals = 12;
-
-// The number that starts the text (a sign, digits and points), read exactly; nothing when it is no number.
-std::optional<std::int64_t> numberAt(std::string_view text, size_t& length) {
-    length = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
-    while (length < text.size() && (isDigit(text[length]) || text[length] == '.'))
-        ++length;
-    const util::Fixed number = util::readFixed(text.substr(0, length), parameterDecimals);
-    return number.ok() ? std::optional(number.value) : std::nullopt;
-}
-
-} // namespace
-
-bool numbersAllEqual(std::string_view parameter, int value) {
-    for (size_t i = 2; i < parameter.size(); ++i) {
-        const char c = parameter[i];
-        if (isDigit(c) || c == '-' || c == '+' || c == '.') {
-            size_t length = 0;
-            const auto number = numberAt(parameter.substr(i), length);
-            if (number != value * util::powerOfTen(parameterDecimals))
-                return false;
-            i += length - 1;
-        }
-    }
-    return true;
-}
-
-bool repeatsOnce(std::string_view parameter, char axis) {
-    const size_t at = parameter.find(axis);
-    if (at == std::string_view::npos)
-        return true;
-    size_t length = 0;
-    return numberAt(parameter.substr(at + 1), length) == util::powerOfTen(parameterDecimals);
 }
 
 } // namespace fk::gerber

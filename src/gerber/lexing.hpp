@@ -1,6 +1,9 @@
-// The bytes, letters and numbers of Gerber lines as the reader's phases see them, and what the rewritten file
-// cannot hold. Shared by the reader's phases (gerber/translate.cpp, tango.cpp, rs274x.cpp) and nothing else.
+// The bytes, letters and numbers of Gerber lines as the converter's phases see them, and what the rewritten
+// file cannot hold. Shared by the converter's phases (gerber/translate.cpp, tango.cpp, rs274x.cpp) and
+// nothing else; statements, format and units come from rs274x/.
 #pragma once
+
+#include "util/text.hpp"
 
 #include <array>
 #include <cstring>
@@ -33,21 +36,9 @@ struct RefusalText {
 
 RefusalText refusalText(Refusal r);
 
-inline char upperChar(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-inline bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-inline bool allDigits(std::string_view text) {
-    for (char c : text) {
-        if (!isDigit(c))
-            return false;
-    }
-    return true;
-}
+using util::allDigits;
+using util::isDigit;
+using util::upperChar;
 
 inline constexpr size_t none = std::string_view::npos;
 
@@ -163,12 +154,5 @@ inline long leadingNumber(std::string_view text, size_t& length) {
     }
     return length > 9 ? -1 : n;
 }
-
-// True when every number in a parameter (after its two-letter code) is exactly `value`: the parameter changes
-// nothing. A number that cannot be read changes something.
-bool numbersAllEqual(std::string_view parameter, int value);
-
-// True when a step-and-repeat parameter repeats the image once along the axis (or names no count for it).
-bool repeatsOnce(std::string_view parameter, char axis);
 
 } // namespace fk::gerber

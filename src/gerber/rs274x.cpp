@@ -1,5 +1,6 @@
-// Reading the RS-274-X statements of a Gerber file: commands ended by "*", parameters between "%" and "%",
-// across line ends; the format, units, apertures, G, D and M codes, and coordinates converted to whole mils.
+// What the statements of an RS-274-X file ask of the rewritten file: the statements as the format's one
+// splitter cuts them, the format and units as every reader reads them; G, D and M codes, and coordinates
+// converted to whole mils.
 #include "gerber/translator.hpp"
 
 #include "util/fixed.hpp"
@@ -16,127 +17,121 @@ inline void FileTranslator::startStatements(std::string_view statement) {
 }
 
 void FileTranslator::resetStatements() {
-    inParameters_ = false;
-    firstParameter_ = true;
-    macro_ = false;
-    word_.clear();
+    splitter_.reset();
 }
 
 void FileTranslator::readStatements(std::string_view line) {
-    while (!line.empty()) {
-        size_t end = 0;
-        while (end < line.size() && !endsWord(line[end]))
-            ++end;
-        const std::string_view piece = line.substr(0, end);
-        if (end == line.size()) {
-            addToWord(piece);
-            return;
-        }
-        const char c = line[end];
-        line.remove_prefix(end + 1);
-        // A word that lies whole in the line, as nearly every one does, is read where it stands.
-        const bool whole = word_.empty();
-        if (!whole)
-            addToWord(piece);
-        else if (!trimmed(piece).empty())
-            commandLine_ = lineNumber_;
-        const std::string_view word = whole ? piece : std::string_view(word_);
-        if (c == '%' && !inParameters_ && trimmed(word).substr(0, 3) == "G04") {
-            if (whole)
-                word_.assign(piece);
-            word_ += c; // a comment may hold a percent sign
-        } else if (c == '%') {
-            endWord(word);
-            inParameters_ = !inParameters_;
-            macro_ = false;
-            firstParameter_ = true;
-        } else {
-            endWord(word);
-        }
-    }
-}
-
-inline void FileTranslator::addToWord(std::string_view text) {
-    if (trimmed(word_).empty() && !trimmed(text).empty())
-        commandLine_ = lineNumber_;
-    word_ += text;
-}
-
-inline void FileTranslator::endWord(std::string_view text) {
-    const std::string_view word = trimmed(text);
-    if (!word.empty()) {
-        quoting_ = inParameters_ ? Quoting::Parameter : Quoting::Command;
-        if (!inParameters_)
-            readCommand(word);
-        else if (firstParameter_ || !macro_)
-            readParameter(word);
-    }
-    if (inParameters_ && !word.empty())
-        firstParameter_ = false;
-    word_.clear();
+    splitter_.feed(line, lineNumber_);
+    rs274x::Statement s;
+    while (splitter_.next(s))
+        readStatement(s);
 }
 
 void FileTranslator::finishStatements() {
-    endWord(word_);
+    rs274x::Statement s;
+    if (splitter_.finish(s)) // a command the end of the file cut off before its '*', read as it stands
+        readStatement(s);
 }
 
-inline void FileTranslator::readParameter(std::string_view p) {
-    if (firstParameter_ && inParameters_)
-        macro_ = p.substr(0, 2) == "AM";
-    const std::string_view code = p.substr(0, 2);
-    if (code == "FS")
-        readFormat(p);
-    else if (code == "MO")
-        readUnits(p);
-    else if (code == "LP" && p != "LPD")
-        refuse(Refusal::ClearPolarity, p);
-    else if (code == "SR" && (!repeatsOnce(p, 'X') || !repeatsOnce(p, 'Y')))
-        refuse(Refusal::StepRepeat, p);
-    else if (code == "AB" || (code == "IP" && p != "IPPOS") || (code == "LM" && p != "LMN"))
-        refuse(Refusal::Transform, p);
-    else if ((code == "OF" || code == "MI" || code == "IR" || code == "LR") && !numbersAllEqual(p, 0))
-        refuse(Refusal::Transform, p);
-    else if ((code == "SF" || code == "LS") && !numbersAllEqual(p, 1))
-        refuse(Refusal::Transform, p);
-}
-
-// FS, zero omission (L, T or D), notation (A or I), then X and Y each with two digit counts.
-inline void FileTranslator::readFormat(std::string_view p) {
-    Format f = format_;
-    f.trailingOmitted = false;
-    size_t i = 2;
-    for (; i < p.size() && p[i] != 'X'; ++i) {
-        if (p[i] == 'T')
-            f.trailingOmitted = true;
-        else if (p[i] == 'I')
-            refuse(Refusal::Incremental, p);
-        else if (p[i] != 'L' && p[i] != 'D' && p[i] != 'A')
-            refuse(Refusal::BadFormat, p);
+inline void FileTranslator::readStatement(const rs274x::Statement& s) {
+    commandLine_ = s.line;
+    switch (s.kind) {
+    case rs274x::StatementKind::Command:
+        quoting_ = Quoting::Command;
+        return readCommand(s.text);
+    case rs274x::StatementKind::Parameter:
+        quoting_ = Quoting::Parameter;
+        return readParameter(s.text);
+    case rs274x::StatementKind::Primitive:
+        return; // an aperture macro's primitive: the rewritten file holds no macro
+    case rs274x::StatementKind::Overlong:
+        quoting_ = Quoting::Line;
+        refuse(Refusal::Unknown, std::string(s.text) + "...");
     }
-    const auto axis = [&](char letter, AxisFormat& a) {
-        if (i + 2 >= p.size() || p[i] != letter || !isDigit(p[i + 1]) || !isDigit(p[i + 2]))
-            refuse(Refusal::BadFormat, p);
-        a.integer = p[i + 1] - '0';
-        a.decimal = p[i + 2] - '0';
+}
+
+// What each parameter asks of the rewritten file: the format and units are read; apertures, macros,
+// attributes and names are dropped; what changes the image is refused.
+inline void FileTranslator::readParameter(std::string_view p) {
+    using rs274x::Parameter;
+    switch (rs274x::parameterOf(p)) {
+    case Parameter::Format:
+        return readFormat(p);
+    case Parameter::Units:
+        return readUnits(p);
+    case Parameter::Polarity:
+        if (p != "LPD")
+            refuse(Refusal::ClearPolarity, p);
+        return;
+    case Parameter::StepRepeat: {
+        const auto repeat = rs274x::readStepRepeat(p); // once along each axis, or refused
+        if (!repeat.value || repeat.value->x != 1 || repeat.value->y != 1)
+            refuse(Refusal::StepRepeat, p);
+        return;
+    }
+    case Parameter::ApertureBlock:
+        return refuse(Refusal::Transform, p);
+    case Parameter::ImagePolarity:
+        if (p != "IPPOS")
+            refuse(Refusal::Transform, p);
+        return;
+    case Parameter::LoadMirror:
+        if (p != "LMN")
+            refuse(Refusal::Transform, p);
+        return;
+    case Parameter::AxisSelect:
+        if (p != "ASAXBY")
+            refuse(Refusal::Transform, p);
+        return;
+    case Parameter::InputCode:
+        if (p != "ICAS")
+            refuse(Refusal::Unknown, p); // another code than ASCII: what the bytes mean is unknown
+        return;
+    case Parameter::IncludeFile:
+        return refuse(Refusal::Unknown, p); // the included file's content would be lost
+    case Parameter::ImageOffset:
+    case Parameter::Offset:
+    case Parameter::Mirror:
+    case Parameter::ImageRotation:
+    case Parameter::LoadRotation:
+        if (!rs274x::numbersAre(p, 0))
+            refuse(Refusal::Transform, p);
+        return;
+    case Parameter::ScaleFactor:
+    case Parameter::LoadScale:
+        if (!rs274x::numbersAre(p, 1))
+            refuse(Refusal::Transform, p);
+        return;
+    default:
+        return;
+    }
+}
+
+// The format statement as every reader reads it; the rewritten file holds 13 digits at most.
+inline void FileTranslator::readFormat(std::string_view p) {
+    const auto read = rs274x::readFormat(p);
+    if (!read.value)
+        refuse(Refusal::BadFormat, p);
+    if (read.value->incremental)
+        refuse(Refusal::Incremental, p);
+    Format f = format_;
+    f.trailingOmitted = read.value->zeros == rs274x::Zeros::Trailing;
+    for (const auto& [digits, axis] : {std::pair{read.value->x, &f.x}, std::pair{read.value->y, &f.y}}) {
         // Thirteen digits keep every conversion within 64 bits.
-        if (a.integer + a.decimal > 13 || a.integer + a.decimal == 0)
+        if (digits.integer + digits.decimal > 13 || digits.integer + digits.decimal == 0)
             refuse(Refusal::BadFormat, p);
-        i += 3;
-    };
-    axis('X', f.x);
-    axis('Y', f.y);
+        *axis = {digits.integer, digits.decimal};
+    }
     if (!stated_)
         startStatements(p);
     format_ = f;
 }
 
 inline void FileTranslator::readUnits(std::string_view p) {
-    if (p == "MOIN")
-        format_.metric = false;
-    else if (p == "MOMM")
-        format_.metric = true;
-    else
+    const auto units = rs274x::readUnits(p);
+    if (!units.value)
         refuse(Refusal::BadUnits, p);
+    format_.metric = *units.value == rs274x::Units::Millimetre;
 }
 
 inline void FileTranslator::readCommand(std::string_view command) {
@@ -147,7 +142,7 @@ inline void FileTranslator::readCommand(std::string_view command) {
         if (length == 0)
             refuse(Refusal::Unknown, command);
         if (g == 4)
-            return; // a comment
+            return; // a comment (the splitter kept it whole, '%' and all)
         readGCode(g, command);
         rest.remove_prefix(1 + length);
     }
@@ -183,11 +178,9 @@ inline void FileTranslator::readGCode(long g, std::string_view command) {
     case 36:
     case 37:
         refuse(Refusal::Region, command);
-    case 70:
-        format_.metric = false; // inch, as %MOIN
-        break;
-    case 71:
-        format_.metric = true; // millimetres, as %MOMM
+    case 70: // inch, as %MOIN
+    case 71: // millimetres, as %MOMM
+        format_.metric = rs274x::unitsOfCode(g) == rs274x::Units::Millimetre;
         break;
     case 91:
         refuse(Refusal::Incremental, command);

@@ -5,6 +5,8 @@
 #include "app/context.hpp"
 #include "gerber/lexing.hpp"
 #include "gerber/translate.hpp"
+#include "rs274x/format.hpp"
+#include "rs274x/statements.hpp"
 #include "util/text.hpp"
 
 #include <string>
@@ -55,13 +57,12 @@ class FileTranslator {
     inline void checkTangoLine(std::string_view line, const Letters& letters);
     inline void readTangoCoordinates(std::string_view line, const Letters& letters);
 
-    // ---- RS-274-X: commands ended by "*", parameters between "%" and "%", across line ends (rs274x.cpp).
+    // ---- RS-274-X: the statements the format's splitter cuts from the lines (rs274x.cpp).
     void readStatements(std::string_view line);
     void resetStatements();
     void finishStatements();
     inline void startStatements(std::string_view statement);
-    inline void addToWord(std::string_view text);
-    inline void endWord(std::string_view text);
+    inline void readStatement(const rs274x::Statement& s);
     inline void readParameter(std::string_view p);
     inline void readFormat(std::string_view p);
     inline void readUnits(std::string_view p);
@@ -90,10 +91,7 @@ class FileTranslator {
     bool circular_ = false;
     int selected_ = -1;       // the aperture in use, from the format statement on
     bool originMove_ = false; // a move to the origin not yet written
-    bool inParameters_ = false;
-    bool firstParameter_ = true;
-    bool macro_ = false; // an aperture macro: its further words are primitives, not parameters
-    std::string word_;
+    rs274x::Splitter splitter_;
     std::string heldSelection_; // a G54Dnn line of a file without format statement, not yet needed
     enum class Quoting { Line, Command, Parameter } quoting_ = Quoting::Line;
 };

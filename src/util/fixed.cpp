@@ -1,18 +1,14 @@
 // The checked fixed-point reader: syntax first, then what the scale and the caller's range hold.
 #include "util/fixed.hpp"
 
+#include "util/text.hpp"
+
 #include <algorithm>
 
 namespace fk::util {
 
 namespace {
-
 constexpr int mostDigits = 18; // every count of 18 digits fits a signed 64-bit integer
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 } // namespace
 
 Fixed readFixed(std::string_view text, int decimals, std::int64_t largest) {

@@ -17,6 +17,27 @@ inline constexpr char lf = '\n';
 inline constexpr char tab = '\t';
 inline constexpr std::string_view crlf = "\r\n";
 
+// ASCII letters and digits, whatever the locale.
+inline bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+inline bool allDigits(std::string_view text) {
+    for (char c : text) {
+        if (!isDigit(c))
+            return false;
+    }
+    return true;
+}
+inline bool isLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+inline char upperChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+inline char lowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 std::string upper(std::string_view text);
 // Whether the bytes are UTF-8 text: every sequence well formed and shortest, no surrogate, nothing past
 // U+10FFFF.
