@@ -92,7 +92,8 @@ std::optional<Held> heldBy(const CopperLayer& layer, const Probe& probe) {
             for (const Vec end : {s.a, s.b})
                 own = std::min(own, p.radius - pointSegment(end, p.core).distance);
     own = std::max(own, 0.0);
-    const Closest edge = layer.depth(probe, area, own);
+    const auto quick = layer.ownEdge(probe, *piece);
+    const Closest edge = quick ? *quick : layer.depth(probe, area, own);
     return Held{area, edge.distance, *piece, edge.other};
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <optional>
 
 namespace fk::boardcheck {
 
@@ -36,6 +37,48 @@ size_t verticesOf(const Polygons& polygons) {
     for (const auto& p : polygons)
         n += p.size();
     return n;
+}
+
+board::Box boxOfPath(const ClipperLib::Path& path) {
+    board::Box box = board::Box::nothing();
+    for (const auto& p : path) {
+        const auto x = util::Length::fromCount(p.X), y = util::Length::fromCount(p.Y);
+        box.include({x, y, x, y});
+    }
+    return box;
+}
+
+bool within(const board::Box& inner, const board::Box& outer) {
+    return inner.left >= outer.left && inner.right <= outer.right && inner.bottom >= outer.bottom &&
+           inner.top <= outer.top;
+}
+
+// Whether a large region's loops are as a pour's are: one outline counter-clockwise and holes clockwise inside
+// it, no two holes' boxes meeting. Then no loop runs over another, and the loops are its copper's edges as they
+// stand; anything else, and every small region, is cleaned.
+bool plainPour(const Polygons& polygons) {
+    std::vector<board::Box> holes;
+    std::optional<board::Box> outer;
+    for (const auto& path : polygons) {
+        if (!ClipperLib::Orientation(path)) {
+            holes.push_back(boxOfPath(path));
+            continue;
+        }
+        if (outer)
+            return false;
+        outer = boxOfPath(path);
+    }
+    if (!outer)
+        return false;
+    std::sort(holes.begin(), holes.end(), [](const board::Box& a, const board::Box& b) { return a.left < b.left; });
+    for (size_t i = 0; i < holes.size(); ++i) {
+        if (!within(holes[i], *outer))
+            return false;
+        for (size_t j = i + 1; j < holes.size() && holes[j].left <= holes[i].right; ++j)
+            if (holes[j].meets(holes[i]))
+                return false;
+    }
+    return true;
 }
 
 // A region's outline as simple paths, counter-clockwise outside and clockwise round holes, none crossing.
@@ -194,7 +237,8 @@ class LayerBuilder {
         p.kind = PieceKind::Poly;
         const Polygons& outlines = layer_.image().outlines[o.shape];
         // A region may run over itself or hold its holes by cut lines: cleaned, its edges are copper's edges.
-        if (o.dcode == 0 && (outlines.size() > 1 || verticesOf(outlines) > 4))
+        const size_t vertices = verticesOf(outlines);
+        if (o.dcode == 0 && (outlines.size() > 1 || vertices > 4) && (vertices <= 4096 || !plainPour(outlines)))
             p.poly = ownPolygons(cleaned(outlines));
         else
             p.poly = imagePolygons(o.shape);

@@ -88,6 +88,9 @@ class CopperLayer {
     // edge (no other copper is nearer from inside it), and that point.
     // `atLeast` is a depth already known (the piece holding the probe's own), where the search starts.
     Closest depth(const Probe& probe, std::uint32_t area, double atLeast = 0) const;
+    // Where the probe (a point) is nearest the edge of the round piece holding it, when that point is the
+    // area's edge too (no other piece covers it): then it is the area's depth, and no search is needed.
+    std::optional<Closest> ownEdge(const Probe& probe, std::uint32_t piece) const;
     // The pieces' distance, exact for round shapes; 0 where they overlap (negative by how far round shapes
     // overlap).
     Closest between(std::uint32_t a, std::uint32_t b) const;

@@ -380,3 +380,58 @@ Closest CopperLayer::depth(const Probe& probe, std::uint32_t area, double atLeas
 }
 
 } // namespace fk::boardcheck
+
+namespace fk::boardcheck {
+
+namespace {
+
+// The points of a round piece's edge nearest a point inside it: one, or eight round a circle's centre.
+std::vector<std::pair<Vec, Vec>> nearestEdgePoints(const Piece& p, Vec at) {
+    const Vec foot = p.core.at(nearestParameter(p.core, at));
+    const Vec away = at - foot;
+    const double d = norm(away);
+    std::vector<std::pair<Vec, Vec>> points; // (point, outward)
+    if (d > touching) {
+        const Vec n = away * (1 / d);
+        points.push_back({foot + n * p.radius, n});
+        return points;
+    }
+    const Vec along = p.core.b - p.core.a;
+    const double length = norm(along);
+    for (int k = 0; k < 8; ++k) {
+        Vec n{std::cos(k * pi / 4), std::sin(k * pi / 4)};
+        if (length > 0) // a draw: only square to it, its sides
+            n = k % 2 ? Vec{along.y / length, -along.x / length} : Vec{-along.y / length, along.x / length};
+        points.push_back({foot + n * p.radius, n});
+        if (length > 0 && k == 1)
+            break;
+    }
+    return points;
+}
+
+} // namespace
+
+std::optional<Closest> CopperLayer::ownEdge(const Probe& probe, std::uint32_t piece) const {
+    const Piece& p = pieces_[piece];
+    if (p.kind == PieceKind::Poly || probe.size() != 1 || !(probe.front().a == probe.front().b))
+        return std::nullopt;
+    const Vec at = probe.front().a;
+    const std::uint32_t area = areas_[piece];
+    for (const auto& [point, outward] : nearestEdgePoints(p, at)) {
+        const Vec out = point + outward * beyond;
+        const board::Point where{util::Length::fromCount(std::llround(out.x)),
+                                 util::Length::fromCount(std::llround(out.y))};
+        bool covered = false;
+        for (const std::uint32_t i : itemsNear(board::Box::around(where, util::Length())))
+            covered = covered || (items_[i].piece != piece && areas_[items_[i].piece] == area &&
+                                  holds(pieces_[items_[i].piece], out));
+        forEachLarge(board::Box::around(where, util::Length()), [&](std::uint32_t other) {
+            covered = covered || (other != piece && areas_[other] == area && holds(pieces_[other], out));
+        });
+        if (!covered)
+            return Closest{norm(point - at), at, point};
+    }
+    return std::nullopt;
+}
+
+} // namespace fk::boardcheck
