@@ -396,8 +396,8 @@ TEST_F(BoardFolders, FileRolesAndRefusals) {
     EXPECT_EQ(r.status, 0) << r.log;
     EXPECT_EQ(r.log + "\r\n",
               crlfLines({"[Reading the board <" + kicad + ">]", "usb_breakout-B.Cu.gbr\tignored\t--role none",
-                         "usb_breakout-Edge.Cuts.gbr\toutline\tKiCad's layer name edge_cuts",
-                         "usb_breakout-F.Cu.gbr\ttop\tKiCad's layer name f_cu",
+                         "usb_breakout-Edge.Cuts.gbr\toutline\tX2 file function Profile,NP, in a comment",
+                         "usb_breakout-F.Cu.gbr\ttop\tX2 file function Copper,L1,Top,Signal, in a comment",
                          "usb_breakout.drl\tdrill, plated\tExcellon content", "[2 layers, 22 holes]",
                          "Findings: 0", "[Board Check completed: the board is clean]"}));
     EXPECT_NE(r.err.find("Written: " + text("c.json") + "\n"), std::string::npos) << r.err;
@@ -413,7 +413,7 @@ TEST_F(BoardFolders, FileRolesAndRefusals) {
 
     // Altium's merged mechanical layers (.GM) hold the board's outline.
     const auto altium = check(board("altium-wulpus-adapter"));
-    EXPECT_NE(altium.log.find("\r\nPCB1.GM\toutline\tAltium ending .GM\r\n"), std::string::npos)
+    EXPECT_NE(altium.log.find("\r\nPCB1.GM\toutline\tending .GM (Altium)\r\n"), std::string::npos)
         << altium.log;
 
     fs::remove(path("kicad4-usb-breakout/usb_breakout.drl"));
@@ -421,7 +421,8 @@ TEST_F(BoardFolders, FileRolesAndRefusals) {
     EXPECT_EQ(noDrill.status, 2);
     EXPECT_NE(noDrill.log.find("The board has no drill file:\r\n<" + kicad +
                                ">\r\n"
-                               "  usb_breakout-B.Cu.gbr: bottom (KiCad's layer name b_cu)\r\n"),
+                               "  usb_breakout-B.Cu.gbr: bottom (X2 file function Copper,L2,Bot,Signal, in a "
+                               "comment)\r\n"),
               std::string::npos)
         << noDrill.log;
     const auto noCopper =

@@ -50,6 +50,9 @@ struct Hole {
     bool slot = false;  // drilled from `at` to `end`
     bool plated = true; // of a plated drill file
     int file = 0;       // which of the board's drill files
+    // Every point of a routed slot in order, from `at` to `end`, its arcs as chords within chordError; empty
+    // for a round hole and for a slot drilled straight from `at` to `end`.
+    std::vector<Point> path{};
 };
 
 // The role of a plot: the X2 file function in its head (as Fab Export and CAD tools write it), else its
