@@ -11,15 +11,17 @@ namespace fk::board {
 
 namespace {
 
-// One naming convention. `key` is a name squeezed (lower case, without blanks, '-', '_' and '.') or an
-// ending (upper case); '#' stands for a number of up to three digits, and a layer's number is that number
-// plus `add`. A row of Layer::None is a drawing the check does not read; `none` says what it is.
+// One naming convention. `key` is a name in small letters, each run of blanks, '-', '_' and '.' written '_'
+// ("F.Cu" is "f_cu"), or an ending in capitals; '#' stands for a number of up to three digits, and a layer's
+// number is that number plus `add`. A row of Layer::None is a drawing the check does not read; `none` says
+// what it is. `after` is the character a name must follow ("board-F_Cu"), 0 for any.
 struct Convention {
     const char* key;
     Layer layer;
     int add;
     const char* tool;
     const char* none = nullptr;
+    char after = 0;
 };
 
 using enum Layer;
@@ -28,51 +30,55 @@ using enum Layer;
 // names that %LN, %IN and comments give.
 constexpr Convention names[] = {
     // KiCad: a plot file is the board's name, '-', the layer's name with '_' or '.' (F_Cu, In1.Cu).
-    {"fcu", TopCopper, 0, "KiCad"},
-    {"bcu", BottomCopper, 0, "KiCad"},
-    {"in#cu", InnerCopper, 1, "KiCad"},
-    {"edgecuts", Outline, 0, "KiCad"},
-    {"fmask", TopMask, 0, "KiCad"},
-    {"bmask", BottomMask, 0, "KiCad"},
-    {"fsilks", TopSilk, 0, "KiCad"},
-    {"bsilks", BottomSilk, 0, "KiCad"},
-    {"fsilkscreen", TopSilk, 0, "KiCad"},
-    {"bsilkscreen", BottomSilk, 0, "KiCad"},
-    {"fpaste", TopPaste, 0, "KiCad"},
-    {"bpaste", BottomPaste, 0, "KiCad"},
-    {"ffab", None, 0, "KiCad", "a fabrication drawing"},
-    {"bfab", None, 0, "KiCad", "a fabrication drawing"},
-    {"fcrtyd", None, 0, "KiCad", "a courtyard drawing"},
-    {"bcrtyd", None, 0, "KiCad", "a courtyard drawing"},
-    {"fcourtyard", None, 0, "KiCad", "a courtyard drawing"},
-    {"bcourtyard", None, 0, "KiCad", "a courtyard drawing"},
-    {"fadhes", None, 0, "KiCad", "a glue layer"},
-    {"badhes", None, 0, "KiCad", "a glue layer"},
-    {"dwgsuser", None, 0, "KiCad", "a user drawing"},
-    {"cmtsuser", None, 0, "KiCad", "a user drawing"},
-    {"eco#user", None, 0, "KiCad", "a user drawing"},
-    {"user#", None, 0, "KiCad", "a user drawing"},
-    {"margin", None, 0, "KiCad", "the board's margin"},
+    {"f_cu", TopCopper, 0, "KiCad", nullptr, '-'},
+    {"b_cu", BottomCopper, 0, "KiCad", nullptr, '-'},
+    {"in#_cu", InnerCopper, 1, "KiCad", nullptr, '-'},
+    {"edge_cuts", Outline, 0, "KiCad", nullptr, '-'},
+    {"f_mask", TopMask, 0, "KiCad", nullptr, '-'},
+    {"b_mask", BottomMask, 0, "KiCad", nullptr, '-'},
+    {"f_silks", TopSilk, 0, "KiCad", nullptr, '-'},
+    {"b_silks", BottomSilk, 0, "KiCad", nullptr, '-'},
+    {"f_silkscreen", TopSilk, 0, "KiCad", nullptr, '-'},
+    {"b_silkscreen", BottomSilk, 0, "KiCad", nullptr, '-'},
+    {"f_paste", TopPaste, 0, "KiCad", nullptr, '-'},
+    {"b_paste", BottomPaste, 0, "KiCad", nullptr, '-'},
+    {"f_fab", None, 0, "KiCad", "a fabrication drawing", '-'},
+    {"b_fab", None, 0, "KiCad", "a fabrication drawing", '-'},
+    {"f_crtyd", None, 0, "KiCad", "a courtyard drawing", '-'},
+    {"b_crtyd", None, 0, "KiCad", "a courtyard drawing", '-'},
+    {"f_courtyard", None, 0, "KiCad", "a courtyard drawing", '-'},
+    {"b_courtyard", None, 0, "KiCad", "a courtyard drawing", '-'},
+    {"f_adhes", None, 0, "KiCad", "a glue layer", '-'},
+    {"b_adhes", None, 0, "KiCad", "a glue layer", '-'},
+    {"dwgs_user", None, 0, "KiCad", "a user drawing", '-'},
+    {"cmts_user", None, 0, "KiCad", "a user drawing", '-'},
+    {"eco#_user", None, 0, "KiCad", "a user drawing", '-'},
+    {"user_#", None, 0, "KiCad", "a user drawing", '-'},
+    {"margin", None, 0, "KiCad", "the board's margin", '-'},
     // Eagle 9's CAM job (copper_top.gbr, copper_l2.gbr), Fritzing (name_copperTop.gtl, name_contour.gm1) and
     // LibrePCB (name_COPPER-TOP.gbr, name_COPPER-IN1.gbr, name_OUTLINES.gbr).
-    {"coppertop", TopCopper, 0, "Eagle 9, Fritzing, LibrePCB"},
-    {"copperbottom", BottomCopper, 0, "Eagle 9, Fritzing, LibrePCB"},
-    {"copperl#", InnerCopper, 0, "Eagle 9"},
-    {"copperin#", InnerCopper, 1, "LibrePCB"},
-    {"soldermasktop", TopMask, 0, "Eagle 9, LibrePCB, Allegro"},
-    {"soldermaskbottom", BottomMask, 0, "Eagle 9, LibrePCB, Allegro"},
-    {"silkscreentop", TopSilk, 0, "Eagle 9, LibrePCB, Allegro"},
-    {"silkscreenbottom", BottomSilk, 0, "Eagle 9, LibrePCB, Allegro"},
-    {"solderpastetop", TopPaste, 0, "Eagle 9, LibrePCB"},
-    {"solderpastebottom", BottomPaste, 0, "Eagle 9, LibrePCB"},
+    {"copper_top", TopCopper, 0, "Eagle 9, LibrePCB"},
+    {"copper_bottom", BottomCopper, 0, "Eagle 9, LibrePCB"},
+    {"coppertop", TopCopper, 0, "Fritzing"},
+    {"copperbottom", BottomCopper, 0, "Fritzing"},
+    {"copper_l#", InnerCopper, 0, "Eagle 9"},
+    {"copper_in#", InnerCopper, 1, "LibrePCB"},
+    {"soldermask_top", TopMask, 0, "Eagle 9, LibrePCB, Allegro"},
+    {"soldermask_bottom", BottomMask, 0, "Eagle 9, LibrePCB, Allegro"},
+    {"silkscreen_top", TopSilk, 0, "Eagle 9, LibrePCB, Allegro"},
+    {"silkscreen_bottom", BottomSilk, 0, "Eagle 9, LibrePCB, Allegro"},
+    {"solderpaste_top", TopPaste, 0, "Eagle 9, LibrePCB"},
+    {"solderpaste_bottom", BottomPaste, 0, "Eagle 9, LibrePCB"},
     {"profile", Outline, 0, "Eagle 9"},
     {"outlines", Outline, 0, "LibrePCB"},
     {"masktop", TopMask, 0, "Fritzing"},
     {"maskbottom", BottomMask, 0, "Fritzing"},
     {"silktop", TopSilk, 0, "Fritzing"},
     {"silkbottom", BottomSilk, 0, "Fritzing"},
-    {"pastemasktop", TopPaste, 0, "Fritzing, Allegro"},
-    {"pastemaskbottom", BottomPaste, 0, "Fritzing, Allegro"},
+    {"pastemasktop", TopPaste, 0, "Fritzing"},
+    {"pastemaskbottom", BottomPaste, 0, "Fritzing"},
+    {"pastemask_top", TopPaste, 0, "Allegro"},
+    {"pastemask_bottom", BottomPaste, 0, "Allegro"},
     {"contour", Outline, 0, "Fritzing"},
     // Fritzing's %LN names: copper1 is the top side, copper0 the bottom.
     {"copper1", TopCopper, 0, "Fritzing"},
@@ -105,10 +111,10 @@ constexpr Convention names[] = {
     {"frontassembly", None, 0, "gEDA pcb", "an assembly drawing"},
     {"backassembly", None, 0, "gEDA pcb", "an assembly drawing"},
     // gEDA pcb 1.x: board.pcb.output_componentmask.grb and the like.
-    {"outputcomponentmask", TopMask, 0, "gEDA pcb 1"},
-    {"outputsoldermask", BottomMask, 0, "gEDA pcb 1"},
-    {"outputcomponentsilk", TopSilk, 0, "gEDA pcb 1"},
-    {"outputsoldersilk", BottomSilk, 0, "gEDA pcb 1"},
+    {"output_componentmask", TopMask, 0, "gEDA pcb 1"},
+    {"output_soldermask", BottomMask, 0, "gEDA pcb 1"},
+    {"output_componentsilk", TopSilk, 0, "gEDA pcb 1"},
+    {"output_soldersilk", BottomSilk, 0, "gEDA pcb 1"},
     // DipTrace's default names (Top.gbr, TopMask.gbr, BoardOutline.gbr, Through.drl) and %LN names.
     {"boardoutline", Outline, 0, "DipTrace, EasyEDA"},
     {"topassy", None, 0, "DipTrace", "an assembly drawing"},
@@ -131,18 +137,18 @@ constexpr Convention names[] = {
     // Proteus: "board - CADCAM Top Copper.GBR", "CADCAM Inner 1.GBR" (copper layer 2), "CADCAM Top Solder
     // Resist.GBR"; its Mechanical 1 is the board's outline as Proteus users send it. Eagle 9's %IN names
     // ("Top Copper") are the same.
-    {"topcopper", TopCopper, 0, "Proteus, Eagle 9"},
-    {"bottomcopper", BottomCopper, 0, "Proteus, Eagle 9"},
-    {"inner#", InnerCopper, 1, "Proteus"},
-    {"topsolderresist", TopMask, 0, "Proteus"},
-    {"bottomsolderresist", BottomMask, 0, "Proteus"},
-    {"topsilkscreen", TopSilk, 0, "Proteus"},
-    {"bottomsilkscreen", BottomSilk, 0, "Proteus"},
-    {"topsmtpaste", TopPaste, 0, "Proteus"},
-    {"bottomsmtpaste", BottomPaste, 0, "Proteus"},
-    {"topsmtpastemask", TopPaste, 0, "Proteus"},
-    {"bottomsmtpastemask", BottomPaste, 0, "Proteus"},
-    {"cadcammechanical#", Outline, 0, "Proteus"},
+    {"top_copper", TopCopper, 0, "Proteus, Eagle 9"},
+    {"bottom_copper", BottomCopper, 0, "Proteus, Eagle 9"},
+    {"inner_#", InnerCopper, 1, "Proteus"},
+    {"top_solder_resist", TopMask, 0, "Proteus"},
+    {"bottom_solder_resist", BottomMask, 0, "Proteus"},
+    {"top_silk_screen", TopSilk, 0, "Proteus"},
+    {"bottom_silk_screen", BottomSilk, 0, "Proteus"},
+    {"top_smt_paste", TopPaste, 0, "Proteus"},
+    {"bottom_smt_paste", BottomPaste, 0, "Proteus"},
+    {"top_smt_paste_mask", TopPaste, 0, "Proteus"},
+    {"bottom_smt_paste_mask", BottomPaste, 0, "Proteus"},
+    {"cadcam_mechanical_#", Outline, 0, "Proteus"},
     // Allegro's usual artwork film names (Cadence's tutorials; TOP.art, SOLDERMASK_TOP.art, SMT.art), which
     // are also Tango-PCB's plot names.
     {"smt", TopMask, 0, "Allegro, Tango-PCB"},
@@ -152,8 +158,8 @@ constexpr Convention names[] = {
     {"spt", TopPaste, 0, "Allegro, Tango-PCB"},
     {"spb", BottomPaste, 0, "Allegro, Tango-PCB"},
     {"drill", None, 0, "Allegro", "a drill drawing"},
-    {"assytop", None, 0, "Allegro", "an assembly drawing"},
-    {"assybottom", None, 0, "Allegro", "an assembly drawing"},
+    {"assy_top", None, 0, "Allegro", "an assembly drawing"},
+    {"assy_bottom", None, 0, "Allegro", "an assembly drawing"},
 };
 
 // File endings (".GTL"), read in either case.
@@ -219,11 +225,17 @@ bool isSeparator(char c) {
     return c == ' ' || c == '-' || c == '_' || c == '.';
 }
 
-std::string squeezed(std::string_view text) {
+// Small letters, each run of separators one '_', none at either end: "Top Copper" and "TOP_COPPER" alike.
+std::string normalised(std::string_view text) {
     std::string out;
-    for (char c : util::lower(text))
+    for (char c : util::lower(text)) {
         if (!isSeparator(c))
             out += c;
+        else if (!out.empty() && out.back() != '_')
+            out += '_';
+    }
+    if (!out.empty() && out.back() == '_')
+        out.pop_back();
     return out;
 }
 
@@ -241,11 +253,12 @@ std::optional<int> matching(std::string_view key, std::string_view text) {
     return std::stoi(std::string(digits));
 }
 
-// The first row `text` matches, as `how` found it ("name F_Cu"); a numbered layer out of range matches none.
-std::optional<Named> lookUp(std::span<const Convention> table, std::string_view text,
-                            const std::string& how) {
+// The first row `text` matches, as `how` found it ("name F_Cu"), where it follows `before` (0 at the start of
+// a name or in a head); a numbered layer out of range matches none.
+std::optional<Named> lookUp(std::span<const Convention> table, std::string_view text, const std::string& how,
+                            char before = 0) {
     for (const auto& c : table) {
-        const auto n = matching(c.key, text);
+        const auto n = c.after && c.after != before ? std::nullopt : matching(c.key, text);
         if (!n)
             continue;
         Role role{.layer = c.layer};
@@ -270,7 +283,8 @@ std::optional<Named> byName(std::string_view name) {
         if (start > 0 && (!isSeparator(base[start - 1]) || isSeparator(base[start])))
             continue;
         const std::string_view tail = base.substr(start);
-        if (auto named = lookUp(names, squeezed(tail), "name " + std::string(tail)))
+        const char before = start > 0 ? base[start - 1] : '\0';
+        if (auto named = lookUp(names, normalised(tail), "name " + std::string(tail), before))
             return named;
     }
     return std::nullopt;
@@ -343,16 +357,16 @@ std::optional<Named> byComment(std::string_view text) {
     if (text.empty() || text.starts_with("#@!"))
         return std::nullopt;
     if (upper.starts_with("LAYER:"))
-        return lookUp(names, squeezed(text.substr(6)), how);
+        return lookUp(names, normalised(text.substr(6)), how);
     if (upper.starts_with("CONTAINS LAYERS "))
         return byGedaSide(util::field(trimmed(text.substr(16)), 1, " "), how);
     if (upper.starts_with("TITLE:") && text.find(',') != std::string_view::npos) {
         const std::string_view layer = trimmed(text.substr(text.rfind(',') + 1));
         if (auto side = byGedaSide(layer, how))
             return side;
-        return lookUp(names, squeezed(layer), how);
+        return lookUp(names, normalised(layer), how);
     }
-    return lookUp(names, squeezed(text), how);
+    return lookUp(names, normalised(text), how);
 }
 
 // The layer a file's head names: a comment first, then %LN, then %IN. Only the head before the first
@@ -375,7 +389,7 @@ std::optional<Named> byHead(std::string_view head) {
             std::string_view name = line.substr(p + 3, line.find('*', p) - p - 3);
             if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
                 name = name.substr(1, name.size() - 2);
-            *found = lookUp(names, squeezed(name), std::string(code) + " " + std::string(name));
+            *found = lookUp(names, normalised(name), std::string(code) + " " + std::string(name));
         }
     }
     return comment ? comment : layerName ? layerName : imageName;
