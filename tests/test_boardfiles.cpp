@@ -2,6 +2,8 @@
 // sample board's file list, drill files as the tools write them, and folders and zips that cannot be read.
 #include "board/fabrication.hpp"
 #include "board/naming.hpp"
+#include "boardcheck/boardcheck.hpp"
+#include "model/boardpicture.hpp"
 #include "support.hpp"
 #include "util/text.hpp"
 
@@ -389,6 +391,12 @@ TEST(BoardDrills, RoutedSlotsAlongTheirArcs) {
     }
     EXPECT_TRUE(routed[1].path.empty());
     EXPECT_FALSE(routed[1].slot);
+    // The board picture draws the routed slot along its path, a slot a chord.
+    const auto picture = model::pictureOf({.fabrication = {.holes = routed}});
+    ASSERT_EQ(picture.holes.size(), path.size());
+    EXPECT_EQ(picture.holes[0].x, path[0].x);
+    EXPECT_EQ(picture.holes[path.size() - 2].x2, path.back().x);
+    EXPECT_EQ(picture.holes[path.size() - 2].y2, path.back().y);
     const auto straight = slotOf("M48\nMETRIC\nT1C1.0\n%\nT1\nG00X0.0Y0.0\nM15\nG01X3.0Y0.0\nM16\nG05\n");
     ASSERT_EQ(straight.size(), 1u);
     EXPECT_TRUE(straight[0].slot);
