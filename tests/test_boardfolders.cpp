@@ -1,6 +1,7 @@
 // A board's folder or zip as the check finds it: every entry listed, what cannot be read stopping the check
 // with its name and why, the budgets refused before memory is spent, --role by name in any case, and a board
 // as OrCAD Layout writes it.
+#include "board/fabrication.hpp"
 #include "fab/model.hpp"
 #include "support.hpp"
 
@@ -247,6 +248,25 @@ TEST_F(BoardEntries, RolesByNameInAnyCase) {
             (r.log + "\r\n").starts_with(crlfLines(barLines("[Reading the board <" + b + ">]|" + expected))))
             << r.log;
     }
+}
+
+// A plane by its X2 function is a negative image only where the file says so (KiCad writes its planes as
+// pours); a plane by Protel's ending, or by --role, is one.
+TEST_F(BoardEntries, PlanesNegativeWhereTheFileSaysSo) {
+    const std::string b = board("b");
+    const std::string pour = "%FSLAX46Y46*%\n%MOMM*%\n%ADD10C,1.5*%\nD10*\nX5000000Y5000000D03*\nM02*\n";
+    write("b/kicad-In1_Cu.gbr", "%TF.FileFunction,Copper,L2,Inr,Plane*%\n" + pour);
+    write("b/fab-In2_Cu.gbr", "%TF.FileFunction,Copper,L3,Inr,Plane*%\n%TF.FilePolarity,Negative*%\n" + pour);
+    write("b/b.GP3", pour);
+    write("b/named.gbr", pour);
+    const auto fab = board::readFabrication(b, {{"named", "plane5"}});
+    std::vector<std::string> planes;
+    for (const auto& l : fab.layers)
+        planes.push_back(l.image.name + " " + board::textOf(l.role) + (l.plane ? " negative" : " positive"));
+    EXPECT_EQ(planes,
+              (std::vector<std::string>{"b-F_Cu.gbr top positive", "b.GP3 plane4 negative",
+                                        "fab-In2_Cu.gbr plane3 negative", "kicad-In1_Cu.gbr plane2 positive",
+                                        "named.gbr plane5 negative"}));
 }
 
 // A board as OrCAD Layout writes it: Gerber files that open with an empty statement and %ICAS, a drill file

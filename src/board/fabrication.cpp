@@ -158,7 +158,8 @@ void readLayer(Fabrication& board, const BoardEntry& entry, std::string text, co
     normalise(text);
     BoardLayer layer{.role = named.role, .image = readGerber(entry.shown, text)};
     layer.image.name = entry.name; // a zip member by its name, as the file list shows it
-    layer.plane = named.role.layer == Layer::Plane || (isCopper(named.role) && layer.image.negative);
+    layer.plane = isCopper(named.role) &&
+                  (layer.image.negative || (named.role.layer == Layer::Plane && !named.byFunction));
     board.layers.push_back(std::move(layer));
 }
 

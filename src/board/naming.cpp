@@ -431,12 +431,12 @@ std::optional<Named> namedRole(std::string_view fileName, std::string_view head,
         const std::string why =
             "X2 file function " + stated->function + (stated->comment ? ", in a comment" : "");
         const Role role = roleOfFunction(stated->function);
-        return Named{role, role.layer == None ? why + ": no layer the check reads" : why};
+        return Named{role, role.layer == None ? why + ": no layer the check reads" : why, true};
     }
     if (const auto job = board.jobFunctions.find(util::lower(fileName)); job != board.jobFunctions.end()) {
         const Role role = roleOfFunction(job->second);
         const std::string why = "the job file's " + job->second;
-        return Named{role, role.layer == None ? why + ": no layer the check reads" : why};
+        return Named{role, role.layer == None ? why + ": no layer the check reads" : why, true};
     }
     if (auto named = byHead(head))
         return named;

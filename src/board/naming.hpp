@@ -17,6 +17,9 @@ namespace fk::board {
 struct Named {
     Role role{};
     std::string why{};
+    // By an X2 file function (its own or the job file's), which says what a layer is for, not its polarity:
+    // a plane by function is a negative image only where the file says so (KiCad writes planes positive).
+    bool byFunction = false;
 };
 
 // What the board's other files tell about one file's name.
