@@ -2,6 +2,7 @@
 // file where there is one), each file given a role and the reason for it, read into layers and holes.
 #pragma once
 
+#include "board/drilltext.hpp"
 #include "board/image.hpp"
 #include "board/roles.hpp"
 #include "drill/excellon.hpp"
@@ -28,7 +29,9 @@ struct DrillSource {
     std::string name;
     std::string text; // lines ending at LF
     bool plated = true;
-    drill::DrillFormat format{};
+    drill::DrillFormat format{}; // as its header states it
+    DrillReading reading{};      // as its holes are placed
+    bool assumed = false;        // placed by units or zeros the file neither states nor shows
 };
 
 struct Fabrication {
@@ -39,25 +42,8 @@ struct Fabrication {
     std::vector<Hole> holes{}; // every drill file's, in its order
 };
 
-// What a drill text holds: the drill family's reading, and where each hole's slot ends (its start where it
-// is a round hole).
-struct DrillText {
-    drill::DrillFile file;
-    std::vector<Point> ends;
-    std::map<int, bool> unplated; // tools defined under Altium's ";TYPE=NON_PLATED"
-};
-// Throws drill::ExcellonError. Without `unstated`, zeros no header states are read from the numbers.
-DrillText readDrillText(std::string_view text, std::optional<drill::Zeros> unstated = std::nullopt);
-// The text read under another units line ("INCH,TZ,00.00000") than its own.
-DrillText readDrillTextAs(std::string_view text, std::string_view header);
-bool looksLikeDrill(std::string_view text);
-
-// The holes of a drill text, each with its tool's size from the file's tool table. Throws app::JobStop
-// naming the file by `name`.
-std::vector<Hole> holesOfText(const DrillText& text, const std::string& name, bool plated, int file);
-
-// Reads a folder or a zip. `roles` overrides a file's role by its name (with or without its ending). Throws
-// app::JobStop naming the file, line and what was found; platform::FileError.
+// Reads a folder or a zip. `roles` gives files their roles by name (the whole name, or without its last
+// ending, in any case). Throws app::JobStop naming the file, line and what was found.
 Fabrication readFabrication(const std::string& pathText, const std::map<std::string, std::string>& roles);
 // The same of files picked one by one (any files of a board's folder), named in messages by `folder`.
 Fabrication readFabricationFiles(const std::string& folder, const std::vector<std::string>& paths,

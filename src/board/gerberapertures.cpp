@@ -45,34 +45,39 @@ Aperture GerberReader::standardAperture(std::string_view p, const rs274x::Apertu
             fail(found, "an aperture of " + std::to_string(low) + " to " + std::to_string(high) + " sizes");
     };
     Aperture a;
-    std::optional<Length> hole;
+    // The hole of a standard aperture: one size for a round hole, two (the deprecated form older tools
+    // write, as Fritzing's legends hold) for a rectangular one.
+    std::optional<Length> hole, holeHeight;
+    const auto holeFrom = [&](std::size_t k) {
+        if (params.size() > k)
+            hole = length(k);
+        if (params.size() > k + 1)
+            holeHeight = length(k + 1);
+    };
     if (d.name == "C") {
-        count(1, 2);
+        count(1, 3);
         a.radius = length(0) / 2;
         if (a.radius < Length())
             fail(found, "a diameter of 0 or more");
         a.shape = circlePolygon({}, a.radius);
-        if (params.size() > 1)
-            hole = length(1);
+        holeFrom(1);
         a.round = !hole;
     } else if (d.name == "R" || d.name == "O") {
-        count(2, 3);
+        count(2, 4);
         const Length w = length(0), h = length(1);
         if (w <= Length() || h <= Length())
             fail(found, "a width and a height above 0");
-        if (params.size() > 2)
-            hole = length(2);
+        holeFrom(2);
         a.shape = d.name == "R" ? rectanglePolygon(w, h) : obroundPolygon(w, h);
         a.convex = true;
     } else if (d.name == "P") {
-        count(2, 4);
+        count(2, 5);
         const Length diameter = length(0);
         const double vertices = unitValue(params[1], found);
         if (diameter <= Length() || vertices < 3 || vertices > 12 || vertices != std::floor(vertices))
             fail(found, "a diameter above 0 and 3 to 12 vertices");
         const double degrees = params.size() > 2 ? unitValue(params[2], found) : 0;
-        if (params.size() > 3)
-            hole = length(3);
+        holeFrom(3);
         a.shape = regularPolygon(0, 0, double(diameter.count()), int(vertices), degrees);
         a.convex = true;
     } else {
@@ -92,9 +97,10 @@ Aperture GerberReader::standardAperture(std::string_view p, const rs274x::Apertu
         a.shape = shape->second;
     }
     if (hole) {
-        if (*hole <= Length())
+        if (*hole <= Length() || (holeHeight && *holeHeight <= Length()))
             fail(found, "a hole above 0");
-        a.shape = combined(a.shape, circlePolygon({}, *hole / 2), ClipperLib::ctDifference);
+        const Polygons cut = holeHeight ? rectanglePolygon(*hole, *holeHeight) : circlePolygon({}, *hole / 2);
+        a.shape = combined(a.shape, cut, ClipperLib::ctDifference);
         a.convex = false;
     }
     return a;

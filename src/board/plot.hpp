@@ -51,8 +51,8 @@ struct Hole {
     bool slot = false;  // drilled from `at` to `end`
     bool plated = true; // of a plated drill file
     int file = 0;       // which of the board's drill files
-    // Every point of a routed slot in order, from `at` to `end` (arcs as chords within board::chordError);
-    // empty for a round hole and for a straight slot.
+    // Every point of a routed slot in order, from `at` to `end`, its arcs as chords within chordError; empty
+    // for a round hole and for a slot drilled straight from `at` to `end`.
     std::vector<Point> path{};
 };
 

@@ -53,9 +53,9 @@ bool within(const board::Box& inner, const board::Box& outer) {
            inner.top <= outer.top;
 }
 
-// Whether a large region's loops are as a pour's are: one outline counter-clockwise and holes clockwise inside
-// it, no two holes' boxes meeting. Then no loop runs over another, and the loops are its copper's edges as they
-// stand; anything else, and every small region, is cleaned.
+// Whether a large region's loops are as a pour's are: one outline counter-clockwise and holes clockwise
+// inside it, no two holes' boxes meeting. Then no loop runs over another, and the loops are its copper's
+// edges as they stand; anything else, and every small region, is cleaned.
 bool plainPour(const Polygons& polygons) {
     std::vector<board::Box> holes;
     std::optional<board::Box> outer;
@@ -70,7 +70,8 @@ bool plainPour(const Polygons& polygons) {
     }
     if (!outer)
         return false;
-    std::sort(holes.begin(), holes.end(), [](const board::Box& a, const board::Box& b) { return a.left < b.left; });
+    std::sort(holes.begin(), holes.end(),
+              [](const board::Box& a, const board::Box& b) { return a.left < b.left; });
     for (size_t i = 0; i < holes.size(); ++i) {
         if (!within(holes[i], *outer))
             return false;
@@ -238,7 +239,8 @@ class LayerBuilder {
         const Polygons& outlines = layer_.image().outlines[o.shape];
         // A region may run over itself or hold its holes by cut lines: cleaned, its edges are copper's edges.
         const size_t vertices = verticesOf(outlines);
-        if (o.dcode == 0 && (outlines.size() > 1 || vertices > 4) && (vertices <= 4096 || !plainPour(outlines)))
+        if (o.dcode == 0 && (outlines.size() > 1 || vertices > 4) &&
+            (vertices <= 4096 || !plainPour(outlines)))
             p.poly = ownPolygons(cleaned(outlines));
         else
             p.poly = imagePolygons(o.shape);

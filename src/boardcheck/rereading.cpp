@@ -1,5 +1,6 @@
 // When holes miss their pads: the drill file read every other way its header leaves open or might have
-// misstated (zeros, digits, units), and the reading that puts the holes on their pads.
+// misstated (zeros, digits, units), and the reading that puts the holes on their pads. A file that leaves its
+// format to the reader is checked as the reading that fits reads it, and the finding says which.
 #include "app/context.hpp"
 #include "boardcheck/geometry.hpp"
 #include "boardcheck/model.hpp"
@@ -7,93 +8,31 @@
 #include "util/text.hpp"
 
 #include <algorithm>
-#include <span>
 
 namespace fk::boardcheck {
 
 namespace {
 
-using drill::Units;
-using drill::Zeros;
+using board::DrillReading;
 
-struct Reading {
-    Units units = Units::Inch;
-    Zeros zeros = Zeros::Unstated;
-    int integerDigits = 2, decimalDigits = 4;
-};
-
-Reading readingOf(const drill::DrillFormat& f) {
-    return {f.units, f.zeros, f.integerDigits, f.decimalDigits};
+std::string landed(long n, long total) {
+    return (n == total ? "all " + std::to_string(total)
+                       : std::to_string(n) + " of " + std::to_string(total)) +
+           " holes land on ";
 }
 
-// As an Excellon units line states it: "INCH,TZ,00.0000".
-std::string headerText(const Reading& r) {
-    const std::string zeros = r.zeros == Zeros::LeadingOmitted    ? ",TZ"
-                              : r.zeros == Zeros::TrailingOmitted ? ",LZ"
-                                                                  : "";
-    return std::string(r.units == Units::Inch ? "INCH" : "METRIC") + zeros + "," +
-           std::string(static_cast<size_t>(r.integerDigits), '0') + "." +
-           std::string(static_cast<size_t>(r.decimalDigits), '0');
+std::string readAs(const std::string& name, const DrillReading& r) {
+    return " when " + name + " is read as " + board::headerText(r) + " (" + board::described(r) + ")";
 }
 
-std::string described(const Reading& r) {
-    return std::string(r.zeros == Zeros::LeadingOmitted ? "leading" : "trailing") + " zeros omitted, " +
-           std::to_string(r.integerDigits) + "." + std::to_string(r.decimalDigits) + " digits, " +
-           (r.units == Units::Inch ? "inches" : "millimetres");
-}
-
-std::vector<Reading> otherReadings(const Reading& stated) {
-    std::vector<Reading> all;
-    const std::pair<int, int> inch[] = {{2, 4}, {2, 3}, {2, 5}, {3, 3}};
-    const std::pair<int, int> metric[] = {{3, 3}, {3, 2}, {4, 2}, {4, 3}};
-    const auto add = [&](const Reading& r) {
-        const bool known = std::any_of(all.begin(), all.end(),
-                                       [&](const Reading& o) { return headerText(o) == headerText(r); });
-        if (!known && headerText(r) != headerText(stated))
-            all.push_back(r);
-    };
-    // The stated digits with the other zeros first: a header's zeros are what it most often misstates.
-    for (Zeros zeros : {Zeros::LeadingOmitted, Zeros::TrailingOmitted})
-        add({stated.units, zeros, stated.integerDigits, stated.decimalDigits});
-    for (Units units : {stated.units, stated.units == Units::Inch ? Units::Metric : Units::Inch})
-        for (Zeros zeros : {Zeros::LeadingOmitted, Zeros::TrailingOmitted})
-            for (auto [i, d] : units == Units::Inch ? std::span(inch) : std::span(metric))
-                add({units, zeros, i, d});
-    return all;
-}
-
-// The file's lines under another units line: its own units lines and comments (which may state digits)
-// are left out. Nothing when the file cannot be read that way.
-std::optional<std::vector<board::Hole>> holesReadAs(const Board& board, const Reading& r) {
-    drill::ExcellonReader reader;
-    drill::DrillFile file;
+// A design's NC1 under another reading; nothing when its numbers do not fit it.
+std::optional<std::vector<board::Hole>> holesReadAs(const Board& board, const std::string& text,
+                                                    const DrillReading& r) {
     try {
-        reader.read("M48");
-        reader.read(headerText(r));
-        platform::LineReader lines(board.drillPath);
-        std::string_view text;
-        int tool = 0;
-        Length x{}, y{};
-        while (lines.next(text)) {
-            const std::string head = util::upper(util::trim(text.substr(0, 6)));
-            if (head.starts_with("INCH") || head.starts_with("METRIC") || head.starts_with("M71") ||
-                head.starts_with("M72") || head.starts_with(";"))
-                continue;
-            const drill::DrillLine line = reader.read(text);
-            if (line.kind == drill::DrillLine::Kind::ToolDefinition)
-                file.tools.push_back({.number = line.tool, .diameter = line.diameter});
-            if (line.kind == drill::DrillLine::Kind::ToolDefinition ||
-                line.kind == drill::DrillLine::Kind::ToolSelection)
-                tool = line.tool;
-            if (line.kind != drill::DrillLine::Kind::Coordinate)
-                continue;
-            x = line.x.present ? line.x.value : x;
-            y = line.y.present ? line.y.value : y;
-            file.holes.push_back({.tool = tool, .x = x, .y = y, .line = reader.lineNumber()});
-        }
-        return board::holesOf(file, board.definitions, board.drillPath);
+        const board::DrillText read = board::readDrillTextAs(text, board::headerText(r));
+        return board::holesOf(read.file, board.definitions, board.drillPath);
     } catch (const drill::ExcellonError&) {
-        return std::nullopt; // a reading the file's numbers do not fit is no candidate
+        return std::nullopt;
     } catch (const app::JobStop&) {
         return std::nullopt;
     }
@@ -137,33 +76,28 @@ std::optional<Finding> drillReading(const Board& board) {
     const long stated = pads.landing(board.holes);
     if (pads.empty() || stated == total)
         return std::nullopt;
-    const Reading asRead = readingOf(board.drillFormat);
-    std::optional<Reading> best;
+    std::string text = platform::readBytes(board.drillPath);
+    board::normalise(text);
+    const DrillReading asRead = board::readingOf(board.drillFormat);
+    std::optional<DrillReading> best;
     long bestLanding = stated;
-    for (const Reading& r : otherReadings(asRead)) {
-        const auto holes = holesReadAs(board, r);
+    for (const DrillReading& r : board::otherReadings(asRead)) {
+        const auto holes = holesReadAs(board, text, r);
         const long n = holes && holes->size() == board.holes.size() ? pads.landing(*holes) : 0;
         if (n > bestLanding)
             best = r, bestLanding = n;
     }
     const std::string name = util::fileNameOf(board.drillPath);
-    const std::string header = "its header reads as " + headerText(asRead) + ", where " +
+    const std::string header = "its header reads as " + board::headerText(asRead) + ", where " +
                                std::to_string(stated) + " of " + std::to_string(total) + " do";
     // A few holes off their pads with no reading that helps are the plain findings of those holes.
     if (!best && 2 * stated >= total)
         return std::nullopt;
-    std::string message = "no other reading of " + name + " puts more holes on pads: " + header;
-    if (best)
-        message = (bestLanding == total ? "all " + std::to_string(total)
-                                        : std::to_string(bestLanding) + " of " + std::to_string(total)) +
-                  " holes land on pads when " + name + " is read as " + headerText(*best) + " (" +
-                  described(*best) + "): " + header;
+    const std::string message =
+        best ? landed(bestLanding, total) + "pads" + readAs(name, *best) + ": " + header
+             : "no other reading of " + name + " puts more holes on pads: " + header;
     return Finding{.kind = Kind::DrillReading, .plot = name, .message = message};
 }
-
-} // namespace fk::boardcheck
-
-namespace fk::boardcheck {
 
 namespace {
 
@@ -179,9 +113,10 @@ long platedIn(const std::vector<board::Hole>& holes) {
     return std::count_if(holes.begin(), holes.end(), [](const board::Hole& h) { return h.plated; });
 }
 
-std::optional<std::vector<board::Hole>> holesAs(const board::DrillSource& drill, const Reading& r, int file) {
+std::optional<std::vector<board::Hole>> holesAs(const board::DrillSource& drill, const DrillReading& r,
+                                                int file) {
     try {
-        const board::DrillText text = board::readDrillTextAs(drill.text, headerText(r));
+        const board::DrillText text = board::readDrillTextAs(drill.text, board::headerText(r));
         return board::holesOfText(text, drill.name, drill.plated, file);
     } catch (const drill::ExcellonError&) {
         return std::nullopt; // a reading the file's numbers do not fit is no candidate
@@ -190,8 +125,19 @@ std::optional<std::vector<board::Hole>> holesAs(const board::DrillSource& drill,
     }
 }
 
+// What the header says of the format, and how many holes land as it is read.
+std::string headerPart(const board::DrillSource& drill, long stated, long total) {
+    const std::string where = ", where " + std::to_string(stated) + " of " + std::to_string(total) + " do";
+    if (!drill.format.unitsStated)
+        return "its header states no units, and " + board::headerText(drill.reading) + " is read" + where;
+    return "its header reads as " + board::headerText(board::readingOf(drill.format)) + where;
+}
+
 } // namespace
 
+// The survey of each drill file: its plated holes are read under every other reading, and the reading that
+// puts the most on copper is named where it puts more than the file's own; ties keep the earlier reading,
+// the file's own first. A file whose header leaves its format open is then checked as that reading reads it.
 std::vector<Finding> settleDrillReadings(board::Fabrication& board, const CopperPoints& copper) {
     std::vector<Finding> findings;
     for (size_t i = 0; i < board.drills.size(); ++i) {
@@ -202,40 +148,43 @@ std::vector<Finding> settleDrillReadings(board::Fabrication& board, const Copper
             std::find_if(first, board.holes.end(), [&](const board::Hole& h) { return h.file != int(i); });
         const std::vector<board::Hole> asRead(first, last);
         const long total = platedIn(asRead), stated = landingOn(copper, asRead);
-        if (total == 0 || stated == total)
+        if (total == 0 || (stated == total && !drill.assumed))
             continue;
-        const Reading own = readingOf(drill.format);
-        std::optional<Reading> best;
+        std::optional<DrillReading> best;
         std::vector<board::Hole> bestHoles;
         long bestLanding = stated;
-        for (const Reading& r : otherReadings(own)) {
+        for (const DrillReading& r : board::otherReadings(drill.reading)) {
             auto holes = holesAs(drill, r, int(i));
             const long n = holes && holes->size() == asRead.size() ? landingOn(copper, *holes) : 0;
             if (n > bestLanding)
                 best = r, bestLanding = n, bestHoles = std::move(*holes);
         }
-        const std::string header = "its header reads as " + headerText(own) + ", where " +
-                                   std::to_string(stated) + " of " + std::to_string(total) + " do";
-        if (!best) {
-            if (2 * stated < total)
-                findings.push_back({.kind = Kind::DrillReading,
-                                    .plot = drill.name,
-                                    .message = "no other reading of " + drill.name +
-                                               " puts more holes on copper: " + header});
+        const auto found = [&](std::string message) {
+            findings.push_back(
+                {.kind = Kind::DrillReading, .plot = drill.name, .message = std::move(message)});
+        };
+        if (!best && drill.assumed)
+            found(landed(stated, total) + "copper" + readAs(drill.name, drill.reading) + ": " +
+                  (drill.format.unitsStated
+                       ? "neither its header nor its numbers tell which zeros it leaves out"
+                       : "its header states no units") +
+                  ", and no other reading puts more holes on copper, so it was checked as so read");
+        else if (!best && 2 * stated < total)
+            found("no other reading of " + drill.name +
+                  " puts more holes on copper: " + headerPart(drill, stated, total));
+        if (!best)
             continue;
-        }
         // A file that leaves its format to the reader is checked as the reading that fits reads it.
-        const bool open = drill.format.zeros == drill::Zeros::Unstated || !drill.format.digitsStated;
-        std::string message =
-            (bestLanding == total ? "all " + std::to_string(total)
-                                  : std::to_string(bestLanding) + " of " + std::to_string(total)) +
-            " holes land on copper when " + drill.name + " is read as " + headerText(*best) + " (" +
-            described(*best) + "): " + header;
+        const bool open =
+            drill.assumed || drill.format.zeros == drill::Zeros::Unstated || !drill.format.digitsStated;
+        std::string message = landed(bestLanding, total) + "copper" + readAs(drill.name, *best) + ": " +
+                              headerPart(drill, stated, total);
         if (open) {
             std::copy(bestHoles.begin(), bestHoles.end(), first);
+            board.drills[i].reading = *best;
             message += "; its header states no format, so it was checked as so read";
         }
-        findings.push_back({.kind = Kind::DrillReading, .plot = drill.name, .message = message});
+        found(message);
     }
     return findings;
 }

@@ -35,6 +35,7 @@ struct DrillFormat {
     int integerDigits = 2;
     int decimalDigits = 4;
     bool digitsStated = false; // by the units line or a FILE_FORMAT comment, else Excellon's defaults
+    bool unitsStated = false;  // by a units line, M71 or M72, else assumed (assumeUnits)
 };
 
 struct DrillTool {
@@ -106,6 +107,15 @@ class ExcellonReader {
   public:
     // Throws ExcellonError.
     DrillLine read(std::string_view line);
+    // The same of a line whose number the caller counts (one that passed other lines by, or read a line in
+    // parts).
+    DrillLine readLine(std::string_view line, long number) {
+        number_ = number - 1;
+        return read(line);
+    }
+    // One value of a line by the format's rules, as a coordinate is read: an arc's radius or centre
+    // ("A1.57", "I-250"); `text` starts with its letter. Throws ExcellonError.
+    Axis readValue(std::string_view text, long number);
     // Surveying: numbers that need the unstated zero suppression are noted instead of refused.
     void surveyZeros() { surveying_ = true; }
     const ZeroSurvey& survey() const { return survey_; }
@@ -115,6 +125,9 @@ class ExcellonReader {
     // not refused but noted: only the numbers of the whole file tell which zeros it leaves out, so the
     // reading ends there and a survey of the file comes first.
     void askForSurvey() { askForSurvey_ = true; }
+    // Units for a file that states none before its first tool or hole, which are then read in them; the
+    // format says they are not stated.
+    void assumeUnits(Units units);
     bool surveyNeeded() const { return surveyNeeded_; }
     const DrillFormat& format() const { return format_; }
     bool unitsKnown() const { return units_.has_value(); }
@@ -137,6 +150,7 @@ class ExcellonReader {
 
     DrillFormat format_;
     std::optional<Units> units_;
+    std::optional<Units> assumedUnits_;
     bool surveying_ = false;
     ZeroSurvey survey_;
     Zeros assumed_ = Zeros::Unstated;

@@ -144,6 +144,7 @@ bool ExcellonReader::readUnitsLine(std::string_view upper, std::string_view line
         return false;
     if (!rest.empty() && !digitsFit(format.integerDigits, format.decimalDigits))
         refuse(line, digitsExpected);
+    format.unitsStated = true;
     if (!format.digitsStated) {
         format.integerDigits = format.units == Units::Inch ? 2 : 3;
         format.decimalDigits = format.units == Units::Inch ? 4 : 3;
@@ -152,11 +153,23 @@ bool ExcellonReader::readUnitsLine(std::string_view upper, std::string_view line
     return true;
 }
 
+void ExcellonReader::assumeUnits(Units units) {
+    assumedUnits_ = units;
+    if (format_.unitsStated)
+        return;
+    format_.units = units;
+    if (!format_.digitsStated) {
+        format_.integerDigits = units == Units::Inch ? 2 : 3;
+        format_.decimalDigits = units == Units::Inch ? 4 : 3;
+    }
+}
+
 // M71 and M72 state the units alone; the digits follow them unless a pattern or comment stated its own.
 void ExcellonReader::setUnits(Units units, std::string_view line) {
     if (holesSeen_ && units_ != units)
         refuse(line, "the units of the first hole throughout the file");
     units_ = format_.units = units;
+    format_.unitsStated = true;
     if (!format_.digitsStated) {
         format_.integerDigits = units == Units::Inch ? 2 : 3;
         format_.decimalDigits = units == Units::Inch ? 4 : 3;

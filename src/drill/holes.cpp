@@ -43,6 +43,8 @@ Length ExcellonReader::toLength(std::int64_t mantissa, int decimals, std::string
 }
 
 DrillLine ExcellonReader::readCoordinates(std::string_view line) {
+    if (!units_ && assumedUnits_ && !format_.unitsStated)
+        units_ = format_.units;
     if (!units_)
         throw ExcellonError(number_, std::string(line), "a units line before the first hole", true);
     if (line.find("G85") != std::string_view::npos)
@@ -61,6 +63,19 @@ DrillLine ExcellonReader::readCoordinates(std::string_view line) {
     }
     holesSeen_ = true;
     return coordinates;
+}
+
+Axis ExcellonReader::readValue(std::string_view text, long number) {
+    number_ = number;
+    if (!units_ && assumedUnits_ && !format_.unitsStated)
+        units_ = format_.units;
+    if (!units_)
+        throw ExcellonError(number_, std::string(text), "a units line before the first hole", true);
+    size_t at = 1;
+    const Axis axis = readAxis(text, at);
+    if (at != text.size())
+        refuse(text, std::string("a number after ") + text[0]);
+    return axis;
 }
 
 // An optional sign, then digits with at most one decimal point. Without a point the header's zeros and digit

@@ -126,8 +126,13 @@ BoardPicture pictureOf(const boardcheck::Checked& checked) {
         picture.layers.push_back(layerOf(layer, board::isCopper(layer.role) && !layer.plane ? copper++ : 0));
     for (const auto& h : checked.board.holes)
         picture.holes.push_back({h.at.x, h.at.y, h.diameter});
-    for (const auto& h : checked.fabrication.holes)
-        picture.holes.push_back({h.at.x, h.at.y, h.diameter, h.slot, h.end.x, h.end.y});
+    for (const auto& h : checked.fabrication.holes) {
+        if (h.path.empty())
+            picture.holes.push_back({h.at.x, h.at.y, h.diameter, h.slot, h.end.x, h.end.y});
+        for (size_t i = 1; i < h.path.size(); ++i) // a routed slot along its path, a slot a chord
+            picture.holes.push_back(
+                {h.path[i - 1].x, h.path[i - 1].y, h.diameter, true, h.path[i].x, h.path[i].y});
+    }
     for (const auto& f : checked.findings) {
         const auto hole = std::find_if(picture.holes.begin(), picture.holes.end(),
                                        [&](const PictureHole& h) { return h.x == f.at.x && h.y == f.at.y; });

@@ -1,0 +1,303 @@
+// A board's folder or zip as the check finds it: every entry listed, what cannot be read stopping the check
+// with its name and why, the budgets refused before memory is spent, --role by name in any case, and a board
+// as OrCAD Layout writes it.
+#include "board/fabrication.hpp"
+#include "fab/model.hpp"
+#include "support.hpp"
+
+#include <cstring>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace fk::test {
+namespace {
+
+class BoardEntries : public Scratch {
+  protected:
+    // A board that reads clean: a pad and its hole.
+    std::string board(const std::string& name) const {
+        write(name + "/b-F_Cu.gbr",
+              "%FSLAX46Y46*%\n%MOMM*%\n%ADD10C,1.5*%\nD10*\nX5000000Y5000000D03*\nM02*\n");
+        write(name + "/b.drl", "M48\nMETRIC\nT1C0.8\n%\nT1\nX5.0Y5.0\nM30\n");
+        return text(name);
+    }
+    CliResult check(const std::string& where, std::vector<std::string> more = {}) const {
+        std::vector<std::string> args{"boardcheck", "--board", where};
+        args.insert(args.end(), more.begin(), more.end());
+        return cli(args);
+    }
+    // A zip of small members whose stated unpacked sizes are `size` each.
+    std::string zipStating(const std::string& name, int members, std::uint32_t size) const {
+        std::vector<std::pair<std::string, std::string>> files;
+        for (int i = 0; i < members; ++i)
+            files.push_back({"m" + std::to_string(i) + ".gbr", "x"});
+        std::string zip = fab::zipOf(files, 0);
+        for (size_t at = 0; (at = zip.find("PK\x01\x02", at)) != std::string::npos; at += 4)
+            std::memcpy(zip.data() + at + 24, &size, 4); // the central directory's unpacked size
+        write(name, zip);
+        return text(name);
+    }
+};
+
+const std::string stopped = "Nothing was checked; move it out of the board's folder.";
+
+// An entry that cannot be read stops the check with its name and why, before any file is read; so does a
+// board over a budget, refused from the sizes stated.
+TEST_F(BoardEntries, WhatCannotBeReadStopsTheCheck) {
+    FK_POSIX_ONLY();
+#ifndef _WIN32
+    const bool root = ::geteuid() == 0; // reads every file whatever its permissions
+    struct Case {
+        const char* what;
+        std::function<std::string(const fs::path&)> plant; // the entry, or the board itself, it makes
+        std::string lines; // the log after the board's name, "|" between lines
+        bool asRoot = true;
+    };
+    const Case cases[] = {
+        {"a named pipe",
+         [](const fs::path& b) { return ::mkfifo((b / "x.gbr").c_str(), 0600), std::string("x.gbr"); },
+         "A file of the board cannot be read:|<@>|It is a named pipe (FIFO), not a file.|" + stopped},
+        {"a link to nothing",
+         [](const fs::path& b) { return fs::create_symlink("gone.gbr", b / "x.gbr"), std::string("x.gbr"); },
+         "A file of the board cannot be read:|<@>|It is a link to nothing.|" + stopped},
+        {"a file its owner may not read",
+         [](const fs::path& b) {
+             writeBytes(b / "x.gbr", "%FSLAX46Y46*%\n");
+             fs::permissions(b / "x.gbr", fs::perms::none);
+             return std::string("x.gbr");
+         },
+         "A file of the board cannot be read:|<@>|Access is denied: the file or its folder is read-only "
+         "or "
+         "protected.|" +
+             stopped,
+         false},
+        {"a folder its owner may not read",
+         [](const fs::path& b) {
+             fs::create_directories(b / "sub");
+             fs::permissions(b / "sub", fs::perms::none);
+             return std::string("sub");
+         },
+         "A folder of the board cannot be read:|<@>|Access is denied: the file or its folder is read-only "
+         "or "
+         "protected.|Nothing was checked.",
+         false},
+        {"a file over 1 GB (its size stated, nothing read)",
+         [](const fs::path& b) {
+             writeBytes(b / "x.gbr", "");
+             fs::resize_file(b / "x.gbr", (std::uintmax_t{1} << 30) + 1);
+             return std::string("x.gbr");
+         },
+         "A file of the board cannot be read:|<@>|It is larger than 1 GB, the most a board's file may "
+         "be.|" +
+             stopped},
+        {"files over 2 GB together",
+         [](const fs::path& b) {
+             for (const char* name : {"x1.gbr", "x2.gbr", "x3.gbr"}) {
+                 writeBytes(b / name, "");
+                 fs::resize_file(b / name, std::uintmax_t{1} << 30);
+             }
+             return std::string();
+         },
+         "The board's files are larger than 2 GB together, the most a board's files may be:|<@>|Nothing was "
+         "checked."},
+        {"a drill file of ten million holes",
+         [](const fs::path& b) {
+             std::string many = "M48\nMETRIC\nT1C0.8\n%\nT1\n";
+             many.reserve(many.size() + 50'000'000);
+             for (int i = 0; i < 10'000'000; ++i)
+                 many += "X1Y1\n";
+             writeBytes(b / "b.drl", many);
+             return std::string("b.drl");
+         },
+         "Line 1000006 of a drill file cannot be read: [X1Y1]|<@>|Expected: at most 1000000 holes and "
+         "routed "
+         "points in one drill file, far above any board's.|Nothing was checked."},
+        {"drill files of more than two million holes together",
+         [](const fs::path& b) {
+             std::string many = "M48\nMETRIC\nT1C0.8\n%\nT1\n";
+             for (int i = 0; i < 700'000; ++i)
+                 many += "X1Y1\n";
+             for (const char* name : {"b.drl", "c.drl", "d.drl"})
+                 writeBytes(b / name, many);
+             return std::string("d.drl");
+         },
+         "Line 600006 of a drill file drills the board's hole 2000001:|<@>|Expected: at most 2000000 "
+         "holes in "
+         "all of a board's drill files, far above any board's.|Nothing was checked."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (root && !c.asRoot)
+            continue; // root reads it all the same
+        fs::remove_all(path("b"));
+        const std::string b = board("b");
+        const std::string entry = c.plant(path("b"));
+        std::string expected = c.lines;
+        for (size_t at; (at = expected.find('@')) != std::string::npos;)
+            expected.replace(at, 1, entry.empty() ? b : b + "\\" + entry);
+        const auto r = check(b);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.log + "\r\n", crlfLines(barLines("[Reading the board <" + b + ">]|" + expected)));
+        fs::permissions(path("b"), fs::perms::owner_all, fs::perm_options::add);
+        if (fs::exists(path("b/sub")))
+            fs::permissions(path("b/sub"), fs::perms::owner_all);
+    }
+    // --board itself a named pipe: looked at, never waited on.
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+    const auto pipe = check(text("pipe"));
+    EXPECT_EQ(pipe.status, 2);
+    EXPECT_EQ(pipe.log + "\r\n",
+              crlfLines({"[Reading the board <" + text("pipe") + ">]",
+                         "The board cannot be read:", "<" + text("pipe") + ">",
+                         "It is a named pipe (FIFO), not a file.", "Nothing was checked."}));
+#endif
+}
+
+// A zip's budgets come from the sizes its directory states, before a member is unpacked: a small zip that
+// says it holds five members just under 1 GB is refused at once.
+TEST_F(BoardEntries, ZipBudgetsFromTheStatedSizes) {
+    const auto five = check(zipStating("five.zip", 5, (1u << 30) - 1));
+    EXPECT_EQ(five.status, 2);
+    EXPECT_EQ(
+        five.log + "\r\n",
+        crlfLines({"[Reading the board <" + text("five.zip") + ">]",
+                   "The zip's members unpack to more than 2 GB together, the most a board's files may be:",
+                   "<" + text("five.zip") + ">", "Nothing was checked."}));
+    const auto one = check(zipStating("one.zip", 1, (1u << 30) + 1));
+    EXPECT_EQ(one.status, 2);
+    EXPECT_EQ(one.log + "\r\n",
+              crlfLines({"[Reading the board <" + text("one.zip") + ">]",
+                         "The zip's member m0.gbr is larger than 1 GB, the most a board's file may be:",
+                         "<" + text("one.zip") + ">", "Nothing was checked."}));
+}
+
+// Every entry is listed with its role or why it is not read: links out of the folder and to folders are not
+// followed, a link to a file inside is read as its target, folders are read three levels down and no further.
+TEST_F(BoardEntries, EveryEntryListed) {
+    FK_POSIX_ONLY();
+    const std::string b = board("b");
+    write("b/.hidden.gbr", "%FSLAX46Y46*%\n");
+    write("b/1/2/3/deep.drl", read("b/b.drl"));
+    write("b/1/2/3/4/deeper.drl", read("b/b.drl"));
+    fs::create_directory_symlink("..", path("b/up"));
+    fs::create_directory_symlink("1", path("b/one"));
+    fs::create_symlink("b-F_Cu.gbr", path("b/copy-B_Cu.gbr"));
+    const auto r = check(b);
+    EXPECT_EQ(r.status, 1); // the holes of b.drl and deep.drl on one spot
+    EXPECT_TRUE(r.log.starts_with(crlfLines(
+        {"[Reading the board <" + b + ">]", ".hidden.gbr\tignored\thidden, not read",
+         "4\tignored\ta folder more than three levels down, not read", "b-F_Cu.gbr\ttop\tname F_Cu (KiCad)",
+         "b.drl\tdrill, plated\tExcellon content", "copy-B_Cu.gbr\tbottom\tname B_Cu (KiCad)",
+         "deep.drl\tdrill, plated\tExcellon content",
+         "one\tignored\ta link to a folder, not followed: the board's files are read where they are",
+         "up\tignored\ta link out of the board's folder, not followed", "[2 layers, 2 holes]"})))
+        << r.log;
+}
+
+// --role names a file by its whole name or without its last ending, in any case; a name that names no file,
+// or two, or a role that is none, is refused with advice that works.
+TEST_F(BoardEntries, RolesByNameInAnyCase) {
+    const std::string b = board("b");
+    write("b/TOP.v2.GBR", read("b/b-F_Cu.gbr"));
+    fs::remove(path("b/b-F_Cu.gbr"));
+    write("b/b.gbr", "not a board file\n");
+    struct Case {
+        std::vector<std::string> roles;
+        int status;
+        std::string lines; // the log's lines after the board's name, "|" between lines
+    };
+    const Case cases[] = {
+        {{"top.V2=top"},
+         0,
+         "b.drl\tdrill, plated\tExcellon content|b.gbr\tignored\tneither a Gerber nor a drill "
+         "file|TOP.v2.GBR\ttop\t--role top"},
+        {{"TOP.V2.gbr=TOP"},
+         0,
+         "b.drl\tdrill, plated\tExcellon content|b.gbr\tignored\tneither a Gerber nor a drill "
+         "file|TOP.v2.GBR\ttop\t--role top"},
+        {{"nothing=top"},
+         2,
+         "--role nothing=top names no file of the board:|<@>|Nothing was checked; name a file the "
+         "board's list shows, with or without its last ending."},
+        {{"B=top"},
+         2,
+         "--role B=top names more than one file: b.drl, b.gbr|<@>|Nothing was checked; name one of "
+         "them by its whole name."},
+        {{"TOP.v2=copper"},
+         2,
+         "--role TOP.v2=copper names no role.|Expected: none, a role of Fab Export's table "
+         "(top, bottom, inner2, plane2, outline, ...), drill or npth. Nothing was checked."},
+        {{"top.v2=top", "TOP.V2.GBR=bottom"},
+         2,
+         "--role gives TOP.v2.GBR two roles, bottom and top:|<@>|Nothing "
+         "was checked."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.roles.front());
+        std::vector<std::string> more;
+        for (const auto& role : c.roles)
+            more.insert(more.end(), {"--role", role});
+        const auto r = check(b, more);
+        EXPECT_EQ(r.status, c.status);
+        std::string expected = c.lines;
+        if (const size_t at = expected.find('@'); at != std::string::npos)
+            expected.replace(at, 1, b);
+        EXPECT_TRUE(
+            (r.log + "\r\n").starts_with(crlfLines(barLines("[Reading the board <" + b + ">]|" + expected))))
+            << r.log;
+    }
+}
+
+// A plane by its X2 function is a negative image only where the file says so (KiCad writes its planes as
+// pours); a plane by Protel's ending, or by --role, is one.
+TEST_F(BoardEntries, PlanesNegativeWhereTheFileSaysSo) {
+    const std::string b = board("b");
+    const std::string pour = "%FSLAX46Y46*%\n%MOMM*%\n%ADD10C,1.5*%\nD10*\nX5000000Y5000000D03*\nM02*\n";
+    write("b/kicad-In1_Cu.gbr", "%TF.FileFunction,Copper,L2,Inr,Plane*%\n" + pour);
+    write("b/fab-In2_Cu.gbr", "%TF.FileFunction,Copper,L3,Inr,Plane*%\n%TF.FilePolarity,Negative*%\n" + pour);
+    write("b/b.GP3", pour);
+    write("b/named.gbr", pour);
+    const auto fab = board::readFabrication(b, {{"named", "plane5"}});
+    std::vector<std::string> planes;
+    for (const auto& l : fab.layers)
+        planes.push_back(l.image.name + " " + board::textOf(l.role) + (l.plane ? " negative" : " positive"));
+    EXPECT_EQ(planes,
+              (std::vector<std::string>{"b-F_Cu.gbr top positive", "b.GP3 plane4 negative",
+                                        "fab-In2_Cu.gbr plane3 negative", "kicad-In1_Cu.gbr plane2 positive",
+                                        "named.gbr plane5 negative"}));
+}
+
+// A board as OrCAD Layout writes it: Gerber files that open with an empty statement and %ICAS, a drill file
+// without M48 or units, read in inches and checked so, which the finding says. (The .TOP's head is that of
+// Kinjal124/OrCAD_PCB_files_for_solar_inverter_project's IPS-1.TOP, commit
+// 1bd3ccc6e796cc32b051fc11f1d249fd3c0faec4, no licence stated, its form alone; its body is made to fit the
+// drill file.)
+TEST_F(BoardEntries, AnOrcadLayoutBoard) {
+    write("o/IPS-1.TOP",
+          "*\nG04 Mass Parameters ***\n*\nG04 Image ***\n*\n%INW:\\PROJECT\\IPS-1.TOP*%\n%ICAS*%\n"
+          "%MOIN*%\n%IPPOS*%\n%ASAXBY*%\nG74*%FSLAN2X34Y34*%\n*\nG04 Aperture Definitions ***\n*\n"
+          "%ADD10C,0.0600*%\n%ADD11C,0.1000*%\n*\nG04 Plot Data ***\n*\nG54D10*\n"
+          "G01X0007020Y0001480D03*\nX0007180Y0002110D03*\nG54D11*\nX0006000Y0009000D03*\nM02*\n");
+    write("o/thruhole.tap", "%\nT1C0.0100F200S100\nX007020Y001480\nX007180Y002110\nT2C0.0420F200S100\n"
+                            "X006000Y009000\nM30\n");
+    const auto r = check(text("o"));
+    if (r.log.find("found %ICAS%, expected a parameter") != std::string::npos)
+        GTEST_SKIP() << "the Gerber reader does not take OrCAD Layout's %ICAS yet";
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(
+        r.log + "\r\n",
+        crlfLines({"[Reading the board <" + text("o") + ">]", "IPS-1.TOP\ttop\tending .TOP (OrCAD Layout)",
+                   "thruhole.tap\tdrill, plated\tExcellon content", "[1 layers, 3 holes]",
+                   "drill-reading\tthruhole.tap\tall 3 holes land on copper when thruhole.tap is read as "
+                   "INCH,00.0000 (2.4 digits, inches): its header states no units, and no other reading puts "
+                   "more holes on copper, so it was checked as so read",
+                   "Checked: holes on 1 layer, spacing and width on 1",
+                   "Not checked: the board's edge (no outline), mask web (no solder mask layer), legend (no "
+                   "legend layer)",
+                   "Findings: 1, drill-reading 1", "[Board Check completed with findings]"}));
+}
+
+} // namespace
+} // namespace fk::test
