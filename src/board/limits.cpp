@@ -6,6 +6,7 @@
 #include "util/text.hpp"
 
 #include <algorithm>
+#include <map>
 
 namespace fk::board {
 
@@ -24,12 +25,26 @@ Limits::Limits() {
 Limits limitsOf(const app::JobContext& context) {
     app::SettingsTable settings(context.programDir);
     (void)settings.loadWithoutCreating(); // an unreadable file leaves the defaults
+    std::map<std::string, std::string> profile;
+    if (auto named = context.options.find("profile"); named != context.options.end()) {
+        auto texts = profileTexts(settings, named->second);
+        if (!texts) {
+            std::string known;
+            for (const auto& name : profileNames(settings))
+                known += (known.empty() ? "" : ", ") + name;
+            throw app::JobStop{util::lines({"--profile names " + named->second + ", which is no profile.",
+                                            "Expected one of: " + known + ". Nothing was checked."})};
+        }
+        profile = std::move(*texts);
+    }
     Limits limits;
     for (const auto& row : limitRows) {
         std::optional<std::string> text, from;
         if (const int n = limitLineOf(settings, row.option))
             text = settings.line(n).substr(settingsKey(row.option).size() + 1),
             from = settings.filePath() + " line " + std::to_string(n);
+        if (auto value = profile.find(row.option); value != profile.end())
+            text = value->second, from = "the profile " + context.options.at("profile");
         if (auto option = context.options.find(row.option); option != context.options.end())
             text = option->second, from = "--" + option->first;
         if (!text)

@@ -8,9 +8,11 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fk::board {
 
@@ -60,6 +62,14 @@ inline constexpr auto limitOptions = [] {
 }();
 util::Length defaultOf(const LimitRow& row);
 
+// The named sets of limits (--profile): flashkit.ini's lines "BOARDCHECK_PROFILE=<name>: <limit> <length>, ..."
+// (the first of a name) over the sets the program ships (standard-2-layer, fine-4-layer, milled-prototype).
+std::vector<std::string> profileNames(const app::SettingsTable& settings);
+// A profile's limits as texts by option ("spacing": "4"); a limit it leaves out keeps its own value. Nothing
+// for a name that is no profile; throws app::JobStop naming the line where a profile holds no limit.
+std::optional<std::map<std::string, std::string>> profileTexts(const app::SettingsTable& settings,
+                                                               std::string_view name);
+
 // The settings key of a limit ("BOARDCHECK_RING"), and a limit's value: mils ("5", "2.5") or millimetres
 // ("0.127mm"); nothing when it is neither or negative.
 std::string settingsKey(std::string_view option);
@@ -67,7 +77,8 @@ std::string settingsKey(std::string_view option);
 int keyLineOf(const app::SettingsTable& settings, std::string_view key);
 // The settings line that holds a limit ("BOARDCHECK_RING=5", the first in any case), 0 when none does.
 int limitLineOf(const app::SettingsTable& settings, std::string_view option);
-// The limits of a run: context.options, else flashkit.ini, else the defaults. Throws app::JobStop naming the
+// The limits of a run: context.options, else the profile it names (--profile), else flashkit.ini, else the
+// defaults. Throws app::JobStop naming the
 // option or line whose value is no length.
 Limits limitsOf(const app::JobContext& context);
 std::optional<util::Length> limitValue(std::string_view text);

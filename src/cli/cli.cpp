@@ -27,9 +27,10 @@ const char* const usageText =
     "         --prevue-path TEXT  --output-path TEXT  --planes N  --mask N  --swell N\n"
     "         --pick TEXT (repeatable)  --confirm ok|cancel (repeatable)  --log FILE\n"
     "         --role NAME=ROLE (repeatable)  --outline extent  --thickness MM (fabexport)\n"
-    "         --registration L  --ring L  --web L  --clearance L  --json FILE\n"
-    "         --picture FILE.svg  --board FOLDER|ZIP (boardcheck; L in mils, or with mm;\n"
-    "         the four limits also for fabexport's design rules)\n";
+    "         --registration L  --ring L  --web L  --clearance L  --spacing L  --width L\n"
+    "         --edge L  --mask-web L  --silk L  --profile NAME  --json FILE  --picture FILE.svg\n"
+    "         --board FOLDER|ZIP (boardcheck; L in mils, or with mm; the limits also for\n"
+    "         fabexport's design rules)\n";
 
 struct UsageError {
     std::string message;
@@ -82,7 +83,7 @@ bool setCheckOption(Options& o, const std::string& option, const std::string& va
         o.jobOptions[name] = platform::pathTextOfArgument(value);
         return true;
     }
-    if (name == "thickness") { // checked by the job, which names the option when it refuses it
+    if (name == "thickness" || name == "profile") { // checked by the job, which names the option when it refuses it
         o.jobOptions[name] = value;
         return true;
     }
@@ -102,8 +103,9 @@ bool setCheckOption(Options& o, const std::string& option, const std::string& va
 // read are Board Check's, the thickness Fab Export's.
 void refuseOptionsOfOtherJobs(const Options& o, const std::string& job) {
     for (const auto& [name, value] : o.jobOptions) {
-        const bool limit = std::find(std::begin(board::limitOptions), std::end(board::limitOptions), name) !=
-                           std::end(board::limitOptions);
+        const bool limit = name == "profile" || std::find(std::begin(board::limitOptions),
+                                                          std::end(board::limitOptions),
+                                                          name) != std::end(board::limitOptions);
         if (limit && (job == "boardcheck" || job == "fabexport"))
             continue;
         if (name == "thickness" && job != "fabexport")
