@@ -599,7 +599,7 @@ TEST_F(Scratch, LimitsFromProfilesAndLines) {
          {{"profile", "mine"}},
          "5",
          "2",
-         "3.93"},
+         "3.94"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
