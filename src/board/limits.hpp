@@ -62,8 +62,9 @@ inline constexpr auto limitOptions = [] {
 }();
 util::Length defaultOf(const LimitRow& row);
 
-// The named sets of limits (--profile): flashkit.ini's lines "BOARDCHECK_PROFILE=<name>: <limit> <length>, ..."
-// (the first of a name) over the sets the program ships (standard-2-layer, fine-4-layer, milled-prototype).
+// The named sets of limits (--profile): flashkit.ini's lines "BOARDCHECK_PROFILE=<name>: <limit> <length>,
+// ..." (the first of a name) over the sets the program ships (standard-2-layer, fine-4-layer,
+// milled-prototype).
 std::vector<std::string> profileNames(const app::SettingsTable& settings);
 // A profile's limits as texts by option ("spacing": "4"); a limit it leaves out keeps its own value. Nothing
 // for a name that is no profile; throws app::JobStop naming the line where a profile holds no limit.

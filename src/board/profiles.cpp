@@ -22,7 +22,8 @@ struct Shipped {
 constexpr Shipped shipped[] = {
     {"standard-2-layer",
      "registration 1, ring 6, web 10, clearance 10, spacing 6, width 6, edge 12, mask-web 4, silk 5"},
-    {"fine-4-layer", "registration 1, ring 5, web 8, clearance 8, spacing 4, width 4, edge 10, mask-web 3, silk 4"},
+    {"fine-4-layer",
+     "registration 1, ring 5, web 8, clearance 8, spacing 4, width 4, edge 10, mask-web 3, silk 4"},
     {"milled-prototype",
      "registration 1, ring 12, web 16, clearance 16, spacing 12, width 12, edge 20, mask-web 8, silk 8"},
 };
@@ -36,7 +37,8 @@ struct Line {
 std::vector<Line> profiles(const app::SettingsTable& settings) {
     std::vector<Line> all;
     const auto known = [&](const std::string& name) {
-        return std::any_of(all.begin(), all.end(), [&](const Line& l) { return util::equalsNoCase(l.name, name); });
+        return std::any_of(all.begin(), all.end(),
+                           [&](const Line& l) { return util::equalsNoCase(l.name, name); });
     };
     for (int n = 1; n <= app::settingsLineCount; ++n) {
         const std::string& text = settings.line(n);

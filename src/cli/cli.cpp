@@ -83,7 +83,8 @@ bool setCheckOption(Options& o, const std::string& option, const std::string& va
         o.jobOptions[name] = platform::pathTextOfArgument(value);
         return true;
     }
-    if (name == "thickness" || name == "profile") { // checked by the job, which names the option when it refuses it
+    // Checked by the job, which names the option when it refuses it.
+    if (name == "thickness" || name == "profile") {
         o.jobOptions[name] = value;
         return true;
     }
@@ -103,9 +104,9 @@ bool setCheckOption(Options& o, const std::string& option, const std::string& va
 // read are Board Check's, the thickness Fab Export's.
 void refuseOptionsOfOtherJobs(const Options& o, const std::string& job) {
     for (const auto& [name, value] : o.jobOptions) {
-        const bool limit = name == "profile" || std::find(std::begin(board::limitOptions),
-                                                          std::end(board::limitOptions),
-                                                          name) != std::end(board::limitOptions);
+        const bool limit = name == "profile" ||
+                           std::find(std::begin(board::limitOptions), std::end(board::limitOptions), name) !=
+                               std::end(board::limitOptions);
         if (limit && (job == "boardcheck" || job == "fabexport"))
             continue;
         if (name == "thickness" && job != "fabexport")
