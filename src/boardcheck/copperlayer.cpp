@@ -278,7 +278,7 @@ Closest between(const CopperLayer& la, const Item& a, const CopperLayer& lb, con
     if (pa.kind != PieceKind::Poly)
         return swapped(outTo(swapped(lb.toItem(pa.core, b)), pa.radius));
     if (pb.kind != PieceKind::Poly)
-        return outTo(la.toItem(pb.core, a), pb.radius);
+        return outTo(swapped(la.toItem(pb.core, a)), pb.radius);
     Closest best;
     forEachEdge(la, a, [&](const Seg& e) {
         const Closest c = lb.toItem(e, b);

@@ -4,6 +4,8 @@
 #include "boardcheck/places.hpp"
 #include "platform/interrupt.hpp"
 
+#include <algorithm>
+
 namespace fk::boardcheck {
 
 namespace {
@@ -65,6 +67,24 @@ board::Box boxOf(const Cut& cut) {
     return box;
 }
 
+// The part of `edge` that lies closer than `limit` to the item, found from `near`, a point of it that does.
+// Copper is convex piece by piece, so its distance falls and rises once along the line: each end by
+// bisection.
+Seg besideOf(const CopperLayer& layer, const Item& item, const Seg& edge, Vec near, double limit) {
+    const auto within = [&](Vec p) { return layer.toItem({p, p}, item).distance < limit; };
+    const auto reach = [&](Vec end) {
+        if (within(end))
+            return end;
+        Vec in = near, out = end;
+        for (int step = 0; step < 40 /* to 0.01 mil */ && norm(out - in) > 25400.0; ++step) {
+            const Vec mid = midpoint(in, out);
+            (within(mid) ? in : out) = mid;
+        }
+        return in;
+    };
+    return {reach(edge.a), reach(edge.b)};
+}
+
 } // namespace
 
 Coverage checkEdge(const BoardContext& c, std::vector<Finding>& findings) {
@@ -95,22 +115,19 @@ Coverage checkEdge(const BoardContext& c, std::vector<Finding>& findings) {
                 Vec edge = at.on; // on the hole's edge, toward the copper
                 if (cut.radius > 0 && at.distance > 0)
                     edge = at.on + (at.other - at.on) * (cut.radius / at.distance);
-                // Copper along the edge is one place however long: its stretch runs to each end of the edge's
-                // line that the copper also comes near.
-                Seg along{at.on, at.on};
-                if (!cut.hole) {
-                    if (layer.toItem({cut.seg.a, cut.seg.a}, item).distance < limit)
-                        along.a = cut.seg.a;
-                    if (layer.toItem({cut.seg.b, cut.seg.b}, item).distance < limit)
-                        along.b = cut.seg.b;
-                }
-                near.add(cut.hole ? cut.name : "outline", {.measured = measured,
-                                                           .place = at.other,
-                                                           .from = at.other,
-                                                           .to = edge,
-                                                           .stretch = along,
-                                                           .a = item.piece,
-                                                           .b = std::uint32_t(k)});
+                // Copper along the edge is one place however long: its stretch is the part of the edge's
+                // line that the copper runs beside.
+                const Seg along = cut.hole ? Seg{at.on, at.on} : besideOf(layer, item, cut.seg, at.on, limit);
+                // One finding a piece of copper and what cuts it: separate pours are separate faults.
+                const std::string key = (cut.hole ? cut.name : std::string("outline")) + "/" +
+                                        std::to_string(layer.area(item.piece));
+                near.add(key, {.measured = measured,
+                               .place = at.other,
+                               .from = at.other,
+                               .to = edge,
+                               .stretch = along,
+                               .a = item.piece,
+                               .b = std::uint32_t(k)});
             });
         }
         near.report(

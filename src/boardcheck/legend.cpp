@@ -5,6 +5,8 @@
 #include "boardcheck/places.hpp"
 #include "platform/interrupt.hpp"
 
+#include <algorithm>
+
 namespace fk::boardcheck {
 
 Coverage checkLegend(const BoardContext& c, std::vector<Finding>& findings) {
@@ -33,7 +35,8 @@ Coverage checkLegend(const BoardContext& c, std::vector<Finding>& findings) {
                 const Closest at = between(legend, items[i], bare, bare.items()[j]);
                 if (at.distance >= limit)
                     return;
-                near.add("legend", {.measured = at.distance,
+                // Legend on bare copper measures 0 however deep it lies: no distance is left to state.
+                near.add("legend", {.measured = std::max(0.0, at.distance),
                                     .place = at.on,
                                     .from = at.on,
                                     .to = at.other,
@@ -45,8 +48,8 @@ Coverage checkLegend(const BoardContext& c, std::vector<Finding>& findings) {
         near.report(
             Kind::Silk, legend.image().name, c.limits.silk,
             [&](const Candidate& k) {
-                return "legend of " + pieceName(legend, k.a) +
-                       " too close to copper its solder mask leaves bare";
+                return "legend of " + pieceName(legend, k.a) + (k.measured > 0 ? " too close to" : " on") +
+                       " copper its solder mask leaves bare";
             },
             findings);
     }
