@@ -5,6 +5,7 @@
 
 #include "app/context.hpp"
 #include "board/image.hpp"
+#include "platform/interrupt.hpp"
 #include "util/text.hpp"
 
 #include <algorithm>
@@ -26,6 +27,8 @@ template <typename Take> void eachLine(std::string_view text, Take take) {
     long number = 0;
     for (size_t start = 0; start < text.size();) {
         const size_t end = std::min(text.find('\n', start), text.size());
+        if ((number & 4095) == 0)
+            platform::checkInterrupted(); // a drill file of millions of holes takes seconds
         if (!take(text.substr(start, end - start), ++number))
             return;
         start = end + 1;

@@ -3,6 +3,7 @@
 // handed to its phase by the table below. Each aperture dictionary is the file's own.
 #include "app/context.hpp"
 #include "board/gerberreader.hpp"
+#include "platform/interrupt.hpp"
 #include "util/text.hpp"
 
 #include <new>
@@ -74,6 +75,7 @@ void GerberReader::readAll() {
     rs274x::Splitter splitter;
     rs274x::Statement s;
     long number = 0;
+    std::uint64_t statements = 0;
     for (std::size_t at = 0; at < text_.size();) {
         std::size_t end = text_.find('\n', at);
         if (end == std::string_view::npos)
@@ -85,6 +87,8 @@ void GerberReader::readAll() {
         lastLine_ = number;
         at = end + 1;
         while (splitter.next(s)) {
+            if ((++statements & 4095) == 0)
+                platform::checkInterrupted(); // a large file takes seconds to read
             statement(s);
             if (ended_)
                 return; // what follows the end is no part of the image
