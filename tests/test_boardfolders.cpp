@@ -4,6 +4,7 @@
 #include "board/fabrication.hpp"
 #include "boardfolders.hpp"
 #include "fab/model.hpp"
+#include "platform/interrupt.hpp"
 #include "support.hpp"
 
 #include <cstring>
@@ -359,6 +360,19 @@ TEST_F(BoardFolders, PlaneReliefsAndClearances) {
         else
             EXPECT_TRUE(logHas(r.log, c.start, c.end)) << r.log;
     }
+}
+
+// Catches: a stop request (Ctrl+C) not seen while a large file is read, which takes seconds.
+TEST_F(BoardFolders, AStopRequestEndsTheReading) {
+    std::string flashes = "%FSLAX24Y24*%\n%MOIN*%\n%ADD10C,0.0600*%\nD10*\n";
+    for (int i = 0; i < 5000; ++i)
+        flashes += "X" + std::to_string(1000 + i % 100 * 1000) + "Y" + std::to_string(1000 + i / 100 * 1000) +
+                   "D03*\n";
+    write("big/board.gtl", flashes + "M02*\n");
+    write("big/board.drl", "M48\nINCH,LZ\nT1C0.030\n%\nT1\nX001000Y001000\nM30\n");
+    platform::InterruptScope scope;
+    platform::requestInterruptForTesting();
+    EXPECT_THROW(board::readFabrication(text("big"), {}), platform::Interrupted);
 }
 
 } // namespace
