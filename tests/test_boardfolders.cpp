@@ -1,6 +1,7 @@
 // A board's folder or zip as the check finds it: every entry listed, what cannot be read stopping the check
 // with its name and why, the budgets refused before memory is spent, --role by name in any case, and a board
 // as OrCAD Layout writes it.
+#include "board/drilltext.hpp"
 #include "board/fabrication.hpp"
 #include "boardfolders.hpp"
 #include "fab/model.hpp"
@@ -363,16 +364,19 @@ TEST_F(BoardFolders, PlaneReliefsAndClearances) {
 }
 
 // Catches: a stop request (Ctrl+C) not seen while a large file is read, which takes seconds.
-TEST_F(BoardFolders, AStopRequestEndsTheReading) {
+TEST(BoardReading, AStopRequestEndsTheReading) {
     std::string flashes = "%FSLAX24Y24*%\n%MOIN*%\n%ADD10C,0.0600*%\nD10*\n";
     for (int i = 0; i < 5000; ++i)
         flashes += "X" + std::to_string(1000 + i % 100 * 1000) + "Y" + std::to_string(1000 + i / 100 * 1000) +
                    "D03*\n";
-    write("big/board.gtl", flashes + "M02*\n");
-    write("big/board.drl", "M48\nINCH,LZ\nT1C0.030\n%\nT1\nX001000Y001000\nM30\n");
+    std::string holes = "M48\nINCH,LZ\nT1C0.030\n%\nT1\n";
+    for (int i = 0; i < 5000; ++i)
+        holes += "X00" + std::to_string(1000 + i) + "Y001000\n";
     platform::InterruptScope scope;
+    EXPECT_NO_THROW(board::readGerber("board.gtl", flashes + "M02*\n"));
     platform::requestInterruptForTesting();
-    EXPECT_THROW(board::readFabrication(text("big"), {}), platform::Interrupted);
+    EXPECT_THROW(board::readGerber("board.gtl", flashes + "M02*\n"), platform::Interrupted);
+    EXPECT_THROW(board::readDrillText(holes + "M30\n"), platform::Interrupted);
 }
 
 } // namespace

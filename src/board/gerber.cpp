@@ -3,6 +3,7 @@
 // handed to its phase by the table below. Each aperture dictionary is the file's own.
 #include "app/context.hpp"
 #include "board/gerberreader.hpp"
+#include "platform/files.hpp"
 #include "platform/interrupt.hpp"
 #include "util/text.hpp"
 
@@ -55,6 +56,8 @@ Image GerberReader::run() {
     } catch (const std::bad_alloc&) {
         throw app::JobStop{util::lines({"There is not enough memory to read the Gerber file:",
                                         util::angled(path_), "Nothing was checked."})};
+    } catch (const platform::Interrupted&) {
+        throw;                        // the user's stop, not the file's fault
     } catch (const std::exception&) { // a value beyond what the reader holds, as a refusal, never a crash
         refuse({wordLine_, "a value the check cannot hold", "numbers within range"});
     }
