@@ -124,6 +124,8 @@ QWidget* BoardPictureWindow::limitsRow() {
         limitLabels_.push_back(label);
         limits_.push_back(field);
         connect(field, &QLineEdit::returnPressed, this, &BoardPictureWindow::checkAgain);
+        // A field changed by hand no longer holds the profile chosen.
+        connect(field, &QLineEdit::textEdited, this, [this] { profiles_->setCurrentIndex(-1); });
     }
     unit_ = new QLabel("mil");
     placeLimits(static_cast<int>(limits_.size()));
