@@ -350,7 +350,7 @@ TEST_F(BoardFolders, TheWindowsTakeABoardsFilesOrZip) {
             before.layers[0].visible = false, before.layers[1].visible = true;
             EXPECT_EQ(session.checkAgain(app::Fields{}), app::JobResult::Findings);
             model::BoardPicture again = session.boardPicture();
-            model::keepLayerChoices(before, again);
+            model::keepChoices(before, again);
             EXPECT_FALSE(again.layers[0].visible);
             EXPECT_TRUE(again.layers[1].visible);
         }

@@ -1,209 +1,30 @@
+// The board picture window in Qt: the limits row, the layers, the picture and the findings filtered by kind.
 #include "gui/boardpicture.hpp"
 
 #include "dialogs/selectfile.hpp"
+#include "gui/picturecanvas.hpp"
+#include "model/picturewindow.hpp"
 
+#include <QComboBox>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 #include <algorithm>
-#include <cmath>
 
 namespace fk::gui {
 
 using dialogs::toQt;
-using model::Ink;
-using Kind = model::Primitive::Kind;
-
-// Paints the model's layers, holes and findings where its view puts them, and forwards wheel, drag and keys.
-class PictureCanvas : public QWidget {
-  public:
-    PictureCanvas(model::BoardPicture& picture, model::PictureView& view, QLabel* pointer, QWidget* parent)
-        : QWidget(parent), picture_(picture), view_(view), pointer_(pointer) {
-        setMouseTracking(true);
-        setFocusPolicy(Qt::StrongFocus);
-        setMinimumSize(400, 300);
-    }
-    int selected = -1; // the finding clicked in the list
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillRect(rect(), Qt::white);
-        for (const auto& layer : picture_.layers)
-            if (layer.visible && layer.plane)
-                paintLayer(painter, layer);
-        for (const auto& layer : picture_.layers)
-            if (layer.visible && !layer.plane)
-                paintLayer(painter, layer);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(Qt::black);
-        for (const auto& h : picture_.holes) {
-            if (h.slot) {
-                painter.setPen(
-                    QPen(Qt::black, std::max(view_.pixels(h.diameter), 1.0), Qt::SolidLine, Qt::RoundCap));
-                painter.drawLine(at(h.x, h.y), at(h.x2, h.y2));
-                painter.setPen(Qt::NoPen);
-            } else if (view_.shows(h.x, h.y, h.diameter)) {
-                disc(painter, h.x, h.y, h.diameter);
-            }
-        }
-        paintFindings(painter);
-        paintScaleBar(painter);
-        paintVerdict(painter);
-    }
-    void resizeEvent(QResizeEvent*) override { view_.resize(width(), height()); }
-    void wheelEvent(QWheelEvent* e) override {
-        view_.zoomAt(e->position().x(), e->position().y(), std::pow(1.2, e->angleDelta().y() / 120.0));
-        update();
-    }
-    void mousePressEvent(QMouseEvent* e) override { last_ = e->position(); }
-    void mouseMoveEvent(QMouseEvent* e) override {
-        if (e->buttons() & Qt::LeftButton) {
-            view_.panBy(e->position().x() - last_.x(), e->position().y() - last_.y());
-            last_ = e->position();
-            update();
-        }
-        pointer_->setText(toQt(view_.pointerText(e->position().x(), e->position().y())));
-    }
-    // The pointer's place is that of a point on the board: off the board there is none.
-    void leaveEvent(QEvent*) override { pointer_->setText(" "); }
-    void keyPressEvent(QKeyEvent* e) override {
-        const int right = e->key() == Qt::Key_Right ? 1 : e->key() == Qt::Key_Left ? -1 : 0;
-        const int up = e->key() == Qt::Key_Up ? 1 : e->key() == Qt::Key_Down ? -1 : 0;
-        if (!right && !up)
-            return QWidget::keyPressEvent(e);
-        view_.panStep(right, up);
-        update();
-    }
-
-  private:
-    QPointF at(util::Length x, util::Length y) const {
-        const model::Pixel p = view_.pixelOf(x, y);
-        return {p.x, p.y};
-    }
-    void disc(QPainter& painter, util::Length x, util::Length y, util::Length diameter) const {
-        const double r = std::max(view_.pixels(diameter) / 2, 0.5);
-        painter.drawEllipse(at(x, y), r, r);
-    }
-    void paintLayer(QPainter& painter, const model::PictureLayer& layer) const {
-        const QColor copper(layer.colour.red, layer.colour.green, layer.colour.blue, layer.plane ? 255 : 190);
-        if (layer.plane) {
-            const auto& e = picture_.extent;
-            painter.fillRect(QRectF(at(e.left, e.top), at(e.right, e.bottom)), copper);
-        }
-        // What spans less than two pixels is a pixel set in one image, drawn once over the layer's shapes.
-        QImage dots(size(), QImage::Format_ARGB32_Premultiplied);
-        dots.fill(Qt::transparent);
-        bool anyDot = false;
-        for (const auto& p : layer.primitives) {
-            if (!view_.shows(p))
-                continue;
-            const QColor ink = p.ink == Ink::Copper ? copper : QColor(Qt::white);
-            if (view_.tiny(p)) {
-                const model::Pixel m = view_.middleOf(p);
-                const int x = static_cast<int>(m.x), y = static_cast<int>(m.y);
-                if (x >= 0 && y >= 0 && x < dots.width() && y < dots.height())
-                    dots.setPixel(x, y, ink.rgba()), anyDot = true;
-                continue;
-            }
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(ink);
-            if (p.kind == Kind::Outline)
-                painter.drawPath(pathOf(layer.outlines.at(p.shape)));
-            else
-                paintPrimitive(painter, p, ink);
-        }
-        if (anyDot)
-            painter.drawImage(0, 0, dots);
-    }
-    // Outer outlines and their holes, filled where they wind (holes turn the other way).
-    QPainterPath pathOf(const board::Polygons& polygons) const {
-        QPainterPath path;
-        path.setFillRule(Qt::WindingFill);
-        for (const auto& polygon : polygons) {
-            QPolygonF points;
-            points.reserve(static_cast<qsizetype>(polygon.size()));
-            for (const auto& p : polygon)
-                points << at(util::Length::fromCount(p.X), util::Length::fromCount(p.Y));
-            path.addPolygon(points);
-            path.closeSubpath();
-        }
-        return path;
-    }
-    void paintPrimitive(QPainter& painter, const model::Primitive& p, const QColor& ink) const {
-        const QPointF c = at(p.x, p.y);
-        if (p.kind == Kind::Disc) {
-            disc(painter, p.x, p.y, p.width);
-        } else if (p.kind == Kind::Ring) {
-            QPainterPath path;
-            path.setFillRule(Qt::OddEvenFill);
-            path.addEllipse(c, view_.pixels(p.width) / 2, view_.pixels(p.width) / 2);
-            path.addEllipse(c, view_.pixels(p.height) / 2, view_.pixels(p.height) / 2);
-            painter.drawPath(path);
-        } else if (p.kind == Kind::Box) {
-            painter.save();
-            painter.translate(c);
-            painter.rotate(-p.degrees);
-            const double w = view_.pixels(p.width), h = view_.pixels(p.height), r = view_.pixels(p.corner);
-            painter.drawRoundedRect(QRectF(-w / 2, -h / 2, w, h), r, r);
-            painter.restore();
-        } else {
-            painter.setPen(QPen(ink, std::max(view_.pixels(p.width), 1.0), Qt::SolidLine, Qt::RoundCap));
-            painter.drawLine(c, at(p.x2, p.y2));
-        }
-    }
-    // Over the holes, around each: red on a white halo, so that it reads on copper, hole and ground alike.
-    void paintFindings(QPainter& painter) const {
-        painter.setBrush(Qt::NoBrush);
-        for (int i = 0; i < static_cast<int>(picture_.findings.size()); ++i) {
-            const auto& f = picture_.findings[static_cast<size_t>(i)];
-            if (!f.placed)
-                continue;
-            const double r = model::markRadius(view_.pixels(f.diameter)) + (i == selected ? 4 : 0);
-            painter.setPen(QPen(Qt::white, i == selected ? 6 : 5));
-            painter.drawEllipse(at(f.x, f.y), r, r);
-            painter.setPen(QPen(QColor(224, 0, 0), i == selected ? 3 : 2));
-            painter.drawEllipse(at(f.x, f.y), r, r);
-        }
-    }
-    // What the check found, top left on a white ground, so that a picture without a red ring says why.
-    void paintVerdict(QPainter& painter) const {
-        const QString verdict = toQt(model::verdictOf(picture_));
-        const QRectF box = QRectF(painter.fontMetrics().boundingRect(verdict)).adjusted(-4, -2, 4, 2);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(255, 255, 255, 220));
-        painter.drawRect(box.translated(8 - box.left(), 8 - box.top()));
-        painter.setPen(picture_.findings.empty() ? QColor(0, 110, 0) : QColor(224, 0, 0));
-        painter.drawText(QPointF(12, 10 - box.top() - 2), verdict);
-    }
-    void paintScaleBar(QPainter& painter) const {
-        const model::ScaleBar bar = view_.scaleBar();
-        const QPointF from(12, height() - 14), to(12 + bar.pixels, height() - 14);
-        painter.setPen(QPen(Qt::black, 2));
-        painter.drawLine(from, to);
-        painter.drawText(QPointF(12, height() - 20), toQt(bar.text));
-    }
-
-    model::BoardPicture& picture_;
-    model::PictureView& view_;
-    QLabel* pointer_;
-    QPointF last_;
-};
 
 // The findings: a click or a key on a row centres its finding. The list taking the focus makes its first row
 // current, as Qt's lists do, and must not: the picture opens on the whole board whatever has the focus.
@@ -232,29 +53,43 @@ BoardPictureWindow::BoardPictureWindow(model::Session& session, QWidget* parent)
     findings->chosen = [this](int row) { showFinding(row); };
     findings_ = findings;
     findingsLabel_ = new QLabel("Findings");
+    checkedLabel_ = new QLabel;
+    checkedLabel_->setWordWrap(true);
+    kinds_ = new QComboBox;
+    kinds_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     pointer_ = new QLabel(" ");
     canvas_ = new PictureCanvas(picture_, view_, pointer_, this);
     // Layers beside the picture; the findings under both, full width, so that their lines show whole.
     auto* side = new QWidget;
     auto* sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(0, 0, 0, 0);
-    sideLayout->addWidget(new QLabel("Layers"));
+    auto* layersLabel = new QLabel(model::layersCaption);
+    layersLabel->setBuddy(layers_);
+    sideLayout->addWidget(layersLabel);
     sideLayout->addWidget(layers_, 1);
     board_ = new QSplitter;
     board_->addWidget(side);
     board_->addWidget(canvas_);
     board_->setStretchFactor(1, 1);
     board_->setSizes({180, 780});
+    // The verdict for the whole board, the filter at its right, what was checked under it, then the list.
+    auto* head = new QHBoxLayout;
+    head->addWidget(findingsLabel_, 1);
+    auto* kindLabel = new QLabel(model::kindCaption);
+    kindLabel->setBuddy(kinds_);
+    head->addWidget(kindLabel);
+    head->addWidget(kinds_);
     auto* below = new QWidget;
     auto* belowLayout = new QVBoxLayout(below);
     belowLayout->setContentsMargins(0, 0, 0, 0);
-    belowLayout->addWidget(findingsLabel_);
+    belowLayout->addLayout(head);
+    belowLayout->addWidget(checkedLabel_);
     belowLayout->addWidget(findings_, 1);
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(board_);
     splitter->addWidget(below);
     splitter->setStretchFactor(0, 1);
-    splitter->setSizes({500, 130});
+    splitter->setSizes({480, 150});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(limitsRow());
     layout->addWidget(splitter, 1);
@@ -267,33 +102,119 @@ BoardPictureWindow::BoardPictureWindow(model::Session& session, QWidget* parent)
     // A click centres on the finding every time, also on the row already chosen (after a pan or zoom).
     connect(findings_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { showFinding(findings_->row(item)); });
+    connect(kinds_, &QComboBox::activated, this, &BoardPictureWindow::chooseKind);
     findings_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    fitLimits(980); // the fields on as many lines as that width needs, so that the window can be that narrow
     resize(980, 700); // within a 1024 x 768 screen
 }
 
-// Registration, ring, web and clearance in mils (or "0.13mm"); empty for the default. Kept with the settings.
+// A caption and a field per limit of the table, in mils (or "0.13mm"), empty for the default; on as many
+// lines as the window's width needs. Then the profiles and "Check again". Kept with the settings.
 QWidget* BoardPictureWindow::limitsRow() {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    const char* captions[] = {"&Registration", "Ri&ng", "&Web", "&Clearance"};
-    for (const char* caption : captions) {
+    limitGrid_ = new QGridLayout;
+    for (const auto& limit : session_.checkLimits()) {
         auto* field = new QLineEdit;
-        field->setMaximumWidth(70);
-        field->setPlaceholderText("default");
-        auto* label = new QLabel(caption);
+        field->setMinimumWidth(48);
+        auto* label = new QLabel(toQt(limit.caption));
         label->setBuddy(field);
-        layout->addWidget(label);
-        layout->addWidget(field);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        limitLabels_.push_back(label);
         limits_.push_back(field);
         connect(field, &QLineEdit::returnPressed, this, &BoardPictureWindow::checkAgain);
+        // A field changed by hand no longer holds the profile chosen.
+        connect(field, &QLineEdit::textEdited, this, [this] { profiles_->setCurrentIndex(-1); });
     }
-    layout->addWidget(new QLabel("mil"));
-    auto* again = new QPushButton("Check &again");
+    unit_ = new QLabel("mil");
+    placeLimits(static_cast<int>(limits_.size()));
+    layout->addLayout(limitGrid_, 1);
+    rowEnd_ = new QWidget;
+    auto* end = new QGridLayout(rowEnd_);
+    end->setContentsMargins(0, 0, 0, 0);
+    profiles_ = new QComboBox;
+    profiles_->setMinimumWidth(120);
+    auto* profileLabel = new QLabel(model::profileCaption);
+    profileLabel->setBuddy(profiles_);
+    auto* again = new QPushButton(model::checkAgainCaption);
+    end->addWidget(profileLabel, 0, 0);
+    end->addWidget(profiles_, 0, 1);
+    end->addWidget(again, 1, 1);
+    layout->addWidget(rowEnd_, 0, Qt::AlignTop);
     connect(again, &QPushButton::clicked, this, &BoardPictureWindow::checkAgain);
-    layout->addWidget(again);
-    layout->addStretch(1);
+    connect(profiles_, &QComboBox::activated, this, &BoardPictureWindow::chooseProfile);
     return row;
+}
+
+// The fields `perLine` to a line, each field's column taking a share of the width; the unit after the first.
+void BoardPictureWindow::placeLimits(int perLine) {
+    if (perLine == perLine_)
+        return;
+    perLine_ = perLine;
+    for (size_t i = 0; i < limits_.size(); ++i) {
+        limitGrid_->removeWidget(limitLabels_[i]);
+        limitGrid_->removeWidget(limits_[i]);
+    }
+    limitGrid_->removeWidget(unit_);
+    for (int column = 0; column <= 2 * static_cast<int>(limits_.size()); ++column)
+        limitGrid_->setColumnStretch(column, column % 2 && column < 2 * perLine ? 1 : 0);
+    for (size_t i = 0; i < limits_.size(); ++i) {
+        const int line = static_cast<int>(i) / perLine, column = 2 * (static_cast<int>(i) % perLine);
+        limitGrid_->addWidget(limitLabels_[i], line, column);
+        limitGrid_->addWidget(limits_[i], line, column + 1);
+    }
+    limitGrid_->addWidget(unit_, 0, 2 * perLine);
+}
+
+void BoardPictureWindow::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    fitLimits(width());
+}
+
+// As many fields to a line as a window `width` pixels wide holds beside the profiles and "Check again".
+void BoardPictureWindow::fitLimits(int width) {
+    int label = 0;
+    for (const auto* l : limitLabels_)
+        label = std::max(label, l->sizeHint().width());
+    const int spacing = limitGrid_->horizontalSpacing() > 0 ? limitGrid_->horizontalSpacing() : 6;
+    const int each = label + limits_.front()->minimumWidth() + 2 * spacing;
+    const QMargins margins = layout()->contentsMargins();
+    const int room = width - margins.left() - margins.right() - rowEnd_->sizeHint().width() -
+                     unit_->sizeHint().width() - 3 * spacing;
+    placeLimits(model::fieldsPerLine(static_cast<int>(limits_.size()), each, room));
+}
+
+// A profile chosen: every field it names takes its limit; the user may change any before checking again.
+void BoardPictureWindow::chooseProfile(int index) {
+    if (index < 0)
+        return;
+    std::vector<model::LimitText> texts = typedLimits();
+    if (const auto problem = session_.applyCheckProfile(profiles_->itemText(index).toStdString(), texts)) {
+        QMessageBox::warning(this, "Board Check", toQt(*problem));
+        return;
+    }
+    for (size_t i = 0; i < limits_.size() && i < texts.size(); ++i)
+        limits_[i]->setText(toQt(texts[i].text));
+}
+
+// The limits as the fields hold them now.
+std::vector<model::LimitText> BoardPictureWindow::typedLimits() const {
+    std::vector<model::LimitText> texts = session_.checkLimits();
+    for (size_t i = 0; i < limits_.size() && i < texts.size(); ++i)
+        texts[i].text = limits_[i]->text().toStdString();
+    return texts;
+}
+
+// A kind chosen above the list: only its findings listed and marked; none of them chosen yet.
+void BoardPictureWindow::chooseKind(int index) {
+    const auto choices = model::kindChoices(picture_);
+    if (index < 0 || index >= static_cast<int>(choices.size()))
+        return;
+    picture_.only = choices[static_cast<size_t>(index)].kind;
+    fillFindings();
+    canvas_->selected = -1;
+    canvas_->update();
 }
 
 void BoardPictureWindow::load(const app::Fields& fields) {
@@ -303,14 +224,16 @@ void BoardPictureWindow::load(const app::Fields& fields) {
         limits_[i]->setText(toQt(texts[i].text));
         limits_[i]->setPlaceholderText(toQt(texts[i].byDefault)); // the default in force, greyed
     }
+    profiles_->clear();
+    for (const auto& name : session_.checkProfiles())
+        profiles_->addItem(toQt(name));
+    profiles_->setCurrentIndex(-1);
+    profiles_->setPlaceholderText("choose one");
     display(session_.boardPicture());
 }
 
 void BoardPictureWindow::checkAgain() {
-    std::vector<model::LimitText> texts = session_.checkLimits();
-    for (size_t i = 0; i < limits_.size() && i < texts.size(); ++i)
-        texts[i].text = limits_[i]->text().toStdString();
-    if (const auto problem = session_.setCheckLimits(texts)) {
+    if (const auto problem = session_.setCheckLimits(typedLimits())) {
         QMessageBox::warning(this, "Board Check", toQt(*problem));
         return;
     }
@@ -318,16 +241,24 @@ void BoardPictureWindow::checkAgain() {
     if (afterCheck)
         afterCheck();
     model::BoardPicture again = session_.boardPicture();
-    model::keepLayerChoices(picture_, again);
+    model::keepChoices(picture_, again);
     display(std::move(again));
+}
+
+// The list's rows under the filter; the items take the picture's state, so no finding is chosen by filling.
+void BoardPictureWindow::fillFindings() {
+    const QSignalBlocker filling(findings_);
+    findings_->clear();
+    for (const auto& row : model::findingRows(picture_))
+        findings_->addItem(toQt(row));
+    rows_ = picture_.problem.empty() ? model::shownFindings(picture_) : std::vector<size_t>{};
+    findings_->setCurrentRow(-1);
 }
 
 void BoardPictureWindow::display(model::BoardPicture picture) {
     picture_ = std::move(picture);
-    // The items take the picture's state, not the other way round: no finding is chosen by filling the list.
-    const QSignalBlocker fillingLayers(layers_), fillingFindings(findings_);
+    const QSignalBlocker fillingLayers(layers_), fillingKinds(kinds_);
     layers_->clear();
-    findings_->clear();
     pointer_->setText(" ");
     for (const auto& layer : picture_.layers) {
         auto* item = new QListWidgetItem(toQt(model::layerLabel(layer)), layers_);
@@ -335,15 +266,17 @@ void BoardPictureWindow::display(model::BoardPicture picture) {
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(layer.visible ? Qt::Checked : Qt::Unchecked);
     }
-    if (!picture_.problem.empty())
-        findings_->addItem(toQt(picture_.problem));
-    std::vector<std::string> rows;
-    for (const auto& f : picture_.findings)
-        rows.push_back(f.text);
-    for (const auto& row : model::inColumns(rows))
-        findings_->addItem(toQt(row));
-    findings_->setCurrentRow(-1);
+    kinds_->clear();
+    for (const auto& choice : model::kindChoices(picture_))
+        kinds_->addItem(toQt(choice.text));
+    kinds_->setCurrentIndex(model::kindChoiceOf(picture_));
+    fillFindings();
     findingsLabel_->setText(toQt(model::verdictOf(picture_)));
+    std::string checked;
+    for (const auto& line : picture_.checked)
+        checked += (checked.empty() ? "" : "\n") + line;
+    checkedLabel_->setText(toQt(checked));
+    checkedLabel_->setVisible(!checked.empty());
     fitLayerNames();
     canvas_->selected = -1;
     view_.resize(canvas_->width(), canvas_->height());
@@ -366,11 +299,11 @@ void BoardPictureWindow::fitLayerNames() {
 }
 
 void BoardPictureWindow::showFinding(int row) {
-    if (row < 0 || row >= static_cast<int>(picture_.findings.size()))
+    if (row < 0 || row >= static_cast<int>(rows_.size()))
         return;
-    const auto& f = picture_.findings[static_cast<size_t>(row)];
-    canvas_->selected = row;
-    view_.showFinding(f);
+    const size_t index = rows_[static_cast<size_t>(row)];
+    canvas_->selected = static_cast<int>(index);
+    view_.showFinding(picture_.findings[index]);
     canvas_->update();
 }
 

@@ -110,6 +110,27 @@ Length ofMils(double m) {
         static_cast<Length::Count>(std::llround(m * static_cast<double>(Length::perMil))));
 }
 
+// A finding ringed round the hole at its place, or, where both ends of what was measured are known and apart,
+// drawn as that segment and labelled with its kind and measure.
+PictureFinding findingOf(const boardcheck::Finding& f, const std::vector<PictureHole>& holes) {
+    const auto hole = std::find_if(holes.begin(), holes.end(),
+                                   [&](const PictureHole& h) { return h.x == f.at.x && h.y == f.at.y; });
+    PictureFinding out{.text = boardcheck::findingLine(f),
+                       .kind = f.kind,
+                       .placed = f.kind != boardcheck::Kind::DrillReading,
+                       .x = f.at.x,
+                       .y = f.at.y,
+                       .diameter = hole == holes.end() ? Length() : hole->diameter};
+    if (!f.from || !f.to || *f.from == *f.to)
+        return out;
+    out.segment = true;
+    out.x1 = f.from->x, out.y1 = f.from->y, out.x2 = f.to->x, out.y2 = f.to->y;
+    out.label = boardcheck::kindName(f.kind);
+    if (f.measured)
+        out.label += " " + util::decimalText(f.measured->toMilDecimals(2), 2) + " mil";
+    return out;
+}
+
 } // namespace
 
 BoardPicture pictureOf(const boardcheck::Checked& checked) {
@@ -133,28 +154,29 @@ BoardPicture pictureOf(const boardcheck::Checked& checked) {
             picture.holes.push_back(
                 {h.path[i - 1].x, h.path[i - 1].y, h.diameter, true, h.path[i].x, h.path[i].y});
     }
-    for (const auto& f : checked.findings) {
-        const auto hole = std::find_if(picture.holes.begin(), picture.holes.end(),
-                                       [&](const PictureHole& h) { return h.x == f.at.x && h.y == f.at.y; });
-        picture.findings.push_back({.text = boardcheck::findingLine(f),
-                                    .placed = f.kind != boardcheck::Kind::DrillReading,
-                                    .x = f.at.x,
-                                    .y = f.at.y,
-                                    .diameter = hole == picture.holes.end() ? Length() : hole->diameter});
-    }
+    for (const auto& f : checked.findings)
+        picture.findings.push_back(findingOf(f, picture.holes));
+    picture.checked = checked.lines;
     picture.extent = extentOf(picture);
     return picture;
 }
 
-void keepLayerChoices(const BoardPicture& before, BoardPicture& after) {
+void keepChoices(const BoardPicture& before, BoardPicture& after) {
     for (auto& layer : after.layers)
         for (const auto& was : before.layers)
             if (was.name == layer.name && was.role == layer.role)
                 layer.visible = was.visible;
+    const bool found = std::any_of(after.findings.begin(), after.findings.end(),
+                                   [&](const PictureFinding& f) { return before.only == f.kind; });
+    after.only = found ? before.only : std::nullopt;
 }
 
 double markRadius(double holePixels) {
     return std::max(9.0, holePixels / 2 + 5);
+}
+
+MarkPens markPens(bool selected) {
+    return selected ? MarkPens{6, 3} : MarkPens{5, 2};
 }
 
 std::string layerLabel(const PictureLayer& layer) {
@@ -209,8 +231,23 @@ void PictureView::centreOn(Length x, Length y, Length span) {
 bool PictureView::showFinding(const PictureFinding& finding) {
     if (!finding.placed)
         return false;
-    centreOn(finding.x, finding.y, Length::fromMilDecimals(250, 0));
+    if (!finding.segment) {
+        centreOn(finding.x, finding.y, Length::fromMilDecimals(250, 0));
+        return true;
+    }
+    const double length = std::hypot(mils(finding.x2 - finding.x1), mils(finding.y2 - finding.y1));
+    centreOn((finding.x1 + finding.x2) / 2, (finding.y1 + finding.y2) / 2,
+             ofMils(std::max(4 * length, 50.0)));
     return true;
+}
+
+Pixel PictureView::labelCorner(const PictureFinding& finding, double width, double height) const {
+    const Pixel a = pixelOf(finding.x1, finding.y1), b = pixelOf(finding.x2, finding.y2);
+    const double gap = markPens(true).halo + 2.0, top = (a.y + b.y) / 2 - height / 2;
+    const double right = std::max(a.x, b.x) + gap;
+    if (right + width <= width_)
+        return {right, top};
+    return {std::min(a.x, b.x) - gap - width, top};
 }
 
 Pixel PictureView::pixelOf(Length x, Length y) const {

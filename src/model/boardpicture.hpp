@@ -10,6 +10,7 @@
 #include "util/length.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,13 +56,24 @@ struct PictureHole {
 
 struct PictureFinding {
     std::string text{}; // the log's line
+    boardcheck::Kind kind = boardcheck::Kind::NoPad;
     bool placed = true; // false for findings of the whole file (the drill reading)
     util::Length x{}, y{};
     util::Length diameter{}; // of the hole found there (0 for a pad without one): the mark rings it
+    // A gap, a width, copper to an edge: drawn as the segment measured, from x1, y1 to x2, y2, with its label
+    // beside it ("spacing 3.20 mil"), where a finding at a hole is ringed.
+    bool segment = false;
+    util::Length x1{}, y1{}, x2{}, y2{};
+    std::string label{};
 };
 
 // The radius of a finding's mark in pixels: around the hole it is found at, however far out it is zoomed.
 double markRadius(double holePixels);
+// The pens of a finding's mark in pixels, the white halo under the red: bolder for the finding clicked.
+struct MarkPens {
+    int halo, red;
+};
+MarkPens markPens(bool selected);
 
 struct PictureExtent {
     util::Length left{}, bottom{}, right{}, top{};
@@ -72,12 +84,15 @@ struct BoardPicture {
     std::vector<PictureLayer> layers{};
     std::vector<PictureHole> holes{};
     std::vector<PictureFinding> findings{};
+    std::vector<std::string> checked{}; // what the check looked at ("Checked: ..."), and what it could not
+    std::optional<boardcheck::Kind> only{}; // the one kind listed and marked; every kind when empty
     PictureExtent extent{};
 };
 
 BoardPicture pictureOf(const boardcheck::Checked& checked);
-// The layers switched on or off in `before` the same in `after` (the same board checked again), by name.
-void keepLayerChoices(const BoardPicture& before, BoardPicture& after);
+// The layers switched on or off in `before` the same in `after` (the same board checked again), by name, and
+// the kind it lists, where `after` still finds that kind.
+void keepChoices(const BoardPicture& before, BoardPicture& after);
 // A layer's line in the window's list of layers: its file name, and its role or that it is a plane.
 std::string layerLabel(const PictureLayer& layer);
 // What the check found, for the picture and the head of its list: "Clean: 3 layers, 109 holes checked",
@@ -101,9 +116,13 @@ class PictureView {
     void panStep(int right, int up);
     // The point in the middle, `span` across the smaller side of the drawing (a finding clicked).
     void centreOn(util::Length x, util::Length y, util::Length span);
-    // A finding clicked in the list: its place in the middle, a quarter inch across; a finding of the whole
-    // file (not placed) leaves the view as it is. False when it did.
+    // A finding clicked in the list: its place in the middle, a quarter inch across; a segment's middle, four
+    // times its length across, 50 mil at least, so that it shows whole with the copper on either side; a
+    // finding of the whole file (not placed) leaves the view as it is. False when it did.
     bool showFinding(const PictureFinding& finding);
+    // The top left corner of a segment's label `width` x `height` pixels: right of the segment, level with
+    // its middle, or left of it where it would run off the drawing's right edge.
+    Pixel labelCorner(const PictureFinding& finding, double width, double height) const;
 
     Pixel pixelOf(util::Length x, util::Length y) const;
     // Whether any of the primitive (or of a disc of this diameter) lands in the drawing: what does not is not

@@ -1,7 +1,11 @@
+// The limits row's texts, kept in the settings table, and where its fields go.
 #include "model/checklimits.hpp"
 
+#include "board/limits.hpp"
 #include "boardcheck/boardcheck.hpp"
 #include "util/text.hpp"
+
+#include <algorithm>
 
 namespace fk::model {
 
@@ -27,7 +31,7 @@ std::vector<LimitText> limitTexts(const app::SettingsTable& settings) {
         const int n = boardcheck::limitLineOf(settings, row.option);
         texts.push_back({row.option,
                          n == 0 ? "" : util::trim(settings.line(n).substr(keyOf(row.option).size())),
-                         util::shortDecimalText(board::defaultOf(row).toMilDecimals(2), 2)});
+                         util::shortDecimalText(board::defaultOf(row).toMilDecimals(2), 2), row.caption});
     }
     return texts;
 }
@@ -61,6 +65,32 @@ std::map<std::string, std::string> limitOptions(const app::SettingsTable& settin
             options.emplace(limit.option, limit.text);
     }
     return options;
+}
+
+std::vector<std::string> limitProfiles(const app::SettingsTable& settings) {
+    return board::profileNames(settings);
+}
+
+std::optional<std::string> applyProfile(const app::SettingsTable& settings, std::string_view name,
+                                        std::vector<LimitText>& texts) {
+    std::optional<std::map<std::string, std::string>> profile;
+    try {
+        profile = board::profileTexts(settings, name);
+    } catch (const app::JobStop& stop) {
+        return stop.message;
+    }
+    if (!profile)
+        return "No profile is named " + std::string(name) + ".";
+    for (auto& t : texts)
+        if (const auto given = profile->find(t.option); given != profile->end())
+            t.text = given->second;
+    return std::nullopt;
+}
+
+int fieldsPerLine(int count, int each, int width) {
+    const int fit = std::max(1, width / std::max(each, 1));
+    const int lines = (count + fit - 1) / fit;
+    return std::max(1, (count + lines - 1) / std::max(lines, 1));
 }
 
 } // namespace fk::model

@@ -67,6 +67,11 @@ class Session {
         return storeLimits(settings_, limits);
     }
     std::map<std::string, std::string> checkOptions() const { return limitOptions(settings_); }
+    // The profiles the limits row's "Profile" list offers, and the row's texts with one chosen.
+    std::vector<std::string> checkProfiles() const { return limitProfiles(settings_); }
+    std::optional<std::string> applyCheckProfile(std::string_view name, std::vector<LimitText>& texts) const {
+        return applyProfile(settings_, name, texts);
+    }
 
   private:
     std::string programDir_;

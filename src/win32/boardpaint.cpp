@@ -1,5 +1,7 @@
+// The board picture painted with GDI: layers on bitmaps of their own, holes, findings, scale bar, verdict.
 #include "win32/boardpaint.hpp"
 
+#include "model/picturewindow.hpp"
 #include "win32/controls.hpp"
 
 #include <algorithm>
@@ -187,23 +189,74 @@ void paintHoles(const Canvas& canvas, const model::BoardPicture& picture) {
     ::DeleteObject(black);
 }
 
-// Over the holes, around each: red on a white halo, so that it reads on copper, hole and ground alike.
+// A pen `width` pixels wide with round ends, selected into `dc` until it goes out of scope.
+class RoundPen {
+  public:
+    RoundPen(HDC dc, int width, COLORREF colour) : dc_(dc) {
+        const LOGBRUSH brush{BS_SOLID, colour, 0};
+        pen_ = ::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
+                              static_cast<DWORD>(width), &brush, 0, nullptr);
+        old_ = ::SelectObject(dc, pen_);
+    }
+    ~RoundPen() {
+        ::SelectObject(dc_, old_);
+        ::DeleteObject(pen_);
+    }
+    RoundPen(const RoundPen&) = delete;
+    RoundPen& operator=(const RoundPen&) = delete;
+
+  private:
+    HDC dc_;
+    HPEN pen_;
+    HGDIOBJ old_;
+};
+
+void ringMark(const Canvas& canvas, const model::PictureFinding& f, bool chosen) {
+    const model::MarkPens pens = model::markPens(chosen);
+    const double r = model::markRadius(canvas.view.pixels(f.diameter)) + (chosen ? 4 : 0);
+    for (const auto& [width, colour] : {std::pair{pens.halo, paper}, std::pair{pens.red, findingColour}}) {
+        const RoundPen pen(canvas.dc, width, colour);
+        ellipse(canvas.dc, canvas.view.pixelOf(f.x, f.y), r);
+    }
+}
+
+// The segment measured, round-ended, and its label beside it on a white ground.
+void segmentMark(const Canvas& canvas, const model::PictureFinding& f, bool chosen) {
+    const model::MarkPens pens = model::markPens(chosen);
+    const Pixel a = canvas.view.pixelOf(f.x1, f.y1), b = canvas.view.pixelOf(f.x2, f.y2);
+    for (const auto& [width, colour] : {std::pair{pens.halo, paper}, std::pair{pens.red, findingColour}}) {
+        const RoundPen pen(canvas.dc, width, colour);
+        ::MoveToEx(canvas.dc, coord(a.x), coord(a.y), nullptr);
+        ::LineTo(canvas.dc, coord(b.x), coord(b.y));
+    }
+    const std::wstring text = wideText(f.label);
+    SIZE size{};
+    ::GetTextExtentPoint32W(canvas.dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const Pixel corner = canvas.view.labelCorner(f, size.cx + px(6), size.cy + px(2));
+    const RECT ground{coord(corner.x), coord(corner.y), coord(corner.x) + size.cx + px(6),
+                      coord(corner.y) + size.cy + px(2)};
+    ::FillRect(canvas.dc, &ground, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetTextColor(canvas.dc, findingColour);
+    ::TextOutW(canvas.dc, ground.left + px(3), ground.top + px(1), text.c_str(),
+               static_cast<int>(text.size()));
+}
+
+// Over the holes, red on a white halo, so that it reads on copper, hole and ground alike: a ring round the
+// hole, or the segment measured; only the kind the list shows.
 void paintFindings(const Canvas& canvas, const model::BoardPicture& picture, int selected) {
     HGDIOBJ oldBrush = ::SelectObject(canvas.dc, ::GetStockObject(NULL_BRUSH));
+    HGDIOBJ oldFont = ::SelectObject(canvas.dc, fonts().ui);
+    ::SetBkMode(canvas.dc, TRANSPARENT);
     for (int i = 0; i < static_cast<int>(picture.findings.size()); ++i) {
         const auto& f = picture.findings[static_cast<size_t>(i)];
-        if (!f.placed)
+        if (!f.placed || !model::isShown(picture, f))
             continue;
-        const double r = model::markRadius(canvas.view.pixels(f.diameter)) + (i == selected ? 4 : 0);
-        for (const auto& [width, colour] : {std::pair{i == selected ? 6 : 5, RGB(255, 255, 255)},
-                                            std::pair{i == selected ? 3 : 2, findingColour}}) {
-            HPEN pen = ::CreatePen(PS_SOLID, width, colour);
-            HGDIOBJ oldPen = ::SelectObject(canvas.dc, pen);
-            ellipse(canvas.dc, canvas.view.pixelOf(f.x, f.y), r);
-            ::SelectObject(canvas.dc, oldPen);
-            ::DeleteObject(pen);
-        }
+        if (f.segment)
+            segmentMark(canvas, f, i == selected);
+        else
+            ringMark(canvas, f, i == selected);
     }
+    ::SelectObject(canvas.dc, oldFont);
     ::SelectObject(canvas.dc, oldBrush);
 }
 

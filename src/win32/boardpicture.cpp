@@ -1,164 +1,24 @@
+// The board picture window in Win32: the limits row, the layers, the picture and the findings filtered by
+// kind.
 #include "win32/boardpicture.hpp"
 
-#include "win32/boardpaint.hpp"
+#include "board/limits.hpp"
+#include "model/picturewindow.hpp"
 #include "win32/controls.hpp"
 #include "win32/ids.hpp"
+#include "win32/picturecanvas.hpp"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace fk::win32 {
 
 namespace {
 
-constexpr double wheelStep = 1.2; // zoom of one notch of the wheel
-// The findings' columns (kind, plot, place, what), in dialog units of the list's font.
-constexpr int limitCount = 4;
-constexpr const char* limitCaptions[limitCount] = {"&Registration", "Ri&ng", "&Web", "&Clearance"};
-
-BoardPictureState* stateOf(HWND canvas) {
-    return reinterpret_cast<BoardPictureState*>(::GetWindowLongPtrW(canvas, GWLP_USERDATA));
-}
-
-void repaint(HWND canvas) {
-    ::InvalidateRect(canvas, nullptr, FALSE);
-}
-
-void showPointerLine(HWND canvas, const std::string& text) {
-    setText(::GetDlgItem(::GetParent(canvas), ids::pointerLine), text);
-}
-
-// ---- The picture: painted off screen and copied in one piece, so that it does not flicker.
-
-void paintCanvas(HWND canvas, const BoardPictureState& state) {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(canvas, &paint);
-    RECT r;
-    ::GetClientRect(canvas, &r);
-    HDC memory = ::CreateCompatibleDC(dc);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, std::max<LONG>(r.right, 1), std::max<LONG>(r.bottom, 1));
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    paintBoard(memory, r.right, r.bottom, state.picture, state.view, state.selected);
-    if (::GetFocus() == canvas)
-        ::DrawFocusRect(memory, &r);
-    ::BitBlt(dc, 0, 0, r.right, r.bottom, memory, 0, 0, SRCCOPY);
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::EndPaint(canvas, &paint);
-}
-
-void pressOn(HWND canvas, BoardPictureState& state, LPARAM at) {
-    ::SetFocus(canvas);
-    ::SetCapture(canvas);
-    state.dragging = true;
-    state.dragFrom = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
-}
-
-void moveOver(HWND canvas, BoardPictureState& state, LPARAM at) {
-    // Told when the pointer leaves the picture, so that the line then names no place.
-    TRACKMOUSEEVENT leave{
-        .cbSize = sizeof(TRACKMOUSEEVENT), .dwFlags = TME_LEAVE, .hwndTrack = canvas, .dwHoverTime = 0};
-    ::TrackMouseEvent(&leave);
-    const POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
-    // Windows also reports a pointer that stood still (a window shown or moved over it): the line keeps what
-    // a finding clicked put there until the pointer moves.
-    if (p.x == state.pointer.x && p.y == state.pointer.y && !state.dragging)
-        return;
-    state.pointer = p;
-    if (state.dragging) {
-        state.view.panBy(p.x - state.dragFrom.x, p.y - state.dragFrom.y);
-        state.dragFrom = p;
-        repaint(canvas);
-    }
-    showPointerLine(canvas, state.view.pointerText(p.x, p.y));
-}
-
-void turnWheel(HWND canvas, BoardPictureState& state, WPARAM wParam, LPARAM at) {
-    POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)}; // on the screen
-    ::ScreenToClient(canvas, &p);
-    state.view.zoomAt(p.x, p.y, std::pow(wheelStep, GET_WHEEL_DELTA_WPARAM(wParam) / double(WHEEL_DELTA)));
-    repaint(canvas);
-    showPointerLine(canvas, state.view.pointerText(p.x, p.y));
-}
-
-bool pressKey(HWND canvas, BoardPictureState& state, WPARAM key) {
-    const int right = key == VK_RIGHT ? 1 : key == VK_LEFT ? -1 : 0;
-    const int up = key == VK_UP ? 1 : key == VK_DOWN ? -1 : 0;
-    if (!right && !up)
-        return false;
-    state.view.panStep(right, up);
-    repaint(canvas);
-    return true;
-}
-
-LRESULT CALLBACK canvasProcedure(HWND canvas, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        ::SetWindowLongPtrW(
-            canvas, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    BoardPictureState* state = stateOf(canvas);
-    if (!state)
-        return ::DefWindowProcW(canvas, message, wParam, lParam);
-    switch (message) {
-    case WM_PAINT:
-        paintCanvas(canvas, *state);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1; // the painting covers it all
-    case WM_SIZE:
-        state->view.resize(LOWORD(lParam), HIWORD(lParam));
-        return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        repaint(canvas);
-        return 0;
-    case WM_LBUTTONDOWN:
-        pressOn(canvas, *state, lParam);
-        return 0;
-    case WM_LBUTTONUP:
-        ::ReleaseCapture();
-        return 0;
-    case WM_CAPTURECHANGED:
-        state->dragging = false;
-        return 0;
-    case WM_MOUSEMOVE:
-        moveOver(canvas, *state, lParam);
-        return 0;
-    case WM_MOUSELEAVE:
-        if (!state->dragging)
-            showPointerLine(canvas, "");
-        return 0;
-    case WM_MOUSEWHEEL:
-        turnWheel(canvas, *state, wParam, lParam);
-        return 0;
-    case WM_KEYDOWN:
-        if (pressKey(canvas, *state, wParam))
-            return 0;
-        break;
-    default:
-        break;
-    }
-    return ::DefWindowProcW(canvas, message, wParam, lParam);
-}
-
-void registerCanvas() {
-    WNDCLASSEXW canvasClass{};
-    canvasClass.cbSize = sizeof canvasClass;
-    if (::GetClassInfoExW(::GetModuleHandleW(nullptr), ids::canvasClass, &canvasClass))
-        return;
-    canvasClass.style = CS_HREDRAW | CS_VREDRAW;
-    canvasClass.lpfnWndProc = canvasProcedure;
-    canvasClass.hInstance = ::GetModuleHandleW(nullptr);
-    canvasClass.hCursor = ::LoadCursorA(nullptr, IDC_CROSS);
-    canvasClass.lpszClassName = ids::canvasClass;
-    ::RegisterClassExW(&canvasClass);
-}
+constexpr int limitCount = static_cast<int>(board::limitCount);
+static_assert(limitCount <= ids::limitRoom, "the limits' control ids would run into the next limit's");
 
 // ---- The window's controls and where they go.
 
@@ -173,7 +33,7 @@ LRESULT CALLBACK clickedAgain(HWND list, UINT message, WPARAM wParam, LPARAM lPa
 
 void buildControls(HWND dialog, BoardPictureState& state) {
     setText(dialog, ids::pictureTitle);
-    createControl(dialog, "STATIC", "&Layers", SS_LEFT, ids::layerLabel);
+    createControl(dialog, "STATIC", model::layersCaption, SS_LEFT, ids::layerLabel);
     HWND layers =
         createControl(dialog, "SysListView32", "",
                       WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
@@ -187,33 +47,53 @@ void buildControls(HWND dialog, BoardPictureState& state) {
     ::CreateWindowExW(WS_EX_CLIENTEDGE, ids::canvasClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 10,
                       10, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::boardCanvas)),
                       ::GetModuleHandleW(nullptr), &state);
-    createControl(dialog, "STATIC", "&Findings (click one to centre it)", SS_LEFT, ids::findingLabel);
+    createControl(dialog, "STATIC", model::findingsCaption, SS_LEFT, ids::findingLabel);
     HWND findings = createControl(dialog, "LISTBOX", "",
                                   WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                                   ids::findingList, WS_EX_CLIENTEDGE);
     ::SendMessageW(findings, WM_SETFONT, reinterpret_cast<WPARAM>(fonts().fixed), FALSE); // rows in columns
     ::SetWindowSubclass(findings, clickedAgain, 0, 0);
+    // Each caption just before its control: its Alt letter goes to the control after it.
+    createControl(dialog, "STATIC", model::kindCaption, SS_RIGHT, ids::kindLabel);
+    createControl(dialog, "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, ids::kindList);
+    createControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX, ids::checkedLines);
     createControl(dialog, "STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, ids::pointerLine);
     createControl(dialog, "BUTTON", "Close", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
     for (int i = 0; i < limitCount; ++i) {
-        createControl(dialog, "STATIC", limitCaptions[i], SS_RIGHT, ids::limitLabel + i);
+        createControl(dialog, "STATIC", board::limitRows[i].caption, SS_RIGHT, ids::limitLabel + i);
         createControl(dialog, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, ids::limitField + i, WS_EX_CLIENTEDGE);
     }
     createControl(dialog, "STATIC", "mil", SS_LEFT, ids::limitUnit);
-    createControl(dialog, "BUTTON", "Check &again", WS_TABSTOP | BS_PUSHBUTTON, ids::checkAgain);
+    createControl(dialog, "STATIC", model::profileCaption, SS_RIGHT, ids::profileLabel);
+    createControl(dialog, "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, ids::profileList);
+    createControl(dialog, "BUTTON", model::checkAgainCaption, WS_TABSTOP | BS_PUSHBUTTON, ids::checkAgain);
 }
 
-// Registration, ring, web and clearance in mils (or "0.13mm"); empty for the default.
-void layoutLimits(HWND dialog, int m, int bh) {
-    const int label = px(78), field = px(60), gap = px(6);
-    int x = m;
+// A caption and a field per limit of the table, in mils (or "0.13mm"), empty for the default: on one line
+// where the window is wide enough, else on as few as hold them; the unit and the profiles after the first,
+// "Check again" under the profiles. Returns the row's height.
+int layoutLimits(HWND dialog, int m, int bh, int width) {
+    const int label = px(78), field = px(56), gap = px(6), each = label + gap + field + gap;
+    const int unit = px(28), profileLabel = px(52), profiles = px(130), again = px(100), pitch = bh + px(4);
+    const int end = unit + gap + profileLabel + gap + profiles + gap;
+    const int perLine = limitCount * each + end + again <= width
+                            ? limitCount
+                            : model::fieldsPerLine(limitCount, each, width - end);
+    const int lines = (limitCount + perLine - 1) / perLine;
     for (int i = 0; i < limitCount; ++i) {
-        place(dialog, ids::limitLabel + i, x, m + px(4), label, px(18));
-        place(dialog, ids::limitField + i, x + label + gap, m, field, bh - px(4));
-        x += label + gap + field + gap;
+        const int x = m + (i % perLine) * each, y = m + (i / perLine) * pitch;
+        place(dialog, ids::limitLabel + i, x, y + px(4), label, px(18));
+        place(dialog, ids::limitField + i, x + label + gap, y, field, bh - px(4));
     }
-    place(dialog, ids::limitUnit, x, m + px(4), px(28), px(18));
-    place(dialog, ids::checkAgain, x + px(34), m - px(2), px(100), bh);
+    const int x = m + perLine * each, profilesX = x + unit + gap + profileLabel + gap;
+    place(dialog, ids::limitUnit, x, m + px(4), unit, px(18));
+    place(dialog, ids::profileLabel, x + unit + gap, m + px(4), profileLabel, px(18));
+    place(dialog, ids::profileList, profilesX, m - px(1), profiles, px(200));
+    if (lines == 1)
+        place(dialog, ids::checkAgain, profilesX + profiles + gap, m - px(2), again, bh);
+    else
+        place(dialog, ids::checkAgain, profilesX, m + pitch - px(2), again, bh);
+    return std::max(lines, 1) * pitch;
 }
 
 // The list of layers as wide as its longest name with its role (KiCad's names run long), so that each shows
@@ -235,15 +115,21 @@ int sideWidth(HWND dialog, int width) {
     return std::clamp(widest + check + frame, std::min(px(220), width / 2), std::max(px(220), width / 2));
 }
 
-// The layers beside the picture, the findings under both, then the pointer's place and Close.
+// The lines of a text: what was checked takes as many lines under the verdict.
+int lineCount(const std::string& text) {
+    return text.empty() ? 0 : 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The limits row, the layers beside the picture, the findings under both (the verdict and the filter, what
+// was checked, the list), then the pointer's place and Close.
 void layoutPicture(HWND dialog) {
     RECT r;
     ::GetClientRect(dialog, &r);
-    const int m = px(10), gap = px(8), line = px(18), bw = px(80), bh = px(26);
+    const int m = px(10), gap = px(8), line = px(18), bw = px(80), bh = px(26), head = px(24);
     const int side = sideWidth(dialog, r.right - 2 * m);
-    const int findings = px(100), row = bh + gap;
-    layoutLimits(dialog, m, bh);
-    const int top = std::max<int>(px(100), r.bottom - 2 * m - bh - 2 * gap - line - findings - row);
+    const int checked = lineCount(textOf(::GetDlgItem(dialog, ids::checkedLines))) * line;
+    const int findings = px(100), row = layoutLimits(dialog, m, bh, r.right - 2 * m) + px(4);
+    const int top = std::max<int>(px(100), r.bottom - 2 * m - bh - 2 * gap - head - checked - findings - row);
     place(dialog, ids::layerLabel, m, m + row, side, line);
     place(dialog, ids::layerList, m, m + row + line, side, top - line);
     HWND layers = ::GetDlgItem(dialog, ids::layerList);
@@ -251,9 +137,13 @@ void layoutPicture(HWND dialog) {
     ::GetClientRect(layers, &inside);
     ListView_SetColumnWidth(layers, 0, inside.right); // no sideways scrolling for a long name
     place(dialog, ids::boardCanvas, m + side + gap, m + row, r.right - 2 * m - side - gap, top);
-    const int findingsY = m + row + top + gap;
-    place(dialog, ids::findingLabel, m, findingsY, r.right - 2 * m, line);
-    place(dialog, ids::findingList, m, findingsY + line, r.right - 2 * m, findings);
+    const int findingsY = m + row + top + gap, kinds = px(180), kindLabel = px(36);
+    const int kindsX = r.right - m - kinds;
+    place(dialog, ids::findingLabel, m, findingsY + px(4), kindsX - kindLabel - gap - m, line);
+    place(dialog, ids::kindLabel, kindsX - kindLabel - px(4), findingsY + px(4), kindLabel, line);
+    place(dialog, ids::kindList, kindsX, findingsY, kinds, px(240));
+    place(dialog, ids::checkedLines, m, findingsY + head, r.right - 2 * m, checked);
+    place(dialog, ids::findingList, m, findingsY + head + checked, r.right - 2 * m, findings);
     const int bottomY = r.bottom - m - bh;
     place(dialog, ids::pointerLine, m, bottomY + px(5), r.right - 3 * m - bw, line);
     place(dialog, IDCANCEL, r.right - m - bw, bottomY, bw, bh);
@@ -275,8 +165,8 @@ void fillLayers(HWND dialog, const model::BoardPicture& picture) {
     }
 }
 
-// The rows, and the width they need so that the list scrolls sideways to their ends.
-void fillFindings(HWND dialog, const model::BoardPicture& picture) {
+// The rows the filter shows, and the width they need so that the list scrolls sideways to their ends.
+void fillFindings(HWND dialog, BoardPictureState& state) {
     HWND list = ::GetDlgItem(dialog, ids::findingList);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     HDC dc = ::GetDC(list);
@@ -289,27 +179,46 @@ void fillFindings(HWND dialog, const model::BoardPicture& picture) {
         ::GetTextExtentPoint32W(dc, row.c_str(), static_cast<int>(row.size()), &size);
         widest = std::max<int>(widest, size.cx);
     };
-    if (!picture.problem.empty())
-        add(picture.problem);
-    std::vector<std::string> rows;
-    for (const auto& f : picture.findings)
-        rows.push_back(f.text);
-    for (const auto& row : model::inColumns(rows))
+    for (const auto& row : model::findingRows(state.picture))
         add(row);
+    state.rows = state.picture.problem.empty() ? model::shownFindings(state.picture) : std::vector<size_t>{};
     ::SelectObject(dc, old);
     ::ReleaseDC(list, dc);
     ::SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + px(24)), 0);
+}
+
+// The profiles flashkit.ini names and those shipped, none chosen.
+void fillProfiles(HWND dialog, const BoardPictureState& state) {
+    HWND profiles = ::GetDlgItem(dialog, ids::profileList);
+    ::SendMessageW(profiles, CB_RESETCONTENT, 0, 0);
+    for (const auto& name : state.session->checkProfiles())
+        ::SendMessageW(profiles, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(name).c_str()));
+    ::SendMessageW(profiles, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    ::SendMessageW(profiles, CB_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(L"choose one"));
+}
+
+// The limits as the fields hold them now.
+std::vector<model::LimitText> typedLimits(HWND dialog, const model::Session& session) {
+    auto limits = session.checkLimits();
+    for (int i = 0; i < limitCount && i < static_cast<int>(limits.size()); ++i)
+        limits[static_cast<size_t>(i)].text = textOf(::GetDlgItem(dialog, ids::limitField + i));
+    return limits;
+}
+
+void warn(HWND dialog, const std::string& problem) {
+    ::MessageBoxW(dialog, wideText(withCrlf(problem)).c_str(), L"Flashkit", MB_OK | MB_ICONWARNING);
 }
 
 // ---- Events of the lists.
 
 void showFinding(HWND dialog, BoardPictureState& state) {
     const auto row = static_cast<int>(::SendDlgItemMessageW(dialog, ids::findingList, LB_GETCURSEL, 0, 0));
-    if (row < 0 || row >= static_cast<int>(state.picture.findings.size()))
+    if (row < 0 || row >= static_cast<int>(state.rows.size()))
         return;
-    state.selected = row;
+    const size_t index = state.rows[static_cast<size_t>(row)];
+    state.selected = static_cast<int>(index);
     HWND canvas = ::GetDlgItem(dialog, ids::boardCanvas);
-    if (state.view.showFinding(state.picture.findings[static_cast<size_t>(row)])) {
+    if (state.view.showFinding(state.picture.findings[index])) {
         RECT r;
         ::GetClientRect(canvas, &r);
         showPointerLine(canvas, "Centre: " + state.view.pointerText(r.right / 2.0, r.bottom / 2.0));
@@ -344,22 +253,62 @@ INT_PTR layerNotice(HWND dialog, BoardPictureState& state, const NMHDR& notice) 
     return TRUE;
 }
 
+// A kind chosen above the list: only its findings listed and marked; none of them chosen yet.
+void chooseKind(HWND dialog, BoardPictureState& state) {
+    const auto index = ::SendDlgItemMessageW(dialog, ids::kindList, CB_GETCURSEL, 0, 0);
+    const auto choices = model::kindChoices(state.picture);
+    if (index < 0 || index >= static_cast<LRESULT>(choices.size()))
+        return;
+    state.picture.only = choices[static_cast<size_t>(index)].kind;
+    state.selected = -1;
+    fillFindings(dialog, state);
+    repaint(::GetDlgItem(dialog, ids::boardCanvas));
+}
+
+// A profile chosen: every field it names takes its limit; the user may change any before checking again.
+void chooseProfile(HWND dialog, BoardPictureState& state) {
+    const auto index = ::SendDlgItemMessageW(dialog, ids::profileList, CB_GETCURSEL, 0, 0);
+    const auto names = state.session ? state.session->checkProfiles() : std::vector<std::string>{};
+    if (index < 0 || index >= static_cast<LRESULT>(names.size()))
+        return;
+    auto limits = typedLimits(dialog, *state.session);
+    if (const auto problem = state.session->applyCheckProfile(names[static_cast<size_t>(index)], limits))
+        return warn(dialog, *problem);
+    state.filling = true;
+    for (int i = 0; i < limitCount && i < static_cast<int>(limits.size()); ++i)
+        setText(::GetDlgItem(dialog, ids::limitField + i), limits[static_cast<size_t>(i)].text);
+    state.filling = false;
+}
+
+void fillKinds(HWND dialog, const model::BoardPicture& picture) {
+    HWND kinds = ::GetDlgItem(dialog, ids::kindList);
+    ::SendMessageW(kinds, CB_RESETCONTENT, 0, 0);
+    for (const auto& choice : model::kindChoices(picture))
+        ::SendMessageW(kinds, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(choice.text).c_str()));
+    ::SendMessageW(kinds, CB_SETCURSEL, static_cast<WPARAM>(model::kindChoiceOf(picture)), 0);
+}
+
 // What the session's last check handed over, fitted into the window; checked again, the layers stay
-// switched as they were.
+// switched as they were, and the kind listed where it is still found.
 void display(HWND window, BoardPictureState& state, bool again = false) {
     model::BoardPicture picture = state.session->boardPicture();
     if (again)
-        model::keepLayerChoices(state.picture, picture);
+        model::keepChoices(state.picture, picture);
     state.picture = std::move(picture);
     state.selected = -1;
     fillLayers(window, state.picture);
-    fillFindings(window, state.picture);
+    fillKinds(window, state.picture);
+    fillFindings(window, state);
+    std::string checked;
+    for (const auto& line : state.picture.checked)
+        checked += (checked.empty() ? "" : "\n") + line;
+    setText(::GetDlgItem(window, ids::checkedLines), checked);
     HWND canvas = ::GetDlgItem(window, ids::boardCanvas);
     ::GetCursorPos(&state.pointer); // a pointer that has not moved yet shows no place
     ::ScreenToClient(canvas, &state.pointer);
     setText(::GetDlgItem(window, ids::pointerLine), "");
     setText(::GetDlgItem(window, ids::findingLabel),
-            "&Findings: " + model::verdictOf(state.picture) +
+            std::string(model::findingsCaption) + ": " + model::verdictOf(state.picture) +
                 (state.picture.findings.empty() ? "" : " (click one to centre it)"));
     layoutPicture(window); // the layers' names as wide as they are
     RECT r;
@@ -374,13 +323,8 @@ void display(HWND window, BoardPictureState& state, bool again = false) {
 void checkAgain(HWND dialog, BoardPictureState& state) {
     if (!state.session)
         return;
-    auto limits = state.session->checkLimits();
-    for (int i = 0; i < limitCount && i < static_cast<int>(limits.size()); ++i)
-        limits[static_cast<size_t>(i)].text = textOf(::GetDlgItem(dialog, ids::limitField + i));
-    if (const auto problem = state.session->setCheckLimits(limits)) {
-        ::MessageBoxW(dialog, wideText(withCrlf(*problem)).c_str(), L"Flashkit", MB_OK | MB_ICONWARNING);
-        return;
-    }
+    if (const auto problem = state.session->setCheckLimits(typedLimits(dialog, *state.session)))
+        return warn(dialog, *problem);
     state.session->checkAgain(state.fields);
     display(dialog, state, true);
 }
@@ -405,6 +349,20 @@ INT_PTR CALLBACK pictureProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:
         if (LOWORD(wParam) == ids::findingList && HIWORD(wParam) == LBN_SELCHANGE && state) {
             showFinding(dialog, *state);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == ids::kindList && HIWORD(wParam) == CBN_SELCHANGE && state) {
+            chooseKind(dialog, *state);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == ids::profileList && HIWORD(wParam) == CBN_SELCHANGE && state) {
+            chooseProfile(dialog, *state);
+            return TRUE;
+        }
+        // A field changed by hand no longer holds the profile chosen.
+        if (LOWORD(wParam) >= ids::limitField && LOWORD(wParam) < ids::limitField + limitCount &&
+            HIWORD(wParam) == EN_CHANGE && state && !state->filling) {
+            ::SendDlgItemMessageW(dialog, ids::profileList, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
             return TRUE;
         }
         if (LOWORD(wParam) == ids::checkAgain && HIWORD(wParam) == BN_CLICKED && state) {
@@ -440,6 +398,7 @@ void showBoardPicture(HWND window, model::Session& session, const app::Fields& f
         return;
     state->session = &session, state->fields = fields;
     const auto limits = session.checkLimits();
+    state->filling = true;
     for (int i = 0; i < limitCount && i < static_cast<int>(limits.size()); ++i) {
         HWND field = ::GetDlgItem(window, ids::limitField + i);
         setText(field, limits[static_cast<size_t>(i)].text);
@@ -447,6 +406,8 @@ void showBoardPicture(HWND window, model::Session& session, const app::Fields& f
         const std::wstring byDefault = wideText(limits[static_cast<size_t>(i)].byDefault);
         ::SendMessageW(field, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(byDefault.c_str()));
     }
+    state->filling = false;
+    fillProfiles(window, *state);
     display(window, *state);
     ::ShowWindow(window, SW_SHOW);
     ::SetForegroundWindow(window);

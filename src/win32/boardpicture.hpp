@@ -1,6 +1,7 @@
 // The board picture window after "Board Check" in plain Win32: the picked plots or the board's layers (each
-// switched on and off in the list of layers), the holes over them and the findings listed; a finding clicked
-// is centred and zoomed on. The wheel zooms about the pointer, dragging or the arrow keys pan; a scale bar
+// switched on and off in the list of layers), the holes over them and the findings listed, filtered by kind;
+// a finding clicked is centred and zoomed on. Above, the limits row checks again with the limits typed or a
+// profile's. The wheel zooms about the pointer, dragging or the arrow keys pan; a scale bar
 // and the pointer's place. It paints the ui model's picture where the model's view puts it and forwards the
 // events to that view.
 #pragma once
@@ -12,6 +13,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace fk::win32 {
 
@@ -19,10 +21,12 @@ namespace fk::win32 {
 struct BoardPictureState {
     model::BoardPicture picture;
     model::PictureView view;
-    int selected = -1;     // the finding clicked, ringed boldly
-    POINT dragFrom{};      // where the last drag step ended
-    POINT pointer{-1, -1}; // where the pointer was last seen over the picture
-    bool dragging = false; // the left button is down on the picture
+    std::vector<size_t> rows; // the finding of each row of the list, under the filter by kind
+    int selected = -1;        // the finding clicked (its index in picture.findings), marked boldly
+    POINT dragFrom{};         // where the last drag step ended
+    POINT pointer{-1, -1};    // where the pointer was last seen over the picture
+    bool dragging = false;    // the left button is down on the picture
+    bool filling = false;     // the limits' fields are being filled, not typed into
     // What the check read, so that the limits row can check again; the session keeps the limits.
     model::Session* session = nullptr;
     app::Fields fields{};

@@ -39,19 +39,27 @@ inline constexpr int previewNote = 102;
 inline constexpr int panel = 200;
 enum PanelPart { title, header, drawing, marker, holeCount, extent, tools, partCount };
 
-// Board picture: the layers (a list with checks), the picture, the findings, the line under them with the
-// pointer's place; Close is IDCANCEL.
+// Board picture: the layers (a list with checks), the picture, the findings with the filter by kind above
+// them and what was checked under their verdict, the line under them with the pointer's place; Close is
+// IDCANCEL.
 inline constexpr int layerList = 100;
 inline constexpr int boardCanvas = 101;
 inline constexpr int findingList = 102;
 inline constexpr int pointerLine = 103;
 inline constexpr int layerLabel = 104;
 inline constexpr int findingLabel = 105;
-// The limits row: a caption and a field per limit (registration, ring, web, clearance), then "Check again".
-inline constexpr int limitLabel = 110;
-inline constexpr int limitField = 114;
+inline constexpr int checkedLines = 106;
+inline constexpr int kindLabel = 107;
+inline constexpr int kindList = 108;
+// The limits row: caption limitLabel + i and field limitField + i for row i of board::limitRows (room for
+// limitRoom rows), the unit, the profiles and "Check again".
+inline constexpr int profileLabel = 110;
+inline constexpr int profileList = 111;
 inline constexpr int limitUnit = 118;
 inline constexpr int checkAgain = 119;
+inline constexpr int limitRoom = 20;
+inline constexpr int limitLabel = 120;
+inline constexpr int limitField = limitLabel + limitRoom;
 
 // Window classes and titles the driver looks for.
 inline constexpr const char* mainClass = "FlashkitMain";

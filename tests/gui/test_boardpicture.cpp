@@ -1,16 +1,19 @@
 // The board picture, offscreen: "Board Check" opens it on the plots picked, layers switch, a finding clicked
 // is centred, wheel and arrow keys move the view, and no file changes.
 #include "../files.hpp"
+#include "board/limits.hpp"
 #include "gui/boardpicture.hpp"
 #include "gui/mainwindow.hpp"
 #include "platform/files.hpp"
 
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 class BoardPictureTest : public QObject {
     Q_OBJECT
@@ -91,6 +94,87 @@ class BoardPictureTest : public QObject {
         QVERIFY(picture->findings()->item(0)->text().startsWith("ring  "));
         QCOMPARE(window.session().checkOptions().at("ring"), std::string("20"));
         QVERIFY(fk::test::filesBelow(dir.path().toStdString()) == files);
+    }
+
+    // The limits row has a captioned field for each limit of the table, all inside a 1024 x 768 window; a
+    // profile fills them; a tight spacing typed finds a gap, drawn as a segment with its measure; the filter
+    // lists only the kind chosen while the verdict counts the whole board, with what was checked under it.
+    void limitsRowProfilesAndTheFilter() {
+        QTemporaryDir dir;
+        fk::test::copyFilesOf(std::filesystem::path(FLASHKIT_EXAMPLES) / "fab", dir.path().toStdString());
+        const std::string in = fk::platform::toPathText(dir.path().toStdString());
+        fk::gui::MainWindow window(in);
+        window.fnamebase()->setText("BOARD");
+        window.indatapath()->setText(QString::fromStdString(in));
+        window.dfnpath()->setText(QString::fromStdString(in));
+        window.session().fileWindow = [&](const fk::app::PickRequest&) {
+            return fk::model::PickOutcome{.chosen = in + "\\TOP.GBR ,PLANE.GBR", .browsedDirectory = in};
+        };
+        window.pressCommand(fk::model::boardCheckButton);
+        fk::gui::BoardPictureWindow* picture = window.boardPicture();
+        QVERIFY(picture && picture->isVisible());
+        const auto& fields = picture->limitFields();
+        QCOMPARE(fields.size(), fk::board::limitCount);
+        picture->resize(1024, 700);
+        QApplication::processEvents();
+        for (size_t i = 0; i < fields.size(); ++i) {
+            QCOMPARE(picture->limitCaptions()[i]->text(), QString(fk::board::limitRows[i].caption));
+            QCOMPARE(picture->limitCaptions()[i]->buddy(), fields[i]);
+            const QRect at(fields[i]->mapTo(picture, QPoint(0, 0)), fields[i]->size());
+            QVERIFY2(QRect(0, 0, 1024, 700).contains(at) && at.width() >= 40,
+                     qPrintable(picture->limitCaptions()[i]->text()));
+        }
+        QCOMPARE(fields[4]->placeholderText(), QString("5"));
+        QCOMPARE(
+            picture->checkedLabel()->text(),
+            QString("Checked: holes on 2 layers, spacing and width on 2\nNot checked: the board's edge (no "
+                    "outline), mask web (no solder mask layer), legend (no legend layer)"));
+
+        // A profile fills every field it names; none of it is checked or kept until "Check again".
+        QComboBox* profiles = picture->profiles();
+        QCOMPARE(profiles->itemText(2), QString("milled-prototype"));
+        profiles->setCurrentIndex(2);
+        emit profiles->activated(2);
+        QStringList texts;
+        for (const auto* field : fields)
+            texts << field->text();
+        QCOMPARE(texts.join(' '), QString("1 12 16 16 12 12 20 8 8"));
+        QVERIFY(window.session().checkOptions().empty());
+        for (auto* field : fields)
+            field->clear();
+
+        // Typed by hand, the fields no longer hold the profile.
+        QTest::keyClicks(fields[4], "130");
+        QCOMPARE(profiles->currentIndex(), -1);
+        picture->checkAgain();
+        QCOMPARE(picture->findingsLabel()->text(), QString("2 findings"));
+        const auto& found = picture->picture().findings;
+        QCOMPARE(found.size(), size_t(2));
+        QVERIFY(found[1].segment);
+        QCOMPARE(QString::fromStdString(found[1].label), QString("spacing 124.15 mil"));
+        QComboBox* kinds = picture->kinds();
+        QStringList choices;
+        for (int i = 0; i < kinds->count(); ++i)
+            choices << kinds->itemText(i);
+        QCOMPARE(choices.join('|'), QString("All kinds|plane-solid (1)|spacing (1)"));
+        kinds->setFocus();
+        QTest::keyClick(kinds, Qt::Key_Down);
+        QTest::keyClick(kinds, Qt::Key_Down);
+        QCOMPARE(picture->findings()->count(), 1);
+        QVERIFY(picture->findings()->item(0)->text().startsWith("spacing  TOP.GBR  X 0.1445 Y 0.7971 in"));
+        QCOMPARE(picture->findingsLabel()->text(), QString("2 findings"));
+        // The gap clicked: the segment in the middle of the picture, shown whole.
+        auto* list = picture->findings();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        const fk::model::Pixel from = picture->view().pixelOf(found[1].x1, found[1].y1),
+                               to = picture->view().pixelOf(found[1].x2, found[1].y2);
+        auto* canvas = reinterpret_cast<QWidget*>(picture->canvas());
+        QCOMPARE(std::lround((from.x + to.x) / 2), std::lround(canvas->width() / 2.0));
+        QVERIFY(std::abs(to.x - from.x) + std::abs(to.y - from.y) > 50);
+        // Checked again, the kind stays chosen while it is still found.
+        picture->checkAgain();
+        QCOMPARE(picture->kinds()->currentText(), QString("spacing (1)"));
+        QCOMPARE(picture->findings()->count(), 1);
     }
 
     // A board's folder picked: the verdict counts what was checked, and every layer's name shows whole with
