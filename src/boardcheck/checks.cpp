@@ -65,7 +65,7 @@ Box holeBox(const Hole& h) {
 std::optional<std::uint32_t> padOf(const PlotIndex& index, const Hole& h) {
     std::optional<std::uint32_t> inside, overlapping;
     Length nearest{}, deepest{};
-    index.grid.near(holeBox(h), [&](std::uint32_t item) {
+    index.grid.visitNear(holeBox(h), [&](std::uint32_t item) {
         if (!index.isFlash(item))
             return;
         const Length sd = signedDistance(h.at, index.outline(item));
@@ -124,7 +124,7 @@ void checkPad(const PlotIndex& index, const board::Definitions& definitions, con
 // Copper near the hole that touches none of the pads the hole lies on; the nearest one is reported.
 void checkClearance(const PlotIndex& index, const Hole& h, const Limits& limits, const Reporter& report) {
     std::vector<std::uint32_t> own;
-    index.grid.near(holeBox(h), [&](std::uint32_t item) {
+    index.grid.visitNear(holeBox(h), [&](std::uint32_t item) {
         if (index.isFlash(item) && signedDistance(h.at, index.outline(item)) < h.diameter / 2)
             own.push_back(item);
     });
@@ -137,7 +137,7 @@ void checkClearance(const PlotIndex& index, const Hole& h, const Limits& limits,
     };
     std::optional<std::uint32_t> nearest;
     Length least = limits.clearance;
-    index.grid.near(grown(holeBox(h), limits.clearance), [&](std::uint32_t item) {
+    index.grid.visitNear(grown(holeBox(h), limits.clearance), [&](std::uint32_t item) {
         const Length edge = index.signedDistance(h.at, item) - h.diameter / 2;
         if (edge < least && !touchesOwn(item))
             nearest = item, least = edge;
@@ -166,7 +166,7 @@ void checkPlaneHole(const PlotIndex& index, const board::Definitions&, const Hol
                     const Reporter& report) {
     std::optional<std::uint32_t> relief;
     Length deepest{};
-    index.grid.near(holeBox(h), [&](std::uint32_t item) {
+    index.grid.visitNear(holeBox(h), [&](std::uint32_t item) {
         const Length sd = index.signedDistance(h.at, item);
         if (sd <= Length() && (!relief || sd < deepest))
             relief = item, deepest = sd;
@@ -199,7 +199,7 @@ void checkPadsWithoutHoles(const PlotIndex& index, const Board& board, const Gri
             continue;
         bool drilled = false;
         const Outline o = outlineOf(s, f.at);
-        holes.near(boxOf(o), [&](std::uint32_t i) {
+        holes.visitNear(boxOf(o), [&](std::uint32_t i) {
             drilled = drilled || signedDistance(board.holes[i].at, o) <= Length();
         });
         if (!drilled)
@@ -218,7 +218,7 @@ void checkHolePairs(const std::vector<Hole>& all, const Grid& holes, const Limit
     for (std::uint32_t i = 0; i < all.size(); ++i) {
         const Hole& a = all[i];
         near.clear();
-        holes.near(grown(holeBox(a), limits.web), [&](std::uint32_t j) {
+        holes.visitNear(grown(holeBox(a), limits.web), [&](std::uint32_t j) {
             if (j > i)
                 near.push_back(j);
         });

@@ -194,7 +194,7 @@ void checkPadsWithoutHoles(const Fabrication& board, const CopperLayer& layer, c
             (o.function != board::PadFunction::ComponentPad && o.function != board::PadFunction::ViaPad))
             continue;
         bool drilled = false;
-        holes.near(o.box, [&](std::uint32_t i) {
+        holes.visitNear(o.box, [&](std::uint32_t i) {
             const Hole& h = board.holes[i];
             drilled = drilled || (h.at.x >= o.box.left && h.at.x <= o.box.right && h.at.y >= o.box.bottom &&
                                   h.at.y <= o.box.top);

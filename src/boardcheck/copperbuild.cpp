@@ -260,7 +260,7 @@ class LayerBuilder {
         const auto& objects = layer_.image().objects;
         std::map<std::uint32_t, std::vector<size_t>> cut; // piece: the clear objects that meet it
         for (size_t k = first; k < end; ++k) {
-            grid.near(objects[k].box, [&](std::uint32_t j) {
+            grid.visitNear(objects[k].box, [&](std::uint32_t j) {
                 if (j < first && alive_[j] != noPiece && objects[j].box.meets(objects[k].box))
                     cut[alive_[j]].push_back(k);
             });

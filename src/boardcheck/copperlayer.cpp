@@ -113,7 +113,7 @@ std::vector<std::uint32_t> CopperLayer::itemsNear(const board::Box& box) const {
         stamp_ = 1;
     }
     std::vector<std::uint32_t> found; // gathered first: a visit may search again
-    grid_->near(box, [&](std::uint32_t i) {
+    grid_->visitNear(box, [&](std::uint32_t i) {
         if (stamps_[i] != stamp_ && items_[i].box.meets(box))
             found.push_back(i);
         stamps_[i] = stamp_;
@@ -214,7 +214,7 @@ std::optional<std::uint32_t> CopperLayer::pieceAt(Vec p) const {
 
 void CopperLayer::forEachLarge(const board::Box& box, const std::function<void(std::uint32_t)>& visit) const {
     std::vector<std::uint32_t> found;
-    largeGrid_->near(box, [&](std::uint32_t i) {
+    largeGrid_->visitNear(box, [&](std::uint32_t i) {
         if (pieces_[largePieces_[i]].box.meets(box))
             found.push_back(largePieces_[i]);
     });

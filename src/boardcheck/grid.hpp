@@ -24,8 +24,9 @@ inline constexpr Length mils(std::int64_t n) {
 class Grid {
   public:
     Grid(const std::vector<Box>& boxes, Length cell);
-    // Every item whose box may meet `box`, each once per cell it shares: callers judge by distance.
-    template <class Visit> void near(const Box& box, Visit&& visit) const {
+    // Every item whose box may meet `box`, each once per cell it shares: callers judge by distance. (Not
+    // "near": windows.h defines near and far as macros.)
+    template <class Visit> void visitNear(const Box& box, Visit&& visit) const {
         if (items_.empty())
             return;
         for (std::int64_t y = cellY(box.bottom); y <= cellY(box.top); ++y)

@@ -33,7 +33,7 @@ std::vector<std::uint32_t> clusters(const std::vector<Candidate>& candidates) {
     const Grid grid(boxes, samePlace * 4);
     const double near = double(samePlace.count());
     for (std::uint32_t i = 0; i < candidates.size(); ++i)
-        grid.near(boxes[i], [&](std::uint32_t j) {
+        grid.visitNear(boxes[i], [&](std::uint32_t j) {
             if (j <= i || find(i) == find(j) || !boxes[i].meets(boxes[j]))
                 return;
             if (segmentSegment(candidates[i].stretch, candidates[j].stretch).distance <= near)

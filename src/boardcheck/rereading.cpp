@@ -55,8 +55,9 @@ class Pads {
         long count = 0;
         for (const auto& h : holes) {
             bool on = false;
-            grid_->near({h.at.x, h.at.y, h.at.x, h.at.y},
-                        [&](std::uint32_t i) { on = on || signedDistance(h.at, outlines_[i]) <= Length(); });
+            grid_->visitNear({h.at.x, h.at.y, h.at.x, h.at.y}, [&](std::uint32_t i) {
+                on = on || signedDistance(h.at, outlines_[i]) <= Length();
+            });
             count += on;
         }
         return count;
