@@ -15,10 +15,6 @@ inline constexpr Length mils(std::int64_t n) {
     return Length::fromMilDecimals(n, 0);
 }
 
-// windows.h defines `near` as an empty macro (a 16-bit keyword); the Win32 program includes it before this.
-#pragma push_macro("near")
-#undef near
-
 // Items by the cells of a uniform grid their boxes cover, in one array: memory grows with the items, not the
 // board's area.
 class Grid {
@@ -44,6 +40,5 @@ class Grid {
     std::int64_t columns_ = 1, rows_ = 1;
     std::vector<std::uint32_t> start_, items_;
 };
-#pragma pop_macro("near")
 
 } // namespace fk::boardcheck
