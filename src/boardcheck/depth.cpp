@@ -2,13 +2,19 @@
 // is made of its pieces' edges where no other piece covers them, so each piece edge near the probe is cut
 // where the others cross it, and the nearest uncovered stretch is measured: exact for round shapes, no union
 // built.
+#include "app/context.hpp"
 #include "boardcheck/copperlayer.hpp"
+#include "util/text.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <numbers>
 
 namespace fk::boardcheck {
+
+// The steps one place's measure may take (see DepthSearch::spend).
+constexpr std::uint64_t depthSteps = 1'000'000'000;
 
 namespace {
 
@@ -208,6 +214,7 @@ class DepthSearch {
     }
 
     bool covered(Vec x, std::uint32_t own) const {
+        spend(coverers_.size());
         for (const std::uint32_t piece : coverers_) {
             if (piece == own)
                 continue;
@@ -224,6 +231,7 @@ class DepthSearch {
     bool insideNear(std::uint32_t piece, Vec x) const {
         const LocalSeg* best = nullptr;
         double nearest = INFINITY, t = 0;
+        spend(localSegs_.size());
         for (const LocalSeg& e : localSegs_) {
             if (e.piece != piece)
                 continue;
@@ -373,6 +381,26 @@ class DepthSearch {
     };
     std::vector<LocalSeg> localSegs_;               // their edges, whole
     mutable std::map<std::uint32_t, bool> uniform_; // polygons with no edge near: in or out of all of it
+    mutable std::uint64_t steps_ = 0;
+
+    // Work on one place is bounded: shapes of one area piled on each other by the hundreds (a mangled file)
+    // would make it grow with their cube. The densest real boards measured take under 4 million steps.
+    void spend(std::size_t steps) const {
+        steps_ += steps;
+        if (steps_ <= depthSteps)
+            return;
+        const auto inches = [](double v) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.4f", v / double(util::Length::perMil) / 1000);
+            return std::string(text);
+        };
+        const Vec at = probe_.front().a;
+        throw app::JobStop{
+            util::lines({"The copper of " + layer_.image().name + " is too dense to measure near X " +
+                             inches(at.x) + " Y " + inches(at.y) + " in:",
+                         "its shapes overlap there so deeply that one place would take more than " +
+                             std::to_string(depthSteps) + " steps. Nothing was checked."})};
+    }
 };
 
 Closest CopperLayer::depth(const Probe& probe, std::uint32_t area, double atLeast) const {
