@@ -9,12 +9,19 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <unordered_map>
 
 namespace fk::boardcheck {
 
 namespace {
 
 constexpr double touching = 10;
+
+// The widest circle found: its diameter and centre.
+struct Widest {
+    double width = 0;
+    Vec centre{};
+};
 
 class WidthSearch {
   public:
@@ -23,13 +30,14 @@ class WidthSearch {
     // The widest circle of the copper that holds `x`, searched from it across the copper (along `across`),
     // inward from its nearest edge, or every way where it stands on an edge; 0 where no copper holds it.
     // Stops once it reaches the limit.
-    double at(Vec x, Vec across) const {
+    Widest at(Vec x, Vec across) const {
         const auto piece = layer_.pieceAt(x);
         if (!piece)
-            return 0;
+            return {};
         const std::uint32_t area = layer_.area(*piece);
         const Closest deepest = layer_.depth({{x, x}}, area);
         double best = deepest.distance;
+        Vec centre = x;
         std::vector<Vec> ways;
         if (norm(across) > 0)
             ways.push_back(across), ways.push_back(across * -1);
@@ -49,10 +57,10 @@ class WidthSearch {
                     continue;
                 const double d = layer_.depth({{c, c}}, area).distance;
                 if (d >= t - touching && d > best)
-                    best = d;
+                    best = d, centre = c;
             }
         }
-        return 2 * best;
+        return {2 * best, centre};
     }
 
   private:
@@ -144,6 +152,60 @@ void considerNeck(const CopperLayer& layer, const Edge& e, const Edge& f, bool s
     consider(midpoint(gap.on, gap.other), gap.other - gap.on, run, e.piece);
 }
 
+// Whether nothing but the piece itself lies within `limit` of `x`: then the copper there is the piece alone.
+bool alone(const CopperLayer& layer, std::uint32_t piece, Vec x, double limit) {
+    bool other = false;
+    const Length reach = Length::fromCount(std::llround(limit));
+    layer.forEachItem(board::Box::around(pointOf(x), reach),
+                      [&](std::uint32_t j) { other = other || layer.items()[j].piece != piece; });
+    return !other;
+}
+
+struct Neck {
+    Vec x, across;
+    Seg stretch;
+    std::uint32_t piece;
+};
+
+// The necks searched narrowest first. One within 10 mil (or half the limit) of a neck already found is part
+// of that neck, and one inside a circle already found wider than the limit is no neck: a pour between two
+// many-sided outlines faces dozens of edge pairs, and each search would find the same.
+template <class Consider> void searchNecks(std::vector<Neck>& necks, double limit, Consider& consider) {
+    std::sort(necks.begin(), necks.end(),
+              [](const Neck& a, const Neck& b) { return dot(a.across, a.across) < dot(b.across, b.across); });
+    const double reach = std::min(limit / 2, double(mils(10).count()));
+    struct Known {
+        Vec centre;
+        double radius;
+    };
+    std::unordered_map<std::int64_t, std::vector<Known>>
+        known; // by the cell of width `limit` a point lies in
+    const auto cell = [&](Vec v) {
+        return std::pair{std::int64_t(std::floor(v.x / limit)), std::int64_t(std::floor(v.y / limit))};
+    };
+    const auto key = [](std::int64_t cx, std::int64_t cy) { return cx * 1000003 + cy; };
+    const auto inKnown = [&](Vec x) {
+        const auto [cx, cy] = cell(x);
+        for (std::int64_t dx = -1; dx <= 1; ++dx)
+            for (std::int64_t dy = -1; dy <= 1; ++dy)
+                if (auto at = known.find(key(cx + dx, cy + dy)); at != known.end())
+                    for (const Known& k : at->second)
+                        if (norm(x - k.centre) <= k.radius)
+                            return true;
+        return false;
+    };
+    for (const Neck& n : necks) {
+        if (inKnown(n.x))
+            continue;
+        const Widest w = consider(n.x, n.across, n.stretch, n.piece);
+        const auto [cx, cy] = cell(n.x);
+        if (w.width >= limit) // every point of that circle is as wide
+            known[key(cx, cy)].push_back({w.centre, w.width / 2 - touching});
+        else if (w.width > 0)
+            known[key(cx, cy)].push_back({n.x, reach});
+    }
+}
+
 } // namespace
 
 Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
@@ -154,10 +216,7 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
         ++layers;
         const WidthSearch search(layer, limit);
         Places narrow;
-        const auto consider = [&](Vec x, Vec across, const Seg& stretch, std::uint32_t piece) {
-            const double w = search.at(x, across);
-            if (w <= 0 || w >= limit)
-                return;
+        const auto found = [&](Vec x, Vec across, const Seg& stretch, std::uint32_t piece, double w) {
             Vec n = norm(across) > 0 ? across * (1 / norm(across)) : Vec{0, 1};
             narrow.add("width", {.measured = w,
                                  .place = x,
@@ -167,6 +226,12 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
                                  .a = piece,
                                  .b = piece});
         };
+        const auto consider = [&](Vec x, Vec across, const Seg& stretch, std::uint32_t piece) {
+            const Widest w = search.at(x, across);
+            if (w.width > 0 && w.width < limit)
+                found(x, across, stretch, piece, w.width);
+            return w;
+        };
         const auto& pieces = layer.pieces();
         for (std::uint32_t i = 0; i < pieces.size(); ++i) {
             if ((i & 1023) == 0)
@@ -174,8 +239,11 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
             const Piece& p = pieces[i];
             const board::Object* o = layer.objectOf(p);
             if (p.kind == PieceKind::Capsule && 2 * p.radius < limit) {
-                const Vec d = p.core.b - p.core.a;
-                consider(midpoint(p.core.a, p.core.b), {-d.y, d.x}, p.core, i);
+                const Vec d = p.core.b - p.core.a, middle = midpoint(p.core.a, p.core.b);
+                if (alone(layer, i, middle, limit)) // a track by itself is as wide as it is drawn
+                    found(middle, {-d.y, d.x}, p.core, i, 2 * p.radius);
+                else
+                    consider(middle, {-d.y, d.x}, p.core, i);
             } else if (o && o->flash && p.kind == PieceKind::Disc && 2 * p.radius < limit) {
                 consider(p.core.a, {}, {p.core.a, p.core.a}, i);
             } else if (o && o->flash && p.kind == PieceKind::Poly) {
@@ -189,6 +257,10 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
         // Necks: edges of a region facing each other across its copper, closer than the limit.
         const auto& items = layer.items();
         std::vector<Edge> mine, theirs;
+        std::vector<Neck> necks;
+        const auto gather = [&](Vec x, Vec across, const Seg& stretch, std::uint32_t piece) {
+            necks.push_back({x, across, stretch, piece});
+        };
         for (std::uint32_t i = 0; i < items.size(); ++i) {
             if ((i & 255) == 0)
                 platform::checkInterrupted();
@@ -203,9 +275,10 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
                 forEachEdge(layer, items[j], [&](const Edge& f) { theirs.push_back(f); });
                 for (const Edge& e : mine)
                     for (const Edge& f : theirs)
-                        considerNeck(layer, e, f, j == i, limit, consider);
+                        considerNeck(layer, e, f, j == i, limit, gather);
             });
         }
+        searchNecks(necks, limit, consider);
         narrow.report(
             Kind::Width, layer.image().name, c.limits.width,
             [&](const Candidate& k) { return pieceName(layer, k.a) + " narrower than the minimum"; },
