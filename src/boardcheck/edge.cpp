@@ -111,7 +111,7 @@ Coverage checkEdge(const BoardContext& c, std::vector<Finding>& findings) {
                 if (item.path >= 0 && at.distance > 0 && layer.holds(layer.pieces()[item.piece], cut.seg.a))
                     measured = -at.distance - cut.radius;
                 if (measured >= limit || (cut.hole && measured < 0))
-                    return; // copper an unplated hole cuts is the unplated-copper finding's
+                    return;       // copper an unplated hole cuts is the unplated-copper finding's
                 Vec edge = at.on; // on the hole's edge, toward the copper
                 if (cut.radius > 0 && at.distance > 0)
                     edge = at.on + (at.other - at.on) * (cut.radius / at.distance);
