@@ -250,24 +250,6 @@ Closest CopperLayer::toItem(const Seg& s, const Item& item) const {
     return best;
 }
 
-namespace {
-
-// The edges of an item as segments: a whole polygon's every edge, a run's own.
-template <class Visit> void forEachEdge(const CopperLayer& layer, const Item& item, Visit visit) {
-    const auto& paths = layer.polygons(layer.pieces()[item.piece]);
-    if (item.path >= 0) {
-        const auto& path = paths[size_t(item.path)];
-        for (std::uint32_t e = item.first; e < item.first + item.count; ++e)
-            visit(edgeOf(path, e));
-        return;
-    }
-    for (const auto& path : paths)
-        for (size_t e = 0; e < path.size(); ++e)
-            visit(edgeOf(path, e));
-}
-
-} // namespace
-
 Closest CopperLayer::itemItem(const Item& a, const Item& b) const {
     return boardcheck::between(*this, a, *this, b);
 }
@@ -280,7 +262,7 @@ Closest between(const CopperLayer& la, const Item& a, const CopperLayer& lb, con
     if (pb.kind != PieceKind::Poly)
         return outTo(swapped(la.toItem(pb.core, a)), pb.radius);
     Closest best;
-    forEachEdge(la, a, [&](const Seg& e) {
+    forEachEdgeOf(la, a, [&](const Seg& e, std::uint32_t, std::uint32_t) {
         const Closest c = lb.toItem(e, b);
         if (c.distance < best.distance)
             best = c;

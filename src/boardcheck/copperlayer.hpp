@@ -130,4 +130,27 @@ class CopperLayer {
 // The distance of two items of two layers (a legend's and the bare copper's): "on" of the first.
 Closest between(const CopperLayer& la, const Item& a, const CopperLayer& lb, const Item& b);
 
+// The edges of a polygon piece's item with their path and index: a whole polygon's every edge, a run's own.
+// Edges of no length are left out; other pieces have no edges.
+template <class Visit> void forEachEdgeOf(const CopperLayer& layer, const Item& item, Visit&& visit) {
+    const Piece& piece = layer.pieces()[item.piece];
+    if (piece.kind != PieceKind::Poly)
+        return;
+    const auto& paths = layer.polygons(piece);
+    const auto run = [&](std::uint32_t k, std::uint32_t first, std::uint32_t count) {
+        const auto& path = paths[k];
+        for (std::uint32_t e = first; e < first + count; ++e) {
+            const auto& u = path[e % path.size()];
+            const auto& v = path[(e + 1) % path.size()];
+            if (u.X != v.X || u.Y != v.Y)
+                visit(Seg{{double(u.X), double(u.Y)}, {double(v.X), double(v.Y)}}, k,
+                      std::uint32_t(e % path.size()));
+        }
+    };
+    if (item.path >= 0)
+        return run(std::uint32_t(item.path), item.first, item.count);
+    for (std::uint32_t k = 0; k < paths.size(); ++k)
+        run(k, 0, std::uint32_t(paths[k].size()));
+}
+
 } // namespace fk::boardcheck

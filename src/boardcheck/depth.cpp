@@ -162,21 +162,8 @@ class DepthSearch {
                 addArc({p.core.a, p.radius, heading + pi / 2, pi}, item.piece);
                 return;
             }
-            const auto& paths = layer_.polygons(p);
-            const auto edges = [&](std::uint32_t k, size_t first, size_t count) {
-                const auto& path = paths[k];
-                for (size_t e = first; e < first + count; ++e) {
-                    const auto& u = path[e % path.size()];
-                    const auto& v = path[(e + 1) % path.size()];
-                    if (u.X == v.X && u.Y == v.Y)
-                        continue;
-                    addSeg({{double(u.X), double(u.Y)}, {double(v.X), double(v.Y)}}, item.piece);
-                }
-            };
-            if (item.path >= 0)
-                return edges(std::uint32_t(item.path), item.first, item.count);
-            for (std::uint32_t k = 0; k < paths.size(); ++k)
-                edges(k, 0, paths[k].size());
+            forEachEdgeOf(layer_, item,
+                          [&](const Seg& seg, std::uint32_t, std::uint32_t) { addSeg(seg, item.piece); });
         });
         // The polygons' edges around the search box as far again, so that the nearest of them to a point in
         // the box is known to be its nearest at all.
@@ -186,23 +173,9 @@ class DepthSearch {
             const Piece& p = layer_.pieces()[item.piece];
             if (p.kind != PieceKind::Poly || layer_.area(item.piece) != area_)
                 return;
-            const auto& paths = layer_.polygons(p);
-            const auto edges = [&](std::uint32_t k, size_t first, size_t count) {
-                const auto& path = paths[k];
-                for (size_t e = first; e < first + count; ++e) {
-                    const auto& u = path[e % path.size()];
-                    const auto& v = path[(e + 1) % path.size()];
-                    if (u.X != v.X || u.Y != v.Y)
-                        localSegs_.push_back({item.piece,
-                                              k,
-                                              std::uint32_t(e % path.size()),
-                                              {{double(u.X), double(u.Y)}, {double(v.X), double(v.Y)}}});
-                }
-            };
-            if (item.path >= 0)
-                return edges(std::uint32_t(item.path), item.first, item.count);
-            for (std::uint32_t k = 0; k < paths.size(); ++k)
-                edges(k, 0, paths[k].size());
+            forEachEdgeOf(layer_, item, [&](const Seg& seg, std::uint32_t k, std::uint32_t e) {
+                localSegs_.push_back({item.piece, k, e, seg});
+            });
         });
         // A large polygon with no edge near may still cover all of this place.
         layer_.forEachLarge(box_, [&](std::uint32_t piece) {

@@ -73,26 +73,6 @@ struct Edge {
     std::uint32_t piece, path, index;
 };
 
-template <class Visit> void forEachEdge(const CopperLayer& layer, const Item& item, Visit visit) {
-    const Piece& p = layer.pieces()[item.piece];
-    if (p.kind != PieceKind::Poly)
-        return;
-    const auto& paths = layer.polygons(p);
-    const auto edges = [&](std::uint32_t k, std::uint32_t first, std::uint32_t count) {
-        const auto& path = paths[k];
-        for (std::uint32_t e = first; e < first + count; ++e) {
-            const auto& u = path[e % path.size()];
-            const auto& v = path[(e + 1) % path.size()];
-            if (u.X != v.X || u.Y != v.Y)
-                visit(Edge{{{double(u.X), double(u.Y)}, {double(v.X), double(v.Y)}}, item.piece, k, e});
-        }
-    };
-    if (item.path >= 0)
-        return edges(std::uint32_t(item.path), item.first, item.count);
-    for (std::uint32_t k = 0; k < paths.size(); ++k)
-        edges(k, 0, std::uint32_t(paths[k].size()));
-}
-
 // Two edges of a polygon's copper that face each other across it: each one's copper side toward the other,
 // within 45 degrees.
 bool facing(const Edge& e, const Edge& f, const Closest& c) {
@@ -267,12 +247,16 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
             if (pieces[items[i].piece].kind != PieceKind::Poly)
                 continue;
             mine.clear();
-            forEachEdge(layer, items[i], [&](const Edge& e) { mine.push_back(e); });
+            forEachEdgeOf(layer, items[i], [&](const Seg& seg, std::uint32_t k, std::uint32_t e) {
+                mine.push_back({seg, items[i].piece, k, e});
+            });
             layer.forEachItem(items[i].box.grown(c.limits.width), [&](std::uint32_t j) {
                 if (j < i || layer.area(items[j].piece) != layer.area(items[i].piece))
                     return;
                 theirs.clear();
-                forEachEdge(layer, items[j], [&](const Edge& f) { theirs.push_back(f); });
+                forEachEdgeOf(layer, items[j], [&](const Seg& seg, std::uint32_t k, std::uint32_t e) {
+                    theirs.push_back({seg, items[j].piece, k, e});
+                });
                 for (const Edge& e : mine)
                     for (const Edge& f : theirs)
                         considerNeck(layer, e, f, j == i, limit, gather);
