@@ -379,5 +379,34 @@ TEST(BoardReading, AStopRequestEndsTheReading) {
     EXPECT_THROW(board::readDrillText(holes + "M30\n"), platform::Interrupted);
 }
 
+// Catches: shapes piled on each other checked pair by pair (a million flashes on one spot, 200 000 a
+// hair apart, ran for minutes): the same flash again adds nothing and is read, a pile of different ones is
+// refused naming the file before the work.
+TEST_F(BoardFolders, ShapesPiledOnEachOther) {
+    const std::string head = "%FSLAX26Y26*%\n%MOIN*%\n%ADD10C,0.060000*%\nD10*\n";
+    const std::string drill = "M48\nINCH,LZ\nT1C0.030\n%\nT1\nX010000Y010000\nM30\n";
+    std::string same = head, apart = head;
+    for (int i = 0; i < 1000000; ++i)
+        same += "X1000000Y1000000D03*\n";
+    for (int i = 0; i < 200000; ++i)
+        apart += "X" + std::to_string(1000000 + i) + "Y1000000D03*\n";
+    write("same/board.gtl", same + "M02*\n");
+    write("same/board.drl", drill);
+    write("apart/board.gtl", apart + "M02*\n");
+    write("apart/board.drl", drill);
+    const auto read = check(text("same"));
+    EXPECT_EQ(read.status, 0) << read.log;
+    const auto refused = check(text("apart"));
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(
+        refused.log.find(
+            "The copper of board.gtl is too crowded to check:\r\nits 200000 shapes lie over each other so "
+            "thickly "
+            "that comparing each with its neighbours would take more than 2000000000 steps. Nothing was "
+            "checked."),
+        std::string::npos)
+        << refused.log;
+}
+
 } // namespace
 } // namespace fk::test

@@ -5,10 +5,12 @@
 #include "platform/interrupt.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <deque>
 #include <map>
 #include <optional>
+#include <unordered_set>
 
 namespace fk::boardcheck {
 
@@ -176,6 +178,10 @@ class LayerBuilder {
                 platform::checkInterrupted();
             const bool dark = objects[k].clear == plane;
             if (dark) {
+                if (!drawn_.insert(keyOf(objects[k])).second) {
+                    ++k; // drawn again where it already stands: no more copper, and no work per copy
+                    continue;
+                }
                 alive_[k] = std::uint32_t(layer_.pieces_.size());
                 layer_.pieces_.push_back(pieceOf(objects[k], std::uint32_t(k)));
                 ++k;
@@ -187,6 +193,7 @@ class LayerBuilder {
             while (end < objects.size() && (objects[end].clear == plane) == false)
                 ++end;
             clearRun(*grid, k, end);
+            drawn_.clear(); // what is drawn after a clear adds copper again
             k = end;
         }
         compact();
@@ -330,6 +337,29 @@ class LayerBuilder {
     CopperLayer& layer_;
     board::Box frame_;
     std::vector<std::uint32_t> alive_; // each object's piece, while it has one
+    // What makes two dark objects the same copper: kind, aperture, place and net (a region's shape is its
+    // own).
+    using Key = std::array<std::int64_t, 9>;
+    static Key keyOf(const Object& o) {
+        return {std::int64_t(o.kind),
+                o.dcode,
+                o.flash,
+                o.from.x.count(),
+                o.from.y.count(),
+                o.to.x.count(),
+                o.to.y.count(),
+                o.kind == ObjectKind::Outlines ? std::int64_t(o.shape) : o.radius.count(),
+                o.net};
+    }
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            size_t h = 0;
+            for (const std::int64_t v : k)
+                h = h * 1000003u ^ std::hash<std::int64_t>{}(v);
+            return h;
+        }
+    };
+    std::unordered_set<Key, KeyHash> drawn_;
     std::uint32_t framePiece_ = noPiece;
     std::map<std::uint32_t, std::uint32_t> shared_; // image outlines already referred to
 };

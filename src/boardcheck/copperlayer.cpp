@@ -1,7 +1,9 @@
 // The copper layer's grid of pieces and edge runs, its areas (pieces that touch, joined once), and the
 // measures between a probe, a piece and an item.
 #include "boardcheck/copperlayer.hpp"
+#include "app/context.hpp"
 #include "platform/interrupt.hpp"
+#include "util/text.hpp"
 
 #include <algorithm>
 #include <numeric>
@@ -78,6 +80,9 @@ Probe probeOf(const board::Hole& hole) {
     return {{vec(hole.at), vec(hole.slot ? hole.end : hole.at)}};
 }
 
+// The pairs of neighbouring shapes one layer may hold (see index()).
+constexpr std::uint64_t crowdedPairs = 2'000'000'000;
+
 void CopperLayer::index() {
     for (std::uint32_t i = 0; i < pieces_.size(); ++i) {
         const Piece& p = pieces_[i];
@@ -99,6 +104,15 @@ void CopperLayer::index() {
     for (const auto& item : items_)
         boxes.push_back(item.box);
     grid_ = std::make_unique<Grid>(boxes, mils(50));
+    // Shapes piled on each other by the hundred thousand (a hostile file) would make every look at a shape's
+    // neighbours cost them all: refused before that work, far above the densest real layer (12 million).
+    if (grid_->crowding() > double(crowdedPairs))
+        throw app::JobStop{util::lines(
+            {"The copper of " + image().name + " is too crowded to check:",
+             "its " + std::to_string(items_.size()) +
+                 " shapes lie over each other so thickly that comparing each with its neighbours would take "
+                 "more than " +
+                 std::to_string(crowdedPairs) + " steps. Nothing was checked."})};
     stamps_.assign(items_.size(), 0);
     boxes.clear();
     for (std::uint32_t i = 0; i < pieces_.size(); ++i)

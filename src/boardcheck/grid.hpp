@@ -33,6 +33,15 @@ class Grid {
             }
     }
 
+    // How crowded the grid is: the pairs of items that share a cell, summed over the cells. Work that looks
+    // at each item's neighbours grows with it.
+    double crowding() const {
+        double pairs = 0;
+        for (size_t c = 0; c + 1 < start_.size(); ++c)
+            pairs += double(start_[c + 1] - start_[c]) * double(start_[c + 1] - start_[c]);
+        return pairs;
+    }
+
   private:
     std::int64_t cellX(Length x) const;
     std::int64_t cellY(Length y) const;
