@@ -127,4 +127,32 @@ TEST_F(BoardCheckCli, LimitsAndExitStatus) {
 }
 
 } // namespace
+// The example's Fab Export output checked as a board: the mounting hole (0.125 in at 1.0, 0.7) in the solid
+// plane is copper an unplated hole cuts, measured to the plane's nearest edge, the outline 0.2 in above it
+// (200 - 62.5 = 137.5 mil), and only that: not again as copper past the hole's edge. The plane and the top's
+// corner draws reach the outline (0).
+TEST_F(BoardCheckCli, TheExamplesFabOutputAsABoard) {
+    const auto r =
+        cli({"boardcheck", "--board", platform::toPathText(std::string(FLASHKIT_EXAMPLES) + "/fab/OUTPUT")});
+    EXPECT_EQ(r.status, 1);
+    const std::string at = "\r\n[3 layers, 5 holes]\r\n";
+    ASSERT_NE(r.log.find(at), std::string::npos) << r.log;
+    EXPECT_EQ(
+        r.log.substr(r.log.find(at) + at.size()),
+        "unplated-copper\tBOARD.GBL\tX 1.0000 Y 0.7000 in (X 25.400 Y 17.780 mm)\t137.50 mil (3.492 mm)\t"
+        "unplated hole of line 13 (T3) of BOARD-NPTH.drl cuts the plane: drilled through bare, the hole is "
+        "to "
+        "be plated or cleared\r\n"
+        "edge\tBOARD.GBL\tX 0.1000 Y 0.1000 in (X 2.540 Y 2.540 mm)\t0.00 mil (0.000 mm), limit 10.00 mil "
+        "(0.254 mm)\tcopper of the plane too close to the outline (line 14 of BOARD.GKO)\r\n"
+        "edge\tBOARD.GTL\tX 0.1000 Y 0.9000 in (X 2.540 Y 22.860 mm)\t0.00 mil (0.000 mm), limit 10.00 mil "
+        "(0.254 mm)\tcopper of line 49 (D15) too close to the outline (line 16 of BOARD.GKO)\r\n"
+        "edge\tBOARD.GTL\tX 1.4000 Y 0.9000 in (X 35.560 Y 22.860 mm)\t0.00 mil (0.000 mm), limit 10.00 mil "
+        "(0.254 mm)\tcopper of line 50 (D15) too close to the outline (line 15 of BOARD.GKO)\r\n"
+        "Checked: holes on 2 layers, spacing and width on 2, edge\r\n"
+        "Not checked: mask web (no solder mask layer), legend (no legend layer)\r\n"
+        "Findings: 4, unplated-copper 1, edge 3\r\n"
+        "[Board Check completed with findings]");
+}
+
 } // namespace fk::test
