@@ -408,5 +408,40 @@ TEST_F(BoardFolders, ShapesPiledOnEachOther) {
         << refused.log;
 }
 
+// Catches: copper a mask opening bares inside a pour, far from the pour's edges, not seen; an arc's opening
+// cut as one outline with its start or end lost. Places and measures by hand: the arc's opening is the band
+// 0.19 to 0.21 in about (0.6, 0.6) with round ends; each legend flash (0.003 in round) leaves 0.003 in to it.
+TEST_F(BoardFolders, LegendOnCopperInsideAPour) {
+    const std::string head = "%FSLAX26Y26*%\n%MOIN*%\n";
+    // A 2-inch square pour whose edges are 1 600 short zigzag steps, as a CAD tool's pour outline is.
+    std::string pour = head + "G36*\n";
+    for (int side = 0, first = 1; side < 4; ++side)
+        for (int i = 0; i < 400; ++i, first = 0) {
+            const int t = i * 5000, z = i % 2 * 500;
+            const int x[] = {t, 2000000 - z, 2000000 - t, z}, y[] = {z, t, 2000000 - z, 2000000 - t};
+            pour +=
+                "X" + std::to_string(x[side]) + "Y" + std::to_string(y[side]) + (first ? "D02*\n" : "D01*\n");
+        }
+    write("p/BOARD.GTL", pour + "X0Y0D01*\nG37*\nM02*\n");
+    write("p/BOARD.GTS",
+          head + "%ADD10C,0.040000*%\n%ADD11C,0.020000*%\nD10*\nX1000000Y1000000D03*\nD11*\nG75*\n"
+                 "X800000Y600000D02*\nG03X600000Y800000I-200000J0D01*\nM02*\n");
+    write("p/BOARD.GTO", head + "%ADD12C,0.006000*%\nD12*\nX900000Y1000000D02*\nX1100000Y1000000D01*\n"
+                                "X769043Y734463D03*\nX800000Y584000D03*\nM02*\n");
+    write("p/BOARD.TXT", "M48\nINCH,LZ\nT1C0.030\n%\nT1\nX018000Y018000\nM30\n");
+    const auto r = check(text("p"));
+    const std::string close = "3.00 mil (0.076 mm), limit 4.00 mil (0.102 mm)\tlegend of line ";
+    for (const auto& [start, end] :
+         {std::pair{"silk\tBOARD.GTO\tX 0.8000 Y 0.5870 in (X 20.321 Y 14.910 mm)\t",
+                    close + "8 (D12) too close to copper its solder mask leaves bare"},
+          {"silk\tBOARD.GTO\tX 0.7667 Y 0.7326 in (X 19.474 Y 18.608 mm)\t",
+           close + "7 (D12) too close to copper its solder mask leaves bare"},
+          {"silk\tBOARD.GTO\tX 1.0200 Y 1.0000 in (X 25.908 Y 25.400 mm)\t",
+           "0.00 mil (0.000 mm), limit 4.00 mil (0.102 mm)\tlegend of line 6 (D12) on copper its solder "
+           "mask leaves bare"}})
+        EXPECT_TRUE(logHas(r.log, start, end)) << start << r.log;
+    EXPECT_NE(r.log.find("Findings: 3, silk 3"), std::string::npos) << r.log;
+}
+
 } // namespace
 } // namespace fk::test

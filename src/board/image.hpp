@@ -77,6 +77,8 @@ Polygons strokePolygon(Point from, Point to, Length radius);
 std::vector<Point> arcPoints(Point from, Point to, Point centre, bool counterClockwise);
 // Two sets of polygons united, cut one by the other or intersected, each filled by the nonzero rule.
 Polygons combined(const Polygons& subject, const Polygons& clip, ClipperLib::ClipType type);
+// Polygons cut to a box: what lies beyond it cannot matter to what is done inside it.
+Polygons boxClipped(const Polygons& polygons, const Box& box);
 // The polygons of an object at its place.
 Polygons polygonsOf(const Image& image, const Object& object);
 

@@ -119,45 +119,6 @@ bool boxInside(const board::Box& box, const Seg& core, double radius) {
     return true;
 }
 
-// Polygons cut to a box, edge by edge of the box (Sutherland-Hodgman): what lies beyond it cannot matter.
-Polygons boxClipped(const Polygons& polygons, const board::Box& box) {
-    using ClipperLib::IntPoint;
-    const std::int64_t left = box.left.count(), right = box.right.count();
-    const std::int64_t bottom = box.bottom.count(), top = box.top.count();
-    Polygons out;
-    for (ClipperLib::Path path : polygons) {
-        for (int side = 0; side < 4 && !path.empty(); ++side) {
-            const auto in = [&](const IntPoint& p) {
-                return side == 0   ? p.X >= left
-                       : side == 1 ? p.X <= right
-                       : side == 2 ? p.Y >= bottom
-                                   : p.Y <= top;
-            };
-            const auto cross = [&](const IntPoint& a, const IntPoint& b) {
-                const double edge =
-                    side < 2 ? double(side == 0 ? left : right) : double(side == 2 ? bottom : top);
-                const double t = side < 2 ? (edge - double(a.X)) / double(b.X - a.X)
-                                          : (edge - double(a.Y)) / double(b.Y - a.Y);
-                return IntPoint{std::llround(double(a.X) + t * double(b.X - a.X)),
-                                std::llround(double(a.Y) + t * double(b.Y - a.Y))};
-            };
-            ClipperLib::Path kept;
-            for (size_t i = 0; i < path.size(); ++i) {
-                const IntPoint& a = path[i];
-                const IntPoint& b = path[(i + 1) % path.size()];
-                if (in(a))
-                    kept.push_back(a);
-                if (in(a) != in(b))
-                    kept.push_back(cross(a, b));
-            }
-            path = std::move(kept);
-        }
-        if (path.size() >= 3)
-            out.push_back(std::move(path));
-    }
-    return out;
-}
-
 } // namespace
 
 // Fills a layer's pieces and polygons; the polygons of untouched objects are the image's own.
@@ -297,7 +258,8 @@ class LayerBuilder {
                         break;
                     }
                 }
-                const Polygons part = boxClipped(board::polygonsOf(layer_.image(), o), p.box.grown(mils(1)));
+                const Polygons part =
+                    board::boxClipped(board::polygonsOf(layer_.image(), o), p.box.grown(mils(1)));
                 clip.insert(clip.end(), part.begin(), part.end());
             }
             if (whole || clip.empty()) {
