@@ -8,6 +8,7 @@
 #include "boardcheck/grid.hpp"
 #include "boardcheck/planar.hpp"
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -86,8 +87,10 @@ class CopperLayer {
                                    const std::function<bool(std::uint32_t area)>& accept) const;
     // How deep the probe lies in the copper of `area`: the distance to the nearest point of that copper's
     // edge (no other copper is nearer from inside it), and that point.
-    // `atLeast` is a depth already known (the piece holding the probe's own), where the search starts.
-    Closest depth(const Probe& probe, std::uint32_t area, double atLeast = 0) const;
+    // `atLeast` is a depth already known (the piece holding the probe's own), where the search starts. A
+    // depth beyond `enough` is not looked for: past it the search stops widening and says how far it looked,
+    // with the probe's own point for the edge's.
+    Closest depth(const Probe& probe, std::uint32_t area, double atLeast = 0, double enough = INFINITY) const;
     // Where the probe (a point) is nearest the edge of the round piece holding it, when that point is the
     // area's edge too (no other piece covers it): then it is the area's depth, and no search is needed.
     std::optional<Closest> ownEdge(const Probe& probe, std::uint32_t piece) const;

@@ -55,6 +55,11 @@ Closest probeTo(const Probe& probe, const Element& e) {
     return best;
 }
 
+bool inBox(const board::Box& box, Vec v) {
+    return v.x >= double(box.left.count()) && v.x <= double(box.right.count()) &&
+           v.y >= double(box.bottom.count()) && v.y <= double(box.top.count());
+}
+
 // The part of a segment inside a box (Liang-Barsky); none when it stays outside.
 std::optional<Seg> clippedTo(const Seg& s, double left, double bottom, double right, double top) {
     double t0 = 0, t1 = 1;
@@ -86,7 +91,7 @@ class DepthSearch {
     DepthSearch(const CopperLayer& layer, const Probe& probe, std::uint32_t area)
         : layer_(layer), probe_(probe), area_(area) {}
 
-    Closest run(double atLeast) {
+    Closest run(double atLeast, double enough) {
         const board::Box& extent = layer_.areaBox(area_);
         const double span =
             double((extent.right - extent.left).count() + (extent.top - extent.bottom).count());
@@ -94,6 +99,10 @@ class DepthSearch {
             const Closest found = within(reach);
             if (found.distance <= reach || reach > span)
                 return found;
+            if (reach >= enough) { // deeper than all that was asked
+                const Vec at = probe_.front().a;
+                return {reach, at, at};
+            }
         }
     }
 
@@ -177,6 +186,9 @@ class DepthSearch {
                 localSegs_.push_back({item.piece, k, e, seg});
             });
         });
+        // By piece, so that each polygon's own are found at once.
+        std::stable_sort(localSegs_.begin(), localSegs_.end(),
+                         [](const LocalSeg& a, const LocalSeg& b) { return a.piece < b.piece; });
         // A large polygon with no edge near may still cover all of this place.
         layer_.forEachLarge(box_, [&](std::uint32_t piece) {
             if (layer_.area(piece) == area_)
@@ -192,6 +204,8 @@ class DepthSearch {
             if (piece == own)
                 continue;
             const Piece& p = layer_.pieces()[piece];
+            if (!inBox(p.box, x))
+                continue;
             if (p.kind == PieceKind::Poly ? insideNear(piece, x) : layer_.holds(p, x))
                 return true;
         }
@@ -204,10 +218,11 @@ class DepthSearch {
     bool insideNear(std::uint32_t piece, Vec x) const {
         const LocalSeg* best = nullptr;
         double nearest = INFINITY, t = 0;
-        spend(localSegs_.size());
-        for (const LocalSeg& e : localSegs_) {
-            if (e.piece != piece)
-                continue;
+        const auto [first, last] =
+            std::equal_range(localSegs_.begin(), localSegs_.end(), piece, LocalSeg::ByPiece{});
+        spend(size_t(last - first) + 1);
+        for (auto it = first; it != last; ++it) {
+            const LocalSeg& e = *it;
             const double u = nearestParameter(e.seg, x);
             const double d = norm(x - e.seg.at(u));
             if (d < nearest)
@@ -351,6 +366,10 @@ class DepthSearch {
     struct LocalSeg {
         std::uint32_t piece, path, index;
         Seg seg;
+        struct ByPiece {
+            bool operator()(const LocalSeg& a, std::uint32_t piece) const { return a.piece < piece; }
+            bool operator()(std::uint32_t piece, const LocalSeg& a) const { return piece < a.piece; }
+        };
     };
     std::vector<LocalSeg> localSegs_;               // their edges, whole
     mutable std::map<std::uint32_t, bool> uniform_; // polygons with no edge near: in or out of all of it
@@ -376,8 +395,8 @@ class DepthSearch {
     }
 };
 
-Closest CopperLayer::depth(const Probe& probe, std::uint32_t area, double atLeast) const {
-    return DepthSearch(*this, probe, area).run(atLeast);
+Closest CopperLayer::depth(const Probe& probe, std::uint32_t area, double atLeast, double enough) const {
+    return DepthSearch(*this, probe, area).run(atLeast, enough);
 }
 
 } // namespace fk::boardcheck

@@ -35,14 +35,17 @@ class WidthSearch {
         if (!piece)
             return {};
         const std::uint32_t area = layer_.area(*piece);
-        const Closest deepest = layer_.depth({{x, x}}, area);
+        // Deeper than half the limit is wide enough; a neck inside a pour would otherwise search its
+        // whole width.
+        const Closest deepest = layer_.depth({{x, x}}, area, 0, limit_ / 2);
         double best = deepest.distance;
         Vec centre = x;
         std::vector<Vec> ways;
         if (norm(across) > 0)
             ways.push_back(across), ways.push_back(across * -1);
         if (deepest.distance > touching) {
-            ways.push_back(x - deepest.other);
+            if (norm(x - deepest.other) > 0)
+                ways.push_back(x - deepest.other);
         } else {
             for (int k = 0; k < 8; ++k)
                 ways.push_back({std::cos(k * std::numbers::pi / 4), std::sin(k * std::numbers::pi / 4)});
@@ -52,11 +55,15 @@ class WidthSearch {
             for (int k = 1; k <= 16 && 2 * best < limit_; ++k) {
                 const double t = limit_ * k / 32;
                 const Vec c = x + n * t;
+                // Depth changes no faster than the centre moves: once a circle here misses x, or the way
+                // leaves the copper, no circle farther along it can hold x.
                 const auto held = layer_.pieceAt(c);
                 if (!held || layer_.area(*held) != area)
-                    continue;
-                const double d = layer_.depth({{c, c}}, area).distance;
-                if (d >= t - touching && d > best)
+                    break;
+                const double d = layer_.depth({{c, c}}, area, 0, limit_ / 2).distance;
+                if (d < t - touching)
+                    break;
+                if (d > best)
                     best = d, centre = c;
             }
         }
@@ -230,7 +237,8 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
                 const Vec centre = vecOf(o->from);
                 const double side =
                     double(std::min(p.box.right - p.box.left, p.box.top - p.box.bottom).count());
-                if (side < limit || 2 * layer.depth({{centre, centre}}, layer.area(i)).distance < limit)
+                if (side < limit ||
+                    2 * layer.depth({{centre, centre}}, layer.area(i), 0, limit / 2).distance < limit)
                     consider(centre, {}, {centre, centre}, i);
             }
         }
