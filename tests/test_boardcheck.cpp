@@ -1,8 +1,11 @@
 // The board check: shape distances on tables, the example's findings, one planted fault at a time, the
 // RS-274-X exports against their plots, and the holes PCB.DFN's PAD and VIA lines give.
 #include "boardcheck/geometry.hpp"
+#include "boardcheck/nearedges.hpp"
 #include "boardexample.hpp"
 #include "util/text.hpp"
+
+#include <random>
 
 namespace fk::test {
 namespace {
@@ -89,6 +92,43 @@ TEST(BoardCheckGeometry, CapsuleDistances) {
                 {{at(50, 40), mils(2), mils(40), {}}, -600}};
     for (const auto& c : pads)
         EXPECT_EQ(centimils(gap(track, c.pad)), c.gap) << c.pad.centre.x.toMilDecimals(0);
+}
+
+// Catches: the nearest edge of a piece taken from too few cells (a ring search stopped early, a long edge
+// left out of the grid) or another of equal distance than the first gathered.
+TEST(BoardCheckGeometry, NearestEdgeAsAmongAllEdges) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> place(0, 1000), step(-20, 20);
+    NearEdges edges;
+    std::vector<NearEdges::Edge> all;
+    for (std::uint32_t i = 0; i < 3000; ++i) {
+        const Vec a{place(random), place(random)};
+        // Short edges, every tenth one long and slanting, every hundredth one again (an equal distance).
+        const Vec b = i % 10 == 0 ? Vec{place(random), place(random)} : a + Vec{step(random), step(random)};
+        all.push_back({i % 3, 0, i, {a, b}});
+        if (i % 100 == 0)
+            all.push_back({i % 3, 0, i + 100000, {a, b}});
+    }
+    for (const auto& e : all)
+        edges.add(e);
+    edges.index({100, 100, 900, 900}); // some edges and points beyond it
+    std::uniform_real_distribution<double> anywhere(-200, 1200);
+    for (int k = 0; k < 3000; ++k) {
+        const Vec p{anywhere(random), anywhere(random)};
+        const std::uint32_t piece = std::uint32_t(k % 3);
+        const NearEdges::Edge* first = nullptr;
+        double least = INFINITY;
+        for (const auto& e : all)
+            if (e.piece == piece && norm(p - e.seg.at(nearestParameter(e.seg, p))) < least)
+                least = norm(p - e.seg.at(nearestParameter(e.seg, p))), first = &e;
+        std::uint64_t steps = 0;
+        const auto found = edges.nearest(piece, p, steps);
+        ASSERT_TRUE(found);
+        EXPECT_EQ(found->edge->index, first->index) << p.x << " " << p.y;
+        EXPECT_EQ(found->distance, least);
+    }
+    std::uint64_t steps = 0;
+    EXPECT_FALSE(edges.nearest(3, {500, 500}, steps)); // a piece with no edge here
 }
 
 TEST_F(BoardCheck, ExampleHasOneFinding) {

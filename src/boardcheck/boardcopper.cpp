@@ -76,7 +76,7 @@ std::vector<std::uint32_t> BoardCopper::areasMeeting(size_t layer, const Probe& 
                 Length::fromCount(std::llround(within))));
     l.forEachItem(box, [&](std::uint32_t i) {
         for (const Seg& s : probe)
-            if (l.toItem(s, l.items()[i]).distance <= within) {
+            if (l.toItem(s, l.items()[i], within).distance <= within) {
                 areas.push_back(l.area(l.items()[i].piece));
                 return;
             }

@@ -6,6 +6,7 @@
 #include "util/text.hpp"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 
 namespace fk::boardcheck {
@@ -52,6 +53,11 @@ class UnionFind {
 };
 
 // A nearest pair found from a centre line, moved out to the round shape's edge.
+Bounds boundsOf(const board::Box& box) {
+    return {double(box.left.count()), double(box.bottom.count()), double(box.right.count()),
+            double(box.top.count())};
+}
+
 Closest outTo(Closest c, double radius) {
     const double d = c.distance;
     if (d > 0)
@@ -238,15 +244,19 @@ void CopperLayer::forEachLarge(const board::Box& box, const std::function<void(s
         visit(piece);
 }
 
-Closest CopperLayer::toItem(const Seg& s, const Item& item) const {
+Closest CopperLayer::toItem(const Seg& s, const Item& item, double reach) const {
     const Piece& piece = pieces_[item.piece];
     if (piece.kind != PieceKind::Poly)
         return outTo(segmentSegment(s, piece.core), piece.radius);
     const auto& paths = polygons(piece);
     Closest best;
+    const Bounds near = Bounds::of(s).grown(reach);
     const auto edges = [&](const ClipperLib::Path& path, std::uint32_t first, std::uint32_t count) {
         for (std::uint32_t e = first; e < first + count; ++e) {
-            const Closest c = segmentSegment(s, edgeOf(path, e));
+            const Seg edge = edgeOf(path, e);
+            if (!near.meets(Bounds::of(edge)))
+                continue; // farther than the reach
+            const Closest c = segmentSegment(s, edge);
             if (c.distance < best.distance)
                 best = c;
         }
@@ -264,20 +274,27 @@ Closest CopperLayer::toItem(const Seg& s, const Item& item) const {
     return best;
 }
 
-Closest CopperLayer::itemItem(const Item& a, const Item& b) const {
-    return boardcheck::between(*this, a, *this, b);
+Closest CopperLayer::itemItem(const Item& a, const Item& b, double reach) const {
+    return boardcheck::between(*this, a, *this, b, reach);
 }
 
-Closest between(const CopperLayer& la, const Item& a, const CopperLayer& lb, const Item& b) {
+bool CopperLayer::touch(const Item& a, const Item& b) const {
+    return itemItem(a, b, touching).distance <= touching;
+}
+
+Closest between(const CopperLayer& la, const Item& a, const CopperLayer& lb, const Item& b, double reach) {
     const Piece& pa = la.pieces()[a.piece];
     const Piece& pb = lb.pieces()[b.piece];
     if (pa.kind != PieceKind::Poly)
-        return swapped(outTo(swapped(lb.toItem(pa.core, b)), pa.radius));
+        return swapped(outTo(swapped(lb.toItem(pa.core, b, reach + pa.radius)), pa.radius));
     if (pb.kind != PieceKind::Poly)
-        return outTo(swapped(la.toItem(pb.core, a)), pb.radius);
+        return outTo(swapped(la.toItem(pb.core, a, reach + pb.radius)), pb.radius);
     Closest best;
+    const Bounds nearB = boundsOf(b.box).grown(reach);
     forEachEdgeOf(la, a, [&](const Seg& e, std::uint32_t, std::uint32_t) {
-        const Closest c = lb.toItem(e, b);
+        if (!nearB.meets(Bounds::of(e)))
+            return; // farther than the reach from all of b
+        const Closest c = lb.toItem(e, b, reach);
         if (c.distance < best.distance)
             best = c;
     });
@@ -308,7 +325,7 @@ std::optional<Closest> CopperLayer::nearest(const Probe& probe, double within,
         if (!accept(areas_[items_[i].piece]))
             return;
         for (const Seg& s : probe) {
-            const Closest c = toItem(s, items_[i]);
+            const Closest c = toItem(s, items_[i], within);
             if (c.distance < within && (!best || c.distance < best->distance))
                 best = c;
         }
@@ -347,7 +364,7 @@ void CopperLayer::joinAreas() {
             const Item& other = items_[j];
             if (j <= i || other.piece == item.piece || areas.find(item.piece) == areas.find(other.piece))
                 return;
-            if (itemItem(item, other).distance <= touching)
+            if (touch(item, other))
                 areas.unite(item.piece, other.piece);
         });
     }

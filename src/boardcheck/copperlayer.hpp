@@ -80,8 +80,8 @@ class CopperLayer {
     // The piece holding the point, the first in file order; none where the layer has no copper.
     std::optional<std::uint32_t> pieceAt(Vec p) const;
     // The nearest points of a probe segment and an item's copper (its edges for a run of a polygon's edges);
-    // distance 0 where they overlap.
-    Closest toItem(const Seg& s, const Item& item) const;
+    // distance 0 where they overlap. Exact within `reach`; beyond it only known to be farther.
+    Closest toItem(const Seg& s, const Item& item, double reach = INFINITY) const;
     // The nearest copper to the probe within `within`, of the areas `accept` takes; none beyond.
     std::optional<Closest> nearest(const Probe& probe, double within,
                                    const std::function<bool(std::uint32_t area)>& accept) const;
@@ -98,7 +98,10 @@ class CopperLayer {
     // overlap).
     Closest between(std::uint32_t a, std::uint32_t b) const;
     // The same of two items ("on" of the first).
-    Closest itemItem(const Item& a, const Item& b) const;
+    Closest itemItem(const Item& a, const Item& b, double reach = INFINITY) const;
+    // Whether two items' copper meets: their distance no more than a touch, found without measuring every
+    // pair of edges.
+    bool touch(const Item& a, const Item& b) const;
     // Whether a point lies in a cleaned polygon's copper, told by the edge nearest it (of path `path`, at
     // parameter `t` along edge `edge`): copper lies on the left of every edge.
     bool leftOfNearest(const Piece& piece, size_t path, size_t edge, double t, Vec p) const;
@@ -131,7 +134,8 @@ class CopperLayer {
 };
 
 // The distance of two items of two layers (a legend's and the bare copper's): "on" of the first.
-Closest between(const CopperLayer& la, const Item& a, const CopperLayer& lb, const Item& b);
+Closest between(const CopperLayer& la, const Item& a, const CopperLayer& lb, const Item& b,
+                double reach = INFINITY);
 
 // The edges of a polygon piece's item with their path and index: a whole polygon's every edge, a run's own.
 // Edges of no length are left out; other pieces have no edges.

@@ -4,6 +4,7 @@
 // built.
 #include "app/context.hpp"
 #include "boardcheck/copperlayer.hpp"
+#include "boardcheck/nearedges.hpp"
 #include "util/text.hpp"
 
 #include <algorithm>
@@ -135,7 +136,7 @@ class DepthSearch {
         elements_.clear();
         coverers_.clear();
         localEdges_.clear();
-        localSegs_.clear();
+        nearEdges_.clear();
         uniform_.clear();
         const double left = double(box_.left.count()), right = double(box_.right.count());
         const double bottom = double(box_.bottom.count()), top = double(box_.top.count());
@@ -183,12 +184,12 @@ class DepthSearch {
             if (p.kind != PieceKind::Poly || layer_.area(item.piece) != area_)
                 return;
             forEachEdgeOf(layer_, item, [&](const Seg& seg, std::uint32_t k, std::uint32_t e) {
-                localSegs_.push_back({item.piece, k, e, seg});
+                nearEdges_.add({item.piece, k, e, seg});
             });
         });
-        // By piece, so that each polygon's own are found at once.
-        std::stable_sort(localSegs_.begin(), localSegs_.end(),
-                         [](const LocalSeg& a, const LocalSeg& b) { return a.piece < b.piece; });
+        const board::Box over = box_.grown(wider);
+        nearEdges_.index({double(over.left.count()), double(over.bottom.count()), double(over.right.count()),
+                          double(over.top.count())});
         // A large polygon with no edge near may still cover all of this place.
         layer_.forEachLarge(box_, [&](std::uint32_t piece) {
             if (layer_.area(piece) == area_)
@@ -216,25 +217,17 @@ class DepthSearch {
     // its nearest edge at all where no edge beyond the search box can be nearer. Without an edge near, the
     // whole box lies in or out of it.
     bool insideNear(std::uint32_t piece, Vec x) const {
-        const LocalSeg* best = nullptr;
-        double nearest = INFINITY, t = 0;
-        const auto [first, last] =
-            std::equal_range(localSegs_.begin(), localSegs_.end(), piece, LocalSeg::ByPiece{});
-        spend(size_t(last - first) + 1);
-        for (auto it = first; it != last; ++it) {
-            const LocalSeg& e = *it;
-            const double u = nearestParameter(e.seg, x);
-            const double d = norm(x - e.seg.at(u));
-            if (d < nearest)
-                nearest = d, best = &e, t = u;
-        }
+        std::uint64_t steps = 0;
+        const auto found = nearEdges_.nearest(piece, x, steps);
+        spend(steps);
         const Piece& p = layer_.pieces()[piece];
-        if (!best) {
+        if (!found) {
             const auto known = uniform_.find(piece);
             if (known != uniform_.end())
                 return known->second;
             return uniform_[piece] = layer_.holds(p, x);
         }
+        const double nearest = found->distance;
         if (nearest <= touching)
             return true;
         const double wider = double((box_.right - box_.left).count()) / 2;
@@ -243,7 +236,7 @@ class DepthSearch {
                               x.y - double(box_.bottom.count()), double(box_.top.count()) - x.y});
         if (nearest > margin)
             return layer_.holds(p, x);
-        return layer_.leftOfNearest(p, best->path, best->index, t, x);
+        return layer_.leftOfNearest(p, found->edge->path, found->edge->index, found->t, x);
     }
 
     // Where the other pieces' edges cross the element, as parameters along it (0 to 1) or angles.
@@ -362,16 +355,8 @@ class DepthSearch {
     board::Box box_{};
     std::vector<Element> elements_;
     std::vector<std::uint32_t> coverers_;
-    std::vector<std::uint32_t> localEdges_; // the items of polygons near the probe
-    struct LocalSeg {
-        std::uint32_t piece, path, index;
-        Seg seg;
-        struct ByPiece {
-            bool operator()(const LocalSeg& a, std::uint32_t piece) const { return a.piece < piece; }
-            bool operator()(std::uint32_t piece, const LocalSeg& a) const { return piece < a.piece; }
-        };
-    };
-    std::vector<LocalSeg> localSegs_;               // their edges, whole
+    std::vector<std::uint32_t> localEdges_;         // the items of polygons near the probe
+    NearEdges nearEdges_;                           // their edges, whole
     mutable std::map<std::uint32_t, bool> uniform_; // polygons with no edge near: in or out of all of it
     mutable std::uint64_t steps_ = 0;
 

@@ -71,7 +71,7 @@ board::Box boxOf(const Cut& cut) {
 // Copper is convex piece by piece, so its distance falls and rises once along the line: each end by
 // bisection.
 Seg besideOf(const CopperLayer& layer, const Item& item, const Seg& edge, Vec near, double limit) {
-    const auto within = [&](Vec p) { return layer.toItem({p, p}, item).distance < limit; };
+    const auto within = [&](Vec p) { return layer.toItem({p, p}, item, limit).distance < limit; };
     const auto reach = [&](Vec end) {
         if (within(end))
             return end;

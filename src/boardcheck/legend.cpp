@@ -32,7 +32,7 @@ Coverage checkLegend(const BoardContext& c, std::vector<Finding>& findings) {
             if ((i & 1023) == 0)
                 platform::checkInterrupted();
             bare.forEachItem(items[i].box.grown(c.limits.silk), [&](std::uint32_t j) {
-                const Closest at = between(legend, items[i], bare, bare.items()[j]);
+                const Closest at = between(legend, items[i], bare, bare.items()[j], limit);
                 if (at.distance >= limit)
                     return;
                 // Legend on bare copper measures 0 however deep it lies: no distance is left to state.

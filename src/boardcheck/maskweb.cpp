@@ -22,7 +22,7 @@ Coverage checkMaskWeb(const BoardContext& c, std::vector<Finding>& findings) {
             mask.forEachItem(items[i].box.grown(c.limits.maskWeb), [&](std::uint32_t j) {
                 if (j <= i || mask.area(items[j].piece) == mask.area(items[i].piece))
                     return;
-                const Closest web = mask.itemItem(items[i], items[j]);
+                const Closest web = mask.itemItem(items[i], items[j], limit);
                 if (web.distance >= limit)
                     return;
                 webs.add("web", {.measured = std::max(web.distance, 0.0),

@@ -37,6 +37,19 @@ struct Seg {
     double length() const { return norm(b - a); }
 };
 
+// An upright rectangle, to tell cheaply that two shapes lie farther apart than some distance.
+struct Bounds {
+    double left = 0, bottom = 0, right = 0, top = 0;
+    static Bounds of(const Seg& s) {
+        return {std::min(s.a.x, s.b.x), std::min(s.a.y, s.b.y), std::max(s.a.x, s.b.x),
+                std::max(s.a.y, s.b.y)};
+    }
+    Bounds grown(double by) const { return {left - by, bottom - by, right + by, top + by}; }
+    bool meets(const Bounds& o) const {
+        return left <= o.right && o.left <= right && bottom <= o.top && o.bottom <= top;
+    }
+};
+
 // The nearest pair of points of two sets and their distance.
 struct Closest {
     double distance = INFINITY;

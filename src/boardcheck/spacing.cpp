@@ -57,7 +57,7 @@ Coverage checkSpacing(const BoardContext& c, std::vector<Finding>& findings) {
                     const board::Object* ob = layer.objectOf(layer.pieces()[other.piece]);
                     if (!oa || !ob || oa->net == 0 || ob->net == 0 || oa->net == ob->net)
                         return;
-                    const Closest touch = layer.itemItem(item, other);
+                    const Closest touch = layer.itemItem(item, other, touching);
                     if (touch.distance > touching)
                         return;
                     const auto& nets = layer.image().nets;
@@ -73,7 +73,7 @@ Coverage checkSpacing(const BoardContext& c, std::vector<Finding>& findings) {
                 }
                 if (!c.copper.differentNets(li, a, b))
                     return;
-                const Closest gap = layer.itemItem(item, other);
+                const Closest gap = layer.itemItem(item, other, limit);
                 if (gap.distance >= limit)
                     return;
                 spacing.add(
