@@ -179,13 +179,21 @@ bool CopperLayer::insideLarge(const Piece& piece, Vec p) const {
         double best = INFINITY;
         size_t bestPath = 0, bestEdge = 0;
         double bestT = 0;
+        // Runs and edges whose box lies farther than the nearest edge so far are passed over.
+        const auto farther = [&](const Bounds& u) {
+            const double dx = std::max({u.left - p.x, p.x - u.right, 0.0});
+            const double dy = std::max({u.bottom - p.y, p.y - u.top, 0.0});
+            return dx * dx + dy * dy > best * best;
+        };
         forEachItem(board::Box::around(at, r), [&](std::uint32_t i) {
             const Item& item = items_[i];
-            if (item.piece != index)
+            if (item.piece != index || farther(boundsOf(item.box)))
                 return;
             const auto& path = paths[size_t(item.path)];
             for (std::uint32_t e = item.first; e < item.first + item.count; ++e) {
                 const Seg s = edgeOf(path, e);
+                if (farther(Bounds::of(s)))
+                    continue;
                 const double t = nearestParameter(s, p);
                 const double d = norm(p - s.at(t));
                 if (d < best)

@@ -56,6 +56,11 @@ Closest probeTo(const Probe& probe, const Element& e) {
     return best;
 }
 
+Bounds boundsOf(const board::Box& box) {
+    return {double(box.left.count()), double(box.bottom.count()), double(box.right.count()),
+            double(box.top.count())};
+}
+
 bool inBox(const board::Box& box, Vec v) {
     return v.x >= double(box.left.count()) && v.x <= double(box.right.count()) &&
            v.y >= double(box.bottom.count()) && v.y <= double(box.top.count());
@@ -242,10 +247,15 @@ class DepthSearch {
     // Where the other pieces' edges cross the element, as parameters along it (0 to 1) or angles.
     std::vector<double> breakpoints(const Element& e) const {
         std::vector<double> at;
+        // Only shapes whose box meets the element's can cross it.
+        const Bounds reach = (e.isArc ? Bounds{e.arc.centre.x - e.arc.radius, e.arc.centre.y - e.arc.radius,
+                                               e.arc.centre.x + e.arc.radius, e.arc.centre.y + e.arc.radius}
+                                      : Bounds::of(e.seg))
+                                 .grown(touching);
         for (const std::uint32_t piece : coverers_) {
-            if (piece == e.piece)
-                continue;
             const Piece& p = layer_.pieces()[piece];
+            if (piece == e.piece || !reach.meets(boundsOf(p.box)))
+                continue;
             const auto circle = [&](Vec c, double r) {
                 if (e.isArc)
                     circleCircleAngles(e.arc, c, r, at);
@@ -253,6 +263,8 @@ class DepthSearch {
                     segmentCircleCrossings(e.seg, c, r, at);
             };
             const auto edge = [&](const Seg& s) {
+                if (!reach.meets(Bounds::of(s)))
+                    return;
                 if (e.isArc)
                     circleSegmentAngles(e.arc, s, at);
                 else
@@ -274,7 +286,7 @@ class DepthSearch {
             // A polygon's edges near the search: the place this element is cut lies inside it.
             for (const std::uint32_t i : localEdges_) {
                 const Item& item = layer_.items()[i];
-                if (item.piece != piece)
+                if (item.piece != piece || !reach.meets(boundsOf(item.box)))
                     continue;
                 const auto& paths = layer_.polygons(p);
                 const auto cutBy = [&](const ClipperLib::Path& path, size_t first, size_t count) {

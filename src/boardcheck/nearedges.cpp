@@ -24,11 +24,16 @@ int NearEdges::cellY(double y) const {
 
 void NearEdges::index(const Bounds& over) {
     over_ = over;
+    filed_.clear();
+    columns_ = rows_ = 0; // filed at the first search: many depth searches never ask
+}
+
+void NearEdges::file() const {
     // About four edges a cell where they spread evenly; never more cells than a side of 256.
     const int side = std::clamp(int(std::sqrt(double(edges_.size()) / 4)), 1, 256);
     columns_ = rows_ = side;
-    width_ = std::max((over.right - over.left) / side, 1.0);
-    height_ = std::max((over.top - over.bottom) / side, 1.0);
+    width_ = std::max((over_.right - over_.left) / side, 1.0);
+    height_ = std::max((over_.top - over_.bottom) / side, 1.0);
     starts_.assign(size_t(side) * size_t(side) + 1, 0);
     // An edge is filed in every cell its box meets; one whose box spans many (a long slanting edge) is
     // looked at on every search instead.
@@ -61,6 +66,8 @@ void NearEdges::index(const Bounds& over) {
 std::optional<NearEdges::Found> NearEdges::nearest(std::uint32_t piece, Vec p, std::uint64_t& steps) const {
     if (edges_.empty())
         return std::nullopt;
+    if (columns_ == 0)
+        file();
     const int cx = cellX(p.x), cy = cellY(p.y);
     std::optional<Found> best;
     std::uint32_t bestNumber = 0;

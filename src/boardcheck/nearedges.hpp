@@ -24,7 +24,7 @@ class NearEdges {
 
     void clear();
     void add(const Edge& edge) { edges_.push_back(edge); }
-    // Files the edges added by cell; `over` holds them all.
+    // Says the edges are all added and `over` holds them; they are filed by cell when first searched.
     void index(const Bounds& over);
     bool empty() const { return edges_.empty(); }
     // The edge of `piece` nearest p, the first gathered among equals; none when the piece has none here.
@@ -32,15 +32,17 @@ class NearEdges {
     std::optional<Found> nearest(std::uint32_t piece, Vec p, std::uint64_t& steps) const;
 
   private:
+    void file() const;
     int cellX(double x) const;
     int cellY(double y) const;
 
     std::vector<Edge> edges_;
-    std::vector<std::uint32_t> starts_, filed_; // each cell's run of edge numbers in filed_
-    std::vector<std::uint32_t> long_;           // edges filed in no cell, looked at every time
     Bounds over_{};
-    int columns_ = 0, rows_ = 0;
-    double width_ = 1, height_ = 1; // of a cell
+    // The grid, filed when first asked.
+    mutable std::vector<std::uint32_t> starts_, filed_; // each cell's run of edge numbers in filed_
+    mutable std::vector<std::uint32_t> long_;           // edges filed in no cell, looked at every time
+    mutable int columns_ = 0, rows_ = 0;
+    mutable double width_ = 1, height_ = 1; // of a cell
 };
 
 } // namespace fk::boardcheck

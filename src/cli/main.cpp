@@ -7,6 +7,7 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+    fk::platform::useLargePages(argv);
     fk::platform::keepFreedMemory();
     // A reader of the progress lines that goes away (`| head`) must not end the job between two commits.
     fk::platform::ignoreBrokenPipe();

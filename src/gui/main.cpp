@@ -5,6 +5,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    fk::platform::useLargePages(argv);
     fk::platform::keepFreedMemory();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Flashkit");
