@@ -10,7 +10,6 @@
 #include <deque>
 #include <map>
 #include <optional>
-#include <unordered_set>
 
 namespace fk::boardcheck {
 
@@ -139,7 +138,7 @@ class LayerBuilder {
                 platform::checkInterrupted();
             const bool dark = objects[k].clear == plane;
             if (dark) {
-                if (!drawn_.insert(keyOf(objects[k])).second) {
+                if (!firstDrawn(objects, std::uint32_t(k))) {
                     ++k; // drawn again where it already stands: no more copper, and no work per copy
                     continue;
                 }
@@ -154,7 +153,7 @@ class LayerBuilder {
             while (end < objects.size() && (objects[end].clear == plane) == false)
                 ++end;
             clearRun(*grid, k, end);
-            drawn_.clear(); // what is drawn after a clear adds copper again
+            forgetDrawn(); // what is drawn after a clear adds copper again
             k = end;
         }
         compact();
@@ -314,14 +313,42 @@ class LayerBuilder {
                 o.net};
     }
     struct KeyHash {
+        // Mixed so that the low bits, which pick the slot, depend on every bit of every field.
         size_t operator()(const Key& k) const {
-            size_t h = 0;
+            std::uint64_t h = 0;
             for (const std::int64_t v : k)
-                h = h * 1000003u ^ std::hash<std::int64_t>{}(v);
-            return h;
+                h = (h ^ std::uint64_t(v)) * 0x9E3779B97F4A7C15u;
+            return size_t(h ^ (h >> 29));
         }
     };
-    std::unordered_set<Key, KeyHash> drawn_;
+    // The objects drawn since the last clear, by their key's hash (open addressing, linear probing): a
+    // table of numbers, a million of them in a few megabytes with no allocation each.
+    std::vector<std::uint32_t> drawn_;
+    std::vector<std::uint32_t> filled_; // the slots taken, to empty after a clear
+
+    bool firstDrawn(const std::vector<Object>& objects, std::uint32_t k) {
+        if (drawn_.empty()) {
+            size_t slots = 16;
+            while (slots < 2 * objects.size())
+                slots *= 2;
+            drawn_.assign(slots, noPiece);
+        }
+        const Key key = keyOf(objects[k]);
+        for (size_t slot = KeyHash{}(key) & (drawn_.size() - 1);; slot = (slot + 1) & (drawn_.size() - 1)) {
+            if (drawn_[slot] == noPiece) {
+                drawn_[slot] = k;
+                filled_.push_back(std::uint32_t(slot));
+                return true;
+            }
+            if (keyOf(objects[drawn_[slot]]) == key)
+                return false;
+        }
+    }
+    void forgetDrawn() {
+        for (const std::uint32_t slot : filled_)
+            drawn_[slot] = noPiece;
+        filled_.clear();
+    }
     std::uint32_t framePiece_ = noPiece;
     std::map<std::uint32_t, std::uint32_t> shared_; // image outlines already referred to
 };

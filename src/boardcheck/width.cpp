@@ -261,13 +261,22 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
             layer.forEachItem(items[i].box.grown(c.limits.width), [&](std::uint32_t j) {
                 if (j < i || layer.area(items[j].piece) != layer.area(items[i].piece))
                     return;
+                // Only edges within the limit of the other run's box can bound a neck with it.
+                const auto near = [&](const board::Box& box) {
+                    return Bounds{double(box.left.count()), double(box.bottom.count()),
+                                  double(box.right.count()), double(box.top.count())}
+                        .grown(limit);
+                };
+                const Bounds nearMine = near(items[i].box), nearTheirs = near(items[j].box);
                 theirs.clear();
                 forEachEdgeOf(layer, items[j], [&](const Seg& seg, std::uint32_t k, std::uint32_t e) {
-                    theirs.push_back({seg, items[j].piece, k, e});
+                    if (nearMine.meets(Bounds::of(seg)))
+                        theirs.push_back({seg, items[j].piece, k, e});
                 });
                 for (const Edge& e : mine)
-                    for (const Edge& f : theirs)
-                        considerNeck(layer, e, f, j == i, limit, gather);
+                    if (nearTheirs.meets(Bounds::of(e.seg)))
+                        for (const Edge& f : theirs)
+                            considerNeck(layer, e, f, j == i, limit, gather);
             });
         }
         searchNecks(necks, limit, consider);
