@@ -8,6 +8,7 @@
 #include "platform/interrupt.hpp"
 #include "support.hpp"
 
+#include <cmath>
 #include <cstring>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -441,6 +442,53 @@ TEST_F(BoardFolders, LegendOnCopperInsideAPour) {
            "mask leaves bare"}})
         EXPECT_TRUE(logHas(r.log, start, end)) << start << r.log;
     EXPECT_NE(r.log.find("Findings: 3, silk 3"), std::string::npos) << r.log;
+}
+
+// Catches: the edges of a pour's runs passed over when the runs lie near but apart. A pour of two squares
+// joined by a bridge 0.004 in wide and 0.1 in long, the squares' sides wavy near it (so that the edges round
+// each side of the bridge are runs of their own, 4 mil apart): the bridge is one 4 mil neck.
+TEST_F(BoardFolders, NeckBetweenTwoRunsOfAPour) {
+    std::vector<std::pair<int, int>> points;
+    // From a to b in n steps, every other point `wave` to the left (into the pour).
+    const auto side = [&](int ax, int ay, int bx, int by, int n, int wave) {
+        const double dx = double(bx - ax) / n, dy = double(by - ay) / n, length = std::hypot(dx, dy);
+        for (int i = 0; i < n; ++i)
+            points.push_back({int(std::lround(ax + dx * i - dy / length * wave * (i % 2))),
+                              int(std::lround(ay + dy * i + dx / length * wave * (i % 2)))});
+    };
+    side(0, 0, 1000000, 0, 300, 500);
+    side(1000000, 0, 1000000, 480000, 1, 0);
+    side(1000000, 480000, 1000000, 500000, 40, 200);
+    side(1000000, 500000, 1100000, 500000, 1, 0); // the bridge's lower edge
+    side(1100000, 500000, 1100000, 480000, 40, 200);
+    side(1100000, 480000, 1100000, 0, 1, 0);
+    side(1100000, 0, 2100000, 0, 300, 500);
+    side(2100000, 0, 2100000, 1000000, 1, 0);
+    side(2100000, 1000000, 1100000, 1000000, 300, 500);
+    side(1100000, 1000000, 1100000, 524000, 1, 0);
+    side(1100000, 524000, 1100000, 504000, 40, 200);
+    side(1100000, 504000, 1000000, 504000, 1, 0); // its upper edge
+    side(1000000, 504000, 1000000, 524000, 40, 200);
+    side(1000000, 524000, 1000000, 1000000, 1, 0);
+    side(1000000, 1000000, 0, 1000000, 300, 500);
+    side(0, 1000000, 0, 0, 1, 0);
+    points.push_back(points.front());
+    std::string pour = "%FSLAX26Y26*%\n%MOIN*%\nG36*\n";
+    for (size_t i = 0; i < points.size(); ++i)
+        pour += "X" + std::to_string(points[i].first) + "Y" + std::to_string(points[i].second) +
+                (i == 0 ? "D02*\n" : "D01*\n");
+    write("p/BOARD.GTL", pour + "G37*\nM02*\n");
+    write("p/BOARD.TXT", "M48\nINCH,LZ\nT1C0.030\n%\nT1\nX005000Y005000\nM30\n");
+    const auto r = check(text("p"));
+    const size_t at = r.log.find("\r\nwidth\tBOARD.GTL\t");
+    ASSERT_NE(at, std::string::npos) << r.log;
+    const std::string line = r.log.substr(at + 2, r.log.find("\r\n", at + 2) - at - 2);
+    EXPECT_NE(line.find(" Y 0.5020 in "), std::string::npos) << line;
+    EXPECT_TRUE(
+        line.ends_with("\t4.00 mil (0.102 mm), limit 5.00 mil (0.127 mm)\tregion of line 3 narrower than "
+                       "the minimum"))
+        << line;
+    EXPECT_NE(r.log.find("Findings: 1, width 1"), std::string::npos) << r.log;
 }
 
 } // namespace
