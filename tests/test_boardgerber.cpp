@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 
 namespace fk::board {
 namespace {
@@ -155,6 +156,28 @@ TEST(BoardGerber, EveryConstructPutsCopperWhereItDraws) {
         for (const auto& p : c.probes)
             EXPECT_EQ(copperAt(copper, inch(p.x, p.y)), p.copper) << "at " << p.x << ", " << p.y;
     }
+}
+
+// Catches: a clear shape reaching past a plane's frame taken as standing inside it (the part beyond the
+// frame would become copper), and one inside it not taken out.
+TEST(BoardGerber, ClearShapesAtThePlanesFrame) {
+    BoardLayer layer{.role = {.layer = Layer::TopCopper}, .image = {}, .plane = true};
+    layer.image = readGerber("Z:\\P.GBR", "%IPNEG*%\n" + inchHead +
+                                              "%ADD10C,0.1*%\nD10*\nX0Y0D03*\nX0Y500000D03*\nX500000Y0D03*\n"
+                                              "X-500000Y0D03*\nX0Y-500000D03*\nM02*\n");
+    // The frame's edges run through the four outer flashes.
+    const boardcheck::CopperLayer copper(
+        layer, board::Box{inch(-0.5, -0.5).x, inch(-0.5, -0.5).y, inch(0.5, 0.5).x, inch(0.5, 0.5).y});
+    for (const auto& [x, y, held] : {std::tuple{0.0, 0.0, false},
+                                     {0.06, 0.0, true},
+                                     {0.0, 0.47, false},
+                                     {0.0, 0.52, false},
+                                     {0.0, 0.4, true},
+                                     {0.52, 0.0, false},
+                                     {-0.52, 0.0, false},
+                                     {0.0, -0.52, false},
+                                     {0.3, 0.3, true}})
+        EXPECT_EQ(copperAt(copper, inch(x, y)), held) << "at " << x << ", " << y;
 }
 
 TEST(BoardGerber, ApertureFunctionsAndFileFunction) {

@@ -1,8 +1,10 @@
 // A Tango-PCB plot as the image it puts on its layer, so that both pictures draw a design's plots as they
 // draw any CAD tool's files: round flashes and draws kept round, every other aperture as its outline.
+#include "board/gerberreader.hpp"
 #include "board/image.hpp"
 
 #include <cmath>
+#include <map>
 #include <numbers>
 
 namespace fk::board {
@@ -76,6 +78,9 @@ Image imageOf(const Plot& plot) {
         image.extent.include(o.box);
         image.objects.push_back(o);
     };
+    // Each aperture's outline made once about the origin and moved to every flash: a design flashes one
+    // thermal at ten thousand holes.
+    std::map<int, Polygons> outlines;
     for (const auto& f : plot.flashes) {
         const Shape& s = plot.shape(f.dcode);
         Object o{.flash = true, .dcode = f.dcode, .line = f.line, .from = f.at, .to = f.at};
@@ -84,7 +89,10 @@ Image imageOf(const Plot& plot) {
             o.box = Box::around(f.at, o.radius);
         } else {
             o.kind = ObjectKind::Outlines, o.shape = std::uint32_t(image.outlines.size());
-            image.outlines.push_back(shapePolygons(s, f.at));
+            auto [known, added] = outlines.try_emplace(f.dcode);
+            if (added)
+                known->second = shapePolygons(s, Point{});
+            image.outlines.push_back(translated(known->second, f.at));
             // The aperture's true extent, not its chords': the picture's frame is the board's.
             const bool boxed = s.kind == ShapeKind::Rectangle || s.kind == ShapeKind::RoundedRectangle ||
                                s.kind == ShapeKind::Obround;

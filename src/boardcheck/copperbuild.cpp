@@ -240,6 +240,11 @@ class LayerBuilder {
             Piece& p = layer_.pieces_[piece];
             if (p.box.empty())
                 continue; // cleared away by an earlier run
+            if (piece == framePiece_ && !frameCut_) {
+                frameCut_ = true;
+                cutFrame(p, clears);
+                continue;
+            }
             // Only the part of each clear object over the piece matters: a large round one that covers the
             // piece whole takes it away, one that misses it is passed over, the rest are cut to the piece's
             // box.
@@ -275,6 +280,55 @@ class LayerBuilder {
             p.kind = PieceKind::Poly;
             p.poly = ownPolygons(std::move(left));
         }
+    }
+
+    // A plane's first cut: its frame less clear objects that stand apart inside it is the frame with their
+    // outlines as holes, made without one cut of the whole board (which took most of the time and memory of
+    // a plane with ten thousand reliefs). Objects whose boxes meet are united first, and those that reach the
+    // frame's edge are cut from it the ordinary way.
+    void cutFrame(Piece& p, const std::vector<size_t>& clears) {
+        const auto& objects = layer_.image().objects;
+        std::vector<board::Box> boxes;
+        for (const size_t k : clears)
+            boxes.push_back(objects[k].box);
+        UnionFind groups(clears.size());
+        const Grid grid(boxes, mils(50));
+        for (std::uint32_t i = 0; i < clears.size(); ++i)
+            grid.visitNear(boxes[i], [&](std::uint32_t j) {
+                if (j > i && boxes[i].meets(boxes[j]))
+                    groups.unite(i, j);
+            });
+        std::map<std::uint32_t, std::vector<size_t>> members;
+        for (std::uint32_t i = 0; i < clears.size(); ++i)
+            members[groups.find(i)].push_back(clears[i]);
+        const board::Box& f = p.box;
+        Polygons reaching, holes;
+        for (const auto& [first, group] : members) {
+            board::Box box = board::Box::nothing();
+            Polygons shapes;
+            for (const size_t k : group) {
+                box.include(objects[k].box);
+                const Polygons part = board::polygonsOf(layer_.image(), objects[k]);
+                shapes.insert(shapes.end(), part.begin(), part.end());
+            }
+            if (box.left > f.left && box.right < f.right && box.bottom > f.bottom && box.top < f.top) {
+                Polygons united = board::combined(shapes, {}, ClipperLib::ctUnion);
+                ClipperLib::ReversePaths(united); // copper lies outside them
+                holes.insert(holes.end(), united.begin(), united.end());
+            } else {
+                reaching.insert(reaching.end(), shapes.begin(), shapes.end());
+            }
+        }
+        Polygons left = polygonsOf(p);
+        if (!reaching.empty())
+            left = board::combined(left, reaching, ClipperLib::ctDifference);
+        if (left.empty()) {
+            p.box = board::Box::nothing(); // gone: dropped when the pieces are compacted
+            return;
+        }
+        left.insert(left.end(), holes.begin(), holes.end());
+        p.box = boundsOf(left);
+        p.poly = ownPolygons(std::move(left));
     }
 
     Polygons polygonsOf(const Piece& p) const {
@@ -350,6 +404,7 @@ class LayerBuilder {
         filled_.clear();
     }
     std::uint32_t framePiece_ = noPiece;
+    bool frameCut_ = false;                         // the frame still the rectangle it started as
     std::map<std::uint32_t, std::uint32_t> shared_; // image outlines already referred to
 };
 

@@ -34,24 +34,6 @@ board::Box boxOfEdges(const ClipperLib::Path& path, std::uint32_t first, std::ui
     return box;
 }
 
-class UnionFind {
-  public:
-    explicit UnionFind(size_t n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0u); }
-    std::uint32_t find(std::uint32_t a) {
-        while (parent_[a] != a)
-            a = parent_[a] = parent_[parent_[a]];
-        return a;
-    }
-    void unite(std::uint32_t a, std::uint32_t b) {
-        a = find(a), b = find(b);
-        if (a != b)
-            parent_[std::max(a, b)] = std::min(a, b);
-    }
-
-  private:
-    std::vector<std::uint32_t> parent_;
-};
-
 // A nearest pair found from a centre line, moved out to the round shape's edge.
 Bounds boundsOf(const board::Box& box) {
     return {double(box.left.count()), double(box.bottom.count()), double(box.right.count()),

@@ -3,7 +3,9 @@
 
 #include "board/image.hpp"
 
+#include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 namespace fk::boardcheck {
@@ -48,6 +50,25 @@ class Grid {
     Length originX_{}, originY_{}, cell_{};
     std::int64_t columns_ = 1, rows_ = 1;
     std::vector<std::uint32_t> start_, items_;
+};
+
+// Sets joined one pair at a time; each named by its smallest member.
+class UnionFind {
+  public:
+    explicit UnionFind(size_t n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0u); }
+    std::uint32_t find(std::uint32_t a) {
+        while (parent_[a] != a)
+            a = parent_[a] = parent_[parent_[a]];
+        return a;
+    }
+    void unite(std::uint32_t a, std::uint32_t b) {
+        a = find(a), b = find(b);
+        if (a != b)
+            parent_[std::max(a, b)] = std::min(a, b);
+    }
+
+  private:
+    std::vector<std::uint32_t> parent_;
 };
 
 } // namespace fk::boardcheck
