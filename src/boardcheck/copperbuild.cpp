@@ -303,7 +303,10 @@ class LayerBuilder {
             members[groups.find(i)].push_back(clears[i]);
         const board::Box& f = p.box;
         Polygons reaching, holes;
+        size_t done = 0;
         for (const auto& [first, group] : members) {
+            if ((done++ & 1023) == 0)
+                platform::checkInterrupted();
             board::Box box = board::Box::nothing();
             Polygons shapes;
             for (const size_t k : group) {
