@@ -20,12 +20,20 @@ bool checksLargeBoard(int argc, char** argv) {
             continue;
         std::error_code ec;
         const fs::path board(argv[i + 1]);
+        const std::uintmax_t large = 16'000'000;
         std::uintmax_t bytes = fs::is_regular_file(board, ec) ? fs::file_size(board, ec) : 0;
+        // As deep as a board is read, and no further than a board's worth of entries: `--board /` is refused
+        // by the check, not searched here.
+        int entries = 0;
         for (auto it = fs::recursive_directory_iterator(board, ec);
-             !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-            if (it.depth() <= 3 && it->is_regular_file(ec))
+             !ec && it != fs::recursive_directory_iterator() && bytes <= large && ++entries <= 10000;
+             it.increment(ec)) {
+            if (it.depth() >= 3)
+                it.disable_recursion_pending();
+            if (it->is_regular_file(ec))
                 bytes += it->file_size(ec);
-        return bytes > 16'000'000;
+        }
+        return bytes > large;
     }
     return false;
 }
