@@ -35,11 +35,6 @@ board::Box boxOfEdges(const ClipperLib::Path& path, std::uint32_t first, std::ui
 }
 
 // A nearest pair found from a centre line, moved out to the round shape's edge.
-Bounds boundsOf(const board::Box& box) {
-    return {double(box.left.count()), double(box.bottom.count()), double(box.right.count()),
-            double(box.top.count())};
-}
-
 Closest outTo(Closest c, double radius) {
     const double d = c.distance;
     if (d > 0)

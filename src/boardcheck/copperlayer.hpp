@@ -31,6 +31,12 @@ struct Piece {
     board::Box box{};
 };
 
+// A box in the plane's doubles, for quick tests of what may lie near.
+inline Bounds boundsOf(const board::Box& box) {
+    return {double(box.left.count()), double(box.bottom.count()), double(box.right.count()),
+            double(box.top.count())};
+}
+
 // What a measure starts from: a hole's centre, a slot's centre line, segments along a routed arc.
 using Probe = std::vector<Seg>;
 Probe probeOf(const board::Hole& hole);

@@ -56,11 +56,6 @@ Closest probeTo(const Probe& probe, const Element& e) {
     return best;
 }
 
-Bounds boundsOf(const board::Box& box) {
-    return {double(box.left.count()), double(box.bottom.count()), double(box.right.count()),
-            double(box.top.count())};
-}
-
 bool inBox(const board::Box& box, Vec v) {
     return v.x >= double(box.left.count()) && v.x <= double(box.right.count()) &&
            v.y >= double(box.bottom.count()) && v.y <= double(box.top.count());
@@ -193,8 +188,7 @@ class DepthSearch {
             });
         });
         const board::Box over = box_.grown(wider);
-        nearEdges_.index({double(over.left.count()), double(over.bottom.count()), double(over.right.count()),
-                          double(over.top.count())});
+        nearEdges_.index(boundsOf(over));
         // A large polygon with no edge near may still cover all of this place.
         layer_.forEachLarge(box_, [&](std::uint32_t piece) {
             if (layer_.area(piece) == area_)

@@ -262,12 +262,8 @@ Coverage checkWidth(const BoardContext& c, std::vector<Finding>& findings) {
                 if (j < i || layer.area(items[j].piece) != layer.area(items[i].piece))
                     return;
                 // Only edges within the limit of the other run's box can bound a neck with it.
-                const auto near = [&](const board::Box& box) {
-                    return Bounds{double(box.left.count()), double(box.bottom.count()),
-                                  double(box.right.count()), double(box.top.count())}
-                        .grown(limit);
-                };
-                const Bounds nearMine = near(items[i].box), nearTheirs = near(items[j].box);
+                const Bounds nearMine = boundsOf(items[i].box).grown(limit);
+                const Bounds nearTheirs = boundsOf(items[j].box).grown(limit);
                 theirs.clear();
                 forEachEdgeOf(layer, items[j], [&](const Seg& seg, std::uint32_t k, std::uint32_t e) {
                     if (nearMine.meets(Bounds::of(seg)))
